@@ -1,0 +1,106 @@
+#include "qod/process.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+
+#include "qod/ansi.h"
+
+extern char** environ;
+
+namespace qod {
+
+std::vector<std::string> Riga_Comando_Dividi(std::string_view s) {
+  std::vector<std::string> out;
+  size_t i = 0, n = s.size();
+  auto bianco = [](char c) { return c == ' ' || c == '\t'; };
+  while (i < n && bianco(s[i])) ++i;
+  if (i >= n) return out;
+  // The program name.
+  std::string prog;
+  if (s[i] == '"') {
+    ++i;
+    while (i < n && s[i] != '"') prog.push_back(s[i++]);
+    if (i < n) ++i;
+  }
+  while (i < n && !bianco(s[i])) prog.push_back(s[i++]);
+  out.push_back(prog);
+  for (;;) {
+    while (i < n && bianco(s[i])) ++i;
+    if (i >= n) break;
+    std::string arg;
+    bool citato = false;
+    while (i < n) {
+      char c = s[i];
+      if (!citato && bianco(c)) break;
+      if (c == '\\') {
+        size_t b = 0;
+        while (i < n && s[i] == '\\') {
+          ++b;
+          ++i;
+        }
+        if (i < n && s[i] == '"') {
+          arg.append(b / 2, '\\');
+          if (b % 2 == 1) {
+            arg.push_back('"');
+            ++i;
+          }
+        } else {
+          arg.append(b, '\\');
+        }
+        continue;
+      }
+      if (c == '"') {
+        if (citato && i + 1 < n && s[i + 1] == '"') {
+          arg.push_back('"');
+          i += 2;
+          continue;
+        }
+        citato = !citato;
+        ++i;
+        continue;
+      }
+      arg.push_back(c);
+      ++i;
+    }
+    out.push_back(arg);
+  }
+  return out;
+}
+
+std::optional<int> Processo_Esegui(std::string_view riga, const Pump& pompa, int fetta_ms) {
+  auto parti = Riga_Comando_Dividi(riga);
+  if (parti.empty() || parti[0].empty()) return std::nullopt;
+  std::vector<std::string> utf8;
+  for (auto& p : parti) utf8.push_back(Ansi_A_Utf8(p));
+  std::vector<char*> argv;
+  for (auto& p : utf8) argv.push_back(p.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t azioni;
+  posix_spawn_file_actions_init(&azioni);
+  posix_spawn_file_actions_addopen(&azioni, 0, "/dev/null", O_RDONLY, 0);
+  pid_t pid = 0;
+  int rc = posix_spawnp(&pid, argv[0], &azioni, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&azioni);
+  if (rc != 0) return std::nullopt;
+  int stato = 0;
+  for (;;) {
+    pid_t r = waitpid(pid, &stato, WNOHANG);
+    if (r == pid) break;
+    if (r < 0 && errno != EINTR) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(fetta_ms));
+    Pompa(pompa);
+  }
+  Pompa(pompa);
+  if (WIFEXITED(stato)) return WEXITSTATUS(stato);
+  if (WIFSIGNALED(stato)) return 128 + WTERMSIG(stato);
+  return -1;
+}
+
+}  // namespace qod

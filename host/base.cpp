@@ -1,0 +1,187 @@
+#include "qod/host/base.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "qod/basic.h"
+#include "qod/process.h"
+#include "qod/profile.h"
+#include "qod/winpath.h"
+
+namespace qod {
+
+bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view riga_comando) {
+  // 1. The first keep-alive is due at once.
+  Ultimo_Keep_Alive = orologio_.Adesso().Piu_Giorni(-1);
+
+  // 2. Folders and files.
+  Percorso = cartella;
+  if (Percorso.empty() || Percorso.back() != '/') Percorso += "/";
+  Percorso_TmpS = Percorso + "TmpS/";
+  Percorso_Lgo = Percorso + "Lgo/";
+  Percorso_Fnt = Percorso + "Fnt/";
+  Percorso_Backup = Percorso + "Backup/";
+  File_INI = Percorso + "Qod_S.INI";
+  File_LOG = Percorso + "Qod_S.LOG";
+  File_CHM = Percorso + "Qod_S.CHM";
+  File_TBL = Percorso + "Qod_TBL1.Tbl";
+  for (const auto* c : {&Percorso_TmpS, &Percorso_Lgo, &Percorso_Fnt, &Percorso_Backup}) {
+    std::error_code ec;
+    std::filesystem::create_directories(Percorso_Fs(*c), ec);
+  }
+
+  // 3-4. The connection record and its check text.
+  if (!Collegamento_Leggi(File_INI, Collegamento)) {
+    messaggi_.MsgBox("Impostazione del server non corretta", vbCritical, "Quillon Server");
+    return false;
+  }
+
+  // 5. The login title.
+  Titolo_Login = "Quillon Server  " + Format(Collegamento.Indice_Server, "#0");
+
+  // 6.
+  Riconnessione = false;
+  Riga_Comando = Trim(riga_comando);
+
+  // 7. [Generale].
+  auto leggi = [&](const char* chiave, const char* predefinito) {
+    return Profilo_Leggi(File_INI, "Generale", chiave, predefinito, 255);
+  };
+  Generale.Fine_Collegamento_Ora = leggi("Fine Collegamento Ora", "");
+  Generale.Fine_Collegamento_Anticipo = Valore_Numerico(leggi("Fine Collegamento Anticipo", ""));
+  Generale.Inizio_Collegamento_Ora = leggi("Inizio Collegamento Ora", "");
+  Generale.Inizio_Collegamento_Attesa = Valore_Numerico(leggi("Inizio Collegamento Attesa", ""));
+  Generale.Tempo_Ciclo = Valore_Numerico(leggi("Tempo Ciclo", ""));
+  Generale.Log = leggi("Log", "N") == "S";
+  Generale.Backup = leggi("Backup", "N") == "S";
+  Generale.Max_Pagine_Blocco = Valore_Numerico(leggi("Max Pagine Blocco", "0"));
+  Generale.Time_Out = Valore_Numerico(leggi("Time Out", "0"));
+
+  // 8. The printers.
+  Log_Scrivi(true, true, "Stampanti configurate");
+  Log_Scrivi(false, false, Stringa(50, '='));
+  for (const auto& s : stampanti_.Stampanti()) Log_Scrivi(false, false, s);
+  Log_Scrivi(false, false, Stringa(50, '='));
+
+  // 9.
+  Log_Intestazione = true;
+  return true;
+}
+
+void Server_Base::Log_Scrivi(bool riga_vuota, bool data, std::string_view testo) const {
+  if (File_LOG.empty()) return;
+  std::FILE* f = std::fopen(Percorso_Fs(File_LOG).c_str(), "ab");
+  if (!f) return;
+  std::string righe;
+  if (riga_vuota) righe += " \r\n";
+  if (data) righe += Format(orologio_.Adesso(), "dd/mm/yyyy hh:nn:ss") + " - ";
+  righe += testo;
+  righe += "\r\n";
+  std::fwrite(righe.data(), 1, righe.size(), f);
+  std::fclose(f);
+}
+
+bool Server_Base::Impostazione_Scrivi(std::string_view sezione, std::string_view chiave,
+                                      std::string_view valore) const {
+  bool ok = Profilo_Scrivi(File_INI, sezione, chiave, valore);
+  if (!ok)
+    Log_Scrivi(true, true,
+               "Impossibile scrivere [" + std::string(sezione) + "] " + std::string(chiave) + "=" +
+                   std::string(valore) + " in " + File_INI);
+  return ok;
+}
+
+std::string Server_Base::Impostazione_Leggi(std::string_view sezione, std::string_view chiave,
+                                            std::string_view predefinito) const {
+  return Profilo_Leggi(File_INI, sezione, chiave, predefinito, 255);
+}
+
+std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sostituto, bool pulisci) {
+  auto contatore = [&](const std::string& chiave) -> int32_t {
+    std::string v = Impostazione_Leggi("Numeratori", chiave, "0");
+    auto n = Testo_Numerico(v);
+    if (!n) return 0;
+    double x = Arrotonda_Pari(*n);
+    if (x < 0 || x > 999999) return 0;
+    return static_cast<int32_t>(x);
+  };
+  // 1. "##N": increased and written back; 999999 starts again at 1.
+  for (int64_t c; (c = InStr(t, "##N")) > 0;) {
+    std::string chiave = Mid(t, c, 6);
+    int32_t v = contatore(chiave) + 1;
+    if (v > 999999) v = 1;
+    Impostazione_Scrivi("Numeratori", chiave, Format(v, "#0"));
+    Mid_Imposta(t, c, 6, Format(v, "000000"));
+  }
+  // 2. "##V": read only.
+  for (int64_t c; (c = InStr(t, "##V")) > 0;) {
+    std::string chiave = "##N" + Mid(t, c + 3, 3);
+    Mid_Imposta(t, c, 6, Format(contatore(chiave), "000000"));
+  }
+  // 3. Date, time, document and page counters.
+  const DateTime adesso = orologio_.Adesso();
+  const std::pair<const char*, std::string> fissi[] = {
+      {"##DATA", Format(adesso, "yymmdd")},
+      {"##TIME", Format(adesso, "hhnnss")},
+      {"##INDI", Format(Contatore_Documento, "000000")},
+      {"##PAGT", Format(Contatore_Pagina, "000000")},
+  };
+  for (const auto& [token, valore] : fissi)
+    for (int64_t c; (c = InStr(t, token)) > 0;) Mid_Imposta(t, c, 6, valore);
+  // 4. Cleaning.
+  if (pulisci) {
+    for (auto& ch : t)
+      if (std::string_view("\\/:*?\"<>|").find(ch) != std::string_view::npos) ch = '_';
+    std::string r;
+    for (char ch : t) {
+      if (ch == ' ')
+        r += sostituto;
+      else
+        r.push_back(ch);
+    }
+    t = r;
+  }
+  return t;
+}
+
+void Server_Base::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
+  Log_Scrivi(false, true, "[Esegui_Attendi] Avvio: " + std::string(riga));
+  auto esito = Processo_Esegui(riga, pompa, 50);
+  if (!esito)
+    Log_Scrivi(false, true, "[Esegui_Attendi] Avvio non riuscito: " + std::string(riga));
+  else
+    Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
+}
+
+int32_t Cifra_Base36(std::string_view c) {
+  static constexpr std::string_view kCifre = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+  if (c.size() != 1) return -1;
+  size_t k = kCifre.find(c[0]);
+  return k == std::string_view::npos ? -1 : static_cast<int32_t>(k);
+}
+
+std::string Record_Comprimi(std::string r, const std::vector<std::string>& tipi, const std::vector<int32_t>& inizi,
+                            int32_t numero) {
+  constexpr char kMarca = 19;
+  for (int32_t i = 1; i <= numero; ++i) {
+    if (static_cast<size_t>(i) >= inizi.size() || static_cast<size_t>(i - 1) >= tipi.size()) break;
+    int64_t da = inizi[static_cast<size_t>(i - 1)], a = inizi[static_cast<size_t>(i)] - 1;
+    const std::string& tipo = tipi[static_cast<size_t>(i - 1)];
+    auto dentro = [&](int64_t col) { return col >= 1 && col <= static_cast<int64_t>(r.size()); };
+    if (tipo == "R") {
+      for (int64_t col = a; col >= da && dentro(col) && r[static_cast<size_t>(col - 1)] == ' '; --col)
+        r[static_cast<size_t>(col - 1)] = kMarca;
+    } else if (tipo == "Z") {
+      for (int64_t col = da; col <= a && dentro(col) && r[static_cast<size_t>(col - 1)] == '0'; ++col)
+        r[static_cast<size_t>(col - 1)] = kMarca;
+    }
+  }
+  std::string out;
+  out.reserve(r.size());
+  for (char ch : r)
+    if (ch != kMarca) out.push_back(ch);
+  return out;
+}
+
+}  // namespace qod

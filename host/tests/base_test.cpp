@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "qod/basic.h"
+#include "qod/host/base.h"
+#include "qod/profile.h"
+
+using namespace qod;
+
+namespace {
+
+std::string Leggi(const std::string& f) {
+  std::ifstream in(f, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+class ListaFissa : public PrinterList {
+ public:
+  std::vector<std::string> Stampanti() override { return {"HP LaserJet", "Ufficio\xE8"}; }
+};
+
+class Base : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("qod_base_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    cartella_ = dir_.string() + "/";
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  void Impostazioni_Valide(int indice = 3) {
+    Parametri_Collegamento p;
+    p.Host = "127.0.0.1";
+    p.Porta = 4400;
+    p.Utente = "qsys";
+    p.Password = "pw";
+    p.Porta_Ftp = 21;
+    p.Libreria = "jr";
+    p.Indice_Server = indice;
+    ASSERT_TRUE(Collegamento_Scrivi(cartella_ + "Qod_S.INI", p.Componi()));
+  }
+
+  std::filesystem::path dir_;
+  std::string cartella_;
+  FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 5, 4)};
+  RecordingMessageSink messaggi_;
+  ListaFissa stampanti_;
+  Server_Base base_{orologio_, messaggi_, stampanti_};
+};
+
+}  // namespace
+
+TEST_F(Base, NoSettingsFileStopsTheProgram) {
+  EXPECT_FALSE(base_.Base_Inizializza(cartella_, ""));
+  ASSERT_EQ(messaggi_.boxes.size(), 1u);
+  EXPECT_EQ(messaggi_.boxes[0].testo, "Impostazione del server non corretta");
+  EXPECT_EQ(messaggi_.boxes[0].stile, vbCritical);
+  EXPECT_EQ(messaggi_.boxes[0].titolo, "Quillon Server");
+}
+
+TEST_F(Base, ReadsTheRecordAndTheGeneralKeys) {
+  Impostazioni_Valide(3);
+  std::string ini = cartella_ + "Qod_S.INI";
+  Profilo_Scrivi(ini, "Generale", "Log", "s");
+  Profilo_Scrivi(ini, "Generale", "Backup", "S");
+  Profilo_Scrivi(ini, "Generale", "Fine Collegamento Ora", "203000");
+  Profilo_Scrivi(ini, "Generale", "Fine Collegamento Anticipo", "010");
+  Profilo_Scrivi(ini, "Generale", "Max Pagine Blocco", "2.5");
+  ASSERT_TRUE(base_.Base_Inizializza(cartella_, "  /AUTO /ICON  "));
+  EXPECT_TRUE(messaggi_.boxes.empty());
+  EXPECT_EQ(base_.Collegamento.Host, "127.0.0.1");
+  EXPECT_EQ(base_.Collegamento.Utente, "QSYS");
+  EXPECT_EQ(base_.Collegamento.Libreria, "JR");
+  EXPECT_EQ(base_.Collegamento.Indice_Server, 3);
+  EXPECT_EQ(base_.Titolo_Login, "Quillon Server  3");
+  EXPECT_EQ(base_.Titolo_Login.size(), 17u);
+  EXPECT_EQ(base_.Riga_Comando, "/AUTO /ICON");
+  EXPECT_FALSE(base_.Riconnessione);
+  EXPECT_TRUE(base_.Log_Intestazione);
+  EXPECT_FALSE(base_.Generale.Log);  // "s" is not "S"
+  EXPECT_TRUE(base_.Generale.Backup);
+  EXPECT_EQ(base_.Generale.Tempo_Ciclo, 0);  // missing
+  EXPECT_EQ(base_.Generale.Fine_Collegamento_Ora, "203000");
+  EXPECT_EQ(base_.Generale.Fine_Collegamento_Anticipo, 10);
+  EXPECT_EQ(base_.Generale.Max_Pagine_Blocco, 2);
+  EXPECT_EQ(base_.Ultimo_Keep_Alive, DateTime::Da(2026, 3, 6, 9, 5, 4));
+  EXPECT_EQ(base_.File_INI, cartella_ + "Qod_S.INI");
+  EXPECT_EQ(base_.Percorso_TmpS, cartella_ + "TmpS/");
+  for (auto* d : {"TmpS", "Lgo", "Fnt", "Backup"}) EXPECT_TRUE(std::filesystem::is_directory(dir_ / d)) << d;
+  EXPECT_EQ(Leggi(base_.File_LOG),
+            " \r\n07/03/2026 09:05:04 - Stampanti configurate\r\n" + std::string(50, '=') +
+                "\r\nHP LaserJet\r\nUfficio\xE8\r\n" + std::string(50, '=') + "\r\n");
+}
+
+TEST_F(Base, LogLineBytes) {
+  Impostazioni_Valide();
+  ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
+  std::filesystem::remove(base_.File_LOG);
+  base_.Log_Scrivi(true, true, "Stampanti configurate");
+  base_.Log_Scrivi(false, true, "b");
+  base_.Log_Scrivi(true, false, "c");
+  base_.Log_Scrivi(false, false, "d\xE8");
+  EXPECT_EQ(Leggi(base_.File_LOG),
+            " \r\n07/03/2026 09:05:04 - Stampanti configurate\r\n07/03/2026 09:05:04 - b\r\n \r\nc\r\nd\xE8\r\n");
+  // The log can be removed while the program runs: the next line makes a new one.
+  std::filesystem::remove(base_.File_LOG);
+  base_.Log_Scrivi(false, false, "e");
+  EXPECT_EQ(Leggi(base_.File_LOG), "e\r\n");
+}
+
+TEST_F(Base, FileNameTemplates) {
+  Impostazioni_Valide();
+  ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
+  std::string ini = base_.File_INI;
+  Profilo_Scrivi(ini, "Numeratori", "##NABC", "41");
+  Profilo_Scrivi(ini, "Numeratori", "##NTOP", "999999");
+  Profilo_Scrivi(ini, "Numeratori", "##NBAD", "xyz");
+  base_.Contatore_Documento = 7;
+  base_.Contatore_Pagina = 12;
+  struct Caso {
+    const char* modello;
+    const char* sostituto;
+    bool pulisci;
+    const char* atteso;
+  } casi[] = {
+      {"FAT##NABC", "", false, "FAT000042"},
+      {"F##NABC-##VABC", "", false, "F000043-000043"},
+      {"##VABC", "", false, "000043"},
+      {"##NXYZ", "", false, "000001"},
+      {"##NTOP", "", false, "000001"},  // 999999 starts again at 1
+      {"##NBAD", "", false, "000001"},  // not numeric counts as 0
+      {"##NABC##NABC", "", false, "000044000045"},
+      {"D##DATA_T##TIME", "", false, "D260307_T090504"},
+      {"I##INDI P##PAGT", "", false, "I000007 P000012"},
+      {"A B:C", "_", true, "A_B_C"},
+      {"A B:C", "", true, "AB_C"},
+      {"a b", "--", true, "a--b"},
+      {"\\/:*?\"<>|", "", true, "_________"},
+      {"A B:C", "_", false, "A B:C"},
+  };
+  for (auto& c : casi) EXPECT_EQ(base_.Nome_File_Espandi(c.modello, c.sostituto, c.pulisci), c.atteso) << c.modello;
+  EXPECT_EQ(Profilo_Leggi(ini, "Numeratori", "##NABC"), "45");
+  EXPECT_EQ(Profilo_Leggi(ini, "Numeratori", "##NXYZ"), "1");
+  EXPECT_EQ(Profilo_Leggi(ini, "Numeratori", "##NTOP"), "1");
+}
+
+TEST_F(Base, FailedCounterWriteIsLogged) {
+  Impostazioni_Valide();
+  ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
+  // Point the settings at a folder that does not exist: every write fails.
+  base_.File_INI = cartella_ + "manca/Qod_S.INI";
+  std::filesystem::remove(base_.File_LOG);
+  EXPECT_EQ(base_.Nome_File_Espandi("X##NABC", "", false), "X000001");
+  std::string log = Leggi(base_.File_LOG);
+  EXPECT_NE(log.find("Impossibile scrivere [Numeratori] ##NABC=1"), std::string::npos) << log;
+}
+
+TEST(Helpers, CifraBase36) {
+  EXPECT_EQ(Cifra_Base36("0"), 0);
+  EXPECT_EQ(Cifra_Base36("9"), 9);
+  EXPECT_EQ(Cifra_Base36("A"), 10);
+  EXPECT_EQ(Cifra_Base36("Z"), 35);
+  EXPECT_EQ(Cifra_Base36("a"), -1);
+  EXPECT_EQ(Cifra_Base36(""), -1);
+  EXPECT_EQ(Cifra_Base36("#"), -1);
+}
+
+TEST(Helpers, RecordComprimi) {
+  struct Caso {
+    const char* record;
+    std::vector<std::string> tipi;
+    std::vector<int32_t> inizi;
+    const char* atteso;
+  } casi[] = {
+      {"AB  00012", {"R", "Z"}, {1, 5, 10}, "AB12"},
+      {"AB  00000", {"R", "Z"}, {1, 5, 10}, "AB"},    // a "Z" field of zeros goes entirely
+      {"AB  00012", {"X", "Z"}, {1, 5, 10}, "AB  12"},
+      {"    X", {"R"}, {1, 6}, "    X"},             // only trailing blanks
+      {"A B ", {"R"}, {1, 5}, "A B"},
+      {"AB", {"R", "Z"}, {1, 5, 10}, "AB"},           // fields past the end of a short record
+  };
+  for (auto& c : casi)
+    EXPECT_EQ(Record_Comprimi(c.record, c.tipi, c.inizi, static_cast<int32_t>(c.tipi.size())), c.atteso) << c.record;
+}
+
+TEST_F(Base, EseguiAttendiPumpsAndLogs) {
+  Impostazioni_Valide();
+  ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
+  std::filesystem::remove(base_.File_LOG);
+  int pompe = 0;
+  base_.Esegui_Attendi("sleep 0.2", [&] { ++pompe; });
+  EXPECT_GE(pompe, 2);
+  std::string log = Leggi(base_.File_LOG);
+  EXPECT_NE(log.find("[Esegui_Attendi] Avvio: sleep 0.2"), std::string::npos);
+  EXPECT_NE(log.find("[Esegui_Attendi] Fine, codice 0"), std::string::npos);
+  base_.Esegui_Attendi("/no/such/program", nullptr);
+  EXPECT_NE(Leggi(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /no/such/program"), std::string::npos);
+}
