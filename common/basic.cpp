@@ -1,6 +1,7 @@
 #include "qod/basic.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -105,7 +106,10 @@ Lettura Leggi_Decimale(std::string_view s, bool skip) {
       fine = j;
     }
   }
-  r.valore = std::strtod(testo.c_str(), nullptr);
+  // from_chars never follows the locale.
+  if (testo.front() == '.') testo.insert(testo.begin(), '0');
+  auto esito = std::from_chars(testo.data(), testo.data() + testo.size(), r.valore);
+  if (esito.ec == std::errc::result_out_of_range) r.valore = HUGE_VAL;
   r.usati = fine;
   return r;
 }

@@ -4,6 +4,7 @@
 set -euo pipefail
 
 QOD_PACKAGES=(
+  clang libclang-rt-14-dev
   cmake ninja-build pkg-config g++ make git ca-certificates
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev
