@@ -209,6 +209,39 @@ int32_t Valore_Numerico(std::string_view s) {
   return v ? *v : 0;
 }
 
+std::string Numero_Cifre(std::string_view testo, int64_t larghezza) {
+  if (larghezza <= 0) return {};
+  std::string cifre = "0";
+  if (IsNumeric(testo)) {
+    std::string t = Trim(testo);
+    bool negativo = false;
+    size_t i = 0;
+    if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
+      negativo = t[0] == '-';
+      i = 1;
+    }
+    bool solo_cifre = i < t.size() && t.find_first_not_of("0123456789", i) == std::string::npos;
+    if (solo_cifre) {
+      // Every digit kept, however many.
+      size_t primo = t.find_first_not_of('0', i);
+      cifre = primo == std::string::npos ? "0" : t.substr(primo);
+      if (negativo && cifre != "0") cifre.insert(0, 1, '-');
+    } else {
+      double v = Arrotonda_Pari(Val(testo));
+      if (!std::isfinite(v)) {
+        cifre = "0";
+      } else if (std::fabs(v) < 9.0e18) {
+        cifre = std::to_string(static_cast<int64_t>(v));
+      } else {
+        char buffer[400];
+        std::snprintf(buffer, sizeof buffer, "%.0f", v);
+        cifre = buffer;
+      }
+    }
+  }
+  return Right(Stringa(larghezza, '0') + cifre, larghezza);
+}
+
 // ---- Format --------------------------------------------------------------
 
 std::string Format(double v, std::string_view pattern) {

@@ -153,3 +153,30 @@ TEST(Basic, Like) {
   };
   for (auto& c : casi) EXPECT_EQ(Like(c.testo, c.modello), c.esito) << c.testo << " Like " << c.modello;
 }
+
+TEST(Basic, NumeroCifre) {
+  struct Caso {
+    const char* testo;
+    int larghezza;
+    const char* atteso;
+  } casi[] = {
+      {"123450", 8, "00123450"},
+      {"12000", 5, "12000"},
+      {"20260307101500", 14, "20260307101500"},        // beyond 32 bits
+      {"123456789012345678901234", 6, "901234"},        // rightmost digits kept
+      {"0000000000000000000000012", 4, "0012"},
+      {"-123", 8, "0000-123"},
+      {"+42", 3, "042"},
+      {"123-", 5, "00123"},                             // Val drops a trailing sign
+      {"12.5", 4, "0012"},                              // halves to even
+      {"13.5", 4, "0014"},
+      {"&H1F", 3, "031"},
+      {"1e3", 6, "001000"},
+      {"abc", 4, "0000"},
+      {"", 3, "000"},
+      {"00", 2, "00"},
+      {"-0", 2, "00"},
+      {"5", 0, ""},
+  };
+  for (auto& c : casi) EXPECT_EQ(Numero_Cifre(c.testo, c.larghezza), c.atteso) << c.testo;
+}

@@ -44,6 +44,13 @@ std::optional<int32_t> CLng(std::string_view s);
 // 32-bit range gives 0.
 int32_t Valore_Numerico(std::string_view s);
 
+// A number as a digit string of exactly `larghezza` characters: the value
+// CLng(Val(testo)) would give when the text is numeric (IsNumeric), else 0,
+// but with no 32-bit limit (a run of digits keeps every digit); written as
+// an optional "-" and digits, right-aligned and zero-filled, and cut to its
+// rightmost characters when longer ("-123" in 8 gives "0000-123").
+std::string Numero_Cifre(std::string_view testo, int64_t larghezza);
+
 // ---- Format ------------------------------------------------------------
 
 // Format(number, pattern) for the numeric patterns the programs use: digit

@@ -1,0 +1,97 @@
+// The print stream interpreter: the print data of a spool file, fetched in
+// blocks, read as an SCS printer stream. Printable characters are laid out
+// on a grid of lines and columns, one page text file per page; text between
+// "{" and "}" is captured as a tag line of the page's command file. Pages
+// and lines go through the page layer (`Pagine_Spool`).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "qod/server/pagine.h"
+#include "qod/ui.h"
+
+namespace qod {
+
+class Pannello;
+
+inline constexpr int32_t kBlocco_Dati = 8186;  // bytes the host sends per block
+
+// Where the print data comes from: the block that starts at a byte offset.
+class Sorgente_Dati {
+ public:
+  enum class Esito {
+    Ok,
+    Errore_Intestazione,  // the reply header was not read
+    Rifiutato,            // the host refused the block
+    Errore_Corpo,         // the block itself was not read
+  };
+  virtual ~Sorgente_Dati() = default;
+  // On Ok, `blocco` shows the bytes until the next call.
+  virtual Esito Blocco(int32_t offset, std::span<const uint8_t>& blocco) = 0;
+};
+
+// Print data held in memory, served in blocks of `lunghezza_blocco` bytes
+// from any offset, as the host does. Keeps the offsets asked for.
+class Sorgente_Memoria : public Sorgente_Dati {
+ public:
+  explicit Sorgente_Memoria(std::span<const uint8_t> dati, int32_t lunghezza_blocco = kBlocco_Dati)
+      : dati_(dati), blocco_(lunghezza_blocco < 1 ? 1 : lunghezza_blocco) {}
+  Esito Blocco(int32_t offset, std::span<const uint8_t>& blocco) override;
+  std::vector<int32_t> Richieste;
+
+ private:
+  std::span<const uint8_t> dati_;
+  int32_t blocco_;
+};
+
+class Interprete_SCS {
+ public:
+  explicit Interprete_SCS(Pagine_Spool& pagine) : P(pagine) {}
+
+  // A log line (written with a blank line before it and the date prefix).
+  std::function<void(const std::string&)> Registro;
+  // Drops the host connection for a reconnection after a transfer failure.
+  std::function<void()> Scollega;
+  Pannello* Quadro = nullptr;  // the Dati row shows the progress
+  Pump Pompa_Messaggi;         // once per block
+
+  // `Spool_Dati`: fetches and lays out `dimensione` bytes of print data, up
+  // to page `ultima_pagina`. The page layer must have been started for the
+  // spool file. True when the stream was interpreted (to its end, to the
+  // last page of the range, or until a page file failed, which the page
+  // layer has reported); false after a transfer failure, already logged and
+  // with the connection dropped.
+  bool Spool_Dati(Sorgente_Dati& sorgente, const std::array<uint8_t, 256>& tabella, int32_t dimensione,
+                  int32_t ultima_pagina);
+
+  // ---- Interpreter state ---------------------------------------------------
+  int32_t Offset_Dati = 0;
+  int32_t Lunghezza_Blocco = 0;
+  int32_t Posizione = 0;
+  int32_t Byte_Ricevuti = 0;
+  bool In_Tag = false;
+  int32_t Colonna_Tag = 0;
+  std::string Buffer_Tag = std::string(kLarghezza_Riga, ' ');
+  int32_t Passo_Righe = 1;
+  int32_t Parametro = 0;
+
+ private:
+  enum class Dopo { Blocco_Successivo, Fine_Dati, Stop };
+
+  Dopo Blocco_Interpreta(std::span<const uint8_t> blocco, const std::array<uint8_t, 256>& tabella,
+                         int64_t dimensione, int64_t& prossimo);
+  bool Apri_Se_Serve();
+  void Metti(char c);
+  bool Tag_Chiudi();
+  bool Fallito(const char* messaggio);
+
+  Pagine_Spool& P;
+  int32_t ultima_ = 0;
+};
+
+}  // namespace qod

@@ -1,0 +1,248 @@
+#include "qod/server/scs.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "qod/basic.h"
+#include "qod/server/pannello.h"
+
+namespace qod {
+
+namespace {
+
+// A column counter never runs away: text beyond column 378 is dropped anyway.
+constexpr int32_t kColonna_Massima = 1 << 20;
+
+constexpr char kControllo = static_cast<char>(157);  // other control bytes take a column as this
+
+int32_t Limita(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
+Sorgente_Dati::Esito Sorgente_Memoria::Blocco(int32_t offset, std::span<const uint8_t>& blocco) {
+  Richieste.push_back(offset);
+  if (offset < 0 || static_cast<size_t>(offset) >= dati_.size()) return Esito::Rifiutato;
+  blocco = dati_.subspan(static_cast<size_t>(offset),
+                         std::min<size_t>(static_cast<size_t>(blocco_), dati_.size() - static_cast<size_t>(offset)));
+  return Esito::Ok;
+}
+
+bool Interprete_SCS::Fallito(const char* messaggio) {
+  if (Registro) Registro(messaggio);
+  if (Scollega) Scollega();
+  return false;
+}
+
+bool Interprete_SCS::Apri_Se_Serve() {
+  if (P.Riga < 0) {
+    if (P.Pagine_Aperte == ultima_) return false;
+    P.Pagina_Apri();
+  }
+  return !P.Errore_File();
+}
+
+void Interprete_SCS::Metti(char c) {
+  // The first character placed in a column wins.
+  std::string& buffer = In_Tag ? Buffer_Tag : P.Buffer_Riga;
+  int32_t& colonna = In_Tag ? Colonna_Tag : P.Colonna;
+  if (colonna < kColonna_Massima) ++colonna;
+  if (colonna >= 1 && colonna <= kLarghezza_Riga && buffer[static_cast<size_t>(colonna - 1)] == ' ')
+    buffer[static_cast<size_t>(colonna - 1)] = c;
+}
+
+bool Interprete_SCS::Tag_Chiudi() {
+  if (!Apri_Se_Serve()) return false;
+  size_t fine = Buffer_Tag.find_last_not_of(' ');
+  P.Tag_Scrivi(fine == std::string::npos ? std::string_view() : std::string_view(Buffer_Tag).substr(0, fine + 1));
+  Buffer_Tag.assign(kLarghezza_Riga, ' ');
+  Colonna_Tag = 0;
+  In_Tag = false;
+  return !P.Errore_File();
+}
+
+Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> blocco,
+                                                       const std::array<uint8_t, 256>& tabella,
+                                                       int64_t dimensione, int64_t& prossimo) {
+  const uint8_t* b = blocco.data();
+  const int32_t n = static_cast<int32_t>(blocco.size());
+  const bool altri_dati = static_cast<int64_t>(Offset_Dati) + n < dimensione;
+
+  // The control at `Posizione` is fetched again from its first byte.
+  auto riprendi = [&]() {
+    Byte_Ricevuti -= n - Posizione;
+    prossimo = static_cast<int64_t>(Offset_Dati) + Posizione;
+    return Dopo::Blocco_Successivo;
+  };
+  // The control at `Posizione` does not fit in the block: fetched again
+  // when more data follows, else the data ends here.
+  auto non_entra = [&]() { return altri_dati && Posizione > 0 ? riprendi() : Dopo::Fine_Dati; };
+
+  for (Posizione = 0; Posizione < n;) {
+    const uint8_t x = b[Posizione];
+    switch (x) {
+      case 0x2B: {  // SCS multi-byte control: 2B class LL ...
+        if (Posizione > 8122) return riprendi();
+        if (Posizione + 3 > n) return non_entra();
+        const uint8_t classe = b[Posizione + 1];
+        Parametro = b[Posizione + 2];
+        if (classe == 0xC6) {  // Set Line Density
+          if (Posizione + 4 > n) return non_entra();
+          const int32_t nn = b[Posizione + 3];
+          Passo_Righe = nn == 0 ? 1 : std::max(1, 12 / nn);
+        }
+        const int32_t dopo = Posizione + 2 + Parametro;
+        if (dopo > n) {
+          // The control's data runs on past the block: carry on after it.
+          prossimo = static_cast<int64_t>(Offset_Dati) + dopo;
+          Byte_Ricevuti = Limita(static_cast<int64_t>(Byte_Ricevuti) + (dopo - n));
+          return Dopo::Blocco_Successivo;
+        }
+        Posizione = dopo;
+        continue;
+      }
+      case 0x34: {  // Presentation positions: 34 kind nn
+        if (Posizione > 8183) return riprendi();
+        if (Posizione + 3 > n) return non_entra();
+        const uint8_t tipo = b[Posizione + 1];
+        const int32_t nn = b[Posizione + 2];
+        Parametro = nn;
+        switch (tipo) {
+          case 0xC4:  // Absolute Vertical Presentation Position
+            if (!Apri_Se_Serve()) return Dopo::Stop;
+            P.Colonna = 0;
+            if (nn < P.Riga + 1) {
+              // A line above the current one: the next page.
+              if (P.Pagine_Aperte > 0) {
+                P.Riga_Scrivi();
+                P.Pagina_Chiudi();
+              }
+              if (P.Pagine_Aperte == ultima_) return Dopo::Stop;
+              P.Pagina_Apri();
+              if (P.Errore_File()) return Dopo::Stop;
+            }
+            while (P.Riga + 1 < nn) {
+              P.Riga_Scrivi();
+              P.Riga += 1;
+            }
+            break;
+          case 0xC0:  // Absolute Horizontal Presentation Position (0 means column 1)
+            if (!Apri_Se_Serve()) return Dopo::Stop;
+            (In_Tag ? Colonna_Tag : P.Colonna) = std::max(0, nn - 1);
+            break;
+          case 0x4C: {  // Relative Vertical Presentation Position
+            if (!Apri_Se_Serve()) return Dopo::Stop;
+            P.Colonna = 0;
+            for (int32_t k = nn / Passo_Righe; k > 0; --k) {
+              P.Riga_Scrivi();
+              P.Riga += 1;
+            }
+            break;
+          }
+          case 0xC8: {  // Relative Horizontal Presentation Position
+            if (!Apri_Se_Serve()) return Dopo::Stop;
+            int32_t& colonna = In_Tag ? Colonna_Tag : P.Colonna;
+            colonna = std::min(kColonna_Massima, colonna + nn);
+            break;
+          }
+          default:
+            break;
+        }
+        Posizione += 3;
+        continue;
+      }
+      case 0x0C:  // Form Feed
+        if (P.Pagine_Aperte > 0) {
+          if (!Apri_Se_Serve()) return Dopo::Stop;
+          P.Riga_Scrivi();
+          P.Pagina_Chiudi();
+        }
+        P.Riga = -1;
+        P.Colonna = 0;
+        break;
+      case 0x0D:  // Carriage Return (the tag column stays)
+        P.Colonna = 0;
+        break;
+      case 0x15:  // New Line
+        if (!Apri_Se_Serve()) return Dopo::Stop;
+        P.Riga_Scrivi();
+        P.Colonna = 0;
+        P.Riga += 1;
+        break;
+      case 0x00:
+        break;
+      default:
+        if (x < 0x40) {
+          Metti(kControllo);
+        } else {
+          const char c = static_cast<char>(tabella[x]);
+          if (c == '{') {
+            In_Tag = true;
+            Colonna_Tag = 0;
+          }
+          Metti(c);
+          if (c == '}' && In_Tag && !Tag_Chiudi()) return Dopo::Stop;
+        }
+        break;
+    }
+    if (P.Errore_File()) return Dopo::Stop;
+    ++Posizione;
+  }
+  prossimo = static_cast<int64_t>(Offset_Dati) + n;
+  return Dopo::Blocco_Successivo;
+}
+
+bool Interprete_SCS::Spool_Dati(Sorgente_Dati& sorgente, const std::array<uint8_t, 256>& tabella,
+                                int32_t dimensione, int32_t ultima_pagina) {
+  Offset_Dati = 0;
+  Lunghezza_Blocco = 0;
+  Posizione = 0;
+  Byte_Ricevuti = 0;
+  In_Tag = false;
+  Colonna_Tag = 0;
+  Buffer_Tag.assign(kLarghezza_Riga, ' ');
+  Passo_Righe = 1;
+  Parametro = 0;
+  ultima_ = ultima_pagina;
+
+  const int64_t totale = dimensione;
+  while (static_cast<int64_t>(Offset_Dati) <= totale - 1) {
+    std::span<const uint8_t> blocco;
+    switch (sorgente.Blocco(Offset_Dati, blocco)) {
+      case Sorgente_Dati::Esito::Errore_Intestazione: return Fallito("[Spool_Get] Errore Sock_Read {G}(1)");
+      case Sorgente_Dati::Esito::Rifiutato: return Fallito("[Spool_Get] Errore Esito {G}");
+      case Sorgente_Dati::Esito::Errore_Corpo: return Fallito("[Spool_Get] Errore Sock_Read {G}(2)");
+      case Sorgente_Dati::Esito::Ok: break;
+    }
+    // An empty block cannot be read and would never move on.
+    if (blocco.empty()) return Fallito("[Spool_Get] Errore Sock_Read {G}(2)");
+    Lunghezza_Blocco = static_cast<int32_t>(blocco.size());
+    Byte_Ricevuti = Limita(static_cast<int64_t>(Byte_Ricevuti) + Lunghezza_Blocco);
+    if (Quadro) Quadro->Avanzamento(Pannello::Riga_Dati, Byte_Ricevuti, dimensione);
+    Pompa(Pompa_Messaggi);
+
+    int64_t prossimo = 0;
+    const Dopo dopo = Blocco_Interpreta(blocco, tabella, totale, prossimo);
+    if (dopo == Dopo::Stop) return true;
+    if (dopo == Dopo::Fine_Dati) break;
+    if (prossimo > totale) prossimo = totale;
+    Offset_Dati = Limita(prossimo);
+  }
+
+  // End of the data.
+  if (In_Tag && Registro) Registro("[Spool_Dati] Tag non chiuso: " + Left(RTrim(Buffer_Tag), 60));
+  if (P.Riga >= 0) {
+    P.Riga_Scrivi();
+    P.Pagina_Chiudi();
+  } else if (P.Buffer_Riga.find_first_not_of(' ') != std::string::npos) {
+    // Text after the last form feed with no line end still gets its page.
+    if (!Apri_Se_Serve()) return true;
+    P.Riga_Scrivi();
+    P.Pagina_Chiudi();
+  }
+  return true;
+}
+
+}  // namespace qod
