@@ -32,7 +32,6 @@ bool Inizia_Con(const std::string& nome, const std::string& prefisso) {
   return true;
 }
 
-// The regular files of `cartella` whose names begin with `prefisso`.
 std::vector<std::filesystem::path> Elenco(const std::string& cartella, const std::string& prefisso,
                                          std::error_code& ec) {
   std::vector<std::filesystem::path> r;
@@ -42,6 +41,11 @@ std::vector<std::filesystem::path> Elenco(const std::string& cartella, const std
 }
 
 }  // namespace
+
+std::vector<std::filesystem::path> File_Con_Prefisso(const std::string& cartella, const std::string& prefisso) {
+  std::error_code ec;
+  return Elenco(cartella, prefisso, ec);
+}
 
 std::string Log_Titolo() {
   std::string r;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cartella_test.h"
+#include "record_test.h"
 #include "qod/basic.h"
 #include "qod/server/pagine.h"
 
@@ -9,22 +10,6 @@ using namespace qod;
 using namespace qod::test;
 
 namespace {
-
-// A dictionary whose fixed part covers columns 1-112, then an amount
-// ("N", 8), a customer ("A", 20), a date ("D", 8) and a timestamp ("Z", 14).
-Dizionario_Campi Dizionario_Prova() {
-  Dizionario_Campi d;
-  const int larghezze[] = {1, 10, 5, 4, 40, 5, 14, 10, 10, 10, 1, 1, 1, 8, 20, 8, 14};
-  const char* tipi[] = {"A", "A", "N", "A", "A", "N", "Z", "A", "A", "A", "A", "A", "A", "N", "A", "D", "Z"};
-  d.Inizio[1] = 1;
-  for (int k = 1; k <= 17; ++k) {
-    d.Numero = k;
-    d.Larghezza[static_cast<size_t>(k)] = larghezze[k - 1];
-    d.Tipo[static_cast<size_t>(k)] = tipi[k - 1];
-    d.Inizio[static_cast<size_t>(k + 1)] = d.Inizio[static_cast<size_t>(k)] + larghezze[k - 1];
-  }
-  return d;
-}
 
 Campo_Definizione Campo(int riga, int colonna, int lunghezza, const char* tipo, const char* costante = "") {
   Campo_Definizione c;
@@ -43,7 +28,7 @@ class Layout : public ::testing::Test {
     formato_.Azzera();
     for (auto& g : gruppi_) g.Azzera();
     dizionario_ = Dizionario_Prova();
-    modello_ = "00000000" + std::string(20, ' ') + "00000000" + std::string(14, '0');
+    modello_ = Modello_Prova();
     cfg_.Cartella_TmpS = dir_.Testo();
     cfg_.Cartella_Programma = "/prog/";
     cfg_.Indice_Server = 1;

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "qod/server/definizioni.h"
-#include "qod/server/dizionario.h"
+#include "qod/host/collegamento.h"
 
 namespace qod {
 

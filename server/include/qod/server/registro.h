@@ -3,12 +3,18 @@
 // per run) and the backup copy of the spool file's page files.
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "qod/host/base.h"
 #include "qod/server/pannello.h"
 
 namespace qod {
+
+// The regular files of `cartella` whose names begin with `prefisso`,
+// compared without regard to case as the Windows file patterns do.
+std::vector<std::filesystem::path> File_Con_Prefisso(const std::string& cartella, const std::string& prefisso);
 
 // The title line, the rule line and the value line of the spool log table;
 // the values are the trimmed texts of the panel rows the spool file filled.

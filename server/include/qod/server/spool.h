@@ -1,0 +1,132 @@
+// The road of one spool file, as the server's main window runs it: keep the
+// host connection alive, ask for the next spool file, decode its attribute
+// record, read its definitions, lay its print data out into page files and
+// tags, render the pages, hand them to the output stages, report the outcome
+// to the host, keep the totals, write the log table and the backup copy.
+// Headless: the program's window hosts it and shows its panel model.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "qod/host/base.h"
+#include "qod/host/collegamento.h"
+#include "qod/host/trasporto.h"
+#include "qod/server/attributi.h"
+#include "qod/server/definizioni.h"
+#include "qod/server/immagini.h"
+#include "qod/server/pagine.h"
+#include "qod/server/pannello.h"
+#include "qod/server/scs.h"
+#include "qod/server/uscite.h"
+#include "qod/ui.h"
+
+namespace qod {
+
+// The print data of the current spool file, fetched from the host in
+// blocks ("G00010" and the offset as 10 digits).
+class Sorgente_Host : public Sorgente_Dati {
+ public:
+  explicit Sorgente_Host(Trasporto& trasporto) : t_(trasporto) {}
+  Esito Blocco(int32_t offset, std::span<const uint8_t>& blocco) override;
+
+ private:
+  Trasporto& t_;
+};
+
+// What the road needs besides the host connection.
+struct Fasi_Spool {
+  Generatore_Immagini* Immagini = nullptr;
+  Fase_Uscita* Stampa = nullptr;
+  Fase_Uscita* Archivia = nullptr;
+  Fase_Uscita* PDF = nullptr;
+  Fase_Uscita* Salva_Immagini = nullptr;
+  Ping_Stampante* Ping = nullptr;
+  // The viewer window: shows the first page image of the spool file.
+  std::function<void(const std::string& immagine)> Visore_Carica;
+};
+
+class Spool_Server {
+ public:
+  Spool_Server(Server_Base& base, Connessione_Host& host, Pannello& pannello, Pump pompa, Fasi_Spool fasi = {});
+  Spool_Server(const Spool_Server&) = delete;
+  Spool_Server& operator=(const Spool_Server&) = delete;
+
+  // ---- The stages ----------------------------------------------------------
+
+  // One polling cycle: handles at most one spool file. True when a spool
+  // file went the whole way (its done record was accepted, with or without
+  // `Errore_Spool`); false when nothing was waiting, a record exchange
+  // failed, or a definition, print data or archive stage failed.
+  bool Spool_Get();
+
+  // The format definitions ("F"), the mail ("E") and XML ("M") field
+  // groups. False after a transfer failure (logged, connection dropped).
+  bool Spool_Formato();
+  bool Spool_Formato_Posta();
+  bool Spool_Formato_XML();
+  // Fetches and lays out the print data. False after a transfer failure.
+  bool Spool_Dati();
+  // Renders every page and copy of the range; leaves in `Pagine_Aperte`
+  // the number of pages rendered.
+  void Spool_Immagini();
+
+  // A failure of the spool file that is not a transfer failure: marks the
+  // spool file and shows the message on the state row when that is empty.
+  void Errore_Segnala(const std::string& messaggio);
+
+  // Reads the running totals from the settings file and shows rows 2 and 3.
+  void Progressivi_Carica();
+
+  // ---- Working values of the spool file ------------------------------------
+
+  Attributi_Spool Attributi;
+  std::array<uint8_t, kLunghezza_Attributi> Record_Attributi{};  // raw, kept when 621 is "T" and archived
+  bool Record_Attributi_Copiato = false;
+  bool Errore_Spool = false;
+  std::string Esito;                 // outcome text of the done record
+  Definizione_Formato Formato;
+  Gruppi_Campi Gruppi;
+  Pagine_Spool Pagine;               // page files, tables, `Pagine_Aperte`
+  Interprete_SCS Interprete{Pagine};
+  std::string Estensione_Immagine;   // of the page images just made
+  int32_t Copie_Immagini = 1;        // copies rendered per page
+  Risultato_Ping Ultimo_Ping;
+
+  // ---- Process-wide values ---------------------------------------------------
+
+  bool Spool_In_Corso = false;
+  std::string End, Restart;          // the connection window, "yyyymmddhhnnss"
+  int64_t Stampe_Avvio = 0, Pagine_Avvio = 0;    // since the program started
+  int64_t Stampe_Totali = 0, Pagine_Totali = 0;  // kept in [Progressivi]
+  // The first page image of the last spool file, for the viewer key.
+  std::string Immagine_Visualizza;
+
+  Server_Base& Base() { return base_; }
+  Connessione_Host& Host() { return host_; }
+  Trasporto& Canale() { return host_.Canale(); }
+  Pannello& Quadro() { return pannello_; }
+  const Pump& Pompa_Messaggi() const { return pompa_; }
+  std::string Slot() const;  // Format(Indice_Server, "00000")
+
+ private:
+  bool Guasto(const std::string& messaggio);
+  bool Intestazione(std::string_view record, int n, std::string& esito, int32_t& lunghezza);
+  bool Corpo_Scarta(int32_t lunghezza);
+  bool Keep_Alive();
+  void Spool_Mostra();
+  void File_Slot_Cancella();
+  void Esito_Conta();
+  bool Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo);
+  bool Fase(Fase_Uscita* fase, int riga, const char* nome);
+
+  Server_Base& base_;
+  Connessione_Host& host_;
+  Pannello& pannello_;
+  Pump pompa_;
+  Fasi_Spool fasi_;
+};
+
+}  // namespace qod

@@ -1,0 +1,497 @@
+#include "qod/server/spool.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "qod/basic.h"
+#include "qod/server/registro.h"
+#include "qod/winpath.h"
+
+namespace qod {
+
+namespace {
+
+// Clears the busy flag on every way out of a call.
+class Occupato {
+ public:
+  explicit Occupato(bool& flag) : flag_(flag) { flag_ = true; }
+  ~Occupato() { flag_ = false; }
+  Occupato(const Occupato&) = delete;
+  Occupato& operator=(const Occupato&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+// A "yyyymmddhhnnss" stamp as the panel shows it: " dd/mm/yy  hh:nn".
+std::string Timbro_Pannello(const std::string& t) {
+  return " " + Mid(t, 7, 2) + "/" + Mid(t, 5, 2) + "/" + Mid(t, 3, 2) + "  " + Mid(t, 9, 2) + ":" + Mid(t, 11, 2);
+}
+
+std::string Contatori(int64_t avvio, int64_t totale) {
+  return " " + Format(avvio, "###,###,###,##0") + " / " + Format(totale, "###,###,###,##0");
+}
+
+int32_t Intero(const std::string& campo) {
+  double v = Val(campo);
+  if (v > 2147483647.0 || v < -2147483648.0) return 0;
+  return static_cast<int32_t>(Arrotonda_Pari(v));
+}
+
+}  // namespace
+
+// ---- Print data from the host ------------------------------------------------
+
+Sorgente_Dati::Esito Sorgente_Host::Blocco(int32_t offset, std::span<const uint8_t>& blocco) {
+  if (!t_.Sock_Write(kSlot_Host, "G00010" + Format(offset, "0000000000"), 16) || !t_.Sock_Read(kSlot_Host, 6))
+    return Esito::Errore_Intestazione;
+  if (t_.Sock_Field("A", 1, 1) != "0") return Esito::Rifiutato;
+  const int32_t n = Intero(t_.Sock_Field("S", 2, 5, 5, 0));
+  if (!t_.Sock_Read(kSlot_Host, n)) return Esito::Errore_Corpo;
+  blocco = std::span<const uint8_t>(t_.Buffer_Record().data(), static_cast<size_t>(n));
+  return Esito::Ok;
+}
+
+// ---- Spool_Server --------------------------------------------------------------
+
+Spool_Server::Spool_Server(Server_Base& base, Connessione_Host& host, Pannello& pannello, Pump pompa,
+                           Fasi_Spool fasi)
+    : base_(base), host_(host), pannello_(pannello), pompa_(std::move(pompa)), fasi_(std::move(fasi)) {
+  Formato.Azzera();
+  for (auto& g : Gruppi) g.Azzera();
+  Pagine.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
+  Pagine.Errore = [this](const std::string& r) { Errore_Segnala(r); };
+  Interprete.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
+  Interprete.Scollega = [this] { host_.Host_Scollega_Riprova(); };
+  Interprete.Quadro = &pannello_;
+  Interprete.Pompa_Messaggi = pompa_;
+}
+
+std::string Spool_Server::Slot() const { return Format(base_.Collegamento.Indice_Server, "00000"); }
+
+bool Spool_Server::Guasto(const std::string& messaggio) {
+  base_.Log_Scrivi(true, true, messaggio);
+  host_.Host_Scollega_Riprova();
+  return false;
+}
+
+bool Spool_Server::Intestazione(std::string_view record, int n, std::string& esito, int32_t& lunghezza) {
+  Trasporto& t = Canale();
+  if (!t.Sock_Write(kSlot_Host, record, n) || !t.Sock_Read(kSlot_Host, 6)) return false;
+  esito = t.Sock_Field("A", 1, 1);
+  lunghezza = Intero(t.Sock_Field("S", 2, 5, 5, 0));
+  return true;
+}
+
+// A body that no step reads is read and dropped, so that the next reply
+// starts where it should.
+bool Spool_Server::Corpo_Scarta(int32_t lunghezza) {
+  while (lunghezza > 0) {
+    const int32_t blocco = std::min(lunghezza, kBlocco_Massimo);
+    if (!Canale().Sock_Read(kSlot_Host, blocco)) return false;
+    lunghezza -= blocco;
+  }
+  return true;
+}
+
+void Spool_Server::Errore_Segnala(const std::string& messaggio) {
+  Errore_Spool = true;
+  pannello_.Stato_Segnala(messaggio);
+}
+
+void Spool_Server::Progressivi_Carica() {
+  Stampe_Totali = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Stampe", "0"));
+  Pagine_Totali = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Pagine", "0"));
+  Stampe_Avvio = Pagine_Avvio = 0;
+  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(Stampe_Avvio, Stampe_Totali));
+  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(Pagine_Avvio, Pagine_Totali));
+}
+
+bool Spool_Server::Keep_Alive() {
+  const DateTime adesso = base_.Orologio().Adesso();
+  if (!(adesso.Seriale() > base_.Ultimo_Keep_Alive.Seriale() + 0.002)) return true;
+  base_.Ultimo_Keep_Alive = adesso;
+  std::string esito;
+  int32_t lunghezza = 0;
+  if (!Intestazione("P00000", 6, esito, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {P}(1)");
+  if (esito != "0") return Guasto("[Spool_Get] Errore Esito {P}");
+  if (!Canale().Sock_Read(kSlot_Host, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {P}(2)");
+  if (lunghezza < 28)
+    base_.Log_Scrivi(true, true, "[Spool_Get] Risposta corta {P}: " + std::to_string(lunghezza) + " byte invece di 28");
+  End = Canale().Sock_Field("A", 1, 14);
+  Restart = Canale().Sock_Field("A", 15, 14);
+  pannello_.Valore_Imposta(Pannello::Riga_Stop, Timbro_Pannello(End));
+  pannello_.Valore_Imposta(Pannello::Riga_Restart, Timbro_Pannello(Restart));
+  return true;
+}
+
+void Spool_Server::Spool_Mostra() {
+  const Attributi_Spool& a = Attributi;
+  auto riga = [&](int r, const std::string& v) { pannello_.Valore_Imposta(r, " " + v); };
+  riga(Pannello::Riga_Lavoro, a.Lavoro);
+  riga(Pannello::Riga_Numero, std::to_string(a.Numero_Spool));
+  riga(Pannello::Riga_Utente, a.Utente);
+  riga(Pannello::Riga_Formato, a.Tipo_Modulo);
+  riga(Pannello::Riga_Job, a.Numero_Lavoro);
+  riga(Pannello::Riga_Dati_Utente, a.Dati_Utente);
+  riga(Pannello::Riga_File_Spool, a.File_Spool);
+  riga(Pannello::Riga_Salvataggio, a.Stato_Salvataggio);
+  riga(Pannello::Riga_Coda, a.Coda);
+  riga(Pannello::Riga_Pagine_Spool, std::to_string(a.Pagine_Totali) + "   ( da " + std::to_string(a.Prima_Pagina) +
+                                        " a " + std::to_string(a.Ultima_Pagina) + " )");
+  riga(Pannello::Riga_Libreria, a.Libreria);
+  riga(Pannello::Riga_Copie, std::to_string(a.Copie));
+  riga(Pannello::Riga_Stampante, a.Stampante);
+  riga(Pannello::Riga_Cartella, a.Cartella);
+  riga(Pannello::Riga_Dati, std::to_string(a.Dimensione_Dati));
+  for (int r = Pannello::Riga_Immagini; r <= Pannello::Riga_Stato; ++r) pannello_.Valore_Imposta(r, "");
+  for (int r = Pannello::Riga_Dati; r <= Pannello::Riga_Salva; ++r) pannello_.Barra_Imposta(r, 0);
+}
+
+void Spool_Server::File_Slot_Cancella() {
+  for (const auto& f : File_Con_Prefisso(base_.Percorso_TmpS, Slot() + "_")) {
+    std::error_code ec;
+    if (!std::filesystem::remove(f, ec) && ec)
+      base_.Log_Scrivi(true, true, "[Spool_Get] Errore cancellazione " + Percorso_Ansi(f));
+  }
+}
+
+bool Spool_Server::Fase(Fase_Uscita* fase, int riga, const char* nome) {
+  if (fase) return fase->Esegui(*this);
+  // A stage this server does not have makes nothing, so it cannot succeed.
+  pannello_.Valore_Imposta(riga, " non disponibile");
+  Errore_Segnala(std::string(nome) + " non disponibile");
+  return true;
+}
+
+void Spool_Server::Esito_Conta() {
+  if (Stampe_Avvio > 2000000000 || Pagine_Avvio > 2000000000) Stampe_Avvio = Pagine_Avvio = 0;
+  if (Stampe_Totali > 2000000000 || Pagine_Totali > 2000000000) Stampe_Totali = Pagine_Totali = 0;
+  const int64_t pagine = Pagine.Pagine_Aperte;
+  Stampe_Avvio += 1;
+  Pagine_Avvio += pagine;
+  Stampe_Totali += 1;
+  Pagine_Totali += pagine;
+  base_.Impostazione_Scrivi("Progressivi", "Stampe", Format(Stampe_Totali, "0"));
+  base_.Impostazione_Scrivi("Progressivi", "Pagine", Format(Pagine_Totali, "0"));
+  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(Stampe_Avvio, Stampe_Totali));
+  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(Pagine_Avvio, Pagine_Totali));
+}
+
+bool Spool_Server::Spool_Get() {
+  // 1.
+  Occupato occupato(Spool_In_Corso);
+  Errore_Spool = false;
+
+  // 2. Keep-alive, which also brings the connection window.
+  if (!Keep_Alive()) return false;
+
+  // 3. The next spool file for this server.
+  Trasporto& t = Canale();
+  std::string esito;
+  int32_t lunghezza = 0;
+  if (!Intestazione("S00005" + Slot(), 11, esito, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {S}(1)");
+  if (esito != "0") {
+    // Nothing waiting: quiet, the connection stays up.
+    if (!Corpo_Scarta(lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
+    return false;
+  }
+  if (!t.Sock_Read(kSlot_Host, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
+  if (lunghezza < kLunghezza_Attributi)
+    base_.Log_Scrivi(true, true,
+                     "[Spool_Get] Record corto {S}: " + std::to_string(lunghezza) + " byte invece di " +
+                         std::to_string(kLunghezza_Attributi));
+  int32_t posizione_errata = 0;
+  Attributi = Attributi_Spool::Decodifica(
+      [&t](std::string_view tipo, int32_t inizio, int32_t n, int32_t cifre, int32_t decimali) {
+        return t.Sock_Field(tipo, inizio, n, cifre, decimali);
+      },
+      posizione_errata);
+  // 5. The raw record, taken before any other read.
+  Record_Attributi_Copiato = Attributi.Record_Grezzo == "T" && Attributi.Da_Archiviare;
+  if (Record_Attributi_Copiato)
+    std::copy_n(t.Buffer_Record().begin(), kLunghezza_Attributi, Record_Attributi.begin());
+  if (posizione_errata)
+    base_.Log_Scrivi(true, true,
+                     "[Spool_Get] Valore non numerico in Attributi_Spool alla posizione " +
+                         std::to_string(posizione_errata) + ", letto come 0");
+
+  // Per spool file: the definitions and the outcome start anew.
+  Formato.Azzera();
+  for (auto& g : Gruppi) g.Azzera();
+  Esito = Attributi.Stato_Salvataggio;
+  Estensione_Immagine.clear();
+  Copie_Immagini = 1;
+  Pagine.Avvia({});
+  Ultimo_Ping = {};
+
+  // 4. The panel.
+  Spool_Mostra();
+
+  // 6. The page files of the previous spool file.
+  File_Slot_Cancella();
+
+  // 7. Is the printer there?
+  if (!Trim(Attributi.Indirizzo_Stampante).empty() && Attributi.Da_Stampare) {
+    if (fasi_.Ping) {
+      Ultimo_Ping = fasi_.Ping->Ping(Attributi.Indirizzo_Stampante);
+    } else {
+      Ultimo_Ping.Testo = "*** errore : ping non disponibile";
+      Ultimo_Ping.Tempo = 1000;
+      Ultimo_Ping.Errore = true;
+    }
+    if (Ultimo_Ping.Errore) {
+      Errore_Spool = true;
+      pannello_.Valore_Imposta(Pannello::Riga_Stato, "La stampante non risponde");
+    }
+  }
+
+  // 8-9. Definitions.
+  if (!Errore_Spool && !Spool_Formato()) return false;
+  if (Attributi.Salva_Forzato != "N" && !Errore_Spool) {
+    if (Attributi.Consegna == "P" && !Spool_Formato_Posta()) return false;
+    if (Attributi.Consegna == "X" && !Spool_Formato_XML()) return false;
+  }
+
+  // 10. Print data and page images.
+  if (!Errore_Spool) {
+    if (!Spool_Dati()) return false;
+    if (!Errore_Spool) Spool_Immagini();
+  }
+
+  // 11. The first page image, kept for the viewer key, and shown when the key is down.
+  Immagine_Visualizza =
+      File_Immagine(base_.Percorso_TmpS, base_.Collegamento.Indice_Server, 1, Attributi.Prima_Pagina, Estensione_Immagine);
+  if (pannello_.Visualizza() && !Errore_Spool && fasi_.Visore_Carica) fasi_.Visore_Carica(Immagine_Visualizza);
+
+  // 12. Outputs: switch on, flag set, no error so far.
+  auto fatta = [&](int riga, bool flag) { return pannello_.Interruttore(riga) && flag && !Errore_Spool; };
+  if (fatta(Pannello::Riga_Stampa, Attributi.Da_Stampare))
+    Fase(fasi_.Stampa, Pannello::Riga_Stampa, "Stampa");
+  else
+    pannello_.Valore_Imposta(Pannello::Riga_Stampa, " - ");
+  if (fatta(Pannello::Riga_Archivia, Attributi.Da_Archiviare)) {
+    if (!Fase(fasi_.Archivia, Pannello::Riga_Archivia, "Archiviazione")) return false;
+  } else {
+    pannello_.Valore_Imposta(Pannello::Riga_Archivia, " - ");
+  }
+  if (fatta(Pannello::Riga_Salva, Attributi.Da_Salvare)) {
+    if (Attributi.Salva_PDF == "S")
+      Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF");
+    else
+      Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini");
+  } else {
+    pannello_.Valore_Imposta(Pannello::Riga_Salva, " - ");
+  }
+
+  // 13. Outcome and totals.
+  if (Errore_Spool) {
+    Esito = "*ERR      ";
+    pannello_.Valore_Imposta(Pannello::Riga_Salvataggio, Esito);
+  } else {
+    pannello_.Valore_Imposta(Pannello::Riga_Stato, "Ok");
+    Esito_Conta();
+  }
+
+  // 14. The done record.
+  const std::string record_d = "D00025" + Slot() + Format(Attributi.Numero_Spool, "000000000") +
+                               Testo_Largo(Esito, 10) + Testo_Largo(Attributi.Esito_Finale, 1);
+  if (!Intestazione(record_d, 31, esito, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
+  if (esito != "0") return Guasto("[Spool_Get] Errore Esito {D}");
+  if (!Corpo_Scarta(lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
+
+  // 15. Log table and backup copy.
+  if (Errore_Spool || base_.Generale.Log) Log_Tabella(base_, pannello_);
+  if (base_.Generale.Backup) Backup_Copia(base_);
+  return true;
+}
+
+// ---- Definitions -------------------------------------------------------------------
+
+bool Spool_Server::Spool_Formato() {
+  // 1. Reset.
+  Formato.Azzera();
+  Trasporto& t = Canale();
+  bool fuori_limite = false;
+  for (std::string flag = "S";; flag = "N") {
+    // 2-3.
+    std::string esito;
+    int32_t lunghezza = 0;
+    if (!Intestazione("F00021" + Testo_Largo(Attributi.Formato, 20) + flag, 27, esito, lunghezza))
+      return Guasto("[Spool_Formato] Errore Sock_Read {F}(1)");
+    if (esito == "1") {
+      if (!Corpo_Scarta(lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
+      break;
+    }
+    if (esito != "0") return Guasto("[Spool_Formato] Errore Esito {F}");
+    if (!t.Sock_Read(kSlot_Host, lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
+
+    // 4. One row.
+    const std::string tipo = t.Sock_Field("A", 1, 1);
+    if (tipo != "K" && tipo != "F" && tipo != "C") continue;
+    Campo_Definizione c;
+    c.Riga = Intero(t.Sock_Field("S", 7, 3, 3, 0));
+    c.Riga_Fine = Intero(t.Sock_Field("S", 10, 3, 3, 0));
+    c.Colonna = Intero(t.Sock_Field("S", 13, 3, 3, 0));
+    c.Lunghezza = Intero(t.Sock_Field("S", 16, 3, 3, 0));
+    c.Tipo = t.Sock_Field("A", 19, 1);
+    if (tipo == "C") {
+      c.Costante = Trim(t.Sock_Field("A", 20, 300));
+      if (c.Riga_Fine == 0) c.Riga_Fine = c.Riga;
+      Formato.Costanti.push_back(std::move(c));
+      continue;
+    }
+    c.Costante = t.Sock_Field("A", 20, 20);
+    const int32_t n = Intero(t.Sock_Field("S", 2, 5, 5, 0));
+    const int32_t massimo = tipo == "K" ? Definizione_Formato::kChiavi : Definizione_Formato::kIndici;
+    if (n < 1 || n > massimo) {
+      // No slot for it: the list is still read to its end, then the spool file fails.
+      base_.Log_Scrivi(true, true, "[Spool_Formato] Campo " + tipo + " " + std::to_string(n) + " fuori limite");
+      fuori_limite = true;
+      continue;
+    }
+    const size_t k = static_cast<size_t>(n);
+    if (tipo == "K") {
+      Formato.Chiave[k] = c;
+      Formato.E[k] = Formato.E[k - 1] + c.Lunghezza;
+      Formato.Numero_Chiavi = n;
+    } else {
+      Formato.Indice[k] = c;
+      const Dizionario_Campi& d = host_.Dizionario;
+      const int voce = n + 13;
+      const int32_t larghezza = voce <= d.Numero ? d.Larghezza[static_cast<size_t>(voce)] : 0;
+      Formato.X[k] = Formato.X[k - 1] + larghezza;
+      Formato.Numero_Indici = n;
+    }
+  }
+  if (fuori_limite) Errore_Segnala("Definizione del formato errata");
+  return true;
+}
+
+bool Spool_Server::Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo) {
+  // 1. Every group starts empty, whichever definition is read.
+  for (auto& g : Gruppi) g.Azzera();
+  Trasporto& t = Canale();
+  const std::string p = std::string("[") + procedura + "] ";
+  const std::string l = std::string("{") + lettera + "}";
+  const bool xml = lettera == 'M';
+  for (std::string flag = "S";; flag = "N") {
+    std::string esito;
+    int32_t lunghezza = 0;
+    if (!Intestazione(std::string(1, lettera) + "00021" + Testo_Largo(Attributi.Formato, 20) + flag, 27, esito,
+                      lunghezza))
+      return Guasto(p + "Errore Sock_Read " + l + "(1)");
+    if (esito == "1") {
+      if (!Corpo_Scarta(lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
+      return true;
+    }
+    if (esito != "0") return Guasto(p + "Errore Esito " + l);
+    if (!t.Sock_Read(kSlot_Host, lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
+
+    const std::string gruppo = t.Sock_Field("A", 1, 1);
+    if (gruppo.size() != 1 || gruppo[0] < '1' || gruppo[0] > '0' + massimo_gruppo) continue;
+    const size_t g = static_cast<size_t>(gruppo[0] - '0');
+    Campo_Definizione c;
+    if (xml) {
+      if (g == 6) c.Nome = Trim(t.Sock_Field("A", 2, 10));
+      c.Riga = Intero(t.Sock_Field("S", 12, 3, 3, 0));
+      c.Colonna = Intero(t.Sock_Field("S", 15, 4, 4, 0));
+      c.Lunghezza = Intero(t.Sock_Field("S", 19, 4, 4, 0));
+      c.Tipo = t.Sock_Field("A", 23, 1);
+      c.Compattazione = t.Sock_Field("A", 24, 1);
+      c.Costante = t.Sock_Field("A", 25, 60);
+    } else {
+      c.Riga = Intero(t.Sock_Field("S", 2, 3, 3, 0));
+      c.Colonna = Intero(t.Sock_Field("S", 5, 3, 3, 0));
+      c.Lunghezza = Intero(t.Sock_Field("S", 8, 3, 3, 0));
+      c.Tipo = t.Sock_Field("A", 11, 1);
+      c.Compattazione = t.Sock_Field("A", 12, 1);
+      c.Costante = t.Sock_Field("A", 13, 60);
+    }
+    c.Riga_Fine = c.Riga;
+    Gruppi[g].Aggiungi(std::move(c));
+  }
+}
+
+bool Spool_Server::Spool_Formato_Posta() { return Definizioni_Leggi('E', "Spool_Formato_Posta", 4); }
+
+bool Spool_Server::Spool_Formato_XML() { return Definizioni_Leggi('M', "Spool_Formato_XML", 6); }
+
+// ---- Print data and page images --------------------------------------------------
+
+bool Spool_Server::Spool_Dati() {
+  Pagine_Spool::Impostazioni cfg;
+  cfg.Cartella_TmpS = base_.Percorso_TmpS;
+  cfg.Cartella_Programma = base_.Percorso;
+  cfg.Indice_Server = base_.Collegamento.Indice_Server;
+  cfg.Tabelle = Attributi.Da_Archiviare || Attributi.Da_Salvare;
+  cfg.Gruppi = Attributi.Consegna == "P" || Attributi.Consegna == "X";
+  cfg.Formato = &Formato;
+  cfg.Gruppi_Definiti = &Gruppi;
+  cfg.Dizionario = &host_.Dizionario;
+  cfg.Modello_Archivio = &host_.Modello_Archivio;
+  Pagine.Avvia(cfg);
+  Sorgente_Host sorgente(Canale());
+  const bool ok =
+      Interprete.Spool_Dati(sorgente, Canale().Tabella(), Attributi.Dimensione_Dati, Attributi.Ultima_Pagina);
+  Pagine.Chiudi_Tutto();
+  return ok;
+}
+
+void Spool_Server::Spool_Immagini() {
+  const Attributi_Spool& a = Attributi;
+  Generatore_Immagini* g = fasi_.Immagini;
+
+  // 2. Extension, copies and range.
+  Estensione_Immagine = Estensione_Tipo(a.Tipo_Immagine);
+  const int32_t c = a.Copie;
+  const bool sovrapposte = (!Trim(a.Im2_File_5).empty() && c > 4) || (!Trim(a.Im2_File_4).empty() && c > 3) ||
+                           (!Trim(a.Im2_File_3).empty() && c > 2) || (!Trim(a.Im2_File_2).empty() && c > 1);
+  // With a copy selector and no copies asked, one copy is still made.
+  Copie_Immagini = sovrapposte || Pagine.Pagina_Dipendente ? std::max<int32_t>(c, 1) : 1;
+  const int32_t prima = a.Prima_Pagina;
+  const int32_t ultima = std::min(a.Ultima_Pagina, Pagine.Pagine_Aperte);
+  Pagine.Pagine_Aperte = 0;
+  const int32_t totale = ultima - prima + 1;
+  if (totale < 1) return;
+  if (!g) {
+    Errore_Segnala("Generatore di immagini non disponibile");
+    return;
+  }
+
+  // 1. The members that stay for the whole spool file.
+  g->Imposta(a, base_.Percorso_Fnt, base_.Percorso_Lgo);
+
+  // 3. Every page and copy.
+  const std::string lgo = base_.Percorso_Lgo;
+  auto sovrapposta = [&](int32_t k) -> std::string {
+    const std::string* f = k == 2 ? &a.Im2_File_2 : k == 3 ? &a.Im2_File_3 : k == 4 ? &a.Im2_File_4 : &a.Im2_File_5;
+    return Trim(*f).empty() ? std::string() : lgo + *f;
+  };
+  for (int32_t p = prima; p <= ultima; ++p) {
+    const int32_t r = ++Pagine.Pagine_Aperte;
+    for (int32_t k = 1; k <= Copie_Immagini; ++k) {
+      Pagina_Immagine pi;
+      pi.Im2_File = k == 1 ? std::string() : sovrapposta(k);
+      pi.Cmd_CPY = Pagine.Pagina_Dipendente ? k : 0;
+      pi.Txt_File = File_Testo(base_.Percorso_TmpS, base_.Collegamento.Indice_Server, p);
+      pi.Cmd_File = File_Comandi(base_.Percorso_TmpS, base_.Collegamento.Indice_Server, p);
+      pi.Out_File = File_Immagine(base_.Percorso_TmpS, base_.Collegamento.Indice_Server, k, p, Estensione_Immagine);
+      pi.inizializza = r == 1;
+      g->Elabora(pi);
+      pannello_.Avanzamento(Pannello::Riga_Immagini, r, totale);
+      Pompa(pompa_);
+      if (g->Errore()) Errore_Segnala(g->Stato());
+    }
+  }
+}
+
+std::string Estensione_Tipo(std::string_view tipo) {
+  if (tipo == "0" || tipo == "1" || tipo == "2" || tipo == "A") return ".TIF";
+  if (tipo == "3" || tipo == "4") return ".BMP";
+  if (tipo == "5" || tipo == "6") return ".JPG";
+  if (tipo == "7" || tipo == "8" || tipo == "9") return ".PNG";
+  return "";
+}
+
+}  // namespace qod
