@@ -1,0 +1,52 @@
+#include "host.h"
+
+namespace hostsim {
+
+std::string Largo(std::string_view s, size_t larghezza) {
+  std::string r(s.substr(0, std::min(s.size(), larghezza)));
+  r.resize(larghezza, ' ');
+  return r;
+}
+
+std::string Trim(std::string_view s) {
+  size_t a = s.find_first_not_of(' ');
+  if (a == std::string_view::npos) return {};
+  size_t b = s.find_last_not_of(' ');
+  return std::string(s.substr(a, b - a + 1));
+}
+
+Corpo& Corpo::Testo(std::string_view ansi, size_t larghezza) {
+  byte_ += Ebcdic::Standard().Codifica(Largo(ansi, larghezza));
+  return *this;
+}
+
+Corpo& Corpo::Zoned(int64_t valore, int cifre) {
+  byte_ += hostsim::Zoned(valore, cifre);
+  return *this;
+}
+
+Corpo& Corpo::Packed(int64_t valore, int byte) {
+  byte_ += hostsim::Packed(valore, byte);
+  return *this;
+}
+
+Corpo& Corpo::Binario(int64_t valore, int byte) {
+  byte_ += hostsim::Binario(valore, byte);
+  return *this;
+}
+
+Corpo& Corpo::Grezzo(std::string_view byte) {
+  byte_ += byte;
+  return *this;
+}
+
+const Gestore* Gestori::Trova(const Richiesta& r) const {
+  const std::string corpo = r.Corpo_Testo();
+  for (size_t n = std::min<size_t>(corpo.size(), 4) + 1; n-- > 0;) {
+    auto it = tabella_.find(std::string(1, r.lettera) + corpo.substr(0, n));
+    if (it != tabella_.end()) return &it->second;
+  }
+  return nullptr;
+}
+
+}  // namespace hostsim
