@@ -2,21 +2,8 @@
 
 namespace hostsim {
 
-std::string Largo(std::string_view s, size_t larghezza) {
-  std::string r(s.substr(0, std::min(s.size(), larghezza)));
-  r.resize(larghezza, ' ');
-  return r;
-}
-
-std::string Trim(std::string_view s) {
-  size_t a = s.find_first_not_of(' ');
-  if (a == std::string_view::npos) return {};
-  size_t b = s.find_last_not_of(' ');
-  return std::string(s.substr(a, b - a + 1));
-}
-
 Corpo& Corpo::Testo(std::string_view ansi, size_t larghezza) {
-  byte_ += Ebcdic::Standard().Codifica(Largo(ansi, larghezza));
+  byte_ += Ebcdic::Standard().Codifica(qod::Testo_Largo(ansi, static_cast<int64_t>(larghezza)));
   return *this;
 }
 

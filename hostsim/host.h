@@ -15,6 +15,7 @@
 
 #include "ebcdic.h"
 #include "opzioni.h"
+#include "qod/basic.h"
 
 namespace hostsim {
 
@@ -94,9 +95,5 @@ class Modulo {
 
 // The modules of the stand-in, in the order their options are listed.
 std::vector<std::unique_ptr<Modulo>> Moduli_Crea();
-
-// Blank-padded or cut.
-std::string Largo(std::string_view s, size_t larghezza);
-std::string Trim(std::string_view s);
 
 }  // namespace hostsim

@@ -39,12 +39,12 @@ class Accesso : public Modulo {
     // host name (20). Reply: "S" accepted, 50 blanks, the client index (S3).
     g.Registra("U", [this](Sessione& s, const Richiesta& r) {
       const std::string corpo = r.Corpo_Testo();
-      const std::string nome = Trim(corpo.substr(0, std::min<size_t>(10, corpo.size())));
-      const std::string password = corpo.size() > 10 ? Trim(corpo.substr(10, 10)) : "";
+      const std::string nome = qod::Trim(qod::Left(corpo, 10));
+      const std::string password = qod::Trim(qod::Mid(corpo, 11, 10));
       int indice = 1;
       bool accettato = utenti_.empty();
       for (const auto& u : utenti_)
-        if (Maiuscolo(u.nome) == nome && Maiuscolo(u.password) == password) {
+        if (qod::UCase(u.nome) == nome && qod::UCase(u.password) == password) {
           accettato = true;
           indice = u.indice;
         }
@@ -62,11 +62,6 @@ class Accesso : public Modulo {
     std::string nome, password;
     int indice = 1;
   };
-  static std::string Maiuscolo(std::string s) {
-    for (auto& c : s)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return s;
-  }
   std::vector<Utente> utenti_;
 };
 

@@ -28,10 +28,10 @@ class Tabelle : public Modulo {
     while (std::getline(in, riga)) {
       ++numero;
       if (!riga.empty() && riga.back() == '\r') riga.pop_back();
-      if (Trim(riga).empty() || Trim(riga)[0] == '#') continue;
+      if (qod::Trim(riga).empty() || qod::Trim(riga)[0] == '#') continue;
       std::vector<std::string> campi;
       std::stringstream ss(qod::Utf8_A_Ansi(riga));
-      for (std::string c; std::getline(ss, c, '|');) campi.push_back(Trim(c));
+      for (std::string c; std::getline(ss, c, '|');) campi.push_back(qod::Trim(c));
       Riga r;
       if (campi.size() < 3 || campi.size() > 5 || (campi[0] != "" && campi[0] != "A") ||
           !Intero_Da_Testo(campi[1], r.larghezza) || r.larghezza < 0 || r.larghezza > 999 || campi[2].size() != 1) {

@@ -14,7 +14,7 @@ bool Registro::Apri(const std::string& file) {
   return f_ != nullptr;
 }
 
-void Registro::Riga(const char* canale, int sessione, std::string_view grezzo, std::string_view testo) {
+void Registro::Richiesta(const char* canale, int sessione, std::string_view grezzo, std::string_view testo) {
   std::string t;
   for (unsigned char c : testo) {
     if (c < 32 || c == 127 || c == '\\') {
@@ -31,10 +31,6 @@ void Registro::Riga(const char* canale, int sessione, std::string_view grezzo, s
   std::fflush(f_);
 }
 
-void Registro::Richiesta(const char* canale, int sessione, std::string_view grezzo, std::string_view testo) {
-  Riga(canale, sessione, grezzo, testo);
-}
-
-void Registro::Evento(int sessione, const std::string& testo) { Riga("EVT", sessione, "", testo); }
+void Registro::Evento(int sessione, const std::string& testo) { Richiesta("EVT", sessione, "", testo); }
 
 }  // namespace hostsim

@@ -22,7 +22,6 @@ class Registro {
   void Evento(int sessione, const std::string& testo);
 
  private:
-  void Riga(const char* canale, int sessione, std::string_view grezzo, std::string_view testo_ansi);
   std::mutex m_;
   std::FILE* f_ = nullptr;
 };

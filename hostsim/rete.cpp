@@ -56,12 +56,6 @@ bool Leggi_Riga(int fd, std::string& riga) {
   return false;
 }
 
-std::string Maiuscolo(std::string s) {
-  for (auto& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return s;
-}
-
 // "T=500", "T#3=40": the letter, the occurrence and the value.
 bool Guasto_Leggi(Guasto::Tipo tipo, const std::string& v, std::vector<Guasto>& dove, std::string& errore) {
   static const std::regex forma(R"(^(.)(?:#([0-9]+))?=([0-9]+)$)");
@@ -214,7 +208,7 @@ void Server::Sessione_Ftp(int fd, int id) {
   std::string riga;
   while (Leggi_Riga(fd, riga)) {
     log_.Richiesta("FTP", id, riga, riga);
-    const std::string verbo = Maiuscolo(riga.substr(0, riga.find(' ')));
+    const std::string verbo = qod::UCase(riga.substr(0, riga.find(' ')));
     const std::string resto = riga.find(' ') == std::string::npos ? "" : riga.substr(riga.find(' ') + 1);
     if (verbo == "USER") {
       rispondi("user", "331", "230", "Password richiesta per " + resto);
@@ -273,7 +267,7 @@ bool Server::Invia(int fd, int id, const Risposta& r, char lettera, int occorren
   for (const auto& f : r.frame) {
     std::string corpo = f.corpo;
     if (corpo.empty() && c_.corpo_su_vuoto > 0) {
-      corpo = e.Codifica(Largo("CORPO DA SCARTARE", static_cast<size_t>(c_.corpo_su_vuoto)));
+      corpo = e.Codifica(qod::Testo_Largo("CORPO DA SCARTARE", c_.corpo_su_vuoto));
     }
     byte += e.Codifica(std::string(1, f.esito));
     byte += Zoned(static_cast<int64_t>(corpo.size()), 5);

@@ -62,8 +62,6 @@ class Connessione_Host {
   Dizionario_Campi Dizionario;
   std::string Modello_Archivio;  // the blank archive index from column 113 on
 
-  Trasporto& Canale() { return trasporto_; }
-
  private:
   bool Greeting_Leggi();
   bool Intestazione_Leggi(std::string& esito, int32_t& lunghezza);
