@@ -47,6 +47,9 @@ class Connessione_Host {
  public:
   Connessione_Host(Server_Base& base, Trasporto& trasporto, Effetti_Collegamento effetti = {},
                    Attese_Collegamento attese = {});
+  ~Connessione_Host();
+  Connessione_Host(const Connessione_Host&) = delete;
+  Connessione_Host& operator=(const Connessione_Host&) = delete;
 
   // Opens the connection on slot 1. True when logged in and the dictionary
   // has been read. Pumps (`pompa`) during the pauses between attempts.
