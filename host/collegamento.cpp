@@ -28,6 +28,9 @@ Connessione_Host::Connessione_Host(Server_Base& base, Trasporto& trasporto, Effe
   trasporto_.Imposta_Registro([this](const std::string& riga) { base_.Log_Scrivi(true, true, riga); });
 }
 
+// The transport logs into the server's log while this connection exists.
+Connessione_Host::~Connessione_Host() { trasporto_.Imposta_Registro({}); }
+
 bool Connessione_Host::Intestazione_Leggi(std::string& esito, int32_t& lunghezza) {
   if (!trasporto_.Sock_Read(kSlot_Host, 6)) return false;
   esito = trasporto_.Sock_Field("A", 1, 1);

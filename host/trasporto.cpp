@@ -168,12 +168,17 @@ void Trasporto::Record_Pulisci(int da) {
   record_sporco_ = da;
 }
 
-bool Trasporto::Sock_Read(int slot, int n) {
-  if (n < 1 || n > kBlocco_Massimo) return false;
+bool Trasporto::Blocco_Ricevi(int slot, int n, uint8_t* dove) {
   if (!Riempi_Fino(slot, n)) return false;
-  std::memcpy(record_.data(), ricezione_.data() + inizio_, static_cast<size_t>(n));
+  std::memcpy(dove, ricezione_.data() + inizio_, static_cast<size_t>(n));
   inizio_ += n;
   if (inizio_ == fine_) inizio_ = fine_ = 0;
+  return true;
+}
+
+bool Trasporto::Sock_Read(int slot, int n) {
+  if (n < 1 || n > kBlocco_Massimo) return false;
+  if (!Blocco_Ricevi(slot, n, record_.data())) return false;
   Record_Pulisci(n);
   return true;
 }

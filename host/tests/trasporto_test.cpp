@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "qod/host/trasporto.h"
 #include "support/pari.h"
@@ -279,4 +281,25 @@ TEST_F(Transport, WaitModes) {
   pari_.Invia("x");
   EXPECT_TRUE(t_.Sock_Wait(1, "R", false));
   EXPECT_FALSE(t_.Sock_Wait(0, "R", false));
+}
+
+TEST_F(Transport, ConnectToASilentAddressGivesUpWithinItsLimit) {
+  // A listener whose queue is full lets new handshakes go unanswered.
+  Pari pieno;
+  std::string indirizzo;
+  Trasporto primo{Attese_Rete{1000, 100, 1000}};
+  ASSERT_TRUE(primo.Sock_Connect(1, "127.0.0.1", pieno.Porta(), indirizzo));
+  std::vector<std::unique_ptr<Trasporto>> altri;
+  for (int i = 0; i < 8; ++i) {  // a queue of 4 (the kernel takes one more)
+    altri.push_back(std::make_unique<Trasporto>(Attese_Rete{1000, 100, 20}));
+    altri.back()->Sock_Connect(1, "127.0.0.1", pieno.Porta(), indirizzo);
+  }
+  t_.Imposta_Attese(Attese_Rete{1000, 100, 250});
+  auto t0 = steady_clock::now();
+  const bool connesso = t_.Sock_Connect(1, "127.0.0.1", pieno.Porta(), indirizzo);
+  const auto ms = Ms_Da(t0);
+  if (connesso) GTEST_SKIP() << "this kernel answered a handshake on a full queue";
+  EXPECT_GE(ms, 200);
+  EXPECT_LT(ms, 2000);
+  EXPECT_EQ(t_.Socket(1), net::kNessuno);
 }

@@ -47,6 +47,9 @@ class Connessione_Host {
  public:
   Connessione_Host(Server_Base& base, Trasporto& trasporto, Effetti_Collegamento effetti = {},
                    Attese_Collegamento attese = {});
+  ~Connessione_Host();
+  Connessione_Host(const Connessione_Host&) = delete;
+  Connessione_Host& operator=(const Connessione_Host&) = delete;
 
   // Opens the connection on slot 1. True when logged in and the dictionary
   // has been read. Pumps (`pompa`) during the pauses between attempts.
@@ -61,8 +64,6 @@ class Connessione_Host {
   int32_t Indice_Client = 0;
   Dizionario_Campi Dizionario;
   std::string Modello_Archivio;  // the blank archive index from column 113 on
-
-  Trasporto& Canale() { return trasporto_; }
 
  private:
   bool Greeting_Leggi();

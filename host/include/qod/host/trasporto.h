@@ -152,6 +152,10 @@ class Trasporto {
   virtual int Limite_Scrittura_ms() const { return attese_.lunga_ms; }
 
   void Pompa_Messaggi() const { Pompa(pompa_); }
+  // Receives until `n` bytes (1..kBuffer_Ricezione) wait in the receive
+  // buffer, then moves them to `dove`; what is not consumed stays for the
+  // next read. The building block of every block read.
+  bool Blocco_Ricevi(int slot, int n, uint8_t* dove);
 
  private:
   static bool Slot_Valido(int slot) { return slot >= 0 && slot < kSlot_Numero; }
