@@ -54,9 +54,9 @@ Sorgente_Dati::Esito Sorgente_Host::Blocco(int32_t offset, std::span<const uint8
 
 // ---- Spool_Server --------------------------------------------------------------
 
-Spool_Server::Spool_Server(Server_Base& base, Connessione_Host& host, Pannello& pannello, Pump pompa,
-                           Fasi_Spool fasi)
-    : base_(base), host_(host), pannello_(pannello), pompa_(std::move(pompa)), fasi_(std::move(fasi)) {
+Spool_Server::Spool_Server(Server_Base& base, Trasporto& trasporto, Connessione_Host& host, Pannello& pannello,
+                           Pump pompa, Fasi_Spool fasi)
+    : base_(base), trasporto_(trasporto), host_(host), pannello_(pannello), pompa_(std::move(pompa)), fasi_(std::move(fasi)) {
   Formato.Azzera();
   for (auto& g : Gruppi) g.Azzera();
   Pagine.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };

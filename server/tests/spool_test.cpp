@@ -370,7 +370,7 @@ TEST_F(Strada, PrintDataIsLaidOutAndRenderedPerCopy) {
   std::vector<std::string> visti;
   fasi_.Visore_Carica = [&](const std::string& f) { visti.push_back(f); };
   // (the server was built before the viewer was set: build it again)
-  server_ = std::make_unique<Spool_Server>(base_, *host_, pannello_, Pump{}, fasi_);
+  server_ = std::make_unique<Spool_Server>(base_, trasporto_, *host_, pannello_, Pump{}, fasi_);
   EXPECT_TRUE(Server().Spool_Get());
   auto ricevute = Ricevute();
   ASSERT_EQ(ricevute.size(), 5u);

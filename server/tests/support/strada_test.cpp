@@ -36,7 +36,7 @@ void Strada::Avvia(bool log, bool backup) {
   host_->Modello_Archivio = Modello_Prova();
   if (!fasi_.Immagini) fasi_.Immagini = &generatore_;
   if (!fasi_.Ping) fasi_.Ping = &ping_;
-  server_ = std::make_unique<Spool_Server>(base_, *host_, pannello_, Pump{}, fasi_);
+  server_ = std::make_unique<Spool_Server>(base_, trasporto_, *host_, pannello_, Pump{}, fasi_);
   log_avvio_ = Log().size();
 }
 

@@ -50,7 +50,8 @@ struct Fasi_Spool {
 
 class Spool_Server {
  public:
-  Spool_Server(Server_Base& base, Connessione_Host& host, Pannello& pannello, Pump pompa, Fasi_Spool fasi = {});
+  Spool_Server(Server_Base& base, Trasporto& trasporto, Connessione_Host& host, Pannello& pannello, Pump pompa,
+               Fasi_Spool fasi = {});
   Spool_Server(const Spool_Server&) = delete;
   Spool_Server& operator=(const Spool_Server&) = delete;
 
@@ -106,7 +107,7 @@ class Spool_Server {
 
   Server_Base& Base() { return base_; }
   Connessione_Host& Host() { return host_; }
-  Trasporto& Canale() { return host_.Canale(); }
+  Trasporto& Canale() { return trasporto_; }
   Pannello& Quadro() { return pannello_; }
   const Pump& Pompa_Messaggi() const { return pompa_; }
   std::string Slot() const;  // Format(Indice_Server, "00000")
@@ -123,6 +124,7 @@ class Spool_Server {
   bool Fase(Fase_Uscita* fase, int riga, const char* nome);
 
   Server_Base& base_;
+  Trasporto& trasporto_;
   Connessione_Host& host_;
   Pannello& pannello_;
   Pump pompa_;
