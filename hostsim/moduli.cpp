@@ -7,11 +7,13 @@ namespace hostsim {
 std::unique_ptr<Modulo> Modulo_Accesso();
 std::unique_ptr<Modulo> Modulo_Tabelle();
 std::unique_ptr<Modulo> Modulo_Banco();
+std::unique_ptr<Modulo> Modulo_Spool();
 
 std::vector<std::unique_ptr<Modulo>> Moduli_Crea() {
   std::vector<std::unique_ptr<Modulo>> m;
   m.push_back(Modulo_Accesso());
   m.push_back(Modulo_Tabelle());
+  m.push_back(Modulo_Spool());
   m.push_back(Modulo_Banco());
   return m;
 }
