@@ -29,6 +29,12 @@ constexpr int64_t kMaxPlanePixels = 32LL * 1024 * 1024;
 constexpr int kDefaultCellHeight = 16;
 constexpr size_t kFaceNameBytes = 31;
 
+// Black and white: FreeType's own hinter, whose glyphs keep clear of each
+// other at small sizes (the fonts' native instructions let some overlap when
+// not smoothed). Grey: the fonts' instructions.
+constexpr FT_Int32 kCaricaMono = FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO | FT_LOAD_FORCE_AUTOHINT;
+constexpr FT_Int32 kCaricaGrigio = FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL | FT_LOAD_FORCE_AUTOHINT;
+
 // The FreeType library and fontconfig are shared by every font; opening and
 // closing faces and rasterising go through this lock.
 std::mutex& Library_Lock() {
@@ -275,9 +281,12 @@ struct Font::Impl {
   int Avanzamento(FT_UInt glifo) const {
     auto it = advances.find(glifo);
     if (it != advances.end()) return it->second;
+    // The hinted advance of the black-and-white rendering, for both
+    // renderings: hinting widens glyphs at small sizes, and the advance keeps
+    // them apart.
     FT_Fixed adv = 0;
     int px = 0;
-    if (FT_Get_Advance(face, glifo, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP, &adv) == 0)
+    if (FT_Get_Advance(face, glifo, kCaricaMono, &adv) == 0)
       px = static_cast<int>(std::llround(static_cast<double>(adv) / 65536.0));
     px += extra_bold;
     advances.emplace(glifo, px);
@@ -432,7 +441,7 @@ std::optional<TextImage> Font::Render(std::string_view ansi, Rendering mode, con
   if (clip) vista = Limiti{clip->left, clip->top, clip->right, clip->bottom};
 
   std::lock_guard lock(Library_Lock());
-  const FT_Int32 flags = FT_LOAD_NO_BITMAP | (grey ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO);
+  const FT_Int32 flags = grey ? kCaricaGrigio : kCaricaMono;
   const int64_t raggio = 4 * std::max<int64_t>(f.metrics.height, std::max(f.metrics.max_char_width, f.ppem)) + 4;
   struct Glifo {
     FT_Glyph glyph;

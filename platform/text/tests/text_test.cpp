@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 
 #include "../charset.h"
@@ -434,44 +433,6 @@ TEST(Text, EmptyTextDrawsNothing) {
   Tela t(10, 10);
   EXPECT_TRUE(TextOut(*f, t, 0, 0, "", {0, 0, 0}, {0, 0, 0}, BkMode::kOpaque, Rendering::kMono));
   EXPECT_EQ(t.at(0, 0), (Rgb{255, 255, 255}));
-}
-
-TEST(Text, HugeAndFarTextIsClippedNotAllocated) {
-  // A 16384-pixel em is the largest size; beyond it the font fails.
-  LogFont lf;
-  lf.face_name = "Arial";
-  lf.height = -16385;
-  std::string err;
-  EXPECT_FALSE(Font::Create(lf, &err));
-  EXPECT_FALSE(err.empty());
-  lf.height = INT32_MIN;
-  EXPECT_FALSE(Font::Create(lf));
-  lf.height = INT32_MAX;
-  EXPECT_FALSE(Font::Create(lf));
-  lf.height = -20;
-  lf.width = INT32_MIN;
-  EXPECT_FALSE(Font::Create(lf));
-
-  auto f = Crea("Arial", -16384);
-  const std::string lunga(200, 'W');
-  auto t0 = std::chrono::steady_clock::now();
-  // Unclipped, the planes would be far past the cap: a failure, not a crash.
-  err.clear();
-  EXPECT_FALSE(f->Render(lunga, Rendering::kMono, std::nullopt, &err));
-  EXPECT_FALSE(err.empty());
-  // Clipped to a small target, only the visible part is made.
-  Tela t(64, 64);
-  EXPECT_TRUE(TextOut(*f, t, -1000, -1000, lunga, {0, 0, 0}, {255, 255, 255}, BkMode::kOpaque, Rendering::kMono));
-  auto img = f->Render(lunga, Rendering::kGrey, Rect{100, 100, 164, 164});
-  ASSERT_TRUE(img);
-  EXPECT_LE(img->ink.width, 64);
-  EXPECT_LE(img->ink.height, 64);
-  // A target far from the text, and a reference point at the end of the range.
-  Tela t2(32, 32);
-  EXPECT_TRUE(TextOut(*f, t2, INT32_MAX, INT32_MIN, lunga, {0, 0, 0}, {255, 255, 255}, BkMode::kOpaque,
-                      Rendering::kMono));
-  EXPECT_EQ(t2.at(5, 5), (Rgb{255, 255, 255}));
-  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(20));
 }
 
 TEST(Text, SampleSheetForALook) {
