@@ -207,6 +207,9 @@ void Unisci_Rettangolo(Limiti& lim, const Geometria& g, double u0, double v0, do
              static_cast<int64_t>(std::ceil(*std::max_element(ys, ys + 4))));
 }
 
+// Half the diagonal of a pixel: no point of a pixel is farther from its centre.
+constexpr double kMezzaDiagonale = 0.7072;
+
 // Fills a text-frame rectangle into a plane whose top-left pixel is (L, T):
 // a pixel is covered when its centre lies inside; turned rectangles on a
 // grey plane get 4 x 4 samples per pixel.
@@ -214,22 +217,30 @@ void Riempi_Rettangolo(Plane& p, int64_t L, int64_t T, const Geometria& g, doubl
                        bool grey) {
   if (u0 >= u1 || v0 >= v1) return;
   const bool campioni = grey && !g.assiale;
+  auto dentro = [&](double x, double y) {
+    double u = g.U(x, y), v = g.V(x, y);
+    return u >= u0 && u < u1 && v >= v0 && v < v1;
+  };
   for (int py = 0; py < p.height; ++py) {
     uint8_t* riga = p.data.data() + static_cast<size_t>(py) * static_cast<size_t>(p.stride);
     for (int px = 0; px < p.width; ++px) {
-      double x = static_cast<double>(L + px), y = static_cast<double>(T + py);
+      const double x = static_cast<double>(L + px) + 0.5, y = static_cast<double>(T + py) + 0.5;
       int cop = 0;
       if (!campioni) {
-        double u = g.U(x + 0.5, y + 0.5), v = g.V(x + 0.5, y + 0.5);
-        cop = (u >= u0 && u < u1 && v >= v0 && v < v1) ? 255 : 0;
+        cop = dentro(x, y) ? 255 : 0;
       } else {
-        int n = 0;
-        for (int sy = 0; sy < 4; ++sy)
-          for (int sx = 0; sx < 4; ++sx) {
-            double u = g.U(x + (sx + 0.5) / 4, y + (sy + 0.5) / 4), v = g.V(x + (sx + 0.5) / 4, y + (sy + 0.5) / 4);
-            n += (u >= u0 && u < u1 && v >= v0 && v < v1) ? 1 : 0;
-          }
-        cop = n * 255 / 16;
+        // Whole pixels inside or outside need no samples.
+        const double u = g.U(x, y), v = g.V(x, y), d = kMezzaDiagonale;
+        if (u - d >= u0 && u + d < u1 && v - d >= v0 && v + d < v1) {
+          cop = 255;
+        } else if (u + d < u0 || u - d >= u1 || v + d < v0 || v - d >= v1) {
+          cop = 0;
+        } else {
+          int n = 0;
+          for (int sy = 0; sy < 4; ++sy)
+            for (int sx = 0; sx < 4; ++sx) n += dentro(x + (sx - 1.5) / 4, y + (sy - 1.5) / 4) ? 1 : 0;
+          cop = n * 255 / 16;
+        }
       }
       if (cop > riga[px]) riga[px] = static_cast<uint8_t>(cop);
     }
