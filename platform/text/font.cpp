@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <numbers>
 #include <tuple>
@@ -57,6 +58,16 @@ int Limita_Int(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT_M
 
 // ---- Choosing the physical font ------------------------------------------
 
+// A fontconfig configuration of our own, freed at exit (the library's
+// default one lives until the process ends).
+FcConfig* Configurazione() {
+  struct Chiudi {
+    void operator()(FcConfig* c) const { FcConfigDestroy(c); }
+  };
+  static std::unique_ptr<FcConfig, Chiudi> config(FcInitLoadConfigAndFonts());
+  return config.get();
+}
+
 struct Scelta {
   std::string file;
   int index = 0;
@@ -82,10 +93,10 @@ std::optional<Scelta> Fc_Abbina(const std::string* family, int weight, bool ital
   FcPatternAddInteger(pat, FC_WEIGHT, FcWeightFromOpenType(std::clamp(weight, 1, 1000)));
   FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pat, FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcConfigSubstitute(Configurazione(), pat, FcMatchPattern);
   FcDefaultSubstitute(pat);
   FcResult res = FcResultNoMatch;
-  FcPattern* m = FcFontMatch(nullptr, pat, &res);
+  FcPattern* m = FcFontMatch(Configurazione(), pat, &res);
   FcPatternDestroy(pat);
   if (m == nullptr) return std::nullopt;
   Scelta s;
@@ -108,7 +119,7 @@ std::optional<Scelta> Fc_Abbina(const std::string* family, int weight, bool ital
 // face name's font all the same.
 std::optional<Scelta> Scegli(const std::string& family, int weight, bool italic, uint8_t cs) {
   static std::map<std::tuple<std::string, int, bool, uint8_t>, Scelta> cache;
-  static bool fc_pronto = FcInit() == FcTrue;
+  static bool fc_pronto = Configurazione() != nullptr;
   auto key = std::make_tuple(family, weight, italic, cs);
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;

@@ -93,12 +93,14 @@ bool Installato(const char* lang) {
   FcLangSetAdd(ls, reinterpret_cast<const FcChar8*>(lang));
   FcPatternAddLangSet(p, FC_LANG, ls);
   FcObjectSet* os = FcObjectSetBuild(FC_FAMILY, nullptr);
-  FcFontSet* fs = FcFontList(nullptr, p, os);
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  FcFontSet* fs = FcFontList(config, p, os);
   bool si = fs && fs->nfont > 0;
   if (fs) FcFontSetDestroy(fs);
   FcObjectSetDestroy(os);
   FcLangSetDestroy(ls);
   FcPatternDestroy(p);
+  FcConfigDestroy(config);
   return si;
 }
 
