@@ -131,6 +131,8 @@ std::optional<Scelta> Scegli(const std::string& family, int weight, bool italic,
     auto alt = Fc_Abbina(nullptr, weight, italic, lang, lang);
     if (alt && alt->covers) s = alt;
   }
+  // Face names come from data: the cache is bounded.
+  if (cache.size() >= 256) cache.clear();
   cache.emplace(key, *s);
   return s;
 }
