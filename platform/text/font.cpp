@@ -30,9 +30,10 @@ constexpr int64_t kMaxPlanePixels = 32LL * 1024 * 1024;
 constexpr int kDefaultCellHeight = 16;
 constexpr size_t kFaceNameBytes = 31;
 
-// Black and white: FreeType's own hinter, whose glyphs keep clear of each
-// other at small sizes (the fonts' native instructions let some overlap when
-// not smoothed). Grey: the fonts' instructions.
+// Glyphs are fitted to the pixel grid by FreeType's own hinter, for black
+// and white or for grey: with the fonts' own instructions, black-and-white
+// glyphs overlap their neighbours at some small sizes. Both renderings share
+// the black-and-white advances, so a text has one extent whatever its target.
 constexpr FT_Int32 kCaricaMono = FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_MONO | FT_LOAD_FORCE_AUTOHINT;
 constexpr FT_Int32 kCaricaGrigio = FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL | FT_LOAD_FORCE_AUTOHINT;
 

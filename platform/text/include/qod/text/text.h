@@ -135,6 +135,8 @@ enum class Rendering {
   kGrey,  // 256 levels of coverage, for 24-bit targets
 };
 
+// A physical font. One font is used by one thread at a time; fonts of
+// different threads may be used side by side.
 class Font {
  public:
   // Chooses and opens the physical font nearest to the logical one. Fails
