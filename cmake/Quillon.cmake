@@ -27,11 +27,10 @@ function(qod_test name)
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES TIMEOUT ${T_TIMEOUT}
     DISCOVERY_TIMEOUT 60)
-  # The labels are set after discovery, over the list of discovered tests:
-  # passed through the discovery's PROPERTIES, a list of labels loses its
-  # separators and only the first label arrives.
-  set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
-  file(WRITE ${label_file}
+  # The labels are set by a file CTest reads after the discovered tests: a
+  # list given through the discovery's properties keeps only its first label.
+  set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${labels_file}
     "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\nendif()\n")
-  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()
