@@ -55,6 +55,9 @@ struct Qod_IMG_Finto {
   };
   std::vector<Chiamata> chiamate;
   std::string fallisce, messaggio = "Out_File manca";
+  // When set, each call writes a blank page of the asked size at the output
+  // name (as a PBM image, whatever the extension says).
+  bool scrivi = false;
   void qodimg_Elabora(bool& inizializza);
 };
 

@@ -1,0 +1,251 @@
+// The whole road of two spool files against the stand-in host on loopback:
+// the records exchanged, the done records, the page files byte for byte, the
+// page tables, the page images asked for, and what a second spool file keeps
+// or starts anew.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "qod/basic.h"
+#include "qod/host_simulato.h"
+#include "qod/profile.h"
+#include "strada_test.h"
+
+using namespace qod;
+using namespace qod::test;
+using qod::prova::Host_Simulato;
+
+namespace {
+
+// The first spool file: three pages of invoices, two documents, copies 2.
+// Between pages 1 and 2 lie long controls whose data is skipped, placed so
+// that a Set Line Density starts at offset 8130 and is fetched again there.
+Scs Dati_Fatture() {
+  Scs s;
+  s.Testo("FATTURA INV001").NL();
+  s.Testo("DATA     070326   rossi@example.it{VA=\\Lgo\\logo.bmp}{CP=2}").NL();
+  s.Testo("TOTALE   1.250,00").FF();
+  for (int i = 0; i < 31; ++i) s.Controllo(0xD1, std::vector<uint8_t>(254, 0x40));
+  while (s.Lunghezza() < 8130) s.Byte(0x00);
+  s.SLD(6);
+  for (int i = 0; i < 10; ++i) s.Controllo(0xD1, std::vector<uint8_t>(254, 0x40));
+  s.Testo("FATTURA INV001 segue").NL().Testo("DATA     070326").FF();
+  s.Testo("FATTURA INV002").NL().Testo("DATA     080326   bianchi@example.it").NL();
+  s.Testo("TOTALE     300,00").NL();  // no form feed at the end
+  return s;
+}
+
+void Scrivi_Spool(const std::filesystem::path& cartella, const std::string& attributi, const std::string& definizioni,
+                  const std::string& dati, const char* nome_dati) {
+  std::filesystem::create_directories(cartella);
+  Scrivi_File(cartella / "attributi.txt", attributi);
+  Scrivi_File(cartella / "definizioni.txt", definizioni);
+  Scrivi_File(cartella / nome_dati, dati);
+}
+
+class Strada_Host : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    coda_ = dir_.Dir() / "coda";
+    fatti_ = dir_.Dir() / "fatti";
+    const Scs a = Dati_Fatture();
+    Scrivi_Spool(coda_ / "0001_A",
+                 "formato = FATTURE\nfile_spool = QPRTFAT\nlavoro = FATTGIORN\nutente = CONTAB\n"
+                 "numero_lavoro = 412233\nnumero_spool = 2001\npagine = 3\ncopie = 2\nim2_file_2 = OVL2.BMP\n"
+                 "archivia = S\nconsegna = P\nstato_salvataggio = *NO\nesito_finale = A\n"
+                 "tipo_immagine = 7\nout_width = 850\nout_height = 1100\nout_resx = 100\nout_resy = 100\n"
+                 "fnt_file = COUR20.BMP\n",
+                 "F | K | 1 | 1 | 0 | 9  | 6  | A |\n"
+                 "F | K | 2 | 0 | 0 | 0  | 2  | C | FT\n"
+                 "F | F | 1 | 3 | 0 | 10 | 8  | N |\n"
+                 "F | F | 2 | 2 | 0 | 10 | 6  | 1 |\n"
+                 "F | F | 3 | 1 | 0 | 1  | 30 | A |\n"
+                 "F | C | 0 | 0 | 0 | 0  | 0  | C | {TP=800} {FD=20}\n"
+                 "E | 1 | 0 | 0 | 12 | C | R | fatture.txt\n"
+                 "E | 2 | 1 | 9 | 6  | A | R |\n"
+                 "E | 3 | 2 | 19 | 20 | A | R |\n",
+                 std::string(a.dati.begin(), a.dati.end()), "dati.scs");
+    // The second: one page from the readable form of print data, another
+    // format (one key field only), XML groups, save asked for.
+    Scrivi_Spool(coda_ / "0002_B",
+                 "formato = LISTINI\nfile_spool = QPRTLIS\nnumero_spool = 2002\ncopie = 2\nsalva = S\n"
+                 "consegna = X\ntipo_immagine = 7\nout_width = 850\nout_height = 1100\n",
+                 "F | K | 1 | 1 | 0 | 7 | 3 | A |\n"
+                 "M | 6 | Cliente | 1 | 1 | 10 | A | R |\n"
+                 "M | 1 | x | 1 | 8 | 2 | N | Z |\n",
+                 "<AVPP 1>LISTA C77 prezzi\n  riga due<FF>\n", "dati.txt");
+
+    host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
+        "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--user", "QSYS:PW:7", "--ftp-port", "-1",
+        "--spool-queue", coda_.string(), "--spool-done", fatti_.string()});
+    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
+
+    programma_ = dir_.Dir() / "Qod_S";
+    std::filesystem::create_directories(programma_);
+    ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(programma_ / "Qod_TBL1.Tbl"));
+    Parametri_Collegamento p;
+    p.Host = "127.0.0.1";
+    p.Porta = host_->Porta_Record();
+    p.Utente = "qsys";
+    p.Password = "pw";
+    p.Indice_Server = 3;
+    const std::string ini = (programma_ / "Qod_S.INI").string();
+    ASSERT_TRUE(Collegamento_Scrivi(ini, p.Componi()));
+    Profilo_Scrivi(ini, "Generale", "Log", "S");
+    ASSERT_TRUE(base_.Base_Inizializza(programma_.string(), ""));
+    ASSERT_TRUE(host_conn_.Host_Collega());
+    img_.scrivi = true;
+    fasi_.Immagini = &generatore_;
+    server_ = std::make_unique<Spool_Server>(base_, trasporto_, host_conn_, pannello_, Pump{}, fasi_);
+  }
+
+  // The letters of the records the host received, in order, and their texts.
+  std::vector<std::string> Record() const {
+    std::vector<std::string> r;
+    for (const auto& v : host_->Log("REC")) r.push_back(v.testo);
+    return r;
+  }
+
+  std::string Log_Server() const { return Leggi_File(base_.File_LOG); }
+
+  Cartella_Test dir_;
+  std::filesystem::path coda_, fatti_, programma_;
+  std::unique_ptr<Host_Simulato> host_;
+  FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
+  RecordingMessageSink messaggi_;
+  NoPrinters stampanti_;
+  Server_Base base_{orologio_, messaggi_, stampanti_};
+  Trasporto trasporto_{Attese_Rete{3000, 100, 3000}};
+  Connessione_Host host_conn_{base_, trasporto_};
+  Pannello pannello_;
+  Qod_IMG_Finto img_;
+  Generatore_Qod_IMG<Qod_IMG_Finto> generatore_{img_};
+  Fasi_Spool fasi_;
+  std::unique_ptr<Spool_Server> server_;
+};
+
+std::string Lettere(const std::vector<std::string>& record, size_t da) {
+  std::string r;
+  for (size_t i = da; i < record.size(); ++i) r += record[i].substr(0, 1);
+  return r;
+}
+
+// Width and height from the header of a page image written by the test generator.
+std::pair<int, int> Dimensioni(const std::string& file) {
+  std::istringstream in(Leggi_File(file));
+  std::string magia;
+  int w = 0, h = 0;
+  in >> magia >> w >> h;
+  return {w, h};
+}
+
+}  // namespace
+
+TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
+  Spool_Server& s = *server_;
+  const std::string tmps = base_.Percorso_TmpS;
+  const size_t accesso = Record().size();  // login and dictionary
+  ASSERT_EQ(Lettere(Record(), 0), "U" + std::string(20, 'T'));
+
+  // ---- The first spool file ----------------------------------------------
+  ASSERT_TRUE(s.Spool_Get()) << Log_Server();
+  auto rec = Record();
+  EXPECT_EQ(Lettere(rec, accesso), "PS" + std::string(7, 'F') + std::string(4, 'E') + "GGD");
+  EXPECT_EQ(rec[accesso + 1], "S0000500003");
+  EXPECT_EQ(rec[accesso + 2], "F00021" + Testo_Largo("FATTURE", 20) + "S");
+  EXPECT_EQ(rec[accesso + 3], "F00021" + Testo_Largo("FATTURE", 20) + "N");
+  EXPECT_EQ(rec[accesso + 9], "E00021" + Testo_Largo("FATTURE", 20) + "S");
+  EXPECT_EQ(rec[accesso + 13], "G000100000000000");
+  EXPECT_EQ(rec[accesso + 14], "G000100000008130");  // the control at 8130 asked for again
+  const std::string d_a = "D0002500003000002001*NO       A";
+  EXPECT_EQ(rec[accesso + 15], d_a);
+  EXPECT_EQ(host_->Log("REC").back().Byte().size(), 31u);
+
+  // Page files, byte for byte.
+  EXPECT_EQ(Leggi_File(tmps + "00003_S_00001.TXT"),
+            "FATTURA INV001\r\nDATA     070326   rossi@example.it\r\nTOTALE   1.250,00\r\n");
+  EXPECT_EQ(Leggi_File(tmps + "00003_C_00001.TXT"),
+            "{TP=800}\r\n{FD=20}\r\n{rc=001}\r\n{VA=" + base_.Percorso + "Lgo\\logo.bmp}\r\n{CP=2}\r\n");
+  EXPECT_EQ(Leggi_File(tmps + "00003_S_00002.TXT"), "FATTURA INV001 segue\r\nDATA     070326\r\n");
+  EXPECT_EQ(Leggi_File(tmps + "00003_C_00002.TXT"), "{TP=800}\r\n{FD=20}\r\n");
+  EXPECT_EQ(Leggi_File(tmps + "00003_S_00003.TXT"),
+            "FATTURA INV002\r\nDATA     080326   bianchi@example.it\r\nTOTALE     300,00\r\n\r\n");
+
+  // Page tables: two documents, the archive data of the fixture's fields
+  // (number N8, date D8, customer A30, VAT N11, amount N12), mail groups.
+  const Tabelle_Pagine& t = s.Pagine.Tabelle;
+  EXPECT_EQ(t.Chiave_Documento, (std::vector<std::string>{"", "INV001FT", "INV001FT", "INV002FT"}));
+  EXPECT_EQ(t.Pagina_Documento, (std::vector<int32_t>{0, 1, 2, 1}));
+  ASSERT_EQ(t.Dati_Archivio.size(), 4u);
+  EXPECT_EQ(t.Dati_Archivio[1], "00125000" "20260307" + Testo_Largo("FATTURA INV001", 30) + std::string(23, '0'));
+  EXPECT_EQ(t.Dati_Archivio[3], "00030000" "20260308" + Testo_Largo("FATTURA INV002", 30) + std::string(23, '0'));
+  EXPECT_EQ(t.Valori_Gruppo[1], (std::vector<std::string>{"", "fatture.txt ", "fatture.txt ", "fatture.txt "}));
+  EXPECT_EQ(t.Valori_Gruppo[2], (std::vector<std::string>{"", "INV001", "INV001", "INV002"}));
+  EXPECT_EQ(t.Valori_Gruppo[3],
+            (std::vector<std::string>{"", "rossi@example.it    ", Space(20), "bianchi@example.it  "}));
+
+  // Page images: every page in two copies (overlay of copy 2, copy selector).
+  EXPECT_EQ(s.Copie_Immagini, 2);
+  EXPECT_EQ(s.Pagine.Pagine_Aperte, 3);
+  std::vector<std::string> immagini;
+  for (const auto& n : Nomi(tmps))
+    if (n.find("_I_") != std::string::npos) immagini.push_back(n);
+  EXPECT_EQ(immagini, (std::vector<std::string>{"00003_I_00001_00001.PNG", "00003_I_00001_00002.PNG",
+                                                "00003_I_00001_00003.PNG", "00003_I_00002_00001.PNG",
+                                                "00003_I_00002_00002.PNG", "00003_I_00002_00003.PNG"}));
+  EXPECT_EQ(Dimensioni(tmps + "00003_I_00002_00003.PNG"), (std::pair<int, int>{850, 1100}));
+  ASSERT_EQ(img_.chiamate.size(), 6u);
+  EXPECT_EQ(img_.chiamate[1].Im2_File, base_.Percorso_Lgo + Testo_Largo("OVL2.BMP", 25));
+  EXPECT_EQ(img_.qodimg_Fnt_File, base_.Percorso_Fnt + Testo_Largo("COUR20.BMP", 25));
+
+  // The panel: outputs skipped with their switches off, the outcome, totals.
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Archivia), " - ");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "Ok");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Pagine), " 3 / 3");
+  EXPECT_TRUE(std::filesystem::exists(fatti_ / "0001_A" / "esito.txt"));
+  EXPECT_EQ(Leggi_File(fatti_ / "0001_A" / "esito.txt"), d_a.substr(6) + "\n");
+
+  // ---- The second spool file: within the keep-alive interval ---------------
+  orologio_.Avanza(60000);
+  ASSERT_TRUE(s.Spool_Get()) << Log_Server();
+  rec = Record();
+  const size_t secondo = accesso + 16;
+  EXPECT_EQ(Lettere(rec, secondo), "SFFMMMGD");
+  EXPECT_EQ(rec[secondo + 3], "M00021" + Testo_Largo("LISTINI", 20) + "S");
+  EXPECT_EQ(rec.back(), "D0002500003000002002" + Testo_Largo("", 10) + " ");
+
+  // What starts anew: the pages (those of the first spool file are gone),
+  // the definitions, the copy-dependence and the copies.
+  EXPECT_EQ(Nomi(tmps), (std::vector<std::string>{"00003_C_00001.TXT", "00003_I_00001_00001.PNG",
+                                                  "00003_S_00001.TXT"}));
+  EXPECT_EQ(Leggi_File(tmps + "00003_S_00001.TXT"), "LISTA C77 prezzi\r\n  riga due\r\n");
+  EXPECT_EQ(s.Formato.Numero_Chiavi, 1);
+  EXPECT_EQ(s.Formato.Chiave[2].Lunghezza, 0);
+  EXPECT_EQ(s.Pagine.Tabelle.Chiave_Documento, (std::vector<std::string>{"", "C77"}));
+  EXPECT_EQ(s.Gruppi[2].Numero(), 0);  // the mail groups went
+  EXPECT_EQ(s.Gruppi[6].Campi.at(0).Nome, "Cliente");
+  EXPECT_EQ(s.Pagine.Tabelle.Valori_Gruppo[6], (std::vector<std::string>{"", "LISTA C77 "}));
+  EXPECT_EQ(s.Pagine.Tabelle.Valori_Gruppo[1], (std::vector<std::string>{"", "77"}));
+  EXPECT_FALSE(s.Pagine.Pagina_Dipendente);
+  EXPECT_EQ(s.Copie_Immagini, 1);
+  EXPECT_TRUE(img_.chiamate.back().inizializza);  // its first page starts the tag state again
+
+  // What stays: the keep-alive time (no "P"), the connection window, the
+  // totals, and the log table's title written once.
+  EXPECT_EQ(s.End, "20991231230000");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stampe), " 2 / 2");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Pagine), " 4 / 4");
+  EXPECT_EQ(Profilo_Leggi(base_.File_INI, "Progressivi", "Pagine"), "4");
+  const std::string log = Log_Server();
+  size_t titoli = 0, righe = 0;
+  for (size_t p = log.find("NRR        File Spool"); p != std::string::npos; p = log.find("NRR        File Spool", p + 1))
+    ++titoli;
+  for (const char* n : {" - 2001       QPRTFAT", " - 2002       QPRTLIS"}) righe += log.find(n) != std::string::npos;
+  EXPECT_EQ(titoli, 1u);
+  EXPECT_EQ(righe, 2u);
+
+  // ---- The queue is empty now --------------------------------------------
+  EXPECT_FALSE(s.Spool_Get());
+  EXPECT_EQ(Record().back(), "S0000500003");
+  EXPECT_TRUE(std::filesystem::is_empty(coda_));
+}
