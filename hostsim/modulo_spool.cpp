@@ -4,7 +4,8 @@
 //
 // The queue is a folder; each spool file is a folder in it (served in name
 // order) holding
-//   dati.scs         the print data, raw EBCDIC bytes as the host keeps them;
+//   dati.scs         the print data, raw EBCDIC bytes as the host keeps them
+//                    (or dati.txt, the same written readably);
 //   attributi.txt    the attribute record as "name = value" lines, encoded
 //                    here into the 1118-byte record (or attributi.bin, the
 //                    1118 bytes as they stand);

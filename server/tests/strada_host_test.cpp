@@ -249,3 +249,87 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
   EXPECT_EQ(Record().back(), "S0000500003");
   EXPECT_TRUE(std::filesystem::is_empty(coda_));
 }
+
+TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
+  Cartella_Test dir;
+  const auto coda = dir.Dir() / "coda";
+  std::filesystem::copy(QOD_CODA_ESEMPI, coda, std::filesystem::copy_options::recursive);
+  Host_Simulato host({"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue",
+                      coda.string(), "--spool-done", (dir.Dir() / "fatti").string()});
+  ASSERT_TRUE(host.Avvia()) << host.Uscita();
+  const auto programma = dir.Dir() / "Qod_S";
+  std::filesystem::create_directories(programma);
+  ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(programma / "Qod_TBL1.Tbl"));
+  Parametri_Collegamento p;
+  p.Host = "127.0.0.1";
+  p.Porta = host.Porta_Record();
+  p.Utente = "QSYS";
+  p.Password = "PW";
+  p.Indice_Server = 1;
+  ASSERT_TRUE(Collegamento_Scrivi((programma / "Qod_S.INI").string(), p.Componi()));
+  FakeClock orologio;
+  RecordingMessageSink messaggi;
+  NoPrinters stampanti;
+  Server_Base base(orologio, messaggi, stampanti);
+  ASSERT_TRUE(base.Base_Inizializza(programma.string(), ""));
+  Trasporto trasporto(Attese_Rete{3000, 100, 3000});
+  Connessione_Host conn(base, trasporto);
+  ASSERT_TRUE(conn.Host_Collega());
+  Pannello pannello;
+  Qod_IMG_Finto img;
+  Generatore_Qod_IMG<Qod_IMG_Finto> generatore(img);
+  Fasi_Spool fasi;
+  fasi.Immagini = &generatore;
+  Spool_Server s(base, trasporto, conn, pannello, Pump{}, fasi);
+
+  struct Atteso {
+    int pagine, copie;
+  } attesi[] = {{2, 1}, {5, 1}, {2, 2}};
+  for (const auto& a : attesi) {
+    img.chiamate.clear();
+    ASSERT_TRUE(s.Spool_Get()) << Leggi_File(base.File_LOG);
+    EXPECT_FALSE(s.Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
+    EXPECT_EQ(s.Pagine.Pagine_Aperte, a.pagine) << s.Attributi.Formato;
+    EXPECT_EQ(img.chiamate.size(), static_cast<size_t>(a.pagine * a.copie)) << s.Attributi.Formato;
+  }
+  // The labels: a barcode and the logo as tags.
+  EXPECT_EQ(s.Attributi.Formato, Testo_Largo("ETICHETTE", 20));
+  const auto comandi = Leggi_File(base.Percorso_TmpS + "00001_C_00001.TXT");
+  EXPECT_NE(comandi.find("{VA=SPED0001234}"), std::string::npos) << comandi;
+  EXPECT_NE(comandi.find("{VA=" + base.Percorso + "Lgo\\logo.bmp}"), std::string::npos) << comandi;
+  EXPECT_FALSE(s.Spool_Get());
+}
+
+TEST_F(Strada_Host, ABrokenBlockLeavesTheSpoolFileOnTheHostForTheNextConnection) {
+  // A second stand-in that closes the connection in the middle of the first block.
+  host_->Ferma();
+  host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
+      "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue", coda_.string(),
+      "--spool-done", fatti_.string(), "--close", "G#1=100"});
+  ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
+  base_.Collegamento.Porta = host_->Porta_Record();
+  std::vector<int> stati;
+  Connessione_Host conn(base_, trasporto_, Effetti_Collegamento{{}, [&](int st) { stati.push_back(st); }});
+  ASSERT_TRUE(conn.Host_Collega());
+  Spool_Server s(base_, trasporto_, conn, pannello_, Pump{}, fasi_);
+
+  EXPECT_FALSE(s.Spool_Get());
+  EXPECT_NE(Log_Server().find(" \r\n07/03/2026 09:00:00 - [Spool_Get] Errore Sock_Read {G}(2)\r\n"),
+            std::string::npos);
+  EXPECT_EQ(stati, std::vector<int>{4});
+  EXPECT_TRUE(std::filesystem::exists(coda_ / "0001_A"));
+  EXPECT_EQ(Lettere(Record(), 0).find('D'), std::string::npos);
+
+  // The host comes back well (a stand-in without the rule, on the same
+  // queue): the same spool file comes again and goes to the end.
+  host_->Ferma();
+  host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
+      "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue", coda_.string(),
+      "--spool-done", fatti_.string()});
+  ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
+  base_.Collegamento.Porta = host_->Porta_Record();
+  ASSERT_TRUE(conn.Host_Collega());
+  EXPECT_TRUE(s.Spool_Get());
+  EXPECT_EQ(Record().back(), "D0002500003000002001*NO       A");
+  EXPECT_FALSE(std::filesystem::exists(coda_ / "0001_A"));
+}
