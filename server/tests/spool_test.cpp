@@ -564,3 +564,12 @@ TEST(Log_Tabella, ColumnsOfTheTable) {
   p.Valore_Imposta(Pannello::Riga_Lavoro, " ABCDEFGHIJKLMNOPQRST");
   EXPECT_EQ(Log_Valori(p).substr(22, 33), "ABCDEFGHIJKLMNOPQRST/KLMNOPQRST/1");  // cut at 33
 }
+
+TEST_F(Strada, TotalsFromTheSettingsFile) {
+  Avvia();
+  Profilo_Scrivi(base_.File_INI, "Progressivi", "Stampe", "1234567");
+  Profilo_Scrivi(base_.File_INI, "Progressivi", "Pagine", "abc");
+  Server().Progressivi_Carica();
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stampe), " 0 / 1.234.567");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Pagine), " 0 / 0");
+}
