@@ -153,12 +153,18 @@ void Pagine_Spool::Pagina_Apri() {
 }
 
 void Pagine_Spool::Pagina_Chiudi() {
-  const bool aperta = testo_ || comandi_;
-  bool ok = true;
-  if (testo_) ok = (std::ferror(testo_) == 0) & (std::fclose(testo_) == 0) && ok;
-  if (comandi_) ok = (std::ferror(comandi_) == 0) & (std::fclose(comandi_) == 0) && ok;
-  testo_ = comandi_ = nullptr;
-  if (aperta && !ok) return Fallisci("Errore scrittura file " + nome_testo_);
+  // A write that failed (disk full) shows when the file is closed.
+  auto chiudi = [](std::FILE*& f) {
+    if (!f) return true;
+    const bool scritto = std::ferror(f) == 0;
+    const bool chiuso = std::fclose(f) == 0;
+    f = nullptr;
+    return scritto && chiuso;
+  };
+  const bool testo_ok = chiudi(testo_);
+  const bool comandi_ok = chiudi(comandi_);
+  if (!testo_ok) return Fallisci("Errore scrittura file " + nome_testo_);
+  if (!comandi_ok) return Fallisci("Errore scrittura file " + nome_comandi_);
 
   const int32_t p = Pagine_Aperte;
   if (cfg_.Tabelle && p >= 2 && static_cast<size_t>(p) < Tabelle.Chiave_Documento.size() &&
@@ -166,7 +172,7 @@ void Pagine_Spool::Pagina_Chiudi() {
     Tabelle.Pagina_Documento[static_cast<size_t>(p)] = Tabelle.Pagina_Documento[static_cast<size_t>(p - 1)] + 1;
 }
 
-void Pagine_Spool::Linea_Scrivi(std::FILE* f, const std::string& /*path*/, std::string_view testo) {
+void Pagine_Spool::Linea_Scrivi(std::FILE* f, std::string_view testo) {
   if (!f) return;
   riga_uscita_.assign(testo);
   riga_uscita_ += "\r\n";
@@ -175,7 +181,7 @@ void Pagine_Spool::Linea_Scrivi(std::FILE* f, const std::string& /*path*/, std::
 
 void Pagine_Spool::Comando_Scrivi(std::string_view testo) {
   if (Like(testo, "*{CP=#}*")) Pagina_Dipendente = true;
-  Linea_Scrivi(comandi_, nome_comandi_, testo);
+  Linea_Scrivi(comandi_, testo);
 }
 
 void Pagine_Spool::Tag_Scrivi(std::string_view tag) {
@@ -266,7 +272,7 @@ void Pagine_Spool::Riga_Scrivi() {
   // Tag lines of the constant-text rows, then the line itself.
   Costanti_Scrivi(L);
   size_t fine = L.find_last_not_of(' ');
-  Linea_Scrivi(testo_, nome_testo_, fine == std::string::npos ? std::string_view() : std::string_view(L).substr(0, fine + 1));
+  Linea_Scrivi(testo_, fine == std::string::npos ? std::string_view() : std::string_view(L).substr(0, fine + 1));
   Buffer_Riga.assign(kLarghezza_Riga, ' ');
 }
 

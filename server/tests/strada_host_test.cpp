@@ -254,6 +254,10 @@ TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
   Cartella_Test dir;
   const auto coda = dir.Dir() / "coda";
   std::filesystem::copy(QOD_CODA_ESEMPI, coda, std::filesystem::copy_options::recursive);
+  // A spool file the stand-in cannot read is passed over, not served.
+  std::filesystem::create_directories(coda / "0000_ROTTO");
+  Scrivi_File(coda / "0000_ROTTO" / "dati.scs", "x");
+  Scrivi_File(coda / "0000_ROTTO" / "attributi.txt", "copie = due\n");
   Host_Simulato host({"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue",
                       coda.string(), "--spool-done", (dir.Dir() / "fatti").string()});
   ASSERT_TRUE(host.Avvia()) << host.Uscita();
@@ -298,6 +302,9 @@ TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
   EXPECT_NE(comandi.find("{VA=SPED0001234}"), std::string::npos) << comandi;
   EXPECT_NE(comandi.find("{VA=" + base.Percorso + "Lgo\\logo.bmp}"), std::string::npos) << comandi;
   EXPECT_FALSE(s.Spool_Get());
+  EXPECT_TRUE(std::filesystem::exists(coda / "0000_ROTTO"));
+  EXPECT_NE(host.Uscita().find("0000_ROTTO passed over: attributi.txt:1: not a number: due"), std::string::npos)
+      << host.Uscita();
 }
 
 TEST_F(Strada_Host, ABrokenBlockLeavesTheSpoolFileOnTheHostForTheNextConnection) {

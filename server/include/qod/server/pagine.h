@@ -120,7 +120,7 @@ class Pagine_Spool {
   const Impostazioni& Config() const { return cfg_; }
 
  private:
-  void Linea_Scrivi(std::FILE* f, const std::string& path, std::string_view testo);
+  void Linea_Scrivi(std::FILE* f, std::string_view testo);
   void Fallisci(const std::string& messaggio);
   void Segnala_Una_Volta(bool& segnalato, const std::string& messaggio);
   void Costanti_Scrivi(const std::string& linea);
