@@ -71,7 +71,43 @@ void Pannello::Interruttore_Imposta(int riga, bool acceso) {
 
 void Pannello::Visualizza_Imposta(bool premuto) {
   visualizza_ = premuto;
-  Avvisa(-1);
+  Avvisa(kAvviso_Visualizza);
+}
+
+const char* Pannello::Chiave(Tasto t) {
+  static const char* const k[kTasti] = {"Uscita", "Start", "Stop", "Uno", "Visualizza"};
+  return t >= 0 && t < kTasti ? k[t] : "";
+}
+
+bool Pannello::Tasto_Abilitato(Tasto t) const { return t >= 0 && t < kTasti && tasti_[static_cast<size_t>(t)]; }
+
+void Pannello::Tasto_Abilita(Tasto t, bool abilitato) {
+  if (t < 0 || t >= kTasti) return;
+  tasti_[static_cast<size_t>(t)] = abilitato;
+  Avvisa(kAvviso_Tasti);
+}
+
+bool Pannello::Sem_Visibile(int i) const { return i >= 0 && i < kLuci && sem_[static_cast<size_t>(i)]; }
+
+void Pannello::Sem_Imposta(int i, bool visibile) {
+  if (i < 0 || i >= kLuci) return;
+  sem_[static_cast<size_t>(i)] = visibile;
+  Avvisa(kAvviso_Sem);
+}
+
+void Pannello::Caption_Imposta(std::string testo) {
+  caption_ = std::move(testo);
+  Avvisa(kAvviso_Etichette);
+}
+
+void Pannello::Client_Imposta(std::string testo) {
+  client_ = std::move(testo);
+  Avvisa(kAvviso_Etichette);
+}
+
+void Pannello::Release_Imposta(std::string testo) {
+  release_ = std::move(testo);
+  Avvisa(kAvviso_Etichette);
 }
 
 void Pannello::Avvisa(int riga) const {

@@ -23,11 +23,6 @@ class Occupato {
   bool& flag_;
 };
 
-// A "yyyymmddhhnnss" stamp as the panel shows it: " dd/mm/yy  hh:nn".
-std::string Timbro_Pannello(const std::string& t) {
-  return " " + Mid(t, 7, 2) + "/" + Mid(t, 5, 2) + "/" + Mid(t, 3, 2) + "  " + Mid(t, 9, 2) + ":" + Mid(t, 11, 2);
-}
-
 std::string Contatori(int64_t avvio, int64_t totale) {
   return " " + Format(avvio, "###,###,###,##0") + " / " + Format(totale, "###,###,###,##0");
 }
@@ -39,6 +34,10 @@ int32_t Intero(const std::string& campo) {
 }
 
 }  // namespace
+
+std::string Timbro_Pannello(const std::string& t) {
+  return " " + Mid(t, 7, 2) + "/" + Mid(t, 5, 2) + "/" + Mid(t, 3, 2) + "  " + Mid(t, 9, 2) + ":" + Mid(t, 11, 2);
+}
 
 // ---- Print data from the host ------------------------------------------------
 

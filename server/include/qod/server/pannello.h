@@ -1,8 +1,9 @@
 // The status panel of the server as a model: what the spool stages write and
 // what the window shows. 24 row values, the progress bars of rows 18-22, the
-// print, archive and save switches of rows 20-22 and the "Visualizza" key.
-// The window draws it (and adds lights, toolbar and tray); the core only
-// reads and writes here, so the whole road runs without a display.
+// print, archive and save switches of rows 20-22, the "Visualizza" key, the
+// toolbar keys that are enabled, the eight shapes of the run-state light, the
+// caption and the labels `Client` and `Release`. The window only draws it;
+// the core only reads and writes here, so everything runs without a display.
 #pragma once
 
 #include <array>
@@ -84,9 +85,41 @@ class Pannello {
   bool Visualizza() const { return visualizza_; }
   void Visualizza_Imposta(bool premuto);
 
+  // ---- Toolbar ---------------------------------------------------------------
+
+  enum Tasto : int { Tasto_Uscita = 0, Tasto_Start, Tasto_Stop, Tasto_Uno, Tasto_Visualizza };
+  static constexpr int kTasti = 5;
+  // The button keys: "Uscita", "Start", "Stop", "Uno", "Visualizza".
+  static const char* Chiave(Tasto t);
+  bool Tasto_Abilitato(Tasto t) const;
+  void Tasto_Abilita(Tasto t, bool abilitato);
+
+  // ---- Run-state light -------------------------------------------------------
+
+  // `Sem`(0..7): one shape per state and blink phase; the window shows the
+  // ones whose Visible is set. Every write is a change notice.
+  static constexpr int kLuci = 8;
+  bool Sem_Visibile(int i) const;
+  void Sem_Imposta(int i, bool visibile);
+
+  // ---- Caption and labels ------------------------------------------------------
+
+  const std::string& Caption() const { return caption_; }
+  void Caption_Imposta(std::string testo);
+  const std::string& Client() const { return client_; }
+  void Client_Imposta(std::string testo);
+  const std::string& Release() const { return release_; }
+  void Release_Imposta(std::string testo);
+
   // ---- Change notices, for the window ------------------------------------
 
-  // Called after every change with the row it touched (-1: the viewer key).
+  // Codes of the notices that are not about a row.
+  static constexpr int kAvviso_Visualizza = -1;
+  static constexpr int kAvviso_Tasti = -2;
+  static constexpr int kAvviso_Sem = -3;
+  static constexpr int kAvviso_Etichette = -4;  // caption, Client, Release
+
+  // Called after every change with the row it touched, or one of the codes above.
   void Osserva(std::function<void(int riga)> osservatore) { osservatori_.push_back(std::move(osservatore)); }
 
  private:
@@ -97,6 +130,9 @@ class Pannello {
   std::array<double, kRighe> barre_{};
   std::array<bool, kRighe> interruttori_{};
   bool visualizza_ = false;
+  std::array<bool, kTasti> tasti_{};
+  std::array<bool, kLuci> sem_{};
+  std::string caption_, client_, release_;
   std::vector<std::function<void(int)>> osservatori_;
 };
 

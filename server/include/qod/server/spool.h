@@ -36,6 +36,9 @@ class Sorgente_Host : public Sorgente_Dati {
   Trasporto& t_;
 };
 
+// A "yyyymmddhhnnss" stamp as the panel shows it: " dd/mm/yy  hh:nn".
+std::string Timbro_Pannello(const std::string& timbro);
+
 // What the road needs besides the host connection.
 struct Fasi_Spool {
   Generatore_Immagini* Immagini = nullptr;

@@ -1,0 +1,44 @@
+#include "qod/server/ciclo.h"
+
+#include "qod/server/tray.h"
+
+namespace qod {
+
+Tasti_Stato Tasti_Abilitati(int32_t s) { return {s < 4, s < 4, s > 2, s == 2, s < 4}; }
+
+uint32_t Colore_Sem(int i) {
+  static constexpr uint32_t kColori[8] = {
+      0xFF0000, 0xC04000,  // 0: not connected
+      0x8080FF, 0x00FFFF,  // 2: connected
+      0xFFFF00, 0xC0C000,  // 4: waiting
+      0x00FF00, 0x00C000,  // 6: cycling
+  };
+  return i >= 0 && i < 8 ? kColori[i] : 0;
+}
+
+void Finestra_Collegamento_Iniziale(const Server_Base& base, std::string& end, std::string& restart) {
+  const DateTime oggi = base.Orologio().Adesso();
+  end = Format(oggi, "yyyymmdd") + base.Generale.Fine_Collegamento_Ora;
+  restart = Format(oggi.Piu_Giorni(1), "yyyymmdd") + base.Generale.Inizio_Collegamento_Ora;
+}
+
+Istanti_Finestra Istanti(const DateTime& adesso, int32_t anticipo, int32_t attesa) {
+  return {Format(adesso.Piu_Giorni(anticipo / 1440.0), "yyyymmddhhnnss"),
+          Format(adesso.Piu_Giorni(-attesa / 1440.0), "yyyymmddhhnnss")};
+}
+
+bool Finestra_Chiusa(const Istanti_Finestra& i, const std::string& end, const std::string& restart) {
+  return i.A >= end && i.B < restart;
+}
+
+// ---- Notification-area icon ---------------------------------------------------
+
+std::string Icona_Tray::Suggerimento() const { return szTip.substr(0, szTip.find('\0')); }
+
+void Icona_Tray::Suggerimento_Imposta(const std::string& testo) {
+  szTip = testo.substr(0, 63);
+  szTip.push_back('\0');
+  szTip.resize(64, ' ');
+}
+
+}  // namespace qod

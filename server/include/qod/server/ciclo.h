@@ -1,0 +1,67 @@
+// The server's run state and what hangs on it: the toolbar keys each state
+// enables, the colours of the blinking light, the system timers that drive
+// the automatic cycle and the light, and the daily connection window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "qod/clock.h"
+#include "qod/host/base.h"
+
+namespace qod {
+
+// `Stato_Ciclo`: 0 manual and not connected, 2 manual and connected,
+// 4 automatic and waiting (for the connection window or a reconnection),
+// 6 automatic, connected and cycling.
+enum : int32_t { Stato_Manuale = 0, Stato_Connesso = 2, Stato_Attesa = 4, Stato_Automatico = 6 };
+
+// The toolbar keys a run state enables: "Uscita", "Start" and "Visualizza"
+// below 4, "Stop" above 2, "Uno" only in 2.
+struct Tasti_Stato {
+  bool Uscita, Start, Stop, Uno, Visualizza;
+  bool operator==(const Tasti_Stato&) const = default;
+};
+Tasti_Stato Tasti_Abilitati(int32_t stato);
+
+// The colour of light shape `Sem`(i) as 0xRRGGBB: shape s is phase 0 of
+// state s, shape s + 1 its phase 1.
+uint32_t Colore_Sem(int i);
+
+// A system timer without a window: calls `richiamo` on the user-interface
+// thread every `intervallo_ms` until stopped. Starting it again replaces the
+// interval and the callback.
+class Timer_Sistema {
+ public:
+  virtual ~Timer_Sistema() = default;
+  virtual void Avvia(int32_t intervallo_ms, std::function<void()> richiamo) = 0;
+  virtual void Ferma() = 0;
+  virtual bool Attivo() const = 0;
+};
+
+// The shortest interval the system timer allows; a shorter one (a missing
+// "Tempo Ciclo" gives 0) runs at this one.
+inline constexpr int32_t kIntervallo_Minimo = 10;
+inline int32_t Intervallo_Timer(int32_t ms) { return ms < kIntervallo_Minimo ? kIntervallo_Minimo : ms; }
+
+// ---- Connection window -------------------------------------------------------
+
+// The window stamps as the settings give them at start-up: the end is today
+// & "Fine Collegamento Ora", the restart tomorrow & "Inizio Collegamento Ora",
+// both "yyyymmdd" & "hhnnss".
+void Finestra_Collegamento_Iniziale(const Server_Base& base, std::string& end, std::string& restart);
+
+// The two instants the window test compares, as "yyyymmddhhnnss":
+// A = now + Anticipo minutes, B = now - Attesa minutes.
+struct Istanti_Finestra {
+  std::string A, B;
+};
+Istanti_Finestra Istanti(const DateTime& adesso, int32_t anticipo, int32_t attesa);
+
+// Closed from Anticipo minutes before the end until Attesa minutes after the
+// restart: A >= End and B < Restart, compared as text.
+bool Finestra_Chiusa(const Istanti_Finestra& i, const std::string& end, const std::string& restart);
+
+}  // namespace qod

@@ -1,0 +1,27 @@
+// One running copy of the program per program folder: a lock on a file in
+// that folder, held for the life of the process and dropped by the system
+// when the process ends, however it ends. Servers of different slots run
+// side by side in different folders.
+#pragma once
+
+#include <string>
+
+namespace qod {
+
+class Istanza_Unica {
+ public:
+  Istanza_Unica() = default;
+  ~Istanza_Unica();
+  Istanza_Unica(const Istanza_Unica&) = delete;
+  Istanza_Unica& operator=(const Istanza_Unica&) = delete;
+
+  // True when this process now holds the folder's lock; false when another
+  // copy holds it (or the lock file cannot be opened at all).
+  bool Acquisisci(const std::string& cartella, const std::string& nome = "Qod_S.LCK");
+  void Rilascia();
+
+ private:
+  int fd_ = -1;
+};
+
+}  // namespace qod
