@@ -154,6 +154,7 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
       for (int i = 0; i < attese_.passi; ++i) {
         base_.Orologio().Attendi(attese_.passo_ms);
         Pompa(pompa);
+        if (attese_.interrompi && attese_.interrompi()) return false;
       }
     }
   }

@@ -289,6 +289,19 @@ TEST_F(Connection, GreetingRefusedTenTimesGivesUpSilently) {
   EXPECT_EQ(t_.Socket(1), net::kNessuno);
 }
 
+TEST_F(Connection, PauseBetweenAttemptsGivesUpWhenAskedTo) {
+  Avvia({"--greeting", "9"});
+  Prepara("");
+  int pompe = 0;
+  Attese_Collegamento attese;
+  attese.interrompi = [&] { return pompe >= 13; };
+  Connessione_Host c(base_, t_, {}, attese);
+  EXPECT_FALSE(c.Host_Collega([&] { ++pompe; }));
+  EXPECT_EQ(pompe, 13);  // the second pause, third pump
+  EXPECT_EQ(Sessioni_Record(*host_).size(), 2u);
+  EXPECT_EQ(t_.Socket(1), net::kNessuno);
+}
+
 TEST_F(Connection, MissingTableIsLoggedAndTheConnectionStillTried) {
   Avvia();
   Prepara("", -1, false);

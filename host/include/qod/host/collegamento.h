@@ -38,6 +38,9 @@ struct Attese_Collegamento {
   int tentativi = 10;
   int passi = 10;
   int passo_ms = 200;
+  // Asked after each pump of a pause: true gives up at once, with no
+  // further attempt (the program is ending).
+  std::function<bool()> interrompi;
 };
 
 inline constexpr int kSlot_Host = 1;

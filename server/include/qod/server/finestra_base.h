@@ -169,6 +169,7 @@ class Finestra_Base {
   // while a spool file is handled abandons it: the connection is closed, so
   // the spool file fails its next exchange and gets no done record.
   void Termina_Richiesta();
+  bool Termina_Richiesto() const { return termina_; }
   bool Terminato() const { return terminato_; }
 
   // ---- State ------------------------------------------------------------------------

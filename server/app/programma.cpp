@@ -1,0 +1,127 @@
+#include "programma.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+
+#include "frm_base.h"
+#include "frm_splash.h"
+#include "qod/basic.h"
+#include "qod/server/ciclo.h"
+#include "qod/server/spool.h"
+#include "qt_servizi.h"
+
+#ifndef QOD_VERSIONE
+#define QOD_VERSIONE "0.0.0"
+#endif
+
+namespace qod {
+
+namespace {
+
+void Pompa_Qt() { QCoreApplication::processEvents(); }
+
+}  // namespace
+
+Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
+  MessageSink* messaggi = opzioni_.messaggi;
+  if (!messaggi) {
+    auto m = std::make_unique<Messaggi_Qt>();
+    messaggi_qt_ = m.get();
+    messaggi_propri_ = std::move(m);
+    messaggi = messaggi_propri_.get();
+  }
+  PrinterList* stampanti = opzioni_.stampanti;
+  if (!stampanti) {
+    stampanti_proprie_ = std::make_unique<Stampanti_Cups>();
+    stampanti = stampanti_proprie_.get();
+  }
+  Clock& orologio = opzioni_.orologio ? *opzioni_.orologio : SystemClock::Istanza();
+  base_ = std::make_unique<Server_Base>(orologio, *messaggi, *stampanti);
+  trasporto_ = std::make_unique<Trasporto>(opzioni_.attese_rete, Pump(Pompa_Qt));
+  pannello_ = std::make_unique<Pannello>();
+
+  Effetti_Collegamento effetti;
+  effetti.Etichetta_Client = [this](const std::string& t) { pannello_->Client_Imposta(t); };
+  effetti.Stato_Imposta = [this](int s) {
+    if (finestra_) finestra_->Stato_Imposta(s);
+  };
+  // The pauses between connection attempts give up once the program is ending.
+  Attese_Collegamento attese = opzioni_.attese_collegamento;
+  if (!attese.interrompi) attese.interrompi = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
+  host_ = std::make_unique<Connessione_Host>(*base_, *trasporto_, effetti, attese);
+
+  // The stages that come with their own work stay unset: the road then
+  // reports them as not available on the spool file, never as done.
+  Fasi_Spool fasi;
+  spool_ = std::make_unique<Spool_Server>(*base_, *trasporto_, *host_, *pannello_, Pump(Pompa_Qt), fasi);
+  lavoro_ = std::make_unique<Lavoro_Host>(*host_, *spool_, Pump(Pompa_Qt));
+  ciclo_ = std::make_unique<Timer_Qt>();
+  semaforo_ = std::make_unique<Timer_Qt>();
+
+  vista_ = std::make_unique<FrmBase>(*pannello_, [this] { Fine(0); });
+  Area_Notifica* tray = opzioni_.tray;
+  if (!tray) {
+    tray_proprio_ = std::make_unique<Area_Notifica_Qt>([this](int m) {
+      if (finestra_) finestra_->pic_try__MouseMove(m);
+    });
+    tray = tray_proprio_.get();
+  }
+  finestra_ = std::make_unique<Finestra_Base>(*base_, *pannello_, *lavoro_, *vista_, *tray, *ciclo_, *semaforo_,
+                                              Pump(Pompa_Qt));
+  finestra_->Versione = std::string(QOD_VERSIONE) + "   Quillon per Linux";
+  vista_->Collega(finestra_.get());
+}
+
+Programma_Qod_S::~Programma_Qod_S() {
+  splash_.reset();
+  if (finestra_) {
+    finestra_->Ciclo_Timer_Ferma();
+    finestra_->Semaforo_Timer_Ferma();
+  }
+  if (vista_) vista_->Collega(nullptr);
+}
+
+void Programma_Qod_S::Avvia() {
+  if (avviato_) return;
+  avviato_ = true;
+  splash_ = std::make_unique<FrmSplash>([this] { base_->Base_Prepara(); }, [this] { Base_Avvio(); });
+  splash_->show();
+}
+
+void Programma_Qod_S::Base_Avvio() {
+  if (termina_ || finito_) return;
+  if (!base_->Base_Inizializza(opzioni_.cartella, opzioni_.riga_comando)) {
+    Fine(1);
+    return;
+  }
+  if (termina_) return;  // asked to end while the settings message was open
+  Finestra_Collegamento_Iniziale(*base_, spool_->End, spool_->Restart);
+  // From here on the window logic ends the program in order.
+  in_finestra_ = true;
+  finestra_->Form_Load();
+  caricato_ = true;
+  if (!finestra_->Terminato()) vista_->Mostra_Dopo_Caricamento();
+}
+
+void Programma_Qod_S::Termina_Richiesta() {
+  if (messaggi_qt_) messaggi_qt_->Interrompi();
+  if (in_finestra_) {
+    finestra_->Termina_Richiesta();
+    return;
+  }
+  // Still in the splash: nothing runs yet.
+  termina_ = true;
+  Fine(0);
+}
+
+void Programma_Qod_S::Fine(int codice) {
+  if (finito_) return;
+  finito_ = true;
+  if (splash_) splash_->Scarica();
+  if (opzioni_.fine)
+    opzioni_.fine(codice);
+  else
+    QCoreApplication::exit(codice);
+}
+
+}  // namespace qod

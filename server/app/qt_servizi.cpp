@@ -1,0 +1,194 @@
+#include "qt_servizi.h"
+
+#include <cups/cups.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+
+#include <algorithm>
+
+#include "qod/ansi.h"
+
+namespace qod {
+
+QString Testo_Qt(const std::string& ansi) {
+  std::string t;
+  t.reserve(ansi.size());
+  for (size_t i = 0; i < ansi.size(); ++i) {
+    if (ansi[i] == '\r') {
+      t.push_back('\n');
+      if (i + 1 < ansi.size() && ansi[i + 1] == '\n') ++i;
+    } else {
+      t.push_back(ansi[i]);
+    }
+  }
+  return QString::fromStdString(Ansi_A_Utf8(t));
+}
+
+QIcon Icona_Sem(int i) {
+  const uint32_t c = Colore_Sem(i);
+  QIcon icona;
+  for (int lato : {16, 22, 32}) {
+    QPixmap p(lato, lato);
+    p.fill(Qt::transparent);
+    QPainter g(&p);
+    g.setRenderHint(QPainter::Antialiasing);
+    g.setPen(QPen(QColor(40, 40, 40), lato / 16.0));
+    g.setBrush(QColor(static_cast<int>(c >> 16), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF)));
+    g.drawEllipse(QRectF(1, 1, lato - 2, lato - 2));
+    g.end();
+    icona.addPixmap(p);
+  }
+  return icona;
+}
+
+// ---- Timers ----------------------------------------------------------------------
+
+Timer_Qt::Timer_Qt() {
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    if (richiamo_) richiamo_();
+  });
+}
+
+void Timer_Qt::Avvia(int32_t ms, std::function<void()> richiamo) {
+  richiamo_ = std::move(richiamo);
+  timer_.start(Intervallo_Timer(ms));
+}
+
+void Timer_Qt::Ferma() { timer_.stop(); }
+
+bool Timer_Qt::Attivo() const { return timer_.isActive(); }
+
+// ---- Message boxes -----------------------------------------------------------------
+
+int Messaggi_Qt::Risposta_Predefinita(int stile) {
+  const int pulsanti = stile & 0xF;
+  const int predefinito = (stile >> 8) & 0xF;  // 0 first, 1 second, 2 third button
+  switch (pulsanti) {
+    case vbOKCancel:
+      return predefinito >= 1 ? vbCancel : vbOK;
+    case vbYesNo:
+      return predefinito >= 1 ? vbNo : vbYes;
+    case 3:  // Yes, No, Cancel
+      return predefinito == 0 ? vbYes : predefinito == 1 ? vbNo : vbCancel;
+    default:
+      return vbOK;
+  }
+}
+
+int Messaggi_Qt::MsgBox(const std::string& testo, int stile, const std::string& titolo) {
+  if (interrotto_) return Risposta_Predefinita(stile);
+  QMessageBox box(QApplication::activeWindow());
+  box.setWindowTitle(Testo_Qt(titolo));
+  box.setText(Testo_Qt(testo));
+  switch (stile & 0x70) {
+    case vbCritical:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case vbQuestion:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case vbExclamation:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case vbInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    default:
+      break;
+  }
+  struct Pulsante {
+    QMessageBox::StandardButton qt;
+    int risposta;
+  };
+  std::vector<Pulsante> pulsanti;
+  switch (stile & 0xF) {
+    case vbOKCancel:
+      pulsanti = {{QMessageBox::Ok, vbOK}, {QMessageBox::Cancel, vbCancel}};
+      break;
+    case 3:
+      pulsanti = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}, {QMessageBox::Cancel, vbCancel}};
+      break;
+    case vbYesNo:
+      pulsanti = {{QMessageBox::Yes, vbYes}, {QMessageBox::No, vbNo}};
+      break;
+    default:
+      pulsanti = {{QMessageBox::Ok, vbOK}};
+      break;
+  }
+  QMessageBox::StandardButtons tutti;
+  for (const auto& p : pulsanti) tutti |= p.qt;
+  box.setStandardButtons(tutti);
+  const size_t predefinito = std::min<size_t>(static_cast<size_t>((stile >> 8) & 0xF), pulsanti.size() - 1);
+  box.setDefaultButton(pulsanti[predefinito].qt);
+  box.setEscapeButton(pulsanti.back().qt);
+  aperta_ = &box;
+  const int scelto = box.exec();
+  aperta_ = nullptr;
+  if (interrotto_) return Risposta_Predefinita(stile);
+  for (const auto& p : pulsanti)
+    if (p.qt == scelto) return p.risposta;
+  return Risposta_Predefinita(stile);
+}
+
+void Messaggi_Qt::Interrompi() {
+  interrotto_ = true;
+  if (aperta_) aperta_->done(QMessageBox::NoButton);
+}
+
+// ---- Notification area ------------------------------------------------------------
+
+Area_Notifica_Qt::Area_Notifica_Qt(std::function<void(int)> mouse) : mouse_(std::move(mouse)) {}
+
+Area_Notifica_Qt::~Area_Notifica_Qt() = default;
+
+bool Area_Notifica_Qt::Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) {
+  switch (messaggio) {
+    case NIM_ADD: {
+      if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+      if (!icona_) {
+        icona_ = std::make_unique<QSystemTrayIcon>();
+        QObject::connect(icona_.get(), &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason r) {
+          if (!mouse_) return;
+          if (r == QSystemTrayIcon::Trigger) mouse_(WM_LBUTTONUP);
+          if (r == QSystemTrayIcon::Context) mouse_(WM_RBUTTONUP);
+        });
+      }
+      icona_->setIcon(Icona_Sem(icona.hIcon));
+      if (icona.uFlags & NIF_TIP) icona_->setToolTip(Testo_Qt(icona.Suggerimento()));
+      icona_->show();
+      return true;
+    }
+    case NIM_MODIFY:
+      if (!icona_ || !icona_->isVisible()) return false;
+      if (icona.uFlags & NIF_ICON) icona_->setIcon(Icona_Sem(icona.hIcon));
+      if (icona.uFlags & NIF_TIP) icona_->setToolTip(Testo_Qt(icona.Suggerimento()));
+      return true;
+    case NIM_DELETE:
+      if (!icona_) return false;
+      icona_->hide();
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---- Printers ----------------------------------------------------------------------
+
+std::vector<std::string> Stampanti_Cups::Stampanti() {
+  cups_dest_t* d = nullptr;
+  const int n = cupsGetDests(&d);
+  std::vector<std::string> r;
+  for (int i = 0; i < n; ++i) {
+    std::string nome = d[i].name ? d[i].name : "";
+    if (d[i].instance) nome += std::string("/") + d[i].instance;
+    r.push_back(Utf8_A_Ansi(nome));
+  }
+  cupsFreeDests(n, d);
+  return r;
+}
+
+}  // namespace qod

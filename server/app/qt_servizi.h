@@ -1,0 +1,78 @@
+// The platform pieces of the server program on Qt: system timers, message
+// boxes, the notification area, the light icons and the installed printers.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "qod/host/base.h"
+#include "qod/server/ciclo.h"
+#include "qod/server/tray.h"
+#include "qod/ui.h"
+
+class QMessageBox;
+class QSystemTrayIcon;
+
+namespace qod {
+
+// ANSI text for Qt; a bare CR or CR LF becomes a line break.
+QString Testo_Qt(const std::string& ansi);
+
+// The icon of light i: a round light in the colour of `Sem`(i).
+QIcon Icona_Sem(int i);
+
+// A system timer: a QTimer on the user-interface thread, never faster than
+// the shortest interval of the system timer.
+class Timer_Qt : public Timer_Sistema {
+ public:
+  Timer_Qt();
+  void Avvia(int32_t intervallo_ms, std::function<void()> richiamo) override;
+  void Ferma() override;
+  bool Attivo() const override;
+
+ private:
+  QTimer timer_;
+  std::function<void()> richiamo_;
+};
+
+// Message boxes on screen. Once interrupted (the program is asked to end),
+// an open box closes with its default answer and no further box is shown.
+class Messaggi_Qt : public MessageSink {
+ public:
+  int MsgBox(const std::string& testo, int stile, const std::string& titolo) override;
+  void Interrompi();
+
+ private:
+  static int Risposta_Predefinita(int stile);
+  QMessageBox* aperta_ = nullptr;
+  bool interrotto_ = false;
+};
+
+// The notification area through QSystemTrayIcon. Where the desktop has none
+// (or on the offscreen platform), adding the icon fails.
+class Area_Notifica_Qt : public Area_Notifica {
+ public:
+  // `mouse` receives the icon's mouse messages (514 left, 517 right button).
+  explicit Area_Notifica_Qt(std::function<void(int)> mouse);
+  ~Area_Notifica_Qt() override;
+  bool Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) override;
+
+ private:
+  std::function<void(int)> mouse_;
+  std::unique_ptr<QSystemTrayIcon> icona_;
+};
+
+// The installed printers as CUPS lists them (destination names, with
+// "/instance" for instances).
+class Stampanti_Cups : public PrinterList {
+ public:
+  std::vector<std::string> Stampanti() override;
+};
+
+}  // namespace qod
