@@ -1,0 +1,420 @@
+// The server program against the stand-in host, offscreen: started with
+// "/AUTO /ICON" it reaches run state 6 with the switches on, goes to the
+// notification area and handles the queue; the toolbar, the switches and the
+// exit rules through the window; a screenshot of the panel in every run
+// state; and, as separate processes, one running copy per folder and the
+// orderly end on SIGTERM.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QThread>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "cartella_test.h"
+#include "frm_base.h"
+#include "programma.h"
+#include "qod/cripto.h"
+#include "qod/host_simulato.h"
+#include "qod/profile.h"
+
+using namespace qod;
+using namespace qod::test;
+using qod::prova::Host_Simulato;
+
+namespace {
+
+void Applicazione() {
+  static int argc = 1;
+  static char nome[] = "qod_s_test";
+  static char* argv[] = {nome, nullptr};
+  if (QCoreApplication::instance()) return;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  new QApplication(argc, argv);
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+// Lets the event loop run until `condizione` holds or the time is up.
+bool Attendi(const std::function<bool()>& condizione, int limite_ms = 10000) {
+  const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
+  while (!condizione()) {
+    if (std::chrono::steady_clock::now() > fine) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+class Tray_Finto : public Area_Notifica {
+ public:
+  bool Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) override {
+    chiamate.push_back({messaggio, icona});
+    return true;
+  }
+  int Conta(int messaggio) const {
+    int n = 0;
+    for (const auto& c : chiamate) n += c.first == messaggio;
+    return n;
+  }
+  std::vector<std::pair<int, Icona_Tray>> chiamate;
+};
+
+// A program folder and a stand-in host with a copy of the sample queue.
+class Cartella_Server {
+ public:
+  explicit Cartella_Server(const std::filesystem::path& radice) {
+    coda_ = radice / "coda";
+    fatti_ = radice / "fatti";
+    programma_ = radice / "Qod_S";
+    std::filesystem::copy(QOD_CODA_ESEMPI, coda_, std::filesystem::copy_options::recursive);
+    host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
+        "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--user", "QSYS:PW:7", "--spool-queue",
+        coda_.string(), "--spool-done", fatti_.string()});
+    std::filesystem::create_directories(programma_);
+  }
+  // `ftp`: the host program is started over FTP at each connection (the
+  // FTP dialogue waits on every reply, so process tests leave it out).
+  bool Prepara(const std::filesystem::path& programma, bool ftp = true) {
+    if (!host_->In_Esecuzione() && !host_->Avvia()) return false;
+    std::filesystem::create_directories(programma);
+    if (!Host_Simulato::Scrivi_Tabella(programma / "Qod_TBL1.Tbl")) return false;
+    Parametri_Collegamento p;
+    p.Host = "127.0.0.1";
+    p.Porta = host_->Porta_Record();
+    p.Utente = "QSYS";
+    p.Password = "PW";
+    p.Porta_Ftp = host_->Porta_Ftp();
+    p.Libreria = ftp ? "QGPL" : "";
+    p.Indice_Server = 1;
+    const std::string ini = (programma / "Qod_S.INI").string();
+    const std::pair<const char*, const char*> voci[] = {
+        {"Tempo Ciclo", "50"}, {"Fine Collegamento Ora", "235959"}, {"Inizio Collegamento Ora", "000000"},
+        {"Log", "S"}};
+    bool ok = Collegamento_Scrivi(ini, p.Componi());
+    for (const auto& [chiave, valore] : voci) ok = ok && Profilo_Scrivi(ini, "Generale", chiave, valore);
+    return ok && Profilo_Scrivi(ini, "Progressivi", "Stampe", "41") && Profilo_Scrivi(ini, "Progressivi", "Pagine", "1234");
+  }
+  size_t Fatti() const { return Nomi(fatti_).size(); }
+  size_t In_Coda() const { return Nomi(coda_).size(); }
+
+  std::filesystem::path coda_, fatti_, programma_;
+  std::unique_ptr<Host_Simulato> host_;
+};
+
+std::filesystem::path Cartella_Schermate() {
+  std::filesystem::path d = std::filesystem::current_path() / "schermate";
+  std::filesystem::create_directories(d);
+  return d;
+}
+
+class Qod_S_Finestra : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { Applicazione(); }
+
+  void Avvia(const std::string& riga) {
+    ASSERT_TRUE(server_.Prepara(server_.programma_)) << server_.host_->Uscita();
+    Opzioni_Qod_S o;
+    o.cartella = server_.programma_.string() + "/";
+    o.riga_comando = riga;
+    o.messaggi = &messaggi_;
+    o.tray = &tray_;
+    o.stampanti = &stampanti_;
+    o.attese_rete = Attese_Rete{3000, 200, 1000};
+    o.attese_collegamento = Attese_Collegamento{2, 1, 10};
+    o.fine = [this](int codice) { fine_.push_back(codice); };
+    p_ = std::make_unique<Programma_Qod_S>(o);
+    p_->Avvia();
+    ASSERT_TRUE(Attendi([this] { return p_->Caricato() || !fine_.empty(); }, 5000));
+    ASSERT_TRUE(fine_.empty());
+  }
+
+  Finestra_Base& F() { return *p_->Finestra(); }
+  FrmBase& V() { return *p_->Vista(); }
+  Pannello& Q() { return p_->Quadro(); }
+
+  // Waits for a light tick that shows the current state, then keeps a
+  // screenshot of the window.
+  void Schermata(const std::string& nome) {
+    const int s = F().Stato_Ciclo;
+    ASSERT_TRUE(Attendi([&] { return Q().Sem_Visibile(s) || Q().Sem_Visibile(s + 1); }, 3000));
+    QCoreApplication::processEvents();
+    const QPixmap p = V().grab();
+    EXPECT_EQ(p.width(), 391);
+    EXPECT_EQ(p.height(), 294);
+    const std::filesystem::path f = Cartella_Schermate() / (nome + ".png");
+    EXPECT_TRUE(p.save(QString::fromStdString(f.string()), "PNG")) << f;
+  }
+
+  // A click on the caption of a row.
+  void Clic_Didascalia(int riga) {
+    QWidget* quadro = V().Quadro();
+    const QPointF punto = V().Didascalia(riga).center() + QPointF(10, 0);
+    QMouseEvent premuto(QEvent::MouseButtonPress, punto, quadro->mapToGlobal(punto), Qt::LeftButton, Qt::LeftButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(quadro, &premuto);
+  }
+
+  int Domande_Uscita() const {
+    int n = 0;
+    for (const auto& b : messaggi_.boxes) n += b.titolo == "Uscita";
+    return n;
+  }
+
+  Cartella_Test dir_;
+  Cartella_Server server_{dir_.Dir()};
+  RecordingMessageSink messaggi_;
+  Tray_Finto tray_;
+  NoPrinters stampanti_;
+  std::vector<int> fine_;
+  std::unique_ptr<Programma_Qod_S> p_;
+};
+
+}  // namespace
+
+TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) {
+  Avvia("/AUTO /ICON");
+
+  // State 6, switches forced on, hidden behind the icon.
+  EXPECT_EQ(F().Stato_Ciclo, 6);
+  for (int r = 20; r <= 22; ++r) EXPECT_TRUE(Q().Interruttore(r)) << r;
+  ASSERT_EQ(tray_.Conta(NIM_ADD), 1);
+  EXPECT_EQ(tray_.chiamate[0].second.Suggerimento(), "Quillon Server - 1");
+  EXPECT_EQ(tray_.chiamate[0].second.hIcon, 6);
+  EXPECT_FALSE(V().isVisible());
+  EXPECT_EQ(Q().Caption(), "Quillon Server - 1");
+  EXPECT_EQ(Q().Client(), "Client 7");
+
+  // The queue is handled: every spool file got its done record.
+  ASSERT_TRUE(Attendi([this] { return server_.Fatti() == 3; }, 20000)) << server_.Fatti();
+  EXPECT_EQ(server_.In_Coda(), 0u);
+  for (const auto& n : Nomi(server_.fatti_))
+    EXPECT_TRUE(std::filesystem::exists(server_.fatti_ / n / "esito.txt")) << n;
+  // The icon blinks while the window is in the tray.
+  ASSERT_TRUE(Attendi([this] { return tray_.Conta(NIM_MODIFY) >= 2; }, 3000));
+  for (const auto& [m, icona] : tray_.chiamate) {
+    if (m == NIM_MODIFY) {
+      EXPECT_TRUE(icona.hIcon == 6 || icona.hIcon == 7) << icona.hIcon;
+    }
+  }
+
+  // A click on the icon brings the window back.
+  F().pic_try__MouseMove(WM_LBUTTONUP);
+  EXPECT_EQ(tray_.Conta(NIM_DELETE), 1);
+  ASSERT_TRUE(Attendi([this] { return V().isVisible(); }, 2000));
+  EXPECT_TRUE(V().Normale());
+  Schermata("stato_6");
+  EXPECT_EQ(Q().Valore(Pannello::Riga_Stato).empty(), false);
+
+  // In state 6: the switches do not move, and the exit is refused silently.
+  Clic_Didascalia(20);
+  EXPECT_TRUE(Q().Interruttore(20));
+  EXPECT_FALSE(V().Pulsante(Pannello::Tasto_Uscita)->isEnabled());
+  F().Toolbar_ButtonClick("Uscita");
+  V().close();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(V().isVisible());
+  EXPECT_EQ(Domande_Uscita(), 0);
+
+  // Stop: state 2, the connection stays; a switch flips on each click.
+  ASSERT_TRUE(V().Pulsante(Pannello::Tasto_Stop)->isEnabled());
+  V().Pulsante(Pannello::Tasto_Stop)->click();
+  EXPECT_EQ(F().Stato_Ciclo, 2);
+  EXPECT_TRUE(V().Pulsante(Pannello::Tasto_Uno)->isEnabled());
+  EXPECT_FALSE(V().Pulsante(Pannello::Tasto_Stop)->isEnabled());
+  Clic_Didascalia(21);
+  EXPECT_FALSE(Q().Interruttore(21));
+  Clic_Didascalia(21);
+  EXPECT_TRUE(Q().Interruttore(21));
+  Clic_Didascalia(22);
+  EXPECT_FALSE(Q().Interruttore(22));
+  Schermata("stato_2");
+
+  // Exit in state 2 asks; No keeps the program running.
+  messaggi_.risposte = {vbNo};
+  V().Pulsante(Pannello::Tasto_Uscita)->click();
+  ASSERT_EQ(Domande_Uscita(), 1);
+  EXPECT_EQ(messaggi_.boxes.back().testo, "Confermi l'uscita dal programma ?");
+  EXPECT_EQ(messaggi_.boxes.back().stile, vbYesNo + vbCritical + vbDefaultButton2);
+  EXPECT_TRUE(V().isVisible());
+  EXPECT_TRUE(fine_.empty());
+
+  // Start again, then the host goes away: state 4 after the transfer error;
+  // the exit is refused there too.
+  V().Pulsante(Pannello::Tasto_Start)->click();
+  EXPECT_EQ(F().Stato_Ciclo, 6);
+  server_.host_->Ferma();
+  ASSERT_TRUE(Attendi([this] { return F().Stato_Ciclo == 4 && !p_->Spool().Spool_In_Corso; }, 10000));
+  EXPECT_EQ(Q().Client(), "non connesso");
+  Schermata("stato_4");
+  F().Toolbar_ButtonClick("Uscita");
+  V().close();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Domande_Uscita(), 1);
+  EXPECT_TRUE(fine_.empty());
+
+  // Stop: state 0; the exit asks, Yes ends the program and keeps the position.
+  ASSERT_TRUE(Attendi([this] { return F().Ciclo_Profondita == 0; }, 5000));
+  V().Pulsante(Pannello::Tasto_Stop)->click();
+  EXPECT_EQ(F().Stato_Ciclo, 0);
+  Schermata("stato_0");
+  V().move(40, 30);
+  messaggi_.risposte = {vbYes};
+  V().Pulsante(Pannello::Tasto_Uscita)->click();
+  EXPECT_EQ(Domande_Uscita(), 2);
+  EXPECT_EQ(fine_, std::vector<int>{0});
+  const std::string ini = (server_.programma_ / "Qod_S.INI").string();
+  EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Left"), std::to_string(V().x() * 15));
+  EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Top"), std::to_string(V().y() * 15));
+}
+
+TEST_F(Qod_S_Finestra, StartsWhereTheSettingsLeftItWithTheTotals) {
+  ASSERT_TRUE(server_.Prepara(server_.programma_));
+  const std::string ini = (server_.programma_ / "Qod_S.INI").string();
+  Profilo_Scrivi(ini, "Dimensioni", "Left", "1500");
+  Profilo_Scrivi(ini, "Dimensioni", "Top", "-45");
+  Avvia("/auto");  // lower case: not the automatic switch
+  EXPECT_EQ(F().Stato_Ciclo, 2);
+  EXPECT_TRUE(V().isVisible());
+  EXPECT_EQ(tray_.Conta(NIM_ADD), 0);
+  EXPECT_EQ(V().x(), 100);
+  EXPECT_EQ(V().y(), 0);
+  EXPECT_EQ(Q().Valore(Pannello::Riga_Stampe), " 0 / 41");
+  EXPECT_EQ(Q().Valore(Pannello::Riga_Pagine), " 0 / 1.234");
+  EXPECT_EQ(Q().Valore(Pannello::Riga_Stop).substr(9), "  23:59");
+  // Nothing is fetched in the manual state until "Uno".
+  QThread::msleep(200);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(server_.Fatti(), 0u);
+  V().Pulsante(Pannello::Tasto_Uno)->click();
+  EXPECT_EQ(server_.Fatti(), 1u);
+  // The end asked by the system: in order, without a question.
+  p_->Termina_Richiesta();
+  EXPECT_EQ(fine_, std::vector<int>{0});
+  EXPECT_TRUE(messaggi_.boxes.empty());
+  EXPECT_TRUE(server_.host_->Attendi_Evento("rec-close"));
+  EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Left"), "1500");
+}
+
+// ---- As separate processes ------------------------------------------------------------
+
+namespace {
+
+// Qod_S started in `cartella` (its program folder), offscreen.
+class Processo {
+ public:
+  Processo(const std::filesystem::path& cartella, const std::string& riga) {
+    uscita_ = cartella.string() + ".out";
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      if (::chdir(cartella.c_str()) != 0) ::_exit(127);
+      const int fd = ::open(uscita_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd >= 0) {
+        ::dup2(fd, 1);
+        ::dup2(fd, 2);
+      }
+      ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      const char* programma = QOD_QOD_S;
+      if (riga.empty())
+        ::execl(programma, programma, static_cast<char*>(nullptr));
+      else
+        ::execl(programma, programma, riga.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+  }
+  ~Processo() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  // Waits for the end; the exit code, or -1 when still running at the limit.
+  int Attendi_Fine(int limite_ms) {
+    const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
+    for (;;) {
+      int stato = 0;
+      if (::waitpid(pid_, &stato, WNOHANG) == pid_) {
+        pid_ = -1;
+        return WIFEXITED(stato) ? WEXITSTATUS(stato) : 128 + WTERMSIG(stato);
+      }
+      if (std::chrono::steady_clock::now() > fine) return -1;
+      ::usleep(10000);
+    }
+  }
+  void Segnale(int s) const { ::kill(pid_, s); }
+  std::string Uscita() const { return Leggi_File(uscita_); }
+
+ private:
+  pid_t pid_ = -1;
+  std::string uscita_;
+};
+
+bool Attendi_Vero(const std::function<bool()>& c, int limite_ms) {
+  const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
+  while (!c()) {
+    if (std::chrono::steady_clock::now() > fine) return false;
+    ::usleep(10000);
+  }
+  return true;
+}
+
+int Sessioni_Dizionario(const Host_Simulato& h) {
+  int n = 0;
+  for (const auto& v : h.Log("REC")) n += v.testo.rfind("T00022CA77", 0) == 0 || v.testo.rfind("T00022CA20", 0) == 0;
+  return n;
+}
+
+}  // namespace
+
+TEST(Qod_S_Processo, ASecondCopyInTheSameFolderEndsAtOnceSilently) {
+  Cartella_Test dir;
+  Cartella_Server server(dir.Dir());
+  ASSERT_TRUE(server.Prepara(server.programma_, false));
+  const auto altra = dir.Dir() / "Qod_S_2";
+  ASSERT_TRUE(server.Prepara(altra, false));
+
+  Processo prima(server.programma_, "");
+  ASSERT_TRUE(server.host_->Attendi_Evento("rec-connect", 8000)) << prima.Uscita();
+  ASSERT_TRUE(Attendi_Vero([&] { return Sessioni_Dizionario(*server.host_) >= 1; }, 8000)) << prima.Uscita();
+
+  const auto inizio = std::chrono::steady_clock::now();
+  Processo seconda(server.programma_, "/AUTO");
+  EXPECT_EQ(seconda.Attendi_Fine(3000), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(2000));
+  EXPECT_EQ(seconda.Uscita(), "");
+
+  // Another folder is another slot: it runs beside the first.
+  Processo terza(altra, "");
+  ASSERT_TRUE(Attendi_Vero([&] { return Sessioni_Dizionario(*server.host_) >= 2; }, 8000)) << terza.Uscita();
+  EXPECT_EQ(terza.Attendi_Fine(200), -1);
+  EXPECT_EQ(server.host_->Eventi("rec-connect"), 2);
+
+  prima.Segnale(SIGTERM);
+  terza.Segnale(SIGTERM);
+  EXPECT_EQ(prima.Attendi_Fine(8000), 0) << prima.Uscita();
+  EXPECT_EQ(terza.Attendi_Fine(8000), 0) << terza.Uscita();
+}
+
+TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
+  Cartella_Test dir;
+  Cartella_Server server(dir.Dir());
+  ASSERT_TRUE(server.Prepara(server.programma_, false));
+  Processo p(server.programma_, "/AUTO");
+  ASSERT_TRUE(Attendi_Vero([&] { return server.Fatti() >= 1; }, 10000)) << p.Uscita();
+  p.Segnale(SIGTERM);
+  EXPECT_EQ(p.Attendi_Fine(8000), 0) << p.Uscita();
+  // The connection was closed by the program, and every spool file is
+  // either still waiting or done with its done record.
+  EXPECT_TRUE(server.host_->Attendi_Evento("rec-close", 2000));
+  EXPECT_EQ(server.Fatti() + server.In_Coda(), 3u);
+  for (const auto& n : Nomi(server.fatti_)) EXPECT_TRUE(std::filesystem::exists(server.fatti_ / n / "esito.txt")) << n;
+  const std::string log = Leggi_File(server.programma_ / "Qod_S.LOG");
+  EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
+}
