@@ -1,0 +1,192 @@
+#!/usr/bin/env bash
+# The server's main job against the stand-in host, start to end:
+#   demo-run.sh BUILD_DIR DEMO_DIR
+# prepares a program folder for Qod_S in DEMO_DIR/Qod_S (settings, connection
+# record, conversion table, font strip, logo, subfolders), starts qod_hostsim
+# with a copy of the sample spool queue, starts "Qod_S /AUTO" offscreen, waits
+# until every spool file has been handled (with a time limit), stops both
+# with SIGTERM and tells what was done and where the output is.
+set -euo pipefail
+
+QOD_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BUILD=$(cd "${1:?build folder}" && pwd)
+DEMO=${2:?demo folder}
+LIMITE=${QOD_DEMO_TIMEOUT:-180}
+
+QOD_S="$BUILD/server/Qod_S"
+HOSTSIM="$BUILD/hostsim/qod_hostsim"
+IMPOSTA="$BUILD/server/demo/qod_s_imposta"
+for p in "$QOD_S" "$HOSTSIM" "$IMPOSTA"; do
+  [ -x "$p" ] || { echo "missing: $p (build first)" >&2; exit 1; }
+done
+
+rm -rf "$DEMO"
+mkdir -p "$DEMO"
+DEMO=$(cd "$DEMO" && pwd)
+PROG="$DEMO/Qod_S"
+HOST="$DEMO/host"
+mkdir -p "$PROG"/{TmpS,Lgo,Fnt,Backup} "$HOST"
+cp -r "$QOD_ROOT/hostsim/samples/coda" "$HOST/coda"
+N_SPOOL=$(find "$HOST/coda" -mindepth 1 -maxdepth 1 -type d ! -name '.*' | wc -l)
+
+echo "== demo folder: $DEMO"
+
+# ---- The program folder ------------------------------------------------------
+
+"$HOSTSIM" --write-table "$PROG/Qod_TBL1.Tbl"
+
+# The font strip the sample spool files name (Fnt/COUR20.BMP, cells of 20 x
+# 32 pixels) and the logo of their image tags (Lgo/logo.bmp).
+FONT_NOTE=""
+if [ -x "$BUILD/imagegen/qod_font_strip" ]; then
+  "$BUILD/imagegen/qod_font_strip" "Liberation Mono" 20 32 "$PROG/Fnt/COUR20.BMP"
+else
+  FONT_NOTE="(a placeholder strip: one outlined box per character; the font-strip maker is not built yet)"
+  python3 - "$PROG/Fnt/COUR20.BMP" <<'EOF'
+import struct, sys
+w, h, cell = 256 * 20, 32, 20
+stride = (w + 31) // 32 * 4
+rows = []
+for y in range(h):
+    row = bytearray(stride)
+    for x in range(w):
+        c, cx = divmod(x, cell)
+        ink = 33 <= c <= 126 and (
+            (cx in (3, 16) and 6 <= y <= 27) or (y in (6, 27) and 3 <= cx <= 16))
+        if ink:
+            row[x // 8] |= 0x80 >> (x % 8)
+    rows.append(bytes(row))
+pixels = b"".join(reversed(rows))
+palette = bytes([255, 255, 255, 0, 0, 0, 0, 0])
+off = 14 + 40 + len(palette)
+with open(sys.argv[1], "wb") as f:
+    f.write(b"BM" + struct.pack("<IHHI", off + len(pixels), 0, 0, off))
+    f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 1, 0, len(pixels), 3780, 3780, 2, 2))
+    f.write(palette + pixels)
+EOF
+fi
+
+python3 - "$PROG/Lgo/logo.bmp" <<'EOF'
+import struct, sys
+w, h = 240, 80
+stride = (w * 3 + 3) // 4 * 4
+rows = []
+for y in range(h):
+    row = bytearray(stride)
+    for x in range(w):
+        dx, dy = x - 40, y - 40
+        r2 = dx * dx + dy * dy
+        if 900 <= r2 <= 1444 or (x >= 90 and 22 <= y <= 30) or (x >= 90 and 38 <= y <= 42 and x < 200) \
+                or (x >= 90 and 50 <= y <= 58 and x < 170):
+            b, g, r = 160, 110, 40
+        else:
+            b, g, r = 255, 255, 255
+        row[x * 3:x * 3 + 3] = bytes([b, g, r])
+    rows.append(bytes(row))
+pixels = b"".join(reversed(rows))
+with open(sys.argv[1], "wb") as f:
+    f.write(b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54))
+    f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 7874, 7874, 0, 0))
+    f.write(pixels)
+EOF
+
+# ---- The stand-in host -------------------------------------------------------
+
+cleanup() {
+  [ -n "${SPID:-}" ] && kill -TERM "$SPID" 2>/dev/null || true
+  [ -n "${HPID:-}" ] && kill -TERM "$HPID" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+"$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
+  --dictionary "$QOD_ROOT/hostsim/fixtures/dizionario_CA.txt" --user QSYS:DEMO:7 \
+  --spool-queue "$HOST/coda" --spool-done "$HOST/fatti" >"$HOST/hostsim.out" 2>&1 &
+HPID=$!
+for _ in $(seq 100); do [ -s "$HOST/ready" ] && break; sleep 0.1; done
+[ -s "$HOST/ready" ] || { echo "the stand-in host did not start:" >&2; cat "$HOST/hostsim.out" >&2; exit 1; }
+FTP=$(sed -n 's/^ftp=//p' "$HOST/ready")
+REC=$(sed -n 's/^record=//p' "$HOST/ready")
+echo "== stand-in host: FTP port $FTP, record port $REC"
+
+# ---- The settings: connection record and general keys ---------------------------
+
+"$IMPOSTA" "$PROG/Qod_S.INI" --collegamento 127.0.0.1 "$REC" QSYS DEMO "$FTP" QGPL 1 \
+  Generale "Fine Collegamento Ora" 235959 \
+  Generale "Fine Collegamento Anticipo" 0 \
+  Generale "Inizio Collegamento Ora" 000000 \
+  Generale "Inizio Collegamento Attesa" 0 \
+  Generale "Tempo Ciclo" 500 \
+  Generale "Log" S \
+  Generale "Backup" S \
+  Generale "Max Pagine Blocco" 0
+
+# ---- The server ------------------------------------------------------------------
+
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="$DEMO/runtime"
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+(cd "$PROG" && exec "$QOD_S" /AUTO >"$DEMO/Qod_S.out" 2>&1) &
+SPID=$!
+echo "== Qod_S /AUTO started (pid $SPID), $N_SPOOL spool files in the queue"
+
+fatti() { find "$HOST/fatti" -mindepth 1 -maxdepth 1 -type d 2>/dev/null | wc -l; }
+inizio=$SECONDS
+while [ "$(fatti)" -lt "$N_SPOOL" ]; do
+  if ! kill -0 "$SPID" 2>/dev/null; then echo "Qod_S ended early:" >&2; cat "$DEMO/Qod_S.out" >&2; exit 1; fi
+  if [ $((SECONDS - inizio)) -ge "$LIMITE" ]; then
+    echo "time limit of ${LIMITE}s reached with $(fatti) of $N_SPOOL spool files handled" >&2
+    break
+  fi
+  sleep 0.5
+done
+FATTI=$(fatti)
+echo "== $FATTI of $N_SPOOL spool files handled in $((SECONDS - inizio))s; stopping"
+
+kill -TERM "$SPID"; wait "$SPID" && rc=0 || rc=$?; SPID=""
+kill -TERM "$HPID"; wait "$HPID" || true; HPID=""
+trap - EXIT
+echo "== Qod_S ended with code $rc"
+
+# ---- What was done ------------------------------------------------------------------
+
+echo
+echo "== spool files (outcome sent to the host with the done record)"
+for d in "$HOST"/fatti/*/; do
+  [ -d "$d" ] || continue
+  esito=$(cat "$d/esito.txt" 2>/dev/null || true)
+  # The done record's body: server (5), spool file number (9), outcome (10), one character.
+  printf '   %-16s spool file %s, outcome "%s"\n' "$(basename "$d")" "$(echo "${esito:5:9}" | sed 's/^0*//')" \
+    "$(echo "${esito:14:10}" | sed 's/ *$//')"
+done
+
+LOG_UTF8=$(iconv -f WINDOWS-1252 -t UTF-8 "$PROG/Qod_S.LOG" | sed 's/\r$//')
+echo
+echo "== server log ($PROG/Qod_S.LOG), lines cut at 150 characters"
+echo "$LOG_UTF8" | grep -v '^ *$' | cut -c1-150 | sed 's/^/   /'
+echo
+echo "== the log table's message column, by spool file number"
+echo "$LOG_UTF8" | awk 'length($0) > 100 && substr($0, 23, 3) !~ /^(NRR|===)/ && substr($0, 23, 1) ~ /[0-9]/ {
+  m = substr($0, length($0) - 60); sub(/ +$/, "", m); n = substr($0, 23, 10); sub(/ +$/, "", n);
+  printf "   %-10s %s\n", n, (m == "" ? "-" : m) }'
+
+echo
+IMMAGINI=$(find "$PROG/Backup" "$PROG/TmpS" -type f -name '*_I_*' 2>/dev/null | sort)
+if [ -n "$IMMAGINI" ]; then
+  echo "== page images made ($(echo "$IMMAGINI" | wc -l)):"
+  echo "$IMMAGINI" | sed 's/^/   /'
+else
+  echo "== page images made: none"
+  if grep -q "Generatore di immagini non disponibile" "$PROG/Qod_S.LOG"; then
+    echo "   This build has no page image generator yet: every spool file was laid out into"
+    echo "   page files and then closed on the host with the outcome \"*ERR\" (no false success)."
+  fi
+fi
+echo
+echo "== where the output is"
+echo "   page files of the last spool file:   $PROG/TmpS"
+echo "   copies of every spool file's pages:  $PROG/Backup"
+echo "   server log:                          $PROG/Qod_S.LOG"
+echo "   spool files done, with their outcome: $HOST/fatti"
+echo "   requests the host received:          $HOST/hostsim.log"
+echo "   font strip: $PROG/Fnt/COUR20.BMP $FONT_NOTE"
+[ "$FATTI" -eq "$N_SPOOL" ] && [ "$rc" -eq 0 ]
