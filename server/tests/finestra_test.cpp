@@ -225,6 +225,16 @@ TEST_F(Finestra, StartStateFromTheConnectionAndTheCommandLine) {
   }
 }
 
+TEST(Opzioni, SwitchesAreCaseSensitiveSubstrings) {
+  EXPECT_TRUE(Opzione_Presente("/AUTO /ICON", "/ICON"));
+  EXPECT_TRUE(Opzione_Presente("x/AUTOx", "/AUTO"));
+  EXPECT_FALSE(Opzione_Presente("/Auto", "/AUTO"));
+  EXPECT_FALSE(Opzione_Presente("", "/AUTO"));
+  EXPECT_FALSE(Visore_Subclass("/AUTO /NOSUBCLASS"));
+  EXPECT_TRUE(Visore_Subclass("/nosubclass"));
+  EXPECT_TRUE(Visore_Subclass(""));
+}
+
 TEST_F(Finestra, LoadShowsCaptionConnectionWindowAndEmptyRows) {
   pannello_.Valore_Imposta(Pannello::Riga_Lavoro, " VECCHIO");
   pannello_.Visualizza_Imposta(true);

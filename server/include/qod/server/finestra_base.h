@@ -94,6 +94,10 @@ class Lavoro_Host : public Lavoro_Spool {
 // trimmed command line.
 bool Opzione_Presente(std::string_view riga_comando, std::string_view opzione);
 
+// The viewer window subclasses its control unless the command line holds
+// "/NOSUBCLASS".
+inline bool Visore_Subclass(std::string_view riga_comando) { return !Opzione_Presente(riga_comando, "/NOSUBCLASS"); }
+
 // The first run state: 6 connected with "/AUTO", 2 connected, 4 not
 // connected with "/AUTO", 0 not connected.
 int32_t Stato_Iniziale(bool connesso, std::string_view riga_comando);
