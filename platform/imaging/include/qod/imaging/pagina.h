@@ -75,9 +75,10 @@ struct Pagina_Salvataggio {
 // the resolution set on the image, the options of the code, Salva (with
 // the append setting for TIFF codes) and the resolution patch. Returns ""
 // on success, else "Errore nel salvataggio" or
-// "Errore nell'impostazione della risoluzione".
+// "Errore nell'impostazione della risoluzione"; `motivo`, when given,
+// receives the reason for the log.
 std::string Pagina_Salva(Immagine& tela, const std::filesystem::path& percorso,
-                         const Pagina_Salvataggio& p);
+                         const Pagina_Salvataggio& p, std::string* motivo = nullptr);
 
 // The 32-bit BMP conversion: when `percorso` is a BMP of 32 bits per pixel,
 // writes a 24-bit copy (40-byte header, bottom-up, pixel data at 54) under a
