@@ -76,6 +76,7 @@ bool Accesso_Interno::Alloca(Immagine& im, int w, int h, int bit, std::vector<Co
   im.altezza_ = h;
   im.bit_ = bit;
   im.passo_ = passo;
+  im.dpi_x_ = im.dpi_y_ = 0;
   if (bit <= 8) {
     if (tavolozza.empty()) tavolozza = Tavolozza_Predefinita(bit);
     tavolozza.resize(size_t{1} << bit, Nero);
@@ -106,6 +107,7 @@ bool Immagine::Crea(int larghezza, int altezza, int bit) {
 
 void Immagine::Svuota() {
   larghezza_ = altezza_ = bit_ = 0;
+  dpi_x_ = dpi_y_ = 0;
   passo_ = 0;
   dati_.clear();
   dati_.shrink_to_fit();

@@ -95,7 +95,7 @@ class Tiff {
 
   bool Apri_Memoria(const uint8_t* d, size_t n) {
     mem_ = {d, n, 0};
-    t_ = TIFFClientOpenExt("memoria", "rm", &mem_, Mem_Leggi, Mem_Scrivi, Mem_Cerca, Mem_Chiudi,
+    t_ = TIFFClientOpenExt("memoria", "r", &mem_, Mem_Leggi, Mem_Scrivi, Mem_Cerca, Mem_Chiudi,
                            Mem_Dimensione, Mem_Mappa, Mem_Smappa, opzioni_);
     return t_ != nullptr;
   }
