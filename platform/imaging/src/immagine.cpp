@@ -147,14 +147,7 @@ int64_t Immagine::Numero_Colori() const {
 // ---- Colour mapping -----------------------------------------------------
 
 Mappa_Colore::Mappa_Colore(int bit, const std::vector<Colore>& tavolozza)
-    : bit_(bit), tav_(tavolozza), rampa_(Rampa_Grigia(bit, tavolozza)) {
-  if (bit_ == 4 || bit_ == 8) {
-    if (!rampa_) {
-      memo_chiave_.assign(1024, 0xFFFFFFFFu);
-      memo_valore_.assign(1024, 0);
-    }
-  }
-}
+    : bit_(bit), tav_(tavolozza), rampa_(Rampa_Grigia(bit, tavolozza)) {}
 
 uint32_t Mappa_Colore::operator()(Colore c) {
   switch (bit_) {
@@ -166,6 +159,10 @@ uint32_t Mappa_Colore::operator()(Colore c) {
   if (rampa_) {
     const int l = c.Luminanza();
     return bit_ == 8 ? static_cast<uint32_t>(l) : static_cast<uint32_t>((l * 15 + 127) / 255);
+  }
+  if (memo_chiave_.empty()) {
+    memo_chiave_.assign(1024, 0xFFFFFFFFu);
+    memo_valore_.assign(1024, 0);
   }
   const uint32_t chiave = c.RGB();
   const size_t h = ((chiave * 2654435761u) >> 22) & 1023u;
@@ -285,17 +282,31 @@ uint32_t Grigio_Di(Colore c) { return static_cast<uint32_t>(c.Luminanza()); }
 
 }  // namespace
 
-void Immagine::Converti_Grigio() {
-  if (Vuota()) return;
+bool Immagine::Converti_Grigio() {
+  if (Vuota()) return false;
   if (bit_ == 1) {
     for (auto& c : tavolozza_) {
       const uint8_t l = static_cast<uint8_t>(c.Luminanza());
       c = {l, l, l};
     }
-    return;
+    return true;
   }
-  if (bit_ <= 8 && Tavolozza_Grigia()) return;
-  Converti_Con(*this, 8, {}, Grigio_Di);
+  if (bit_ <= 8 && Tavolozza_Grigia()) return true;
+  if (bit_ >= 24) {
+    Immagine nuova;
+    if (!Accesso_Interno::Alloca(nuova, larghezza_, altezza_, 8)) return false;
+    nuova.Imposta_Dpi(dpi_x_, dpi_y_);
+    const int bpp = bit_ / 8;
+    for (int y = 0; y < altezza_; ++y) {
+      const uint8_t* s = Riga(y);
+      uint8_t* d = nuova.Riga(y);
+      for (int x = 0; x < larghezza_; ++x, s += bpp)
+        d[x] = static_cast<uint8_t>((299 * s[0] + 587 * s[1] + 114 * s[2] + 500) / 1000);
+    }
+    *this = std::move(nuova);
+    return true;
+  }
+  return Converti_Con(*this, 8, {}, Grigio_Di);
 }
 
 bool Immagine::Converti_Bit(int bit) {

@@ -220,7 +220,10 @@ std::string Pagina_Salva(Immagine& tela, const fs::path& percorso, const Pagina_
     if (motivo) *motivo = "image type " + std::to_string(p.codice);
     return kSalvataggio;
   }
-  if (t->grigio) tela.Converti_Grigio();
+  if (t->grigio && !tela.Converti_Grigio()) {
+    if (motivo) *motivo = "grey conversion: image too large";
+    return kSalvataggio;
+  }
   tela.Imposta_Dpi(p.res_x, p.res_y);
   Parametri_Salvataggio s;
   s.compressione = t->compressione;

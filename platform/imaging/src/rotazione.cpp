@@ -98,6 +98,29 @@ void Mezzo_Giro_1bit(const Immagine& s, Immagine& d) {
   }
 }
 
+// Quarter turns of whole-byte pixels, in tiles that keep both images' rows
+// in the cache.
+template <int BPP>
+void Quarti_Byte(const Immagine& s, Immagine& d, int quarti) {
+  const int W = s.Larghezza(), H = s.Altezza();
+  constexpr int T = 64;
+  for (int y0 = 0; y0 < H; y0 += T)
+    for (int x0 = 0; x0 < W; x0 += T) {
+      const int y1 = std::min(H, y0 + T), x1 = std::min(W, x0 + T);
+      for (int y = y0; y < y1; ++y) {
+        const uint8_t* r = s.Riga(y) + static_cast<size_t>(x0) * BPP;
+        for (int x = x0; x < x1; ++x, r += BPP) {
+          int tx, ty;
+          if (quarti == 1) { tx = H - 1 - y; ty = x; }
+          else if (quarti == 2) { tx = W - 1 - x; ty = H - 1 - y; }
+          else { tx = y; ty = W - 1 - x; }
+          uint8_t* o = d.Riga(ty) + static_cast<size_t>(tx) * BPP;
+          for (int k = 0; k < BPP; ++k) o[k] = r[k];
+        }
+      }
+    }
+}
+
 bool Quarti(Immagine& im, int quarti, Colore) {
   const int W = im.Larghezza(), H = im.Altezza(), bit = im.Bit();
   Immagine d;
@@ -107,23 +130,12 @@ bool Quarti(Immagine& im, int quarti, Colore) {
   if (bit == 1) {
     if (quarti == 2) Mezzo_Giro_1bit(im, d);
     else Quarto_1bit(im, d, quarti == 1);
-  } else if (bit >= 8) {
-    const int bpp = bit / 8;
-    // Tiles keep both images' rows in the cache.
-    constexpr int T = 64;
-    for (int y0 = 0; y0 < H; y0 += T)
-      for (int x0 = 0; x0 < W; x0 += T)
-        for (int y = y0; y < std::min(H, y0 + T); ++y) {
-          const uint8_t* r = im.Riga(y);
-          for (int x = x0; x < std::min(W, x0 + T); ++x) {
-            int tx, ty;
-            if (quarti == 1) { tx = H - 1 - y; ty = x; }
-            else if (quarti == 2) { tx = W - 1 - x; ty = H - 1 - y; }
-            else { tx = y; ty = W - 1 - x; }
-            std::memcpy(d.Riga(ty) + static_cast<size_t>(tx) * bpp, r + static_cast<size_t>(x) * bpp,
-                        static_cast<size_t>(bpp));
-          }
-        }
+  } else if (bit == 8) {
+    Quarti_Byte<1>(im, d, quarti);
+  } else if (bit == 24) {
+    Quarti_Byte<3>(im, d, quarti);
+  } else if (bit == 32) {
+    Quarti_Byte<4>(im, d, quarti);
   } else {
     for (int y = 0; y < H; ++y)
       for (int x = 0; x < W; ++x) {

@@ -137,8 +137,9 @@ class Immagine {
 
   // Grey levels: 24 and 32 bits (and 4- and 8-bit colour palettes) become
   // 8-bit grey by luminance; a 1-bit image keeps its depth with its two
-  // colours turned grey. Sizes and resolution stay.
-  void Converti_Grigio();
+  // colours turned grey. Sizes and resolution stay. False (the image
+  // unchanged) past the memory limit.
+  bool Converti_Grigio();
 
   // Rotation clockwise by `centesimi` hundredths of a degree (27000 puts the
   // top edge on the left). 9000, 18000 and 27000 move pixels exactly; other
