@@ -134,6 +134,51 @@ std::optional<Png> Analizza_Png(File_Ingresso& f, std::string& motivo) {
   return png;
 }
 
+// Inflates the image data of a non-interlaced PNG and checks that it holds
+// exactly its rows, each behind a valid filter byte: the data then decodes
+// to the image under the PDF filter that names it.
+bool Dati_Png_Integri(File_Ingresso& f, const Png& png, int canali, std::string& motivo) {
+  const uint64_t riga = 1 + (uint64_t(png.larghezza) * canali * png.profondita + 7) / 8;
+  const uint64_t attesi = riga * png.altezza;
+  z_stream z{};
+  if (inflateInit(&z) != Z_OK) return motivo = "PNG: zlib", false;
+  std::vector<uint8_t> in(kBlocco), out(kBlocco);
+  uint64_t prodotti = 0;
+  int esito = Z_OK;
+  bool ok = true;
+  for (size_t i = 0; i < png.idat.size() && ok && esito != Z_STREAM_END; ++i) {
+    for (uint64_t fatto = 0; fatto < png.idat[i].lunghezza && ok && esito != Z_STREAM_END;) {
+      size_t n = static_cast<size_t>(std::min<uint64_t>(in.size(), png.idat[i].lunghezza - fatto));
+      f.Leggi(png.idat[i].posizione + fatto, in.data(), n);
+      fatto += n;
+      z.next_in = in.data();
+      z.avail_in = static_cast<uInt>(n);
+      while (z.avail_in > 0 && esito != Z_STREAM_END) {
+        z.next_out = out.data();
+        z.avail_out = static_cast<uInt>(out.size());
+        esito = inflate(&z, Z_NO_FLUSH);
+        if (esito != Z_OK && esito != Z_STREAM_END) {
+          ok = false;
+          break;
+        }
+        const uint64_t nuovi = out.size() - z.avail_out;
+        for (uint64_t k = 0; k < nuovi; ++k) {
+          const uint64_t pos = prodotti + k;
+          if (pos >= attesi || (pos % riga == 0 && out[k] > 4)) {
+            ok = false;
+            break;
+          }
+        }
+        prodotti += nuovi;
+        if (esito == Z_OK && nuovi == 0 && z.avail_in > 0) ok = false;
+      }
+    }
+  }
+  inflateEnd(&z);
+  if (!ok || esito != Z_STREAM_END || prodotti != attesi) return motivo = "PNG: image data damaged or incomplete", false;
+  return true;
+}
+
 std::string Esadecimale(std::string_view dati) {
   static const char* k = "0123456789ABCDEF";
   std::string r;
@@ -279,6 +324,7 @@ bool X_PDF::LoadImgFromPNGFile(std::string_view Name, std::string_view FileName)
   const bool passante = png->interlacciato == 0 && png->profondita <= 8 &&
                         (png->tipo == 3 || ((png->tipo == 0 || png->tipo == 2) && !png->ha_trns));
   if (!passante) return Ricodifica(Name, FileName);
+  if (!Dati_Png_Integri(f, *png, png->tipo == 2 ? 3 : 1, motivo)) return false;
 
   std::string spazio;
   int colori = 1;
