@@ -23,10 +23,11 @@ struct Raster_Pdf {
 // The most a decoded page may take in memory.
 inline constexpr uint64_t kMassimoDecodificato = uint64_t(512) << 20;
 
-// Decodes the first image of a PNG or TIFF file into `r` (alpha composited
-// on white, 16-bit samples reduced to 8, palettes expanded). False, with the
-// reason in `motivo`, when the file cannot be decoded.
-bool Decodifica_Immagine(const std::filesystem::path& percorso, Raster_Pdf& r, std::string& motivo);
+// Decodes the first image of a TIFF (`tiff`) or PNG file into `r` (alpha
+// composited on white, 16-bit samples reduced to 8, palettes expanded).
+// False, with the reason in `motivo`, when the file is not of that format or
+// cannot be decoded.
+bool Decodifica_Immagine(const std::filesystem::path& percorso, bool tiff, Raster_Pdf& r, std::string& motivo);
 
 // zlib (FlateDecode) data of the raster's rows.
 std::vector<uint8_t> Comprimi_Flate(const Raster_Pdf& r);

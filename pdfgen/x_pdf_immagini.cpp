@@ -323,7 +323,7 @@ bool X_PDF::LoadImgFromPNGFile(std::string_view Name, std::string_view FileName)
 
   const bool passante = png->interlacciato == 0 && png->profondita <= 8 &&
                         (png->tipo == 3 || ((png->tipo == 0 || png->tipo == 2) && !png->ha_trns));
-  if (!passante) return Ricodifica(Name, FileName);
+  if (!passante) return Ricodifica(Name, FileName, false);
   if (!Dati_Png_Integri(f, *png, png->tipo == 2 ? 3 : 1, motivo)) return false;
 
   std::string spazio;
@@ -388,14 +388,14 @@ bool X_PDF::LoadImgFromTIFFile(std::string_view Name, std::string_view FileName)
   File_Ingresso f(Percorso_Fs(FileName));
   std::string motivo;
   std::optional<Tiff> t = Analizza_Tiff(f, motivo);
-  if (!t) return Ricodifica(Name, FileName);
+  if (!t) return Ricodifica(Name, FileName, true);
 
   // Strips: offsets and byte counts paired, each inside the file.
   const uint64_t per_strip = std::min<uint64_t>(t->righe_strip, t->altezza);
   const uint64_t strip_attesi = (t->altezza + per_strip - 1) / per_strip;
   if (t->offset.empty() || t->offset.size() != t->conteggi.size() || t->piastrelle ||
       t->offset.size() != strip_attesi)
-    return Ricodifica(Name, FileName);
+    return Ricodifica(Name, FileName, true);
   for (size_t i = 0; i < t->offset.size(); ++i)
     if (!f.Contiene(t->offset[i], t->conteggi[i])) return false;
 
@@ -449,7 +449,7 @@ bool X_PDF::LoadImgFromTIFFile(std::string_view Name, std::string_view FileName)
       default: break;
     }
   }
-  if (modo == Modo::Ricodifica) return Ricodifica(Name, FileName);
+  if (modo == Modo::Ricodifica) return Ricodifica(Name, FileName, true);
 
   uint64_t totale = 0;
   for (uint64_t c : t->conteggi) totale += c;
@@ -494,10 +494,10 @@ bool X_PDF::LoadImgFromTIFFile(std::string_view Name, std::string_view FileName)
   return true;
 }
 
-bool X_PDF::Ricodifica(std::string_view Name, std::string_view FileName) {
+bool X_PDF::Ricodifica(std::string_view Name, std::string_view FileName, bool tiff) {
   Raster_Pdf r;
   std::string motivo;
-  if (!Decodifica_Immagine(Percorso_Fs(FileName), r, motivo)) return false;
+  if (!Decodifica_Immagine(Percorso_Fs(FileName), tiff, r, motivo)) return false;
   Scrivi_Raster(Name, r);
   return true;
 }

@@ -6,6 +6,8 @@
 
 #include "immagini_fixture.h"
 #include "pdf_test_util.h"
+#include "qod/imaging/file.h"
+#include "qod/imaging/pagina.h"
 #include "qod/pdf/qod_pdf.h"
 #include "qod/pdf/x_pdf.h"
 
@@ -223,4 +225,82 @@ TEST(Matrice, ImagesCopiedAsTheyStandRenderAsTheSource) {
       {"PNG palette 8 bit", "tav8.png", Png_(g, {.tipo = 3, .profondita = 8}), g},
   };
   for (const Tipo& t : tipi) Verifica(dir, t);
+}
+
+TEST(Matrice, ImagesThatNeedDecodingAreWrittenAgain) {
+  Cartella dir("matrice");
+  const Campione b = Campione::Motivo(64, 48, 1), b61 = Campione::Motivo(61, 47, 1);
+  const Campione g = Campione::Motivo(40, 30, 8), c = Campione::Motivo(40, 30, 24);
+  const Opzioni_Png alfa_g{.tipo = 4}, alfa_c{.tipo = 6};
+  const Tipo tipi[] = {
+      {"G4, several strips", "g4s.tif", Tiff_(b, {.compressione = 4, .righe_strip = 16}), b},
+      {"G3 1-D, fill order 2, several strips", "g3s.tif",
+       Tiff_(b61, {.compressione = 3, .riempimento = 2, .righe_strip = 10}), b61},
+      {"G3 2-D, several strips, big-endian", "g32ds.tif",
+       Tiff_(b, {.compressione = 3, .righe_strip = 7, .big_endian = true, .g3_2d = true}), b},
+      {"LZW, several strips", "lzws.tif", Tiff_(c, {.compressione = 5, .fotometria = 2, .righe_strip = 8}), c},
+      {"LZW with predictor", "lzwp.tif", Tiff_(g, {.compressione = 5, .fotometria = 1, .predittore = 2}), g},
+      {"Deflate", "zip.tif", Tiff_(c, {.compressione = 8, .fotometria = 2}), c},
+      {"PackBits 1 bit", "pb.tif", Tiff_(b61, {.compressione = 32773, .fotometria = 0}), b61},
+      {"palette", "tav.tif", Tiff_(g, {.compressione = 1, .fotometria = 3}), g},
+      {"RGB, planes", "planar.tif", Tiff_(c, {.compressione = 1, .fotometria = 2, .planare = 2}), c},
+      {"JPEG", "jpeg.tif", Tiff_(c, {.compressione = 7, .fotometria = 2}), c, 40},
+      {"PNG interlaced 1 bit", "int1.png", Png_(b61, {.tipo = 0, .profondita = 1, .interlacciato = true}), b61},
+      {"PNG interlaced RGB", "intc.png", Png_(c, {.tipo = 2, .interlacciato = true}), c},
+      {"PNG interlaced palette", "intt.png", Png_(b, {.tipo = 3, .profondita = 1, .interlacciato = true}), b},
+      {"PNG grey and alpha", "ga.png", Png_(g, alfa_g), Atteso_Png(g, alfa_g), 1},
+      {"PNG RGB and alpha", "ca.png", Png_(c, alfa_c), Atteso_Png(c, alfa_c), 1},
+      {"PNG 16-bit grey", "g16.png", Png_(g, {.tipo = 0, .profondita = 16}), g},
+      {"PNG 16-bit RGB", "c16.png", Png_(c, {.tipo = 2, .profondita = 16}), c},
+  };
+  for (const Tipo& t : tipi) Verifica(dir, t);
+}
+
+TEST(Matrice, PageImagesOfEveryTypeTheServerMakes) {
+  Cartella dir("matrice");
+  // A page with the pattern, as the image generator leaves its canvas.
+  auto Tela = [](const Campione& c) {
+    img::Immagine im;
+    im.Crea(c.w, c.h, c.bit);
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) {
+        const uint8_t* p = c.at(x, y);
+        im.Imposta_Pixel(x, y, c.bit == 24 ? img::Colore{p[0], p[1], p[2]} : img::Colore{p[0], p[0], p[0]});
+      }
+    return im;
+  };
+  const Campione b = Campione::Motivo(173, 130, 1), c = Campione::Motivo(90, 70, 24);
+  Campione grigio = c;  // code 8: grey levels by luminance
+  grigio.bit = 8;
+  grigio.px.clear();
+  for (size_t i = 0; i < c.px.size(); i += 3)
+    grigio.px.push_back(static_cast<uint8_t>(img::Colore{c.px[i], c.px[i + 1], c.px[i + 2]}.Luminanza()));
+  struct Caso {
+    int codice;
+    int righe_strip;
+    const Campione* sorgente;
+    const Campione* atteso;
+    bool copiato;  // the data goes in as it stands
+  } casi[] = {
+      {0, 0, &b, &b, true},    {0, 32, &b, &b, false}, {1, 0, &b, &b, true},  {2, 0, &c, &c, true},
+      {10, 0, &b, &b, true},   {10, 50, &b, &b, false}, {7, 0, &b, &b, true}, {8, 0, &c, &grigio, true},
+      {9, 0, &c, &c, true},
+  };
+  for (const Caso& k : casi) {
+    SCOPED_TRACE("Tipo_Immagine " + std::to_string(k.codice) + " rows per strip " + std::to_string(k.righe_strip));
+    img::Immagine tela = Tela(*k.sorgente);
+    std::string nome = "00001_I_00001_00001" + img::Estensione_Tipo(k.codice);
+    img::Pagina_Salvataggio ps;
+    ps.codice = k.codice;
+    ps.res_x = k.codice == 0 || k.codice == 10 ? 204 : 200;
+    ps.res_y = k.codice == 0 || k.codice == 10 ? 196 : 200;
+    ps.righe_strip = k.righe_strip;
+    ASSERT_EQ(img::Pagina_Salva(tela, dir.path() / nome, ps), "");
+    Tipo t{"page", nome, [](const std::string&) {}, *k.atteso};
+    Verifica(dir, t);
+    std::string dati = Leggi_File(dir / (nome + ".pdf"));
+    // Copied data keeps its own filter; decoded pages come back as Flate without predictor.
+    const bool flate_semplice = dati.find("/Filter /FlateDecode\n/BitsPerComponent") != std::string::npos;
+    EXPECT_EQ(!flate_semplice, k.copiato) << dati.substr(dati.find("/Subtype /Image"), 300);
+  }
 }

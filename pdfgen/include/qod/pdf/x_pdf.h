@@ -156,7 +156,7 @@ class X_PDF {
   void Fine_Flusso();
   void Registra_Immagine(std::string_view name, int32_t n);
   void Scrivi_Raster(std::string_view name, const Raster_Pdf& r);
-  bool Ricodifica(std::string_view name, std::string_view file_name);
+  bool Ricodifica(std::string_view name, std::string_view file_name, bool tiff);
   void Abbandona();
   void Azzera_Documento();
 
