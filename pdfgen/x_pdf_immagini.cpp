@@ -53,7 +53,6 @@ struct Png {
   std::vector<Tratto> idat;
   uint64_t totale = 0;
   std::string plte, trns;
-  bool ha_trns = false;
 };
 
 bool Crc_Chunk(File_Ingresso& f, uint64_t p, uint32_t lunghezza, std::vector<uint8_t>& blocco) {
@@ -116,7 +115,6 @@ std::optional<Png> Analizza_Png(File_Ingresso& f, std::string& motivo) {
       f.Leggi(p + 8, png.plte.data(), lunghezza);
     } else if (tipo == "tRNS") {
       if (lunghezza > 256) return motivo = "PNG: bad tRNS", std::nullopt;
-      png.ha_trns = true;
       png.trns.resize(lunghezza);
       f.Leggi(p + 8, png.trns.data(), lunghezza);
     } else if (tipo == "IDAT") {
@@ -321,8 +319,10 @@ bool X_PDF::LoadImgFromPNGFile(std::string_view Name, std::string_view FileName)
   std::optional<Png> png = Analizza_Png(f, motivo);
   if (!png) return false;
 
-  const bool passante = png->interlacciato == 0 && png->profondita <= 8 &&
-                        (png->tipo == 3 || ((png->tipo == 0 || png->tipo == 2) && !png->ha_trns));
+  // A colour key (tRNS) of a grey or RGB image is not applied, by this
+  // path or by the decoder.
+  const bool passante =
+      png->interlacciato == 0 && png->profondita <= 8 && (png->tipo == 0 || png->tipo == 2 || png->tipo == 3);
   if (!passante) return Ricodifica(Name, FileName, false);
   if (!Dati_Png_Integri(f, *png, png->tipo == 2 ? 3 : 1, motivo)) return false;
 

@@ -132,12 +132,20 @@ std::string Ridividi_Idat(const std::string& png, int n) {
 }
 
 uint8_t Alfa(int x, int y) { return static_cast<uint8_t>((x * 17 + y * 5) % 256); }
+uint8_t Alfa_Voce(int i) { return static_cast<uint8_t>((i * 7) % 256); }
 
 }  // namespace
 
 Campione Atteso_Png(const Campione& c, const Opzioni_Png& o) {
-  if (o.tipo != 4 && o.tipo != 6) return c;
   Campione r = c;
+  if (o.tipo == 3 && o.alfa_tavolozza && o.profondita == 8) {
+    for (auto& v : r.px) {
+      int a = Alfa_Voce(255 - v);  // the pattern writes index 255 - v for grey v
+      v = static_cast<uint8_t>((v * a + 255 * (255 - a) + 127) / 255);
+    }
+    return r;
+  }
+  if (o.tipo != 4 && o.tipo != 6) return c;
   for (int y = 0; y < c.h; ++y)
     for (int x = 0; x < c.w; ++x)
       for (int k = 0; k < c.Canali(); ++k) {
@@ -171,6 +179,11 @@ void Scrivi_Png(const std::string& percorso, const Campione& c, const Opzioni_Pn
       tav[i] = {v, v, v};
     }
     png_set_PLTE(png, info, tav.data(), static_cast<int>(tav.size()));
+    if (o.alfa_tavolozza) {
+      std::vector<png_byte> alfa(tav.size());
+      for (size_t i = 0; i < alfa.size(); ++i) alfa[i] = Alfa_Voce(static_cast<int>(i));
+      png_set_tRNS(png, info, alfa.data(), static_cast<int>(alfa.size()), nullptr);
+    }
   }
   png_write_info(png, info);
   const int canali_png = o.tipo == 2 ? 3 : o.tipo == 4 ? 2 : o.tipo == 6 ? 4 : 1;

@@ -38,12 +38,13 @@ struct Opzioni_Png {
   bool interlacciato = false;
   bool bianco_zero = false;  // type 3, 1 bit: palette index 0 is white
   int idat = 0;          // > 0: the image data split into chunks of this size
+  bool alfa_tavolozza = false;  // type 3: a tRNS chunk with an alpha for each entry
 };
 // Writes the image to a PNG. Alpha types get a varying alpha composited
 // (when read) onto white as the pattern; see Atteso_Png.
 void Scrivi_Png(const std::string& percorso, const Campione& c, const Opzioni_Png& o);
-// The image a reader should show for a PNG written with alpha: the pattern
-// composited on white.
+// The image a reader should show for a PNG written with alpha (or palette
+// alphas): the pattern composited on white.
 Campione Atteso_Png(const Campione& c, const Opzioni_Png& o);
 
 // Share of pixels that differ (1-bit: after thresholding at 128; others:

@@ -194,7 +194,7 @@ TEST(Matrice, ImagesCopiedAsTheyStandRenderAsTheSource) {
   Cartella dir("matrice");
   const Campione b = Campione::Motivo(64, 48, 1), b61 = Campione::Motivo(61, 47, 1);
   const Campione g = Campione::Motivo(40, 30, 8), c = Campione::Motivo(40, 30, 24);
-  Campione bianco_nero = b;  // 1-bit PNG grey
+  const Opzioni_Png tav_alfa{.tipo = 3, .profondita = 8, .alfa_tavolozza = true};
   const Tipo tipi[] = {
       {"G4, white is zero", "g4.TIF", Tiff_(b, {.compressione = 4, .fotometria = 0}), b},
       {"G4, black is zero", "g4n.tif", Tiff_(b, {.compressione = 4, .fotometria = 1}), b},
@@ -223,6 +223,7 @@ TEST(Matrice, ImagesCopiedAsTheyStandRenderAsTheSource) {
       {"PNG palette 1 bit, index 0 white", "tav1.png", Png_(b, {.tipo = 3, .profondita = 1, .bianco_zero = true}), b},
       {"PNG palette 1 bit, index 0 black", "tav1n.png", Png_(b61, {.tipo = 3, .profondita = 1}), b61},
       {"PNG palette 8 bit", "tav8.png", Png_(g, {.tipo = 3, .profondita = 8}), g},
+      {"PNG palette with alphas", "tav8a.png", Png_(g, tav_alfa), Atteso_Png(g, tav_alfa), 1},
   };
   for (const Tipo& t : tipi) Verifica(dir, t);
 }
