@@ -69,6 +69,13 @@ bool File_Esiste(const std::string& percorso) {
 
 bool Nel_Campo(float v) { return v >= -99 && v <= 99; }
 
+// The path of a list item: the folder and the name joined by "/" (unless the
+// folder already ends with a separator).
+std::string Percorso_Voce(const std::string& cartella, const std::string& nome) {
+  const bool barra = !cartella.empty() && (cartella.back() == '/' || cartella.back() == '\\');
+  return cartella + (barra ? "" : "/") + nome;
+}
+
 }  // namespace
 
 void Qod_PDF::qodpdf_Elabora() {
@@ -126,7 +133,7 @@ void Qod_PDF::qodpdf_Elabora() {
         for (const std::string& voce : Voci(qodpdf_Files)) {
           std::string nome = Trim(voce);
           if (nome.empty()) continue;
-          std::string percorso = qodpdf_Dir + "/" + nome;
+          std::string percorso = Percorso_Voce(qodpdf_Dir, nome);
           if (!File_Esiste(percorso)) return A("Qod_PDF: Il file '") + percorso + A("' è errato o mancante");
           std::string estensione = UCase(Right(percorso, 4));
           if (estensione != ".PNG" && estensione != ".TIF")
@@ -180,7 +187,7 @@ void Qod_PDF::qodpdf_Elabora() {
         for (const std::string& voce : Voci(qodpdf_Files)) {
           std::string nome = Trim(voce);
           if (nome.empty()) continue;
-          std::string percorso = qodpdf_Dir + "/" + nome;
+          std::string percorso = Percorso_Voce(qodpdf_Dir, nome);
           if (!File_Esiste(percorso)) continue;
           std::string estensione = UCase(Right(percorso, 4));
           const bool tiff = estensione == ".TIF";

@@ -120,6 +120,8 @@ TEST(QodPdf, OutputAndInputChecks) {
   EXPECT_EQ(b.q.qodpdf_Out, cartella + "\\OUT.pdf");
   EXPECT_EQ(b.q.qodpdf_Dir, cartella + "\\");
   EXPECT_TRUE(Qpdf_Ok(b.dir / "OUT.pdf"));
+  b.q.qodpdf_Files = "a.png,zz.png";  // a folder ending in a separator gets no second one
+  EXPECT_EQ(b.Esegui(), A("Qod_PDF: Il file '") + cartella + "\\zz.png" + A("' è errato o mancante"));
 }
 
 TEST(QodPdf, FileListRules) {
