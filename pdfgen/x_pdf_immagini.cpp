@@ -210,7 +210,8 @@ class Lettore_Tiff {
   bool Valori(const uint8_t* voce, std::vector<uint64_t>& out) {
     const uint64_t tipo = U16(voce + 2), conteggio = U32(voce + 4);
     const int dim = tipo == 1 ? 1 : tipo == 3 ? 2 : tipo == 4 ? 4 : 0;
-    if (dim == 0 || conteggio == 0) return false;
+    // No tag the writer reads has more values than a page has strips.
+    if (dim == 0 || conteggio == 0 || conteggio > (uint64_t(1) << 18)) return false;
     const uint64_t byte = conteggio * dim;
     if (byte > f_.Dimensione() + 4) return false;
     std::vector<uint8_t> dati(byte);

@@ -171,7 +171,9 @@ void Verifica(const Cartella& dir, const Tipo& t) {
   q.qodpdf_Elabora();
   ASSERT_FALSE(q.qodpdf_Error) << q.qodpdf_Status;
   EXPECT_TRUE(Qpdf_Ok(q.qodpdf_Out));
-  std::string info = Pdfinfo(q.qodpdf_Out);
+  Esito pdfinfo = Esegui({"pdfinfo", q.qodpdf_Out});
+  EXPECT_EQ(pdfinfo.err, "");
+  const std::string& info = pdfinfo.out;
   EXPECT_NE(info.find("Pages:           1\n"), std::string::npos) << info;
   EXPECT_NE(info.find("Page size:       595.27 x 841.88 pts (A4)"), std::string::npos) << info;
   std::string errori;
