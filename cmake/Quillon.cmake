@@ -23,19 +23,14 @@ function(qod_test name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} qod_warnings GTest::gtest GTest::gtest_main GTest::gmock)
-  list(GET T_LABELS 0 first_label)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS "${first_label}" TIMEOUT ${T_TIMEOUT}
+    PROPERTIES TIMEOUT ${T_TIMEOUT}
     DISCOVERY_TIMEOUT 60)
-  # gtest_discover_tests would flatten a list of labels into separate
-  # property arguments, so several labels are set by a file that ctest reads
-  # after the discovered tests.
-  list(LENGTH T_LABELS n_labels)
-  if(n_labels GREATER 1)
-    set(labels_file "${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake")
-    file(WRITE "${labels_file}"
-      "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\nendif()\n")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${labels_file}")
-  endif()
+  # The labels are set by a file CTest reads after the discovered tests: a
+  # list given through the discovery's properties keeps only its first label.
+  set(labels_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${labels_file}
+    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()

@@ -1,0 +1,56 @@
+#include "qod/host/ftp.h"
+
+#include "qod/ansi.h"
+#include "qod/basic.h"
+
+namespace qod {
+
+bool Ftp_Comando(Trasporto& t, int slot, const std::string& host, int porta, const std::string& utente,
+                 const std::string& password, const std::string& comando, std::string& errore,
+                 std::vector<std::string>* righe) {
+  errore.clear();
+  if (righe) righe->clear();
+
+  std::string indirizzo;
+  if (!t.Sock_Connect(slot, host, porta, indirizzo)) {
+    errore = "Apertura della porta " + Format(porta, "#0") + " non riuscita";
+    return false;
+  }
+
+  struct Passo {
+    std::string riga;  // empty for the greeting
+    const char* codice;
+    std::string muto, rifiuto;
+  };
+  const Passo passi[] = {
+      {"", "220", "Il server FTP non risponde", A("Il server FTP non è pronto")},
+      {"USER " + Trim(utente), "331", "Il server FTP non risponde (USER)", "Utente errato"},
+      {"PASS " + Trim(password), "230", "Il server FTP non risponde (PASS)", "Password errata"},
+      {"RCMD " + Trim(comando), "250", "Il server FTP non risponde (RCMD)", "Comando non eseguito"},
+  };
+
+  bool ok = true;
+  for (const Passo& p : passi) {
+    // A send that fails shows up as the missing reply below.
+    if (!p.riga.empty()) t.Invia_Grezzo(slot, p.riga + "\r\n");
+    std::string riga;
+    if (!t.Sock_ReadLine(slot, riga, true)) {
+      errore = p.muto;
+      ok = false;
+      break;
+    }
+    if (Left(riga, 3) != p.codice) {
+      errore = p.rifiuto;
+      ok = false;
+      break;
+    }
+    if (righe) righe->push_back(riga);
+    while (t.Sock_ReadLine(slot, riga, false))
+      if (righe) righe->push_back(riga);
+  }
+  if (ok) t.Invia_Grezzo(slot, "QUIT\r\n");
+  t.Sock_Close(slot);
+  return ok;
+}
+
+}  // namespace qod

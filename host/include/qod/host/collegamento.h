@@ -1,0 +1,87 @@
+// The server's record connection to the host program: start it over FTP
+// when needed, connect, log in, re-register after an error, and download the
+// archive field dictionary from which the blank archive index template is
+// built.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "qod/host/base.h"
+#include "qod/host/trasporto.h"
+
+namespace qod {
+
+// The host's archive field dictionary: entries 1..Numero (at most 77), in
+// the order the host listed them, the rows it marks "A" left out. Field k
+// covers columns Inizio[k] .. Inizio[k] + Larghezza[k] - 1 of the archive
+// index record; the first 13 are its fixed part (columns 1-112).
+struct Dizionario_Campi {
+  static constexpr int kMassimo = 77;
+  int32_t Numero = 0;
+  std::array<int32_t, kMassimo + 1> Larghezza{};   // 1..77
+  std::array<std::string, kMassimo + 1> Tipo{};    // 1..77: "A" text, "N", "D", "Z"
+  std::array<int32_t, kMassimo + 2> Inizio{};      // 1..78
+};
+
+// What the connection shows and the state it sets, outside the core.
+struct Effetti_Collegamento {
+  std::function<void(const std::string&)> Etichetta_Client;  // "non connesso", "Client 7"
+  std::function<void(int)> Stato_Imposta;                   // run state after an error (4)
+};
+
+// The pause between connection attempts: `passi` rounds of a sleep of
+// `passo_ms` (on the base's clock) followed by a pump.
+struct Attese_Collegamento {
+  int tentativi = 10;
+  int passi = 10;
+  int passo_ms = 200;
+};
+
+inline constexpr int kSlot_Host = 1;
+inline constexpr const char* kTitolo_Errore = "Quillon     ERRORE";
+
+class Connessione_Host {
+ public:
+  Connessione_Host(Server_Base& base, Trasporto& trasporto, Effetti_Collegamento effetti = {},
+                   Attese_Collegamento attese = {});
+  ~Connessione_Host();
+  Connessione_Host(const Connessione_Host&) = delete;
+  Connessione_Host& operator=(const Connessione_Host&) = delete;
+
+  // Opens the connection on slot 1. True when logged in and the dictionary
+  // has been read. Pumps (`pompa`) during the pauses between attempts.
+  bool Host_Collega(const Pump& pompa = {});
+  // Closes the connection for good.
+  void Host_Scollega();
+  // Closes the connection after an error; the next Host_Collega skips the
+  // FTP start and re-registers the previous client index. Run state 4.
+  void Host_Scollega_Riprova();
+
+  // Kept across connections until the next login and dictionary replace them.
+  int32_t Indice_Client = 0;
+  Dizionario_Campi Dizionario;
+  std::string Modello_Archivio;  // the blank archive index from column 113 on
+
+ private:
+  bool Greeting_Leggi();
+  bool Intestazione_Leggi(std::string& esito, int32_t& lunghezza);
+  bool Corpo_Scarta(int32_t lunghezza);
+  bool Accesso();
+  bool Dizionario_Leggi();
+  void Modello_Costruisci();
+  void Chiudi() { trasporto_.Sock_Close(kSlot_Host); }
+  void Etichetta(const std::string& t) const {
+    if (effetti_.Etichetta_Client) effetti_.Etichetta_Client(t);
+  }
+  void Errore(const std::string& testo) const { base_.Messaggi().MsgBox(testo, vbCritical, kTitolo_Errore); }
+
+  Server_Base& base_;
+  Trasporto& trasporto_;
+  Effetti_Collegamento effetti_;
+  Attese_Collegamento attese_;
+};
+
+}  // namespace qod

@@ -1,0 +1,225 @@
+#include "qod/host/trasporto.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "qod/winpath.h"
+
+namespace qod {
+
+namespace {
+constexpr int kVuoteMassime = 20;  // the 21st empty receive ends a read
+constexpr int kTabellaTestata = 6;
+}  // namespace
+
+Trasporto::Trasporto(Attese_Rete attese, Pump pompa) : attese_(attese), pompa_(std::move(pompa)) {
+  uscita_.reserve(kBlocco_Massimo + 6);
+}
+
+Trasporto::~Trasporto() {
+  for (auto& fd : slot_) {
+    net::Chiudi(fd);
+    fd = net::kNessuno;
+  }
+}
+
+// ---- Start and stop --------------------------------------------------------
+
+bool Trasporto::Sock_Init(std::string& descrizione, const std::string& file_tabella) {
+  if (avviato_) return true;
+  descrizione = "Socket POSIX (TCP/IPv4)";
+  avviato_ = true;
+  Tabelle_Carica(file_tabella);
+  return true;
+}
+
+void Trasporto::Tabelle_Carica(const std::string& file_tabella) {
+  tabella_.fill(0);
+  size_t letti = 0;
+  if (std::FILE* f = std::fopen(Percorso_Fs(Percorso_Risolvi(file_tabella)).c_str(), "rb")) {
+    unsigned char testata[kTabellaTestata];
+    if (std::fread(testata, 1, sizeof testata, f) == sizeof testata)
+      letti = std::fread(tabella_.data(), 1, tabella_.size(), f);
+    std::fclose(f);
+  }
+  if (letti < tabella_.size()) {
+    if (!tabella_segnalata_ && registro_)
+      registro_("[Sock_Init] tabella di conversione mancante o corta: " + file_tabella);
+    tabella_segnalata_ = true;
+  } else {
+    tabella_segnalata_ = false;
+  }
+
+  // ANSI to EBCDIC: when two EBCDIC codes give one character, the higher wins.
+  inversa_.fill(0);
+  for (int i = 0; i < 256; ++i) inversa_[tabella_[static_cast<size_t>(i)]] = static_cast<uint8_t>(i);
+
+  // Two characters per packed byte, hi 0..9 and lo 0..15: a sign half-byte
+  // (10..15) shows as a blank.
+  size_t k = 0;
+  for (int hi = 0; hi <= 9; ++hi)
+    for (int lo = 0; lo <= 15; ++lo)
+      packed_[k++] = {static_cast<char>('0' + hi), lo <= 9 ? static_cast<char>('0' + lo) : ' '};
+
+  record_.fill(inversa_[' ']);
+  record_sporco_ = 0;
+}
+
+void Trasporto::Sock_Termina() {
+  for (int s = 0; s < kSlot_Numero; ++s) Sock_Close(s);
+  avviato_ = false;
+}
+
+// ---- Connections -----------------------------------------------------------
+
+bool Trasporto::Sock_Connect(int slot, const std::string& host, int porta, std::string& indirizzo) {
+  inizio_ = fine_ = 0;
+  if (!Slot_Valido(slot) || porta < 0 || porta > 65535) return false;
+  auto ip = Sock_Resolve(host);
+  if (!ip) return false;
+  indirizzo = Sock_IP_Text(*ip) + ":" + std::to_string(porta);
+  Sock_Close(slot);
+  net::Handle fd = net::Connetti(*ip, static_cast<uint16_t>(porta), attese_.connessione_ms);
+  if (fd == net::kNessuno) return false;
+  slot_[slot] = fd;
+  return true;
+}
+
+void Trasporto::Sock_Close(int slot) {
+  if (!Slot_Valido(slot)) return;
+  net::Chiudi(slot_[slot]);
+  slot_[slot] = net::kNessuno;
+}
+
+// ---- Waits -----------------------------------------------------------------
+
+bool Trasporto::Sock_Wait(int slot, std::string_view modo, bool attesa_lunga) {
+  net::Attesa a;
+  if (modo == "R")
+    a = net::Attesa::Lettura;
+  else if (modo == "W")
+    a = net::Attesa::Scrittura;
+  else
+    return false;
+  ++stat_.attese;
+  return net::Attendi(Socket(slot), a, attesa_lunga ? attese_.lunga_ms : attese_.breve_ms);
+}
+
+bool Trasporto::Attendi_Dati(int slot, bool attesa_lunga) { return Sock_Wait(slot, "R", attesa_lunga); }
+
+bool Trasporto::Ricezione_Vuota(int vuote, bool) {
+  if (vuote > kVuoteMassime) return false;
+  Pompa_Messaggi();
+  return true;
+}
+
+std::string Trasporto::Riga_Fallita(bool) const { return "?"; }
+
+// ---- Sending ---------------------------------------------------------------
+
+bool Trasporto::Sock_Write(int slot, std::string_view testo, int n) {
+  if (n < 1 || n > kRecord_Massimo) return false;
+  const size_t m = std::min(testo.size(), static_cast<size_t>(n));
+  uscita_.resize(static_cast<size_t>(n));
+  for (size_t i = 0; i < m; ++i) uscita_[i] = static_cast<char>(inversa_[static_cast<unsigned char>(testo[i])]);
+  std::memset(uscita_.data() + m, inversa_[' '], static_cast<size_t>(n) - m);
+  return Invia_Grezzo(slot, uscita_);
+}
+
+bool Trasporto::Invia_Grezzo(int slot, std::string_view dati) {
+  net::Handle fd = Socket(slot);
+  if (fd == net::kNessuno) return false;
+  ++stat_.invii;
+  return net::Invia_Tutto(fd, dati.data(), dati.size(), Limite_Scrittura_ms());
+}
+
+// ---- Receiving -------------------------------------------------------------
+
+long Trasporto::Ricevi_Una_Volta(int slot) {
+  if (inizio_ > 0) {  // keep the unread bytes at the front: all the free room is asked for
+    std::memmove(ricezione_.data(), ricezione_.data() + inizio_, static_cast<size_t>(fine_ - inizio_));
+    fine_ -= inizio_;
+    inizio_ = 0;
+  }
+  ++stat_.ricezioni;
+  const size_t libero = static_cast<size_t>(kBuffer_Ricezione - fine_);
+  long r = libero == 0 ? 0 : static_cast<long>(net::Ricevi(Socket(slot), ricezione_.data() + fine_, libero));
+  if (r > 0)
+    fine_ += static_cast<int>(r);
+  else
+    ++stat_.vuote;
+  return r;
+}
+
+bool Trasporto::Riempi_Fino(int slot, int n) {
+  int vuote = 0;
+  while (fine_ - inizio_ < n) {
+    if (!Attendi_Dati(slot, true)) return false;
+    if (Ricevi_Una_Volta(slot) > 0) continue;
+    if (!Ricezione_Vuota(++vuote, true)) return false;
+  }
+  return true;
+}
+
+void Trasporto::Record_Pulisci(int da) {
+  if (record_sporco_ > da)
+    std::memset(record_.data() + da, inversa_[' '], static_cast<size_t>(record_sporco_ - da));
+  record_sporco_ = da;
+}
+
+bool Trasporto::Blocco_Ricevi(int slot, int n, uint8_t* dove) {
+  if (!Riempi_Fino(slot, n)) return false;
+  std::memcpy(dove, ricezione_.data() + inizio_, static_cast<size_t>(n));
+  inizio_ += n;
+  if (inizio_ == fine_) inizio_ = fine_ = 0;
+  return true;
+}
+
+bool Trasporto::Sock_Read(int slot, int n) {
+  if (n < 1 || n > kBlocco_Massimo) return false;
+  if (!Blocco_Ricevi(slot, n, record_.data())) return false;
+  Record_Pulisci(n);
+  return true;
+}
+
+bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
+  riga.clear();
+  int vuote = 0;
+  int esaminati = 0;  // bytes after inizio_ already searched for CR LF
+  for (;;) {
+    const uint8_t* p = ricezione_.data() + inizio_;
+    const int quanti = fine_ - inizio_;
+    for (int i = std::max(0, esaminati - 1); i + 1 < quanti; ++i) {
+      if (p[i] == '\r' && p[i + 1] == '\n') {
+        riga.assign(reinterpret_cast<const char*>(p), static_cast<size_t>(i));
+        inizio_ += i + 2;
+        if (inizio_ == fine_) inizio_ = fine_ = 0;
+        return true;
+      }
+    }
+    esaminati = quanti;
+    if (!Attendi_Dati(slot, attesa_lunga)) {
+      riga = Riga_Fallita(attesa_lunga);
+      return false;
+    }
+    if (Ricevi_Una_Volta(slot) <= 0 && !Ricezione_Vuota(++vuote, attesa_lunga)) {
+      riga = Riga_Fallita(attesa_lunga);
+      return false;
+    }
+  }
+}
+
+// ---- Helpers ---------------------------------------------------------------
+
+std::string Trasporto::Sock_Local_IP(int slot) const {
+  auto ip = net::IP_Locale(Socket(slot));
+  return ip ? Sock_IP_Text(*ip) : "";
+}
+
+std::string Trasporto::Sock_Local_Port(int slot) const {
+  auto porta = net::Porta_Locale(Socket(slot));
+  return porta ? std::to_string(*porta) : "";
+}
+
+}  // namespace qod

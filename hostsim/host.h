@@ -1,0 +1,99 @@
+// The stand-in host program: requests, replies and the table of record
+// handlers. Each area of the protocol is a module (modulo_*.cpp) that
+// declares its options, loads its fixtures and registers its handlers by
+// record letter; moduli.cpp lists the modules.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ebcdic.h"
+#include "opzioni.h"
+#include "qod/basic.h"
+
+namespace hostsim {
+
+// One request record as it came: letter, five digits of body length, body.
+struct Richiesta {
+  char lettera = 0;
+  std::string grezzo;  // every byte of the record, EBCDIC
+  std::string corpo;   // the body bytes, EBCDIC (some records carry raw data)
+  std::string testo;   // the whole record in ANSI, through the code page
+  // The body in ANSI, from column 1 of the body.
+  std::string Corpo_Testo() const { return testo.substr(6); }
+};
+
+// A reply body built field by field, in EBCDIC.
+class Corpo {
+ public:
+  // Text blank-padded or cut to `larghezza` ("A").
+  Corpo& Testo(std::string_view ansi, size_t larghezza);
+  Corpo& Zoned(int64_t valore, int cifre);     // "S"
+  Corpo& Packed(int64_t valore, int byte);     // "P"
+  Corpo& Binario(int64_t valore, int byte);    // "B"
+  Corpo& Grezzo(std::string_view byte);
+  const std::string& Byte() const { return byte_; }
+
+ private:
+  std::string byte_;
+};
+
+// The reply to one request: one or more frames (Esito and body), sent in one
+// write.
+struct Risposta {
+  struct Frame {
+    char esito;
+    std::string corpo;  // EBCDIC
+  };
+  std::vector<Frame> frame;
+  bool chiudi = false;  // close the connection after the reply
+
+  Risposta& Aggiungi(char esito, const Corpo& corpo = {}) {
+    frame.push_back({esito, corpo.Byte()});
+    return *this;
+  }
+  static Risposta Una(char esito, const Corpo& corpo = {}) { return Risposta{}.Aggiungi(esito, corpo); }
+};
+
+// What one record connection knows about itself.
+struct Sessione {
+  int id = 0;
+  std::map<char, int> conteggi;  // requests received, by letter
+  bool accesso = false;          // logged in
+  std::string utente;
+  int indice_client = 0;
+};
+
+using Gestore = std::function<Risposta(Sessione&, const Richiesta&)>;
+
+class Gestori {
+ public:
+  // `chiave` is the record letter, or the letter followed by the first
+  // characters of the body to pick one kind of a record ("TCA").
+  void Registra(const std::string& chiave, Gestore g) { tabella_[chiave] = std::move(g); }
+  // The handler of the longest key that matches the request.
+  const Gestore* Trova(const Richiesta& r) const;
+
+ private:
+  std::map<std::string, Gestore> tabella_;
+};
+
+class Modulo {
+ public:
+  virtual ~Modulo() = default;
+  virtual void Opzioni_Dichiara(Opzioni& o) = 0;
+  // After the options: load fixtures. False with a message stops the start.
+  virtual bool Prepara(std::string& /*errore*/) { return true; }
+  virtual void Gestori_Registra(Gestori& g) = 0;
+};
+
+// The modules of the stand-in, in the order their options are listed.
+std::vector<std::unique_ptr<Modulo>> Moduli_Crea();
+
+}  // namespace hostsim

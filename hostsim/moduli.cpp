@@ -1,0 +1,19 @@
+// The modules of the stand-in. A new area of the protocol is a new
+// modulo_*.cpp with its factory listed here.
+#include "host.h"
+
+namespace hostsim {
+
+std::unique_ptr<Modulo> Modulo_Accesso();
+std::unique_ptr<Modulo> Modulo_Tabelle();
+std::unique_ptr<Modulo> Modulo_Banco();
+
+std::vector<std::unique_ptr<Modulo>> Moduli_Crea() {
+  std::vector<std::unique_ptr<Modulo>> m;
+  m.push_back(Modulo_Accesso());
+  m.push_back(Modulo_Tabelle());
+  m.push_back(Modulo_Banco());
+  return m;
+}
+
+}  // namespace hostsim

@@ -1,0 +1,345 @@
+#include "rete.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <regex>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace hostsim {
+
+namespace {
+
+// Exactly `n` bytes, or false at end of stream or on error.
+bool Leggi(int fd, char* dati, size_t n) {
+  size_t fatti = 0;
+  while (fatti < n) {
+    ssize_t r = ::recv(fd, dati + fatti, n - fatti, 0);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    fatti += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+bool Scrivi(int fd, std::string_view dati) {
+  size_t fatti = 0;
+  while (fatti < dati.size()) {
+    ssize_t r = ::send(fd, dati.data() + fatti, dati.size() - fatti, MSG_NOSIGNAL);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    fatti += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+// One CR LF line (a bare LF ends it too), at most 4096 bytes.
+bool Leggi_Riga(int fd, std::string& riga) {
+  riga.clear();
+  char c;
+  while (riga.size() < 4096) {
+    ssize_t r = ::recv(fd, &c, 1, 0);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    if (c == '\n') {
+      if (!riga.empty() && riga.back() == '\r') riga.pop_back();
+      return true;
+    }
+    riga.push_back(c);
+  }
+  return false;
+}
+
+// "T=500", "T#3=40": the letter, the occurrence and the value.
+bool Guasto_Leggi(Guasto::Tipo tipo, const std::string& v, std::vector<Guasto>& dove, std::string& errore) {
+  static const std::regex forma(R"(^(.)(?:#([0-9]+))?=([0-9]+)$)");
+  std::smatch m;
+  if (!std::regex_match(v, m, forma)) {
+    errore = "expected LETTER[#N]=NUMBER";
+    return false;
+  }
+  Guasto g{tipo, m[1].str()[0], m[2].matched ? std::stoi(m[2].str()) : 0, std::stoi(m[3].str())};
+  dove.push_back(g);
+  return true;
+}
+
+}  // namespace
+
+void Configurazione::Opzioni_Dichiara(Opzioni& o) {
+  o.Testo("bind", "ADDR", "address the listeners bind to (default 127.0.0.1)", indirizzo);
+  o.Intero("ftp-port", "N", "FTP server port; 0 picks a free one, -1 runs no FTP server", porta_ftp, -1, 65535);
+  o.Intero("record-port", "N", "record listener port of the host program; 0 picks a free one", porta_record, 0,
+           65535);
+  o.Testo("ready-file", "FILE", "written once listening: ftp=N, record=N, pid=N lines", file_pronto);
+  o.Testo("log", "FILE", "request log (default hostsim.log in the current folder)", file_log);
+  o.Vero("program-on-rcmd", "the host program runs only once an RCMD starts it (connections before are dropped)",
+         programma_su_rcmd);
+  o.Vero("end-with-session", "the host program ends when its record connection closes; an RCMD starts it again",
+         fine_con_sessione);
+  o.Valore("greeting", "C", "Esito of the greeting header (default 0)", [this](const std::string& v, std::string& e) {
+    if (v.size() != 1) {
+      e = "one character";
+      return false;
+    }
+    esito_greeting = v;
+    return true;
+  });
+  o.Intero("body-on-empty", "N",
+           "replies that carry no body (greeting, X, refusals, end of lists) carry N filler bytes", corpo_su_vuoto, 0,
+           8192);
+  o.Valore(
+      "slow", "L[#N]=MS", "wait MS before the reply to record L (@ the greeting, * any; #N only the N-th)",
+      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Lento, v, guasti, e); }, true);
+  o.Valore(
+      "cut", "L[#N]=BYTES", "send only the first BYTES of the reply to L, then go silent on it",
+      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Taglia, v, guasti, e); }, true);
+  o.Valore(
+      "close", "L[#N]=BYTES", "send the first BYTES of the reply to L, then close the connection",
+      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Chiudi, v, guasti, e); }, true);
+  auto passo = [](std::string& dove) {
+    return [&dove](const std::string& v, std::string& e) {
+      if (v != "greeting" && v != "user" && v != "pass" && v != "rcmd") {
+        e = "one of greeting, user, pass, rcmd";
+        return false;
+      }
+      dove = v;
+      return true;
+    };
+  };
+  o.Valore("ftp-silent", "STEP", "the FTP server does not answer at STEP (greeting, user, pass, rcmd)",
+           passo(ftp_muto));
+  o.Valore("ftp-wrong", "STEP", "the FTP server answers STEP with a wrong code (USER gets 230)", passo(ftp_errato));
+  o.Vero("ftp-multiline", "every FTP reply comes in three lines", ftp_multiriga);
+}
+
+int Server::Ascolta(int porta, int& effettiva, std::string& errore) {
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  int uno = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &uno, sizeof uno);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(static_cast<uint16_t>(porta));
+  if (::inet_pton(AF_INET, c_.indirizzo.c_str(), &sa.sin_addr) != 1) {
+    errore = "bad --bind address " + c_.indirizzo;
+    ::close(fd);
+    return -1;
+  }
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(fd, 16) != 0) {
+    errore = "cannot listen on port " + std::to_string(porta) + ": " + std::strerror(errno);
+    ::close(fd);
+    return -1;
+  }
+  socklen_t n = sizeof sa;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &n);
+  effettiva = ntohs(sa.sin_port);
+  return fd;
+}
+
+bool Server::Avvia(std::string& errore) {
+  int fd_record = Ascolta(c_.porta_record, porta_record_, errore);
+  if (fd_record < 0) return false;
+  ascolti_[porta_record_] = fd_record;
+  programma_attivo_ = !c_.programma_su_rcmd;
+  int fd_ftp = -1;
+  if (c_.porta_ftp >= 0) {
+    fd_ftp = Ascolta(c_.porta_ftp, porta_ftp_, errore);
+    if (fd_ftp < 0) return false;
+  }
+  std::thread([this, fd_record] { Accetta(fd_record, false); }).detach();
+  if (fd_ftp >= 0) std::thread([this, fd_ftp] { Accetta(fd_ftp, true); }).detach();
+  log_.Evento(0, "start ftp=" + std::to_string(porta_ftp_) + " record=" + std::to_string(porta_record_) +
+                     (programma_attivo_ ? " program-running" : " program-stopped"));
+
+  if (!c_.file_pronto.empty()) {
+    const std::string tmp = c_.file_pronto + ".tmp";
+    std::FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f) {
+      errore = "cannot write " + tmp;
+      return false;
+    }
+    std::fprintf(f, "ftp=%d\nrecord=%d\npid=%d\n", porta_ftp_, porta_record_, static_cast<int>(::getpid()));
+    std::fclose(f);
+    if (std::rename(tmp.c_str(), c_.file_pronto.c_str()) != 0) {
+      errore = "cannot write " + c_.file_pronto;
+      return false;
+    }
+  }
+  return true;
+}
+
+void Server::Accetta(int ascolto, bool ftp) {
+  for (;;) {
+    int fd = ::accept4(ascolto, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+    int uno = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &uno, sizeof uno);
+    const int id = prossimo_id_++;
+    if (ftp)
+      std::thread([this, fd, id] { Sessione_Ftp(fd, id); }).detach();
+    else
+      std::thread([this, fd, id] { Sessione_Record(fd, id); }).detach();
+  }
+}
+
+// ---- The host's FTP server --------------------------------------------------
+
+void Server::Sessione_Ftp(int fd, int id) {
+  log_.Evento(id, "ftp-connect");
+  auto rispondi = [&](const std::string& passo, const std::string& codice, const std::string& sbagliato,
+                      const std::string& testo) {
+    if (c_.ftp_muto == passo) return;
+    const std::string k = c_.ftp_errato == passo ? sbagliato : codice;
+    std::string r;
+    if (c_.ftp_multiriga) r = k + "-" + testo + "\r\n" + k + "-Quillon stand-in host\r\n";
+    r += k + " " + testo + "\r\n";
+    Scrivi(fd, r);
+  };
+  rispondi("greeting", "220", "421", "Pronto");
+  std::string riga;
+  while (Leggi_Riga(fd, riga)) {
+    log_.Richiesta("FTP", id, riga, riga);
+    const std::string verbo = qod::UCase(riga.substr(0, riga.find(' ')));
+    const std::string resto = riga.find(' ') == std::string::npos ? "" : riga.substr(riga.find(' ') + 1);
+    if (verbo == "USER") {
+      rispondi("user", "331", "230", "Password richiesta per " + resto);
+    } else if (verbo == "PASS") {
+      rispondi("pass", "230", "530", "Accesso eseguito");
+    } else if (verbo == "RCMD") {
+      static const std::regex porta_programma(R"(\('P([0-9]{5})'\))");
+      std::smatch m;
+      if (c_.ftp_muto == "rcmd") continue;
+      if (c_.ftp_errato == "rcmd" || !std::regex_search(resto, m, porta_programma) ||
+          !Programma_Avvia(std::stoi(m[1].str()), id))
+        rispondi("rcmd", "550", "550", "Comando non eseguito");
+      else
+        rispondi("rcmd", "250", "550", "Comando eseguito");
+    } else if (verbo == "QUIT") {
+      Scrivi(fd, "221 Arrivederci\r\n");
+      break;
+    } else {
+      Scrivi(fd, "500 Comando sconosciuto\r\n");
+    }
+  }
+  ::close(fd);
+  log_.Evento(id, "ftp-close");
+}
+
+bool Server::Programma_Avvia(int porta, int id) {
+  std::lock_guard<std::mutex> l(m_);
+  if (!ascolti_.count(porta)) {
+    std::string errore;
+    int effettiva = 0;
+    int fd = Ascolta(porta, effettiva, errore);
+    if (fd < 0) {
+      log_.Evento(id, "program-failed " + errore);
+      return false;
+    }
+    ascolti_[porta] = fd;
+    std::thread([this, fd] { Accetta(fd, false); }).detach();
+  }
+  log_.Evento(id, (programma_attivo_ ? "program-confirm " : "program-start ") + std::to_string(porta));
+  programma_attivo_ = true;
+  return true;
+}
+
+void Server::Programma_Termina(int id) {
+  std::lock_guard<std::mutex> l(m_);
+  if (!programma_attivo_) return;
+  programma_attivo_ = false;
+  log_.Evento(id, "program-end");
+}
+
+// ---- The host program's record connection -----------------------------------
+
+bool Server::Invia(int fd, int id, const Risposta& r, char lettera, int occorrenza) {
+  const Ebcdic& e = Ebcdic::Standard();
+  std::string byte;
+  for (const auto& f : r.frame) {
+    std::string corpo = f.corpo;
+    if (corpo.empty() && c_.corpo_su_vuoto > 0) {
+      corpo = e.Codifica(qod::Testo_Largo("CORPO DA SCARTARE", c_.corpo_su_vuoto));
+    }
+    byte += e.Codifica(std::string(1, f.esito));
+    byte += Zoned(static_cast<int64_t>(corpo.size()), 5);
+    byte += corpo;
+  }
+  bool chiudi = r.chiudi;
+  for (const auto& g : c_.guasti) {
+    if ((g.lettera != lettera && g.lettera != '*') || (g.occorrenza != 0 && g.occorrenza != occorrenza)) continue;
+    if (g.tipo == Guasto::Lento) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(g.valore));
+    } else {
+      byte.resize(std::min(byte.size(), static_cast<size_t>(g.valore)));
+      if (g.tipo == Guasto::Chiudi) chiudi = true;
+      log_.Evento(id, std::string(g.tipo == Guasto::Chiudi ? "reply-closed " : "reply-cut ") + lettera + " " +
+                          std::to_string(byte.size()));
+    }
+  }
+  return Scrivi(fd, byte) && !chiudi;
+}
+
+void Server::Sessione_Record(int fd, int id) {
+  const Ebcdic& e = Ebcdic::Standard();
+  const int numero = ++connessioni_record_;
+  {
+    std::lock_guard<std::mutex> l(m_);
+    if (!programma_attivo_) {
+      log_.Evento(id, "rec-refused");
+      ::close(fd);
+      return;
+    }
+  }
+  log_.Evento(id, "rec-connect");
+  Sessione s;
+  s.id = id;
+  bool avanti = Invia(fd, id, Risposta::Una(c_.esito_greeting[0]), '@', numero);
+  while (avanti) {
+    char testata[6];
+    if (!Leggi(fd, testata, 6)) break;
+    std::string t = e.Decodifica(std::string_view(testata, 6));
+    bool cifre = true;
+    for (size_t i = 1; i < 6; ++i) cifre = cifre && t[i] >= '0' && t[i] <= '9';
+    if (!cifre) {
+      log_.Richiesta("REC", id, std::string_view(testata, 6), t);
+      log_.Evento(id, "bad-header");
+      break;
+    }
+    Richiesta r;
+    r.lettera = t[0];
+    r.corpo.resize(static_cast<size_t>(std::stoi(t.substr(1))));
+    if (!r.corpo.empty() && !Leggi(fd, r.corpo.data(), r.corpo.size())) {
+      log_.Evento(id, "short-record " + t);
+      break;
+    }
+    r.grezzo = std::string(testata, 6) + r.corpo;
+    r.testo = e.Decodifica(r.grezzo);
+    log_.Richiesta("REC", id, r.grezzo, r.testo);
+    const int occorrenza = ++s.conteggi[r.lettera];
+    Risposta risposta;
+    {
+      std::lock_guard<std::mutex> l(m_);
+      if (const Gestore* g = gestori_.Trova(r)) {
+        risposta = (*g)(s, r);
+      } else {
+        log_.Evento(id, std::string("unknown-record ") + r.lettera);
+        risposta = Risposta::Una('9');
+      }
+    }
+    avanti = Invia(fd, id, risposta, r.lettera, occorrenza);
+  }
+  ::close(fd);
+  log_.Evento(id, "rec-close");
+  if (c_.fine_con_sessione) Programma_Termina(id);
+}
+
+}  // namespace hostsim

@@ -1,0 +1,215 @@
+#include "qod/host_simulato.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "qod/ansi.h"
+
+extern char** environ;
+
+namespace qod::prova {
+
+namespace {
+
+using Orologio = std::chrono::steady_clock;
+
+std::string Leggi_File(const std::filesystem::path& f) {
+  std::ifstream in(f, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+int Esa_Cifra(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return 0;
+}
+
+// The log's text: UTF-8 with "\xHH" escapes, back to ANSI bytes.
+std::string Testo_Ansi(const std::string& utf8) {
+  std::string ansi = Utf8_A_Ansi(utf8);
+  std::string r;
+  for (size_t i = 0; i < ansi.size(); ++i) {
+    if (ansi[i] == '\\' && i + 3 < ansi.size() && ansi[i + 1] == 'x') {
+      r.push_back(static_cast<char>(Esa_Cifra(ansi[i + 2]) * 16 + Esa_Cifra(ansi[i + 3])));
+      i += 3;
+    } else {
+      r.push_back(ansi[i]);
+    }
+  }
+  return r;
+}
+
+std::atomic<int> contatore{0};
+
+}  // namespace
+
+std::string Voce_Log::Byte() const {
+  std::string r;
+  for (size_t i = 0; i + 1 < esa.size(); i += 2)
+    r.push_back(static_cast<char>(Esa_Cifra(esa[i]) * 16 + Esa_Cifra(esa[i + 1])));
+  return r;
+}
+
+Host_Simulato::Host_Simulato(std::vector<std::string> argomenti) : argomenti_(std::move(argomenti)) {
+  cartella_ = std::filesystem::temp_directory_path() /
+              ("qod_hostsim_" + std::to_string(::getpid()) + "_" + std::to_string(contatore++));
+  std::filesystem::remove_all(cartella_);
+  std::filesystem::create_directories(cartella_);
+}
+
+Host_Simulato::~Host_Simulato() {
+  Ferma();
+  if (!std::getenv("QOD_KEEP_TEST_FILES")) {
+    std::error_code ec;
+    std::filesystem::remove_all(cartella_, ec);
+  }
+}
+
+std::string Host_Simulato::Eseguibile() { return QOD_HOSTSIM_PATH; }
+std::string Host_Simulato::Dizionario_Predefinito() { return QOD_HOSTSIM_FIXTURES "/dizionario_CA.txt"; }
+
+bool Host_Simulato::Scrivi_Tabella(const std::filesystem::path& file) {
+  std::vector<std::string> a = {Eseguibile(), "--write-table", file.string()};
+  std::vector<char*> argv;
+  for (auto& s : a) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  pid_t pid;
+  if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+  int stato = 0;
+  while (::waitpid(pid, &stato, 0) < 0 && errno == EINTR) {
+  }
+  return WIFEXITED(stato) && WEXITSTATUS(stato) == 0;
+}
+
+bool Host_Simulato::Avvia(int limite_ms) {
+  Ferma();
+  const auto pronto = cartella_ / "ready";
+  std::filesystem::remove(pronto);
+  std::vector<std::string> a = {Eseguibile(),       "--dir",         cartella_.string(), "--ready-file",
+                                pronto.string(),    "--log",         (cartella_ / "hostsim.log").string(),
+                                "--ftp-port",       "0",             "--record-port",    "0"};
+  a.insert(a.end(), argomenti_.begin(), argomenti_.end());
+  std::vector<char*> argv;
+  for (auto& s : a) argv.push_back(s.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t azioni;
+  posix_spawn_file_actions_init(&azioni);
+  const std::string uscita = (cartella_ / "output.txt").string();
+  posix_spawn_file_actions_addopen(&azioni, 1, uscita.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&azioni, 1, 2);
+  int r = ::posix_spawn(&pid_, argv[0], &azioni, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&azioni);
+  if (r != 0) {
+    pid_ = -1;
+    return false;
+  }
+  const auto fine = Orologio::now() + std::chrono::milliseconds(limite_ms);
+  while (Orologio::now() < fine) {
+    if (std::filesystem::exists(pronto)) {
+      std::istringstream righe(Leggi_File(pronto));
+      for (std::string riga; std::getline(righe, riga);) {
+        if (riga.rfind("ftp=", 0) == 0) porta_ftp_ = std::stoi(riga.substr(4));
+        if (riga.rfind("record=", 0) == 0) porta_record_ = std::stoi(riga.substr(7));
+      }
+      return true;
+    }
+    int stato;
+    if (::waitpid(pid_, &stato, WNOHANG) == pid_) {  // it ended: a bad option
+      pid_ = -1;
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  Ferma();
+  return false;
+}
+
+void Host_Simulato::Ferma() {
+  if (pid_ <= 0) return;
+  ::kill(pid_, SIGTERM);
+  int stato;
+  const auto fine = Orologio::now() + std::chrono::seconds(3);
+  while (::waitpid(pid_, &stato, WNOHANG) == 0) {
+    if (Orologio::now() > fine) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &stato, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  pid_ = -1;
+}
+
+std::string Host_Simulato::Uscita() const { return Leggi_File(cartella_ / "output.txt"); }
+
+std::vector<Voce_Log> Host_Simulato::Log() const {
+  std::vector<Voce_Log> r;
+  std::istringstream righe(Leggi_File(cartella_ / "hostsim.log"));
+  for (std::string riga; std::getline(righe, riga);) {
+    std::vector<std::string> campi;
+    size_t da = 0;
+    for (int i = 0; i < 3; ++i) {
+      size_t tab = riga.find('\t', da);
+      if (tab == std::string::npos) break;
+      campi.push_back(riga.substr(da, tab - da));
+      da = tab + 1;
+    }
+    if (campi.size() != 3) continue;  // a line still being written
+    Voce_Log v;
+    v.canale = campi[0];
+    v.sessione = std::atoi(campi[1].c_str());
+    v.esa = campi[2];
+    v.testo = Testo_Ansi(riga.substr(da));
+    r.push_back(std::move(v));
+  }
+  return r;
+}
+
+std::vector<Voce_Log> Host_Simulato::Log(const std::string& canale) const {
+  std::vector<Voce_Log> r;
+  for (auto& v : Log())
+    if (v.canale == canale) r.push_back(v);
+  return r;
+}
+
+bool Host_Simulato::Attendi_Log(const std::function<bool(const std::vector<Voce_Log>&)>& condizione,
+                                int limite_ms) const {
+  const auto fine = Orologio::now() + std::chrono::milliseconds(limite_ms);
+  for (;;) {
+    if (condizione(Log())) return true;
+    if (Orologio::now() > fine) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+int Host_Simulato::Eventi(const std::string& evento) const {
+  int n = 0;
+  for (const auto& v : Log("EVT"))
+    if (v.testo.rfind(evento, 0) == 0) ++n;
+  return n;
+}
+
+bool Host_Simulato::Attendi_Evento(const std::string& evento, int limite_ms) const {
+  return Attendi_Log(
+      [&](const std::vector<Voce_Log>& log) {
+        for (const auto& v : log)
+          if (v.canale == "EVT" && v.testo.rfind(evento, 0) == 0) return true;
+        return false;
+      },
+      limite_ms);
+}
+
+}  // namespace qod::prova

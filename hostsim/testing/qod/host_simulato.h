@@ -1,0 +1,72 @@
+// Test support: runs the stand-in host (qod_hostsim) on free loopback ports
+// in a folder of its own, waits until it listens, stops it, and reads its
+// request log.
+//
+//   qod::prova::Host_Simulato host({"--user", "QSYS:PW:7"});
+//   ASSERT_TRUE(host.Avvia());
+//   ... connect to 127.0.0.1:host.Porta_Record() ...
+//   auto righe = host.Log("REC");
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace qod::prova {
+
+// One line of the request log.
+struct Voce_Log {
+  std::string canale;  // "REC", "FTP" or "EVT"
+  int sessione = 0;
+  std::string esa;     // the bytes received, hex
+  std::string testo;   // the text, ANSI
+  std::string Byte() const;  // the bytes received
+};
+
+class Host_Simulato {
+ public:
+  // `argomenti` are added to the ones the helper passes (--dir, --ready-file,
+  // --log, --ftp-port 0, --record-port 0; later options win).
+  explicit Host_Simulato(std::vector<std::string> argomenti = {});
+  ~Host_Simulato();
+  Host_Simulato(const Host_Simulato&) = delete;
+  Host_Simulato& operator=(const Host_Simulato&) = delete;
+
+  // Starts the program and waits until it listens. False when it did not
+  // (its output is in Uscita()).
+  bool Avvia(int limite_ms = 5000);
+  // Stops it (SIGTERM, then SIGKILL) and waits for it.
+  void Ferma();
+  bool In_Esecuzione() const { return pid_ > 0; }
+
+  int Porta_Ftp() const { return porta_ftp_; }
+  int Porta_Record() const { return porta_record_; }
+  const std::filesystem::path& Cartella() const { return cartella_; }
+  std::string Uscita() const;  // what it wrote on stdout and stderr
+
+  std::vector<Voce_Log> Log() const;
+  std::vector<Voce_Log> Log(const std::string& canale) const;
+  // Waits until `condizione` holds over the log.
+  bool Attendi_Log(const std::function<bool(const std::vector<Voce_Log>&)>& condizione,
+                   int limite_ms = 3000) const;
+  // Waits for an event line ("program-end", "ftp-close", ...).
+  bool Attendi_Evento(const std::string& evento, int limite_ms = 3000) const;
+  // How many event lines start with `evento`.
+  int Eventi(const std::string& evento) const;
+
+  // The program's path, and the dictionary fixture that comes with it.
+  static std::string Eseguibile();
+  static std::string Dizionario_Predefinito();
+  // Writes the conversion table file the stand-in encodes with.
+  static bool Scrivi_Tabella(const std::filesystem::path& file);
+
+ private:
+  std::vector<std::string> argomenti_;
+  std::filesystem::path cartella_;
+  pid_t pid_ = -1;
+  int porta_ftp_ = -1, porta_record_ = -1;
+};
+
+}  // namespace qod::prova
