@@ -47,9 +47,10 @@ Esito Carica_Png(const uint8_t* d, size_t n, Immagine& out) {
     png_destroy_read_struct(&png, nullptr, nullptr);
     return Esito::Errore("PNG: out of memory");
   }
-  // Everything that must be released after a jump lives outside it.
+  // Every object with a destructor is made before the jump point: a jump
+  // back from libpng skips the destructors of later ones.
   std::vector<png_bytep> righe;
-  std::string esito;
+  std::vector<Colore> tavolozza;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
     out.Svuota();
@@ -65,7 +66,6 @@ Esito Carica_Png(const uint8_t* d, size_t n, Immagine& out) {
   png_get_IHDR(png, info, &w, &h, &prof, &tipo, &interlacciato, nullptr, nullptr);
 
   int bit = 0;
-  std::vector<Colore> tavolozza;
   if (prof == 16) png_set_strip_16(png);
   switch (tipo) {
     case PNG_COLOR_TYPE_GRAY:

@@ -4,6 +4,7 @@
 // keeps its data byte for byte.
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -132,6 +133,58 @@ int Dpi_Tiff(TIFF* t, ttag_t tag) {
   else if (unita != RESUNIT_INCH) return 0;
   if (!(dpi > 0 && dpi < 1e6)) return 0;
   return static_cast<int>(Arrotonda_Pari(dpi));
+}
+
+// ---- The directory chain ------------------------------------------------------
+
+// libtiff reads past a damaged directory chain or tag quietly (a colour map
+// that is cut off, for example, makes a palette image grey, and pages after
+// a cut disappear). Before decoding, the chain and the out-of-line data of
+// the tags that make up an image are checked to lie inside the file.
+Esito Verifica_Catena(const uint8_t* d, size_t n) {
+  if (n < 8) return Esito::Errore("TIFF: truncated header");
+  const bool le = d[0] == 'I';
+  auto u16 = [&](uint64_t p) -> uint64_t { return le ? d[p] | (d[p + 1] << 8) : (d[p] << 8) | d[p + 1]; };
+  auto u32 = [&](uint64_t p) -> uint64_t {
+    return le ? (uint64_t(d[p]) | uint64_t(d[p + 1]) << 8 | uint64_t(d[p + 2]) << 16 | uint64_t(d[p + 3]) << 24)
+              : (uint64_t(d[p]) << 24 | uint64_t(d[p + 1]) << 16 | uint64_t(d[p + 2]) << 8 | uint64_t(d[p + 3]));
+  };
+  auto u64 = [&](uint64_t p) -> uint64_t { return le ? u32(p) | (u32(p + 4) << 32) : (u32(p) << 32) | u32(p + 4); };
+  const bool grande = u16(2) == 43;
+  if (grande && n < 16) return Esito::Errore("TIFF: truncated header");
+  const uint64_t dim_conto = grande ? 8 : 2, dim_voce = grande ? 20 : 12, dim_valore = grande ? 8 : 4;
+  uint64_t off = grande ? u64(8) : u32(4);
+  std::vector<uint64_t> visti;
+  while (off != 0) {
+    if (off > n || n - off < dim_conto) return Esito::Errore("TIFF: a directory lies past the end of the file");
+    if (std::find(visti.begin(), visti.end(), off) != visti.end()) return Esito::Errore("TIFF: directory loop");
+    if (visti.size() >= 65535) return Esito::Errore("TIFF: too many directories");
+    visti.push_back(off);
+    const uint64_t voci = grande ? u64(off) : u16(off);
+    if (voci > (n - off - dim_conto) / dim_voce || n - off - dim_conto - voci * dim_voce < dim_valore)
+      return Esito::Errore("TIFF: a directory is cut off");
+    for (uint64_t i = 0; i < voci; ++i) {
+      const uint64_t e = off + dim_conto + i * dim_voce;
+      const uint64_t tag = u16(e), tipo = u16(e + 2);
+      const uint64_t conto = grande ? u64(e + 4) : u32(e + 4);
+      static const uint8_t kDim[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
+      const bool usato = (tag >= 256 && tag <= 259) || tag == 262 || tag == 266 || (tag >= 273 && tag <= 279) ||
+                         (tag >= 282 && tag <= 284) || tag == 292 || tag == 293 || tag == 296 || tag == 317 ||
+                         tag == 320 || (tag >= 322 && tag <= 325) || tag == 338 || tag == 339 || tag == 347 ||
+                         tag == 530 || tag == 532;
+      if (!usato || tipo >= 19 || kDim[tipo] == 0) continue;
+      if (conto > UINT64_MAX / 8) return Esito::Errore("TIFF: tag " + std::to_string(tag) + " is damaged");
+      const uint64_t dim = conto * kDim[tipo];
+      if (dim <= dim_valore) continue;
+      const uint64_t dove = grande ? u64(e + 12) : u32(e + 8);
+      if (dove > n || n - dove < dim)
+        return Esito::Errore("TIFF: the data of tag " + std::to_string(tag) + " lies past the end of the file");
+    }
+    const uint64_t prossimo = off + dim_conto + voci * dim_voce;
+    off = grande ? u64(prossimo) : u32(prossimo);
+  }
+  if (visti.empty()) return Esito::Errore("TIFF: no image directory");
+  return Esito::Bene();
 }
 
 // ---- Reading ---------------------------------------------------------------
@@ -268,6 +321,7 @@ Esito Leggi_Directory(Tiff& tf, Immagine& out) {
 }  // namespace
 
 int Conta_Tiff(const uint8_t* d, size_t n) {
+  if (!Verifica_Catena(d, n)) return 0;
   Tiff tf;
   if (!tf.Apri_Memoria(d, n)) return 0;
   const tdir_t k = TIFFNumberOfDirectories(*tf);
@@ -275,6 +329,8 @@ int Conta_Tiff(const uint8_t* d, size_t n) {
 }
 
 Esito Carica_Tiff(const uint8_t* d, size_t n, Immagine& out, int indice, int* immagini) {
+  if (immagini) *immagini = 0;
+  if (Esito e = Verifica_Catena(d, n); !e) return e;
   Tiff tf;
   if (!tf.Apri_Memoria(d, n)) return tf.Errore("cannot open");
   const tdir_t k = TIFFNumberOfDirectories(*tf);
