@@ -53,7 +53,9 @@ TEST(NetSocket, ResolvesDottedTextsAndNames) {
   bool noto = false;
   while (std::getline(hosts, riga))
     if (riga.rfind("127.0.0.1", 0) == 0 && riga.find("localhost") != std::string::npos) noto = true;
-  if (noto) EXPECT_EQ(Risolvi("localhost"), kLoopback);
+  if (noto) {
+    EXPECT_EQ(Risolvi("localhost"), kLoopback);
+  }
   EXPECT_FALSE(Risolvi("nessun-host.invalid").has_value());
   EXPECT_FALSE(Risolvi("").has_value());
   EXPECT_EQ(Testo_IP(htonl(0xC0A80114)), "192.168.1.20");
