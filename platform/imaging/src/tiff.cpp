@@ -1,0 +1,546 @@
+// TIFF files through libtiff: reading of any image libtiff can decode (one
+// directory per image), writing of uncompressed, CCITT group 3 and group 4
+// pages, appending a page, and replacing one page while every other page
+// keeps its data byte for byte.
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "formati.h"
+#include "interno.h"
+#include "qod/basic.h"
+
+namespace qod::img {
+
+namespace {
+
+// ---- libtiff plumbing -----------------------------------------------------
+
+struct Memoria {
+  const uint8_t* dati;
+  uint64_t n;
+  uint64_t pos;
+};
+
+tmsize_t Mem_Leggi(thandle_t h, void* buf, tmsize_t size) {
+  auto* m = static_cast<Memoria*>(h);
+  if (size <= 0 || m->pos >= m->n) return 0;
+  const uint64_t k = std::min<uint64_t>(static_cast<uint64_t>(size), m->n - m->pos);
+  std::memcpy(buf, m->dati + m->pos, static_cast<size_t>(k));
+  m->pos += k;
+  return static_cast<tmsize_t>(k);
+}
+tmsize_t Mem_Scrivi(thandle_t, void*, tmsize_t) { return 0; }
+toff_t Mem_Cerca(thandle_t h, toff_t off, int whence) {
+  auto* m = static_cast<Memoria*>(h);
+  uint64_t base = 0;
+  if (whence == SEEK_CUR) base = m->pos;
+  else if (whence == SEEK_END) base = m->n;
+  const uint64_t nuovo = base + off;
+  if (nuovo < base) return static_cast<toff_t>(-1);
+  m->pos = nuovo;
+  return nuovo;
+}
+int Mem_Chiudi(thandle_t) { return 0; }
+toff_t Mem_Dimensione(thandle_t h) { return static_cast<Memoria*>(h)->n; }
+int Mem_Mappa(thandle_t h, void** base, toff_t* size) {
+  auto* m = static_cast<Memoria*>(h);
+  *base = const_cast<uint8_t*>(m->dati);
+  *size = m->n;
+  return 1;
+}
+void Mem_Smappa(thandle_t, void*, toff_t) {}
+
+int Gestore_Errore(TIFF*, void* utente, const char* modulo, const char* formato, va_list ap) {
+  auto* testo = static_cast<std::string*>(utente);
+  if (testo->empty()) {
+    char buf[512];
+    std::vsnprintf(buf, sizeof buf, formato, ap);
+    *testo = std::string(modulo ? modulo : "TIFF") + ": " + buf;
+  }
+  return 1;
+}
+int Gestore_Avviso(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+
+void Zittisci_Globali() {
+  static std::once_flag fatto;
+  std::call_once(fatto, [] {
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+  });
+}
+
+// An open TIFF with its own error text.
+class Tiff {
+ public:
+  Tiff() {
+    Zittisci_Globali();
+    opzioni_ = TIFFOpenOptionsAlloc();
+    TIFFOpenOptionsSetMaxSingleMemAlloc(opzioni_, static_cast<tmsize_t>(Limite_Memoria()));
+    TIFFOpenOptionsSetErrorHandlerExtR(opzioni_, Gestore_Errore, &errore_);
+    TIFFOpenOptionsSetWarningHandlerExtR(opzioni_, Gestore_Avviso, nullptr);
+  }
+  ~Tiff() {
+    if (t_) TIFFClose(t_);
+    TIFFOpenOptionsFree(opzioni_);
+  }
+  Tiff(const Tiff&) = delete;
+  Tiff& operator=(const Tiff&) = delete;
+
+  bool Apri_Memoria(const uint8_t* d, size_t n) {
+    mem_ = {d, n, 0};
+    t_ = TIFFClientOpenExt("memoria", "r", &mem_, Mem_Leggi, Mem_Scrivi, Mem_Cerca, Mem_Chiudi,
+                           Mem_Dimensione, Mem_Mappa, Mem_Smappa, opzioni_);
+    return t_ != nullptr;
+  }
+  bool Apri_File(const std::string& percorso, const char* modo) {
+    t_ = TIFFOpenExt(percorso.c_str(), modo, opzioni_);
+    return t_ != nullptr;
+  }
+  // Closes and reports whether the close wrote everything.
+  bool Chiudi() {
+    if (!t_) return false;
+    TIFFClose(t_);
+    t_ = nullptr;
+    return errore_.empty();
+  }
+  TIFF* operator*() const { return t_; }
+  Esito Errore(const std::string& cosa) const {
+    return Esito::Errore("TIFF: " + cosa + (errore_.empty() ? "" : " (" + errore_ + ")"));
+  }
+
+ private:
+  TIFF* t_ = nullptr;
+  TIFFOpenOptions* opzioni_ = nullptr;
+  Memoria mem_{};
+  std::string errore_;
+};
+
+int Dpi_Tiff(TIFF* t, ttag_t tag) {
+  float v = 0;
+  uint16_t unita = RESUNIT_INCH;
+  if (!TIFFGetField(t, tag, &v)) return 0;
+  TIFFGetFieldDefaulted(t, TIFFTAG_RESOLUTIONUNIT, &unita);
+  double dpi = v;
+  if (unita == RESUNIT_CENTIMETER) dpi *= 2.54;
+  else if (unita != RESUNIT_INCH) return 0;
+  if (!(dpi > 0 && dpi < 1e6)) return 0;
+  return static_cast<int>(Arrotonda_Pari(dpi));
+}
+
+// ---- The directory chain ------------------------------------------------------
+
+// libtiff reads past a damaged directory chain or tag quietly (a colour map
+// that is cut off, for example, makes a palette image grey, and pages after
+// a cut disappear). Before decoding, the chain and the out-of-line data of
+// the tags that make up an image are checked to lie inside the file.
+Esito Verifica_Catena(const uint8_t* d, size_t n) {
+  if (n < 8) return Esito::Errore("TIFF: truncated header");
+  const bool le = d[0] == 'I';
+  auto u16 = [&](uint64_t p) -> uint64_t { return le ? d[p] | (d[p + 1] << 8) : (d[p] << 8) | d[p + 1]; };
+  auto u32 = [&](uint64_t p) -> uint64_t {
+    return le ? (uint64_t(d[p]) | uint64_t(d[p + 1]) << 8 | uint64_t(d[p + 2]) << 16 | uint64_t(d[p + 3]) << 24)
+              : (uint64_t(d[p]) << 24 | uint64_t(d[p + 1]) << 16 | uint64_t(d[p + 2]) << 8 | uint64_t(d[p + 3]));
+  };
+  auto u64 = [&](uint64_t p) -> uint64_t { return le ? u32(p) | (u32(p + 4) << 32) : (u32(p) << 32) | u32(p + 4); };
+  const bool grande = u16(2) == 43;
+  if (grande && n < 16) return Esito::Errore("TIFF: truncated header");
+  const uint64_t dim_conto = grande ? 8 : 2, dim_voce = grande ? 20 : 12, dim_valore = grande ? 8 : 4;
+  uint64_t off = grande ? u64(8) : u32(4);
+  std::vector<uint64_t> visti;
+  while (off != 0) {
+    if (off > n || n - off < dim_conto) return Esito::Errore("TIFF: a directory lies past the end of the file");
+    if (std::find(visti.begin(), visti.end(), off) != visti.end()) return Esito::Errore("TIFF: directory loop");
+    if (visti.size() >= 65535) return Esito::Errore("TIFF: too many directories");
+    visti.push_back(off);
+    const uint64_t voci = grande ? u64(off) : u16(off);
+    if (voci > (n - off - dim_conto) / dim_voce || n - off - dim_conto - voci * dim_voce < dim_valore)
+      return Esito::Errore("TIFF: a directory is cut off");
+    for (uint64_t i = 0; i < voci; ++i) {
+      const uint64_t e = off + dim_conto + i * dim_voce;
+      const uint64_t tag = u16(e), tipo = u16(e + 2);
+      const uint64_t conto = grande ? u64(e + 4) : u32(e + 4);
+      static const uint8_t kDim[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
+      const bool usato = (tag >= 256 && tag <= 259) || tag == 262 || tag == 266 || (tag >= 273 && tag <= 279) ||
+                         (tag >= 282 && tag <= 284) || tag == 292 || tag == 293 || tag == 296 || tag == 317 ||
+                         tag == 320 || (tag >= 322 && tag <= 325) || tag == 338 || tag == 339 || tag == 347 ||
+                         tag == 530 || tag == 532;
+      if (!usato || tipo >= 19 || kDim[tipo] == 0) continue;
+      if (conto > UINT64_MAX / 8) return Esito::Errore("TIFF: tag " + std::to_string(tag) + " is damaged");
+      const uint64_t dim = conto * kDim[tipo];
+      if (dim <= dim_valore) continue;
+      const uint64_t dove = grande ? u64(e + 12) : u32(e + 8);
+      if (dove > n || n - dove < dim)
+        return Esito::Errore("TIFF: the data of tag " + std::to_string(tag) + " lies past the end of the file");
+    }
+    const uint64_t prossimo = off + dim_conto + voci * dim_voce;
+    off = grande ? u64(prossimo) : u32(prossimo);
+  }
+  if (visti.empty()) return Esito::Errore("TIFF: no image directory");
+  return Esito::Bene();
+}
+
+// ---- Reading ---------------------------------------------------------------
+
+Esito Leggi_Rgba(Tiff& tf, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp, uint16_t extra, Immagine& out) {
+  TIFF* t = *tf;
+  char msg[1024] = {};
+  if (!TIFFRGBAImageOK(t, msg)) return tf.Errore(std::string("cannot decode: ") + msg);
+  const uint64_t byte = uint64_t{w} * h * 4;
+  if (byte > Limite_Memoria()) return Esito::Errore("TIFF: image too large");
+  std::vector<uint32_t> raster;
+  try {
+    raster.resize(static_cast<size_t>(uint64_t{w} * h));
+  } catch (const std::bad_alloc&) {
+    return Esito::Errore("TIFF: image too large");
+  }
+  if (!TIFFReadRGBAImageOriented(t, w, h, raster.data(), ORIENTATION_TOPLEFT, 1))
+    return tf.Errore("cannot decode the image");
+  const bool bilivello = bps == 1 && spp == 1;
+  const int bit = bilivello ? 1 : (extra > 0 ? 32 : 24);
+  if (!Accesso_Interno::Alloca(out, static_cast<int>(w), static_cast<int>(h), bit))
+    return Esito::Errore("TIFF: image too large");
+  for (uint32_t y = 0; y < h; ++y) {
+    uint8_t* o = out.Riga(static_cast<int>(y));
+    const uint32_t* s = raster.data() + static_cast<size_t>(y) * w;
+    for (uint32_t x = 0; x < w; ++x) {
+      const uint32_t p = s[x];
+      const Colore c{static_cast<uint8_t>(TIFFGetR(p)), static_cast<uint8_t>(TIFFGetG(p)),
+                     static_cast<uint8_t>(TIFFGetB(p))};
+      if (bit == 1) {
+        Scrivi_Valore(o, x, 1, c.Luminanza() >= 128 ? 1u : 0u);
+      } else if (bit == 24) {
+        o[3 * x] = c.r; o[3 * x + 1] = c.g; o[3 * x + 2] = c.b;
+      } else {
+        o[4 * x] = c.r; o[4 * x + 1] = c.g; o[4 * x + 2] = c.b;
+        o[4 * x + 3] = static_cast<uint8_t>(TIFFGetA(p));
+      }
+    }
+  }
+  return Esito::Bene();
+}
+
+Esito Leggi_Directory(Tiff& tf, Immagine& out) {
+  TIFF* t = *tf;
+  uint32_t w = 0, h = 0;
+  uint16_t bps = 1, spp = 1, planare = PLANARCONFIG_CONTIG, compr = COMPRESSION_NONE, foto = 0;
+  if (!TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &w) || !TIFFGetField(t, TIFFTAG_IMAGELENGTH, &h))
+    return tf.Errore("no image size");
+  if (w < 1 || h < 1 || w > static_cast<uint32_t>(Lato_Massimo) || h > static_cast<uint32_t>(Lato_Massimo))
+    return Esito::Errore("TIFF: bad image size");
+  TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &bps);
+  TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &spp);
+  TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planare);
+  TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &compr);
+  if (!TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &foto))
+    foto = spp >= 3 ? PHOTOMETRIC_RGB : (bps == 1 ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK);
+  uint16_t extra = 0;
+  uint16_t* tipi_extra = nullptr;
+  TIFFGetField(t, TIFFTAG_EXTRASAMPLES, &extra, &tipi_extra);
+
+  const bool diretto = !TIFFIsTiled(t) && (spp == 1 || planare == PLANARCONFIG_CONTIG) &&
+                       compr != COMPRESSION_JPEG && compr != COMPRESSION_OJPEG;
+  int bit = 0;
+  if (diretto) {
+    if (spp == 1 && (bps == 1 || bps == 4 || bps == 8) &&
+        (foto == PHOTOMETRIC_MINISWHITE || foto == PHOTOMETRIC_MINISBLACK || foto == PHOTOMETRIC_PALETTE))
+      bit = bps;
+    else if (foto == PHOTOMETRIC_RGB && bps == 8 && spp == 3)
+      bit = 24;
+    else if (foto == PHOTOMETRIC_RGB && bps == 8 && spp == 4)
+      bit = 32;
+  }
+  const int dpi_x = Dpi_Tiff(t, TIFFTAG_XRESOLUTION), dpi_y = Dpi_Tiff(t, TIFFTAG_YRESOLUTION);
+  if (!bit) {
+    Esito e = Leggi_Rgba(tf, w, h, bps, spp, extra, out);
+    if (e) out.Imposta_Dpi(dpi_x, dpi_y);
+    return e;
+  }
+
+  std::vector<Colore> tavolozza;
+  if (foto == PHOTOMETRIC_PALETTE) {
+    uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+    if (!TIFFGetField(t, TIFFTAG_COLORMAP, &r, &g, &b)) return tf.Errore("palette image without colour map");
+    const size_t voci = size_t{1} << bps;
+    // Some writers store 8-bit values in the 16-bit map.
+    bool otto = true;
+    for (size_t i = 0; i < voci; ++i)
+      if (r[i] > 255 || g[i] > 255 || b[i] > 255) otto = false;
+    for (size_t i = 0; i < voci; ++i) {
+      auto c = [&](uint16_t v) { return static_cast<uint8_t>(otto ? v : v >> 8); };
+      tavolozza.push_back({c(r[i]), c(g[i]), c(b[i])});
+    }
+  }
+  if (!Accesso_Interno::Alloca(out, static_cast<int>(w), static_cast<int>(h), bit, tavolozza))
+    return Esito::Errore("TIFF: image too large");
+
+  uint32_t rps = h;
+  TIFFGetFieldDefaulted(t, TIFFTAG_ROWSPERSTRIP, &rps);
+  if (rps == 0 || rps > h) rps = h;
+  const tmsize_t dim_strip = TIFFStripSize(t);
+  const tmsize_t dim_riga = TIFFScanlineSize(t);
+  const size_t byte_riga = bit <= 8 ? out.Byte_Riga() : size_t{w} * (bit / 8);
+  if (dim_strip <= 0 || dim_riga <= 0 || static_cast<uint64_t>(dim_strip) > Limite_Memoria() ||
+      static_cast<size_t>(dim_riga) < byte_riga)
+    return tf.Errore("bad strip layout");
+  std::vector<uint8_t> buf(static_cast<size_t>(dim_strip));
+  for (uint32_t riga = 0; riga < h; riga += rps) {
+    const uint32_t strip = TIFFComputeStrip(t, riga, 0);
+    const uint32_t righe = std::min(rps, h - riga);
+    const tmsize_t letti = TIFFReadEncodedStrip(t, strip, buf.data(), dim_strip);
+    if (letti < 0 || static_cast<uint64_t>(letti) < uint64_t{righe} * static_cast<uint64_t>(dim_riga))
+      return tf.Errore("cannot decode strip " + std::to_string(strip));
+    for (uint32_t k = 0; k < righe; ++k)
+      std::memcpy(out.Riga(static_cast<int>(riga + k)), buf.data() + static_cast<size_t>(k) * dim_riga, byte_riga);
+  }
+  if (foto == PHOTOMETRIC_MINISWHITE) {
+    if (bit == 1) {
+      for (int y = 0; y < out.Altezza(); ++y) {
+        uint8_t* r = out.Riga(y);
+        for (size_t i = 0; i < byte_riga; ++i) r[i] = static_cast<uint8_t>(~r[i]);
+      }
+    } else {
+      const uint32_t massimo = (1u << bit) - 1;
+      for (int y = 0; y < out.Altezza(); ++y)
+        for (int x = 0; x < out.Larghezza(); ++x)
+          Scrivi_Valore(out.Riga(y), x, bit, massimo - Leggi_Valore(out.Riga(y), x, bit));
+    }
+  }
+  Accesso_Interno::Normalizza_1bit(out);
+  out.Imposta_Dpi(dpi_x, dpi_y);
+  return Esito::Bene();
+}
+
+}  // namespace
+
+int Conta_Tiff(const uint8_t* d, size_t n) {
+  if (!Verifica_Catena(d, n)) return 0;
+  Tiff tf;
+  if (!tf.Apri_Memoria(d, n)) return 0;
+  const tdir_t k = TIFFNumberOfDirectories(*tf);
+  return k > 65535 ? 65535 : static_cast<int>(k);
+}
+
+Esito Carica_Tiff(const uint8_t* d, size_t n, Immagine& out, int indice, int* immagini) {
+  if (immagini) *immagini = 0;
+  if (Esito e = Verifica_Catena(d, n); !e) return e;
+  Tiff tf;
+  if (!tf.Apri_Memoria(d, n)) return tf.Errore("cannot open");
+  const tdir_t k = TIFFNumberOfDirectories(*tf);
+  if (immagini) *immagini = k > 65535 ? 65535 : static_cast<int>(k);
+  if (indice < 1 || static_cast<tdir_t>(indice) > k) return Esito::Errore("TIFF: no image " + std::to_string(indice));
+  if (indice != 1 && !TIFFSetDirectory(*tf, static_cast<tdir_t>(indice - 1)))
+    return tf.Errore("cannot read image " + std::to_string(indice));
+  return Leggi_Directory(tf, out);
+}
+
+// ---- Writing ---------------------------------------------------------------
+
+namespace {
+
+Esito Scrivi_Directory(Tiff& tf, const Immagine& im, const Opzioni& o, int compressione) {
+  TIFF* t = *tf;
+  uint16_t compr;
+  switch (compressione) {
+    case 0: compr = COMPRESSION_NONE; break;
+    case 4: compr = COMPRESSION_CCITTFAX3; break;
+    case 5: compr = COMPRESSION_CCITTFAX4; break;
+    default: return Esito::Errore("TIFF: compression code " + std::to_string(compressione) + " not handled");
+  }
+  const bool ccitt = compr != COMPRESSION_NONE;
+  const Immagine* sorgente = &im;
+  Immagine copia;
+  const bool bianco_nero = im.Bit() == 1 && im.Tavolozza_Grigia();
+  if ((ccitt && !bianco_nero) || im.Bit() == 32) {
+    copia = im;
+    if (!(ccitt ? copia.Riduci_Colori(2, true) : copia.Converti_Bit(24))) return Esito::Errore("TIFF: image too large");
+    sorgente = &copia;
+  }
+  const Immagine& s = *sorgente;
+  const uint32_t w = static_cast<uint32_t>(s.Larghezza()), h = static_cast<uint32_t>(s.Altezza());
+  const int bit = s.Bit();
+  uint16_t foto;
+  bool inverti = false;
+  if (bit == 24) {
+    foto = PHOTOMETRIC_RGB;
+  } else if (bit == 1 && s.Tavolozza_Grigia()) {
+    // CCITT pages are min-is-white as fax readers expect; uncompressed pages
+    // keep the stored sense (0 = black).
+    foto = ccitt ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK;
+    inverti = ccitt;
+  } else if (s.Tavolozza_Grigia()) {
+    foto = PHOTOMETRIC_MINISBLACK;
+  } else {
+    foto = PHOTOMETRIC_PALETTE;
+  }
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, w);
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, h);
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(bit == 24 ? 8 : bit));
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(bit == 24 ? 3 : 1));
+  TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+  TIFFSetField(t, TIFFTAG_COMPRESSION, compr);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, foto);
+  TIFFSetField(t, TIFFTAG_FILLORDER, o.ordine_bit_2 ? FILLORDER_LSB2MSB : FILLORDER_MSB2LSB);
+  if (compr == COMPRESSION_CCITTFAX3) TIFFSetField(t, TIFFTAG_GROUP3OPTIONS, uint32_t{0});
+  if (compr == COMPRESSION_CCITTFAX4) TIFFSetField(t, TIFFTAG_GROUP4OPTIONS, uint32_t{0});
+  if (foto == PHOTOMETRIC_PALETTE) {
+    const size_t voci = size_t{1} << bit;
+    std::vector<uint16_t> r(voci), g(voci), b(voci);
+    for (size_t i = 0; i < voci; ++i) {
+      r[i] = static_cast<uint16_t>(s.Tavolozza()[i].r * 257);
+      g[i] = static_cast<uint16_t>(s.Tavolozza()[i].g * 257);
+      b[i] = static_cast<uint16_t>(s.Tavolozza()[i].b * 257);
+    }
+    TIFFSetField(t, TIFFTAG_COLORMAP, r.data(), g.data(), b.data());
+  }
+  const uint32_t rps = o.righe_strip > 0 ? std::min<uint32_t>(static_cast<uint32_t>(o.righe_strip), h) : h;
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, rps);
+  const int dpi_x = o.dpi_x >= 0 ? o.dpi_x : s.Dpi_X();
+  const int dpi_y = o.dpi_y >= 0 ? o.dpi_y : s.Dpi_Y();
+  if (dpi_x > 0 && dpi_y > 0) {
+    TIFFSetField(t, TIFFTAG_XRESOLUTION, static_cast<float>(dpi_x));
+    TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(dpi_y));
+    TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+  }
+  const size_t byte_riga = bit == 24 ? size_t{w} * 3 : s.Byte_Riga();
+  std::vector<uint8_t> buf;
+  try {
+    buf.resize(byte_riga * rps);
+  } catch (const std::bad_alloc&) {
+    return Esito::Errore("TIFF: image too large");
+  }
+  uint32_t strip = 0;
+  for (uint32_t riga = 0; riga < h; riga += rps, ++strip) {
+    const uint32_t righe = std::min(rps, h - riga);
+    for (uint32_t k = 0; k < righe; ++k) {
+      uint8_t* d = buf.data() + k * byte_riga;
+      std::memcpy(d, s.Riga(static_cast<int>(riga + k)), byte_riga);
+      if (inverti)
+        for (size_t i = 0; i < byte_riga; ++i) d[i] = static_cast<uint8_t>(~d[i]);
+    }
+    if (TIFFWriteEncodedStrip(t, strip, buf.data(), static_cast<tmsize_t>(byte_riga * righe)) < 0)
+      return tf.Errore("cannot write strip " + std::to_string(strip));
+  }
+  if (!TIFFWriteDirectory(t)) return tf.Errore("cannot write the directory");
+  return Esito::Bene();
+}
+
+// Copies the current directory of `s` to `d` with its strips or tiles as
+// they are stored.
+Esito Copia_Directory(Tiff& ts, Tiff& td) {
+  TIFF* s = *ts;
+  TIFF* d = *td;
+  uint16_t compr = COMPRESSION_NONE, bps = 1, spp = 1;
+  TIFFGetFieldDefaulted(s, TIFFTAG_COMPRESSION, &compr);
+  TIFFGetFieldDefaulted(s, TIFFTAG_BITSPERSAMPLE, &bps);
+  TIFFGetFieldDefaulted(s, TIFFTAG_SAMPLESPERPIXEL, &spp);
+  if (compr == COMPRESSION_OJPEG) return Esito::Errore("TIFF: old-style JPEG page cannot be kept");
+  if (!TIFFIsCODECConfigured(compr)) return Esito::Errore("TIFF: page compression not available");
+
+  // The compression first: the codec's own tags exist only once it is set.
+  TIFFSetField(d, TIFFTAG_COMPRESSION, compr);
+  for (ttag_t tag : {TIFFTAG_IMAGEWIDTH, TIFFTAG_IMAGELENGTH, TIFFTAG_ROWSPERSTRIP, TIFFTAG_TILEWIDTH,
+                     TIFFTAG_TILELENGTH, TIFFTAG_SUBFILETYPE, TIFFTAG_GROUP3OPTIONS, TIFFTAG_GROUP4OPTIONS}) {
+    uint32_t v;
+    if (TIFFGetField(s, tag, &v)) TIFFSetField(d, tag, v);
+  }
+  for (ttag_t tag : {TIFFTAG_BITSPERSAMPLE, TIFFTAG_SAMPLESPERPIXEL, TIFFTAG_PHOTOMETRIC,
+                     TIFFTAG_FILLORDER, TIFFTAG_PLANARCONFIG, TIFFTAG_ORIENTATION, TIFFTAG_RESOLUTIONUNIT,
+                     TIFFTAG_PREDICTOR, TIFFTAG_SAMPLEFORMAT, TIFFTAG_THRESHHOLDING, TIFFTAG_CLEANFAXDATA,
+                     TIFFTAG_YCBCRPOSITIONING, TIFFTAG_INKSET}) {
+    uint16_t v;
+    if (TIFFGetField(s, tag, &v)) TIFFSetField(d, tag, v);
+  }
+  for (ttag_t tag : {TIFFTAG_XRESOLUTION, TIFFTAG_YRESOLUTION, TIFFTAG_XPOSITION, TIFFTAG_YPOSITION}) {
+    float v;
+    if (TIFFGetField(s, tag, &v)) TIFFSetField(d, tag, v);
+  }
+  for (ttag_t tag : {TIFFTAG_DOCUMENTNAME, TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_MAKE, TIFFTAG_MODEL,
+                     TIFFTAG_SOFTWARE, TIFFTAG_DATETIME, TIFFTAG_ARTIST, TIFFTAG_HOSTCOMPUTER,
+                     TIFFTAG_PAGENAME}) {
+    char* v = nullptr;
+    if (TIFFGetField(s, tag, &v) && v) TIFFSetField(d, tag, v);
+  }
+  {
+    uint16_t a, b;
+    if (TIFFGetField(s, TIFFTAG_PAGENUMBER, &a, &b)) TIFFSetField(d, TIFFTAG_PAGENUMBER, a, b);
+    if (TIFFGetField(s, TIFFTAG_YCBCRSUBSAMPLING, &a, &b)) TIFFSetField(d, TIFFTAG_YCBCRSUBSAMPLING, a, b);
+  }
+  {
+    float* v = nullptr;
+    if (TIFFGetField(s, TIFFTAG_REFERENCEBLACKWHITE, &v) && v) TIFFSetField(d, TIFFTAG_REFERENCEBLACKWHITE, v);
+    if (TIFFGetField(s, TIFFTAG_YCBCRCOEFFICIENTS, &v) && v) TIFFSetField(d, TIFFTAG_YCBCRCOEFFICIENTS, v);
+  }
+  {
+    uint16_t *r, *g, *b;
+    if (TIFFGetField(s, TIFFTAG_COLORMAP, &r, &g, &b)) TIFFSetField(d, TIFFTAG_COLORMAP, r, g, b);
+    uint16_t n = 0;
+    uint16_t* tipi = nullptr;
+    if (TIFFGetField(s, TIFFTAG_EXTRASAMPLES, &n, &tipi) && n) TIFFSetField(d, TIFFTAG_EXTRASAMPLES, n, tipi);
+    uint32_t lung = 0;
+    void* tab = nullptr;
+    if (compr == COMPRESSION_JPEG && TIFFGetField(s, TIFFTAG_JPEGTABLES, &lung, &tab) && lung)
+      TIFFSetField(d, TIFFTAG_JPEGTABLES, lung, tab);
+  }
+
+  const bool tile = TIFFIsTiled(s);
+  const uint32_t pezzi = tile ? TIFFNumberOfTiles(s) : TIFFNumberOfStrips(s);
+  uint64_t* conti = nullptr;
+  if (!TIFFGetField(s, tile ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &conti) || !conti)
+    return ts.Errore("page without data sizes");
+  std::vector<uint8_t> buf;
+  for (uint32_t k = 0; k < pezzi; ++k) {
+    if (conti[k] == 0) continue;
+    if (conti[k] > Limite_Memoria()) return Esito::Errore("TIFF: page data too large");
+    buf.resize(static_cast<size_t>(conti[k]));
+    const tmsize_t letti = tile ? TIFFReadRawTile(s, k, buf.data(), static_cast<tmsize_t>(buf.size()))
+                                : TIFFReadRawStrip(s, k, buf.data(), static_cast<tmsize_t>(buf.size()));
+    if (letti < 0) return ts.Errore("cannot read page data");
+    const tmsize_t scritti = tile ? TIFFWriteRawTile(d, k, buf.data(), letti)
+                                  : TIFFWriteRawStrip(d, k, buf.data(), letti);
+    if (scritti != letti) return td.Errore("cannot write page data");
+  }
+  if (!TIFFWriteDirectory(d)) return td.Errore("cannot write the directory");
+  return Esito::Bene();
+}
+
+}  // namespace
+
+Esito Salva_Tiff(const Immagine& im, const std::string& percorso, const Opzioni& o, int compressione, bool accoda) {
+  Tiff tf;
+  if (!tf.Apri_File(percorso, accoda ? "a" : "wl")) return tf.Errore("cannot open for writing");
+  Esito e = Scrivi_Directory(tf, im, o, compressione);
+  if (!tf.Chiudi() && e) e = tf.Errore("cannot finish the file");
+  return e;
+}
+
+Esito Sostituisci_Tiff(const Immagine& im, const uint8_t* d, size_t n, const std::string& percorso, int indice,
+                       const Opzioni& o, int compressione) {
+  Tiff ts;
+  if (!ts.Apri_Memoria(d, n)) return ts.Errore("cannot open");
+  Tiff td;
+  if (!td.Apri_File(percorso, TIFFIsBigEndian(*ts) ? "wb" : "wl")) return td.Errore("cannot open for writing");
+  const tdir_t k = TIFFNumberOfDirectories(*ts);
+  for (tdir_t i = 0; i < k; ++i) {
+    Esito e;
+    if (static_cast<int>(i) == indice - 1) {
+      e = Scrivi_Directory(td, im, o, compressione);
+    } else if (!TIFFSetDirectory(*ts, i)) {
+      e = ts.Errore("cannot read image " + std::to_string(i + 1));
+    } else {
+      e = Copia_Directory(ts, td);
+    }
+    if (!e) return e;
+  }
+  if (!td.Chiudi()) return td.Errore("cannot finish the file");
+  return Esito::Bene();
+}
+
+}  // namespace qod::img

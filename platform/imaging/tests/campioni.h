@@ -1,0 +1,45 @@
+// Sample image files for the tests and the fuzz corpus, written directly with
+// libtiff, libpng and libjpeg (and BMP bytes by hand), not through the layer
+// under test, each with the pixels a reader must find in it.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "qod/imaging/file.h"
+#include "qod/imaging/immagine.h"
+
+namespace qod::img::prova {
+
+struct Campione {
+  std::string nome;
+  Formato formato = Formato::Sconosciuto;
+  std::vector<uint8_t> dati;
+  int larghezza = 0, altezza = 0;
+  int bit = 0;                  // depth the loader must give
+  std::vector<Colore> pixel;    // expected colours, row by row (image 1)
+  int tolleranza = 0;           // per channel (lossy files)
+  int immagini = 1;
+  int dpi_x = 0, dpi_y = 0;
+};
+
+// Every sample: BMP, TIFF, PNG and JPEG variants.
+const std::vector<Campione>& Campioni();
+const Campione& Campione_Di(const std::string& nome);
+
+// Test patterns: an asymmetric 1-bit pattern and a colour gradient.
+bool Motivo_Bit(int x, int y);
+Colore Motivo_Colore(int x, int y);
+
+// A folder under the build tree for files a test writes (emptied first).
+std::filesystem::path Cartella_Prova(const std::string& nome);
+
+std::vector<uint8_t> Leggi_Byte(const std::filesystem::path& p);
+void Scrivi_Byte(const std::filesystem::path& p, const std::vector<uint8_t>& dati);
+
+// Output of a command (stdout and stderr), and its exit status.
+int Esegui(const std::string& comando, std::string* uscita);
+
+}  // namespace qod::img::prova

@@ -1,0 +1,306 @@
+// Image files: every loader against samples written by the format libraries
+// themselves, multi-image files, and what the writers write read back.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "campioni.h"
+#include "qod/imaging/file.h"
+
+namespace qod::img {
+namespace {
+
+namespace fs = std::filesystem;
+using prova::Campione;
+
+class Caricamento : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Caricamento, PixelDimensioniProfonditaERisoluzione) {
+  const Campione& c = prova::Campione_Di(GetParam());
+  Immagine im;
+  Info_File info;
+  const Esito e = Carica_Memoria(c.dati.data(), c.dati.size(), im, 1, &info);
+  ASSERT_TRUE(e) << e.motivo;
+  EXPECT_EQ(info.formato, c.formato);
+  EXPECT_EQ(info.immagini, c.immagini);
+  ASSERT_EQ(im.Larghezza(), c.larghezza);
+  ASSERT_EQ(im.Altezza(), c.altezza);
+  EXPECT_EQ(im.Bit(), c.bit);
+  EXPECT_EQ(im.Dpi_X(), c.dpi_x);
+  EXPECT_EQ(im.Dpi_Y(), c.dpi_y);
+  if (im.Bit() == 1) {
+    EXPECT_LE(im.Tavolozza()[0].Luminanza(), im.Tavolozza()[1].Luminanza());
+  }
+  int peggiore = 0;
+  for (int y = 0; y < c.altezza; ++y)
+    for (int x = 0; x < c.larghezza; ++x) {
+      const Colore a = c.pixel[static_cast<size_t>(y) * c.larghezza + x], p = im.Pixel(x, y);
+      const int d = std::max({std::abs(a.r - p.r), std::abs(a.g - p.g), std::abs(a.b - p.b)});
+      peggiore = std::max(peggiore, d);
+      if (c.tolleranza == 0) {
+        ASSERT_EQ(p, a) << "x " << x << " y " << y;
+      }
+    }
+  EXPECT_LE(peggiore, c.tolleranza);
+}
+
+std::vector<std::string> Nomi() {
+  std::vector<std::string> n;
+  for (const auto& c : prova::Campioni()) n.push_back(c.nome);
+  return n;
+}
+
+INSTANTIATE_TEST_SUITE_P(Campioni, Caricamento, ::testing::ValuesIn(Nomi()),
+                         [](const ::testing::TestParamInfo<std::string>& i) { return i.param; });
+
+TEST(Caricamento_Multiplo, ConteggioESceltaDelleImmagini) {
+  const fs::path dir = prova::Cartella_Prova("multiplo");
+  const fs::path f = dir / "tre.tif";
+  prova::Scrivi_Byte(f, prova::Campione_Di("tif_tre_pagine").dati);
+  EXPECT_EQ(Conta_Immagini(f), 3);
+  Immagine im;
+  ASSERT_TRUE(Carica(f, im, 2));
+  EXPECT_EQ(im.Bit(), 24);
+  EXPECT_EQ(im.Pixel(5, 7), prova::Motivo_Colore(5, 7));
+  ASSERT_TRUE(Carica(f, im, 3));
+  EXPECT_EQ(im.Larghezza(), 20);
+  EXPECT_EQ(im.Altezza(), 10);
+  EXPECT_EQ(im.Pixel(3, 4), (Colore{34, 34, 34}));
+  Info_File info;
+  EXPECT_FALSE(Carica(f, im, 4, &info));
+  EXPECT_TRUE(im.Vuota());
+  EXPECT_EQ(info.immagini, 3);
+  EXPECT_FALSE(Carica(f, im, 0));
+  // Other formats hold one image.
+  prova::Scrivi_Byte(dir / "a.png", prova::Campione_Di("png_rgb8").dati);
+  EXPECT_EQ(Conta_Immagini(dir / "a.png"), 1);
+  EXPECT_FALSE(Carica(dir / "a.png", im, 2));
+  EXPECT_EQ(Conta_Immagini(dir / "manca.tif"), 0);
+  EXPECT_FALSE(Carica(dir / "manca.tif", im));
+  EXPECT_FALSE(Carica(dir, im));
+}
+
+// ---- Writing and reading back ---------------------------------------------------
+
+Immagine Prova(int bit, bool liscio = false) {
+  Immagine im;
+  EXPECT_TRUE(im.Crea(45, 31, bit));
+  if (bit == 4 || bit == 8) {
+    std::vector<Colore> t;
+    for (int i = 0; i < (1 << bit); ++i) t.push_back({uint8_t(i * 13), uint8_t(255 - i), uint8_t(i * 7)});
+    im.Imposta_Tavolozza(t);
+  }
+  for (int y = 0; y < im.Altezza(); ++y)
+    for (int x = 0; x < im.Larghezza(); ++x)
+      im.Imposta_Pixel(x, y, bit == 1 ? (prova::Motivo_Bit(x, y) ? Nero : Bianco)
+                                      : bit <= 8 ? im.Tavolozza()[(x + 5 * y) % (1 << bit)]
+                                      : liscio   ? Colore{uint8_t(x * 5), uint8_t(y * 8), 90}
+                                                 : prova::Motivo_Colore(x, y));
+  im.Imposta_Dpi(150, 75);
+  return im;
+}
+
+struct Caso_Salva {
+  std::string nome;
+  int bit;
+  std::string opzioni;
+  int compressione;
+  int bit_letti;
+  bool esatto;
+};
+
+void PrintTo(const Caso_Salva& c, std::ostream* os) { *os << c.nome; }
+
+class Salvataggio : public ::testing::TestWithParam<Caso_Salva> {};
+
+TEST_P(Salvataggio, SiRileggeComeSalvato) {
+  const auto& c = GetParam();
+  const fs::path dir = prova::Cartella_Prova("salva_" + c.nome);
+  // Lossy files are checked on a smooth picture.
+  const Immagine im = Prova(c.bit, !c.esatto);
+  const fs::path f = dir / "pagina";
+  const Esito e = Salva(im, f, {c.compressione, false, c.opzioni});
+  ASSERT_TRUE(e) << e.motivo;
+  Immagine letta;
+  const Esito l = Carica(f, letta);
+  ASSERT_TRUE(l) << l.motivo;
+  EXPECT_EQ(letta.Bit(), c.bit_letti);
+  ASSERT_EQ(letta.Larghezza(), im.Larghezza());
+  ASSERT_EQ(letta.Altezza(), im.Altezza());
+  int peggiore = 0;
+  for (int y = 0; y < im.Altezza(); ++y)
+    for (int x = 0; x < im.Larghezza(); ++x) {
+      Colore a = im.Pixel(x, y);
+      const Colore b = letta.Pixel(x, y);
+      if (c.bit_letti == 1 && c.bit != 1) a = a.Luminanza() >= 128 ? Bianco : Nero;  // made black and white
+      if (c.esatto || c.bit_letti == 1) {
+        ASSERT_EQ(a, b) << x << "," << y;
+      }
+      peggiore = std::max({peggiore, std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+    }
+  EXPECT_LE(peggiore, 40);
+  // Only the finished file is left in the folder.
+  int file = 0;
+  for (const auto& v : fs::directory_iterator(dir)) file += v.is_regular_file();
+  EXPECT_EQ(file, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formati, Salvataggio,
+    ::testing::Values(Caso_Salva{"tif1_none", 1, "EXTENSION = TIF", 0, 1, true},
+                      Caso_Salva{"tif1_g3_ordine2", 1, "EXTENSION = TIF\rTIFF_FILLORDER = 2", 4, 1, true},
+                      Caso_Salva{"tif1_g4_strisce", 1, "EXTENSION = TIF\rTIFF_ROWSPERSTRIP = 7", 5, 1, true},
+                      Caso_Salva{"tif4", 4, "EXTENSION = TIF", 0, 4, true},
+                      Caso_Salva{"tif8", 8, "EXTENSION = TIF", 0, 8, true},
+                      Caso_Salva{"tif24", 24, "EXTENSION = TIF", 0, 24, true},
+                      Caso_Salva{"tif32", 32, "EXTENSION = TIF", 0, 24, true},
+                      Caso_Salva{"tif24_g4", 24, "EXTENSION = TIF", 5, 1, false},
+                      Caso_Salva{"bmp1", 1, "EXTENSION = BMP", 0, 1, true},
+                      Caso_Salva{"bmp4", 4, "EXTENSION = BMP", 0, 4, true},
+                      Caso_Salva{"bmp8", 8, "EXTENSION = BMP", 0, 8, true},
+                      Caso_Salva{"bmp24", 24, "EXTENSION = BMP", 0, 24, true},
+                      Caso_Salva{"bmp32", 32, "EXTENSION = BMP", 0, 24, true},
+                      Caso_Salva{"png1", 1, "EXTENSION = PNG", 0, 1, true},
+                      Caso_Salva{"png4", 4, "EXTENSION = PNG", 0, 4, true},
+                      Caso_Salva{"png8", 8, "EXTENSION = PNG", 0, 8, true},
+                      Caso_Salva{"png24", 24, "EXTENSION = PNG", 0, 24, true},
+                      Caso_Salva{"png32", 32, "EXTENSION = PNG", 0, 24, true},
+                      Caso_Salva{"jpg24", 24, "EXTENSION = JPG\rLOSSY_QUALITY = 095", 0, 24, false},
+                      Caso_Salva{"jpg1", 1, "EXTENSION = JPG\rLOSSY_QUALITY = 100", 0, 8, false},
+                      Caso_Salva{"jpg_lf", 24, "EXTENSION = JPG\nJPEG_OPTIMIZE_CODING = ON\nJPEG_SMOOTHING = 010", 0, 24,
+                                 false}),
+    [](const ::testing::TestParamInfo<Caso_Salva>& i) { return i.param.nome; });
+
+TEST(Salvataggio_Grigi, GrigiComeGrigi) {
+  // An 8-bit grey image stays grey in every format (one channel in JPEG and
+  // PNG, min-is-black in TIFF).
+  const fs::path dir = prova::Cartella_Prova("grigi");
+  Immagine g = Prova(24);
+  g.Converti_Grigio();
+  for (const char* est : {"TIF", "PNG", "BMP", "JPG"}) {
+    const fs::path f = dir / (std::string("g.") + est);
+    ASSERT_TRUE(Salva(g, f, {0, false, std::string("EXTENSION = ") + est}));
+    Immagine l;
+    ASSERT_TRUE(Carica(f, l));
+    EXPECT_EQ(l.Bit(), 8) << est;
+    EXPECT_TRUE(l.Tavolozza_Grigia()) << est;
+  }
+}
+
+TEST(Salvataggio_Risoluzione, DallOpzioneODallImmagine) {
+  const fs::path dir = prova::Cartella_Prova("risoluzione");
+  Immagine im = Prova(1);
+  Immagine l;
+  ASSERT_TRUE(Salva(im, dir / "a.tif", {5, false, "EXTENSION = TIF\rTIFF_XRES = 204\rTIFF_YRES = 196"}));
+  ASSERT_TRUE(Carica(dir / "a.tif", l));
+  EXPECT_EQ(l.Dpi_X(), 204);
+  EXPECT_EQ(l.Dpi_Y(), 196);
+  ASSERT_TRUE(Salva(im, dir / "b.tif", {0, false, "EXTENSION = TIF"}));
+  ASSERT_TRUE(Carica(dir / "b.tif", l));
+  EXPECT_EQ(l.Dpi_X(), 150);
+  EXPECT_EQ(l.Dpi_Y(), 75);
+  for (const char* est : {"BMP", "JPG"}) {
+    const fs::path f = dir / (std::string("c.") + est);
+    ASSERT_TRUE(Salva(im, f, {0, false, std::string("EXTENSION = ") + est}));
+    ASSERT_TRUE(Carica(f, l));
+    EXPECT_EQ(l.Dpi_X(), 150) << est;
+    EXPECT_EQ(l.Dpi_Y(), 75) << est;
+  }
+  // PNG carries no resolution of its own.
+  ASSERT_TRUE(Salva(im, dir / "d.png", {0, false, "EXTENSION = PNG"}));
+  ASSERT_TRUE(Carica(dir / "d.png", l));
+  EXPECT_EQ(l.Dpi_X(), 0);
+}
+
+TEST(Salvataggio_Errori, FormatoCompressioneEImmagine) {
+  const fs::path dir = prova::Cartella_Prova("errori");
+  const Immagine im = Prova(1);
+  EXPECT_FALSE(Salva(im, dir / "senza_estensione", {0, false, ""}));
+  EXPECT_FALSE(Salva(im, dir / "a.png", {4, false, "EXTENSION = PNG"}));
+  EXPECT_FALSE(Salva(im, dir / "a.tif", {7, false, "EXTENSION = TIF"}));
+  EXPECT_FALSE(Salva(Immagine(), dir / "a.tif", {0, false, "EXTENSION = TIF"}));
+  EXPECT_FALSE(Salva(im, dir / "manca" / "a.tif", {0, false, "EXTENSION = TIF"}));
+  EXPECT_TRUE(fs::is_empty(dir));
+  // Without the EXTENSION line the file name's extension decides.
+  ASSERT_TRUE(Salva(im, dir / "b.Png", {0, false, ""}));
+  EXPECT_EQ(Formato_File(dir / "b.Png"), Formato::PNG);
+}
+
+// ---- Pages of a TIFF file ---------------------------------------------------------
+
+TEST(Tiff_Pagine, AccodareDaDueDirectory) {
+  const fs::path dir = prova::Cartella_Prova("accoda");
+  const fs::path f = dir / "doc.tif";
+  const Immagine p1 = Prova(1);
+  Immagine p2 = Prova(1);
+  p2.Inverti();
+  ASSERT_TRUE(Salva(p1, f, {5, true, "EXTENSION = TIF"}));  // no file yet: a new one
+  ASSERT_TRUE(Salva(p2, f, {5, true, "EXTENSION = TIF"}));
+  EXPECT_EQ(Conta_Immagini(f), 2);
+  Immagine l;
+  ASSERT_TRUE(Carica(f, l, 2));
+  EXPECT_EQ(l.Pixel(0, 0), p2.Pixel(0, 0));
+  ASSERT_TRUE(Carica(f, l, 1));
+  EXPECT_EQ(l.Pixel(0, 0), p1.Pixel(0, 0));
+  // Without the append setting the file is replaced.
+  ASSERT_TRUE(Salva(p2, f, {5, false, "EXTENSION = TIF"}));
+  EXPECT_EQ(Conta_Immagini(f), 1);
+}
+
+TEST(Tiff_Pagine, UnAccodareFallitoLasciaIlFileComEra) {
+  const fs::path dir = prova::Cartella_Prova("accoda_fallito");
+  const fs::path f = dir / "doc.tif";
+  ASSERT_TRUE(Salva(Prova(1), f, {4, false, "EXTENSION = TIF\rTIFF_FILLORDER = 2"}));
+  ASSERT_TRUE(Salva(Prova(24), f, {0, true, "EXTENSION = TIF"}));
+  const auto prima = prova::Leggi_Byte(f);
+  // Fails after the copy is made and the new page begun.
+  EXPECT_FALSE(Salva(Prova(24), f, {9, true, "EXTENSION = TIF"}));
+  EXPECT_EQ(prova::Leggi_Byte(f), prima);
+  // A damaged file receives no page.
+  auto rotto = prima;
+  rotto.resize(rotto.size() / 2);
+  prova::Scrivi_Byte(f, rotto);
+  EXPECT_FALSE(Salva(Prova(1), f, {5, true, "EXTENSION = TIF"}));
+  EXPECT_EQ(prova::Leggi_Byte(f), rotto);
+  // Neither does a file of another format.
+  prova::Scrivi_Byte(f, prova::Campione_Di("png_rgb8").dati);
+  EXPECT_FALSE(Salva(Prova(1), f, {5, true, "EXTENSION = TIF"}));
+  EXPECT_EQ(prova::Leggi_Byte(f), prova::Campione_Di("png_rgb8").dati);
+  int file = 0;
+  for (const auto& v : fs::directory_iterator(dir)) file += v.is_regular_file();
+  EXPECT_EQ(file, 1);
+}
+
+TEST(Tiff_Pagine, SostituireUnaPaginaTieneLeAltre) {
+  const fs::path dir = prova::Cartella_Prova("sostituisci");
+  const fs::path f = dir / "tre.tif";
+  const auto& c = prova::Campione_Di("tif_tre_pagine");
+  prova::Scrivi_Byte(f, c.dati);
+  Immagine p1, p3;
+  ASSERT_TRUE(Carica(f, p1, 1));
+  ASSERT_TRUE(Carica(f, p3, 3));
+  Immagine nuova = Prova(1);
+  ASSERT_TRUE(nuova.Ruota(27000, Nero));
+  const Esito e = Sostituisci_Pagina_Tiff(nuova, f, 2, {4, false, "EXTENSION = TIF\rTIFF_FILLORDER = 2\rTIFF_XRES = 204\rTIFF_YRES = 196"});
+  ASSERT_TRUE(e) << e.motivo;
+  EXPECT_EQ(Conta_Immagini(f), 3);
+  Immagine l;
+  for (int k : {1, 2, 3}) {
+    ASSERT_TRUE(Carica(f, l, k));
+    const Immagine& atteso = k == 1 ? p1 : k == 2 ? nuova : p3;
+    ASSERT_EQ(l.Larghezza(), atteso.Larghezza());
+    ASSERT_EQ(l.Bit(), atteso.Bit());
+    for (int y = 0; y < l.Altezza(); ++y)
+      for (int x = 0; x < l.Larghezza(); ++x) ASSERT_EQ(l.Pixel(x, y), atteso.Pixel(x, y)) << k;
+  }
+  EXPECT_EQ(l.Dpi_X(), 0);
+  ASSERT_TRUE(Carica(f, l, 2));
+  EXPECT_EQ(l.Dpi_X(), 204);
+  EXPECT_FALSE(Sostituisci_Pagina_Tiff(nuova, f, 4, {0, false, ""}));
+  EXPECT_EQ(Conta_Immagini(f), 3);
+}
+
+}  // namespace
+}  // namespace qod::img
