@@ -38,8 +38,13 @@ echo "== demo folder: $DEMO"
 # The font strip the sample spool files name (Fnt/COUR20.BMP, cells of 20 x
 # 32 pixels) and the logo of their image tags (Lgo/logo.bmp).
 FONT_NOTE=""
-if [ -x "$BUILD/imagegen/qod_font_strip" ]; then
-  "$BUILD/imagegen/qod_font_strip" "Liberation Mono" 20 32 "$PROG/Fnt/COUR20.BMP"
+STRISCIA=""
+for t in "$BUILD/imagegen/testing/qod_font_strip" "$BUILD/imagegen/qod_font_strip"; do
+  [ -x "$t" ] && { STRISCIA=$t; break; }
+done
+if [ -n "$STRISCIA" ]; then
+  "$STRISCIA" "$PROG/Fnt/COUR20.BMP" --cell 20x32 --face "Courier New"
+  FONT_NOTE="(drawn from the installed Courier New stand-in by qod_font_strip)"
 else
   FONT_NOTE="(a placeholder strip: one outlined box per character; the font-strip maker is not built yet)"
   python3 - "$PROG/Fnt/COUR20.BMP" <<'EOF'
