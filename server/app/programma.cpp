@@ -9,6 +9,7 @@
 #include "qod/server/ciclo.h"
 #include "qod/server/spool.h"
 #include "qt_servizi.h"
+#include "stampanti_cups.h"
 
 #ifndef QOD_VERSIONE
 #define QOD_VERSIONE "0.0.0"

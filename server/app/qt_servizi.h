@@ -1,5 +1,5 @@
 // The platform pieces of the server program on Qt: system timers, message
-// boxes, the notification area, the light icons and the installed printers.
+// boxes, the notification area and the light icons.
 #pragma once
 
 #include <QIcon>
@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "qod/host/base.h"
 #include "qod/server/ciclo.h"
 #include "qod/server/tray.h"
 #include "qod/ui.h"
@@ -66,13 +65,6 @@ class Area_Notifica_Qt : public Area_Notifica {
  private:
   std::function<void(int)> mouse_;
   std::unique_ptr<QSystemTrayIcon> icona_;
-};
-
-// The installed printers as CUPS lists them (destination names, with
-// "/instance" for instances).
-class Stampanti_Cups : public PrinterList {
- public:
-  std::vector<std::string> Stampanti() override;
 };
 
 }  // namespace qod
