@@ -57,6 +57,7 @@ class Programma_Qod_S {
   Spool_Server& Spool() { return *spool_; }
   Finestra_Base* Finestra() { return finestra_.get(); }
   FrmBase* Vista() { return vista_.get(); }
+  FrmSplash* Splash() { return splash_.get(); }
   bool Caricato() const { return caricato_; }
 
  private:

@@ -21,6 +21,7 @@
 
 #include "cartella_test.h"
 #include "frm_base.h"
+#include "frm_splash.h"
 #include "programma.h"
 #include "qod/cripto.h"
 #include "qod/host_simulato.h"
@@ -119,7 +120,7 @@ class Qod_S_Finestra : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { Applicazione(); }
 
-  void Avvia(const std::string& riga) {
+  void Avvia(const std::string& riga, bool splash = false) {
     ASSERT_TRUE(server_.Prepara(server_.programma_)) << server_.host_->Uscita();
     Opzioni_Qod_S o;
     o.cartella = server_.programma_.string() + "/";
@@ -132,6 +133,12 @@ class Qod_S_Finestra : public ::testing::Test {
     o.fine = [this](int codice) { fine_.push_back(codice); };
     p_ = std::make_unique<Programma_Qod_S>(o);
     p_->Avvia();
+    if (splash) {
+      // Half a second into the start: the bar has moved on from its first cells.
+      Attendi([] { return false; }, 500);
+      EXPECT_TRUE(p_->Splash()->isVisible());
+      EXPECT_TRUE(p_->Splash()->grab().save(QString::fromStdString((Cartella_Schermate() / "splash.png").string())));
+    }
     ASSERT_TRUE(Attendi([this] { return p_->Caricato() || !fine_.empty(); }, 5000));
     ASSERT_TRUE(fine_.empty());
   }
@@ -180,7 +187,7 @@ class Qod_S_Finestra : public ::testing::Test {
 }  // namespace
 
 TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) {
-  Avvia("/AUTO /ICON");
+  Avvia("/AUTO /ICON", true);
 
   // State 6, switches forced on, hidden behind the icon.
   EXPECT_EQ(F().Stato_Ciclo, 6);
