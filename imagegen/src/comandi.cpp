@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <system_error>
 
 #include "qod/barcode/barcode.h"
@@ -347,7 +348,7 @@ int64_t Byte_Immagine(int64_t w, int64_t h, int bit) {
 }
 
 bool Ruota_Limitato(img::Immagine& im, long centesimi, img::Colore riempimento) {
-  const double a = std::fmod(static_cast<double>(centesimi), 36000.0) / 100.0 * M_PI / 180.0;
+  const double a = std::fmod(static_cast<double>(centesimi), 36000.0) / 100.0 * std::numbers::pi / 180.0;
   const double w = im.Larghezza(), h = im.Altezza();
   const double rw = std::abs(w * std::cos(a)) + std::abs(h * std::sin(a)) + 2;
   const double rh = std::abs(w * std::sin(a)) + std::abs(h * std::cos(a)) + 2;

@@ -422,9 +422,6 @@ std::string Qod_IMG::Motore::Esegui(bool inizializza) {
   return esito;
 }
 
-Qod_IMG::Qod_IMG() = default;
-Qod_IMG::~Qod_IMG() = default;
-
 void Qod_IMG::qodimg_Elabora(bool inizializza) { Elabora(inizializza, nullptr); }
 
 void Qod_IMG::Elabora(bool inizializza, Tempi* tempi) {

@@ -29,11 +29,6 @@ namespace qod {
 
 class Qod_IMG {
  public:
-  Qod_IMG();
-  ~Qod_IMG();
-  Qod_IMG(const Qod_IMG&) = delete;
-  Qod_IMG& operator=(const Qod_IMG&) = delete;
-
   // ---- Output ------------------------------------------------------------
   std::string qodimg_Out_File;                       // output image path; trimmed
   int32_t qodimg_Out_Width = 0, qodimg_Out_Height = 0;  // output size in pixels
