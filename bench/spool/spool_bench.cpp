@@ -10,11 +10,11 @@
 //    spool file of many pages, beside the stand-in's bare block throughput
 //    ("G" requests for the same print data through the transport) in the
 //    same run. Reported as pages per second and the ratio of the two times.
-//    The page image stage runs through the image generator's interface; the
-//    generator itself is not part of this build yet, so here it is a no-op
-//    and the figure covers records, layout and page files only.
+//    Run twice: with a no-op image stage (records, layout and page files),
+//    and with every page rendered to a G4 page image by the image generator.
 //
-//   bench_spool [megabytes] [pages]   (defaults 50 and 2000; best of 3 rounds)
+//   bench_spool [megabytes] [pages] [rendered pages]
+//   (defaults 50, 2000 and 200; best of 3 rounds)
 #include <unistd.h>
 
 #include <chrono>
@@ -29,9 +29,11 @@
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/host_simulato.h"
+#include "qod/imagegen/qod_img.h"
 #include "qod/server/pannello.h"
 #include "qod/server/scs.h"
 #include "qod/server/spool.h"
+#include "qod/striscia_font.h"
 
 using namespace qod;
 using Orologio = std::chrono::steady_clock;
@@ -96,6 +98,7 @@ class Generatore_Nullo : public Generatore_Immagini {
 int main(int argc, char** argv) {
   const size_t megabyte = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 50;
   const int pagine_e2e = argc > 2 ? std::atoi(argv[2]) : 2000;
+  const int pagine_render = argc > 3 ? std::atoi(argv[3]) : 200;
   const auto cartella = std::filesystem::temp_directory_path() / ("qod_bench_spool_" + std::to_string(::getpid()));
   std::filesystem::create_directories(cartella / "tmps");
   if (!prova::Host_Simulato::Scrivi_Tabella(cartella / "Qod_TBL1.Tbl")) return 1;
@@ -161,76 +164,106 @@ int main(int argc, char** argv) {
               interprete.secondi / nudo.secondi, interprete.secondi / file.secondi);
 
   // ---- 2. End to end against the stand-in host -------------------------------
+  // One spool file through Spool_Get; `rendi` renders every page to a G4 page
+  // image of 1728 x 2292 through the image generator (80 x 66 text grid).
+  auto Giri = [&](const std::vector<uint8_t>& spool, int pagine_spool, bool rendi, Risultato& strada,
+                  Risultato& blocchi) -> int {
+    const auto coda = cartella / "coda";
+    for (int giro = 0; giro < 3; ++giro) {
+      std::filesystem::remove_all(coda);
+      std::filesystem::create_directories(coda / "0001");
+      std::ofstream(coda / "0001" / "dati.scs", std::ios::binary)
+          .write(reinterpret_cast<const char*>(spool.data()), static_cast<std::streamsize>(spool.size()));
+      std::ofstream attributi(coda / "0001" / "attributi.txt");
+      attributi << "formato = BENCH\ntipo_immagine = A\n";
+      if (rendi)
+        attributi << "out_width = 1728\nout_height = 2292\nout_resx = 204\nout_resy = 196\n"
+                     "out_zoomx = 100\nout_zoomy = 100\ntxt_cols = 80\ntxt_rows = 66\ntxt_left = 64\n"
+                     "txt_top = 40\ntxt_col_dim = 20\ntxt_row_dim = 33\ntxt_orie = 1\nfnt_file = BENCH.BMP\n"
+                     "sfondo_r = 255\nsfondo_g = 255\nsfondo_b = 255\n";
+      attributi.close();
+      prova::Host_Simulato host(std::vector<std::string>{
+          "--ftp-port", "-1", "--dictionary", prova::Host_Simulato::Dizionario_Predefinito(), "--spool-queue",
+          coda.string(), "--spool-done", (cartella / "fatti").string()});
+      if (!host.Avvia()) {
+        std::fprintf(stderr, "%s", host.Uscita().c_str());
+        return 3;
+      }
+      const auto programma = cartella / ("prog" + std::to_string(giro) + (rendi ? "r" : ""));
+      std::filesystem::create_directories(programma / "Fnt");
+      prova::Host_Simulato::Scrivi_Tabella(programma / "Qod_TBL1.Tbl");
+      if (rendi && !prova::Scrivi_Striscia_Font(programma / "Fnt" / "BENCH.BMP", prova::Opzioni_Striscia{})) return 4;
+      Parametri_Collegamento p;
+      p.Host = "127.0.0.1";
+      p.Porta = host.Porta_Record();
+      p.Utente = "QSYS";
+      p.Password = "PW";
+      p.Indice_Server = 1;
+      Collegamento_Scrivi((programma / "Qod_S.INI").string(), p.Componi());
+      FakeClock orologio;
+      RecordingMessageSink messaggi;
+      NoPrinters stampanti;
+      Server_Base base(orologio, messaggi, stampanti);
+      if (!base.Base_Inizializza(programma.string(), "")) return 4;
+      Trasporto trasporto;
+      Connessione_Host conn(base, trasporto);
+      if (!conn.Host_Collega()) return 5;
+
+      // The bare blocks: every block of the print data, once.
+      // (A first "S" makes the spool file current on this connection.)
+      if (!trasporto.Sock_Write(1, "S0000500001", 11) || !trasporto.Sock_Read(1, 6) ||
+          !trasporto.Sock_Read(1, static_cast<int>(Val(trasporto.Sock_Field("S", 2, 5)))))
+        return 6;
+      auto t0 = Orologio::now();
+      for (size_t o = 0; o < spool.size(); o += kBlocco_Dati) {
+        const std::string r = "G00010" + Format(static_cast<int64_t>(o), "0000000000");
+        if (!trasporto.Sock_Write(1, r, 16) || !trasporto.Sock_Read(1, 6)) return 7;
+        if (!trasporto.Sock_Read(1, static_cast<int>(Val(trasporto.Sock_Field("S", 2, 5))))) return 7;
+      }
+      Migliore(blocchi, Secondi(t0));
+
+      Pannello pannello;
+      Generatore_Nullo nullo;
+      Qod_IMG qod_img;
+      Generatore_Qod_IMG<Qod_IMG> reale(qod_img);
+      Fasi_Spool fasi;
+      fasi.Immagini = rendi ? static_cast<Generatore_Immagini*>(&reale) : &nullo;
+      Spool_Server server(base, trasporto, conn, pannello, Pump{}, fasi);
+      t0 = Orologio::now();
+      if (!server.Spool_Get() || server.Pagine.Pagine_Aperte != pagine_spool || server.Errore_Spool) {
+        std::fprintf(stderr, "Spool_Get failed: %s\n", pannello.Valore(Pannello::Riga_Stato).c_str());
+        return 8;
+      }
+      Migliore(strada, Secondi(t0));
+      std::filesystem::remove_all(programma);
+    }
+    return 0;
+  };
+
+  auto Riporta = [&](const char* titolo, const std::vector<uint8_t>& spool, int pagine_spool, const Risultato& strada,
+                     const Risultato& blocchi) {
+    const double mb_spool = static_cast<double>(spool.size()) / (1 << 20);
+    std::printf("end to end, one spool file of %d pages (%.1f MB) from the stand-in host on loopback, %s:\n",
+                pagine_spool, mb_spool, titolo);
+    std::printf("  Spool_Get             %8.0f pages/s  %8.1f MB/s\n", pagine_spool / strada.secondi,
+                mb_spool / strada.secondi);
+    std::printf("  bare G blocks         %8.0f blocks/s %8.1f MB/s\n",
+                static_cast<double>((spool.size() + kBlocco_Dati - 1) / kBlocco_Dati) / blocchi.secondi,
+                mb_spool / blocchi.secondi);
+    std::printf("  ratio Spool_Get / bare blocks: %.2f\n", strada.secondi / blocchi.secondi);
+  };
+
   int pagine_spool = 0;
   const std::vector<uint8_t> spool = Flusso(tabella, static_cast<size_t>(pagine_e2e) * 5000, pagine_spool);
-  const auto coda = cartella / "coda";
   Risultato strada, blocchi;
-  for (int giro = 0; giro < 3; ++giro) {
-    std::filesystem::remove_all(coda);
-    std::filesystem::create_directories(coda / "0001");
-    std::ofstream(coda / "0001" / "dati.scs", std::ios::binary)
-        .write(reinterpret_cast<const char*>(spool.data()), static_cast<std::streamsize>(spool.size()));
-    std::ofstream(coda / "0001" / "attributi.txt") << "formato = BENCH\ntipo_immagine = A\n";
-    prova::Host_Simulato host(std::vector<std::string>{
-        "--ftp-port", "-1", "--dictionary", prova::Host_Simulato::Dizionario_Predefinito(), "--spool-queue",
-        coda.string(), "--spool-done", (cartella / "fatti").string()});
-    if (!host.Avvia()) {
-      std::fprintf(stderr, "%s", host.Uscita().c_str());
-      return 3;
-    }
-    const auto programma = cartella / ("prog" + std::to_string(giro));
-    std::filesystem::create_directories(programma);
-    prova::Host_Simulato::Scrivi_Tabella(programma / "Qod_TBL1.Tbl");
-    Parametri_Collegamento p;
-    p.Host = "127.0.0.1";
-    p.Porta = host.Porta_Record();
-    p.Utente = "QSYS";
-    p.Password = "PW";
-    p.Indice_Server = 1;
-    Collegamento_Scrivi((programma / "Qod_S.INI").string(), p.Componi());
-    FakeClock orologio;
-    RecordingMessageSink messaggi;
-    NoPrinters stampanti;
-    Server_Base base(orologio, messaggi, stampanti);
-    if (!base.Base_Inizializza(programma.string(), "")) return 4;
-    Trasporto trasporto;
-    Connessione_Host conn(base, trasporto);
-    if (!conn.Host_Collega()) return 5;
+  if (int rc = Giri(spool, pagine_spool, false, strada, blocchi)) return rc;
+  Riporta("layout and page files only", spool, pagine_spool, strada, blocchi);
 
-    // The bare blocks: every block of the print data, once.
-    // (A first "S" makes the spool file current on this connection.)
-    if (!trasporto.Sock_Write(1, "S0000500001", 11) || !trasporto.Sock_Read(1, 6) ||
-        !trasporto.Sock_Read(1, static_cast<int>(Val(trasporto.Sock_Field("S", 2, 5)))))
-      return 6;
-    auto t0 = Orologio::now();
-    for (size_t o = 0; o < spool.size(); o += kBlocco_Dati) {
-      const std::string r = "G00010" + Format(static_cast<int64_t>(o), "0000000000");
-      if (!trasporto.Sock_Write(1, r, 16) || !trasporto.Sock_Read(1, 6)) return 7;
-      if (!trasporto.Sock_Read(1, static_cast<int>(Val(trasporto.Sock_Field("S", 2, 5))))) return 7;
-    }
-    Migliore(blocchi, Secondi(t0));
-
-    Pannello pannello;
-    Generatore_Nullo generatore;
-    Fasi_Spool fasi;
-    fasi.Immagini = &generatore;
-    Spool_Server server(base, trasporto, conn, pannello, Pump{}, fasi);
-    t0 = Orologio::now();
-    if (!server.Spool_Get() || server.Pagine.Pagine_Aperte != pagine_spool) {
-      std::fprintf(stderr, "Spool_Get failed: %s\n", pannello.Valore(Pannello::Riga_Stato).c_str());
-      return 8;
-    }
-    Migliore(strada, Secondi(t0));
-  }
-  const double mb_spool = static_cast<double>(spool.size()) / (1 << 20);
-  std::printf("end to end, one spool file of %d pages (%.1f MB) from the stand-in host on loopback:\n",
-              pagine_spool, mb_spool);
-  std::printf("  Spool_Get             %8.0f pages/s  %8.1f MB/s  (image generator: not in this build)\n",
-              pagine_spool / strada.secondi, mb_spool / strada.secondi);
-  std::printf("  bare G blocks         %8.0f blocks/s %8.1f MB/s\n",
-              static_cast<double>((spool.size() + kBlocco_Dati - 1) / kBlocco_Dati) / blocchi.secondi,
-              mb_spool / blocchi.secondi);
-  std::printf("  ratio Spool_Get / bare blocks: %.2f\n", strada.secondi / blocchi.secondi);
+  int pagine_rese = 0;
+  const std::vector<uint8_t> spool_reso = Flusso(tabella, static_cast<size_t>(pagine_render) * 5000, pagine_rese);
+  Risultato strada_resa, blocchi_resa;
+  if (int rc = Giri(spool_reso, pagine_rese, true, strada_resa, blocchi_resa)) return rc;
+  Riporta("with every page rendered to G4 at 1728 x 2292", spool_reso, pagine_rese, strada_resa, blocchi_resa);
   std::filesystem::remove_all(cartella);
   return somma == 0xFFFFFFFF ? 9 : 0;
 }
