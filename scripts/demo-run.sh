@@ -180,11 +180,7 @@ if [ -n "$IMMAGINI" ]; then
   echo "== page images made ($(echo "$IMMAGINI" | wc -l)):"
   echo "$IMMAGINI" | sed 's/^/   /'
 else
-  echo "== page images made: none"
-  if grep -q "Generatore di immagini non disponibile" "$PROG/Qod_S.LOG"; then
-    echo "   This build has no page image generator yet: every spool file was laid out into"
-    echo "   page files and then closed on the host with the outcome \"*ERR\" (no false success)."
-  fi
+  echo "== page images made: none (the log table's message column above says why)"
 fi
 echo
 echo "== where the output is"

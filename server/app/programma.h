@@ -21,6 +21,8 @@ namespace qod {
 
 class FrmBase;
 class FrmSplash;
+class Qod_IMG;
+class Generatore_Immagini;
 
 struct Opzioni_Qod_S {
   std::string cartella;       // the program folder: the current directory at start
@@ -73,6 +75,8 @@ class Programma_Qod_S {
   std::unique_ptr<Trasporto> trasporto_;
   std::unique_ptr<Pannello> pannello_;
   std::unique_ptr<Connessione_Host> host_;
+  std::unique_ptr<Qod_IMG> qod_img_;
+  std::unique_ptr<Generatore_Immagini> generatore_;
   std::unique_ptr<Spool_Server> spool_;
   std::unique_ptr<Lavoro_Host> lavoro_;
   std::unique_ptr<Timer_Sistema> ciclo_, semaforo_;

@@ -25,6 +25,8 @@
 #include "programma.h"
 #include "qod/cripto.h"
 #include "qod/host_simulato.h"
+#include "qod/imaging/file.h"
+#include "qod/striscia_font.h"
 #include "qod/profile.h"
 
 using namespace qod;
@@ -95,6 +97,14 @@ class Cartella_Server {
     p.Porta_Ftp = host_->Porta_Ftp();
     p.Libreria = ftp ? "QGPL" : "";
     p.Indice_Server = 1;
+    // The font strip and the logo the sample spool files name.
+    std::filesystem::create_directories(programma / "Fnt");
+    std::filesystem::create_directories(programma / "Lgo");
+    if (!prova::Scrivi_Striscia_Font(programma / "Fnt" / "COUR20.BMP", prova::Opzioni_Striscia{})) return false;
+    img::Immagine logo;
+    if (!logo.Crea(200, 80, 1)) return false;
+    logo.Riempi(img::Nero);
+    if (!img::Salva(logo, (programma / "Lgo" / "logo.bmp").string(), {0, false, "EXTENSION = BMP"})) return false;
     const std::string ini = (programma / "Qod_S.INI").string();
     const std::pair<const char*, const char*> voci[] = {
         {"Tempo Ciclo", "50"}, {"Fine Collegamento Ora", "235959"}, {"Inizio Collegamento Ora", "000000"},
@@ -202,8 +212,19 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   // The queue is handled: every spool file got its done record.
   ASSERT_TRUE(Attendi([this] { return server_.Fatti() == 3; }, 20000)) << server_.Fatti();
   EXPECT_EQ(server_.In_Coda(), 0u);
-  for (const auto& n : Nomi(server_.fatti_))
-    EXPECT_TRUE(std::filesystem::exists(server_.fatti_ / n / "esito.txt")) << n;
+  for (const auto& n : Nomi(server_.fatti_)) {
+    const std::string esito = Leggi_File(server_.fatti_ / n / "esito.txt");
+    EXPECT_EQ(esito.find("*ERR"), std::string::npos) << n << ": " << esito;
+  }
+  // Page images were made, and the totals moved: 3 spool files, 2 + 5 + 2 pages.
+  EXPECT_EQ(Q().Valore(Pannello::Riga_Stato), "Ok");
+  EXPECT_EQ(Q().Valore(Pannello::Riga_Stampe), " 3 / 44");
+  EXPECT_EQ(Q().Valore(Pannello::Riga_Pagine), " 9 / 1.243");
+  const std::string ini = (server_.programma_ / "Qod_S.INI").string();
+  EXPECT_EQ(Profilo_Leggi(ini, "Progressivi", "Stampe"), "44");
+  EXPECT_EQ(Profilo_Leggi(ini, "Progressivi", "Pagine"), "1243");
+  EXPECT_TRUE(std::filesystem::exists(server_.programma_ / "TmpS" / "00001_I_00001_00001.PNG"));
+  EXPECT_EQ(p_->Spool().Immagine_Visualizza, (server_.programma_ / "TmpS" / "00001_I_00001_00001.PNG").string());
   // The icon blinks while the window is in the tray.
   ASSERT_TRUE(Attendi([this] { return tray_.Conta(NIM_MODIFY) >= 2; }, 3000));
   for (const auto& [m, icona] : tray_.chiamate) {
@@ -218,7 +239,6 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   ASSERT_TRUE(Attendi([this] { return V().isVisible(); }, 2000));
   EXPECT_TRUE(V().Normale());
   Schermata("stato_6");
-  EXPECT_EQ(Q().Valore(Pannello::Riga_Stato).empty(), false);
 
   // In state 6: the switches do not move, and the exit is refused silently.
   Clic_Didascalia(20);
@@ -277,7 +297,6 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   V().Pulsante(Pannello::Tasto_Uscita)->click();
   EXPECT_EQ(Domande_Uscita(), 2);
   EXPECT_EQ(fine_, std::vector<int>{0});
-  const std::string ini = (server_.programma_ / "Qod_S.INI").string();
   EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Left"), std::to_string(V().x() * 15));
   EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Top"), std::to_string(V().y() * 15));
 }
@@ -302,6 +321,7 @@ TEST_F(Qod_S_Finestra, StartsWhereTheSettingsLeftItWithTheTotals) {
   EXPECT_EQ(server_.Fatti(), 0u);
   V().Pulsante(Pannello::Tasto_Uno)->click();
   EXPECT_EQ(server_.Fatti(), 1u);
+  EXPECT_EQ(Q().Valore(Pannello::Riga_Stampe), " 1 / 42");
   // The end asked by the system: in order, without a question.
   p_->Termina_Richiesta();
   EXPECT_EQ(fine_, std::vector<int>{0});
