@@ -37,39 +37,9 @@ echo "== demo folder: $DEMO"
 
 # The font strip the sample spool files name (Fnt/COUR20.BMP, cells of 20 x
 # 32 pixels) and the logo of their image tags (Lgo/logo.bmp).
-FONT_NOTE=""
-STRISCIA=""
-for t in "$BUILD/imagegen/testing/qod_font_strip" "$BUILD/imagegen/qod_font_strip"; do
-  [ -x "$t" ] && { STRISCIA=$t; break; }
-done
-if [ -n "$STRISCIA" ]; then
-  "$STRISCIA" "$PROG/Fnt/COUR20.BMP" --cell 20x32 --face "Courier New"
-  FONT_NOTE="(drawn from the installed Courier New stand-in by qod_font_strip)"
-else
-  FONT_NOTE="(a placeholder strip: one outlined box per character; the font-strip maker is not built yet)"
-  python3 - "$PROG/Fnt/COUR20.BMP" <<'EOF'
-import struct, sys
-w, h, cell = 256 * 20, 32, 20
-stride = (w + 31) // 32 * 4
-rows = []
-for y in range(h):
-    row = bytearray(stride)
-    for x in range(w):
-        c, cx = divmod(x, cell)
-        ink = 33 <= c <= 126 and (
-            (cx in (3, 16) and 6 <= y <= 27) or (y in (6, 27) and 3 <= cx <= 16))
-        if ink:
-            row[x // 8] |= 0x80 >> (x % 8)
-    rows.append(bytes(row))
-pixels = b"".join(reversed(rows))
-palette = bytes([255, 255, 255, 0, 0, 0, 0, 0])
-off = 14 + 40 + len(palette)
-with open(sys.argv[1], "wb") as f:
-    f.write(b"BM" + struct.pack("<IHHI", off + len(pixels), 0, 0, off))
-    f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 1, 0, len(pixels), 3780, 3780, 2, 2))
-    f.write(palette + pixels)
-EOF
-fi
+STRISCIA="$BUILD/imagegen/testing/qod_font_strip"
+[ -x "$STRISCIA" ] || { echo "missing: $STRISCIA (build first)" >&2; exit 1; }
+"$STRISCIA" "$PROG/Fnt/COUR20.BMP" --cell 20x32 --face "Courier New"
 
 python3 - "$PROG/Lgo/logo.bmp" <<'EOF'
 import struct, sys
@@ -189,5 +159,5 @@ echo "   copies of every spool file's pages:  $PROG/Backup"
 echo "   server log:                          $PROG/Qod_S.LOG"
 echo "   spool files done, with their outcome: $HOST/fatti"
 echo "   requests the host received:          $HOST/hostsim.log"
-echo "   font strip: $PROG/Fnt/COUR20.BMP $FONT_NOTE"
+echo "   font strip and logo:                 $PROG/Fnt/COUR20.BMP, $PROG/Lgo/logo.bmp"
 [ "$FATTI" -eq "$N_SPOOL" ] && [ "$rc" -eq 0 ]
