@@ -1,3 +1,4 @@
+#include "qod/prova/strumenti.h"
 #include "supporto.h"
 
 #include <unistd.h>
@@ -31,12 +32,7 @@ void Scrivi(const fs::path& file, const std::string& contenuto) {
   out << contenuto;
 }
 
-std::string Leggi(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string Leggi(const fs::path& file) { return prova::File_Leggi(file); }
 
 const std::string& Striscia_Prova() {
   static const std::string file = [] {
@@ -144,16 +140,6 @@ void Scrivi_Bmp(const img::Immagine& im, const std::string& file) {
   ASSERT_TRUE(img::Salva(im, file, p)) << file;
 }
 
-std::string Comando(const std::string& riga) {
-  FILE* p = popen(riga.c_str(), "r");
-  if (!p) return "<" + riga + " non avviato>";
-  std::string out;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, p)) out += buf;
-  pclose(p);
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
 
 std::string Tiffinfo(const std::string& file) { return Comando("tiffinfo '" + file + "' 2>&1"); }
 

@@ -4,6 +4,7 @@
 // PNG renderings left in the build folder for a person to look at.
 #pragma once
 
+#include "qod/prova/strumenti.h"
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -65,8 +66,6 @@ bool Glifo(const img::Immagine& pagina, int x, int y, unsigned char b);
 img::Immagine Logo_Prova(int w, int h, int bit = 1);
 void Scrivi_Bmp(const img::Immagine& im, const std::string& file);
 
-// The output of a command line (stdout), trailing line ends cut.
-std::string Comando(const std::string& riga);
 std::string Tiffinfo(const std::string& file);
 bool Pngcheck(const std::string& file);
 // What zbarimg reads in a file: "TYPE:data" lines.

@@ -1,6 +1,7 @@
 // The road of two sample spool files against the stand-in host with the
 // real page image generator: the page images in TmpS, their names, copies,
 // sizes and formats as independent readers see them, and what is on them.
+#include "qod/prova/strumenti.h"
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,16 +19,7 @@ using qod::prova::Host_Simulato;
 
 namespace {
 
-std::string Comando(const std::string& riga) {
-  FILE* p = popen(riga.c_str(), "r");
-  if (!p) return "<" + riga + ">";
-  std::string out;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, p)) out += buf;
-  pclose(p);
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
-}
+using qod::prova::Comando;
 
 std::vector<std::string> Immagini(const std::string& tmps) {
   std::vector<std::string> r;

@@ -1,3 +1,4 @@
+#include "qod/prova/strumenti.h"
 #include "qod/barcode/barcode.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +26,7 @@ std::string Salva(const Bitmap& b, const std::string& nome, int margine = 30) {
 // What zbarimg reads in a file: "TYPE:data" lines.
 std::string Leggi(const std::string& file) {
   std::string cmd = "zbarimg -q -Sean2.enable -Sean5.enable -Supca.enable -Supce.enable '" + file + "' 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (p == nullptr) return "<zbarimg non avviato>";
-  std::string out;
-  char buf[512];
-  while (std::fgets(buf, sizeof buf, p)) out += buf;
-  pclose(p);
-  while (!out.empty() && (out.back() == '\n' || out.back() == '\r')) out.pop_back();
-  return out;
+  return qod::prova::Comando(cmd);
 }
 
 Barcode Codice(int32_t tipo, std::string dati, bool testo = false) {

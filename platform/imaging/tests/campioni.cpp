@@ -1,3 +1,4 @@
+#include "qod/prova/strumenti.h"
 #include "campioni.h"
 
 #include <cstdio>
@@ -595,16 +596,6 @@ void Scrivi_Byte(const fs::path& p, const std::vector<uint8_t>& dati) {
   f.write(reinterpret_cast<const char*>(dati.data()), static_cast<std::streamsize>(dati.size()));
 }
 
-int Esegui(const std::string& comando, std::string* uscita) {
-  FILE* p = popen((comando + " 2>&1").c_str(), "r");
-  if (!p) return -1;
-  std::string testo;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) testo.append(buf, n);
-  const int st = pclose(p);
-  if (uscita) *uscita = testo;
-  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-}
+int Esegui(const std::string& comando, std::string* uscita) { return qod::prova::Esegui(comando + " 2>&1", uscita); }
 
 }  // namespace qod::img::prova
