@@ -191,15 +191,8 @@ int main(int argc, char** argv) {
       }
       const auto programma = cartella / ("prog" + std::to_string(giro) + (rendi ? "r" : ""));
       std::filesystem::create_directories(programma / "Fnt");
-      prova::Host_Simulato::Scrivi_Tabella(programma / "Qod_TBL1.Tbl");
+      if (!host.Programma_Prepara(programma)) return 4;
       if (rendi && !prova::Scrivi_Striscia_Font(programma / "Fnt" / "BENCH.BMP", prova::Opzioni_Striscia{})) return 4;
-      Parametri_Collegamento p;
-      p.Host = "127.0.0.1";
-      p.Porta = host.Porta_Record();
-      p.Utente = "QSYS";
-      p.Password = "PW";
-      p.Indice_Server = 1;
-      Collegamento_Scrivi((programma / "Qod_S.INI").string(), p.Componi());
       FakeClock orologio;
       RecordingMessageSink messaggi;
       NoPrinters stampanti;

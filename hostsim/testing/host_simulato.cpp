@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "qod/ansi.h"
+#include "qod/cripto.h"
 
 extern char** environ;
 
@@ -79,6 +80,20 @@ Host_Simulato::~Host_Simulato() {
 
 std::string Host_Simulato::Eseguibile() { return QOD_HOSTSIM_PATH; }
 std::string Host_Simulato::Dizionario_Predefinito() { return QOD_HOSTSIM_FIXTURES "/dizionario_CA.txt"; }
+
+bool Host_Simulato::Programma_Prepara(const std::filesystem::path& programma, int indice_server,
+                                      const std::string& utente, const std::string& password) const {
+  std::error_code ec;
+  std::filesystem::create_directories(programma, ec);
+  if (!Scrivi_Tabella(programma / "Qod_TBL1.Tbl")) return false;
+  Parametri_Collegamento p;
+  p.Host = "127.0.0.1";
+  p.Porta = porta_record_;
+  p.Utente = utente;
+  p.Password = password;
+  p.Indice_Server = indice_server;
+  return Collegamento_Scrivi((programma / "Qod_S.INI").string(), p.Componi());
+}
 
 bool Host_Simulato::Scrivi_Tabella(const std::filesystem::path& file) {
   std::vector<std::string> a = {Eseguibile(), "--write-table", file.string()};

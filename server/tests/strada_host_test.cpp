@@ -81,16 +81,8 @@ class Strada_Host : public ::testing::Test {
     ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
 
     programma_ = dir_.Dir() / "Qod_S";
-    std::filesystem::create_directories(programma_);
-    ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(programma_ / "Qod_TBL1.Tbl"));
-    Parametri_Collegamento p;
-    p.Host = "127.0.0.1";
-    p.Porta = host_->Porta_Record();
-    p.Utente = "qsys";
-    p.Password = "pw";
-    p.Indice_Server = 3;
+    ASSERT_TRUE(host_->Programma_Prepara(programma_, 3, "qsys", "pw"));
     const std::string ini = (programma_ / "Qod_S.INI").string();
-    ASSERT_TRUE(Collegamento_Scrivi(ini, p.Componi()));
     Profilo_Scrivi(ini, "Generale", "Log", "S");
     ASSERT_TRUE(base_.Base_Inizializza(programma_.string(), ""));
     ASSERT_TRUE(host_conn_.Host_Collega());
@@ -262,15 +254,7 @@ TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
                       coda.string(), "--spool-done", (dir.Dir() / "fatti").string()});
   ASSERT_TRUE(host.Avvia()) << host.Uscita();
   const auto programma = dir.Dir() / "Qod_S";
-  std::filesystem::create_directories(programma);
-  ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(programma / "Qod_TBL1.Tbl"));
-  Parametri_Collegamento p;
-  p.Host = "127.0.0.1";
-  p.Porta = host.Porta_Record();
-  p.Utente = "QSYS";
-  p.Password = "PW";
-  p.Indice_Server = 1;
-  ASSERT_TRUE(Collegamento_Scrivi((programma / "Qod_S.INI").string(), p.Componi()));
+  ASSERT_TRUE(host.Programma_Prepara(programma));
   FakeClock orologio;
   RecordingMessageSink messaggi;
   NoPrinters stampanti;

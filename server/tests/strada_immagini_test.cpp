@@ -43,32 +43,11 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   std::filesystem::create_directories(coda);
   for (const char* s : {"0001_FATTURE", "0003_ETICHETTE"})
     std::filesystem::copy(std::filesystem::path(QOD_CODA_ESEMPI) / s, coda / s, std::filesystem::copy_options::recursive);
-  // The tag state carries from tag to tag and from page to page: the labels
-  // set the copy selector and the position mode of every element they draw,
-  // as a tag file must when its elements differ in them.
-  {
-    std::string d = Leggi_File(coda / "0003_ETICHETTE" / "dati.txt");
-    auto sostituisci = [&](const std::string& a, const std::string& b) {
-      for (size_t p = d.find(a); p != std::string::npos; p = d.find(a, p + b.size())) d.replace(p, a.size(), b);
-    };
-    sostituisci("{TP=900}{OX=900}", "{CP=0}{TP=900}{RX=N}{RY=N}{OX=900}");
-    sostituisci("{CO=2}{OY=10}", "{CO=2}{OX=0}{OY=10}");
-    sostituisci("{CO=30}", "{CO=30}{OX=0}{OY=0}");
-    Scrivi_File(coda / "0003_ETICHETTE" / "dati.txt", d);
-  }
   Host_Simulato host({"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue",
                       coda.string(), "--spool-done", (dir.Dir() / "fatti").string()});
   ASSERT_TRUE(host.Avvia()) << host.Uscita();
   const auto programma = dir.Dir() / "Qod_S";
-  std::filesystem::create_directories(programma);
-  ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(programma / "Qod_TBL1.Tbl"));
-  Parametri_Collegamento p;
-  p.Host = "127.0.0.1";
-  p.Porta = host.Porta_Record();
-  p.Utente = "QSYS";
-  p.Password = "PW";
-  p.Indice_Server = 1;
-  ASSERT_TRUE(Collegamento_Scrivi((programma / "Qod_S.INI").string(), p.Componi()));
+  ASSERT_TRUE(host.Programma_Prepara(programma));
   FakeClock orologio;
   RecordingMessageSink messaggi;
   NoPrinters stampanti;
@@ -133,9 +112,9 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   img::Immagine copia1, copia2;
   ASSERT_TRUE(img::Carica(tmps + "00001_I_00001_00001.PNG", copia1));
   ASSERT_TRUE(img::Carica(tmps + "00001_I_00002_00001.PNG", copia2));
-  // "COPIA VETTORE" from column 30 of line 12 (the barcode's right end
-  // reaches into column 30).
-  const int y = 40 + 12 * 32, x = 40 + 29 * 20 + 20;
+  // "COPIA VETTORE" from column 36 of line 12, right of the barcode, on
+  // the carrier's copy only.
+  const int y = 40 + 12 * 32, x = 40 + 35 * 20;
   EXPECT_EQ(Scuri(copia1, x, y, 300, 40), 0);
   EXPECT_GT(Scuri(copia2, x, y, 300, 40), 200);
   img::Parametri_Salvataggio png{0, false, "EXTENSION = PNG"};

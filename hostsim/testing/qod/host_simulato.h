@@ -62,6 +62,12 @@ class Host_Simulato {
   // Writes the conversion table file the stand-in encodes with.
   static bool Scrivi_Tabella(const std::filesystem::path& file);
 
+  // A server program folder that talks to this (started) stand-in: the
+  // folder, its conversion table and a settings file whose connection record
+  // names the record port, with no FTP start.
+  bool Programma_Prepara(const std::filesystem::path& programma, int indice_server = 1,
+                         const std::string& utente = "QSYS", const std::string& password = "PW") const;
+
  private:
   std::vector<std::string> argomenti_;
   std::filesystem::path cartella_;
