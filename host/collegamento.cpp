@@ -31,6 +31,16 @@ Connessione_Host::Connessione_Host(Server_Base& base, Trasporto& trasporto, Effe
 // The transport logs into the server's log while this connection exists.
 Connessione_Host::~Connessione_Host() { trasporto_.Imposta_Registro({}); }
 
+void Connessione_Host::Registra(const std::string& testo) const {
+  base_.Log_Scrivi(true, true, "[Host_Collega] " + testo);
+}
+
+void Connessione_Host::Errore(const std::string& testo) const {
+  Registra(testo);
+  if (effetti_.Automatico && effetti_.Automatico()) return;
+  base_.Messaggi().MsgBox(testo, vbCritical, kTitolo_Errore);
+}
+
 bool Connessione_Host::Intestazione_Leggi(std::string& esito, int32_t& lunghezza) {
   if (!trasporto_.Sock_Read(kSlot_Host, 6)) return false;
   esito = trasporto_.Sock_Field("A", 1, 1);
@@ -67,6 +77,7 @@ bool Connessione_Host::Accesso() {
   int32_t lunghezza = 0;
   if (!trasporto_.Sock_Write(kSlot_Host, record, 81) || !Intestazione_Leggi(esito, lunghezza) || esito != "0" ||
       !trasporto_.Sock_Read(kSlot_Host, lunghezza)) {
+    Registra("Accesso non riuscito {U}");
     Chiudi();
     return false;
   }
@@ -92,6 +103,7 @@ bool Connessione_Host::Dizionario_Leggi() {
   Dizionario_Campi& d = Dizionario;
   d.Inizio[1] = 1;
   auto fallito = [&] {  // a transfer failure
+    Registra("Errore lettura dizionario {T}");
     Chiudi();
     return false;
   };
@@ -126,6 +138,14 @@ void Connessione_Host::Modello_Costruisci() {
 }
 
 bool Connessione_Host::Host_Collega(const Pump& pompa) {
+  // The pumps below let window events run: a second connection on the same
+  // slot must not start in the middle of this one.
+  if (in_corso_) return false;
+  in_corso_ = true;
+  struct Fine {
+    bool& f;
+    ~Fine() { f = false; }
+  } fine{in_corso_};
   Etichetta("non connesso");
   const int32_t precedente = Indice_Client;
   // The reconnect mark is taken and cleared here: when this attempt fails
@@ -140,12 +160,15 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
   if (!Trim(c.Libreria).empty() && c.Porta_Ftp != 0 && !riconnessione) {
     const std::string comando = "CALL " + Trim(c.Libreria) + "/ZUM_121 ('P" + Format(c.Porta, "00000") + "')";
     std::string errore;
-    if (!Ftp_Comando(trasporto_, kSlot_Host, c.Host, c.Porta_Ftp, c.Utente, c.Password, comando, errore))
+    if (!Ftp_Comando(trasporto_, kSlot_Host, c.Host, c.Porta_Ftp, c.Utente, c.Password, comando, errore)) {
+      if (Interrotto()) return false;
       Errore(errore);
+    }
   }
 
   bool connesso = false;
   for (int tentativo = 1; tentativo <= attese_.tentativi && !connesso; ++tentativo) {
+    if (Interrotto()) return false;
     std::string indirizzo;
     connesso = trasporto_.Sock_Connect(kSlot_Host, c.Host, c.Porta, indirizzo) && Greeting_Leggi();
     if (connesso) break;
@@ -158,7 +181,12 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
       }
     }
   }
-  if (!connesso) return false;
+  if (!connesso) {
+    if (!Interrotto())
+      Registra("Collegamento con " + c.Host + ":" + Format(c.Porta, "#0") + " non riuscito dopo " +
+               Format(attese_.tentativi, "#0") + " tentativi");
+    return false;
+  }
 
   if (!Accesso()) return false;
 
@@ -167,6 +195,7 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
     int32_t lunghezza = 0;
     if (!trasporto_.Sock_Write(kSlot_Host, "X00003" + Format(precedente, "000"), 9) ||
         !Intestazione_Leggi(esito, lunghezza) || esito != "0" || !Corpo_Scarta(lunghezza)) {
+      Registra("Riconnessione non riuscita {X}");
       Chiudi();
       return false;
     }
