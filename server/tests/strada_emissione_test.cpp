@@ -6,7 +6,9 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <fstream>
+#include <functional>
 
 #include "qod/basic.h"
 #include "qod/host_simulato.h"
@@ -42,9 +44,12 @@ const char* kChiave = "F | K | 1 | 1 | 0 | 1 | 3 | A |\n";
 std::string Pagine(std::initializer_list<std::pair<const char*, const char*>> pagine) {
   std::string d;
   int n = 0;
-  for (const auto& [chiave, seconda] : pagine) {
-    d += std::string(chiave) + "\n" + seconda + "\nPAGINA " + std::to_string(++n) + " XXXXXXXXXXXXXXXXXXXXXXXX\n<FF>";
-  }
+  auto testo = [](std::string s) {
+    for (size_t k = 0; (k = s.find('<', k)) != std::string::npos; k += 2) s.insert(k, "<");
+    return s;
+  };
+  for (const auto& [chiave, seconda] : pagine)
+    d += testo(chiave) + "\n" + testo(seconda) + "\nPAGINA " + std::to_string(++n) + " XXXXXXXXXXXXXXXXXXXXXXXX\n<FF>";
   return d;
 }
 
@@ -114,7 +119,7 @@ class Strada_Emissione : public ::testing::Test {
   }
 
   // Runs one spool file the whole way.
-  void Esegui() { ASSERT_TRUE(server_->Spool_Get()) << Leggi_File(base_.File_LOG); }
+  void Esegui() { ASSERT_TRUE(server_->Spool_Get()) << Leggi_File(base_.File_LOG) << host_->Uscita(); }
 
   std::string Stato() const { return pannello_.Valore(Pannello::Riga_Stato); }
   std::vector<std::string> Record() const {
@@ -218,4 +223,233 @@ TEST_F(Strada_Emissione, PdfPagesMatchTheirImages) {
   Pdf_Verifica(unita_ / "uscita" / "A.PDF", {1});
   Pdf_Verifica(unita_ / "uscita" / "B.PDF", {2, 3});
   Pdf_Verifica(unita_ / "uscita" / "C.PDF", {4});
+}
+
+TEST_F(Strada_Emissione, MailListThenOneCommand) {
+  // The command is a script of the test, found on the PATH: it records its
+  // arguments one per line and the list file as it found it.
+  const fs::path bin = dir_.Dir() / "bin";
+  fs::create_directories(bin);
+  Scrivi_File(bin / "qod_registra",
+              "#!/bin/sh\nd=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$d/argomenti\"; done\n"
+              "cat \"$QOD_PROVA_LISTA\" > \"$d/lista_vista\"\n");
+  fs::permissions(bin / "qod_registra", fs::perms::owner_all);
+  ASSERT_EQ(setenv("PATH", (bin.string() + ":" + getenv("PATH")).c_str(), 1), 0);
+  Avvia();
+  ASSERT_EQ(setenv("QOD_PROVA_LISTA", (unita_ / "uscita" / "lista.txt").c_str(), 1), 0);
+  const std::string gruppi =
+      "E | 1 | 0 | 0 | 9  | C | R | lista.txt\n"
+      "E | 2 | 1 | 1 | 3  | A | R |\n"
+      "E | 2 | 0 | 0 | 4  | C |   | .PDF\n"
+      "E | 3 | 2 | 1 | 30 | A | R |\n";
+  Spool("0001", "cartella = Q:\\USCITA\nconsegna = P\n",
+        kChiave + gruppi + "E | 4 | 0 | 0 | 60 | C | R | qod_registra \"uno due\" tre\\\"quattro C:\\Dir\\f.txt ##INDI\n",
+        Pagine({{"A", "rossi@example.it"}, {"B", "vecchio@example.it"}, {"B", "bianchi@example.it"},
+                {"C", "verdi@example.it"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  const fs::path uscita = unita_ / "uscita";
+  EXPECT_EQ(Nomi(uscita), (std::vector<std::string>{"A.PDF", "B.PDF", "C.PDF", "lista.txt"}));
+  // One line per document, from its last page.
+  const std::string lista = "rossi@example.it\r\nbianchi@example.it\r\nverdi@example.it\r\n";
+  EXPECT_EQ(Leggi_File(uscita / "lista.txt"), lista);
+  // Run once, after the list was closed, with the arguments as the Windows
+  // rules split them.
+  EXPECT_EQ(Leggi_File(bin / "argomenti"), "uno due\ntre\"quattro\nC:\\Dir\\f.txt\n000000\n");
+  EXPECT_EQ(Leggi_File(bin / "lista_vista"), lista);
+  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Esegui_Attendi] Avvio: qod_registra \"uno due\""), std::string::npos);
+
+  // A command that cannot start fails the stage.
+  Spool("0002", "cartella = Q:\\USCITA\nconsegna = P\n",
+        kChiave + gruppi + "E | 4 | 0 | 0 | 30 | C | R | /nessun/programma x\n", Pagine({{"D", "a@example.it"}}));
+  Esegui();
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato(), "errore generico emissione PDF");
+  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /nessun/programma x"),
+            std::string::npos);
+  EXPECT_NE(Esito_Host("0002").find("*ERR"), std::string::npos);
+  EXPECT_EQ(Leggi_File(uscita / "lista.txt"), "a@example.it\r\n");
+}
+
+namespace {
+
+// XML: template, output and PDF paths from constants and the key, the data
+// request from the key and a constant, four fields (one without a name).
+const char* kGruppi_XML =
+    "M | 1 |  | 0 | 0 | 30 | C | R | Q:\\Uscita\\XML\\modello.xml\n"
+    "M | 2 |  | 0 | 0 | 14 | C |   | Q:\\Uscita\\XML\\\n"
+    "M | 2 |  | 1 | 1 | 3  | A | R |\n"
+    "M | 2 |  | 0 | 0 | 4  | C |   | .xml\n"
+    "M | 3 |  | 0 | 0 | 14 | C |   | Q:\\Uscita\\XML\\\n"
+    "M | 3 |  | 1 | 1 | 3  | A | R |\n"
+    "M | 3 |  | 0 | 0 | 4  | C |   | .PDF\n"
+    "M | 4 |  | 1 | 1 | 3  | A | R |\n"
+    "M | 5 |  | 0 | 0 | 4  | C |   | DATI\n"
+    "M | 6 | CLIENTE | 2 | 1 | 30 | A | R |\n"
+    "M | 6 | IMPORTO | 0 | 1 | 8  | N |   |\n"
+    "M | 6 | CODICE  | 0 | 9 | 6  | A | Z |\n"
+    "M | 6 |         | 2 | 1 | 5  | A | R |\n";
+
+const char* kModello =
+    "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<documento>\r\n  <cliente>CLIENTE</cliente>\r\n"
+    "  <importo>IMPORTO</importo><copia>IMPORTO</copia>\r\n  <codice>CODICE</codice>\r\n</documento>\r\n";
+
+std::string Xml_Atteso(const std::string& cliente, const std::string& importo, const std::string& codice) {
+  return "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<documento>\r\n  <cliente>" + cliente +
+         "</cliente>\r\n  <importo>" + importo + "</importo><copia>IMPORTO</copia>\r\n  <codice>" + codice +
+         "</codice>\r\n</documento>\r\n";
+}
+
+}  // namespace
+
+TEST_F(Strada_Emissione, XmlPerDocumentWithTheHostsData) {
+  Avvia();
+  const fs::path xml = unita_ / "uscita" / "xml";
+  fs::create_directories(xml);
+  Scrivi_File(xml / "modello.xml", kModello);
+  // A has data, B is refused, C has an empty data reply.
+  Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML,
+        Pagine({{"A", "Rossi & Figli <srl>"}, {"B", "Bianchi \"B\""}, {"B", "-"}, {"C", "Verdi"}}),
+        "ADATI | 00012500000042\nCDATI |\n");
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(Nomi(xml), (std::vector<std::string>{"A.PDF", "A.xml", "B.PDF", "B.xml", "C.PDF", "C.xml", "modello.xml"}));
+  EXPECT_EQ(Leggi_File(xml / "A.xml"), Xml_Atteso("Rossi &amp; Figli _srl_", "00012500", "42"));
+  EXPECT_EQ(Leggi_File(xml / "B.xml"), Xml_Atteso("Bianchi _B_", "00000000", Space(6)));
+  EXPECT_EQ(Leggi_File(xml / "C.xml"), Xml_Atteso("Verdi", "00000000", Space(6)));
+  for (const char* n : {"A.xml", "B.xml", "C.xml"}) {
+    std::string uscita;
+    EXPECT_EQ(prova::Esegui("xmllint --noout '" + (xml / n).string() + "' 2>&1", &uscita), 0) << n << uscita;
+  }
+  // One data request per document: the key and the constant, 1040 bytes.
+  std::vector<std::string> richieste;
+  for (const auto& r : Record())
+    if (r[0] == 'N') richieste.push_back(r);
+  ASSERT_EQ(richieste.size(), 3u);
+  EXPECT_EQ(richieste[0], "N01034ADATI" + Space(1029));
+  EXPECT_EQ(richieste[1].substr(0, 11), "N01034BDATI");
+  EXPECT_EQ(Comando("pdfinfo '" + (xml / "B.PDF").string() + "' | grep Pages"), "Pages:           2");
+}
+
+TEST_F(Strada_Emissione, XmlOutputAppearsOnlyWhenComplete) {
+  Avvia();
+  const fs::path xml = unita_ / "uscita" / "xml";
+  fs::create_directories(xml / "A.xml");
+  Scrivi_File(xml / "A.xml" / "occupato", "x");
+  Scrivi_File(xml / "modello.xml", kModello);
+  Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML, Pagine({{"A", "uno"}, {"B", "due"}}));
+  Esegui();
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato(), "errore generico Emissione XML");
+  // A's output could not take its name: it stays under the temporary one.
+  EXPECT_TRUE(fs::is_directory(xml / "A.xml"));
+  EXPECT_EQ(Leggi_File(xml / "A.xml#"), Xml_Atteso("uno", "00000000", Space(6)));
+  EXPECT_EQ(Leggi_File(xml / "B.xml"), Xml_Atteso("due", "00000000", Space(6)));
+  EXPECT_FALSE(fs::exists(xml / "B.xml#"));
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
+
+  // A missing template: no output at all.
+  fs::remove(xml / "modello.xml");
+  Spool("0002", "consegna = X\n", std::string(kChiave) + kGruppi_XML, Pagine({{"C", "tre"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "errore generico Emissione XML");
+  EXPECT_FALSE(fs::exists(xml / "C.xml"));
+  EXPECT_FALSE(fs::exists(xml / "C.xml#"));
+  EXPECT_TRUE(fs::exists(xml / "C.PDF"));
+}
+
+TEST_F(Strada_Emissione, XmlTransferFailureStopsTheDocuments) {
+  // The second data request gets three bytes, then the connection closes.
+  Avvia({"--close", "N#2=3"});
+  const fs::path xml = unita_ / "uscita" / "xml";
+  fs::create_directories(xml);
+  Scrivi_File(xml / "modello.xml", kModello);
+  Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML,
+        Pagine({{"A", "uno"}, {"B", "due"}, {"C", "tre"}}), "ADATI | 00000001000001\n");
+  EXPECT_FALSE(server_->Spool_Get());
+  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Spool_Formato_XML] Errore Sock_Read {N}(1)"), std::string::npos);
+  EXPECT_TRUE(fs::exists(xml / "A.xml"));
+  EXPECT_FALSE(fs::exists(xml / "B.xml"));
+  EXPECT_FALSE(fs::exists(xml / "C.xml"));
+  std::string lettere;
+  for (const auto& r : Record()) lettere += r[0];
+  EXPECT_EQ(lettere.find('D'), std::string::npos) << lettere;
+  EXPECT_EQ(std::count(lettere.begin(), lettere.end(), 'N'), 2) << lettere;
+  // The spool file stays on the host.
+  EXPECT_TRUE(fs::exists(coda_ / "0001"));
+}
+
+TEST_F(Strada_Emissione, PdfWriterRefusalStopsAtThatDocument) {
+  // Document B's first page image is damaged before the stage runs.
+  Dopo guasta(emissione_pdf_, [this] { Scrivi_File(tmps_ + "00001_I_00001_00002.PNG", "non un PNG"); });
+  pdf_ = &guasta;
+  Avvia();
+  Spool("0001", "cartella = Q:\\Uscita\n", kChiave, Pagine({{"A", "uno"}, {"B", "due"}, {"B", "tre"}, {"C", "x"}}));
+  Esegui();
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato().rfind("Qod_PDF: ", 0), 0u) << Stato();
+  EXPECT_EQ(Nomi(unita_ / "uscita"), (std::vector<std::string>{"A.PDF"}));
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 2 / 4");
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
+}
+
+TEST_F(Strada_Emissione, ImagesCopiedUnderTheDocumentName) {
+  Avvia();
+  Spool("0001", "cartella = Q:\\Uscita\nsalva_pdf = N\n", "F | K | 1 | 1 | 0 | 1 | 8 | A |\n",
+        Pagine({{"ABC", "uno"}, {"ABC", "due"}, {"ABC", "tre"}, {"A/B:C D", "quattro"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  const fs::path uscita = unita_ / "uscita";
+  EXPECT_EQ(Nomi(uscita),
+            (std::vector<std::string>{"ABC_00001.PNG", "ABC_00002.PNG", "ABC_00003.PNG", "A_B_CD_00001.PNG"}));
+  const char* nomi[] = {"ABC_00001.PNG", "ABC_00002.PNG", "ABC_00003.PNG", "A_B_CD_00001.PNG"};
+  for (int p = 1; p <= 4; ++p) {
+    const std::string copia = Leggi_File(uscita / nomi[p - 1]);
+    EXPECT_EQ(copia, Leggi_File(tmps_ + "00001_I_00001_0000" + std::to_string(p) + ".PNG")) << p;
+    EXPECT_GT(copia.size(), 100u);
+  }
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 4 / 4");
+}
+
+TEST_F(Strada_Emissione, MissingImageStopsTheCopies) {
+  Dopo guasta(emissione_immagini_, [this] { fs::remove(tmps_ + "00001_I_00001_00002.PNG"); });
+  immagini_ = &guasta;
+  Avvia();
+  Spool("0001", "cartella = Q:\\Uscita\nsalva_pdf = N\n", kChiave, Pagine({{"ABC", "1"}, {"ABC", "2"}, {"ABC", "3"}}));
+  Esegui();
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato(), "errore generico emissione immagini");
+  EXPECT_EQ(Nomi(unita_ / "uscita"), (std::vector<std::string>{"ABC_00001.PNG"}));
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
+}
+
+TEST_F(Strada_Emissione, RangeStartingInsideADocumentStartsOne) {
+  Avvia();
+  // Document B runs from page 2 to page 6; the range is pages 3-5.
+  const auto pagine = Pagine({{"A", "1"}, {"B", "2"}, {"B", "3"}, {"B", "4"}, {"B", "5"}, {"B", "6"}});
+  Spool("0001", "cartella = Q:\\Uscita\nprima_pagina = 3\nultima_pagina = 5\n", kChiave, pagine);
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(Nomi(unita_ / "uscita"), (std::vector<std::string>{"B.PDF"}));
+  Pdf_Verifica(unita_ / "uscita" / "B.PDF", {3, 4, 5});
+
+  Spool("0002", "cartella = Q:\\Uscita\nsalva_pdf = N\nprima_pagina = 3\nultima_pagina = 5\n", kChiave, pagine);
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(Nomi(unita_ / "uscita"),
+            (std::vector<std::string>{"B.PDF", "B_00001.PNG", "B_00002.PNG", "B_00003.PNG"}));
+  EXPECT_EQ(Leggi_File(unita_ / "uscita" / "B_00001.PNG"), Leggi_File(tmps_ + "00001_I_00001_00003.PNG"));
+}
+
+TEST_F(Strada_Emissione, BlankSaveFolderIsRefused) {
+  Avvia();
+  Spool("0001", "", kChiave, Pagine({{"QZ1", "uno"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "errore generico emissione PDF");
+  EXPECT_FALSE(fs::exists("/QZ1.PDF"));
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
+  Spool("0002", "salva_pdf = N\n", kChiave, Pagine({{"QZ1", "uno"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "errore generico emissione immagini");
+  EXPECT_FALSE(fs::exists("/QZ1_00001.PNG"));
 }
