@@ -55,9 +55,12 @@ Cups_Privato::~Cups_Privato() {
 bool Cups_Privato::Coda(const std::string& nome) {
   if (!avviato_) return false;
   std::string uscita;
-  return qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " queue " + Virgolette(cartella_.string()) + " " +
-                                Virgolette(nome) + " 2>&1",
-                            &uscita) == 0;
+  if (qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " queue " + Virgolette(cartella_.string()) + " " +
+                             Virgolette(nome) + " 2>&1",
+                         &uscita) == 0)
+    return true;
+  errore_ = "queue " + nome + " not added: " + uscita;
+  return false;
 }
 
 std::vector<std::filesystem::path> Cups_Privato::Pdf(const std::string& coda) const {
@@ -85,7 +88,16 @@ bool Cups_Privato::Attendi_Coda_Vuota(const std::string& coda, int limite_ms) co
 }
 
 int Cups_Privato::Comando(const std::string& riga, std::string* uscita) const {
-  return qod::prova::Esegui("CUPS_SERVER=" + Virgolette(Socket()) + " " + riga + " 2>&1", uscita);
+  // A server that has just started may drop the first connections: try again.
+  std::string testo;
+  int r = 0;
+  for (int i = 0; i < 20; ++i) {
+    r = qod::prova::Esegui("CUPS_SERVER=" + Virgolette(Socket()) + " " + riga + " 2>&1", &testo);
+    if (r == 0 || testo.find("Unable to connect") == std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (uscita) *uscita = testo;
+  return r;
 }
 
 }  // namespace qod::stampa::prova

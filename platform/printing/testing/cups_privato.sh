@@ -114,8 +114,13 @@ queue)
   dir=$(cd "$dir" && pwd)
   mkdir -p "$dir/jobs/$name"
   chmod 0777 "$dir/jobs/$name"
-  CUPS_SERVER="$dir/cups.sock" lpadmin -p "$name" -E -v "capture:$dir/jobs/$name" 2>"$dir/log/lpadmin.err" || {
-    cat "$dir/log/lpadmin.err" >&2; exit 5; }
+  # A server that has just started may drop the first connections: try again.
+  i=0
+  until CUPS_SERVER="$dir/cups.sock" lpadmin -p "$name" -E -v "capture:$dir/jobs/$name" 2>"$dir/log/lpadmin.err"; do
+    i=$((i + 1))
+    if [ $i -ge 20 ]; then cat "$dir/log/lpadmin.err" >&2; exit 5; fi
+    sleep 0.1
+  done
   ;;
 stop)
   if [ -f "$dir/cupsd.pid" ]; then

@@ -56,9 +56,9 @@ class CupsPrivato : public ::testing::Test {
 };
 
 TEST_F(CupsPrivato, QueueStatus) {
-  ASSERT_TRUE(cups_.Coda("Pronta"));
-  ASSERT_TRUE(cups_.Coda("Ferma"));
-  ASSERT_TRUE(cups_.Coda("Rifiuta"));
+  ASSERT_TRUE(cups_.Coda("Pronta")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Ferma")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Rifiuta")) << cups_.Errore();
   ASSERT_EQ(cups_.Comando("cupsdisable Ferma"), 0);
   ASSERT_EQ(cups_.Comando("cupsreject Rifiuta"), 0);
 
@@ -94,7 +94,7 @@ TEST_F(CupsPrivato, QueueStatus) {
 }
 
 TEST_F(CupsPrivato, JobArrivesAsPdfWithTheImagesPlaced) {
-  ASSERT_TRUE(cups_.Coda("Laser"));
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
   Dispositivo_Cups d;
   std::vector<std::string> log;
   const Contesto dc = Stampante_Crea_DC(d, "Laser");
@@ -156,7 +156,7 @@ TEST_F(CupsPrivato, JobArrivesAsPdfWithTheImagesPlaced) {
 }
 
 TEST_F(CupsPrivato, AbortedJobLeavesNothing) {
-  ASSERT_TRUE(cups_.Coda("Laser"));
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
   Dispositivo_Cups d;
   const Contesto dc = d.Crea_DC("Laser");
   ASSERT_GT(d.Inizio_Doc(dc, "Quillon"), 0);
