@@ -1,6 +1,7 @@
 #include "frm_help.h"
 
 #include <QFontDatabase>
+#include <QCloseEvent>
 #include <QVBoxLayout>
 
 #include "qod/testers/aiuto.h"
@@ -26,6 +27,11 @@ FrmHelp::FrmHelp(QWidget* genitore) : QWidget(genitore, Qt::Window) {
   if (testo.endsWith('\n')) testo.chop(1);
   txt_help->setPlainText(testo);
   l->addWidget(txt_help);
+}
+
+void FrmHelp::closeEvent(QCloseEvent* e) {
+  QWidget::closeEvent(e);
+  if (chiusa) chiusa();
 }
 
 }  // namespace qod::testers

@@ -5,12 +5,20 @@
 #include <QPlainTextEdit>
 #include <QWidget>
 
+#include <functional>
+
 namespace qod::testers {
 
 class FrmHelp : public QWidget {
  public:
   explicit FrmHelp(QWidget* genitore = nullptr);
   QPlainTextEdit* txt_help;
+
+  // Told when the window closes (it is then deleted).
+  std::function<void()> chiusa;
+
+ protected:
+  void closeEvent(QCloseEvent*) override;
 };
 
 }  // namespace qod::testers

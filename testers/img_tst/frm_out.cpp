@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QCloseEvent>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -147,6 +148,11 @@ void FrmOut::x_zoom() {
 void FrmOut::resizeEvent(QResizeEvent* e) {
   QWidget::resizeEvent(e);
   x_zoom();
+}
+
+void FrmOut::closeEvent(QCloseEvent* e) {
+  QWidget::closeEvent(e);
+  if (chiusa) chiusa();
 }
 
 }  // namespace qod::testers

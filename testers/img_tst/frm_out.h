@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "vista_immagine.h"
@@ -31,8 +32,12 @@ class FrmOut : public QWidget {
   QComboBox* Zoom1;
   QLabel *lblDim, *lbl_Width, *lbl_Height, *lbl_Rx, *lbl_Ry, *lbl_n_colori;
 
+  // Told when the window closes (it is then deleted).
+  std::function<void()> chiusa;
+
  protected:
   void resizeEvent(QResizeEvent*) override;
+  void closeEvent(QCloseEvent*) override;
 
  private:
   void Svuota_Etichette();

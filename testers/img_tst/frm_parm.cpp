@@ -348,6 +348,8 @@ void FrmParm::Accanto(QWidget* finestra) {
 FrmOut* FrmParm::frmOut() {
   if (!out_) {
     out_ = new FrmOut(this);
+    out_->setAttribute(Qt::WA_DeleteOnClose);
+    out_->chiusa = [this] { out_ = nullptr; };
     Accanto(out_);
   }
   return out_;
@@ -356,6 +358,8 @@ FrmOut* FrmParm::frmOut() {
 FrmHelp* FrmParm::frmHelp() {
   if (!help_) {
     help_ = new FrmHelp(this);
+    help_->setAttribute(Qt::WA_DeleteOnClose);
+    help_->chiusa = [this] { help_ = nullptr; };
     Accanto(help_);
   }
   return help_;
@@ -364,6 +368,8 @@ FrmHelp* FrmParm::frmHelp() {
 FrmTxt* FrmParm::frmTxt() {
   if (!txt_) {
     txt_ = new FrmTxt(this);
+    txt_->setAttribute(Qt::WA_DeleteOnClose);
+    txt_->chiusa = [this] { txt_ = nullptr; };
     Accanto(txt_);
     txt_->chiusura = [this] { return Chiudi_Editor(); };
   }

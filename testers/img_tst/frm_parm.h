@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -47,7 +48,8 @@ class FrmParm : public QWidget {
   QPushButton *fnt_Apri, *fnt_Visualizza, *txt_Apri, *txt_Modifica, *cmd_Apri, *cmd_Modifica, *cmd_Help;
   std::array<QPushButton*, 2> img_Apri{}, img_Visualizza{};
 
-  // The secondary windows, made on first use.
+  // The secondary windows, made on first use; closing one ends it, and the
+  // next use makes it again.
   FrmOut* frmOut();
   FrmTxt* frmTxt();
   FrmHelp* frmHelp();
@@ -75,9 +77,9 @@ class FrmParm : public QWidget {
   std::vector<QWidget*> campi_;  // in the order of the field table
   int32_t colore_ = 0xFFFFFF;
   std::vector<QFrame*> schizzi_;  // the page rectangles that show the colour
-  FrmOut* out_ = nullptr;
-  FrmTxt* txt_ = nullptr;
-  FrmHelp* help_ = nullptr;
+  QPointer<FrmOut> out_;
+  QPointer<FrmTxt> txt_;
+  QPointer<FrmHelp> help_;
 };
 
 }  // namespace qod::testers

@@ -52,6 +52,7 @@ void FrmTxt::closeEvent(QCloseEvent* e) {
     return;
   }
   e->accept();
+  if (chiusa) chiusa();
 }
 
 }  // namespace qod::testers

@@ -31,6 +31,8 @@ class FrmTxt : public QWidget {
 
   // Asked when the window is being closed; false keeps it open.
   std::function<bool()> chiusura;
+  // Told when the window has closed (it is then deleted).
+  std::function<void()> chiusa;
 
  protected:
   void closeEvent(QCloseEvent*) override;

@@ -197,6 +197,15 @@ TEST_F(ImgTst, OutputWindowShowsTheFontStripAndTheLogos) {
   EXPECT_FALSE(out->ImageMan1->Adatta());
   EXPECT_EQ(out->ImageMan1->Zoom(), 1600);
 
+  // Closed, the window ends; the next use makes it again with its start zoom.
+  out->close();
+  EXPECT_FALSE(frm->Caricato_Out());
+  Clic(frm->img_Visualizza[1]);
+  out = frm->frmOut();
+  EXPECT_TRUE(out->isVisible());
+  EXPECT_EQ(out->Zoom1->currentText(), "100");
+  EXPECT_EQ(out->lbl_Width->text(), "1024");
+
   // A missing file: the title stays, no image, no facts.
   Testo("img_Nome(0)")->setText("/non/esiste.tif");
   Clic(frm->img_Visualizza[0]);
@@ -338,7 +347,7 @@ TEST_F(ImgTstTesto, AFailedSaveKeepsTheEditorOpenAndTheOldFile) {
   // Once the file can be written, the close box saves and resets both buttons.
   fs::remove(Testo_File());
   frm->frmTxt()->close();
-  EXPECT_FALSE(frm->frmTxt()->isVisible());
+  EXPECT_FALSE(frm->Caricato_Txt());
   EXPECT_EQ(frm->txt_Modifica->text(), "Modifica");
   EXPECT_EQ(frm->cmd_Modifica->text(), "Modifica");
   EXPECT_EQ(prova::Leggi(Testo_File()), "mai scritto");
