@@ -148,13 +148,15 @@ std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sosti
   return t;
 }
 
-void Server_Base::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
+bool Server_Base::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
   Log_Scrivi(false, true, "[Esegui_Attendi] Avvio: " + std::string(riga));
   auto esito = Processo_Esegui(riga, pompa, 50);
-  if (!esito)
+  if (!esito) {
     Log_Scrivi(false, true, "[Esegui_Attendi] Avvio non riuscito: " + std::string(riga));
-  else
-    Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
+    return false;
+  }
+  Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
+  return true;
 }
 
 int32_t Cifra_Base36(std::string_view c) {
