@@ -111,7 +111,7 @@ TEST_F(CupsPrivato, JobArrivesAsPdfWithTheImagesPlaced) {
 
   const auto immagine = Pagina_Prova(1728, 2292);
   // The width fitted (1728 px at 200 dpi are 12442 twips), and a stretch.
-  const Rettangolo r1{0, 0, 11904, 15789};
+  const Rettangolo r1{0, 0, 11904, 15788};
   const Rettangolo r2{1440, 2880, 1440 + 6000, 2880 + 9000};
   const int32_t lavoro = Stampante_Inizio_Doc(d, dc, "Quillon");
   ASSERT_GT(lavoro, 0);
