@@ -50,7 +50,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   // The pauses between connection attempts give up once the program is ending.
   Attese_Collegamento attese = opzioni_.attese_collegamento;
   if (!attese.interrompi) attese.interrompi = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
-  host_ = std::make_unique<Connessione_Host>(*base_, *trasporto_, effetti, attese);
+  host_ = std::make_unique<Connessione_Host>(*base_, *base_, *trasporto_, effetti, attese);
 
   // The page image generator the window hosts. The output stages that come
   // with their own work stay unset: the road then reports them as not

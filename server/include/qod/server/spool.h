@@ -26,7 +26,7 @@
 namespace qod {
 
 // The print data of the current spool file, fetched from the host in
-// blocks ("G00010" and the offset as 10 digits).
+// blocks (request "G", the offset as 10 digits).
 class Sorgente_Host : public Sorgente_Dati {
  public:
   explicit Sorgente_Host(Trasporto& trasporto) : t_(trasporto) {}
@@ -117,8 +117,6 @@ class Spool_Server {
 
  private:
   bool Guasto(const std::string& messaggio);
-  bool Intestazione(std::string_view record, int n, std::string& esito, int32_t& lunghezza);
-  bool Corpo_Scarta(int32_t lunghezza);
   bool Keep_Alive();
   void Spool_Mostra();
   void File_Slot_Cancella();
