@@ -134,8 +134,31 @@ void Spool_Server::File_Slot_Cancella() {
   }
 }
 
+Contesto_Fase Spool_Server::Contesto() {
+  return Contesto_Fase{
+      .Attributi = Attributi,
+      .Record_Attributi = Record_Attributi_Copiato ? std::span<const uint8_t>(Record_Attributi)
+                                                   : std::span<const uint8_t>(),
+      .Formato = Formato,
+      .Gruppi = Gruppi,
+      .Pagine = Pagine,
+      .Estensione_Immagine = Estensione_Immagine,
+      .Copie_Immagini = Copie_Immagini,
+      .Ultimo_Ping = Ultimo_Ping,
+      .Base = base_,
+      .Quadro = pannello_,
+      .Pompa = pompa_,
+      .Canale = trasporto_,
+      .Host = host_,
+      .Errore = [this](const std::string& messaggio) { Errore_Segnala(messaggio); },
+  };
+}
+
 bool Spool_Server::Fase(Fase_Uscita* fase, int riga, const char* nome) {
-  if (fase) return fase->Esegui(*this);
+  if (fase) {
+    Contesto_Fase contesto = Contesto();
+    return fase->Esegui(contesto);
+  }
   // A stage this server does not have makes nothing, so it cannot succeed.
   pannello_.Valore_Imposta(riga, " non disponibile");
   Errore_Segnala(std::string(nome) + " non disponibile");

@@ -9,8 +9,9 @@
 #include "qod/imagegen/qod_img.h"
 #include "qod/server/ciclo.h"
 #include "qod/server/spool.h"
-#include "qt_servizi.h"
-#include "stampanti_cups.h"
+#include "luci.h"
+#include "qod/printing/stampanti_cups.h"
+#include "qod/ui/qt.h"
 
 #ifndef QOD_VERSIONE
 #define QOD_VERSIONE "0.0.0"
@@ -67,7 +68,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   vista_ = std::make_unique<FrmBase>(*pannello_, [this] { Fine(0); });
   Area_Notifica* tray = opzioni_.tray;
   if (!tray) {
-    tray_proprio_ = std::make_unique<Area_Notifica_Qt>([this](int m) {
+    tray_proprio_ = std::make_unique<Area_Notifica_Qt>(Icona_Sem, [this](int m) {
       if (finestra_) finestra_->pic_try__MouseMove(m);
     });
     tray = tray_proprio_.get();

@@ -14,7 +14,6 @@
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/server/finestra_base.h"
-#include "qod/server/tray.h"
 #include "qod/ui.h"
 
 namespace qod {

@@ -484,6 +484,55 @@ TEST_F(Strada, MissingOutputStageFailsTheSpoolFile) {
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " - ");
 }
 
+// A stage that records what its context shows it and may fail.
+class Fase_Registrata : public Fase_Uscita {
+ public:
+  bool Esegui(Contesto_Fase& c) override {
+    numero = c.Attributi.Numero_Spool;
+    grezzo.assign(c.Record_Attributi.begin(), c.Record_Attributi.end());
+    cartella = c.Base.Percorso_Tmp;
+    c.Quadro.Valore_Imposta(Pannello::Riga_Archivia, " fatto");
+    if (!errore.empty()) c.Errore(errore);
+    return true;
+  }
+  int32_t numero = 0;
+  std::string grezzo, cartella, errore;
+};
+
+TEST_F(Strada, OutputStageWorksThroughItsContext) {
+  Avvia();
+  pannello_.Interruttore_Imposta(Pannello::Riga_Archivia, true);
+  Fase_Registrata archivia;
+  fasi_.Archivia = &archivia;
+  server_ = std::make_unique<Spool_Server>(base_, trasporto_, *host_, pannello_, Pump{}, fasi_);
+  struct Caso {
+    const char* grezzo;  // field 621
+    std::string errore;
+    bool visto;          // the stage sees the raw record
+    std::string esito;   // in the done record
+  } casi[] = {
+      {"T", "", true, "SAVE      "},
+      {"N", "", false, "SAVE      "},
+      {"T", "Archiviazione fallita", true, "*ERR      "},
+  };
+  int32_t n = 0;
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.grezzo + c.errore);
+    archivia.errore = c.errore;
+    pannello_.Valore_Imposta(Pannello::Riga_Stato, "");
+    Attributi_Test r;
+    r.A(245, "S", 1).A(621, c.grezzo, 1).B(143, ++n);
+    Host((n == 1 ? P_Ok() : "") + Risposta('0', r.Dati()) + Fine_Lista() + Ok());
+    EXPECT_TRUE(Server().Spool_Get());
+    EXPECT_EQ(archivia.numero, n);
+    EXPECT_EQ(archivia.grezzo, c.visto ? r.Dati() : "");
+    EXPECT_EQ(archivia.cartella, base_.Percorso_Tmp);
+    EXPECT_EQ(pannello_.Valore(Pannello::Riga_Archivia), " fatto");
+    EXPECT_EQ(Ricevute().back().substr(20, 10), c.esito);
+    EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), c.errore.empty() ? "Ok" : c.errore);
+  }
+}
+
 TEST_F(Strada, LogTableBackupAndTotalsOverTwoSpoolFiles) {
   Avvia(true, true);
   Server().Stampe_Avvio = 2000000001;  // both counters since start reset before the count

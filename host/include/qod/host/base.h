@@ -15,13 +15,7 @@
 
 namespace qod {
 
-// The installed printers, in the order the system lists them.
-class PrinterList {
- public:
-  virtual ~PrinterList() = default;
-  virtual std::vector<std::string> Stampanti() = 0;
-};
-
+// Lists no printer: for programs and tests without printers.
 class NoPrinters : public PrinterList {
  public:
   std::vector<std::string> Stampanti() override { return {}; }
