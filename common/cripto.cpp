@@ -91,15 +91,16 @@ bool Collegamento_Leggi(const std::string& file_ini, Parametri_Collegamento& out
   return true;
 }
 
-bool Collegamento_Scrivi(const std::string& file_ini, const std::string& record) {
+std::vector<Profilo_Voce> Collegamento_Voci(const std::string& record) {
   std::string cifrato, check;
   cripto_in(record, cifrato, check);
-  // A value that begins or ends with a blank or a quote would lose it when
-  // read back; one pair of enclosing quotes is exactly what reading strips.
-  bool proteggi = !cifrato.empty() && (cifrato.front() == ' ' || cifrato.back() == ' ' || cifrato.front() == '"' ||
-                                       cifrato.front() == '\'' || cifrato.back() == '"' || cifrato.back() == '\'');
-  if (proteggi) cifrato = "\"" + cifrato + "\"";
-  return Profilo_Scrivi_Tutti(file_ini, {{"Generale", "Licenza", cifrato}, {"Generale", "Check", check}});
+  auto protetto = [](char c) { return c == ' ' || c == '"' || c == '\''; };
+  if (!cifrato.empty() && (protetto(cifrato.front()) || protetto(cifrato.back()))) cifrato = "\"" + cifrato + "\"";
+  return {{"Generale", "Licenza", cifrato}, {"Generale", "Check", check}};
+}
+
+bool Collegamento_Scrivi(const std::string& file_ini, const std::string& record) {
+  return Profilo_Scrivi_Tutti(file_ini, Collegamento_Voci(record));
 }
 
 }  // namespace qod

@@ -83,7 +83,8 @@ FTP=$(sed -n 's/^ftp=//p' "$HOST/ready")
 REC=$(sed -n 's/^record=//p' "$HOST/ready")
 echo "== stand-in host: FTP port $FTP, record port $REC"
 
-# ---- The settings: connection record and general keys ---------------------------
+# ---- The settings: connection record and general keys, through the model of the
+# ---- settings editor Qod_S_INI (same formatting, checks and single rewrite) ------
 
 "$IMPOSTA" "$PROG/Qod_S.INI" --collegamento 127.0.0.1 "$REC" QSYS DEMO "$FTP" QGPL 1 \
   Generale "Fine Collegamento Ora" 235959 \

@@ -1,29 +1,36 @@
 // qod_s_imposta: writes the settings file of a server program folder from
-// the command line, through the same settings layer and the same scrambling
-// of the connection record as the programs use. For the demo and for setting
-// up a folder by script.
+// the command line. The connection record and the keys of [Generale] go
+// through the server settings editor's own model (the same formatting,
+// checks and single rewrite as the editor's "Aggiorna"); other keys through
+// the settings layer. For the demo and for setting up a folder by script.
 //
-//   qod_s_imposta FILE.INI --collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE
-//   qod_s_imposta FILE.INI SEZIONE CHIAVE VALORE [SEZIONE CHIAVE VALORE ...]
+//   qod_s_imposta FILE.INI [--standard]
+//                 [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]
+//                 [SEZIONE CHIAVE VALORE ...]
 //
-// Both forms can be combined. Text is taken as UTF-8 and written as ANSI.
+// --standard starts from the editor's standard values instead of the file's.
+// A check box key (Log, Backup) is ticked by "S". Text is taken as UTF-8
+// and written as ANSI.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
-#include "qod/cripto.h"
+#include "qod/editor_impostazioni.h"
 #include "qod/profile.h"
 
 namespace {
 
 int Uso() {
   std::fprintf(stderr,
-               "uso: qod_s_imposta FILE.INI [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]\n"
+               "uso: qod_s_imposta FILE.INI [--standard]\n"
+               "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]\n"
                "                    [SEZIONE CHIAVE VALORE ...]\n");
   return 2;
 }
+
+bool Uguali(std::string_view a, std::string_view b) { return qod::UCase(a) == qod::UCase(b); }
 
 }  // namespace
 
@@ -31,33 +38,53 @@ int main(int argc, char** argv) {
   if (argc < 2) return Uso();
   const std::string ini = qod::Utf8_A_Ansi(argv[1]);
   std::vector<std::string> a;
-  for (int i = 2; i < argc; ++i) a.push_back(qod::Utf8_A_Ansi(argv[i]));
-  std::vector<qod::Profilo_Voce> voci;
-  std::string record;
+  for (int i = 2; i < argc; ++i) a.push_back(qod::Utf8_A_Ansi(argv[i], '\xBF'));
+
+  qod::Editor_Impostazioni editor(qod::kEditor_Server, ini);
+  editor.Carica();
+  bool con_editor = false;
+  std::vector<qod::Profilo_Voce> altre;
   for (size_t i = 0; i < a.size();) {
-    if (a[i] == "--collegamento") {
+    if (a[i] == "--standard") {
+      editor.Valori_Standard();
+      con_editor = true;
+      i += 1;
+    } else if (a[i] == "--collegamento") {
       if (i + 8 > a.size()) return Uso();
-      qod::Parametri_Collegamento p;
-      p.Host = a[i + 1];
-      p.Porta = qod::Valore_Numerico(a[i + 2]);
-      p.Utente = qod::UCase(a[i + 3]);
-      p.Password = qod::UCase(a[i + 4]);
-      p.Porta_Ftp = qod::Valore_Numerico(a[i + 5]);
-      p.Libreria = qod::UCase(a[i + 6]);
-      p.Indice_Server = qod::Valore_Numerico(a[i + 7]);
-      record = p.Componi();
+      for (int k = 0; k < 7; ++k) editor.valori[static_cast<size_t>(k)] = a[i + 1 + static_cast<size_t>(k)];
+      con_editor = true;
       i += 8;
     } else {
       if (i + 3 > a.size()) return Uso();
-      voci.push_back({a[i], a[i + 1], a[i + 2]});
+      const std::string &sezione = a[i], &chiave = a[i + 1], &valore = a[i + 2];
+      bool preso = false;
+      if (Uguali(sezione, "Generale")) {
+        for (size_t k = 0; k < editor.valori.size() && !preso; ++k) {
+          const char* c = qod::kEditor_Server.campi[k].chiave;
+          if (c && Uguali(c, chiave)) editor.valori[k] = valore, preso = true;
+        }
+        for (size_t k = 0; k < editor.spunte.size() && !preso; ++k) {
+          if (Uguali(qod::kEditor_Server.caselle[k].chiave, chiave)) editor.spunte[k] = valore == "S", preso = true;
+        }
+      }
+      if (preso)
+        con_editor = true;
+      else
+        altre.push_back({sezione, chiave, valore});
       i += 3;
     }
   }
-  if (!record.empty() && !qod::Collegamento_Scrivi(ini, record)) {
-    std::fprintf(stderr, "qod_s_imposta: impossibile scrivere %s\n", argv[1]);
-    return 1;
+  if (con_editor) {
+    if (auto rifiuto = editor.Formatta()) {
+      std::fprintf(stderr, "qod_s_imposta: %s\n", qod::Ansi_A_Utf8(rifiuto->messaggio).c_str());
+      return 1;
+    }
+    if (!editor.Scrivi()) {
+      std::fprintf(stderr, "qod_s_imposta: impossibile scrivere %s\n", argv[1]);
+      return 1;
+    }
   }
-  if (!voci.empty() && !qod::Profilo_Scrivi_Tutti(ini, voci)) {
+  if (!altre.empty() && !qod::Profilo_Scrivi_Tutti(ini, altre)) {
     std::fprintf(stderr, "qod_s_imposta: impossibile scrivere %s\n", argv[1]);
     return 1;
   }

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "qod/profile.h"
 
 namespace qod {
 
@@ -39,6 +42,12 @@ struct Parametri_Collegamento {
 // [Generale] of the settings file, unscramble, compare. False when the check
 // text differs (the caller shows its message and ends).
 bool Collegamento_Leggi(const std::string& file_ini, Parametri_Collegamento& out);
+
+// The two writes that store a record: `Licenza` with the scrambled text and
+// `Check` with its check text. A scrambled text that begins or ends with a
+// blank or a quote is written inside double quotes, so that reading it back
+// (which trims and strips one pair of quotes) gives it whole.
+std::vector<Profilo_Voce> Collegamento_Voci(const std::string& record);
 
 // Scrambles the record and writes `Licenza` and `Check` in one rewrite of
 // the file. False when the file could not be written.
