@@ -50,13 +50,15 @@ std::string Base_Programma::Impostazione_Leggi(std::string_view sezione, std::st
   return Profilo_Leggi(File_INI, sezione, chiave, predefinito, 255);
 }
 
-void Base_Programma::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
+bool Base_Programma::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
   Log_Scrivi(false, true, "[Esegui_Attendi] Avvio: " + std::string(riga));
   auto esito = Processo_Esegui(riga, pompa, 50);
-  if (!esito)
+  if (!esito) {
     Log_Scrivi(false, true, "[Esegui_Attendi] Avvio non riuscito: " + std::string(riga));
-  else
-    Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
+    return false;
+  }
+  Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
+  return true;
 }
 
 }  // namespace qod

@@ -3,7 +3,9 @@
 #   demo-run.sh BUILD_DIR DEMO_DIR
 # prepares a program folder for Qod_S in DEMO_DIR/Qod_S (settings, connection
 # record, conversion table, font strip, logo, subfolders), starts qod_hostsim
-# with a copy of the sample spool queue, starts "Qod_S /AUTO" offscreen, waits
+# with a copy of the sample spool queue and of the samples that ask for PDF,
+# mail and XML output (drive C: is DEMO_DIR/c, the mail command a script of
+# the demo), starts "Qod_S /AUTO" offscreen, waits
 # until every spool file has been handled (with a time limit), stops both
 # with SIGTERM and tells what was done and where the output is.
 set -euo pipefail
@@ -27,6 +29,8 @@ PROG="$DEMO/Qod_S"
 HOST="$DEMO/host"
 mkdir -p "$PROG"/{TmpS,Lgo,Fnt,Backup} "$HOST"
 cp -r "$QOD_ROOT/hostsim/samples/coda" "$HOST/coda"
+# The statement again, three times: saved as PDFs, for mail, with XML.
+cp -r "$QOD_ROOT/hostsim/samples/uscite/." "$HOST/coda/"
 N_SPOOL=$(find "$HOST/coda" -mindepth 1 -maxdepth 1 -type d ! -name '.*' | wc -l)
 
 echo "== demo folder: $DEMO"
@@ -64,6 +68,29 @@ with open(sys.argv[1], "wb") as f:
     f.write(struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 7874, 7874, 0, 0))
     f.write(pixels)
 EOF
+
+# ---- The saving folders, the XML template and the mail command ----------------
+
+# Drive C: of the attribute records and templates is a folder of the demo.
+export QOD_DRIVE_C="$DEMO/c"
+mkdir -p "$QOD_DRIVE_C/Quillon/Pdf" "$QOD_DRIVE_C/Quillon/Posta" "$QOD_DRIVE_C/Quillon/Xml" "$DEMO/bin"
+cp "$QOD_ROOT/server/demo/modello_estratto.xml" "$QOD_DRIVE_C/Quillon/Xml/modello.xml"
+# The mail command the spool file names: it writes what it received (its
+# arguments and the list file the first one names) to posta_ricevuta.txt.
+export QOD_DEMO_POSTA="$DEMO/posta_ricevuta.txt"
+cat >"$DEMO/bin/qod_demo_posta" <<'FINE'
+#!/bin/sh
+# The demo's mail command: records its arguments and the mail list.
+{
+  echo "qod_demo_posta, $(date '+%Y-%m-%d %H:%M:%S'), $# arguments:"
+  for a in "$@"; do printf '  [%s]\n' "$a"; done
+  lista=$(printf '%s' "$1" | sed -e "s|^[Cc]:|$QOD_DRIVE_C|" -e 's|\\|/|g')
+  echo "mail list $lista:"
+  sed 's/\r$//; s/^/  /' "$lista"
+} >>"$QOD_DEMO_POSTA"
+FINE
+chmod +x "$DEMO/bin/qod_demo_posta"
+export PATH="$DEMO/bin:$PATH"
 
 # ---- The stand-in host -------------------------------------------------------
 
@@ -161,4 +188,16 @@ echo "   server log:                          $PROG/Qod_S.LOG"
 echo "   spool files done, with their outcome: $HOST/fatti"
 echo "   requests the host received:          $HOST/hostsim.log"
 echo "   font strip and logo:                 $PROG/Fnt/COUR20.BMP, $PROG/Lgo/logo.bmp"
+echo "   PDFs, one per customer:              $QOD_DRIVE_C/Quillon/Pdf (C:\Quillon\Pdf)"
+echo "   PDFs for mail and the mail list:     $QOD_DRIVE_C/Quillon/Posta (list estratti.txt)"
+echo "   what the mail command received:      $QOD_DEMO_POSTA"
+echo "   PDFs, XML files and their template:  $QOD_DRIVE_C/Quillon/Xml"
+echo
+echo "== saved files"
+find "$QOD_DRIVE_C/Quillon" -type f | sort | sed 's/^/   /'
+if [ -f "$QOD_DEMO_POSTA" ]; then
+  echo
+  echo "== what the mail command received"
+  sed 's/^/   /' "$QOD_DEMO_POSTA"
+fi
 [ "$FATTI" -eq "$N_SPOOL" ] && [ "$rc" -eq 0 ]

@@ -276,10 +276,12 @@ bool Spool_Server::Spool_Get() {
     pannello_.Valore_Imposta(Pannello::Riga_Archivia, " - ");
   }
   if (fatta(Pannello::Riga_Salva, Attributi.Da_Salvare)) {
-    if (Attributi.Salva_PDF == "S")
-      Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF");
-    else
+    if (Attributi.Salva_PDF == "S") {
+      // False only after a transfer failure of the XML data: no done record.
+      if (!Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF")) return false;
+    } else {
       Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini");
+    }
   } else {
     pannello_.Valore_Imposta(Pannello::Riga_Salva, " - ");
   }
@@ -341,7 +343,7 @@ bool Spool_Server::Spool_Formato() {
       continue;
     }
     c.Costante = t.Sock_Field("A", 20, 20);
-    const int32_t n = Intero(t.Sock_Field("S", 2, 5, 5, 0));
+    const int32_t n = Intero(t.Sock_Field("S", 2, 5, 5, 0));  // the field number of the row
     const int32_t massimo = tipo == "K" ? Definizione_Formato::kChiavi : Definizione_Formato::kIndici;
     if (n < 1 || n > massimo) {
       // No slot for it: the list is still read to its end, then the spool file fails.

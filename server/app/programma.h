@@ -13,6 +13,7 @@
 #include "qod/host/base.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
+#include "qod/server/emissione.h"
 #include "qod/server/finestra_base.h"
 #include "qod/ui.h"
 
@@ -76,6 +77,8 @@ class Programma_Qod_S {
   std::unique_ptr<Connessione_Host> host_;
   std::unique_ptr<Qod_IMG> qod_img_;
   std::unique_ptr<Generatore_Immagini> generatore_;
+  Emissione_PDF emissione_pdf_;
+  Emissione_Immagini emissione_immagini_;
   std::unique_ptr<Spool_Server> spool_;
   std::unique_ptr<Lavoro_Host> lavoro_;
   std::unique_ptr<Timer_Sistema> ciclo_, semaforo_;

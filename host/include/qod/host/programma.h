@@ -48,8 +48,9 @@ class Base_Programma {
                                  std::string_view predefinito = "") const;
 
   // Runs the command line (no shell) and waits, pumping every 50 ms, until
-  // it ends. The start and the end are logged.
-  void Esegui_Attendi(std::string_view riga_comando, const Pump& pompa) const;
+  // it ends. The start and the end are logged. False when it could not be
+  // started.
+  bool Esegui_Attendi(std::string_view riga_comando, const Pump& pompa) const;
 
   Clock& Orologio() const { return orologio_; }
   MessageSink& Messaggi() const { return messaggi_; }
