@@ -23,6 +23,9 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
     std::error_code ec;
     std::filesystem::create_directories(Percorso_Fs(*c), ec);
   }
+  // The page files and images of every spool file are named here by the
+  // server itself: new names need no look-up in a folder that grows.
+  Percorso_Cartella_Propria(Percorso_Tmp);
 
   // 3-4. The connection record and its check text.
   if (!Collegamento_Leggi(File_INI, Collegamento)) {

@@ -7,10 +7,12 @@
 #include "frm_splash.h"
 #include "qod/basic.h"
 #include "qod/imagegen/qod_img.h"
+#include "qod/printing/cups.h"
 #include "qod/server/ciclo.h"
 #include "qod/server/spool.h"
 #include "luci.h"
 #include "qod/printing/stampanti_cups.h"
+#include "qod/server/stampa.h"
 #include "qod/ui/qt.h"
 
 #ifndef QOD_VERSIONE
@@ -60,6 +62,12 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   generatore_ = std::make_unique<Generatore_Qod_IMG<Qod_IMG>>(*qod_img_);
   Fasi_Spool fasi;
   fasi.Immagini = generatore_.get();
+  // Printing on the queues of CUPS, after the printer's echo.
+  dispositivo_stampa_ = std::make_unique<stampa::Dispositivo_Cups>();
+  ping_ = std::make_unique<Ping_Rete>();
+  fase_stampa_ = std::make_unique<Fase_Stampa>(*dispositivo_stampa_, *ping_);
+  fasi.Stampa = fase_stampa_.get();
+  fasi.Ping = ping_.get();
   fasi.PDF = &emissione_pdf_;
   fasi.Salva_Immagini = &emissione_immagini_;
   spool_ = std::make_unique<Spool_Server>(*base_, *trasporto_, *host_, *pannello_, Pump(Pompa_Qt), fasi);

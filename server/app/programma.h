@@ -23,6 +23,11 @@ class FrmBase;
 class FrmSplash;
 class Qod_IMG;
 class Generatore_Immagini;
+class Ping_Rete;
+class Fase_Stampa;
+namespace stampa {
+class Dispositivo_Stampa;
+}
 
 struct Opzioni_Qod_S {
   std::string cartella;       // the program folder: the current directory at start
@@ -77,6 +82,9 @@ class Programma_Qod_S {
   std::unique_ptr<Connessione_Host> host_;
   std::unique_ptr<Qod_IMG> qod_img_;
   std::unique_ptr<Generatore_Immagini> generatore_;
+  std::unique_ptr<stampa::Dispositivo_Stampa> dispositivo_stampa_;
+  std::unique_ptr<Ping_Rete> ping_;
+  std::unique_ptr<Fase_Stampa> fase_stampa_;
   Emissione_PDF emissione_pdf_;
   Emissione_Immagini emissione_immagini_;
   std::unique_ptr<Spool_Server> spool_;

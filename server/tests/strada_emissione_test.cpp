@@ -41,7 +41,7 @@ const char* kAttributi =
 const char* kChiave = "F | K | 1 | 1 | 0 | 1 | 3 | A |\n";
 
 // Pages from (key, second line) pairs: the key on line 1, then a few lines.
-std::string Pagine(std::initializer_list<std::pair<const char*, const char*>> pagine) {
+std::string Pagine(std::initializer_list<std::pair<std::string, std::string>> pagine) {
   std::string d;
   int n = 0;
   auto testo = [](std::string s) {
@@ -274,7 +274,8 @@ TEST_F(Strada_Emissione, MailListThenOneCommand) {
 namespace {
 
 // XML: template, output and PDF paths from constants and the key, the data
-// request from the key and a constant, four fields (one without a name).
+// request from column 25 of line 2 and a constant, four fields (one without
+// a name).
 const char* kGruppi_XML =
     "M | 1 |  | 0 | 0 | 30 | C | R | Q:\\Uscita\\XML\\modello.xml\n"
     "M | 2 |  | 0 | 0 | 14 | C |   | Q:\\Uscita\\XML\\\n"
@@ -283,9 +284,9 @@ const char* kGruppi_XML =
     "M | 3 |  | 0 | 0 | 14 | C |   | Q:\\Uscita\\XML\\\n"
     "M | 3 |  | 1 | 1 | 3  | A | R |\n"
     "M | 3 |  | 0 | 0 | 4  | C |   | .PDF\n"
-    "M | 4 |  | 1 | 1 | 3  | A | R |\n"
+    "M | 4 |  | 2 | 25 | 5 | A | R |\n"
     "M | 5 |  | 0 | 0 | 4  | C |   | DATI\n"
-    "M | 6 | CLIENTE | 2 | 1 | 30 | A | R |\n"
+    "M | 6 | CLIENTE | 2 | 1 | 20 | A | R |\n"
     "M | 6 | IMPORTO | 0 | 1 | 8  | N |   |\n"
     "M | 6 | CODICE  | 0 | 9 | 6  | A | Z |\n"
     "M | 6 |         | 2 | 1 | 5  | A | R |\n";
@@ -293,6 +294,9 @@ const char* kGruppi_XML =
 const char* kModello =
     "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<documento>\r\n  <cliente>CLIENTE</cliente>\r\n"
     "  <importo>IMPORTO</importo><copia>IMPORTO</copia>\r\n  <codice>CODICE</codice>\r\n</documento>\r\n";
+
+// A second page line: text, and from column 25 the data request's key.
+std::string Riga_2(const char* testo, const char* richiesta) { return Testo_Largo(testo, 24) + richiesta; }
 
 std::string Xml_Atteso(const std::string& cliente, const std::string& importo, const std::string& codice) {
   return "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<documento>\r\n  <cliente>" + cliente +
@@ -307,27 +311,35 @@ TEST_F(Strada_Emissione, XmlPerDocumentWithTheHostsData) {
   const fs::path xml = unita_ / "uscita" / "xml";
   fs::create_directories(xml);
   Scrivi_File(xml / "modello.xml", kModello);
-  // A has data, B is refused, C has an empty data reply.
+  // A has data, B is refused, C asks for none, D has an empty data reply.
   Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML,
-        Pagine({{"A", "Rossi & Figli <srl>"}, {"B", "Bianchi \"B\""}, {"B", "-"}, {"C", "Verdi"}}),
-        "ADATI | 00012500000042\nCDATI |\n");
+        Pagine({{"A", Riga_2("Rossi & Figli <srl>", "A")},
+                {"B", Riga_2("Bianchi \"B\"", "B")},
+                {"B", "-"},
+                {"C", "Verdi"},
+                {"D", Riga_2("Neri", "D")}}),
+        "ADATI | 00012500000042\nDDATI |\n");
   Esegui();
   EXPECT_EQ(Stato(), "Ok");
-  EXPECT_EQ(Nomi(xml), (std::vector<std::string>{"A.PDF", "A.xml", "B.PDF", "B.xml", "C.PDF", "C.xml", "modello.xml"}));
+  EXPECT_EQ(Nomi(xml), (std::vector<std::string>{"A.PDF", "A.xml", "B.PDF", "B.xml", "C.PDF", "C.xml", "D.PDF",
+                                                 "D.xml", "modello.xml"}));
   EXPECT_EQ(Leggi_File(xml / "A.xml"), Xml_Atteso("Rossi &amp; Figli _srl_", "00012500", "42"));
   EXPECT_EQ(Leggi_File(xml / "B.xml"), Xml_Atteso("Bianchi _B_", "00000000", Space(6)));
   EXPECT_EQ(Leggi_File(xml / "C.xml"), Xml_Atteso("Verdi", "00000000", Space(6)));
-  for (const char* n : {"A.xml", "B.xml", "C.xml"}) {
+  EXPECT_EQ(Leggi_File(xml / "D.xml"), Xml_Atteso("Neri", "00000000", Space(6)));
+  for (const char* n : {"A.xml", "B.xml", "C.xml", "D.xml"}) {
     std::string uscita;
     EXPECT_EQ(prova::Esegui("xmllint --noout '" + (xml / n).string() + "' 2>&1", &uscita), 0) << n << uscita;
   }
-  // One data request per document: the key and the constant, 1040 bytes.
+  // One data request per document that has a key for it: the key and the
+  // constant, 1040 bytes.
   std::vector<std::string> richieste;
   for (const auto& r : Record())
     if (r[0] == 'N') richieste.push_back(r);
   ASSERT_EQ(richieste.size(), 3u);
   EXPECT_EQ(richieste[0], "N01034ADATI" + Space(1029));
   EXPECT_EQ(richieste[1].substr(0, 11), "N01034BDATI");
+  EXPECT_EQ(richieste[2].substr(0, 11), "N01034DDATI");
   EXPECT_EQ(Comando("pdfinfo '" + (xml / "B.PDF").string() + "' | grep Pages"), "Pages:           2");
 }
 
@@ -365,7 +377,8 @@ TEST_F(Strada_Emissione, XmlTransferFailureStopsTheDocuments) {
   fs::create_directories(xml);
   Scrivi_File(xml / "modello.xml", kModello);
   Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML,
-        Pagine({{"A", "uno"}, {"B", "due"}, {"C", "tre"}}), "ADATI | 00000001000001\n");
+        Pagine({{"A", Riga_2("uno", "A")}, {"B", Riga_2("due", "B")}, {"C", Riga_2("tre", "C")}}),
+        "ADATI | 00000001000001\n");
   EXPECT_FALSE(server_->Spool_Get());
   EXPECT_NE(Leggi_File(base_.File_LOG).find("[Spool_Formato_XML] Errore Sock_Read {N}(1)"), std::string::npos);
   EXPECT_TRUE(fs::exists(xml / "A.xml"));
