@@ -5,7 +5,9 @@
 # record, conversion table, font strip, logo, subfolders), starts qod_hostsim
 # with a copy of the sample spool queue and of the samples that ask for PDF,
 # mail and XML output (drive C: is DEMO_DIR/c, the mail command a script of
-# the demo), starts "Qod_S /AUTO" offscreen, waits
+# the demo) and for printing (on the queue "Demo" of a private CUPS server in
+# DEMO_DIR/cups, whose jobs are copied into DEMO_DIR/cups/jobs/Demo), starts
+# "Qod_S /AUTO" offscreen, waits
 # until every spool file has been handled (with a time limit), stops both
 # with SIGTERM and tells what was done and where the output is.
 set -euo pipefail
@@ -31,6 +33,8 @@ mkdir -p "$PROG"/{TmpS,Lgo,Fnt,Backup} "$HOST"
 cp -r "$QOD_ROOT/hostsim/samples/coda" "$HOST/coda"
 # The statement again, three times: saved as PDFs, for mail, with XML.
 cp -r "$QOD_ROOT/hostsim/samples/uscite/." "$HOST/coda/"
+# The invoices once more, printed on a private CUPS queue.
+cp -r "$QOD_ROOT/hostsim/samples/stampa/." "$HOST/coda/"
 N_SPOOL=$(find "$HOST/coda" -mindepth 1 -maxdepth 1 -type d ! -name '.*' | wc -l)
 
 echo "== demo folder: $DEMO"
@@ -92,13 +96,26 @@ FINE
 chmod +x "$DEMO/bin/qod_demo_posta"
 export PATH="$DEMO/bin:$PATH"
 
-# ---- The stand-in host -------------------------------------------------------
+# ---- A private CUPS server with the queue "Demo" --------------------------------
 
+CUPS_PRIVATO="$QOD_ROOT/platform/printing/testing/cups_privato.sh"
+STAMPE="$DEMO/cups/jobs/Demo"
 cleanup() {
   [ -n "${SPID:-}" ] && kill -TERM "$SPID" 2>/dev/null || true
   [ -n "${HPID:-}" ] && kill -TERM "$HPID" 2>/dev/null || true
+  "$CUPS_PRIVATO" stop "$DEMO/cups" 2>/dev/null || true
 }
 trap cleanup EXIT
+if SOCK=$("$CUPS_PRIVATO" start "$DEMO/cups" 2>"$DEMO/cups.err") && "$CUPS_PRIVATO" queue "$DEMO/cups" Demo 2>>"$DEMO/cups.err"; then
+  export CUPS_SERVER="$SOCK"
+  echo "== private CUPS server: $SOCK, queue Demo (jobs copied into $STAMPE)"
+else
+  echo "== no private CUPS server here, the spool file that asks for printing will fail:"
+  sed 's/^/   /' "$DEMO/cups.err"
+  export CUPS_SERVER="$DEMO/cups/cups.sock"
+fi
+
+# ---- The stand-in host -------------------------------------------------------
 
 "$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
   --dictionary "$QOD_ROOT/hostsim/fixtures/dizionario_CA.txt" --user QSYS:DEMO:7 \
@@ -147,6 +164,7 @@ echo "== $FATTI of $N_SPOOL spool files handled in $((SECONDS - inizio))s; stopp
 
 kill -TERM "$SPID"; wait "$SPID" && rc=0 || rc=$?; SPID=""
 kill -TERM "$HPID"; wait "$HPID" || true; HPID=""
+"$CUPS_PRIVATO" stop "$DEMO/cups" 2>/dev/null || true
 trap - EXIT
 echo "== Qod_S ended with code $rc"
 
@@ -192,9 +210,16 @@ echo "   PDFs, one per customer:              $QOD_DRIVE_C/Quillon/Pdf (C:\Quill
 echo "   PDFs for mail and the mail list:     $QOD_DRIVE_C/Quillon/Posta (list estratti.txt)"
 echo "   what the mail command received:      $QOD_DEMO_POSTA"
 echo "   PDFs, XML files and their template:  $QOD_DRIVE_C/Quillon/Xml"
+echo "   print jobs of the queue Demo (PDF):  $STAMPE (job-<id>.pdf, job-<id>.args)"
 echo
 echo "== saved files"
 find "$QOD_DRIVE_C/Quillon" -type f | sort | sed 's/^/   /'
+echo
+echo "== printed jobs"
+for j in "$STAMPE"/job-*.pdf; do
+  [ -f "$j" ] || { echo "   none"; break; }
+  echo "   $j: $(pdfinfo "$j" 2>/dev/null | sed -n 's/^Pages: *//p') pages, $(sed -n 's/^copies=/copies /p' "${j%.pdf}.args")"
+done
 if [ -f "$QOD_DEMO_POSTA" ]; then
   echo
   echo "== what the mail command received"
