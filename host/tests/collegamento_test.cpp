@@ -8,6 +8,7 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/host/base.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/ftp.h"
 #include "qod/host_simulato.h"
@@ -92,7 +93,7 @@ class Connection : public ::testing::Test {
   std::vector<int> stati_;
   int pompate_ = 0;
   Pump pompa_ = [this] { ++pompate_; };
-  Connessione_Host c_{base_, t_,
+  Connessione_Host c_{base_, base_, t_,
                       Effetti_Collegamento{[this](const std::string& e) { etichette_.push_back(e); },
                                            [this](int s) { stati_.push_back(s); }}};
 };
@@ -296,7 +297,7 @@ TEST_F(Connection, PauseBetweenAttemptsGivesUpWhenAskedTo) {
   int pompe = 0;
   Attese_Collegamento attese;
   attese.interrompi = [&] { return pompe >= 13; };
-  Connessione_Host c(base_, t_, {}, attese);
+  Connessione_Host c(base_, base_, t_, {}, attese);
   EXPECT_FALSE(c.Host_Collega([&] { ++pompe; }));
   EXPECT_EQ(pompe, 13);  // the second pause, third pump
   EXPECT_EQ(Sessioni_Record(*host_).size(), 2u);
@@ -390,7 +391,7 @@ TEST_F(Connection, FtpFailuresAreLoggedAndNeverHoldUpTheAutomaticCycle) {
       Prepara();
       t_.Imposta_Attese(Attese_Rete{300, 50, 1000});
       messaggi_.boxes.clear();
-      Connessione_Host c(base_, t_, Effetti_Collegamento{{}, {}, [&] { return automatico; }});
+      Connessione_Host c(base_, base_, t_, Effetti_Collegamento{{}, {}, [&] { return automatico; }});
       EXPECT_TRUE(c.Host_Collega(pompa_)) << k.errore;
       EXPECT_EQ(messaggi_.boxes.size(), automatico ? 0u : 1u) << k.errore;
       EXPECT_NE(Log_Server().find(" - [Host_Collega] " + k.errore + "\r\n"), std::string::npos) << Log_Server();
@@ -424,7 +425,7 @@ TEST_F(Connection, StopRequestEndsAnyWaitWithinASlice) {
     Attese_Collegamento attese;
     attese.interrompi = stop;
     messaggi_.boxes.clear();
-    Connessione_Host c(base_, t, {}, attese);
+    Connessione_Host c(base_, base_, t, {}, attese);
     EXPECT_FALSE(c.Host_Collega(pompa_)) << k.argomenti[0];
     EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(1500)) << k.argomenti[0];
     EXPECT_GT(pompe, 0) << k.argomenti[0];
