@@ -1,0 +1,13 @@
+// Qod_PDF_TST: drives the PDF generator by hand.
+#include <QApplication>
+#include <QDir>
+
+#include "frm_base.h"
+#include "qt_testo.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  qod::testers::FrmBase frm(qod::testers::Ansi_Da_Qt(QDir::currentPath()));
+  frm.show();
+  return app.exec();
+}

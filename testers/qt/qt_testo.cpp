@@ -1,0 +1,49 @@
+#include "qt_testo.h"
+
+#include "qod/ansi.h"
+
+namespace qod::testers {
+
+QString Qt_Da_Ansi(const std::string& ansi) { return QString::fromStdString(Ansi_A_Utf8(ansi)); }
+
+std::string Ansi_Da_Qt(const QString& testo) { return Utf8_A_Ansi(testo.toStdString()); }
+
+Separatori Separatori_Locale(const QLocale& l) {
+  Separatori s;
+  const QString d = l.decimalPoint(), g = l.groupSeparator();
+  if (d.size() == 1 && d[0].unicode() < 0x80) s.decimale = static_cast<char>(d[0].unicode());
+  // A locale that groups with a (non-breaking) blank still reads and writes
+  // groups; in ANSI text they are a plain blank.
+  if (g.size() == 1) s.migliaia = g[0].unicode() < 0x80 ? static_cast<char>(g[0].unicode()) : ' ';
+  if (s.migliaia == s.decimale) s.migliaia = s.decimale == ',' ? '.' : ',';
+  return s;
+}
+
+QString Riga_Qt(const std::string& riga) {
+  QString q;
+  q.reserve(static_cast<qsizetype>(riga.size()));
+  for (unsigned char c : riga) {
+    if (c < 0x20 && c != '\t')
+      q += QChar(static_cast<char16_t>(0x2400 + c));
+    else
+      q += QChar(static_cast<char16_t>(Ansi_A_Unicode(c)));
+  }
+  return q;
+}
+
+std::string Riga_Ansi(const QString& riga) {
+  std::string s;
+  s.reserve(static_cast<size_t>(riga.size()));
+  for (QChar ch : riga) {
+    const char16_t u = ch.unicode();
+    if (u >= 0x2400 && u < 0x2420) {
+      s += static_cast<char>(u - 0x2400);
+    } else {
+      const int a = Unicode_A_Ansi(u);
+      s += a < 0 ? '?' : static_cast<char>(a);
+    }
+  }
+  return s;
+}
+
+}  // namespace qod::testers

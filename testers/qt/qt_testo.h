@@ -1,0 +1,26 @@
+// Text where the test programs meet Qt: ANSI to QString and back, the
+// locale's separators, and the lossless mapping of a row of raw bytes for the
+// text window (control bytes other than TAB show as their control pictures,
+// U+2400 + code, and come back as the same bytes).
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <string>
+
+#include "qod/testers/numeri.h"
+
+namespace qod::testers {
+
+QString Qt_Da_Ansi(const std::string& ansi);
+std::string Ansi_Da_Qt(const QString& testo);
+
+// The decimal and group separators of `l` (the user's locale by default).
+Separatori Separatori_Locale(const QLocale& l = QLocale());
+
+// One row (no line ends in it) for the editor and back.
+QString Riga_Qt(const std::string& riga);
+std::string Riga_Ansi(const QString& riga);
+
+}  // namespace qod::testers
