@@ -30,6 +30,9 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
     std::error_code ec;
     std::filesystem::create_directories(Percorso_Fs(*c), ec);
   }
+  // The page files and images of every spool file are named here by the
+  // server itself: new names need no look-up in a folder that grows.
+  Percorso_Cartella_Propria(Percorso_TmpS);
 
   // 3-4. The connection record and its check text.
   if (!Collegamento_Leggi(File_INI, Collegamento)) {
@@ -145,13 +148,15 @@ std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sosti
   return t;
 }
 
-void Server_Base::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
+bool Server_Base::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
   Log_Scrivi(false, true, "[Esegui_Attendi] Avvio: " + std::string(riga));
   auto esito = Processo_Esegui(riga, pompa, 50);
-  if (!esito)
+  if (!esito) {
     Log_Scrivi(false, true, "[Esegui_Attendi] Avvio non riuscito: " + std::string(riga));
-  else
-    Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
+    return false;
+  }
+  Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
+  return true;
 }
 
 int32_t Cifra_Base36(std::string_view c) {

@@ -9,7 +9,8 @@
 //   attributi.txt    the attribute record as "name = value" lines, encoded
 //                    here into the 1118-byte record (or attributi.bin, the
 //                    1118 bytes as they stand);
-//   definizioni.txt  the definition rows ("F", "E", "M" lines), optional.
+//   definizioni.txt  the definition rows ("F", "E", "M" lines), optional;
+//   dati_n.txt       the XML data rows ("N" requests, dati_xml.h), optional.
 #include <algorithm>
 #include <cstdlib>
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include <memory>
 #include <sstream>
 
+#include "dati_xml.h"
 #include "host.h"
 #include "qod/ansi.h"
 
@@ -221,6 +223,7 @@ struct File_Spool {
   std::string record;          // 1118 bytes, EBCDIC
   std::string dati;            // the print data
   std::vector<std::string> f, e, m;  // definition rows, EBCDIC bodies
+  std::vector<Riga_Dati_N> n;        // XML data rows
 };
 
 class Spool : public Modulo {
@@ -281,6 +284,12 @@ class Spool : public Modulo {
           static_cast<size_t>(offset) >= f->dati.size())
         return Risposta::Una('9');
       return Risposta::Una('0', Corpo().Grezzo(f->dati.substr(static_cast<size_t>(offset), static_cast<size_t>(blocco_))));
+    });
+    // XML data of one document: group 4 and group 5 (1034 characters).
+    g.Registra("N", [this](Sessione& s, const Richiesta& r) {
+      const File_Spool* f = stati_[s.id].corrente.get();
+      if (!f) return Risposta::Una('9');
+      return Dati_N_Risposta(f->n, r.Corpo_Testo());
     });
     // Done: server (5), spool number (9), outcome (10), one more character.
     g.Registra("D", [this](Sessione& s, const Richiesta& r) {
@@ -344,6 +353,8 @@ class Spool : public Modulo {
       return nullptr;
     }
     if (fs::exists(cartella / "definizioni.txt") && !Definizioni_Componi(cartella / "definizioni.txt", *f, errore))
+      return nullptr;
+    if (fs::exists(cartella / "dati_n.txt") && !Dati_N_Componi(Leggi_Tutto(cartella / "dati_n.txt", ok), f->n, errore))
       return nullptr;
     return f;
   }

@@ -3,7 +3,11 @@
 #   demo-run.sh BUILD_DIR DEMO_DIR
 # prepares a program folder for Qod_S in DEMO_DIR/Qod_S (settings, connection
 # record, conversion table, font strip, logo, subfolders), starts qod_hostsim
-# with a copy of the sample spool queue, starts "Qod_S /AUTO" offscreen, waits
+# with a copy of the sample spool queue and of the samples that ask for PDF,
+# mail and XML output (drive C: is DEMO_DIR/c, the mail command a script of
+# the demo) and for printing (on the queue "Demo" of a private CUPS server in
+# DEMO_DIR/cups, whose jobs are copied into DEMO_DIR/cups/jobs/Demo), starts
+# "Qod_S /AUTO" offscreen, waits
 # until every spool file has been handled (with a time limit), stops both
 # with SIGTERM and tells what was done and where the output is.
 set -euo pipefail
@@ -27,6 +31,10 @@ PROG="$DEMO/Qod_S"
 HOST="$DEMO/host"
 mkdir -p "$PROG"/{TmpS,Lgo,Fnt,Backup} "$HOST"
 cp -r "$QOD_ROOT/hostsim/samples/coda" "$HOST/coda"
+# The statement again, three times: saved as PDFs, for mail, with XML.
+cp -r "$QOD_ROOT/hostsim/samples/uscite/." "$HOST/coda/"
+# The invoices once more, printed on a private CUPS queue.
+cp -r "$QOD_ROOT/hostsim/samples/stampa/." "$HOST/coda/"
 N_SPOOL=$(find "$HOST/coda" -mindepth 1 -maxdepth 1 -type d ! -name '.*' | wc -l)
 
 echo "== demo folder: $DEMO"
@@ -65,13 +73,49 @@ with open(sys.argv[1], "wb") as f:
     f.write(pixels)
 EOF
 
-# ---- The stand-in host -------------------------------------------------------
+# ---- The saving folders, the XML template and the mail command ----------------
 
+# Drive C: of the attribute records and templates is a folder of the demo.
+export QOD_DRIVE_C="$DEMO/c"
+mkdir -p "$QOD_DRIVE_C/Quillon/Pdf" "$QOD_DRIVE_C/Quillon/Posta" "$QOD_DRIVE_C/Quillon/Xml" "$DEMO/bin"
+cp "$QOD_ROOT/server/demo/modello_estratto.xml" "$QOD_DRIVE_C/Quillon/Xml/modello.xml"
+# The mail command the spool file names: it writes what it received (its
+# arguments and the list file the first one names) to posta_ricevuta.txt.
+export QOD_DEMO_POSTA="$DEMO/posta_ricevuta.txt"
+cat >"$DEMO/bin/qod_demo_posta" <<'FINE'
+#!/bin/sh
+# The demo's mail command: records its arguments and the mail list.
+{
+  echo "qod_demo_posta, $(date '+%Y-%m-%d %H:%M:%S'), $# arguments:"
+  for a in "$@"; do printf '  [%s]\n' "$a"; done
+  lista=$(printf '%s' "$1" | sed -e "s|^[Cc]:|$QOD_DRIVE_C|" -e 's|\\|/|g')
+  echo "mail list $lista:"
+  sed 's/\r$//; s/^/  /' "$lista"
+} >>"$QOD_DEMO_POSTA"
+FINE
+chmod +x "$DEMO/bin/qod_demo_posta"
+export PATH="$DEMO/bin:$PATH"
+
+# ---- A private CUPS server with the queue "Demo" --------------------------------
+
+CUPS_PRIVATO="$QOD_ROOT/platform/printing/testing/cups_privato.sh"
+STAMPE="$DEMO/cups/jobs/Demo"
 cleanup() {
   [ -n "${SPID:-}" ] && kill -TERM "$SPID" 2>/dev/null || true
   [ -n "${HPID:-}" ] && kill -TERM "$HPID" 2>/dev/null || true
+  "$CUPS_PRIVATO" stop "$DEMO/cups" 2>/dev/null || true
 }
 trap cleanup EXIT
+if SOCK=$("$CUPS_PRIVATO" start "$DEMO/cups" 2>"$DEMO/cups.err") && "$CUPS_PRIVATO" queue "$DEMO/cups" Demo 2>>"$DEMO/cups.err"; then
+  export CUPS_SERVER="$SOCK"
+  echo "== private CUPS server: $SOCK, queue Demo (jobs copied into $STAMPE)"
+else
+  echo "== no private CUPS server here, the spool file that asks for printing will fail:"
+  sed 's/^/   /' "$DEMO/cups.err"
+  export CUPS_SERVER="$DEMO/cups/cups.sock"
+fi
+
+# ---- The stand-in host -------------------------------------------------------
 
 "$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
   --dictionary "$QOD_ROOT/hostsim/fixtures/dizionario_CA.txt" --user QSYS:DEMO:7 \
@@ -120,6 +164,7 @@ echo "== $FATTI of $N_SPOOL spool files handled in $((SECONDS - inizio))s; stopp
 
 kill -TERM "$SPID"; wait "$SPID" && rc=0 || rc=$?; SPID=""
 kill -TERM "$HPID"; wait "$HPID" || true; HPID=""
+"$CUPS_PRIVATO" stop "$DEMO/cups" 2>/dev/null || true
 trap - EXIT
 echo "== Qod_S ended with code $rc"
 
@@ -161,4 +206,23 @@ echo "   server log:                          $PROG/Qod_S.LOG"
 echo "   spool files done, with their outcome: $HOST/fatti"
 echo "   requests the host received:          $HOST/hostsim.log"
 echo "   font strip and logo:                 $PROG/Fnt/COUR20.BMP, $PROG/Lgo/logo.bmp"
+echo "   PDFs, one per customer:              $QOD_DRIVE_C/Quillon/Pdf (C:\Quillon\Pdf)"
+echo "   PDFs for mail and the mail list:     $QOD_DRIVE_C/Quillon/Posta (list estratti.txt)"
+echo "   what the mail command received:      $QOD_DEMO_POSTA"
+echo "   PDFs, XML files and their template:  $QOD_DRIVE_C/Quillon/Xml"
+echo "   print jobs of the queue Demo (PDF):  $STAMPE (job-<id>.pdf, job-<id>.args)"
+echo
+echo "== saved files"
+find "$QOD_DRIVE_C/Quillon" -type f | sort | sed 's/^/   /'
+echo
+echo "== printed jobs"
+for j in "$STAMPE"/job-*.pdf; do
+  [ -f "$j" ] || { echo "   none"; break; }
+  echo "   $j: $(pdfinfo "$j" 2>/dev/null | sed -n 's/^Pages: *//p') pages, $(sed -n 's/^copies=/copies /p' "${j%.pdf}.args")"
+done
+if [ -f "$QOD_DEMO_POSTA" ]; then
+  echo
+  echo "== what the mail command received"
+  sed 's/^/   /' "$QOD_DEMO_POSTA"
+fi
 [ "$FATTI" -eq "$N_SPOOL" ] && [ "$rc" -eq 0 ]

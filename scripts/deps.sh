@@ -10,7 +10,7 @@ QOD_PACKAGES=(
   qt6-base-dev libgl-dev
   libtiff-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-liberation2
-  libzint-dev libcups2-dev
+  libzint-dev libcups2-dev cups-daemon cups-client
   qpdf poppler-utils libtiff-tools pngcheck zbar-tools img2pdf
   locales python3
 )

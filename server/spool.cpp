@@ -275,10 +275,12 @@ bool Spool_Server::Spool_Get() {
     pannello_.Valore_Imposta(Pannello::Riga_Archivia, " - ");
   }
   if (fatta(Pannello::Riga_Salva, Attributi.Da_Salvare)) {
-    if (Attributi.Salva_PDF == "S")
-      Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF");
-    else
+    if (Attributi.Salva_PDF == "S") {
+      // False only after a transfer failure of the XML data: no done record.
+      if (!Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF")) return false;
+    } else {
       Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini");
+    }
   } else {
     pannello_.Valore_Imposta(Pannello::Riga_Salva, " - ");
   }

@@ -6,7 +6,9 @@
 //  - the composition of the dense page (canvas, 5280 glyph transfers, a
 //    stretched logo, the quarter turn of a landscape canvas) against its G4
 //    encode.
-// Prints milliseconds per page (median of the runs) and the ratios.
+// Each layer step runs interleaved with its direct call; prints milliseconds
+// per page (median of the runs) and the ratio as the median of the runs'
+// ratios with its spread.
 #include <cstddef>
 #include <cstdio>
 // jpeglib.h needs size_t and FILE first.
@@ -24,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "qod/bench/misura.h"
 #include "qod/imaging/file.h"
 #include "qod/imaging/immagine.h"
 #include "qod/imaging/pagina.h"
@@ -33,16 +36,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double Mediana_Ms(int volte, const std::function<void()>& f) {
-  std::vector<double> t;
+// A layer's step and the direct call it is measured against, interleaved
+// run by run; milliseconds of each run.
+struct Coppia {
+  qod::bench::Serie strato, diretto;
+};
+Coppia Alterna(int volte, const std::function<void()>& strato, const std::function<void()>& diretto) {
+  Coppia c;
   for (int i = 0; i < volte; ++i) {
-    const auto a = std::chrono::steady_clock::now();
-    f();
-    const auto b = std::chrono::steady_clock::now();
-    t.push_back(std::chrono::duration<double, std::milli>(b - a).count());
+    c.strato.Aggiungi(qod::bench::Cronometra_Ms(strato));
+    c.diretto.Aggiungi(qod::bench::Cronometra_Ms(diretto));
   }
-  std::sort(t.begin(), t.end());
-  return t[t.size() / 2];
+  return c;
 }
 
 // A font strip of 256 cells of 21 x 34 with glyph-like strokes.
@@ -162,8 +167,9 @@ Immagine Pagina_Colori() {
   return im;
 }
 
-void Riga(const char* nome, double strato, double diretto, const char* riferimento) {
-  std::printf("%-34s %9.2f ms  %9.2f ms  %-22s ratio %.2f\n", nome, strato, diretto, riferimento, strato / diretto);
+void Riga(const char* nome, const Coppia& c, const char* riferimento) {
+  std::printf("%-34s %9.2f ms  %9.2f ms  %-22s ratio %s\n", nome, c.strato.Mediana(), c.diretto.Mediana(), riferimento,
+              qod::bench::Rapporto(c.strato, c.diretto).Testo().c_str());
 }
 
 }  // namespace
@@ -181,47 +187,54 @@ int main(int argc, char** argv) {
   logo.Riempi(40, 30, 220, 60, Bianco);
   const Immagine pagina = Componi(striscia, logo);
 
-  std::printf("%d runs each, median; layer beside the direct library call\n\n", volte);
+  std::printf("%d runs each, layer and direct call interleaved; ms as the median, ratio as the median\n"
+              "(lowest - highest) of the runs\n\n",
+              volte);
   std::printf("%-34s %12s  %12s\n", "1728 x 2292 1-bit dense page", "layer", "direct");
-  const double g4 = Mediana_Ms(volte, [&] { Salva(pagina, a + ".tif", {5, false, "EXTENSION = TIF\rTIFF_XRES = 204\rTIFF_YRES = 196"}); });
-  const double g4d = Mediana_Ms(volte, [&] { Tiff_Diretto(pagina, b + ".tif", COMPRESSION_CCITTFAX4, false); });
-  Riga("save G4", g4, g4d, "(libtiff)");
-  const double g3 = Mediana_Ms(volte, [&] {
-    Salva(pagina, a + "3.tif", {4, false, "EXTENSION = TIF\rTIFF_FILLORDER = 2\rTIFF_XRES = 204\rTIFF_YRES = 196"});
-  });
-  const double g3d = Mediana_Ms(volte, [&] { Tiff_Diretto(pagina, b + "3.tif", COMPRESSION_CCITTFAX3, true); });
-  Riga("save G3 1-D, fill order 2", g3, g3d, "(libtiff)");
-  const double p1 = Mediana_Ms(volte, [&] { Salva(pagina, a + ".png", {0, false, "EXTENSION = PNG"}); });
-  const double p1d = Mediana_Ms(volte, [&] { Png_Diretto(pagina, b + ".png"); });
-  Riga("save PNG", p1, p1d, "(libpng)");
+  auto g4_diretto = [&] { Tiff_Diretto(pagina, b + ".tif", COMPRESSION_CCITTFAX4, false); };
+  Riga("save G4",
+       Alterna(volte, [&] { Salva(pagina, a + ".tif", {5, false, "EXTENSION = TIF\rTIFF_XRES = 204\rTIFF_YRES = 196"}); },
+               g4_diretto),
+       "(libtiff)");
+  Riga("save G3 1-D, fill order 2",
+       Alterna(
+           volte,
+           [&] {
+             Salva(pagina, a + "3.tif", {4, false, "EXTENSION = TIF\rTIFF_FILLORDER = 2\rTIFF_XRES = 204\rTIFF_YRES = 196"});
+           },
+           [&] { Tiff_Diretto(pagina, b + "3.tif", COMPRESSION_CCITTFAX3, true); }),
+       "(libtiff)");
+  auto png_diretto = [&] { Png_Diretto(pagina, b + ".png"); };
+  Riga("save PNG", Alterna(volte, [&] { Salva(pagina, a + ".png", {0, false, "EXTENSION = PNG"}); }, png_diretto),
+       "(libpng)");
   Pagina_Salvataggio ps;
   ps.codice = 7;
   ps.res_x = ps.res_y = 200;
-  const double p1p = Mediana_Ms(volte, [&] { Immagine c = pagina; Pagina_Salva(c, a + "p.png", ps); });
-  Riga("page save PNG (with pHYs patch)", p1p, p1d, "(libpng)");
+  Riga("page save PNG (with pHYs patch)", Alterna(volte, [&] { Immagine c = pagina; Pagina_Salva(c, a + "p.png", ps); }, png_diretto),
+       "(libpng)");
   std::printf("  file sizes: G4 %ju, G3 %ju, PNG %ju bytes\n\n", static_cast<uintmax_t>(fs::file_size(a + ".tif")),
               static_cast<uintmax_t>(fs::file_size(a + "3.tif")), static_cast<uintmax_t>(fs::file_size(a + ".png")));
 
   std::printf("%-34s %12s  %12s\n", "composition of the dense page", "layer", "G4 encode");
-  const double comp = Mediana_Ms(volte, [&] { Componi(striscia, logo); });
+  Riga("compose (5300 glyphs, logo, turn)", Alterna(volte, [&] { Componi(striscia, logo); }, g4_diretto),
+       "(libtiff G4)");
   Immagine orizzontale;
   orizzontale.Crea(2292, 1728, 1);
-  const double giro = Mediana_Ms(volte, [&] { Immagine c = orizzontale; c.Ruota(27000, Bianco); });
-  Riga("compose (5300 glyphs, logo, turn)", comp, g4d, "(libtiff G4)");
-  Riga("  of which the turn by 27000", giro, g4d, "(libtiff G4)");
+  Riga("  of which the turn by 27000",
+       Alterna(volte, [&] { Immagine c = orizzontale; c.Ruota(27000, Bianco); }, g4_diretto), "(libtiff G4)");
   std::printf("\n");
 
   const Immagine colori = Pagina_Colori();
   std::printf("%-34s %12s  %12s\n", "2480 x 3508 24-bit page", "layer", "direct");
   const int volte_colori = std::max(1, volte / 2);
-  const double pc = Mediana_Ms(volte_colori, [&] { Salva(colori, a + "c.png", {0, false, "EXTENSION = PNG"}); });
-  const double pcd = Mediana_Ms(volte_colori, [&] { Png_Diretto(colori, b + "c.png"); });
-  Riga("save PNG", pc, pcd, "(libpng)");
-  const double jc = Mediana_Ms(volte_colori, [&] {
-    Salva(colori, a + ".jpg", {0, false, "EXTENSION = JPG\rLOSSY_QUALITY = 075"});
-  });
-  const double jcd = Mediana_Ms(volte_colori, [&] { Jpeg_Diretto(colori, b + ".jpg", 75); });
-  Riga("save JPEG (quality 75)", jc, jcd, "(libjpeg)");
+  Riga("save PNG",
+       Alterna(volte_colori, [&] { Salva(colori, a + "c.png", {0, false, "EXTENSION = PNG"}); },
+               [&] { Png_Diretto(colori, b + "c.png"); }),
+       "(libpng)");
+  Riga("save JPEG (quality 75)",
+       Alterna(volte_colori, [&] { Salva(colori, a + ".jpg", {0, false, "EXTENSION = JPG\rLOSSY_QUALITY = 075"}); },
+               [&] { Jpeg_Diretto(colori, b + ".jpg", 75); }),
+       "(libjpeg)");
   std::printf("  file sizes: PNG %ju, JPEG %ju bytes\n", static_cast<uintmax_t>(fs::file_size(a + "c.png")),
               static_cast<uintmax_t>(fs::file_size(a + ".jpg")));
   std::error_code ec;

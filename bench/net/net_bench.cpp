@@ -1,19 +1,24 @@
 // Throughput of the record transport (Sock_Write + Sock_Read) against the
 // stand-in host, and of a plain send/recv loop moving the same bytes over the
-// same loopback connection in the same run. The ratio transport / plain is
-// the figure; the absolute rates depend on the machine.
+// same loopback connection in the same run. The two run interleaved, round
+// after round; the ratio transport / plain of each round is the figure,
+// reported as the median with the spread (lowest - highest). The absolute
+// rates (of the median round) depend on the machine.
 //
-//   bench_net [rounds]     (default 3; the best round of each is reported)
+//   bench_net [rounds]     (default 5)
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "qod/bench/misura.h"
 #include "qod/host/trasporto.h"
 #include "qod/host_simulato.h"
 
@@ -99,7 +104,7 @@ void Riga(const char* chi, const Scenario& s, const Misura& m) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int giri = argc > 1 ? std::atoi(argv[1]) : 3;
+  const int giri = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
   prova::Host_Simulato host({"--bench"});
   if (!host.Avvia()) {
     std::fprintf(stderr, "the stand-in host did not start: %s\n", host.Uscita().c_str());
@@ -120,19 +125,28 @@ int main(int argc, char** argv) {
       {"8192-byte replies, one per request", 10000, 1, 8192},
       {"bursts of 50 small replies in one write", 1000, 50, 64},
   };
-  std::printf("bench_net: %d rounds, best of each\n", giri);
+  std::printf("bench_net: %d rounds, interleaved; median (lowest - highest)\n", giri);
   for (const auto& s : scenari) {
-    Misura mt, ms;
+    std::vector<Misura> mt, ms;
+    bench::Serie st, ss;
     for (int g = 0; g < giri; ++g) {
-      Misura a = Trasporto_Giro(t, s);
-      if (a.secondi < mt.secondi) mt = a;
-      Misura b = Semplice_Giro(t.Socket(1), t, s);
-      if (b.secondi < ms.secondi) ms = b;
+      mt.push_back(Trasporto_Giro(t, s));
+      st.Aggiungi(mt.back().secondi);
+      ms.push_back(Semplice_Giro(t.Socket(1), t, s));
+      ss.Aggiungi(ms.back().secondi);
     }
+    // The round of the median time of each.
+    auto mediano = [](const std::vector<Misura>& v, const bench::Serie& serie) {
+      const double m = serie.Mediana();
+      const Misura* vicino = &v.front();
+      for (const Misura& x : v)
+        if (std::abs(x.secondi - m) < std::abs(vicino->secondi - m)) vicino = &x;
+      return *vicino;
+    };
     std::printf("%s (%d requests):\n", s.nome, s.richieste);
-    Riga("transport", s, mt);
-    Riga("plain", s, ms);
-    std::printf("  ratio transport/plain time: %.2f\n", mt.secondi / ms.secondi);
+    Riga("transport", s, mediano(mt, st));
+    Riga("plain", s, mediano(ms, ss));
+    std::printf("  ratio transport/plain time: %s\n", bench::Rapporto(st, ss).Testo().c_str());
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "dati_xml.h"
 #include "ebcdic.h"
 #include "host.h"
 #include "opzioni.h"
@@ -87,4 +88,34 @@ TEST(HostsimHandlers, LongestKeyWins) {
   EXPECT_EQ((*g.Trova(ca))(s, ca).frame[0].esito, '0');
   EXPECT_EQ((*g.Trova(cr))(s, cr).frame[0].esito, '1');
   EXPECT_EQ(g.Trova(u), nullptr);
+}
+
+TEST(HostsimXmlData, RowsAndReplies) {
+  std::vector<Riga_Dati_N> righe;
+  std::string errore;
+  ASSERT_TRUE(Dati_N_Componi("# data\r\n\nA1 | 0001 2\nA | \"  x  \"\nB |\n", righe, errore)) << errore;
+  ASSERT_EQ(righe.size(), 3u);
+  EXPECT_EQ(righe[1].corpo, "  x  ");
+  struct Caso {
+    const char* corpo;
+    char esito;
+    std::string dati;  // ANSI
+  } casi[] = {
+      {"A1   DATI", '0', "0001 2"},  // the first row that matches
+      {"A2", '0', "  x  "},
+      {"B", '0', ""},
+      {"C", '1', ""},
+      {"", '1', ""},
+  };
+  for (const auto& c : casi) {
+    const Risposta r = Dati_N_Risposta(righe, c.corpo);
+    ASSERT_EQ(r.frame.size(), 1u) << c.corpo;
+    EXPECT_EQ(r.frame[0].esito, c.esito) << c.corpo;
+    EXPECT_EQ(r.frame[0].corpo, Ebcdic::Standard().Codifica(c.dati)) << c.corpo;
+  }
+  for (const std::string& male : {std::string("A 1 2\n"), std::string(" | x\n"), "A | " + std::string(8193, 'x')}) {
+    std::vector<Riga_Dati_N> r;
+    EXPECT_FALSE(Dati_N_Componi(male, r, errore)) << male;
+    EXPECT_EQ(errore.rfind("dati_n.txt:1: ", 0), 0u) << errore;
+  }
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <system_error>
 
@@ -63,18 +64,26 @@ struct Qod_IMG::Motore {
   Tempi* tempi;
   std::string fase;
 
-  img::Immagine tela, striscia, logo1, logo2, im1, im4;
+  img::Immagine& tela;  // kept by the generator from call to call
+  img::Immagine im1, im4;
+  // The font strip and the logos of this call, kept by the generator.
+  const img::Immagine* striscia = nullptr;
+  const img::Immagine* logo1 = nullptr;
+  const img::Immagine* logo2 = nullptr;
   int cella_w = 0;
   int32_t W = 0, H = 0;                 // canvas size
   std::vector<uint8_t> nascoste;        // Txt_Cols x Txt_Rows, row by row
   const img::Tipo_Immagine* tipo = nullptr;
 
-  Motore(Qod_IMG& gen, Tempi* t) : g(gen), tempi(t) {}
+  Motore(Qod_IMG& gen, Tempi* t) : g(gen), tempi(t), tela(gen.tela_) {}
+
+  using Prepara = std::function<std::string(img::Immagine&)>;
+  static std::string Tenuta(Caricata& c, const fs::path& file, const std::string& modo, const Prepara& prepara);
 
   std::string Esegui(bool inizializza);
   std::string Controlli();
   std::string Striscia();
-  std::string Logo_Controlla(Logo l, img::Immagine& im);
+  std::string Logo_Controlla(Logo l, Caricata& c, const img::Immagine*& im);
   std::string Nascoste();
   std::string Testo();
   void Logo_Posa(const Logo& l, const img::Immagine& im);
@@ -183,8 +192,8 @@ std::string Qod_IMG::Motore::Controlli() {
   // 14. Font strip, logos, command file, copy, hidden cells.
   if (!g.qodimg_Fnt_File.empty() && !g.qodimg_Txt_File.empty())
     if (std::string e = Striscia(); !e.empty()) return e;
-  if (std::string e = Logo_Controlla(Logo1(), logo1); !e.empty()) return e;
-  if (std::string e = Logo_Controlla(Logo2(), logo2); !e.empty()) return e;
+  if (std::string e = Logo_Controlla(Logo1(), g.logo1_, logo1); !e.empty()) return e;
+  if (std::string e = Logo_Controlla(Logo2(), g.logo2_, logo2); !e.empty()) return e;
   fase = "Errore di Cmd_File";
   g.qodimg_Cmd_File = Trim(g.qodimg_Cmd_File);
   if (!g.qodimg_Cmd_File.empty() && !File_Esiste(g.qodimg_Cmd_File)) return "Cmd_File errato";
@@ -196,13 +205,55 @@ std::string Qod_IMG::Motore::Controlli() {
   return {};
 }
 
+// An image read from `file` and made ready by `prepara` (its message on a
+// failure), or the one kept from an earlier call while the file has the same
+// signature and `modo` (what else the preparation depends on) is the same.
+// An image read from a file changed in the last ticks of the clock is not
+// kept: a further change within the same tick could not be seen.
+std::string Qod_IMG::Motore::Tenuta(Caricata& c, const fs::path& file, const std::string& modo,
+                                    const Prepara& prepara) {
+  Firma_File f;
+  std::string chiave;
+  if (Firma_Leggi(file, f) && !f.cartella)
+    chiave = file.string() + '\n' + modo + '\n' + std::to_string(f.dispositivo) + ' ' + std::to_string(f.inode) +
+             ' ' + std::to_string(f.dimensione) + ' ' + std::to_string(f.modifica_ns) + ' ' +
+             std::to_string(f.cambio_ns);
+  if (!chiave.empty() && chiave == c.chiave) return {};
+  const bool tenibile = !chiave.empty() && !Firma_Recente(f);
+  c.chiave.clear();
+  if (std::string e = prepara(c.im); !e.empty()) {
+    c.im.Svuota();
+    return e;
+  }
+  if (tenibile) c.chiave = std::move(chiave);
+  return {};
+}
+
 std::string Qod_IMG::Motore::Striscia() {
   const std::string& file = g.qodimg_Fnt_File;
+  // The strip is brought to the canvas depth once: each glyph transfer then
+  // copies its bytes as they stand (the same pixels a transfer across two
+  // depths gives).
+  const int bit = tela.Bit();
+  const fs::path percorso = Fs(file);
   fase = "Errore caricamento " + file;
-  if (!img::Carica(Fs(file), striscia)) return fase;
+  if (std::string e = Tenuta(g.striscia_, percorso, "bit " + std::to_string(bit),
+                             [&](img::Immagine& im) -> std::string {
+                               if (!img::Carica(percorso, im)) return fase;
+                               if (im.Bit() != bit) {
+                                 img::Immagine copia = im;
+                                 if (copia.Converti_Bit(bit)) im = std::move(copia);
+                               }
+                               return {};
+                             });
+      !e.empty()) {
+    fase = e;
+    return e;
+  }
+  striscia = &g.striscia_.im;
   fase = "Il file " + file + " immagine errata";
-  const int h = striscia.Altezza();
-  const int w = static_cast<int>(Arrotonda_Pari(striscia.Larghezza() / 256.0));
+  const int h = striscia->Altezza();
+  const int w = static_cast<int>(Arrotonda_Pari(striscia->Larghezza() / 256.0));
   if (!Fra(h, 4, 128)) return "Altezza del font errata";
   if (!Fra(w, 4, 128)) return "Larghezza del font errata";
   cella_w = w;
@@ -218,19 +269,12 @@ std::string Qod_IMG::Motore::Striscia() {
   if (!Fra(g.qodimg_Fnt_Height, 1, h)) return "Fnt_Height errato";
   fase = "Errore di Fnt_Mode";
   if (!Fra(g.qodimg_Fnt_Mode, 0, 2)) return "Fnt_Mode errato";
-  // The strip is brought to the canvas depth once: each glyph transfer then
-  // copies its bytes as they stand (the same pixels a transfer across two
-  // depths gives).
-  if (striscia.Bit() != tela.Bit()) {
-    img::Immagine copia = striscia;
-    if (copia.Converti_Bit(tela.Bit())) striscia = std::move(copia);
-  }
   return {};
 }
 
-std::string Qod_IMG::Motore::Logo_Controlla(Logo l, img::Immagine& im) {
+std::string Qod_IMG::Motore::Logo_Controlla(Logo l, Caricata& c, const img::Immagine*& logo) {
   const std::string n = l.n;
-  im.Svuota();
+  logo = nullptr;
   fase = "Errore di " + n + "_File";
   l.File = Trim(l.File);
   if (l.File.empty()) return {};
@@ -241,18 +285,30 @@ std::string Qod_IMG::Motore::Logo_Controlla(Logo l, img::Immagine& im) {
   fase = "Errore di " + n + "_ZoomY";
   if (l.ZoomY == 0) l.ZoomY = 1;
   if (!Zoom_Valido(l.ZoomY)) return n + "_ZoomY errato";
+  const std::string modo = "zoom " + std::to_string(l.ZoomX) + " " + std::to_string(l.ZoomY);
+  const fs::path percorso = Fs(l.File);
   fase = "Errore caricamento " + l.File;
-  if (!img::Carica(Fs(l.File), im)) return fase;
-  if (l.ZoomX != 1 || l.ZoomY != 1) {
-    fase = "Errore adattamento " + l.File;
-    const double nw = Arrotonda_Pari(im.Larghezza() * l.ZoomX);
-    const double nh = Arrotonda_Pari(im.Altezza() * l.ZoomY);
-    if (nw < 1 || nh < 1 || imagegen::Byte_Immagine(static_cast<int64_t>(nw), static_cast<int64_t>(nh), im.Bit()) >
-                                Limite_Immagine)
-      return fase;
-    if (!im.Ridimensiona(static_cast<int>(nw), static_cast<int>(nh))) return fase;
+  if (std::string e = Tenuta(c, percorso, modo,
+                             [&](img::Immagine& im) -> std::string {
+                               if (!img::Carica(percorso, im)) return fase;
+                               if (l.ZoomX != 1 || l.ZoomY != 1) {
+                                 fase = "Errore adattamento " + l.File;
+                                 const double nw = Arrotonda_Pari(im.Larghezza() * l.ZoomX);
+                                 const double nh = Arrotonda_Pari(im.Altezza() * l.ZoomY);
+                                 if (nw < 1 || nh < 1 ||
+                                     imagegen::Byte_Immagine(static_cast<int64_t>(nw), static_cast<int64_t>(nh),
+                                                             im.Bit()) > Limite_Immagine)
+                                   return fase;
+                                 if (!im.Ridimensiona(static_cast<int>(nw), static_cast<int>(nh))) return fase;
+                               }
+                               return {};
+                             });
+      !e.empty()) {
+    fase = e;
+    return e;
   }
-  const int64_t lw = im.Larghezza(), lh = im.Altezza();
+  logo = &c.im;
+  const int64_t lw = logo->Larghezza(), lh = logo->Altezza();
   constexpr int64_t kMax16 = std::numeric_limits<int16_t>::max();
   fase = "Errore di " + n + "_Left";
   if (!Fra(l.Left, 1 - int64_t{W}, int64_t{W} - 1)) return n + "_Left errato";
@@ -312,6 +368,7 @@ std::string Qod_IMG::Motore::Nascoste() {
 
 std::string Qod_IMG::Motore::Testo() {
   fase = "Errore sovrapposizione testo";
+  if (!striscia) return fase;
   std::FILE* f = std::fopen(Fs(g.qodimg_Txt_File).c_str(), "rb");
   if (!f) return fase;
   const int32_t righe = g.qodimg_Txt_Rows, colonne = g.qodimg_Txt_Cols;
@@ -341,7 +398,7 @@ std::string Qod_IMG::Motore::Testo() {
         ++c;
       } else {
         if (c < colonne && !nascoste[static_cast<size_t>(r) * static_cast<size_t>(colonne) + static_cast<size_t>(c)]) {
-          img::Trasferisci(tela, c * passo_c + left, y, gw, gh, striscia, b * cella_w + fl, ft, modo);
+          img::Trasferisci(tela, c * passo_c + left, y, gw, gh, *striscia, b * cella_w + fl, ft, modo);
           fine = y;
         }
         ++c;
@@ -388,10 +445,10 @@ std::string Qod_IMG::Motore::Esegui(bool inizializza) {
   const bool comandi = !g.qodimg_Cmd_File.empty();
   if (testo)
     if (std::string e = Testo(); !e.empty()) return e;
-  if (!logo1.Vuota()) Logo_Posa(Logo1(), logo1);
+  if (logo1) Logo_Posa(Logo1(), *logo1);
   if (comandi)
     if (std::string e = Comandi(inizializza, imagegen::Passata::A); !e.empty()) return e;
-  if (!logo2.Vuota()) Logo_Posa(Logo2(), logo2);
+  if (logo2) Logo_Posa(Logo2(), *logo2);
   if (comandi && g.qodimg_Cmd_CPY >= 1)
     if (std::string e = Comandi(false, imagegen::Passata::B); !e.empty()) return e;
   const img::Colore sfondo = img::Colore::Da_RGB(static_cast<uint32_t>(g.qodimg_Out_BkColor));

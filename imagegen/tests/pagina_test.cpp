@@ -342,3 +342,71 @@ TEST_F(Pagina, WindowsPathsAreResolvedCaseInsensitively) {
   Elabora();
   EXPECT_TRUE(fs::exists(dir.Dir() / "Tmp" / "Pagina.TIF"));
 }
+
+// The canvas, the font strip and the logos are kept from page to page: a
+// page shows nothing of the one before, and a strip or logo changed on disk
+// under the same name, or a member that changes how it is made ready, is
+// read again.
+TEST_F(Pagina, KeptImagesFollowTheirFilesAndMembers) {
+  // A strip and a logo installed long ago.
+  auto indietro = [](const std::string& f) {
+    fs::last_write_time(f, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    return fs::last_write_time(f);
+  };
+  const std::string striscia = dir / "striscia.bmp", logo = dir / "logo.bmp";
+  fs::copy_file(Striscia_Prova(), striscia);
+  const auto tempo_striscia = indietro(striscia);
+  Scrivi_Bmp(Logo_Prova(200, 60), logo);
+  indietro(logo);
+  g.qodimg_Fnt_File = striscia;
+  g.qodimg_Im1_File = logo;
+  g.qodimg_Im1_Left = 100;
+  g.qodimg_Im1_Top = 10;
+  Scrivi(dir / "denso.txt", Pagina_Densa());
+  Scrivi(dir / "breve.txt", Righe({"Q"}));
+  g.qodimg_Txt_File = dir / "denso.txt";
+  Elabora();
+  g.qodimg_Txt_File = dir / "breve.txt";
+  Elabora(false);
+  {
+    Qod_IMG fresco;
+    Pagina_Fax(fresco, dir / "fresco.tif");
+    fresco.qodimg_Fnt_File = striscia;
+    fresco.qodimg_Im1_File = logo;
+    fresco.qodimg_Im1_Left = 100;
+    fresco.qodimg_Im1_Top = 10;
+    fresco.qodimg_Txt_File = dir / "breve.txt";
+    fresco.qodimg_Elabora(true);
+    ASSERT_FALSE(fresco.qodimg_Error) << fresco.qodimg_Status;
+    std::string dove;
+    EXPECT_TRUE(Uguali(Carica(uscita), 0, 0, Carica(dir / "fresco.tif"), 0, 0, 1728, 2292, &dove)) << dove;
+  }
+
+  // Both files rewritten in place with black pictures of the same size; the
+  // strip also given back its old modification time.
+  img::Immagine nera;
+  nera.Crea(Striscia_Immagine().Larghezza(), Striscia_Immagine().Altezza(), 1);
+  nera.Riempi(img::Nero);
+  Scrivi_Bmp(nera, striscia);
+  fs::last_write_time(striscia, tempo_striscia);
+  nera.Crea(200, 60, 1);
+  nera.Riempi(img::Nero);
+  Scrivi_Bmp(nera, logo);
+  Elabora(false);
+  img::Immagine p = Carica(uscita);
+  EXPECT_EQ(Scuri(p, 64, 80, kCellaW, kCellaH), kCellaW * kCellaH);  // the "Q" cell
+  EXPECT_EQ(Scuri(p, 100, 10, 200, 60), 200 * 60);
+
+  // A zoom of the logo: read and made ready again (its size written back).
+  g.qodimg_Im1_Width = g.qodimg_Im1_Height = 0;
+  g.qodimg_Im1_ZoomX = 2;
+  Elabora(false);
+  EXPECT_EQ(g.qodimg_Im1_Width, 400);
+  EXPECT_EQ(Scuri(Carica(uscita), 100, 10, 400, 60), 400 * 60);
+
+  // A strip damaged on disk fails the page as a strip that cannot be read.
+  Scrivi(striscia, "non un'immagine");
+  g.qodimg_Elabora(false);
+  EXPECT_TRUE(g.qodimg_Error);
+  EXPECT_EQ(g.qodimg_Status, "Errore caricamento " + striscia);
+}

@@ -206,9 +206,30 @@ class Quadro_Qt : public QWidget {
   }
   std::function<void(int riga, int quale)> clic;  // quale: 0 caption, 1 yes, 2 no picture
 
+  // A change of the model: the band of its row (the light is on row 1), or
+  // the whole panel, is marked for the next repaint. Qt joins every mark
+  // made before the event loop next runs into one repaint of their union.
+  void Segna(int avviso) {
+    if (avviso == Pannello::kAvviso_Sem) avviso = Pannello::Riga_Restart;
+    if (avviso >= 0 && avviso < Pannello::kRighe)
+      update(Fascia(avviso));
+    else
+      update();
+  }
+
  protected:
-  void paintEvent(QPaintEvent*) override {
+  // The full-width band a row draws in: its caption (with the switch of
+  // rows 20-22), its value with the bar and, on row 1, the light.
+  QRect Fascia(int riga) const {
+    const Riga_Disposta& rd = Layout().righe[static_cast<size_t>(riga)];
+    const QRect r = rd.didascalia.united(rd.valore);
+    return QRect(0, r.top(), width(), r.height());
+  }
+
+  void paintEvent(QPaintEvent* e) override {
     const Disposizione& d = Layout();
+    // Only the rows in the part to repaint are drawn again.
+    auto da_disegnare = [&](int r) { return e->region().intersects(Fascia(r)); };
     QPainter g(this);
     g.fillRect(rect(), palette().window());
 
@@ -225,6 +246,7 @@ class Quadro_Qt : public QWidget {
     const QColor sfondo_valore = palette().color(QPalette::Base);
     const QColor testo = palette().color(QPalette::WindowText);
     for (int r = 0; r < Pannello::kRighe; ++r) {
+      if (!da_disegnare(r)) continue;
       const Riga_Disposta& rd = d.righe[static_cast<size_t>(r)];
       // Caption, right-aligned (it ends in a blank).
       g.setPen(testo);
@@ -245,9 +267,10 @@ class Quadro_Qt : public QWidget {
 
     // The switches of rows 20-22.
     for (int r = Pannello::Riga_Stampa; r <= Pannello::Riga_Salva; ++r)
-      Disegna_Interruttore(g, Rettangolo_Interruttore(r), p_.Interruttore(r));
+      if (da_disegnare(r)) Disegna_Interruttore(g, Rettangolo_Interruttore(r), p_.Interruttore(r));
 
     // The light: 6 x 10 at the right end of row 1's value.
+    if (!da_disegnare(Pannello::Riga_Restart)) return;
     const QRect v = d.righe[Pannello::Riga_Restart].valore;
     const QRect luce(v.right() + 1 - 2 - 6, v.top() + 2, 6, 10);
     for (int i = 0; i < Pannello::kLuci; ++i) {
@@ -385,7 +408,7 @@ void FrmBase::Aggiorna(int avviso) {
       break;
     }
     default:
-      quadro_->update();
+      quadro_->Segna(avviso);
       break;
   }
 }

@@ -7,8 +7,10 @@
 #include "frm_splash.h"
 #include "qod/basic.h"
 #include "qod/imagegen/qod_img.h"
+#include "qod/printing/cups.h"
 #include "qod/server/ciclo.h"
 #include "qod/server/spool.h"
+#include "qod/server/stampa.h"
 #include "qt_servizi.h"
 #include "stampanti_cups.h"
 
@@ -52,13 +54,21 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   if (!attese.interrompi) attese.interrompi = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
   host_ = std::make_unique<Connessione_Host>(*base_, *trasporto_, effetti, attese);
 
-  // The page image generator the window hosts. The output stages that come
-  // with their own work stay unset: the road then reports them as not
-  // available on the spool file, never as done.
+  // The page image generator the window hosts, and the saving stages. The
+  // output stages that come with their own work stay unset: the road then
+  // reports them as not available on the spool file, never as done.
   qod_img_ = std::make_unique<Qod_IMG>();
   generatore_ = std::make_unique<Generatore_Qod_IMG<Qod_IMG>>(*qod_img_);
   Fasi_Spool fasi;
   fasi.Immagini = generatore_.get();
+  // Printing on the queues of CUPS, after the printer's echo.
+  dispositivo_stampa_ = std::make_unique<stampa::Dispositivo_Cups>();
+  ping_ = std::make_unique<Ping_Rete>();
+  fase_stampa_ = std::make_unique<Fase_Stampa>(*dispositivo_stampa_, *ping_);
+  fasi.Stampa = fase_stampa_.get();
+  fasi.Ping = ping_.get();
+  fasi.PDF = &emissione_pdf_;
+  fasi.Salva_Immagini = &emissione_immagini_;
   spool_ = std::make_unique<Spool_Server>(*base_, *trasporto_, *host_, *pannello_, Pump(Pompa_Qt), fasi);
   lavoro_ = std::make_unique<Lavoro_Host>(*host_, *spool_, Pump(Pompa_Qt));
   ciclo_ = std::make_unique<Timer_Qt>();

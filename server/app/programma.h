@@ -13,6 +13,7 @@
 #include "qod/host/base.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
+#include "qod/server/emissione.h"
 #include "qod/server/finestra_base.h"
 #include "qod/server/tray.h"
 #include "qod/ui.h"
@@ -23,6 +24,11 @@ class FrmBase;
 class FrmSplash;
 class Qod_IMG;
 class Generatore_Immagini;
+class Ping_Rete;
+class Fase_Stampa;
+namespace stampa {
+class Dispositivo_Stampa;
+}
 
 struct Opzioni_Qod_S {
   std::string cartella;       // the program folder: the current directory at start
@@ -77,6 +83,11 @@ class Programma_Qod_S {
   std::unique_ptr<Connessione_Host> host_;
   std::unique_ptr<Qod_IMG> qod_img_;
   std::unique_ptr<Generatore_Immagini> generatore_;
+  std::unique_ptr<stampa::Dispositivo_Stampa> dispositivo_stampa_;
+  std::unique_ptr<Ping_Rete> ping_;
+  std::unique_ptr<Fase_Stampa> fase_stampa_;
+  Emissione_PDF emissione_pdf_;
+  Emissione_Immagini emissione_immagini_;
   std::unique_ptr<Spool_Server> spool_;
   std::unique_ptr<Lavoro_Host> lavoro_;
   std::unique_ptr<Timer_Sistema> ciclo_, semaforo_;

@@ -13,6 +13,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPaintEvent>
+#include <QScreen>
 #include <QThread>
 
 #include <chrono>
@@ -444,4 +446,68 @@ TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
   for (const auto& n : Nomi(server.fatti_)) EXPECT_TRUE(std::filesystem::exists(server.fatti_ / n / "esito.txt")) << n;
   const std::string log = Leggi_File(server.programma_ / "Qod_S.LOG");
   EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
+}
+
+// ---- The panel's repaints -------------------------------------------------------------
+
+namespace {
+
+// Counts the repaints of a widget and joins the parts they covered.
+class Conta_Ridisegni : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) {
+      ++ridisegni;
+      area += static_cast<QPaintEvent*>(e)->region();
+    }
+    return false;
+  }
+  void Azzera() {
+    ridisegni = 0;
+    area = QRegion();
+  }
+  int ridisegni = 0;
+  QRegion area;
+};
+
+}  // namespace
+
+// Every change made before the event loop runs again becomes one repaint of
+// the rows it touched; what shows is what a repaint of the whole window draws.
+TEST(Qod_S_Quadro, ChangesBetweenTwoPassesAreOneRepaintOfTheirRows) {
+  Applicazione();
+  Pannello p;
+  FrmBase f(p, [] {});
+  for (int r = 0; r < Pannello::kRighe; ++r) p.Valore_Imposta(r, "valore " + std::to_string(r));
+  p.Interruttore_Imposta(Pannello::Riga_Archivia, true);
+  f.show();
+  ASSERT_TRUE(Attendi([&] { return f.isVisible(); }));
+  Conta_Ridisegni conta;
+  f.Quadro()->installEventFilter(&conta);
+  QCoreApplication::processEvents();
+  conta.Azzera();
+
+  // A block of data and a page: many changes of rows 18 and 19, and of the light.
+  for (int i = 1; i <= 40; ++i) {
+    p.Avanzamento(Pannello::Riga_Dati, i * 1000, 40000);
+    p.Avanzamento(Pannello::Riga_Immagini, i, 40);
+    p.Sem_Imposta(i % Pannello::kLuci, true);
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(conta.ridisegni, 1);
+  EXPECT_FALSE(conta.area.intersects(f.Didascalia(Pannello::Riga_Numero))) << "rows that did not change";
+  EXPECT_TRUE(conta.area.intersects(f.Didascalia(Pannello::Riga_Dati)));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(conta.ridisegni, 1) << "nothing changed since";
+
+  // A value shorter than before and a bar that went back leave nothing behind.
+  p.Avanzamento(Pannello::Riga_Dati, 1, 40000);
+  p.Valore_Imposta(Pannello::Riga_Stato, "");
+  p.Interruttore_Imposta(Pannello::Riga_Archivia, false);
+  QCoreApplication::processEvents();
+  const QImage a_pezzi = f.screen()->grabWindow(f.winId()).toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage intera = f.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(a_pezzi.size(), intera.size());
+  EXPECT_TRUE(a_pezzi == intera);
+  a_pezzi.save(QString::fromStdString((Cartella_Schermate() / "quadro_a_pezzi.png").string()));
 }

@@ -95,6 +95,16 @@ void Accesso_Interno::Normalizza_1bit(Immagine& im) {
 }
 
 bool Immagine::Crea(int larghezza, int altezza, int bit) {
+  // The same size and depth again: the memory is used again as it is.
+  if (!dati_.empty() && larghezza == larghezza_ && altezza == altezza_ && bit == bit_) {
+    dpi_x_ = dpi_y_ = 0;
+    if (bit <= 8) {
+      tavolozza_ = Tavolozza_Predefinita(bit);
+      tavolozza_.resize(size_t{1} << bit, Nero);
+    }
+    Riempi(Bianco);
+    return true;
+  }
   Immagine nuova;
   if (!Accesso_Interno::Alloca(nuova, larghezza, altezza, bit)) {
     Svuota();

@@ -65,8 +65,9 @@ class Server_Base {
   std::string Nome_File_Espandi(std::string modello, std::string_view sostituto, bool pulisci);
 
   // Runs the command line (no shell) and waits, pumping every 50 ms, until
-  // it ends. The start and the end are logged.
-  void Esegui_Attendi(std::string_view riga_comando, const Pump& pompa) const;
+  // it ends. The start and the end are logged. False when it could not be
+  // started.
+  bool Esegui_Attendi(std::string_view riga_comando, const Pump& pompa) const;
 
   // Writes one key of the settings file; a failed write is logged.
   bool Impostazione_Scrivi(std::string_view sezione, std::string_view chiave, std::string_view valore) const;

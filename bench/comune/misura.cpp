@@ -1,0 +1,86 @@
+#include "qod/bench/misura.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+namespace qod::bench {
+
+double Serie::Mediana() const {
+  if (valori_.empty()) return 0;
+  std::vector<double> t = valori_;
+  std::sort(t.begin(), t.end());
+  const size_t n = t.size();
+  return n % 2 ? t[n / 2] : (t[n / 2 - 1] + t[n / 2]) / 2;
+}
+
+double Serie::Minimo() const { return valori_.empty() ? 0 : *std::min_element(valori_.begin(), valori_.end()); }
+
+double Serie::Massimo() const { return valori_.empty() ? 0 : *std::max_element(valori_.begin(), valori_.end()); }
+
+std::string Serie::Testo(const char* formato) const {
+  char a[64], b[64], c[64];
+  std::snprintf(a, sizeof a, formato, Mediana());
+  std::snprintf(b, sizeof b, formato, Minimo());
+  std::snprintf(c, sizeof c, formato, Massimo());
+  return std::string(a) + " (" + b + " - " + c + ")";
+}
+
+namespace {
+
+template <class F>
+Serie Combina(const Serie& a, const Serie& b, F f) {
+  Serie r;
+  for (size_t i = 0; i < std::min(a.Quanti(), b.Quanti()); ++i) r.Aggiungi(f(a[i], b[i]));
+  return r;
+}
+
+}  // namespace
+
+Serie Rapporto(const Serie& a, const Serie& b) {
+  return Combina(a, b, [](double x, double y) { return y > 0 ? x / y : 0; });
+}
+
+Serie Somma(const Serie& a, const Serie& b) {
+  return Combina(a, b, [](double x, double y) { return x + y; });
+}
+
+Serie Scala(const Serie& s, double k) {
+  Serie r;
+  for (size_t i = 0; i < s.Quanti(); ++i) r.Aggiungi(s[i] * k);
+  return r;
+}
+
+double Cronometra_Ms(const std::function<void()>& f) {
+  const auto a = std::chrono::steady_clock::now();
+  f();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - a).count();
+}
+
+bool Tiff_G4(const img::Immagine& im, const std::string& file) {
+  TIFF* t = TIFFOpen(file.c_str(), "wl");
+  if (!t) return false;
+  TIFFSetField(t, TIFFTAG_IMAGEWIDTH, uint32_t(im.Larghezza()));
+  TIFFSetField(t, TIFFTAG_IMAGELENGTH, uint32_t(im.Altezza()));
+  TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, uint16_t{1});
+  TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, uint16_t{1});
+  TIFFSetField(t, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+  TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
+  TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, uint32_t(im.Altezza()));
+  TIFFSetField(t, TIFFTAG_XRESOLUTION, 204.0f);
+  TIFFSetField(t, TIFFTAG_YRESOLUTION, 196.0f);
+  TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+  const size_t br = im.Byte_Riga();
+  std::vector<uint8_t> buf(br * static_cast<size_t>(im.Altezza()));
+  for (int y = 0; y < im.Altezza(); ++y) {
+    const uint8_t* r = im.Riga(y);
+    for (size_t i = 0; i < br; ++i) buf[static_cast<size_t>(y) * br + i] = static_cast<uint8_t>(~r[i]);
+  }
+  const bool ok = TIFFWriteEncodedStrip(t, 0, buf.data(), static_cast<tmsize_t>(buf.size())) >= 0;
+  TIFFClose(t);
+  return ok;
+}
+
+}  // namespace qod::bench

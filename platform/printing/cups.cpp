@@ -1,0 +1,394 @@
+#include "qod/printing/cups.h"
+
+#include <cups/cups.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPrinter>
+#include <QRectF>
+#include <QString>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "qod/ansi.h"
+#include "qod/imaging/qimage.h"
+
+namespace qod::stampa {
+
+namespace {
+
+constexpr int kDpi_Predefiniti = 600;
+
+// The destinations CUPS lists, freed on leaving.
+class Destinazioni {
+ public:
+  Destinazioni() {
+    n_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &d_);
+    if (n_ == 0 && cupsLastError() >= IPP_STATUS_ERROR_SERVICE_UNAVAILABLE) irraggiungibile_ = true;
+  }
+  ~Destinazioni() { cupsFreeDests(n_, d_); }
+  Destinazioni(const Destinazioni&) = delete;
+  Destinazioni& operator=(const Destinazioni&) = delete;
+
+  // The names as the programs see them (Windows-1252), in CUPS's order.
+  std::vector<std::string> Nomi() const {
+    std::vector<std::string> r;
+    for (int i = 0; i < n_; ++i) r.push_back(Nome(d_[i]));
+    return r;
+  }
+
+  // The destination a printer name stands for; the error code when none.
+  cups_dest_t* Trova(const std::string& nome, int32_t& errore) const {
+    errore = 0;
+    std::string predefinita;
+    for (int i = 0; i < n_; ++i)
+      if (d_[i].is_default) predefinita = Nome(d_[i]);
+    const auto coda = Coda_Per_Nome(nome, Nomi(), predefinita);
+    if (coda)
+      for (int i = 0; i < n_; ++i)
+        if (Nome(d_[i]) == *coda) return &d_[i];
+    errore = irraggiungibile_ ? kErrore_Servizio : kErrore_Nome_Stampante;
+    return nullptr;
+  }
+
+  static std::string Nome(const cups_dest_t& d) {
+    std::string n = d.name ? d.name : "";
+    if (d.instance) n += std::string("/") + d.instance;
+    return Utf8_A_Ansi(n);
+  }
+
+ private:
+  cups_dest_t* d_ = nullptr;
+  int n_ = 0;
+  bool irraggiungibile_ = false;
+};
+
+std::string Opzione(const cups_dest_t& d, const char* nome) {
+  const char* v = cupsGetOption(nome, d.num_options, d.options);
+  return v ? v : "";
+}
+
+std::vector<std::string> Dividi(const std::string& s, char sep) {
+  std::vector<std::string> r;
+  size_t i = 0;
+  while (i <= s.size()) {
+    const size_t j = s.find(sep, i);
+    const std::string parte = s.substr(i, j == std::string::npos ? std::string::npos : j - i);
+    if (!parte.empty()) r.push_back(parte);
+    if (j == std::string::npos) break;
+    i = j + 1;
+  }
+  return r;
+}
+
+// The queue's input slots, in their order.
+std::vector<std::string> Cassetti(cups_dest_t* d) {
+  std::vector<std::string> r;
+  cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d);
+  if (!info) return r;
+  if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, d, info, "media-source"))
+    for (int i = 0; i < ippGetCount(a); ++i)
+      if (const char* s = ippGetString(a, i, nullptr)) r.push_back(s);
+  cupsFreeDestInfo(info);
+  return r;
+}
+
+// The queue's default medium as a page size; A4 when it names none Qt knows.
+QPageSize Formato_Predefinito(cups_dest_t* d) {
+  std::string media = Opzione(*d, "media");
+  if (media.empty()) {
+    if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d)) {
+      if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, d, info, "media"))
+        if (const char* s = ippGetString(a, 0, nullptr)) media = s;
+      cupsFreeDestInfo(info);
+    }
+  }
+  if (!media.empty()) {
+    if (pwg_media_t* p = pwgMediaForPWG(media.c_str())) {
+      if (p->width > 0 && p->length > 0)
+        return QPageSize(QSizeF(p->width / 100.0, p->length / 100.0), QPageSize::Millimeter);
+    }
+  }
+  return QPageSize(QPageSize::A4);
+}
+
+}  // namespace
+
+struct Dispositivo_Cups::Contesto_Cups {
+  std::string coda;      // CUPS name, UTF-8, without the instance
+  std::string istanza;   // UTF-8
+  Modo_Dispositivo modo;
+  std::string cassetto;  // the input slot asked for, or ""
+  QPageSize formato{QPageSize::A4};
+  std::unique_ptr<QPrinter> stampante;
+  std::unique_ptr<QPainter> pittore;
+  std::filesystem::path pdf;
+  int32_t lavoro = 0;
+  bool pagina_aperta = false, pagina_chiusa = false;
+
+  int Dpi() const { return modo.qualita > 0 ? modo.qualita : kDpi_Predefiniti; }
+
+  // Page size in device pixels: the medium in millimetres at the
+  // resolution, cut to whole pixels, across and down as oriented.
+  std::pair<int, int> Pixel() const {
+    const QSizeF mm = formato.size(QPageSize::Millimeter);
+    int w = static_cast<int>(std::floor(mm.width() / 25.4 * Dpi() + 1e-6));
+    int h = static_cast<int>(std::floor(mm.height() / 25.4 * Dpi() + 1e-6));
+    if (modo.orientamento == 2) std::swap(w, h);
+    return {w, h};
+  }
+
+  void Chiudi_Pdf() {
+    if (pittore && pittore->isActive()) pittore->end();
+    pittore.reset();
+    if (!pdf.empty()) {
+      std::error_code ec;
+      std::filesystem::remove(pdf, ec);
+      pdf.clear();
+    }
+    pagina_aperta = pagina_chiusa = false;
+  }
+
+  void Annulla() {
+    Chiudi_Pdf();
+    if (lavoro > 0) cupsCancelJob2(CUPS_HTTP_DEFAULT, coda.c_str(), lavoro, 0);
+    lavoro = 0;
+  }
+};
+
+Dispositivo_Cups::Dispositivo_Cups() = default;
+
+Dispositivo_Cups::~Dispositivo_Cups() {
+  for (auto& [dc, c] : contesti_) c->Annulla();
+}
+
+Dispositivo_Cups::Contesto_Cups* Dispositivo_Cups::Trova(Contesto dc) {
+  const auto i = contesti_.find(dc);
+  return i == contesti_.end() ? nullptr : i->second.get();
+}
+
+std::vector<std::string> Dispositivo_Cups::Elenco() { return Destinazioni().Nomi(); }
+
+Info_Stampante Dispositivo_Cups::Info(const std::string& nome) {
+  Destinazioni dd;
+  int32_t errore = 0;
+  cups_dest_t* d = dd.Trova(nome, errore);
+  if (!d) return {errore, 0, false, 0};
+  const std::string stato = Opzione(*d, "printer-state");
+  if (stato.empty()) return {0, kErrore_Percorso_Rete, false, 0};
+  return Info_Da_Cups(std::atoi(stato.c_str()), Dividi(Opzione(*d, "printer-state-reasons"), ','),
+                      Opzione(*d, "printer-is-accepting-jobs") != "false");
+}
+
+int32_t Dispositivo_Cups::Apri(const std::string& nome) {
+  int32_t errore = 0;
+  Destinazioni().Trova(nome, errore);
+  return errore;
+}
+
+int32_t Dispositivo_Cups::Modo_Leggi(const std::string& nome, Modo_Dispositivo& modo) {
+  Destinazioni dd;
+  int32_t errore = 0;
+  cups_dest_t* d = dd.Trova(nome, errore);
+  if (!d) return errore;
+  modo = {};
+  const int copie = std::atoi(Opzione(*d, "copies").c_str());
+  modo.copie = static_cast<int16_t>(copie > 0 && copie < 32768 ? copie : 1);
+  modo.colore = Opzione(*d, "print-color-mode") == "color" ? 2 : 1;
+  modo.orientamento = Opzione(*d, "orientation-requested") == "4" ? 2 : 1;
+  return 0;
+}
+
+int32_t Dispositivo_Cups::Modo_Scrivi(const std::string& nome, Modo_Dispositivo& modo) {
+  Destinazioni dd;
+  int32_t errore = 0;
+  cups_dest_t* d = dd.Trova(nome, errore);
+  if (!d) return errore;
+  if (modo.copie < 1) modo.copie = 1;
+  if (modo.qualita < 0) modo.qualita = 0;
+  // Bins the queue does not have keep its default.
+  if ((modo.campi & DM_DEFAULTSOURCE) && (modo.cassetto < 1 || static_cast<size_t>(modo.cassetto) > Cassetti(d).size())) {
+    modo.cassetto = 0;
+    modo.campi &= ~DM_DEFAULTSOURCE;
+  }
+  return 0;
+}
+
+Contesto Dispositivo_Cups::Crea_DC(const std::string& nome) {
+  Destinazioni dd;
+  int32_t errore = 0;
+  cups_dest_t* d = dd.Trova(nome, errore);
+  if (!d) return 0;
+  auto c = std::make_unique<Contesto_Cups>();
+  c->coda = d->name;
+  c->istanza = d->instance ? d->instance : "";
+  c->formato = Formato_Predefinito(d);
+  Modo_Dispositivo modo;
+  if (Modo_Leggi(nome, modo) == 0) c->modo = modo;
+  const Contesto dc = prossimo_++;
+  contesti_[dc] = std::move(c);
+  return dc;
+}
+
+int32_t Dispositivo_Cups::Reimposta_DC(Contesto dc, const Modo_Dispositivo& modo) {
+  Contesto_Cups* c = Trova(dc);
+  if (!c || c->pittore) return 6;  // no such context, or a document is being drawn
+  c->modo = modo;
+  c->cassetto.clear();
+  if ((modo.campi & DM_DEFAULTSOURCE) && modo.cassetto > 0) {
+    if (cups_dest_t* d = cupsGetNamedDest(CUPS_HTTP_DEFAULT, c->coda.c_str(),
+                                          c->istanza.empty() ? nullptr : c->istanza.c_str())) {
+      const auto cassetti = Cassetti(d);
+      if (static_cast<size_t>(modo.cassetto) <= cassetti.size())
+        c->cassetto = cassetti[static_cast<size_t>(modo.cassetto) - 1];
+      cupsFreeDests(1, d);
+    }
+  }
+  return 0;
+}
+
+std::optional<Capacita> Dispositivo_Cups::Capacita_DC(Contesto dc) {
+  Contesto_Cups* c = Trova(dc);
+  if (!c) return std::nullopt;
+  const auto [w, h] = c->Pixel();
+  return Capacita{c->Dpi(), c->Dpi(), 0, 0, w, h, w, h};
+}
+
+int32_t Dispositivo_Cups::Inizio_Doc(Contesto dc, const std::string& nome) {
+  Contesto_Cups* c = Trova(dc);
+  if (!c || c->lavoro > 0) return 0;
+
+  // The job's PDF, written beside the other temporary files.
+  std::string modello = (std::filesystem::temp_directory_path() / "qod-stampa-XXXXXX.pdf").string();
+  const int fd = mkstemps(modello.data(), 4);
+  if (fd < 0) return 0;
+  ::close(fd);
+  c->pdf = modello;
+
+  cups_option_t* opzioni = nullptr;
+  int n = 0;
+  n = cupsAddIntegerOption("copies", c->modo.copie > 0 ? c->modo.copie : 1, n, &opzioni);
+  n = cupsAddOption("print-color-mode", c->modo.colore == 2 ? "color" : "monochrome", n, &opzioni);
+  if (!c->cassetto.empty()) n = cupsAddOption("media-source", c->cassetto.c_str(), n, &opzioni);
+  const std::string titolo = Ansi_A_Utf8(nome);
+  const int lavoro = cupsCreateJob(CUPS_HTTP_DEFAULT, c->coda.c_str(), titolo.c_str(), n, opzioni);
+  cupsFreeOptions(n, opzioni);
+  if (lavoro <= 0) {
+    c->Chiudi_Pdf();
+    return 0;
+  }
+  c->lavoro = lavoro;
+  ultimo_lavoro_ = lavoro;
+
+  c->stampante = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  QPrinter& p = *c->stampante;
+  p.setOutputFormat(QPrinter::PdfFormat);
+  p.setOutputFileName(QString::fromStdString(c->pdf.string()));
+  p.setDocName(QString::fromStdString(titolo));
+  p.setCreator(QStringLiteral("Quillon"));
+  p.setFullPage(true);
+  p.setResolution(c->Dpi());
+  p.setPageLayout(QPageLayout(c->formato,
+                              c->modo.orientamento == 2 ? QPageLayout::Landscape : QPageLayout::Portrait,
+                              QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
+  return lavoro;
+}
+
+int32_t Dispositivo_Cups::Inizio_Pagina(Contesto dc) {
+  Contesto_Cups* c = Trova(dc);
+  if (!c || c->lavoro <= 0 || c->pagina_aperta) return 0;
+  if (!c->pittore) {
+    c->pittore = std::make_unique<QPainter>();
+    if (!c->pittore->begin(c->stampante.get())) {
+      c->pittore.reset();
+      return 0;
+    }
+  } else if (!c->stampante->newPage()) {
+    return 0;
+  }
+  c->pagina_aperta = true;
+  return 1;
+}
+
+int32_t Dispositivo_Cups::Fine_Pagina(Contesto dc) {
+  Contesto_Cups* c = Trova(dc);
+  if (!c || !c->pagina_aperta) return 0;
+  c->pagina_aperta = false;
+  c->pagina_chiusa = true;
+  return 1;
+}
+
+bool Dispositivo_Cups::Disegna(Contesto dc, const img::Immagine& immagine, const Rettangolo& r) {
+  Contesto_Cups* c = Trova(dc);
+  if (!c || !c->pagina_aperta || !c->pittore) return false;
+  const QImage q = img::A_QImage(immagine);
+  if (q.isNull()) return false;
+  const double k = c->Dpi() / 1440.0;
+  const QRectF destinazione(r.sinistra * k, r.alto * k, (r.destra - r.sinistra) * k, (r.basso - r.alto) * k);
+  c->pittore->drawImage(destinazione, q);
+  return true;
+}
+
+int32_t Dispositivo_Cups::Fine_Doc(Contesto dc) {
+  Contesto_Cups* c = Trova(dc);
+  if (!c || c->lavoro <= 0) return 0;
+  if (!c->pittore) {
+    // No page: nothing for the printer.
+    c->Annulla();
+    return 1;
+  }
+  c->pittore->end();
+  c->pittore.reset();
+  c->stampante.reset();
+
+  bool bene = false;
+  std::ifstream in(c->pdf, std::ios::binary);
+  const std::string nome_doc = c->pdf.filename().string();
+  if (in && cupsStartDocument(CUPS_HTTP_DEFAULT, c->coda.c_str(), c->lavoro, nome_doc.c_str(), CUPS_FORMAT_PDF, 1) ==
+                HTTP_STATUS_CONTINUE) {
+    bene = true;
+    std::vector<char> blocco(1 << 16);
+    while (in) {
+      in.read(blocco.data(), static_cast<std::streamsize>(blocco.size()));
+      const auto n = in.gcount();
+      if (n > 0 && cupsWriteRequestData(CUPS_HTTP_DEFAULT, blocco.data(), static_cast<size_t>(n)) !=
+                       HTTP_STATUS_CONTINUE) {
+        bene = false;
+        break;
+      }
+    }
+    // The document request is always finished, so the connection stays usable.
+    if (cupsFinishDocument(CUPS_HTTP_DEFAULT, c->coda.c_str()) > IPP_STATUS_OK_CONFLICTING) bene = false;
+  }
+  if (!bene) {
+    c->Annulla();
+    return 0;
+  }
+  c->lavoro = 0;
+  c->Chiudi_Pdf();
+  return 1;
+}
+
+int32_t Dispositivo_Cups::Annulla_Doc(Contesto dc) {
+  Contesto_Cups* c = Trova(dc);
+  if (!c || c->lavoro <= 0) return 0;
+  c->Annulla();
+  c->stampante.reset();
+  return 1;
+}
+
+int32_t Dispositivo_Cups::Elimina_DC(Contesto dc) {
+  const auto i = contesti_.find(dc);
+  if (i == contesti_.end()) return 0;
+  i->second->Annulla();
+  contesti_.erase(i);
+  return 1;
+}
+
+}  // namespace qod::stampa

@@ -1,0 +1,66 @@
+// The print device of the programs: the queues of CUPS.
+//
+// Printer names are CUPS destinations ("queue" or "queue/instance"), found
+// exactly, then without regard to case, then, for a Windows name
+// "\\server\queue", by its last part; an empty name is the default
+// destination. The status comes from the queue's `printer-state`,
+// `printer-state-reasons` and `printer-is-accepting-jobs`.
+//
+// A device context is a QPrinter writing a PDF: its resolution is the
+// device mode's resolution across (600 dpi when none is asked), its page the
+// queue's default medium (A4 when the queue names none) in the device mode's
+// orientation, with the whole page printable. Starting a document creates
+// the CUPS job (its id is the result: a queue that refuses jobs gives 0);
+// the first page starts the QPainter, each further page is a new page of it;
+// ending the document hands the PDF to CUPS as the job's one document and
+// succeeds only when CUPS has taken it whole. Copies, colour and the input
+// slot of the paper bin (bins are the queue's input slots in their order;
+// an unknown bin keeps the default) travel as the job's options, so the
+// pages are drawn once. A Y resolution apart from X cannot be honoured: X
+// is used. QPrinter needs a QGuiApplication.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "qod/printing/stampanti.h"
+
+namespace qod::stampa {
+
+class Dispositivo_Cups : public Dispositivo_Stampa {
+ public:
+  Dispositivo_Cups();
+  ~Dispositivo_Cups() override;
+  Dispositivo_Cups(const Dispositivo_Cups&) = delete;
+  Dispositivo_Cups& operator=(const Dispositivo_Cups&) = delete;
+
+  std::vector<std::string> Elenco() override;
+  Info_Stampante Info(const std::string& nome) override;
+  int32_t Apri(const std::string& nome) override;
+  int32_t Modo_Leggi(const std::string& nome, Modo_Dispositivo& modo) override;
+  int32_t Modo_Scrivi(const std::string& nome, Modo_Dispositivo& modo) override;
+  Contesto Crea_DC(const std::string& nome) override;
+  int32_t Reimposta_DC(Contesto dc, const Modo_Dispositivo& modo) override;
+  std::optional<Capacita> Capacita_DC(Contesto dc) override;
+  int32_t Inizio_Doc(Contesto dc, const std::string& nome) override;
+  int32_t Fine_Doc(Contesto dc) override;
+  int32_t Annulla_Doc(Contesto dc) override;
+  int32_t Inizio_Pagina(Contesto dc) override;
+  int32_t Fine_Pagina(Contesto dc) override;
+  int32_t Elimina_DC(Contesto dc) override;
+  bool Disegna(Contesto dc, const img::Immagine& immagine, const Rettangolo& destinazione) override;
+
+  // The CUPS id of the last job a context started (0 before any).
+  int32_t Ultimo_Lavoro() const { return ultimo_lavoro_; }
+
+ private:
+  struct Contesto_Cups;
+  Contesto_Cups* Trova(Contesto dc);
+  std::map<Contesto, std::unique_ptr<Contesto_Cups>> contesti_;
+  Contesto prossimo_ = 1;
+  int32_t ultimo_lavoro_ = 0;
+};
+
+}  // namespace qod::stampa

@@ -1,0 +1,103 @@
+#include "qod/printing/cups_privato.h"
+
+#include <cups/cups.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "qod/prova/strumenti.h"
+
+#ifndef QOD_CUPS_PRIVATO
+#error "QOD_CUPS_PRIVATO names the script that runs the private cupsd"
+#endif
+
+namespace qod::stampa::prova {
+
+namespace {
+
+std::string Virgolette(const std::string& s) {
+  std::string r = "'";
+  for (char c : s) r += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return r + "'";
+}
+
+}  // namespace
+
+Cups_Privato::Cups_Privato() {
+  // Short: the socket's path must fit a Unix socket address.
+  char modello[] = "/tmp/qod-cups-XXXXXX";
+  if (!mkdtemp(modello)) {
+    errore_ = "no scratch folder for cupsd";
+    return;
+  }
+  cartella_ = modello;
+  std::string uscita;
+  const int r = qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " start " + Virgolette(cartella_.string()) + " 2>&1",
+                                   &uscita);
+  if (r != 0) {
+    errore_ = "cupsd cannot run here: " + uscita;
+    return;
+  }
+  setenv("CUPS_SERVER", Socket().c_str(), 1);
+  cupsSetServer(Socket().c_str());
+  avviato_ = true;
+}
+
+Cups_Privato::~Cups_Privato() {
+  if (cartella_.empty()) return;
+  qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " stop " + Virgolette(cartella_.string()) + " 2>&1");
+  std::error_code ec;
+  std::filesystem::remove_all(cartella_, ec);
+}
+
+bool Cups_Privato::Coda(const std::string& nome) {
+  if (!avviato_) return false;
+  std::string uscita;
+  if (qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " queue " + Virgolette(cartella_.string()) + " " +
+                             Virgolette(nome) + " 2>&1",
+                         &uscita) == 0)
+    return true;
+  errore_ = "queue " + nome + " not added: " + uscita;
+  return false;
+}
+
+std::vector<std::filesystem::path> Cups_Privato::Pdf(const std::string& coda) const {
+  std::vector<std::pair<long, std::filesystem::path>> v;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator(Lavori(coda), ec)) {
+    const std::string n = e.path().filename().string();
+    if (n.rfind("job-", 0) == 0 && e.path().extension() == ".pdf") v.emplace_back(std::atol(n.c_str() + 4), e.path());
+  }
+  std::sort(v.begin(), v.end());
+  std::vector<std::filesystem::path> r;
+  for (auto& [id, p] : v) r.push_back(p);
+  return r;
+}
+
+bool Cups_Privato::Attendi_Coda_Vuota(const std::string& coda, int limite_ms) const {
+  const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
+  for (;;) {
+    std::string uscita;
+    if (Comando("lpstat -o " + Virgolette(coda), &uscita) == 0 && uscita.find_first_not_of(" \n") == std::string::npos)
+      return true;
+    if (std::chrono::steady_clock::now() > fine) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+int Cups_Privato::Comando(const std::string& riga, std::string* uscita) const {
+  // A server that has just started may drop the first connections: try again.
+  std::string testo;
+  int r = 0;
+  for (int i = 0; i < 20; ++i) {
+    r = qod::prova::Esegui("CUPS_SERVER=" + Virgolette(Socket()) + " " + riga + " 2>&1", &testo);
+    if (r == 0 || testo.find("Unable to connect") == std::string::npos) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  if (uscita) *uscita = testo;
+  return r;
+}
+
+}  // namespace qod::stampa::prova

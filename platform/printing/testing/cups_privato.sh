@@ -1,0 +1,140 @@
+#!/bin/sh
+# A private CUPS server in a folder of its own, for the tests, the demo and
+# the benchmark: it listens only on a Unix socket in that folder, and its
+# queues hand every job to a capture backend that copies the job file into
+# a folder.
+#
+#   cups_privato.sh start DIR    starts cupsd (DIR/cups.sock); prints the socket
+#   cups_privato.sh queue DIR NAME
+#                                adds a raw queue NAME that captures into
+#                                DIR/jobs/NAME (job-<id>.pdf and job-<id>.args)
+#   cups_privato.sh stop DIR     stops that cupsd
+#
+# Needs root (cupsd drops to the user lp for the backends) and the Debian
+# packages cups-daemon and cups-client. Exits non-zero with the reason on
+# standard error when cupsd cannot run.
+set -eu
+
+cmd=${1:-}
+dir=${2:-}
+[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 start|queue|stop DIR [NAME]" >&2; exit 2; }
+
+cupsd_bin=${QOD_CUPSD:-/usr/sbin/cupsd}
+lib=/usr/lib/cups
+
+case "$cmd" in
+start)
+  [ -x "$cupsd_bin" ] || { echo "cupsd not found at $cupsd_bin (Debian package cups-daemon)" >&2; exit 3; }
+  command -v lpadmin >/dev/null || { echo "lpadmin not found (Debian package cups-client)" >&2; exit 3; }
+  [ "$(id -u)" -eq 0 ] || { echo "a private cupsd needs root here (it runs its backends as the user lp)" >&2; exit 3; }
+  getent passwd lp >/dev/null || { echo "no user lp on this machine" >&2; exit 3; }
+  mkdir -p "$dir"
+  dir=$(cd "$dir" && pwd)
+  mkdir -p "$dir/etc" "$dir/spool/tmp" "$dir/cache" "$dir/state" "$dir/log" "$dir/bin/backend" "$dir/jobs"
+  # cupsd refuses files writable by others and runs its backends as lp.
+  chmod 0755 "$dir" "$dir/etc" "$dir/bin" "$dir/bin/backend"
+  chmod 0777 "$dir/jobs"
+  chmod 1777 "$dir/spool/tmp"
+  # The server's programs: the system's, with our capture backend beside them.
+  for f in "$lib"/*; do
+    [ "$(basename "$f")" = backend ] || ln -sfn "$f" "$dir/bin/$(basename "$f")"
+  done
+  cat > "$dir/bin/backend/capture" <<'BACKEND'
+#!/bin/sh
+# capture:<folder> - copies each job file into <folder>: job-<id>.pdf with
+# job-<id>.args (job id, user, title, copies, options), the file renamed
+# into place only once complete.
+if [ $# -eq 0 ]; then
+  echo 'direct capture "Unknown" "Capture to a folder"'
+  exit 0
+fi
+umask 022
+out=${DEVICE_URI#capture:}
+tmp="$out/.job-$1.part"
+if [ $# -ge 6 ]; then cat "$6" > "$tmp" || exit 1; else cat > "$tmp" || exit 1; fi
+printf 'job=%s\nuser=%s\ntitle=%s\ncopies=%s\noptions=%s\n' "$1" "$2" "$3" "$4" "$5" > "$out/job-$1.args"
+mv "$tmp" "$out/job-$1.pdf"
+exit 0
+BACKEND
+  chmod 0755 "$dir/bin/backend/capture"
+  cat > "$dir/etc/cups-files.conf" <<CONF
+User lp
+Group lp
+SystemGroup lpadmin root
+ServerRoot $dir/etc
+ServerBin $dir/bin
+RequestRoot $dir/spool
+CacheDir $dir/cache
+StateDir $dir/state
+TempDir $dir/spool/tmp
+ErrorLog $dir/log/error_log
+AccessLog $dir/log/access_log
+PageLog $dir/log/page_log
+CONF
+  cat > "$dir/etc/cupsd.conf" <<CONF
+Listen $dir/cups.sock
+LogLevel info
+Browsing No
+DefaultAuthType None
+WebInterface No
+MaxJobs 0
+PreserveJobHistory On
+PreserveJobFiles No
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Location /admin>
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+  "$cupsd_bin" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" > "$dir/log/cupsd.out" 2>&1 &
+  echo $! > "$dir/cupsd.pid"
+  i=0
+  while ! CUPS_SERVER="$dir/cups.sock" lpstat -r >/dev/null 2>&1; do
+    i=$((i + 1))
+    if [ $i -gt 100 ] || ! kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null; then
+      echo "cupsd did not start:" >&2
+      cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null | tail -n 20 >&2
+      kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true
+      exit 4
+    fi
+    sleep 0.05
+  done
+  echo "$dir/cups.sock"
+  ;;
+queue)
+  name=${3:?queue name}
+  dir=$(cd "$dir" && pwd)
+  mkdir -p "$dir/jobs/$name"
+  chmod 0777 "$dir/jobs/$name"
+  # A server that has just started may drop the first connections: try again.
+  i=0
+  until CUPS_SERVER="$dir/cups.sock" lpadmin -p "$name" -E -v "capture:$dir/jobs/$name" 2>"$dir/log/lpadmin.err"; do
+    i=$((i + 1))
+    if [ $i -ge 20 ]; then cat "$dir/log/lpadmin.err" >&2; exit 5; fi
+    sleep 0.1
+  done
+  ;;
+stop)
+  if [ -f "$dir/cupsd.pid" ]; then
+    pid=$(cat "$dir/cupsd.pid")
+    # Nothing of this server is worth keeping: a short grace, then gone.
+    kill "$pid" 2>/dev/null || true
+    i=0
+    while [ $i -lt 10 ] && kill -0 "$pid" 2>/dev/null && ! grep -q '^[0-9]* ([^)]*) Z' "/proc/$pid/stat" 2>/dev/null; do
+      sleep 0.05
+      i=$((i + 1))
+    done
+    kill -9 "$pid" 2>/dev/null || true
+    rm -f "$dir/cupsd.pid"
+  fi
+  ;;
+*) echo "unknown command $cmd" >&2; exit 2 ;;
+esac

@@ -1,0 +1,43 @@
+// A private CUPS server for one test program, the demo or the benchmark:
+// cupsd started in a scratch folder of its own, listening only on a Unix
+// socket there, with queues whose jobs are copied into folders. This
+// process (and every program it starts) is pointed at it through
+// CUPS_SERVER. The server is stopped and its folder removed at the end.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace qod::stampa::prova {
+
+class Cups_Privato {
+ public:
+  // Starts the server; Avviato() tells whether it runs, Errore() why not.
+  Cups_Privato();
+  ~Cups_Privato();
+  Cups_Privato(const Cups_Privato&) = delete;
+  Cups_Privato& operator=(const Cups_Privato&) = delete;
+
+  bool Avviato() const { return avviato_; }
+  const std::string& Errore() const { return errore_; }
+  const std::filesystem::path& Cartella() const { return cartella_; }
+  std::string Socket() const { return (cartella_ / "cups.sock").string(); }
+
+  // Adds a raw queue that copies each job into Lavori(nome).
+  bool Coda(const std::string& nome);
+  std::filesystem::path Lavori(const std::string& coda) const { return cartella_ / "jobs" / coda; }
+  // The job files a queue received ("job-<id>.pdf"), in job order.
+  std::vector<std::filesystem::path> Pdf(const std::string& coda) const;
+  // Waits until the queue has no job left to do; false after `limite_ms`.
+  bool Attendi_Coda_Vuota(const std::string& coda, int limite_ms = 20000) const;
+  // Runs a CUPS command (lpstat, cupsdisable, ...) on this server; its exit status.
+  int Comando(const std::string& riga, std::string* uscita = nullptr) const;
+
+ private:
+  std::filesystem::path cartella_;
+  bool avviato_ = false;
+  std::string errore_;
+};
+
+}  // namespace qod::stampa::prova

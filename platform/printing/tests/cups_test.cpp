@@ -1,0 +1,172 @@
+// The CUPS print device against a private cupsd: queue status, a job that
+// arrives as a PDF whose pages show the images where they were placed.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QGuiApplication>
+#include <filesystem>
+#include <string>
+
+#include "qod/ansi.h"
+#include "qod/imaging/file.h"
+#include "qod/printing/confronto.h"
+#include "qod/printing/cups.h"
+#include "qod/printing/cups_privato.h"
+#include "qod/prova/strumenti.h"
+
+using namespace qod::stampa;
+using qod::A;
+namespace fs = std::filesystem;
+
+namespace {
+
+void Applicazione() {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static int argc = 1;
+  static char nome[] = "printing_cups_tests";
+  static char* argv[] = {nome, nullptr};
+  static QGuiApplication app(argc, argv);
+}
+
+// A 1-bit page image at 200 dpi: a frame on its edges, bars and a block.
+qod::img::Immagine Pagina_Prova(int w, int h) {
+  qod::img::Immagine im;
+  im.Crea(w, h, 1);
+  im.Imposta_Dpi(200, 200);
+  auto riempi = [&](int x0, int y0, int x1, int y1) {
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) im.Imposta_Pixel(x, y, qod::img::Nero);
+  };
+  riempi(0, 0, w, 12);
+  riempi(0, h - 12, w, h);
+  riempi(0, 0, 12, h);
+  riempi(w - 12, 0, w, h);
+  for (int i = 0; i < 12; ++i) riempi(100 + i * 60, 200, 100 + i * 60 + 10 + i * 2, 700);
+  riempi(w / 2, h / 2, w / 2 + 300, h / 2 + 150);
+  return im;
+}
+
+class CupsPrivato : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Applicazione();
+    ASSERT_TRUE(cups_.Avviato()) << cups_.Errore();
+  }
+  prova::Cups_Privato cups_;
+};
+
+TEST_F(CupsPrivato, QueueStatus) {
+  ASSERT_TRUE(cups_.Coda("Pronta")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Ferma")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Rifiuta")) << cups_.Errore();
+  ASSERT_EQ(cups_.Comando("cupsdisable Ferma"), 0);
+  ASSERT_EQ(cups_.Comando("cupsreject Rifiuta"), 0);
+
+  Dispositivo_Cups d;
+  const auto elenco = d.Elenco();
+  EXPECT_EQ(elenco.size(), 3u);
+  const struct {
+    const char* nome;
+    int32_t codice;
+    const char* testo;
+  } casi[] = {
+      {"Pronta", 0, "è in Pronto"},
+      {"PRONTA", 0, "è in Pronto"},
+      {"\\\\server\\pronta", 0, "è in Pronto"},
+      {"Ferma", 1, "è in pausa"},
+      {"Rifiuta", 128, "è fuori linea"},
+      {"Nessuna", kErrore_Nome_Stampante, "non è possibile contattarla"},
+      {"", kErrore_Nome_Stampante, "non è possibile contattarla"},  // no default destination here
+  };
+  for (const auto& c : casi) {
+    std::string testo;
+    EXPECT_EQ(Stampante_Stato(d, c.nome, testo), c.codice) << c.nome;
+    EXPECT_EQ(testo, A(c.testo)) << c.nome;
+  }
+
+  // A queue that refuses jobs gives no job id, and nothing arrives.
+  const Contesto dc = d.Crea_DC("Rifiuta");
+  ASSERT_NE(dc, 0);
+  EXPECT_LE(d.Inizio_Doc(dc, "Quillon"), 0);
+  EXPECT_EQ(d.Elimina_DC(dc), 1);
+  EXPECT_EQ(d.Crea_DC("Nessuna"), 0);
+  EXPECT_TRUE(cups_.Pdf("Rifiuta").empty());
+}
+
+TEST_F(CupsPrivato, JobArrivesAsPdfWithTheImagesPlaced) {
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
+  Dispositivo_Cups d;
+  std::vector<std::string> log;
+  const Contesto dc = Stampante_Crea_DC(d, "Laser");
+  ASSERT_NE(dc, 0);
+  ASSERT_EQ(Stampante_Imposta(d, [&](std::string_view r) { log.emplace_back(r); }, 0, dc, "Laser", true, 2, "N", 600,
+                              600, 0),
+            0);
+  ASSERT_EQ(log.size(), 1u);
+  Metriche_Pagina m;
+  Metriche_Pagina_Leggi(d, dc, m);
+  EXPECT_EQ(m.Dpi_X, 600);
+  EXPECT_EQ(m.Larghezza, 4960);  // A4, the whole page printable
+  EXPECT_EQ(m.Larghezza_Twips, 11904);
+
+  const auto immagine = Pagina_Prova(1728, 2292);
+  // The width fitted (1728 px at 200 dpi are 12442 twips), and a stretch.
+  const Rettangolo r1{0, 0, 11904, 15788};
+  const Rettangolo r2{1440, 2880, 1440 + 6000, 2880 + 9000};
+  const int32_t lavoro = Stampante_Inizio_Doc(d, dc, "Quillon");
+  ASSERT_GT(lavoro, 0);
+  for (const Rettangolo& r : {r1, r2}) {
+    ASSERT_GT(Stampante_Inizio_Pagina(d, dc), 0);
+    ASSERT_TRUE(d.Disegna(dc, immagine, r));
+    ASSERT_GT(Stampante_Fine_Pagina(d, dc), 0);
+  }
+  ASSERT_GT(Stampante_Fine_Doc(d, dc), 0);
+  Stampante_Elimina_DC(d, dc);
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
+
+  const auto pdf = cups_.Pdf("Laser");
+  ASSERT_EQ(pdf.size(), 1u);
+  EXPECT_EQ(pdf[0].filename(), "job-" + std::to_string(lavoro) + ".pdf");
+  const std::string args = qod::prova::File_Leggi(pdf[0].parent_path() / ("job-" + std::to_string(lavoro) + ".args"));
+  EXPECT_NE(args.find("copies=2\n"), std::string::npos) << args;
+  EXPECT_NE(args.find("title=Quillon\n"), std::string::npos) << args;
+  const std::string info = qod::prova::Comando("pdfinfo " + pdf[0].string());
+  ASSERT_NE(info.find("Pages:"), std::string::npos) << info;
+  EXPECT_EQ(std::stoi(info.substr(info.find("Pages:") + 6)), 2) << info;
+
+  const fs::path uscita = fs::current_path() / "pagine_stampate";
+  fs::create_directories(uscita);
+  ASSERT_EQ(qod::prova::Esegui("pdftoppm -r 600 -mono -png " + pdf[0].string() + " " + (uscita / "lavoro").string()),
+            0);
+  int n = 0;
+  for (const Rettangolo& r : {r1, r2}) {
+    ++n;
+    qod::img::Immagine pagina;
+    ASSERT_TRUE(qod::img::Carica(uscita / ("lavoro-" + std::to_string(n) + ".png"), pagina).ok);
+    const double k = 600.0 / 1440.0;
+    const prova::Rettangolo_Pixel atteso{r.sinistra * k, r.alto * k, r.destra * k, r.basso * k};
+    const auto e = prova::Confronta_Pagina(pagina, immagine, atteso);
+    EXPECT_TRUE(e.Buono()) << "page " << n << ": " << e.Testo();
+    const auto area = prova::Area_Scura(pagina);
+    EXPECT_NEAR(area.sinistra, atteso.sinistra, 2) << n;
+    EXPECT_NEAR(area.destra, atteso.destra, 2) << n;
+    EXPECT_NEAR(area.alto, atteso.alto, 2) << n;
+    EXPECT_NEAR(area.basso, atteso.basso, 2) << n;
+  }
+}
+
+TEST_F(CupsPrivato, AbortedJobLeavesNothing) {
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
+  Dispositivo_Cups d;
+  const Contesto dc = d.Crea_DC("Laser");
+  ASSERT_GT(d.Inizio_Doc(dc, "Quillon"), 0);
+  ASSERT_GT(d.Inizio_Pagina(dc), 0);
+  ASSERT_TRUE(d.Disegna(dc, Pagina_Prova(100, 100), {0, 0, 1440, 1440}));
+  EXPECT_EQ(d.Annulla_Doc(dc), 1);
+  EXPECT_EQ(d.Fine_Doc(dc), 0);  // nothing open any more
+  d.Elimina_DC(dc);
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
+  EXPECT_TRUE(cups_.Pdf("Laser").empty());
+}
+
+}  // namespace

@@ -1,0 +1,291 @@
+#include "qod/server/emissione.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "qod/basic.h"
+#include "qod/pdf/qod_pdf.h"
+#include "qod/server/documenti.h"
+#include "qod/server/spool.h"
+#include "qod/winpath.h"
+
+namespace qod {
+
+namespace {
+
+constexpr const char* kErrore_PDF = "errore generico emissione PDF";
+constexpr const char* kErrore_XML = "errore generico Emissione XML";
+constexpr const char* kErrore_Immagini = "errore generico emissione immagini";
+
+// A file written with plain stdio, closed on every way out.
+class File_Righe {
+ public:
+  File_Righe() = default;
+  File_Righe(const File_Righe&) = delete;
+  File_Righe& operator=(const File_Righe&) = delete;
+  ~File_Righe() { Chiudi(); }
+
+  bool Apri(const std::string& percorso, const char* modo) {
+    f_ = std::fopen(Percorso_Fs(percorso).c_str(), modo);
+    errore_ = f_ == nullptr;
+    return f_ != nullptr;
+  }
+  bool Aperto() const { return f_ != nullptr; }
+  // One line ended by CR LF.
+  void Riga(std::string_view testo) {
+    if (!f_) return;
+    if (std::fwrite(testo.data(), 1, testo.size(), f_) != testo.size() || std::fwrite("\r\n", 1, 2, f_) != 2)
+      errore_ = true;
+  }
+  // Reads the next line (ended by CR LF, LF or CR). False at the end of the
+  // file or on a read error (then `Errore`).
+  bool Leggi_Riga(std::string& riga) {
+    riga.clear();
+    if (!f_) return false;
+    bool letto = false;
+    for (int c; (c = std::getc(f_)) != EOF;) {
+      letto = true;
+      if (c == '\n') return true;
+      if (c == '\r') {
+        const int d = std::getc(f_);
+        if (d != '\n' && d != EOF) std::ungetc(d, f_);
+        return true;
+      }
+      riga.push_back(static_cast<char>(c));
+    }
+    if (std::ferror(f_)) errore_ = true;
+    return letto && !errore_;
+  }
+  // Closes; true when everything was read or written without error.
+  bool Chiudi() {
+    if (f_ && std::fclose(f_) != 0) errore_ = true;
+    f_ = nullptr;
+    return !errore_;
+  }
+  bool Errore() const { return errore_; }
+
+ private:
+  std::FILE* f_ = nullptr;
+  bool errore_ = false;
+};
+
+bool Cancella_Se_Esiste(const std::string& percorso) {
+  std::error_code ec;
+  const auto p = Percorso_Fs(percorso);
+  if (!std::filesystem::exists(std::filesystem::symlink_status(p, ec))) return true;
+  return std::filesystem::remove(p, ec) && !ec;
+}
+
+// The name of a page's copy-1 image in the temporary folder.
+std::string Immagine_Copia_1(const Spool_Server& s, int32_t pagina) {
+  return s.Slot() + "_I_00001_" + Format(static_cast<int64_t>(pagina), "00000") + s.Estensione_Immagine;
+}
+
+}  // namespace
+
+// ---- PDF, mail list and command ------------------------------------------------
+
+bool Emissione_PDF::Esegui(Spool_Server& s) {
+  Server_Base& base = s.Base();
+  Pannello& pannello = s.Quadro();
+  const Attributi_Spool& a = s.Attributi;
+  Tabelle_Pagine& t = s.Pagine.Tabelle;
+  const bool posta = a.Consegna == "P";
+  const bool xml = a.Consegna == "X";
+  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, s.Pagine.Pagine_Aperte);
+  const int32_t totale = static_cast<int32_t>(pagine.size());
+  if (pagine.empty()) return true;
+
+  // The save folder names every file but the XML mode's; blank, it would be
+  // the root folder.
+  const std::string cartella = Trim(a.Cartella);
+  if (!xml && cartella.empty()) {
+    s.Errore_Segnala(kErrore_PDF);
+    return true;
+  }
+
+  // 1. The mail list.
+  File_Righe lista;
+  if (posta) {
+    Spool_Campi(base, t, s.Gruppi, pagine);
+    const std::string nome_lista = Percorso_Risolvi(Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 1, pagine.front().Pagina))));
+    if (!Cancella_Se_Esiste(nome_lista) || !lista.Apri(nome_lista, "wb")) {
+      s.Errore_Segnala(kErrore_PDF);
+      return true;
+    }
+  }
+
+  // 2. The writer's settings.
+  pdf::Qod_PDF pdf(base.Orologio());
+  pdf.qodpdf_Left = a.PDF_Left;
+  pdf.qodpdf_Top = a.PDF_Top;
+  pdf.qodpdf_Width = a.PDF_Width;
+  pdf.qodpdf_Height = a.PDF_Height;
+  pdf.qodpdf_Pag_Left = a.PDF_Pag_Left;
+  pdf.qodpdf_Pag_Top = a.PDF_Pag_Top;
+  pdf.qodpdf_Pag = a.PDF_Pag == "S";
+  pdf.qodpdf_Autor = a.Utente;
+  pdf.qodpdf_Subject = "Oggetto";
+  pdf.qodpdf_Title = "Titolo";
+  pdf.qodpdf_Dir = base.Percorso_TmpS;
+
+  // 3. One PDF per document.
+  std::string immagini;
+  for (const Pagina_Resa& pr : pagine) {
+    const int32_t p = pr.Pagina;
+    if (pr.Inizio) {
+      if (xml) {
+        Gruppi_Percorsi_Espandi(base, t, s.Gruppi, p);
+        pdf.qodpdf_Out = Trim(Valore_Gruppo(t, 3, p));
+      } else if (posta) {
+        pdf.qodpdf_Out = Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 2, p)));
+      } else {
+        const std::string chiave =
+            static_cast<size_t>(p) < t.Chiave_Documento.size() ? t.Chiave_Documento[static_cast<size_t>(p)] : "";
+        pdf.qodpdf_Out = Nome_In_Cartella(cartella, Nome_Documento(base, chiave) + ".PDF");
+      }
+      if (!Cancella_Se_Esiste(Percorso_Risolvi(Trim(pdf.qodpdf_Out)))) {
+        s.Errore_Segnala(kErrore_PDF);
+        return true;
+      }
+      immagini.clear();
+    } else {
+      immagini += ",";
+    }
+    immagini += Immagine_Copia_1(s, p);
+    if (pr.Fine) {
+      pdf.qodpdf_Files = immagini;
+      pdf.qodpdf_Elabora();
+      if (pdf.qodpdf_Error) {
+        s.Errore_Segnala(pdf.qodpdf_Status);
+        return true;
+      }
+      if (posta) lista.Riga(Valore_Gruppo(t, 3, p));
+    }
+    pannello.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
+    Pompa(s.Pompa_Messaggi());
+  }
+
+  // 5. The command after the list, or the XML output of every document.
+  if (posta) {
+    if (!lista.Chiudi()) {
+      s.Errore_Segnala(kErrore_PDF);
+      return true;
+    }
+    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), s.Pompa_Messaggi())) {
+      s.Errore_Segnala(kErrore_PDF);
+      return true;
+    }
+  } else if (xml) {
+    for (const Pagina_Resa& pr : pagine) {
+      if (!pr.Inizio) continue;
+      // A transfer failure leaves the connection dropped: nothing more is
+      // asked of the host for this spool file.
+      if (Spool_XML(s, pr.Pagina) == Esito_XML::Trasporto) return false;
+    }
+  }
+  return true;
+}
+
+// ---- XML output ------------------------------------------------------------------
+
+Esito_XML Spool_XML(Spool_Server& s, int32_t p) {
+  Server_Base& base = s.Base();
+  Tabelle_Pagine& t = s.Pagine.Tabelle;
+  const Gruppi_Campi& g = s.Gruppi;
+
+  // 1. Groups 1-3 were expanded before the document's PDF; the request
+  // groups here.
+  for (int k = 4; k <= 5; ++k) {
+    std::string& v = Valore_Gruppo(t, k, p);
+    v = Gruppo_Espandi(base, v, g[static_cast<size_t>(k)], true);
+  }
+
+  // 2. The document's data from the host.
+  std::string risposta = Space(4096);
+  const std::string& chiave = Valore_Gruppo(t, 4, p);
+  if (!Trim(chiave).empty()) {
+    Trasporto& tr = s.Canale();
+    const std::string corpo = Testo_Largo(chiave + Testo_Largo(Valore_Gruppo(t, 5, p), 1024), 1034);
+    auto guasto = [&](const char* n) {
+      base.Log_Scrivi(true, true, std::string("[Spool_Formato_XML] Errore Sock_Read {N}(") + n + ")");
+      s.Host().Host_Scollega_Riprova();
+      return Esito_XML::Trasporto;
+    };
+    if (!tr.Sock_Write(kSlot_Host, "N01034" + corpo, 1040) || !tr.Sock_Read(kSlot_Host, 6)) return guasto("1");
+    const std::string esito = tr.Sock_Field("A", 1, 1);
+    const int32_t n = static_cast<int32_t>(Val(tr.Sock_Field("S", 2, 5, 5, 0)));
+    if (esito == "0" && n > 0) {
+      if (!tr.Sock_Read(kSlot_Host, n)) return guasto("2");
+      risposta = tr.Sock_Field("A", 1, n);
+    } else {
+      // No data. A body that came with a refusal is read and dropped.
+      for (int32_t resto = n; resto > 0;) {
+        const int32_t blocco = std::min(resto, kBlocco_Massimo);
+        if (!tr.Sock_Read(kSlot_Host, blocco)) return guasto("2");
+        resto -= blocco;
+      }
+    }
+  }
+
+  // 3-4. The field values.
+  const Gruppo_Campi& g6 = g[6];
+  const std::vector<std::string> valori = Campi_XML(base, Valore_Gruppo(t, 6, p), g6, risposta);
+
+  // 5-7. The template filled, under a temporary name until complete.
+  auto errore = [&] {
+    s.Errore_Segnala(kErrore_XML);
+    return Esito_XML::Errore;
+  };
+  File_Righe modello, uscita;
+  const std::string nome_modello = Percorso_Risolvi(Trim(Valore_Gruppo(t, 1, p)));
+  const std::string nome_uscita = Percorso_Risolvi(Trim(Valore_Gruppo(t, 2, p)));
+  if (Trim(nome_uscita).empty()) return errore();
+  const std::string nome_temporaneo = nome_uscita + "#";
+  if (!modello.Apri(nome_modello, "rb")) return errore();
+  if (!Cancella_Se_Esiste(nome_temporaneo) || !uscita.Apri(nome_temporaneo, "wb")) return errore();
+  for (std::string riga; modello.Leggi_Riga(riga);) uscita.Riga(Modello_Riga(riga, g6, valori));
+  if (modello.Errore() || !modello.Chiudi() || !uscita.Chiudi()) return errore();
+  std::error_code ec;
+  std::filesystem::rename(Percorso_Fs(nome_temporaneo), Percorso_Fs(nome_uscita), ec);
+  if (ec) return errore();
+  return Esito_XML::Fatto;
+}
+
+// ---- Images to a folder -------------------------------------------------------------
+
+bool Emissione_Immagini::Esegui(Spool_Server& s) {
+  Server_Base& base = s.Base();
+  const Attributi_Spool& a = s.Attributi;
+  const Tabelle_Pagine& t = s.Pagine.Tabelle;
+  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, s.Pagine.Pagine_Aperte);
+  const int32_t totale = static_cast<int32_t>(pagine.size());
+  const std::string cartella = Trim(a.Cartella);
+  if (cartella.empty()) {
+    s.Errore_Segnala(kErrore_Immagini);
+    return true;
+  }
+  std::string documento;
+  for (const Pagina_Resa& pr : pagine) {
+    const int32_t p = pr.Pagina;
+    if (pr.Inizio)
+      documento = Nome_Documento(
+          base, static_cast<size_t>(p) < t.Chiave_Documento.size() ? t.Chiave_Documento[static_cast<size_t>(p)] : "");
+    const std::string destinazione = Percorso_Risolvi(Nome_In_Cartella(
+        cartella, documento + "_" + Format(static_cast<int64_t>(pr.Numero), "00000") + s.Estensione_Immagine));
+    const std::string sorgente = base.Percorso_TmpS + Immagine_Copia_1(s, p);
+    std::error_code ec;
+    if (!Cancella_Se_Esiste(destinazione) ||
+        !std::filesystem::copy_file(Percorso_Fs(sorgente), Percorso_Fs(destinazione), ec) || ec) {
+      s.Errore_Segnala(kErrore_Immagini);
+      return true;
+    }
+    s.Quadro().Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
+    Pompa(s.Pompa_Messaggi());
+  }
+  return true;
+}
+
+}  // namespace qod

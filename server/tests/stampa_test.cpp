@@ -1,0 +1,320 @@
+// The print stage against the recording print device: the copy plan, the
+// split into jobs, where each image lands, the phase texts, and every way
+// it can fail.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cartella_test.h"
+#include "qod/ansi.h"
+#include "qod/imaging/file.h"
+#include "qod/printing/registrato.h"
+#include "qod/server/pagine.h"
+#include "qod/server/stampa.h"
+#include "strada_test.h"
+
+using namespace qod;
+using namespace qod::test;
+using stampa::Dispositivo_Registrato;
+using stampa::Rettangolo;
+
+namespace {
+
+class Stampa : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    a_.Stampante = "Laser";
+    a_.Copie = 1;
+    a_.Prima_Pagina = 1;
+    a_.Modo_Scala = "A";
+    a_.Orientamento = "V";
+    d_.stampanti["Laser"] = {};
+  }
+
+  // Page images h = 1..pagine of copy image c, 200 dpi, 100 + c pixels wide
+  // so that a drawing tells which copy image it came from.
+  void Immagini(int pagine, int copie = 1, int prima = 1) {
+    for (int c = 1; c <= copie; ++c)
+      for (int h = 0; h < pagine; ++h) {
+        img::Immagine im;
+        ASSERT_TRUE(im.Crea(100 + c, 150, 1));
+        im.Imposta_Dpi(200, 200);
+        ASSERT_TRUE(img::Salva(im, File_Immagine(dir_.Testo(), 1, c, prima + h, ".PNG"), {}));
+      }
+  }
+
+  bool Esegui(int pagine, int copie_immagini = 1, int max_blocco = 0) {
+    const Lavoro_Stampa lavoro{a_, pagine, copie_immagini, ".PNG", dir_.Testo(), 1, max_blocco};
+    Servizi_Stampa servizi{d_,
+                           ping_,
+                           quadro_,
+                           [this] { stati_.push_back(quadro_.Valore(Pannello::Riga_Stato)); },
+                           [this](std::string_view r) { log_.emplace_back(r); },
+                           [this](const std::string& m) { errori_.push_back(m); },
+                           5};
+    return Spool_Stampa(lavoro, servizi);
+  }
+
+  // Pages per finished job.
+  std::vector<size_t> Pagine_Lavori() const {
+    std::vector<size_t> r;
+    for (const auto* l : d_.Finiti()) r.push_back(l->pagine.size());
+    return r;
+  }
+  // The width of every image drawn, in order: 100 + its copy image.
+  std::vector<int> Copie_Disegnate() const {
+    std::vector<int> r;
+    for (const auto& l : d_.lavori)
+      for (const auto& p : l.pagine)
+        for (const auto& g : p.disegni) r.push_back(g.larghezza - 100);
+    return r;
+  }
+  std::string Stato() const { return quadro_.Valore(Pannello::Riga_Stato); }
+
+  Cartella_Test dir_;
+  Attributi_Spool a_;
+  Dispositivo_Registrato d_;
+  Ping_Finto ping_;
+  Pannello quadro_;
+  std::vector<std::string> stati_, log_, errori_;
+};
+
+TEST_F(Stampa, CopyPlan) {
+  const struct {
+    const char* nome;
+    int32_t copie;
+    const char* fascicola;
+    int copie_immagini;
+    std::vector<size_t> pagine_lavori;
+    int16_t copie_driver;
+    std::vector<int> immagini;
+  } casi[] = {
+      {"driver copies", 3, "N", 1, {2}, 3, {1, 1}},
+      {"collated", 3, "S", 1, {6}, 1, {1, 1, 1, 1, 1, 1}},
+      {"copy images, each page in turn", 3, "N", 3, {6}, 1, {1, 2, 3, 1, 2, 3}},
+      {"copy images, whole document", 3, "S", 3, {6}, 1, {1, 1, 2, 2, 3, 3}},
+      {"copies 0, collated, prints once", 0, "S", 1, {2}, 1, {1, 1}},
+      {"copies 0 asks the driver for 1", 0, "N", 1, {2}, 1, {1, 1}},
+  };
+  Immagini(2, 3);
+  for (const auto& c : casi) {
+    d_ = Dispositivo_Registrato();
+    d_.stampanti["Laser"] = {};
+    a_.Copie = c.copie;
+    a_.Copie_Server = c.fascicola;
+    EXPECT_TRUE(Esegui(2, c.copie_immagini)) << c.nome << ": " << Stato();
+    EXPECT_EQ(Pagine_Lavori(), c.pagine_lavori) << c.nome;
+    ASSERT_EQ(d_.modi_applicati.size(), 1u) << c.nome;
+    EXPECT_EQ(d_.modi_applicati[0].copie, c.copie_driver) << c.nome;
+    EXPECT_EQ(d_.lavori.front().nome, "Quillon");
+    EXPECT_EQ(Copie_Disegnate(), c.immagini) << c.nome;
+    EXPECT_EQ(d_.contesti_eliminati, 1) << c.nome;
+  }
+}
+
+TEST_F(Stampa, JobsOfAtMostMaxImagesAndMissingFilesSkipped) {
+  Immagini(5);
+  EXPECT_TRUE(Esegui(5, 1, 2));
+  EXPECT_EQ(Pagine_Lavori(), (std::vector<size_t>{2, 2, 1}));
+  EXPECT_EQ(quadro_.Valore(Pannello::Riga_Stampa), " 5 / 5");
+  EXPECT_EQ(Stato(), "");
+  EXPECT_TRUE(errori_.empty());
+
+  d_ = Dispositivo_Registrato();
+  d_.stampanti["Laser"] = {};
+  EXPECT_TRUE(Esegui(5, 1, 0));
+  EXPECT_EQ(Pagine_Lavori(), (std::vector<size_t>{5}));
+
+  // Page 3 missing: no page, and it does not count towards the block.
+  std::filesystem::remove(File_Immagine(dir_.Testo(), 1, 1, 3, ".PNG"));
+  d_ = Dispositivo_Registrato();
+  d_.stampanti["Laser"] = {};
+  EXPECT_TRUE(Esegui(5, 1, 2));
+  EXPECT_EQ(Pagine_Lavori(), (std::vector<size_t>{2, 2}));
+  EXPECT_TRUE(errori_.empty());
+}
+
+TEST_F(Stampa, PhaseTextsThenEmpty) {
+  Immagini(2);
+  EXPECT_TRUE(Esegui(2, 1, 1));
+  const std::string f = "          Stampa fase ";
+  EXPECT_EQ(stati_, (std::vector<std::string>{f + "1", f + "2", f + "3", f + "4", f + "6", f + "7", f + "7", f + "8",
+                                              f + "8", f + "5", f + "6", f + "7", f + "7", f + "8", f + "8", f + "9"}));
+  EXPECT_EQ(Stato(), "");
+  ASSERT_EQ(log_.size(), 1u);
+  EXPECT_EQ(log_[0], "[Stampante Imposta] hWnd=5 hPrintDC=100 Stampante=Laser Verticale=Vero Copie=1 Colore= "
+                     "RisolX=0 RisolY=0 Cassetto=0");
+}
+
+TEST_F(Stampa, PlacementByScaleMode) {
+  // Printable 11904 x 16836 twips; the image 1728 x 2292 pixels at 200 dpi
+  // is 12442 x 16502 twips.
+  const struct {
+    const char* nome;
+    const char* modo;
+    const char* centra_x;
+    const char* centra_y;
+    double ms, md, ma, mb;
+    double fisso_x, fisso_y;
+    int dpi;
+    Rettangolo atteso;
+  } casi[] = {
+      // 11904 / 12442 = 0.95676...: the width fills the frame.
+      {"width", "O", "S", "N", 0, 0, 0, 0, 0, 0, 200, {0, 0, 11904, 15788}},
+      {"width, centred down", "O", "S", "S", 0, 0, 0, 0, 0, 0, 200, {0, 524, 11904, 16312}},
+      {"fit", "A", "S", "S", 0, 0, 0, 0, 0, 0, 200, {0, 524, 11904, 16312}},
+      {"unknown mode fits", "Z", "S", "S", 0, 0, 0, 0, 0, 0, 200, {0, 524, 11904, 16312}},
+      {"resolution 0 is 200 dpi", "A", "S", "S", 0, 0, 0, 0, 0, 0, 0, {0, 524, 11904, 16312}},
+      // 16836 / 16502 = 1.02024...: the height fills the frame, wider than it.
+      {"height", "V", "N", "N", 0, 0, 0, 0, 0, 0, 200, {0, 0, 12694, 16836}},
+      {"height, centred across", "V", "S", "N", 0, 0, 0, 0, 0, 0, 200, {-395, 0, 12299, 16836}},
+      {"fixed", "N", "N", "N", 567, 0, 1134, 0, 0.5, 0.25, 200, {567, 1134, 6788, 5260}},
+      // Margins narrow the frame: 11904 - 1134 = 10770 across.
+      {"fit within margins", "A", "S", "S", 567, 567, 567, 567, 0, 0, 200, {567, 1276, 11337, 15560}},
+      {"fit, not centred", "A", "N", "N", 567, 567, 567, 567, 0, 0, 200, {567, 567, 11337, 14851}},
+  };
+  for (const auto& c : casi) {
+    a_.Modo_Scala = c.modo;
+    a_.Centra_Orizzontale = c.centra_x;
+    a_.Centra_Verticale = c.centra_y;
+    a_.Margine_Sinistro = c.ms;
+    a_.Margine_Destro = c.md;
+    a_.Margine_Alto = c.ma;
+    a_.Margine_Basso = c.mb;
+    a_.Scala_Orizzontale = c.fisso_x;
+    a_.Scala_Verticale = c.fisso_y;
+    double h = 0, v = 0;
+    EXPECT_EQ(Destinazione_Immagine(a_, 11904, 16836, 1728, 2292, c.dpi, c.dpi, h, v), c.atteso) << c.nome;
+  }
+  a_ = Attributi_Spool();
+  a_.Modo_Scala = "O";
+  double h = 0, v = 0;
+  Destinazione_Immagine(a_, 11904, 16836, 1728, 2292, 200, 200, h, v);
+  EXPECT_NEAR(h, 0.95676, 1e-5);
+  EXPECT_EQ(h, v);
+}
+
+TEST_F(Stampa, DrawnWhereTheModeSays) {
+  Immagini(1);
+  a_.Modo_Scala = "O";
+  a_.Centra_Orizzontale = "S";
+  EXPECT_TRUE(Esegui(1));
+  ASSERT_EQ(d_.lavori.size(), 1u);
+  ASSERT_EQ(d_.lavori[0].pagine.size(), 1u);
+  const auto& g = d_.lavori[0].pagine[0].disegni.at(0);
+  // 101 px at 200 dpi are 727 twips; 11904 / 727 across.
+  EXPECT_EQ(g.destinazione, (Rettangolo{0, 0, 11904, 17684}));
+}
+
+TEST_F(Stampa, Failures) {
+  const std::string generico = "errore generico di stampa";
+  const struct {
+    const char* nome;
+    std::function<void(Attributi_Spool&, Dispositivo_Registrato&, Ping_Finto&)> prepara;
+    std::string messaggio;  // UTF-8
+    bool contesto;          // a device context was made (and must be gone)
+  } casi[] = {
+      {"no echo",
+       [](Attributi_Spool& a, Dispositivo_Registrato&, Ping_Finto& p) {
+         a.Indirizzo_Stampante = "10.0.0.9       ";
+         p.risultato = {"*** errore : Requested IP timed out", 1000, true};
+       },
+       "La stampante non risponde", false},
+      {"printing another job",
+       [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.stampanti["Laser"].stato = 0x400; },
+       "La stampante è in stampa", false},
+      {"paused", [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.stampanti["Laser"].stato = 1; },
+       "La stampante è in pausa", false},
+      {"unknown printer", [](Attributi_Spool& a, Dispositivo_Registrato&, Ping_Finto&) { a.Stampante = "Altra"; },
+       "La stampante non è possibile contattarla", false},
+      {"set-up refused", [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.errore_modo_scrivi = 87; },
+       "Errore nell'impostazione della stampante", true},
+      {"copies past 16 bits", [](Attributi_Spool& a, Dispositivo_Registrato&, Ping_Finto&) { a.Copie = 40000; },
+       generico, true},
+      {"job not started", [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.fallisce_inizio_doc = true; },
+       generico, true},
+      {"job not ended", [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.fallisce_fine_doc = true; },
+       generico, true},
+      {"drawing fails", [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.fallisce_disegno = true; },
+       generico, true},
+      {"metrics overflow",
+       [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.capacita.larghezza = 40000; }, generico, true},
+  };
+  Immagini(2);
+  for (const auto& c : casi) {
+    SetUp();
+    d_ = Dispositivo_Registrato();
+    d_.stampanti["Laser"] = {};
+    ping_ = Ping_Finto();
+    quadro_.Valore_Imposta(Pannello::Riga_Stato, "");
+    errori_.clear();
+    c.prepara(a_, d_, ping_);
+    EXPECT_FALSE(Esegui(2)) << c.nome;
+    EXPECT_EQ(Stato(), A(c.messaggio)) << c.nome;
+    EXPECT_EQ(errori_, std::vector<std::string>{A(c.messaggio)}) << c.nome;
+    EXPECT_TRUE(d_.Finiti().empty()) << c.nome;
+    EXPECT_EQ(d_.contesti_creati, c.contesto ? 1 : 0) << c.nome;
+    EXPECT_EQ(d_.contesti_eliminati, d_.contesti_creati) << c.nome;
+    for (const auto& l : d_.lavori) EXPECT_TRUE(l.annullato || !l.finito) << c.nome;
+  }
+  // The page images stay for the other outputs.
+  EXPECT_TRUE(std::filesystem::exists(File_Immagine(dir_.Testo(), 1, 1, 2, ".PNG")));
+}
+
+TEST_F(Stampa, ChecksLeftOutAndMessagesKept) {
+  Immagini(1);
+  // Blank address: no echo; status check "N": the printer is not asked.
+  a_.Indirizzo_Stampante = "               ";
+  a_.Controllo_Stato = "N";
+  d_.stampanti["Laser"].stato = 0x400;
+  EXPECT_TRUE(Esegui(1));
+  EXPECT_TRUE(ping_.indirizzi.empty());
+  EXPECT_EQ(std::count(d_.chiamate.begin(), d_.chiamate.end(), "Info"), 0);
+
+  // Toner low alone passes; the echo gets the column as it stands.
+  a_.Controllo_Stato = "";
+  a_.Indirizzo_Stampante = "10.0.0.9       ";
+  d_.stampanti["Laser"].stato = 0x20000;
+  EXPECT_TRUE(Esegui(1));
+  EXPECT_EQ(ping_.indirizzi, std::vector<std::string>{"10.0.0.9       "});
+
+  // A message already on the state row stays.
+  d_.stampanti["Laser"].stato = 0x400;
+  quadro_.Valore_Imposta(Pannello::Riga_Stato, "Errore precedente");
+  EXPECT_FALSE(Esegui(1));
+  EXPECT_EQ(Stato(), "Errore precedente");
+
+  // A phase text gives way to the error.
+  d_.stampanti["Laser"].stato = 0;
+  d_.fallisce_disegno = true;
+  quadro_.Valore_Imposta(Pannello::Riga_Stato, "");
+  EXPECT_FALSE(Esegui(1));
+  EXPECT_EQ(Stato(), "errore generico di stampa");
+}
+
+TEST(PingRete, LookupThenEcho) {
+  Cartella_Test dir;
+  const auto hosts = dir.Dir() / "hosts";
+  Scrivi_File(hosts, "10.0.0.7    stampante1\n1.2.3.4.5 cinque\n");
+  setenv("QOD_HOSTS", hosts.c_str(), 1);
+  std::vector<uint32_t> indirizzi;
+  Ping_Rete ping([&](uint8_t ttl, uint32_t attesa, uint32_t a) {
+    EXPECT_EQ(ttl, 20);
+    EXPECT_EQ(attesa, 1000u);
+    indirizzi.push_back(a);
+    return net::Risposta_Echo{true, 0, 3};
+  });
+  const auto r = ping.Ping("STAMPANTE1     ");
+  EXPECT_FALSE(r.Errore);
+  EXPECT_EQ(r.Testo, "   OK : completato in 3ms.");
+  EXPECT_EQ(indirizzi, std::vector<uint32_t>{0x0700000Au});
+  // A failed lookup: no echo, the printer does not answer.
+  const auto f = ping.Ping("cinque");
+  EXPECT_TRUE(f.Errore);
+  EXPECT_EQ(f.Testo, "*** errore : General failure");
+  EXPECT_EQ(indirizzi.size(), 1u);
+  unsetenv("QOD_HOSTS");
+}
+
+}  // namespace

@@ -1,0 +1,468 @@
+// The saving stages on the whole road against the stand-in host, with the
+// real page image generator: one PDF per document (plain, mail list and
+// command, XML from a template with the host's data), the page images
+// copied to a folder, and their failures. Outside checkers read the files.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <algorithm>
+#include <fstream>
+#include <functional>
+
+#include "qod/basic.h"
+#include "qod/host_simulato.h"
+#include "qod/imagegen/qod_img.h"
+#include "qod/imaging/file.h"
+#include "qod/prova/strumenti.h"
+#include "qod/server/emissione.h"
+#include "qod/striscia_font.h"
+#include "strada_test.h"
+
+using namespace qod;
+using namespace qod::test;
+using qod::prova::Comando;
+using qod::prova::Host_Simulato;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Page images that cover an A4 page exactly at 100 dpi, a text grid, and the
+// PDF placed over the whole page; saving asked for, into drive Q.
+const char* kAttributi =
+    "formato = USCITE\nutente = CONTAB\nsalva = S\nsalva_pdf = S\n"
+    "tipo_immagine = 7\nout_width = 827\nout_height = 1169\nout_resx = 100\nout_resy = 100\n"
+    "out_zoomx = 100\nout_zoomy = 100\ntxt_cols = 60\ntxt_rows = 40\ntxt_left = 60\ntxt_top = 60\n"
+    "txt_col_dim = 12\ntxt_row_dim = 24\ntxt_orie = 1\nfnt_file = COUR20.BMP\n"
+    "sfondo_r = 255\nsfondo_g = 255\nsfondo_b = 255\n"
+    "pdf_left = 0\npdf_top = 0\npdf_width = 2100\npdf_height = 2970\n";
+
+// The document key: the first three characters of line 1.
+const char* kChiave = "F | K | 1 | 1 | 0 | 1 | 3 | A |\n";
+
+// Pages from (key, second line) pairs: the key on line 1, then a few lines.
+std::string Pagine(std::initializer_list<std::pair<std::string, std::string>> pagine) {
+  std::string d;
+  int n = 0;
+  auto testo = [](std::string s) {
+    for (size_t k = 0; (k = s.find('<', k)) != std::string::npos; k += 2) s.insert(k, "<");
+    return s;
+  };
+  for (const auto& [chiave, seconda] : pagine)
+    d += testo(chiave) + "\n" + testo(seconda) + "\nPAGINA " + std::to_string(++n) + " XXXXXXXXXXXXXXXXXXXXXXXX\n<FF>";
+  return d;
+}
+
+int Scuri(const img::Immagine& im) {
+  int n = 0;
+  for (int y = 0; y < im.Altezza(); ++y)
+    for (int x = 0; x < im.Larghezza(); ++x) n += im.Pixel(x, y).Luminanza() < 128;
+  return n;
+}
+
+// A stage run after `prima` has damaged the spool file's files.
+class Dopo : public Fase_Uscita {
+ public:
+  Dopo(Fase_Uscita& fase, std::function<void()> prima) : fase_(fase), prima_(std::move(prima)) {}
+  bool Esegui(Spool_Server& s) override {
+    prima_();
+    return fase_.Esegui(s);
+  }
+
+ private:
+  Fase_Uscita& fase_;
+  std::function<void()> prima_;
+};
+
+class Strada_Emissione : public ::testing::Test {
+ protected:
+  // Starts the stand-in (with `opzioni` added) and a server connected to it.
+  void Avvia(std::vector<std::string> opzioni = {}) {
+    coda_ = dir_.Dir() / "coda";
+    fatti_ = dir_.Dir() / "fatti";
+    fs::create_directories(coda_);
+    // Drive Q is a folder of the test; the names in the attribute records
+    // and templates differ from it in case.
+    unita_ = dir_.Dir() / "q";
+    fs::create_directories(unita_ / "uscita");
+    ASSERT_EQ(setenv("QOD_DRIVE_Q", unita_.c_str(), 1), 0);
+    std::vector<std::string> a = {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1",
+                                  "--spool-queue", coda_.string(), "--spool-done", fatti_.string()};
+    a.insert(a.end(), opzioni.begin(), opzioni.end());
+    host_ = std::make_unique<Host_Simulato>(a);
+    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
+    const auto programma = dir_.Dir() / "Qod_S";
+    ASSERT_TRUE(host_->Programma_Prepara(programma));
+    ASSERT_TRUE(base_.Base_Inizializza(programma.string(), ""));
+    std::string errore;
+    ASSERT_TRUE(prova::Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", prova::Opzioni_Striscia{}, &errore))
+        << errore;
+    conn_ = std::make_unique<Connessione_Host>(base_, trasporto_);
+    ASSERT_TRUE(conn_->Host_Collega());
+    Fasi_Spool fasi;
+    fasi.Immagini = &generatore_;
+    fasi.PDF = pdf_ ? pdf_ : &emissione_pdf_;
+    fasi.Salva_Immagini = immagini_ ? immagini_ : &emissione_immagini_;
+    server_ = std::make_unique<Spool_Server>(base_, trasporto_, *conn_, pannello_, Pump{}, fasi);
+    tmps_ = base_.Percorso_TmpS;
+    pannello_.Interruttore_Imposta(Pannello::Riga_Salva, true);
+  }
+
+  void Spool(const std::string& nome, const std::string& attributi, const std::string& definizioni,
+             const std::string& dati, const std::string& dati_n = "") {
+    const fs::path c = coda_ / nome;
+    fs::create_directories(c);
+    Scrivi_File(c / "attributi.txt", std::string(kAttributi) + attributi);
+    Scrivi_File(c / "definizioni.txt", definizioni);
+    Scrivi_File(c / "dati.txt", dati);
+    if (!dati_n.empty()) Scrivi_File(c / "dati_n.txt", dati_n);
+  }
+
+  // Runs one spool file the whole way.
+  void Esegui() { ASSERT_TRUE(server_->Spool_Get()) << Leggi_File(base_.File_LOG) << host_->Uscita(); }
+
+  std::string Stato() const { return pannello_.Valore(Pannello::Riga_Stato); }
+  std::vector<std::string> Record() const {
+    std::vector<std::string> r;
+    for (const auto& v : host_->Log("REC")) r.push_back(v.testo);
+    return r;
+  }
+  // The done record the stand-in received for a spool file.
+  std::string Esito_Host(const std::string& nome) const { return Leggi_File(fatti_ / nome / "esito.txt"); }
+
+  // Checks a PDF with qpdf and pdfinfo and compares each page, rendered at
+  // four device pixels per image pixel and sampled at the pixel centres,
+  // with its page image, both binarised.
+  void Pdf_Verifica(const fs::path& pdf, const std::vector<int32_t>& pagine) {
+    SCOPED_TRACE(pdf.string());
+    ASSERT_TRUE(fs::exists(pdf));
+    std::string uscita;
+    EXPECT_EQ(prova::Esegui("qpdf --check '" + pdf.string() + "' 2>&1", &uscita), 0) << uscita;
+    EXPECT_EQ(uscita.find("WARNING"), std::string::npos) << uscita;
+    const std::string info = Comando("pdfinfo '" + pdf.string() + "' 2>&1");
+    EXPECT_NE(info.find("Pages:           " + std::to_string(pagine.size()) + "\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Title:           Titolo\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Subject:         Oggetto\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Author:          CONTAB"), std::string::npos) << info;
+    for (size_t i = 0; i < pagine.size(); ++i) {
+      const std::string n = std::to_string(i + 1);
+      const fs::path png = dir_.Dir() / ("resa_" + pdf.stem().string() + "_" + n);
+      ASSERT_EQ(prova::Esegui("pdftoppm -gray -png -singlefile -aa no -aaVector no -f " + n + " -l " + n +
+                              " -scale-to-x 3308 -scale-to-y 4676 '" + pdf.string() + "' '" + png.string() + "'"),
+                0);
+      img::Immagine resa, immagine;
+      ASSERT_TRUE(img::Carica(png.string() + ".png", resa));
+      ASSERT_TRUE(img::Carica(tmps_ + "00001_I_00001_" + Format(static_cast<int64_t>(pagine[i]), "00000") + ".PNG",
+                              immagine));
+      ASSERT_EQ(resa.Larghezza(), 4 * immagine.Larghezza());
+      ASSERT_EQ(resa.Altezza(), 4 * immagine.Altezza());
+      int diversi = 0;
+      for (int y = 0; y < immagine.Altezza(); ++y)
+        for (int x = 0; x < immagine.Larghezza(); ++x)
+          diversi += (resa.Pixel(4 * x + 2, 4 * y + 2).Luminanza() < 128) != (immagine.Pixel(x, y).Luminanza() < 128);
+      EXPECT_EQ(diversi, 0) << "page " << n;
+      EXPECT_GT(Scuri(immagine), 500) << "page " << n;  // the page is not blank
+    }
+  }
+
+  Cartella_Test dir_;
+  fs::path coda_, fatti_, unita_;
+  std::string tmps_;
+  std::unique_ptr<Host_Simulato> host_;
+  FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
+  RecordingMessageSink messaggi_;
+  NoPrinters stampanti_;
+  Server_Base base_{orologio_, messaggi_, stampanti_};
+  Trasporto trasporto_{Attese_Rete{3000, 100, 3000}};
+  std::unique_ptr<Connessione_Host> conn_;
+  Pannello pannello_;
+  Qod_IMG img_;
+  Generatore_Qod_IMG<Qod_IMG> generatore_{img_};
+  Emissione_PDF emissione_pdf_;
+  Emissione_Immagini emissione_immagini_;
+  Fase_Uscita* pdf_ = nullptr;
+  Fase_Uscita* immagini_ = nullptr;
+  std::unique_ptr<Spool_Server> server_;
+};
+
+}  // namespace
+
+TEST_F(Strada_Emissione, OnePdfPerDocumentNamedAfterItsKey) {
+  Avvia();
+  fs::create_directories(unita_ / "uscita" / "pdf");
+  // A PDF of the same name is replaced.
+  Scrivi_File(unita_ / "uscita" / "pdf" / "A.PDF", "vecchio");
+  Spool("0001", "cartella = \"Q:\\USCITA\\Pdf\"\npdf_pag = S\npdf_pag_left = 1900\npdf_pag_top = 100\n", kChiave,
+        Pagine({{"A", "uno"}, {"B", "due"}, {"B", "tre"}, {"C", "quattro"}}));
+  Esegui();
+  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 4 / 4");
+  const fs::path uscita = unita_ / "uscita" / "pdf";
+  EXPECT_EQ(Nomi(uscita), (std::vector<std::string>{"A.PDF", "B.PDF", "C.PDF"}));
+  for (const char* n : {"A.PDF", "B.PDF", "C.PDF"}) {
+    std::string uscita_qpdf;
+    EXPECT_EQ(prova::Esegui("qpdf --check '" + (uscita / n).string() + "' 2>&1", &uscita_qpdf), 0) << uscita_qpdf;
+  }
+  // Page numbers are drawn when asked for.
+  const std::string testo = Comando("pdftotext -layout '" + (uscita / "B.PDF").string() + "' - 2>&1");
+  EXPECT_NE(testo.find("pag. 2 / 2"), std::string::npos) << testo;
+  // Done, without error.
+  EXPECT_EQ(Esito_Host("0001").substr(0, 14), "00001000000001");
+  EXPECT_EQ(Esito_Host("0001").find("*ERR"), std::string::npos);
+  // For a look: the two-page document as a reader shows it.
+  EXPECT_EQ(prova::Esegui("pdftoppm -r 40 -png '" + (uscita / "B.PDF").string() + "' strada_emissione_B"), 0);
+}
+
+TEST_F(Strada_Emissione, PdfPagesMatchTheirImages) {
+  Avvia();
+  fs::create_directories(unita_ / "uscita");
+  Spool("0001", "cartella = \"q:\\Uscita\"\n", kChiave, Pagine({{"A", "uno"}, {"B", "due"}, {"B", "tre"}, {"C", "x"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  Pdf_Verifica(unita_ / "uscita" / "A.PDF", {1});
+  Pdf_Verifica(unita_ / "uscita" / "B.PDF", {2, 3});
+  Pdf_Verifica(unita_ / "uscita" / "C.PDF", {4});
+}
+
+TEST_F(Strada_Emissione, MailListThenOneCommand) {
+  // The command is a script of the test, found on the PATH: it records its
+  // arguments one per line and the list file as it found it.
+  const fs::path bin = dir_.Dir() / "bin";
+  fs::create_directories(bin);
+  Scrivi_File(bin / "qod_registra",
+              "#!/bin/sh\nd=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$d/argomenti\"; done\n"
+              "cat \"$QOD_PROVA_LISTA\" > \"$d/lista_vista\"\n");
+  fs::permissions(bin / "qod_registra", fs::perms::owner_all);
+  ASSERT_EQ(setenv("PATH", (bin.string() + ":" + getenv("PATH")).c_str(), 1), 0);
+  Avvia();
+  ASSERT_EQ(setenv("QOD_PROVA_LISTA", (unita_ / "uscita" / "lista.txt").c_str(), 1), 0);
+  const std::string gruppi =
+      "E | 1 | 0 | 0 | 9  | C | R | lista.txt\n"
+      "E | 2 | 1 | 1 | 3  | A | R |\n"
+      "E | 2 | 0 | 0 | 4  | C |   | .PDF\n"
+      "E | 3 | 2 | 1 | 30 | A | R |\n";
+  Spool("0001", "cartella = Q:\\USCITA\nconsegna = P\n",
+        kChiave + gruppi + "E | 4 | 0 | 0 | 60 | C | R | qod_registra \"uno due\" tre\\\"quattro C:\\Dir\\f.txt ##INDI\n",
+        Pagine({{"A", "rossi@example.it"}, {"B", "vecchio@example.it"}, {"B", "bianchi@example.it"},
+                {"C", "verdi@example.it"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  const fs::path uscita = unita_ / "uscita";
+  EXPECT_EQ(Nomi(uscita), (std::vector<std::string>{"A.PDF", "B.PDF", "C.PDF", "lista.txt"}));
+  // One line per document, from its last page.
+  const std::string lista = "rossi@example.it\r\nbianchi@example.it\r\nverdi@example.it\r\n";
+  EXPECT_EQ(Leggi_File(uscita / "lista.txt"), lista);
+  // Run once, after the list was closed, with the arguments as the Windows
+  // rules split them.
+  EXPECT_EQ(Leggi_File(bin / "argomenti"), "uno due\ntre\"quattro\nC:\\Dir\\f.txt\n000000\n");
+  EXPECT_EQ(Leggi_File(bin / "lista_vista"), lista);
+  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Esegui_Attendi] Avvio: qod_registra \"uno due\""), std::string::npos);
+
+  // A command that cannot start fails the stage.
+  Spool("0002", "cartella = Q:\\USCITA\nconsegna = P\n",
+        kChiave + gruppi + "E | 4 | 0 | 0 | 30 | C | R | /nessun/programma x\n", Pagine({{"D", "a@example.it"}}));
+  Esegui();
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato(), "errore generico emissione PDF");
+  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /nessun/programma x"),
+            std::string::npos);
+  EXPECT_NE(Esito_Host("0002").find("*ERR"), std::string::npos);
+  EXPECT_EQ(Leggi_File(uscita / "lista.txt"), "a@example.it\r\n");
+}
+
+namespace {
+
+// XML: template, output and PDF paths from constants and the key, the data
+// request from column 25 of line 2 and a constant, four fields (one without
+// a name).
+const char* kGruppi_XML =
+    "M | 1 |  | 0 | 0 | 30 | C | R | Q:\\Uscita\\XML\\modello.xml\n"
+    "M | 2 |  | 0 | 0 | 14 | C |   | Q:\\Uscita\\XML\\\n"
+    "M | 2 |  | 1 | 1 | 3  | A | R |\n"
+    "M | 2 |  | 0 | 0 | 4  | C |   | .xml\n"
+    "M | 3 |  | 0 | 0 | 14 | C |   | Q:\\Uscita\\XML\\\n"
+    "M | 3 |  | 1 | 1 | 3  | A | R |\n"
+    "M | 3 |  | 0 | 0 | 4  | C |   | .PDF\n"
+    "M | 4 |  | 2 | 25 | 5 | A | R |\n"
+    "M | 5 |  | 0 | 0 | 4  | C |   | DATI\n"
+    "M | 6 | CLIENTE | 2 | 1 | 20 | A | R |\n"
+    "M | 6 | IMPORTO | 0 | 1 | 8  | N |   |\n"
+    "M | 6 | CODICE  | 0 | 9 | 6  | A | Z |\n"
+    "M | 6 |         | 2 | 1 | 5  | A | R |\n";
+
+const char* kModello =
+    "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<documento>\r\n  <cliente>CLIENTE</cliente>\r\n"
+    "  <importo>IMPORTO</importo><copia>IMPORTO</copia>\r\n  <codice>CODICE</codice>\r\n</documento>\r\n";
+
+// A second page line: text, and from column 25 the data request's key.
+std::string Riga_2(const char* testo, const char* richiesta) { return Testo_Largo(testo, 24) + richiesta; }
+
+std::string Xml_Atteso(const std::string& cliente, const std::string& importo, const std::string& codice) {
+  return "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\r\n<documento>\r\n  <cliente>" + cliente +
+         "</cliente>\r\n  <importo>" + importo + "</importo><copia>IMPORTO</copia>\r\n  <codice>" + codice +
+         "</codice>\r\n</documento>\r\n";
+}
+
+}  // namespace
+
+TEST_F(Strada_Emissione, XmlPerDocumentWithTheHostsData) {
+  Avvia();
+  const fs::path xml = unita_ / "uscita" / "xml";
+  fs::create_directories(xml);
+  Scrivi_File(xml / "modello.xml", kModello);
+  // A has data, B is refused, C asks for none, D has an empty data reply.
+  Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML,
+        Pagine({{"A", Riga_2("Rossi & Figli <srl>", "A")},
+                {"B", Riga_2("Bianchi \"B\"", "B")},
+                {"B", "-"},
+                {"C", "Verdi"},
+                {"D", Riga_2("Neri", "D")}}),
+        "ADATI | 00012500000042\nDDATI |\n");
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(Nomi(xml), (std::vector<std::string>{"A.PDF", "A.xml", "B.PDF", "B.xml", "C.PDF", "C.xml", "D.PDF",
+                                                 "D.xml", "modello.xml"}));
+  EXPECT_EQ(Leggi_File(xml / "A.xml"), Xml_Atteso("Rossi &amp; Figli _srl_", "00012500", "42"));
+  EXPECT_EQ(Leggi_File(xml / "B.xml"), Xml_Atteso("Bianchi _B_", "00000000", Space(6)));
+  EXPECT_EQ(Leggi_File(xml / "C.xml"), Xml_Atteso("Verdi", "00000000", Space(6)));
+  EXPECT_EQ(Leggi_File(xml / "D.xml"), Xml_Atteso("Neri", "00000000", Space(6)));
+  for (const char* n : {"A.xml", "B.xml", "C.xml", "D.xml"}) {
+    std::string uscita;
+    EXPECT_EQ(prova::Esegui("xmllint --noout '" + (xml / n).string() + "' 2>&1", &uscita), 0) << n << uscita;
+  }
+  // One data request per document that has a key for it: the key and the
+  // constant, 1040 bytes.
+  std::vector<std::string> richieste;
+  for (const auto& r : Record())
+    if (r[0] == 'N') richieste.push_back(r);
+  ASSERT_EQ(richieste.size(), 3u);
+  EXPECT_EQ(richieste[0], "N01034ADATI" + Space(1029));
+  EXPECT_EQ(richieste[1].substr(0, 11), "N01034BDATI");
+  EXPECT_EQ(richieste[2].substr(0, 11), "N01034DDATI");
+  EXPECT_EQ(Comando("pdfinfo '" + (xml / "B.PDF").string() + "' | grep Pages"), "Pages:           2");
+}
+
+TEST_F(Strada_Emissione, XmlOutputAppearsOnlyWhenComplete) {
+  Avvia();
+  const fs::path xml = unita_ / "uscita" / "xml";
+  fs::create_directories(xml / "A.xml");
+  Scrivi_File(xml / "A.xml" / "occupato", "x");
+  Scrivi_File(xml / "modello.xml", kModello);
+  Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML, Pagine({{"A", "uno"}, {"B", "due"}}));
+  Esegui();
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato(), "errore generico Emissione XML");
+  // A's output could not take its name: it stays under the temporary one.
+  EXPECT_TRUE(fs::is_directory(xml / "A.xml"));
+  EXPECT_EQ(Leggi_File(xml / "A.xml#"), Xml_Atteso("uno", "00000000", Space(6)));
+  EXPECT_EQ(Leggi_File(xml / "B.xml"), Xml_Atteso("due", "00000000", Space(6)));
+  EXPECT_FALSE(fs::exists(xml / "B.xml#"));
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
+
+  // A missing template: no output at all.
+  fs::remove(xml / "modello.xml");
+  Spool("0002", "consegna = X\n", std::string(kChiave) + kGruppi_XML, Pagine({{"C", "tre"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "errore generico Emissione XML");
+  EXPECT_FALSE(fs::exists(xml / "C.xml"));
+  EXPECT_FALSE(fs::exists(xml / "C.xml#"));
+  EXPECT_TRUE(fs::exists(xml / "C.PDF"));
+}
+
+TEST_F(Strada_Emissione, XmlTransferFailureStopsTheDocuments) {
+  // The second data request gets three bytes, then the connection closes.
+  Avvia({"--close", "N#2=3"});
+  const fs::path xml = unita_ / "uscita" / "xml";
+  fs::create_directories(xml);
+  Scrivi_File(xml / "modello.xml", kModello);
+  Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML,
+        Pagine({{"A", Riga_2("uno", "A")}, {"B", Riga_2("due", "B")}, {"C", Riga_2("tre", "C")}}),
+        "ADATI | 00000001000001\n");
+  EXPECT_FALSE(server_->Spool_Get());
+  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Spool_Formato_XML] Errore Sock_Read {N}(1)"), std::string::npos);
+  EXPECT_TRUE(fs::exists(xml / "A.xml"));
+  EXPECT_FALSE(fs::exists(xml / "B.xml"));
+  EXPECT_FALSE(fs::exists(xml / "C.xml"));
+  std::string lettere;
+  for (const auto& r : Record()) lettere += r[0];
+  EXPECT_EQ(lettere.find('D'), std::string::npos) << lettere;
+  EXPECT_EQ(std::count(lettere.begin(), lettere.end(), 'N'), 2) << lettere;
+  // The spool file stays on the host.
+  EXPECT_TRUE(fs::exists(coda_ / "0001"));
+}
+
+TEST_F(Strada_Emissione, PdfWriterRefusalStopsAtThatDocument) {
+  // Document B's first page image is damaged before the stage runs.
+  Dopo guasta(emissione_pdf_, [this] { Scrivi_File(tmps_ + "00001_I_00001_00002.PNG", "non un PNG"); });
+  pdf_ = &guasta;
+  Avvia();
+  Spool("0001", "cartella = Q:\\Uscita\n", kChiave, Pagine({{"A", "uno"}, {"B", "due"}, {"B", "tre"}, {"C", "x"}}));
+  Esegui();
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato().rfind("Qod_PDF: ", 0), 0u) << Stato();
+  EXPECT_EQ(Nomi(unita_ / "uscita"), (std::vector<std::string>{"A.PDF"}));
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 2 / 4");
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
+}
+
+TEST_F(Strada_Emissione, ImagesCopiedUnderTheDocumentName) {
+  Avvia();
+  Spool("0001", "cartella = Q:\\Uscita\nsalva_pdf = N\n", "F | K | 1 | 1 | 0 | 1 | 8 | A |\n",
+        Pagine({{"ABC", "uno"}, {"ABC", "due"}, {"ABC", "tre"}, {"A/B:C D", "quattro"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  const fs::path uscita = unita_ / "uscita";
+  EXPECT_EQ(Nomi(uscita),
+            (std::vector<std::string>{"ABC_00001.PNG", "ABC_00002.PNG", "ABC_00003.PNG", "A_B_CD_00001.PNG"}));
+  const char* nomi[] = {"ABC_00001.PNG", "ABC_00002.PNG", "ABC_00003.PNG", "A_B_CD_00001.PNG"};
+  for (int p = 1; p <= 4; ++p) {
+    const std::string copia = Leggi_File(uscita / nomi[p - 1]);
+    EXPECT_EQ(copia, Leggi_File(tmps_ + "00001_I_00001_0000" + std::to_string(p) + ".PNG")) << p;
+    EXPECT_GT(copia.size(), 100u);
+  }
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 4 / 4");
+}
+
+TEST_F(Strada_Emissione, MissingImageStopsTheCopies) {
+  Dopo guasta(emissione_immagini_, [this] { fs::remove(tmps_ + "00001_I_00001_00002.PNG"); });
+  immagini_ = &guasta;
+  Avvia();
+  Spool("0001", "cartella = Q:\\Uscita\nsalva_pdf = N\n", kChiave, Pagine({{"ABC", "1"}, {"ABC", "2"}, {"ABC", "3"}}));
+  Esegui();
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato(), "errore generico emissione immagini");
+  EXPECT_EQ(Nomi(unita_ / "uscita"), (std::vector<std::string>{"ABC_00001.PNG"}));
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
+}
+
+TEST_F(Strada_Emissione, RangeStartingInsideADocumentStartsOne) {
+  Avvia();
+  // Document B runs from page 2 to page 6; the range is pages 3-5.
+  const auto pagine = Pagine({{"A", "1"}, {"B", "2"}, {"B", "3"}, {"B", "4"}, {"B", "5"}, {"B", "6"}});
+  Spool("0001", "cartella = Q:\\Uscita\nprima_pagina = 3\nultima_pagina = 5\n", kChiave, pagine);
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(Nomi(unita_ / "uscita"), (std::vector<std::string>{"B.PDF"}));
+  Pdf_Verifica(unita_ / "uscita" / "B.PDF", {3, 4, 5});
+
+  Spool("0002", "cartella = Q:\\Uscita\nsalva_pdf = N\nprima_pagina = 3\nultima_pagina = 5\n", kChiave, pagine);
+  Esegui();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(Nomi(unita_ / "uscita"),
+            (std::vector<std::string>{"B.PDF", "B_00001.PNG", "B_00002.PNG", "B_00003.PNG"}));
+  EXPECT_EQ(Leggi_File(unita_ / "uscita" / "B_00001.PNG"), Leggi_File(tmps_ + "00001_I_00001_00003.PNG"));
+}
+
+TEST_F(Strada_Emissione, BlankSaveFolderIsRefused) {
+  Avvia();
+  Spool("0001", "", kChiave, Pagine({{"QZ1", "uno"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "errore generico emissione PDF");
+  EXPECT_FALSE(fs::exists("/QZ1.PDF"));
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
+  Spool("0002", "salva_pdf = N\n", kChiave, Pagine({{"QZ1", "uno"}}));
+  Esegui();
+  EXPECT_EQ(Stato(), "errore generico emissione immagini");
+  EXPECT_FALSE(fs::exists("/QZ1_00001.PNG"));
+}

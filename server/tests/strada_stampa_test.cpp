@@ -1,0 +1,200 @@
+// The print stage on the whole road: the stand-in host's spool files, the
+// real page image generator, and a private CUPS server whose queues copy
+// every job into a folder. The printed pages, rasterised, must show the page
+// images where the scale mode puts them.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QGuiApplication>
+#include <filesystem>
+
+#include "qod/ansi.h"
+#include "qod/host_simulato.h"
+#include "qod/imagegen/qod_img.h"
+#include "qod/imaging/file.h"
+#include "qod/printing/confronto.h"
+#include "qod/printing/cups.h"
+#include "qod/printing/cups_privato.h"
+#include "qod/prova/strumenti.h"
+#include "qod/server/stampa.h"
+#include "qod/striscia_font.h"
+#include "strada_test.h"
+
+using namespace qod;
+using namespace qod::test;
+using qod::prova::Host_Simulato;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Pages of 1728 x 2292 pixels at 200 dpi in black and white TIFF, a text grid.
+const char* kAttributi =
+    "formato = STAMPA\nutente = CONTAB\nstampa = S\n"
+    "tipo_immagine = 1\nout_width = 1728\nout_height = 2292\nout_resx = 200\nout_resy = 200\n"
+    "out_zoomx = 100\nout_zoomy = 100\ntxt_cols = 80\ntxt_rows = 66\ntxt_left = 64\ntxt_top = 80\n"
+    "txt_col_dim = 20\ntxt_row_dim = 32\ntxt_orie = 1\nfnt_file = COUR20.BMP\n"
+    "sfondo_r = 255\nsfondo_g = 255\nsfondo_b = 255\n"
+    "orientamento = V\nmodo_scala = O\ncentra_orizzontale = S\ncentra_verticale = S\n";
+
+std::string Pagine(int n) {
+  std::string d;
+  for (int p = 1; p <= n; ++p) {
+    d += "PAGINA " + std::to_string(p) + " DI " + std::to_string(n) + "\n";
+    for (int r = 0; r < p * 3; ++r) d += "RIGA " + std::to_string(r) + " XXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXXX\n";
+    d += "<FF>";
+  }
+  return d;
+}
+
+void Applicazione() {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static int argc = 1;
+  static char nome[] = "server_stampa_cups_tests";
+  static char* argv[] = {nome, nullptr};
+  static QGuiApplication app(argc, argv);
+}
+
+class Strada_Stampa : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Applicazione();
+    ASSERT_TRUE(cups_.Avviato()) << cups_.Errore();
+    coda_ = dir_.Dir() / "coda";
+    fatti_ = dir_.Dir() / "fatti";
+    fs::create_directories(coda_);
+  }
+
+  void Spool(const std::string& nome, const std::string& attributi, int pagine) {
+    const fs::path c = coda_ / nome;
+    fs::create_directories(c);
+    Scrivi_File(c / "attributi.txt", std::string(kAttributi) + attributi);
+    Scrivi_File(c / "definizioni.txt", "");
+    Scrivi_File(c / "dati.txt", Pagine(pagine));
+  }
+
+  void Avvia(int max_blocco) {
+    host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
+        "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue", coda_.string(),
+        "--spool-done", fatti_.string()});
+    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
+    const auto programma = dir_.Dir() / "Qod_S";
+    ASSERT_TRUE(host_->Programma_Prepara(programma));
+    ASSERT_TRUE(base_.Base_Inizializza(programma.string(), ""));
+    base_.Generale.Max_Pagine_Blocco = max_blocco;
+    std::string errore;
+    ASSERT_TRUE(prova::Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", prova::Opzioni_Striscia{}, &errore))
+        << errore;
+    conn_ = std::make_unique<Connessione_Host>(base_, trasporto_);
+    ASSERT_TRUE(conn_->Host_Collega());
+    Fasi_Spool fasi;
+    fasi.Immagini = &generatore_;
+    fasi.Stampa = &fase_;
+    fasi.Ping = &ping_;
+    server_ = std::make_unique<Spool_Server>(base_, trasporto_, *conn_, pannello_, Pump{}, fasi);
+    pannello_.Interruttore_Imposta(Pannello::Riga_Stampa, true);
+  }
+
+  std::string Esito_Host(const std::string& nome) const { return Leggi_File(fatti_ / nome / "esito.txt"); }
+  std::string Stato() const { return pannello_.Valore(Pannello::Riga_Stato); }
+  int Pagine_Pdf(const fs::path& pdf) const {
+    const std::string info = prova::Comando("pdfinfo '" + pdf.string() + "'");
+    const auto p = info.find("Pages:");
+    return p == std::string::npos ? -1 : std::stoi(info.substr(p + 6));
+  }
+
+  stampa::prova::Cups_Privato cups_;
+  Cartella_Test dir_;
+  fs::path coda_, fatti_;
+  std::unique_ptr<Host_Simulato> host_;
+  FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
+  RecordingMessageSink messaggi_;
+  NoPrinters stampanti_;
+  Server_Base base_{orologio_, messaggi_, stampanti_};
+  Trasporto trasporto_{Attese_Rete{3000, 100, 3000}};
+  std::unique_ptr<Connessione_Host> conn_;
+  Pannello pannello_;
+  Qod_IMG img_;
+  Generatore_Qod_IMG<Qod_IMG> generatore_{img_};
+  stampa::Dispositivo_Cups dispositivo_;
+  Ping_Finto ping_;
+  Fase_Stampa fase_{dispositivo_, ping_};
+  std::unique_ptr<Spool_Server> server_;
+};
+
+TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
+  Spool("0001", "stampante_1 = laser\n", 5);
+  Avvia(2);
+  ASSERT_TRUE(server_->Spool_Get()) << Leggi_File(base_.File_LOG);
+  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(Esito_Host("0001").find("*ERR"), std::string::npos) << Esito_Host("0001");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stampa), " 5 / 5");
+  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Stampante Imposta] hWnd=0 hPrintDC=1 Stampante=laser Verticale=Vero"),
+            std::string::npos);
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
+
+  const auto pdf = cups_.Pdf("Laser");
+  ASSERT_EQ(pdf.size(), 3u);
+  const int attese[] = {2, 2, 1};
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(Pagine_Pdf(pdf[i]), attese[i]) << pdf[i];
+
+  // Each page at 600 dpi against its page image, scaled to the width and
+  // centred: 11904 / 12442 across, the same down.
+  Attributi_Spool a = server_->Attributi;
+  double h = 0, v = 0;
+  const stampa::Rettangolo r = Destinazione_Immagine(a, 11904, 16836, 1728, 2292, 200, 200, h, v);
+  EXPECT_EQ(r, (stampa::Rettangolo{0, 524, 11904, 16312}));
+  const double k = 600.0 / 1440.0;
+  const stampa::prova::Rettangolo_Pixel px{r.sinistra * k, r.alto * k, r.destra * k, r.basso * k};
+  const fs::path uscita = fs::current_path() / "pagine_stampate";
+  fs::create_directories(uscita);
+  int pagina = 0;
+  for (size_t i = 0; i < pdf.size(); ++i) {
+    const std::string prefisso = (uscita / ("lavoro" + std::to_string(i + 1))).string();
+    ASSERT_EQ(prova::Esegui("pdftoppm -r 600 -mono -png '" + pdf[i].string() + "' '" + prefisso + "'"), 0);
+    for (int p = 1; p <= attese[i]; ++p) {
+      ++pagina;
+      img::Immagine resa, immagine;
+      ASSERT_TRUE(img::Carica(prefisso + "-" + std::to_string(p) + ".png", resa).ok);
+      ASSERT_TRUE(img::Carica(File_Immagine(base_.Percorso_TmpS, 1, 1, pagina, ".TIF"), immagine).ok);
+      const auto e = stampa::prova::Confronta_Pagina(resa, immagine, px);
+      EXPECT_TRUE(e.Buono()) << "page " << pagina << ": " << e.Testo();
+    }
+  }
+  EXPECT_EQ(pagina, 5);
+}
+
+TEST_F(Strada_Stampa, QueuesThatCannotPrint) {
+  ASSERT_TRUE(cups_.Coda("Ferma")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Rifiuta")) << cups_.Errore();
+  ASSERT_EQ(cups_.Comando("cupsdisable Ferma"), 0);
+  ASSERT_EQ(cups_.Comando("cupsreject Rifiuta"), 0);
+  const struct {
+    const char* spool;
+    const char* stampante;
+    const char* messaggio;  // UTF-8
+  } casi[] = {
+      {"0001", "Ferma", "La stampante è in pausa"},
+      {"0002", "Rifiuta", "La stampante è fuori linea"},
+      {"0003", "Nessuna", "La stampante non è possibile contattarla"},
+  };
+  for (const auto& c : casi) Spool(c.spool, std::string("stampante_1 = ") + c.stampante + "\n", 2);
+  Avvia(0);
+  for (const auto& c : casi) {
+    ASSERT_TRUE(server_->Spool_Get()) << c.spool << Leggi_File(base_.File_LOG);
+    EXPECT_TRUE(server_->Errore_Spool) << c.spool;
+    EXPECT_EQ(Stato(), A(c.messaggio)) << c.spool;
+    EXPECT_NE(Esito_Host(c.spool).find("*ERR"), std::string::npos) << c.spool;
+    // The page images stay where they are.
+    EXPECT_TRUE(fs::exists(File_Immagine(base_.Percorso_TmpS, 1, 1, 1, ".TIF"))) << c.spool;
+    EXPECT_TRUE(fs::exists(File_Immagine(base_.Percorso_TmpS, 1, 1, 2, ".TIF"))) << c.spool;
+  }
+  EXPECT_TRUE(cups_.Pdf("Ferma").empty());
+  EXPECT_TRUE(cups_.Pdf("Rifiuta").empty());
+  std::string lavori;
+  cups_.Comando("lpstat -o", &lavori);
+  EXPECT_EQ(lavori.find_first_not_of(" \n"), std::string::npos) << lavori;
+}
+
+}  // namespace

@@ -1,0 +1,233 @@
+// Qod_IMV, the document viewer control: a toolbar, a page counter, a zoom
+// list and an image view showing one page of a document at a time. A host
+// names a document by the file of its first page; the control finds the
+// further pages, pages through them, zooms and scrolls, and follows the
+// pointer, the wheel and the keys.
+//
+// Text crossing the control (file names, the zoom text, the hand-off values)
+// is ANSI (Windows-1252), as everywhere in the programs.
+#pragma once
+
+#include <QCursor>
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "qod/viewer/geometria.h"
+#include "qod/viewer/pagine.h"
+#include "qod/viewer/puntatore.h"
+#include "qod/viewer/stato.h"
+#include "qod/viewer/vista_immagine.h"
+
+class QComboBox;
+class QLabel;
+class QToolButton;
+
+namespace qod::imv {
+
+class Qod_IMV;
+
+// The page actions that live outside the control (printing, saving, the
+// write-back of a rotated page, deletion, the fax and mail hand-off). An
+// unset action does nothing and its method reports False.
+struct Azioni_Visore {
+  // Print the document of `nome` with the kept settings; open the print
+  // dialog for it. The page on show is not touched.
+  std::function<bool(Qod_IMV&, const std::string& nome)> Stampa;
+  std::function<bool(Qod_IMV&, const std::string& nome)> Set_Stampa;
+  // Save the page shown under another name; write a rotated page back to
+  // its file; delete the page shown; hand the document off ('F' fax, 'E' mail).
+  std::function<void(Qod_IMV&)> Salva_Come;
+  std::function<void(Qod_IMV&)> Riscrivi;
+  std::function<void(Qod_IMV&)> Cancella;
+  std::function<void(Qod_IMV&, char tipo)> Invia;
+};
+
+class Qod_IMV : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit Qod_IMV(QWidget* parent = nullptr);
+  ~Qod_IMV() override;
+
+  // ---- Properties ------------------------------------------------------------
+
+  // True hooks the wheel and the keys (once per thread: the first control
+  // that asks owns them); False does nothing.
+  void qodimv_subclass(bool v);
+
+  void qodimv_button_uscita(bool v) { Tasto_Mostra(T_Uscita, v); }
+  bool qodimv_button_uscita() const { return visibili_[T_Uscita]; }
+  void qodimv_button_stampa(bool v) { Tasto_Mostra(T_Stampa, v); }
+  bool qodimv_button_stampa() const { return visibili_[T_Stampa]; }
+  void qodimv_button_set_stampa(bool v) { Tasto_Mostra(T_Set_Stampa, v); }
+  bool qodimv_button_set_stampa() const { return visibili_[T_Set_Stampa]; }
+  void qodimv_button_salva(bool v) { Tasto_Mostra(T_Salva, v); }
+  bool qodimv_button_salva() const { return visibili_[T_Salva]; }
+  void qodimv_button_ruota(bool v) { Tasto_Mostra(T_Ruota, v); }
+  bool qodimv_button_ruota() const { return visibili_[T_Ruota]; }
+  void qodimv_button_cancella(bool v) { Tasto_Mostra(T_Cancella, v); }
+  bool qodimv_button_cancella() const { return visibili_[T_Cancella]; }
+  void qodimv_button_posiz(bool v) { Tasto_Mostra(T_Posiz, v); }
+  bool qodimv_button_posiz() const { return visibili_[T_Posiz]; }
+  void qodimv_button_precedente(bool v) { Tasto_Mostra(T_Precedente, v); }
+  bool qodimv_button_precedente() const { return visibili_[T_Precedente]; }
+  void qodimv_button_successiva(bool v) { Tasto_Mostra(T_Successiva, v); }
+  bool qodimv_button_successiva() const { return visibili_[T_Successiva]; }
+  void qodimv_button_invio_Fax(bool v) { Tasto_Mostra(T_InvioFax, v); }
+  bool qodimv_button_invio_Fax() const { return visibili_[T_InvioFax]; }
+  void qodimv_button_invio_EMail(bool v) { Tasto_Mostra(T_InvioMail, v); }
+  bool qodimv_button_invio_EMail() const { return visibili_[T_InvioMail]; }
+  void qodimv_button_div1(bool v) { Tasto_Mostra(T_Div1, v); }
+  bool qodimv_button_div1() const { return visibili_[T_Div1]; }
+  void qodimv_button_div2(bool v) { Tasto_Mostra(T_Div2, v); }
+  bool qodimv_button_div2() const { return visibili_[T_Div2]; }
+  void qodimv_button_div3(bool v) { Tasto_Mostra(T_Div3, v); }
+  bool qodimv_button_div3() const { return visibili_[T_Div3]; }
+  void qodimv_button_div4(bool v) { Tasto_Mostra(T_Div4, v); }
+  bool qodimv_button_div4() const { return visibili_[T_Div4]; }
+
+  void qodimv_button_pagine(bool v);
+  bool qodimv_button_pagine() const { return pagine_; }
+  void qodimv_button_zoom(bool v);
+  bool qodimv_button_zoom() const { return zoom_lista_; }
+
+  // The zoom list's text (applied at the next Zoom_Applica).
+  void qodimv_zoom(const std::string& testo);
+  std::string qodimv_zoom() const;
+
+  void qodimv_FileINI(const std::string& v) { file_ini_ = v; Cambiata("qodimv_FileINI"); }
+  const std::string& qodimv_FileINI() const { return file_ini_; }
+  void qodimv_Paragrafo(const std::string& v) { paragrafo_ = v; Cambiata("qodimv_Paragrafo"); }
+  const std::string& qodimv_Paragrafo() const { return paragrafo_; }
+  // The hand-off type also enables the fax and mail keys when not blank.
+  void qodimv_Brv_Tipo(const std::string& v);
+  const std::string& qodimv_Brv_Tipo() const { return brv_tipo_; }
+  void qodimv_Brv_Codi(const std::string& v) { brv_codi_ = v; Cambiata("qodimv_Brv_Codi"); }
+  const std::string& qodimv_Brv_Codi() const { return brv_codi_; }
+  void qodimv_Brv_Rife(const std::string& v) { brv_rife_ = v; Cambiata("qodimv_Brv_Rife"); }
+  const std::string& qodimv_Brv_Rife() const { return brv_rife_; }
+  void qodimv_Pag_Fine(int32_t v) { pagine_stato_.Pagina_Ultima = v; Cambiata("qodimv_Pag_Fine"); }
+  int32_t qodimv_Pag_Fine() const { return static_cast<int32_t>(pagine_stato_.Pagina_Ultima); }
+  // An RGB value, or &H800000nn for system colour nn.
+  void qodimv_BackColor(uint32_t colore);
+  uint32_t qodimv_BackColor() const { return sfondo_; }
+  void qodimv_Memo(bool v) { memo_ = v; Cambiata("qodimv_Memo"); }
+  bool qodimv_Memo() const { return memo_; }
+  void qodimv_Memo_Change(bool v) { memo_change_ = v; Cambiata("qodimv_Memo_Change"); }
+  bool qodimv_Memo_Change() const { return memo_change_; }
+
+  // ---- Methods ------------------------------------------------------------------
+
+  bool Immagine_Carica(const std::string& NomeFile);
+  bool Immagine_Carica_Pagina(const std::string& NomeFile, long pagina);
+  // Printing keeps its document apart from the one on show.
+  bool Immagine_Set_Stampa(const std::string& NomeFile);
+  bool Immagine_Stampa(const std::string& NomeFile);
+  // 0 discovers and shows the first page, -1 the previous, 1 the next, any
+  // other value the current page again.
+  bool Immagine_Pagina(long pagina);
+  // Discovers and shows page index `pagina`.
+  bool Immagine_Pagina_(long pagina);
+
+  // ---- Saved state -------------------------------------------------------------
+
+  void Stato_Ripristina(const Borsa& borsa);
+  Borsa Stato_Salva() const;
+
+  // ---- Display -----------------------------------------------------------------
+
+  bool Zoom_Applica(long& x, long& y);
+  void Immagine_Scorri(long x, long y);
+  void Puntatore_Aggiorna();
+  void Barra_Allinea();
+
+  // ---- For hosts and tests -----------------------------------------------------
+
+  void Imposta_Azioni(Azioni_Visore azioni) { azioni_ = std::move(azioni); }
+  // The screen position of the pointer (QCursor::pos() unless replaced).
+  void Imposta_Posizione_Puntatore(std::function<QPoint()> f) { posizione_ = std::move(f); }
+
+  img::Vista_Immagine* IM1() const { return im1_; }
+  QComboBox* Zoom() const { return zoom_; }
+  QLabel* lblPag0() const { return lbl_pag0_; }
+  QLabel* lblPag1() const { return lbl_pag1_; }
+  QWidget* Toolbar() const { return toolbar_; }
+  QWidget* Fondo() const { return fondo_; }
+  QToolButton* Pulsante(int tasto) const { return pulsanti_[tasto]; }
+  bool Tasto_Abilitato(int tasto) const;
+  const Pagine& Stato_Pagine() const { return pagine_stato_; }
+  double Rapporto_Risoluzione() const { return rapporto_; }
+  bool Focus() const { return focus_; }
+  bool Posizione() const { return posizione_modo_; }
+  const Puntatore& Puntatore_Stato() const { return puntatore_; }
+  const Disposizione& Disposizione_Attuale() const { return disposizione_; }
+  double Twips_X() const;
+  double Twips_Y() const;
+  // Whether this control holds the thread's wheel and key handling.
+  bool Aggancio_Proprio() const;
+
+  // The actions of a toolbar key and of a viewer key.
+  void Toolbar_ButtonClick(int tasto);
+  void Tasto_Agisci(Tasto_Visore t);
+  // A wheel turn with the key word of the wheel message.
+  void Rotella_Gestisci(int tasti, int delta);
+
+ signals:
+  // A property was set (the name of the property).
+  void Proprieta_Cambiata(const QString& nome);
+
+ protected:
+  void resizeEvent(QResizeEvent*) override;
+  void paintEvent(QPaintEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+
+ private:
+  friend class Aggancio;
+  void Tasto_Mostra(int tasto, bool visibile);
+  void Cambiata(const char* nome);
+  void Imposta_Per_Nome(const std::string& nome, const std::string& valore);
+  std::string Leggi_Per_Nome(const std::string& nome) const;
+  bool Mostra();
+  bool Stato_Vuoto();
+  bool Carica_Pagina_Attuale();
+  void Nascondi_Per_Cambio();
+  void Abilita(int tasto, bool si);
+  void Zoom_Conferma();
+  void Puntatore_Evento(const Azione_Puntatore& a);
+  void Cursore_Imposta();
+  bool Dentro_Finestra() const;
+  Puntatore::Contesto Contesto_Puntatore() const;
+  void Posiziona_Figli();
+  QRect In_Pixel(const Rettangolo& r) const;
+
+  QWidget* toolbar_ = nullptr;
+  std::array<QToolButton*, kTasti> pulsanti_{};
+  std::array<QWidget*, kTasti> tasti_widget_{};
+  std::array<bool, kTasti> visibili_{};
+  QLabel* lbl_pag0_ = nullptr;
+  QLabel* lbl_pag1_ = nullptr;
+  QComboBox* zoom_ = nullptr;
+  QWidget* fondo_ = nullptr;
+  img::Vista_Immagine* im1_ = nullptr;
+
+  bool pagine_ = true, zoom_lista_ = true;
+  std::string file_ini_, paragrafo_, brv_tipo_, brv_codi_, brv_rife_;
+  uint32_t sfondo_ = kColore_Sfondo;
+  bool memo_ = false, memo_change_ = false;
+  bool focus_ = false, posizione_modo_ = false;
+  Pagine pagine_stato_;
+  double rapporto_ = 1;
+  Disposizione disposizione_;
+  Puntatore puntatore_;
+  std::array<QCursor, 4> cursori_;
+  Annidamento annidamento_;
+  Azioni_Visore azioni_;
+  std::function<QPoint()> posizione_;
+};
+
+}  // namespace qod::imv
