@@ -14,7 +14,6 @@
 #include <cstdio>
 #include <functional>
 #include <filesystem>
-#include <random>
 #include <string>
 
 #include "qod/bench/misura.h"
@@ -29,23 +28,6 @@ using namespace qod;
 namespace fs = std::filesystem;
 
 namespace {
-
-// A page of text-like blocks, different for each seed.
-img::Immagine Pagina(unsigned seme) {
-  img::Immagine im;
-  im.Crea(1728, 2292, 1);
-  im.Riempi(img::Bianco);
-  im.Imposta_Dpi(204, 196);
-  std::mt19937 g(seme);
-  for (int y = 150; y < 2292 - 200; y += 48)
-    for (int x = 120 + static_cast<int>(g() % 40); x < 1728 - 200;) {
-      const int w = 12 + static_cast<int>(g() % 10), h = 20 + static_cast<int>(g() % 12);
-      im.Riempi(x, y + 32 - h, w, h, img::Nero);
-      im.Riempi(x + 3, y + 35 - h, w - 6, h - 6, img::Bianco);
-      x += w + 4 + (g() % 6 == 0 ? 24 : 0);
-    }
-  return im;
-}
 
 class Senza_Ping : public Ping_Stampante {
  public:
@@ -71,7 +53,7 @@ int main(int argc, char** argv) {
   std::string elenco;
   for (int p = 1; p <= pagine; ++p) {
     const std::string file = File_Immagine(tmps, 1, 1, p, ".TIF");
-    if (!bench::Tiff_G4(Pagina(static_cast<unsigned>(p)), file)) {
+    if (!bench::Tiff_G4(bench::Pagina_Testo(static_cast<unsigned>(p)), file)) {
       std::fprintf(stderr, "cannot write %s\n", file.c_str());
       return 1;
     }

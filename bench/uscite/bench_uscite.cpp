@@ -10,11 +10,11 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "qod/basic.h"
+#include "qod/bench/misura.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/imaging/file.h"
@@ -28,23 +28,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kDocumenti = 100, kPagine_Documento = 10, kPagine = kDocumenti * kPagine_Documento;
-
-// A page of text-like blocks, different for each seed.
-img::Immagine Pagina(unsigned seme) {
-  img::Immagine im;
-  im.Crea(1728, 2292, 1);
-  im.Riempi(img::Bianco);
-  im.Imposta_Dpi(204, 196);
-  std::mt19937 g(seme);
-  for (int y = 150; y < 2292 - 200; y += 48)
-    for (int x = 120 + static_cast<int>(g() % 40); x < 1728 - 200;) {
-      const int w = 12 + static_cast<int>(g() % 10), h = 20 + static_cast<int>(g() % 12);
-      im.Riempi(x, y + 32 - h, w, h, img::Nero);
-      im.Riempi(x + 3, y + 35 - h, w - 6, h - 6, img::Bianco);
-      x += w + 4 + (g() % 6 == 0 ? 24 : 0);
-    }
-  return im;
-}
 
 double Mediana(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -64,7 +47,7 @@ int main(int argc, char** argv) {
 
   // 1000 page images from 20 different pages.
   for (unsigned k = 0; k < 20; ++k)
-    if (!img::Salva(Pagina(k), tmps / ("modello_" + std::to_string(k) + ".TIF"), {5, false, "EXTENSION = TIF"}))
+    if (!img::Salva(bench::Pagina_Testo(k), tmps / ("modello_" + std::to_string(k) + ".TIF"), {5, false, "EXTENSION = TIF"}))
       return 1;
   for (int p = 1; p <= kPagine; ++p)
     fs::copy_file(tmps / ("modello_" + std::to_string(p % 20) + ".TIF"),
