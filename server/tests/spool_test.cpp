@@ -577,7 +577,7 @@ TEST_F(Strada, LogTableBackupAndTotalsOverTwoSpoolFiles) {
   const std::string dati(s.dati.begin(), s.dati.end());
   for (int n = 1; n <= 2; ++n) {
     Attributi_Test r;
-    r.B(139, static_cast<int32_t>(dati.size())).B(143, n).A(827, "7", 1);
+    r.B(139, static_cast<int32_t>(dati.size())).B(131, 1).B(143, n).A(827, "7", 1);
     Host((n == 1 ? P_Ok() : "") + Risposta('0', r.Dati()) + Fine_Lista() + Risposta('0', dati) + Ok());
     ASSERT_TRUE(Server().Spool_Get()) << n;
   }
