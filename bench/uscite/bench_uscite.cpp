@@ -20,7 +20,6 @@
 #include "qod/imaging/file.h"
 #include "qod/pdf/qod_pdf.h"
 #include "qod/server/emissione.h"
-#include "qod/server/spool.h"
 
 using namespace qod;
 namespace fs = std::filesystem;
@@ -59,27 +58,47 @@ int main(int argc, char** argv) {
   NoPrinters stampanti;
   Server_Base base(orologio, messaggi, stampanti);
   base.Percorso = cartella.string() + "/";
-  base.Percorso_TmpS = tmps.string() + "/";
+  base.Percorso_Tmp = tmps.string() + "/";
   base.File_INI = (cartella / "Qod_S.INI").string();
   base.File_LOG = (cartella / "Qod_S.LOG").string();
   base.Collegamento.Indice_Server = 1;
   Trasporto trasporto;
-  Connessione_Host conn(base, trasporto);
+  Connessione_Host conn(base, base, trasporto);
   Pannello pannello;
-  Spool_Server server(base, trasporto, conn, pannello, Pump{});
-  Attributi_Spool& a = server.Attributi;
+  // The stage's context built from its parts, as the server would hand it over.
+  Attributi_Spool a;
+  Definizione_Formato formato;
+  Gruppi_Campi gruppi;
+  Pagine_Spool pagine;
+  const std::string estensione = ".TIF";
+  const Risultato_Ping ping;
+  const Pump pompa;
+  bool errore_spool = false;
+  Contesto_Fase contesto{.Attributi = a,
+                         .Record_Attributi = {},
+                         .Formato = formato,
+                         .Gruppi = gruppi,
+                         .Pagine = pagine,
+                         .Estensione_Immagine = estensione,
+                         .Copie_Immagini = 1,
+                         .Ultimo_Ping = ping,
+                         .Base = base,
+                         .Quadro = pannello,
+                         .Pompa = pompa,
+                         .Canale = trasporto,
+                         .Host = conn,
+                         .Errore = [&](const std::string&) { errore_spool = true; }};
   a.Prima_Pagina = 1;
   a.Utente = "BENCH";
   a.Cartella = uscita.string();
   a.PDF_Width = 21.0f;
   a.PDF_Height = 29.7f;
-  server.Estensione_Immagine = ".TIF";
-  Tabelle_Pagine& t = server.Pagine.Tabelle;
+  Tabelle_Pagine& t = pagine.Tabelle;
   for (int p = 1; p <= kPagine; ++p) {
     t.Chiave_Documento.push_back("D" + Format(static_cast<int64_t>((p - 1) / kPagine_Documento + 1), "000"));
     t.Pagina_Documento.push_back((p - 1) % kPagine_Documento + 1);
   }
-  server.Pagine.Pagine_Aperte = kPagine;
+  pagine.Pagine_Aperte = kPagine;
   Emissione_PDF fase;
 
   // Qod_PDF alone: the same documents, the same settings.
@@ -90,7 +109,7 @@ int main(int argc, char** argv) {
     q.qodpdf_Autor = "BENCH";
     q.qodpdf_Subject = "Oggetto";
     q.qodpdf_Title = "Titolo";
-    q.qodpdf_Dir = base.Percorso_TmpS;
+    q.qodpdf_Dir = base.Percorso_Tmp;
     for (int d = 0; d < kDocumenti; ++d) {
       std::string files;
       for (int j = 1; j <= kPagine_Documento; ++j)
@@ -104,9 +123,9 @@ int main(int argc, char** argv) {
     return true;
   };
   auto Fase = [&]() -> bool {
-    server.Errore_Spool = false;
+    errore_spool = false;
     pannello.Valore_Imposta(Pannello::Riga_Stato, "");
-    return fase.Esegui(server) && !server.Errore_Spool;
+    return fase.Esegui(contesto) && !errore_spool;
   };
 
   using Orologio = std::chrono::steady_clock;

@@ -3,7 +3,7 @@
 #include <QCloseEvent>
 
 #include "qod/basic.h"
-#include "qt_servizi.h"
+#include "qod/ui/qt.h"
 #include "qod/viewer/qod_imv.h"
 
 namespace qod {

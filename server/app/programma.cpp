@@ -11,9 +11,10 @@
 #include "qod/printing/cups.h"
 #include "qod/server/ciclo.h"
 #include "qod/server/spool.h"
+#include "luci.h"
+#include "qod/printing/stampanti_cups.h"
 #include "qod/server/stampa.h"
-#include "qt_servizi.h"
-#include "stampanti_cups.h"
+#include "qod/ui/qt.h"
 
 #ifndef QOD_VERSIONE
 #define QOD_VERSIONE "0.0.0"
@@ -53,7 +54,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   // The pauses between connection attempts give up once the program is ending.
   Attese_Collegamento attese = opzioni_.attese_collegamento;
   if (!attese.interrompi) attese.interrompi = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
-  host_ = std::make_unique<Connessione_Host>(*base_, *trasporto_, effetti, attese);
+  host_ = std::make_unique<Connessione_Host>(*base_, *base_, *trasporto_, effetti, attese);
 
   // The page image generator the window hosts, and the saving stages. The
   // output stages that come with their own work stay unset: the road then
@@ -79,7 +80,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   vista_ = std::make_unique<FrmBase>(*pannello_, [this] { Fine(0); });
   Area_Notifica* tray = opzioni_.tray;
   if (!tray) {
-    tray_proprio_ = std::make_unique<Area_Notifica_Qt>([this](int m) {
+    tray_proprio_ = std::make_unique<Area_Notifica_Qt>(Icona_Sem, [this](int m) {
       if (finestra_) finestra_->pic_try__MouseMove(m);
     });
     tray = tray_proprio_.get();

@@ -17,7 +17,6 @@
 #include "qod/host/trasporto.h"
 #include "qod/server/emissione.h"
 #include "qod/server/finestra_base.h"
-#include "qod/server/tray.h"
 #include "qod/ui.h"
 
 namespace qod {
