@@ -21,8 +21,8 @@
 #include <functional>
 #include <memory>
 
-#include "cartella_test.h"
 #include "ebcdic_test.h"
+#include "qod/prova/strumenti.h"
 #include "frm_base.h"
 #include "frm_splash.h"
 #include "frm_vis.h"
@@ -35,8 +35,9 @@
 #include "qod/profile.h"
 
 using namespace qod;
-using namespace qod::test;
+using namespace qod::prova;
 using qod::prova::Host_Simulato;
+using qod::test::Scs;
 
 namespace {
 
@@ -190,7 +191,7 @@ class Qod_S_Finestra : public ::testing::Test {
     return n;
   }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   Cartella_Server server_{dir_.Dir()};
   RecordingMessageSink messaggi_;
   Tray_Finto tray_;
@@ -218,7 +219,7 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   ASSERT_TRUE(Attendi([this] { return server_.Fatti() == 3; }, 20000)) << server_.Fatti();
   EXPECT_EQ(server_.In_Coda(), 0u);
   for (const auto& n : Nomi(server_.fatti_)) {
-    const std::string esito = Leggi_File(server_.fatti_ / n / "esito.txt");
+    const std::string esito = File_Leggi(server_.fatti_ / n / "esito.txt");
     EXPECT_EQ(esito.find("*ERR"), std::string::npos) << n << ": " << esito;
   }
   // Page images were made, and the totals moved: 3 spool files, 2 + 5 + 2 pages.
@@ -428,7 +429,7 @@ class Processo {
     }
   }
   void Segnale(int s) const { ::kill(pid_, s); }
-  std::string Uscita() const { return Leggi_File(uscita_); }
+  std::string Uscita() const { return File_Leggi(uscita_); }
 
  private:
   pid_t pid_ = -1;
@@ -453,7 +454,7 @@ int Sessioni_Dizionario(const Host_Simulato& h) {
 }  // namespace
 
 TEST(Qod_S_Processo, ASecondCopyInTheSameFolderEndsAtOnceSilently) {
-  Cartella_Test dir;
+  Cartella_Prova dir;
   Cartella_Server server(dir.Dir());
   ASSERT_TRUE(server.Prepara(server.programma_, false));
   const auto altra = dir.Dir() / "Qod_S_2";
@@ -482,7 +483,7 @@ TEST(Qod_S_Processo, ASecondCopyInTheSameFolderEndsAtOnceSilently) {
 }
 
 TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
-  Cartella_Test dir;
+  Cartella_Prova dir;
   Cartella_Server server(dir.Dir());
   ASSERT_TRUE(server.Prepara(server.programma_, false));
   Processo p(server.programma_, "/AUTO");
@@ -494,7 +495,7 @@ TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
   EXPECT_TRUE(server.host_->Attendi_Evento("rec-close", 2000));
   EXPECT_EQ(server.Fatti() + server.In_Coda(), 3u);
   for (const auto& n : Nomi(server.fatti_)) EXPECT_TRUE(std::filesystem::exists(server.fatti_ / n / "esito.txt")) << n;
-  const std::string log = Leggi_File(server.programma_ / "Qod_S.LOG");
+  const std::string log = File_Leggi(server.programma_ / "Qod_S.LOG");
   EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
 }
 
@@ -525,14 +526,14 @@ TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
        &una},
   };
   for (const auto& c : casi) {
-    Cartella_Test dir;
+    Cartella_Prova dir;
     Cartella_Server server(dir.Dir());
     // Only this case's spool file in the queue, and the stand-in's misbehaviour.
     for (const auto& n : Nomi(server.coda_)) std::filesystem::remove_all(server.coda_ / n);
     if (c.dati) {
       std::filesystem::create_directories(server.coda_ / "0001_LUNGO");
-      Scrivi_File(server.coda_ / "0001_LUNGO" / "attributi.txt", c.attributi);
-      Scrivi_File(server.coda_ / "0001_LUNGO" / "dati.scs", std::string(c.dati->dati.begin(), c.dati->dati.end()));
+      File_Scrivi(server.coda_ / "0001_LUNGO" / "attributi.txt", c.attributi);
+      File_Scrivi(server.coda_ / "0001_LUNGO" / "dati.scs", std::string(c.dati->dati.begin(), c.dati->dati.end()));
     }
     std::vector<std::string> argomenti = {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--user",
                                           "QSYS:PW:7", "--spool-queue", server.coda_.string(), "--spool-done",
@@ -569,7 +570,7 @@ TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
     p.Segnale(SIGTERM);
     EXPECT_EQ(p.Attendi_Fine(2000), 0) << c.stato << p.Uscita();
     EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(2000)) << c.stato;
-    const std::string log = Leggi_File(server.programma_ / "Qod_S.LOG");
+    const std::string log = File_Leggi(server.programma_ / "Qod_S.LOG");
     EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << c.stato << log;
     if (c.dati) {
       EXPECT_EQ(server.Fatti(), 0u) << c.stato;  // no done record for the abandoned spool file
@@ -582,7 +583,7 @@ TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
 // A lock file that cannot be made for any reason but another running copy
 // is reported on the error output and in the exit status.
 TEST(Qod_S_Processo, LockFileThatCannotBeMadeIsAnError) {
-  Cartella_Test dir;
+  Cartella_Prova dir;
   Cartella_Server server(dir.Dir());
   ASSERT_TRUE(server.Prepara(server.programma_, false));
   std::filesystem::create_directories(server.programma_ / "Qod_S.LCK");

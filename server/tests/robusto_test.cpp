@@ -16,6 +16,7 @@
 
 using namespace qod;
 using namespace qod::test;
+using namespace qod::prova;
 using qod::prova::Host_Simulato;
 
 namespace {
@@ -39,8 +40,8 @@ class Strada_Robusta : public ::testing::Test {
     coda_ = dir_.Dir() / "coda";
     fatti_ = dir_.Dir() / "fatti";
     std::filesystem::create_directories(coda_ / "0001_A");
-    Scrivi_File(coda_ / "0001_A" / "attributi.txt", attributi);
-    Scrivi_File(coda_ / "0001_A" / "dati.scs", std::string(dati.dati.begin(), dati.dati.end()));
+    File_Scrivi(coda_ / "0001_A" / "attributi.txt", attributi);
+    File_Scrivi(coda_ / "0001_A" / "dati.scs", std::string(dati.dati.begin(), dati.dati.end()));
     argomenti.insert(argomenti.begin(), {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1",
                                          "--spool-queue", coda_.string(), "--spool-done", fatti_.string()});
     host_ = std::make_unique<Host_Simulato>(argomenti);
@@ -61,14 +62,14 @@ class Strada_Robusta : public ::testing::Test {
       if (!v.testo.empty() && v.testo[0] == l) r.push_back(v.testo);
     return r;
   }
-  std::string Log() const { return Leggi_File(base_.File_LOG); }
+  std::string Log() const { return File_Leggi(base_.File_LOG); }
   static size_t Conta(const std::string& testo, const std::string& cosa) {
     size_t n = 0;
     for (size_t p = testo.find(cosa); p != std::string::npos; p = testo.find(cosa, p + 1)) ++n;
     return n;
   }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   std::filesystem::path coda_, fatti_, programma_;
   std::unique_ptr<Host_Simulato> host_;
   FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
@@ -102,7 +103,7 @@ TEST(Strada_Robusta_Blocchi, ShortBlocksGiveTheSamePagesAsWholeOnes) {
     EXPECT_EQ(c.Record('D').back(), "D0002500003000000041FATTO      ") << blocco;
     EXPECT_EQ(c.server_->Pagine.Pagine_Aperte, 2) << blocco;
     const std::string tmps = c.base_.Percorso_Tmp;
-    const std::string pagine[2] = {Leggi_File(tmps + "00003_S_00001.TXT"), Leggi_File(tmps + "00003_S_00002.TXT")};
+    const std::string pagine[2] = {File_Leggi(tmps + "00003_S_00001.TXT"), File_Leggi(tmps + "00003_S_00002.TXT")};
     for (int i = 0; i < 2; ++i) {
       if (blocco == 8186)
         attese[i] = pagine[i];
