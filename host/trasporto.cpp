@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "qod/basic.h"
+#include "qod/risorse_c.h"
 #include "qod/winpath.h"
 
 namespace qod {
@@ -38,11 +39,10 @@ bool Trasporto::Sock_Init(std::string& descrizione, const std::string& file_tabe
 void Trasporto::Tabelle_Carica(const std::string& file_tabella) {
   tabella_.fill(0);
   size_t letti = 0;
-  if (std::FILE* f = std::fopen(Percorso_Fs(Percorso_Risolvi(file_tabella)).c_str(), "rb")) {
+  if (File_C f(Percorso_Fs(Percorso_Risolvi(file_tabella)).c_str(), "rb"); f) {
     unsigned char testata[kTabellaTestata];
-    if (std::fread(testata, 1, sizeof testata, f) == sizeof testata)
-      letti = std::fread(tabella_.data(), 1, tabella_.size(), f);
-    std::fclose(f);
+    if (std::fread(testata, 1, sizeof testata, f.get()) == sizeof testata)
+      letti = std::fread(tabella_.data(), 1, tabella_.size(), f.get());
   }
   if (letti < tabella_.size()) {
     if (!tabella_segnalata_ && registro_)
