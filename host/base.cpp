@@ -1,11 +1,9 @@
 #include "qod/host/base.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
 #include "qod/basic.h"
-#include "qod/process.h"
 #include "qod/profile.h"
 #include "qod/winpath.h"
 
@@ -13,30 +11,25 @@ namespace qod {
 
 bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view riga_comando) {
   // 1. The first keep-alive is due at once.
-  Ultimo_Keep_Alive = orologio_.Adesso().Piu_Giorni(-1);
+  Ultimo_Keep_Alive = Orologio().Adesso().Piu_Giorni(-1);
 
   // 2. Folders and files.
-  Percorso = cartella;
-  if (Percorso.empty() || Percorso.back() != '/') Percorso += "/";
-  Percorso_TmpS = Percorso + "TmpS/";
+  Cartella_Imposta(cartella);
   Percorso_Lgo = Percorso + "Lgo/";
   Percorso_Fnt = Percorso + "Fnt/";
   Percorso_Backup = Percorso + "Backup/";
-  File_INI = Percorso + "Qod_S.INI";
-  File_LOG = Percorso + "Qod_S.LOG";
   File_CHM = Percorso + "Qod_S.CHM";
-  File_TBL = Percorso + "Qod_TBL1.Tbl";
-  for (const auto* c : {&Percorso_TmpS, &Percorso_Lgo, &Percorso_Fnt, &Percorso_Backup}) {
+  for (const auto* c : {&Percorso_Lgo, &Percorso_Fnt, &Percorso_Backup}) {
     std::error_code ec;
     std::filesystem::create_directories(Percorso_Fs(*c), ec);
   }
   // The page files and images of every spool file are named here by the
   // server itself: new names need no look-up in a folder that grows.
-  Percorso_Cartella_Propria(Percorso_TmpS);
+  Percorso_Cartella_Propria(Percorso_Tmp);
 
   // 3-4. The connection record and its check text.
   if (!Collegamento_Leggi(File_INI, Collegamento)) {
-    messaggi_.MsgBox("Impostazione del server non corretta", vbCritical, "Quillon Server");
+    Messaggi().MsgBox("Impostazione del server non corretta", vbCritical, "Quillon Server");
     return false;
   }
 
@@ -72,34 +65,6 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
   return true;
 }
 
-void Server_Base::Log_Scrivi(bool riga_vuota, bool data, std::string_view testo) const {
-  if (File_LOG.empty()) return;
-  std::FILE* f = std::fopen(Percorso_Fs(File_LOG).c_str(), "ab");
-  if (!f) return;
-  std::string righe;
-  if (riga_vuota) righe += " \r\n";
-  if (data) righe += Format(orologio_.Adesso(), "dd/mm/yyyy hh:nn:ss") + " - ";
-  righe += testo;
-  righe += "\r\n";
-  std::fwrite(righe.data(), 1, righe.size(), f);
-  std::fclose(f);
-}
-
-bool Server_Base::Impostazione_Scrivi(std::string_view sezione, std::string_view chiave,
-                                      std::string_view valore) const {
-  bool ok = Profilo_Scrivi(File_INI, sezione, chiave, valore);
-  if (!ok)
-    Log_Scrivi(true, true,
-               "Impossibile scrivere [" + std::string(sezione) + "] " + std::string(chiave) + "=" +
-                   std::string(valore) + " in " + File_INI);
-  return ok;
-}
-
-std::string Server_Base::Impostazione_Leggi(std::string_view sezione, std::string_view chiave,
-                                            std::string_view predefinito) const {
-  return Profilo_Leggi(File_INI, sezione, chiave, predefinito, 255);
-}
-
 std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sostituto, bool pulisci) {
   auto contatore = [&](const std::string& chiave) -> int32_t {
     std::string v = Impostazione_Leggi("Numeratori", chiave, "0");
@@ -123,7 +88,7 @@ std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sosti
     Mid_Imposta(t, c, 6, Format(contatore(chiave), "000000"));
   }
   // 3. Date, time, document and page counters.
-  const DateTime adesso = orologio_.Adesso();
+  const DateTime adesso = Orologio().Adesso();
   const std::pair<const char*, std::string> fissi[] = {
       {"##DATA", Format(adesso, "yymmdd")},
       {"##TIME", Format(adesso, "hhnnss")},
@@ -146,17 +111,6 @@ std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sosti
     t = r;
   }
   return t;
-}
-
-bool Server_Base::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
-  Log_Scrivi(false, true, "[Esegui_Attendi] Avvio: " + std::string(riga));
-  auto esito = Processo_Esegui(riga, pompa, 50);
-  if (!esito) {
-    Log_Scrivi(false, true, "[Esegui_Attendi] Avvio non riuscito: " + std::string(riga));
-    return false;
-  }
-  Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
-  return true;
 }
 
 int32_t Cifra_Base36(std::string_view c) {

@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kCorpo_Accesso = 54;    // the login reply's last column read
 constexpr int kCorpo_Dizionario = 82; // the dictionary row's last column read
+constexpr int kCorpo_Tabella = 22;    // the body of a table request: "CA", the row, blanks
 constexpr int kCampi_Fissi = 13;      // columns 1-112 of the archive index
 constexpr int kColonna_Dati = 113;
 
@@ -22,56 +23,36 @@ int32_t Numero_Con_Segno(const std::string& t) {
 
 }  // namespace
 
-Connessione_Host::Connessione_Host(Server_Base& base, Trasporto& trasporto, Effetti_Collegamento effetti,
-                                   Attese_Collegamento attese)
-    : base_(base), trasporto_(trasporto), effetti_(std::move(effetti)), attese_(attese) {
-  trasporto_.Imposta_Registro([this](const std::string& riga) { base_.Log_Scrivi(true, true, riga); });
+Connessione_Host::Connessione_Host(const Base_Programma& programma, Dati_Collegamento& dati, Trasporto& trasporto,
+                                   Effetti_Collegamento effetti, Attese_Collegamento attese)
+    : programma_(programma), dati_(dati), trasporto_(trasporto), effetti_(std::move(effetti)), attese_(attese) {
+  trasporto_.Imposta_Registro([this](const std::string& riga) { programma_.Log_Scrivi(true, true, riga); });
 }
 
-// The transport logs into the server's log while this connection exists.
+// The transport logs into the program's log while this connection exists.
 Connessione_Host::~Connessione_Host() { trasporto_.Imposta_Registro({}); }
 
-bool Connessione_Host::Intestazione_Leggi(std::string& esito, int32_t& lunghezza) {
-  if (!trasporto_.Sock_Read(kSlot_Host, 6)) return false;
-  esito = trasporto_.Sock_Field("A", 1, 1);
-  lunghezza = static_cast<int32_t>(Val(trasporto_.Sock_Field("S", 2, 5, 5, 0)));
-  return true;
-}
-
-// Reads and drops a body that no step uses, so that the next reply starts
-// where it should.
-bool Connessione_Host::Corpo_Scarta(int32_t lunghezza) {
-  while (lunghezza > 0) {
-    const int32_t blocco = std::min(lunghezza, kBlocco_Massimo);
-    if (!trasporto_.Sock_Read(kSlot_Host, blocco)) return false;
-    lunghezza -= blocco;
-  }
-  return true;
-}
-
 bool Connessione_Host::Greeting_Leggi() {
-  std::string esito;
-  int32_t lunghezza = 0;
-  return Intestazione_Leggi(esito, lunghezza) && esito == "0" && Corpo_Scarta(lunghezza);
+  Intestazione_Risposta r;
+  return trasporto_.Intestazione_Leggi(kSlot_Host, r) && r.Accettata() && trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza);
 }
 
 bool Connessione_Host::Accesso() {
-  const Parametri_Collegamento& c = base_.Collegamento;
+  const Parametri_Collegamento& c = dati_.Collegamento;
   const std::string porta = trasporto_.Sock_Local_Port(kSlot_Host);
-  const std::string record = "U00075" + Testo_Largo(c.Utente, 10) + Testo_Largo(c.Password, 10) +
-                             Testo_Largo(base_.Titolo_Login, 15) +
-                             Testo_Largo(trasporto_.Sock_Local_IP(kSlot_Host), 15) +
-                             Format(static_cast<int64_t>(Val(porta)), "00000") +
-                             Testo_Largo(Trasporto::Sock_Host_Name(), 20);
-  std::string esito;
-  int32_t lunghezza = 0;
-  if (!trasporto_.Sock_Write(kSlot_Host, record, 81) || !Intestazione_Leggi(esito, lunghezza) || esito != "0" ||
-      !trasporto_.Sock_Read(kSlot_Host, lunghezza)) {
+  const std::string corpo = Testo_Largo(c.Utente, 10) + Testo_Largo(c.Password, 10) +
+                            Testo_Largo(dati_.Titolo_Login, 15) +
+                            Testo_Largo(trasporto_.Sock_Local_IP(kSlot_Host), 15) +
+                            Format(static_cast<int64_t>(Val(porta)), "00000") +
+                            Testo_Largo(Trasporto::Sock_Host_Name(), 20);
+  Intestazione_Risposta r;
+  if (!trasporto_.Richiesta(kSlot_Host, 'U', corpo, r) || !r.Accettata() ||
+      !trasporto_.Sock_Read(kSlot_Host, r.Lunghezza)) {
     Chiudi();
     return false;
   }
-  if (lunghezza < kCorpo_Accesso)
-    base_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {U}: " + std::to_string(lunghezza) +
+  if (r.Lunghezza < kCorpo_Accesso)
+    programma_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {U}: " + std::to_string(r.Lunghezza) +
                                      " byte invece di " + std::to_string(kCorpo_Accesso));
   Indice_Client = Numero_Con_Segno(trasporto_.Sock_Field("S", 52, 3, 3, 0));
   if (trasporto_.Sock_Field("A", 1, 1) != "S") {
@@ -96,15 +77,13 @@ bool Connessione_Host::Dizionario_Leggi() {
     return false;
   };
   for (int riga = 1; riga <= Dizionario_Campi::kMassimo; ++riga) {
-    std::string esito;
-    int32_t lunghezza = 0;
-    if (!trasporto_.Sock_Write(kSlot_Host, "T00022CA" + Format(riga, "00"), 28) ||
-        !Intestazione_Leggi(esito, lunghezza))
-      return fallito();
-    if (esito != "0") return Corpo_Scarta(lunghezza) || fallito();  // the host's list ends here
-    if (!trasporto_.Sock_Read(kSlot_Host, lunghezza)) return fallito();
-    if (lunghezza < kCorpo_Dizionario)
-      base_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {T}: " + std::to_string(lunghezza) +
+    Intestazione_Risposta r;
+    if (!trasporto_.Richiesta(kSlot_Host, 'T', "CA" + Format(riga, "00"), r, kCorpo_Tabella)) return fallito();
+    // The host's list ends here.
+    if (!r.Accettata()) return trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza) || fallito();
+    if (!trasporto_.Sock_Read(kSlot_Host, r.Lunghezza)) return fallito();
+    if (r.Lunghezza < kCorpo_Dizionario)
+      programma_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {T}: " + std::to_string(r.Lunghezza) +
                                        " byte invece di " + std::to_string(kCorpo_Dizionario));
     if (trasporto_.Sock_Field("A", 1, 1) == "A") continue;  // left out by the host
     const int32_t k = ++d.Numero;
@@ -130,13 +109,13 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
   const int32_t precedente = Indice_Client;
   // The reconnect mark is taken and cleared here: when this attempt fails
   // because the host program has ended, the next one starts it again.
-  const bool riconnessione = base_.Riconnessione;
-  base_.Riconnessione = false;
+  const bool riconnessione = dati_.Riconnessione;
+  dati_.Riconnessione = false;
 
   std::string descrizione;
-  trasporto_.Sock_Init(descrizione, base_.File_TBL);
+  trasporto_.Sock_Init(descrizione, programma_.File_TBL);
 
-  const Parametri_Collegamento& c = base_.Collegamento;
+  const Parametri_Collegamento& c = dati_.Collegamento;
   if (!Trim(c.Libreria).empty() && c.Porta_Ftp != 0 && !riconnessione) {
     const std::string comando = "CALL " + Trim(c.Libreria) + "/ZUM_121 ('P" + Format(c.Porta, "00000") + "')";
     std::string errore;
@@ -152,7 +131,7 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
     Chiudi();  // no socket is left behind by a failed attempt
     if (tentativo < attese_.tentativi) {
       for (int i = 0; i < attese_.passi; ++i) {
-        base_.Orologio().Attendi(attese_.passo_ms);
+        programma_.Orologio().Attendi(attese_.passo_ms);
         Pompa(pompa);
         if (attese_.interrompi && attese_.interrompi()) return false;
       }
@@ -163,10 +142,9 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
   if (!Accesso()) return false;
 
   if (riconnessione && precedente > 0) {
-    std::string esito;
-    int32_t lunghezza = 0;
-    if (!trasporto_.Sock_Write(kSlot_Host, "X00003" + Format(precedente, "000"), 9) ||
-        !Intestazione_Leggi(esito, lunghezza) || esito != "0" || !Corpo_Scarta(lunghezza)) {
+    Intestazione_Risposta r;
+    if (!trasporto_.Richiesta(kSlot_Host, 'X', Format(precedente, "000"), r) || !r.Accettata() ||
+        !trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza)) {
       Chiudi();
       return false;
     }
@@ -182,14 +160,14 @@ void Connessione_Host::Host_Scollega() {
   Etichetta("non connesso");
   trasporto_.Sock_Close(kSlot_Host);
   trasporto_.Sock_Termina();
-  base_.Riconnessione = false;
+  dati_.Riconnessione = false;
 }
 
 void Connessione_Host::Host_Scollega_Riprova() {
   Etichetta("non connesso");
   trasporto_.Sock_Close(kSlot_Host);
   trasporto_.Sock_Termina();
-  base_.Riconnessione = true;
+  dati_.Riconnessione = true;
   if (effetti_.Stato_Imposta) effetti_.Stato_Imposta(4);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "qod/basic.h"
 #include "qod/winpath.h"
 
 namespace qod {
@@ -208,6 +209,45 @@ bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
       return false;
     }
   }
+}
+
+// ---- The record exchange ---------------------------------------------------
+
+std::string Record_Richiesta(char lettera, std::string_view corpo, int larghezza) {
+  std::string testo(corpo);
+  if (larghezza >= 0) testo.resize(static_cast<size_t>(larghezza), ' ');
+  char lunghezza[8];
+  std::snprintf(lunghezza, sizeof lunghezza, "%05u", static_cast<unsigned>(testo.size() % 100000));
+  return std::string(1, lettera) + lunghezza + testo;
+}
+
+bool Trasporto::Richiesta_Invia(int slot, char lettera, std::string_view corpo, int larghezza) {
+  const std::string record = Record_Richiesta(lettera, corpo, larghezza);
+  return Sock_Write(slot, record, static_cast<int>(record.size()));
+}
+
+bool Trasporto::Intestazione_Leggi(int slot, Intestazione_Risposta& risposta) {
+  risposta = {};
+  if (!Sock_Read(slot, 6)) return false;
+  risposta.Esito = Sock_Field("A", 1, 1);
+  // Five zoned digits: a whole number from 0 to 99999 (a trailing sign is not one).
+  const double n = Val(Sock_Field("S", 2, 5, 5, 0));
+  risposta.Lunghezza = n < 0 || n > 99999 ? 0 : static_cast<int32_t>(n);
+  return true;
+}
+
+bool Trasporto::Richiesta(int slot, char lettera, std::string_view corpo, Intestazione_Risposta& risposta,
+                          int larghezza) {
+  return Richiesta_Invia(slot, lettera, corpo, larghezza) && Intestazione_Leggi(slot, risposta);
+}
+
+bool Trasporto::Corpo_Scarta(int slot, int32_t lunghezza) {
+  while (lunghezza > 0) {
+    const int32_t blocco = std::min(lunghezza, kBlocco_Massimo);
+    if (!Sock_Read(slot, blocco)) return false;
+    lunghezza -= blocco;
+  }
+  return true;
 }
 
 // ---- Helpers ---------------------------------------------------------------

@@ -1,6 +1,5 @@
 #include "qod/server/ciclo.h"
 
-#include "qod/server/tray.h"
 
 namespace qod {
 
@@ -29,16 +28,6 @@ Istanti_Finestra Istanti(const DateTime& adesso, int32_t anticipo, int32_t attes
 
 bool Finestra_Chiusa(const Istanti_Finestra& i, const std::string& end, const std::string& restart) {
   return i.A >= end && i.B < restart;
-}
-
-// ---- Notification-area icon ---------------------------------------------------
-
-std::string Icona_Tray::Suggerimento() const { return szTip.substr(0, szTip.find('\0')); }
-
-void Icona_Tray::Suggerimento_Imposta(const std::string& testo) {
-  szTip = testo.substr(0, 63);
-  szTip.push_back('\0');
-  szTip.resize(64, ' ');
 }
 
 }  // namespace qod

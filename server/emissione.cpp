@@ -8,7 +8,6 @@
 #include "qod/basic.h"
 #include "qod/pdf/qod_pdf.h"
 #include "qod/server/documenti.h"
-#include "qod/server/spool.h"
 #include "qod/winpath.h"
 
 namespace qod {
@@ -79,17 +78,18 @@ bool Cancella_Se_Esiste(const std::string& percorso) {
 }
 
 // The name of a page's copy-1 image in the temporary folder.
-std::string Immagine_Copia_1(const Spool_Server& s, int32_t pagina) {
-  return s.Slot() + "_I_00001_" + Format(static_cast<int64_t>(pagina), "00000") + s.Estensione_Immagine;
+std::string Immagine_Copia_1(const Contesto_Fase& c, int32_t pagina) {
+  return Format(c.Base.Collegamento.Indice_Server, "00000") + "_I_00001_" +
+         Format(static_cast<int64_t>(pagina), "00000") + c.Estensione_Immagine;
 }
 
 }  // namespace
 
 // ---- PDF, mail list and command ------------------------------------------------
 
-bool Emissione_PDF::Esegui(Spool_Server& s) {
-  Server_Base& base = s.Base();
-  Pannello& pannello = s.Quadro();
+bool Emissione_PDF::Esegui(Contesto_Fase& s) {
+  Server_Base& base = s.Base;
+  Pannello& pannello = s.Quadro;
   const Attributi_Spool& a = s.Attributi;
   Tabelle_Pagine& t = s.Pagine.Tabelle;
   const bool posta = a.Consegna == "P";
@@ -102,7 +102,7 @@ bool Emissione_PDF::Esegui(Spool_Server& s) {
   // the root folder.
   const std::string cartella = Trim(a.Cartella);
   if (!xml && cartella.empty()) {
-    s.Errore_Segnala(kErrore_PDF);
+    s.Errore(kErrore_PDF);
     return true;
   }
 
@@ -112,7 +112,7 @@ bool Emissione_PDF::Esegui(Spool_Server& s) {
     Spool_Campi(base, t, s.Gruppi, pagine);
     const std::string nome_lista = Percorso_Risolvi(Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 1, pagine.front().Pagina))));
     if (!Cancella_Se_Esiste(nome_lista) || !lista.Apri(nome_lista, "wb")) {
-      s.Errore_Segnala(kErrore_PDF);
+      s.Errore(kErrore_PDF);
       return true;
     }
   }
@@ -129,7 +129,7 @@ bool Emissione_PDF::Esegui(Spool_Server& s) {
   pdf.qodpdf_Autor = a.Utente;
   pdf.qodpdf_Subject = "Oggetto";
   pdf.qodpdf_Title = "Titolo";
-  pdf.qodpdf_Dir = base.Percorso_TmpS;
+  pdf.qodpdf_Dir = base.Percorso_Tmp;
 
   // 3. One PDF per document.
   std::string immagini;
@@ -147,7 +147,7 @@ bool Emissione_PDF::Esegui(Spool_Server& s) {
         pdf.qodpdf_Out = Nome_In_Cartella(cartella, Nome_Documento(base, chiave) + ".PDF");
       }
       if (!Cancella_Se_Esiste(Percorso_Risolvi(Trim(pdf.qodpdf_Out)))) {
-        s.Errore_Segnala(kErrore_PDF);
+        s.Errore(kErrore_PDF);
         return true;
       }
       immagini.clear();
@@ -159,23 +159,23 @@ bool Emissione_PDF::Esegui(Spool_Server& s) {
       pdf.qodpdf_Files = immagini;
       pdf.qodpdf_Elabora();
       if (pdf.qodpdf_Error) {
-        s.Errore_Segnala(pdf.qodpdf_Status);
+        s.Errore(pdf.qodpdf_Status);
         return true;
       }
       if (posta) lista.Riga(Valore_Gruppo(t, 3, p));
     }
     pannello.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
-    Pompa(s.Pompa_Messaggi());
+    Pompa(s.Pompa);
   }
 
   // 5. The command after the list, or the XML output of every document.
   if (posta) {
     if (!lista.Chiudi()) {
-      s.Errore_Segnala(kErrore_PDF);
+      s.Errore(kErrore_PDF);
       return true;
     }
-    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), s.Pompa_Messaggi())) {
-      s.Errore_Segnala(kErrore_PDF);
+    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), s.Pompa)) {
+      s.Errore(kErrore_PDF);
       return true;
     }
   } else if (xml) {
@@ -191,8 +191,8 @@ bool Emissione_PDF::Esegui(Spool_Server& s) {
 
 // ---- XML output ------------------------------------------------------------------
 
-Esito_XML Spool_XML(Spool_Server& s, int32_t p) {
-  Server_Base& base = s.Base();
+Esito_XML Spool_XML(Contesto_Fase& s, int32_t p) {
+  Server_Base& base = s.Base;
   Tabelle_Pagine& t = s.Pagine.Tabelle;
   const Gruppi_Campi& g = s.Gruppi;
 
@@ -207,26 +207,20 @@ Esito_XML Spool_XML(Spool_Server& s, int32_t p) {
   std::string risposta = Space(4096);
   const std::string& chiave = Valore_Gruppo(t, 4, p);
   if (!Trim(chiave).empty()) {
-    Trasporto& tr = s.Canale();
+    Trasporto& tr = s.Canale;
     const std::string corpo = Testo_Largo(chiave + Testo_Largo(Valore_Gruppo(t, 5, p), 1024), 1034);
     auto guasto = [&](const char* n) {
       base.Log_Scrivi(true, true, std::string("[Spool_Formato_XML] Errore Sock_Read {N}(") + n + ")");
-      s.Host().Host_Scollega_Riprova();
+      s.Host.Host_Scollega_Riprova();
       return Esito_XML::Trasporto;
     };
-    if (!tr.Sock_Write(kSlot_Host, "N01034" + corpo, 1040) || !tr.Sock_Read(kSlot_Host, 6)) return guasto("1");
-    const std::string esito = tr.Sock_Field("A", 1, 1);
-    const int32_t n = static_cast<int32_t>(Val(tr.Sock_Field("S", 2, 5, 5, 0)));
-    if (esito == "0" && n > 0) {
-      if (!tr.Sock_Read(kSlot_Host, n)) return guasto("2");
-      risposta = tr.Sock_Field("A", 1, n);
-    } else {
-      // No data. A body that came with a refusal is read and dropped.
-      for (int32_t resto = n; resto > 0;) {
-        const int32_t blocco = std::min(resto, kBlocco_Massimo);
-        if (!tr.Sock_Read(kSlot_Host, blocco)) return guasto("2");
-        resto -= blocco;
-      }
+    Intestazione_Risposta r;
+    if (!tr.Richiesta(kSlot_Host, 'N', corpo, r)) return guasto("1");
+    if (r.Accettata() && r.Lunghezza > 0) {
+      if (!tr.Sock_Read(kSlot_Host, r.Lunghezza)) return guasto("2");
+      risposta = tr.Sock_Field("A", 1, r.Lunghezza);
+    } else if (!tr.Corpo_Scarta(kSlot_Host, r.Lunghezza)) {  // no data; a body that came with a refusal is dropped
+      return guasto("2");
     }
   }
 
@@ -236,7 +230,7 @@ Esito_XML Spool_XML(Spool_Server& s, int32_t p) {
 
   // 5-7. The template filled, under a temporary name until complete.
   auto errore = [&] {
-    s.Errore_Segnala(kErrore_XML);
+    s.Errore(kErrore_XML);
     return Esito_XML::Errore;
   };
   File_Righe modello, uscita;
@@ -256,15 +250,15 @@ Esito_XML Spool_XML(Spool_Server& s, int32_t p) {
 
 // ---- Images to a folder -------------------------------------------------------------
 
-bool Emissione_Immagini::Esegui(Spool_Server& s) {
-  Server_Base& base = s.Base();
+bool Emissione_Immagini::Esegui(Contesto_Fase& s) {
+  Server_Base& base = s.Base;
   const Attributi_Spool& a = s.Attributi;
   const Tabelle_Pagine& t = s.Pagine.Tabelle;
   const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, s.Pagine.Pagine_Aperte);
   const int32_t totale = static_cast<int32_t>(pagine.size());
   const std::string cartella = Trim(a.Cartella);
   if (cartella.empty()) {
-    s.Errore_Segnala(kErrore_Immagini);
+    s.Errore(kErrore_Immagini);
     return true;
   }
   std::string documento;
@@ -275,15 +269,15 @@ bool Emissione_Immagini::Esegui(Spool_Server& s) {
           base, static_cast<size_t>(p) < t.Chiave_Documento.size() ? t.Chiave_Documento[static_cast<size_t>(p)] : "");
     const std::string destinazione = Percorso_Risolvi(Nome_In_Cartella(
         cartella, documento + "_" + Format(static_cast<int64_t>(pr.Numero), "00000") + s.Estensione_Immagine));
-    const std::string sorgente = base.Percorso_TmpS + Immagine_Copia_1(s, p);
+    const std::string sorgente = base.Percorso_Tmp + Immagine_Copia_1(s, p);
     std::error_code ec;
     if (!Cancella_Se_Esiste(destinazione) ||
         !std::filesystem::copy_file(Percorso_Fs(sorgente), Percorso_Fs(destinazione), ec) || ec) {
-      s.Errore_Segnala(kErrore_Immagini);
+      s.Errore(kErrore_Immagini);
       return true;
     }
-    s.Quadro().Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
-    Pompa(s.Pompa_Messaggi());
+    s.Quadro.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
+    Pompa(s.Pompa);
   }
   return true;
 }

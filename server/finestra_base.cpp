@@ -232,7 +232,7 @@ void Finestra_Base::Toolbar_ButtonClick(std::string_view chiave) {
       // the name of page 1 with no extension, which names no file.
       std::string immagine = lavoro_.Immagine_Visualizza();
       if (immagine.empty())
-        immagine = base_.Percorso_TmpS + Format(base_.Collegamento.Indice_Server, "00000") + "_I_00001_00001";
+        immagine = base_.Percorso_Tmp + Format(base_.Collegamento.Indice_Server, "00000") + "_I_00001_00001";
       if (visore_.Carica) visore_.Carica(immagine);
     } else if (visore_.Scarica) {
       visore_.Scarica();

@@ -113,8 +113,8 @@ void Backup_Copia(Server_Base& base) {
   // 3. The page files of the slot.
   const std::string slot = Format(base.Collegamento.Indice_Server, "00000") + "_";
   ec.clear();
-  const auto file = Elenco(base.Percorso_TmpS, slot, ec);
-  if (ec) base.Log_Scrivi(true, true, "[Backup] Errore lettura cartella " + base.Percorso_TmpS);
+  const auto file = Elenco(base.Percorso_Tmp, slot, ec);
+  if (ec) base.Log_Scrivi(true, true, "[Backup] Errore lettura cartella " + base.Percorso_Tmp);
   for (const auto& f : file) {
     const std::string destinazione = base.Percorso_Backup + numero + Percorso_Ansi(f.filename());
     std::error_code ec_copia;

@@ -42,12 +42,11 @@ std::string Timbro_Pannello(const std::string& t) {
 // ---- Print data from the host ------------------------------------------------
 
 Sorgente_Dati::Esito Sorgente_Host::Blocco(int32_t offset, std::span<const uint8_t>& blocco) {
-  if (!t_.Sock_Write(kSlot_Host, "G00010" + Format(offset, "0000000000"), 16) || !t_.Sock_Read(kSlot_Host, 6))
-    return Esito::Errore_Intestazione;
-  if (t_.Sock_Field("A", 1, 1) != "0") return Esito::Rifiutato;
-  const int32_t n = Intero(t_.Sock_Field("S", 2, 5, 5, 0));
-  if (!t_.Sock_Read(kSlot_Host, n)) return Esito::Errore_Corpo;
-  blocco = std::span<const uint8_t>(t_.Buffer_Record().data(), static_cast<size_t>(n));
+  Intestazione_Risposta r;
+  if (!t_.Richiesta(kSlot_Host, 'G', Format(offset, "0000000000"), r)) return Esito::Errore_Intestazione;
+  if (!r.Accettata()) return Esito::Rifiutato;
+  if (!t_.Sock_Read(kSlot_Host, r.Lunghezza)) return Esito::Errore_Corpo;
+  blocco = std::span<const uint8_t>(t_.Buffer_Record().data(), static_cast<size_t>(r.Lunghezza));
   return Esito::Ok;
 }
 
@@ -74,25 +73,6 @@ bool Spool_Server::Guasto(const std::string& messaggio) {
   return false;
 }
 
-bool Spool_Server::Intestazione(std::string_view record, int n, std::string& esito, int32_t& lunghezza) {
-  Trasporto& t = Canale();
-  if (!t.Sock_Write(kSlot_Host, record, n) || !t.Sock_Read(kSlot_Host, 6)) return false;
-  esito = t.Sock_Field("A", 1, 1);
-  lunghezza = Intero(t.Sock_Field("S", 2, 5, 5, 0));
-  return true;
-}
-
-// A body that no step reads is read and dropped, so that the next reply
-// starts where it should.
-bool Spool_Server::Corpo_Scarta(int32_t lunghezza) {
-  while (lunghezza > 0) {
-    const int32_t blocco = std::min(lunghezza, kBlocco_Massimo);
-    if (!Canale().Sock_Read(kSlot_Host, blocco)) return false;
-    lunghezza -= blocco;
-  }
-  return true;
-}
-
 void Spool_Server::Errore_Segnala(const std::string& messaggio) {
   Errore_Spool = true;
   pannello_.Stato_Segnala(messaggio);
@@ -110,13 +90,12 @@ bool Spool_Server::Keep_Alive() {
   const DateTime adesso = base_.Orologio().Adesso();
   if (!(adesso.Seriale() > base_.Ultimo_Keep_Alive.Seriale() + 0.002)) return true;
   base_.Ultimo_Keep_Alive = adesso;
-  std::string esito;
-  int32_t lunghezza = 0;
-  if (!Intestazione("P00000", 6, esito, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {P}(1)");
-  if (esito != "0") return Guasto("[Spool_Get] Errore Esito {P}");
-  if (!Canale().Sock_Read(kSlot_Host, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {P}(2)");
-  if (lunghezza < 28)
-    base_.Log_Scrivi(true, true, "[Spool_Get] Risposta corta {P}: " + std::to_string(lunghezza) + " byte invece di 28");
+  Intestazione_Risposta r;
+  if (!Canale().Richiesta(kSlot_Host, 'P', "", r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {P}(1)");
+  if (!r.Accettata()) return Guasto("[Spool_Get] Errore Esito {P}");
+  if (!Canale().Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {P}(2)");
+  if (r.Lunghezza < 28)
+    base_.Log_Scrivi(true, true, "[Spool_Get] Risposta corta {P}: " + std::to_string(r.Lunghezza) + " byte invece di 28");
   End = Canale().Sock_Field("A", 1, 14);
   Restart = Canale().Sock_Field("A", 15, 14);
   pannello_.Valore_Imposta(Pannello::Riga_Stop, Timbro_Pannello(End));
@@ -148,15 +127,38 @@ void Spool_Server::Spool_Mostra() {
 }
 
 void Spool_Server::File_Slot_Cancella() {
-  for (const auto& f : File_Con_Prefisso(base_.Percorso_TmpS, Slot() + "_")) {
+  for (const auto& f : File_Con_Prefisso(base_.Percorso_Tmp, Slot() + "_")) {
     std::error_code ec;
     if (!std::filesystem::remove(f, ec) && ec)
       base_.Log_Scrivi(true, true, "[Spool_Get] Errore cancellazione " + Percorso_Ansi(f));
   }
 }
 
+Contesto_Fase Spool_Server::Contesto() {
+  return Contesto_Fase{
+      .Attributi = Attributi,
+      .Record_Attributi = Record_Attributi_Copiato ? std::span<const uint8_t>(Record_Attributi)
+                                                   : std::span<const uint8_t>(),
+      .Formato = Formato,
+      .Gruppi = Gruppi,
+      .Pagine = Pagine,
+      .Estensione_Immagine = Estensione_Immagine,
+      .Copie_Immagini = Copie_Immagini,
+      .Ultimo_Ping = Ultimo_Ping,
+      .Base = base_,
+      .Quadro = pannello_,
+      .Pompa = pompa_,
+      .Canale = trasporto_,
+      .Host = host_,
+      .Errore = [this](const std::string& messaggio) { Errore_Segnala(messaggio); },
+  };
+}
+
 bool Spool_Server::Fase(Fase_Uscita* fase, int riga, const char* nome) {
-  if (fase) return fase->Esegui(*this);
+  if (fase) {
+    Contesto_Fase contesto = Contesto();
+    return fase->Esegui(contesto);
+  }
   // A stage this server does not have makes nothing, so it cannot succeed.
   pannello_.Valore_Imposta(riga, " non disponibile");
   Errore_Segnala(std::string(nome) + " non disponibile");
@@ -187,18 +189,17 @@ bool Spool_Server::Spool_Get() {
 
   // 3. The next spool file for this server.
   Trasporto& t = Canale();
-  std::string esito;
-  int32_t lunghezza = 0;
-  if (!Intestazione("S00005" + Slot(), 11, esito, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {S}(1)");
-  if (esito != "0") {
+  Intestazione_Risposta r;
+  if (!t.Richiesta(kSlot_Host, 'S', Slot(), r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {S}(1)");
+  if (!r.Accettata()) {
     // Nothing waiting: quiet, the connection stays up.
-    if (!Corpo_Scarta(lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
+    if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
     return false;
   }
-  if (!t.Sock_Read(kSlot_Host, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
-  if (lunghezza < kLunghezza_Attributi)
+  if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
+  if (r.Lunghezza < kLunghezza_Attributi)
     base_.Log_Scrivi(true, true,
-                     "[Spool_Get] Record corto {S}: " + std::to_string(lunghezza) + " byte invece di " +
+                     "[Spool_Get] Record corto {S}: " + std::to_string(r.Lunghezza) + " byte invece di " +
                          std::to_string(kLunghezza_Attributi));
   int32_t posizione_errata = 0;
   Attributi = Attributi_Spool::Decodifica(
@@ -260,7 +261,7 @@ bool Spool_Server::Spool_Get() {
 
   // 11. The first page image, kept for the viewer key, and shown when the key is down.
   Immagine_Visualizza =
-      File_Immagine(base_.Percorso_TmpS, base_.Collegamento.Indice_Server, 1, Attributi.Prima_Pagina, Estensione_Immagine);
+      File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, 1, Attributi.Prima_Pagina, Estensione_Immagine);
   if (pannello_.Visualizza() && !Errore_Spool && fasi_.Visore_Carica) fasi_.Visore_Carica(Immagine_Visualizza);
 
   // 12. Outputs: switch on, flag set, no error so far.
@@ -295,11 +296,11 @@ bool Spool_Server::Spool_Get() {
   }
 
   // 14. The done record.
-  const std::string record_d = "D00025" + Slot() + Format(Attributi.Numero_Spool, "000000000") +
+  const std::string corpo_d = Slot() + Format(Attributi.Numero_Spool, "000000000") +
                                Testo_Largo(Esito, 10) + Testo_Largo(Attributi.Esito_Finale, 1);
-  if (!Intestazione(record_d, 31, esito, lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
-  if (esito != "0") return Guasto("[Spool_Get] Errore Esito {D}");
-  if (!Corpo_Scarta(lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
+  if (!Canale().Richiesta(kSlot_Host, 'D', corpo_d, r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
+  if (!r.Accettata()) return Guasto("[Spool_Get] Errore Esito {D}");
+  if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
 
   // 15. Log table and backup copy.
   if (Errore_Spool || base_.Generale.Log) Log_Tabella(base_, pannello_);
@@ -316,16 +317,15 @@ bool Spool_Server::Spool_Formato() {
   bool fuori_limite = false;
   for (std::string flag = "S";; flag = "N") {
     // 2-3.
-    std::string esito;
-    int32_t lunghezza = 0;
-    if (!Intestazione("F00021" + Testo_Largo(Attributi.Formato, 20) + flag, 27, esito, lunghezza))
+    Intestazione_Risposta r;
+    if (!t.Richiesta(kSlot_Host, 'F', Testo_Largo(Attributi.Formato, 20) + flag, r))
       return Guasto("[Spool_Formato] Errore Sock_Read {F}(1)");
-    if (esito == "1") {
-      if (!Corpo_Scarta(lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
+    if (r.Esito == "1") {
+      if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
       break;
     }
-    if (esito != "0") return Guasto("[Spool_Formato] Errore Esito {F}");
-    if (!t.Sock_Read(kSlot_Host, lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
+    if (!r.Accettata()) return Guasto("[Spool_Formato] Errore Esito {F}");
+    if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
 
     // 4. One row.
     const std::string tipo = t.Sock_Field("A", 1, 1);
@@ -343,7 +343,7 @@ bool Spool_Server::Spool_Formato() {
       continue;
     }
     c.Costante = t.Sock_Field("A", 20, 20);
-    const int32_t n = Intero(t.Sock_Field("S", 2, 5, 5, 0));
+    const int32_t n = Intero(t.Sock_Field("S", 2, 5, 5, 0));  // the field number of the row
     const int32_t massimo = tipo == "K" ? Definizione_Formato::kChiavi : Definizione_Formato::kIndici;
     if (n < 1 || n > massimo) {
       // No slot for it: the list is still read to its end, then the spool file fails.
@@ -377,17 +377,15 @@ bool Spool_Server::Definizioni_Leggi(char lettera, const char* procedura, int ma
   const std::string l = std::string("{") + lettera + "}";
   const bool xml = lettera == 'M';
   for (std::string flag = "S";; flag = "N") {
-    std::string esito;
-    int32_t lunghezza = 0;
-    if (!Intestazione(std::string(1, lettera) + "00021" + Testo_Largo(Attributi.Formato, 20) + flag, 27, esito,
-                      lunghezza))
+    Intestazione_Risposta r;
+    if (!t.Richiesta(kSlot_Host, lettera, Testo_Largo(Attributi.Formato, 20) + flag, r))
       return Guasto(p + "Errore Sock_Read " + l + "(1)");
-    if (esito == "1") {
-      if (!Corpo_Scarta(lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
+    if (r.Esito == "1") {
+      if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
       return true;
     }
-    if (esito != "0") return Guasto(p + "Errore Esito " + l);
-    if (!t.Sock_Read(kSlot_Host, lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
+    if (!r.Accettata()) return Guasto(p + "Errore Esito " + l);
+    if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
 
     const std::string gruppo = t.Sock_Field("A", 1, 1);
     if (gruppo.size() != 1 || gruppo[0] < '1' || gruppo[0] > '0' + massimo_gruppo) continue;
@@ -422,7 +420,7 @@ bool Spool_Server::Spool_Formato_XML() { return Definizioni_Leggi('M', "Spool_Fo
 
 bool Spool_Server::Spool_Dati() {
   Pagine_Spool::Impostazioni cfg;
-  cfg.Cartella_TmpS = base_.Percorso_TmpS;
+  cfg.Cartella_TmpS = base_.Percorso_Tmp;
   cfg.Cartella_Programma = base_.Percorso;
   cfg.Indice_Server = base_.Collegamento.Indice_Server;
   cfg.Tabelle = Attributi.Da_Archiviare || Attributi.Da_Salvare;
@@ -475,9 +473,9 @@ void Spool_Server::Spool_Immagini() {
       Pagina_Immagine pi;
       pi.Im2_File = k == 1 ? std::string() : sovrapposta(k);
       pi.Cmd_CPY = Pagine.Pagina_Dipendente ? k : 0;
-      pi.Txt_File = File_Testo(base_.Percorso_TmpS, base_.Collegamento.Indice_Server, p);
-      pi.Cmd_File = File_Comandi(base_.Percorso_TmpS, base_.Collegamento.Indice_Server, p);
-      pi.Out_File = File_Immagine(base_.Percorso_TmpS, base_.Collegamento.Indice_Server, k, p, Estensione_Immagine);
+      pi.Txt_File = File_Testo(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, p);
+      pi.Cmd_File = File_Comandi(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, p);
+      pi.Out_File = File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, k, p, Estensione_Immagine);
       pi.inizializza = r == 1;
       g->Elabora(pi);
       pannello_.Avanzamento(Pannello::Riga_Immagini, r, totale);

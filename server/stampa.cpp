@@ -6,7 +6,6 @@
 #include "qod/basic.h"
 #include "qod/imaging/file.h"
 #include "qod/server/pagine.h"
-#include "qod/server/spool.h"
 
 namespace qod {
 
@@ -150,7 +149,7 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
         for (int32_t interna = 1; interna <= piano.Interne; ++interna) {
           const int32_t copia = piano.Immagine_Da_Esterna ? esterna : piano.Immagine_Da_Interna ? interna : 1;
           const std::string file =
-              File_Immagine(l.Percorso_TmpS, l.Indice_Server, copia, a.Prima_Pagina + h - 1, l.Estensione);
+              File_Immagine(l.Percorso_Tmp, l.Indice_Server, copia, a.Prima_Pagina + h - 1, l.Estensione);
           std::error_code ec;
           if (!std::filesystem::exists(file, ec)) continue;
 
@@ -198,18 +197,18 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
   return true;
 }
 
-bool Fase_Stampa::Esegui(Spool_Server& server) {
-  Server_Base& base = server.Base();
-  const Lavoro_Stampa lavoro{server.Attributi,        server.Pagine.Pagine_Aperte,
-                             server.Copie_Immagini,   server.Estensione_Immagine,
-                             base.Percorso_TmpS,      base.Collegamento.Indice_Server,
+bool Fase_Stampa::Esegui(Contesto_Fase& c) {
+  Server_Base& base = c.Base;
+  const Lavoro_Stampa lavoro{c.Attributi,        c.Pagine.Pagine_Aperte,
+                             c.Copie_Immagini,   c.Estensione_Immagine,
+                             base.Percorso_Tmp,  base.Collegamento.Indice_Server,
                              base.Generale.Max_Pagine_Blocco};
   Servizi_Stampa servizi{dispositivo_,
                          ping_,
-                         server.Quadro(),
-                         server.Pompa_Messaggi(),
+                         c.Quadro,
+                         c.Pompa,
                          [&base](std::string_view riga) { base.Log_Scrivi(true, true, riga); },
-                         [&server](const std::string& messaggio) { server.Errore_Segnala(messaggio); },
+                         c.Errore,
                          Finestra};
   Spool_Stampa(lavoro, servizi);
   return true;

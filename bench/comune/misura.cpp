@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <random>
 
 namespace qod::bench {
 
@@ -81,6 +82,22 @@ bool Tiff_G4(const img::Immagine& im, const std::string& file) {
   const bool ok = TIFFWriteEncodedStrip(t, 0, buf.data(), static_cast<tmsize_t>(buf.size())) >= 0;
   TIFFClose(t);
   return ok;
+}
+
+img::Immagine Pagina_Testo(unsigned seme) {
+  img::Immagine im;
+  im.Crea(1728, 2292, 1);
+  im.Riempi(img::Bianco);
+  im.Imposta_Dpi(204, 196);
+  std::mt19937 g(seme);
+  for (int y = 150; y < 2292 - 200; y += 48)
+    for (int x = 120 + static_cast<int>(g() % 40); x < 1728 - 200;) {
+      const int w = 12 + static_cast<int>(g() % 10), h = 20 + static_cast<int>(g() % 12);
+      im.Riempi(x, y + 32 - h, w, h, img::Nero);
+      im.Riempi(x + 3, y + 35 - h, w - 6, h - 6, img::Bianco);
+      x += w + 4 + (g() % 6 == 0 ? 24 : 0);
+    }
+  return im;
 }
 
 }  // namespace qod::bench

@@ -40,19 +40,20 @@ struct Misura {
 };
 
 std::string Richiesta(const Scenario& s) {
-  char r[32];
-  std::snprintf(r, sizeof r, "Z00010%05d%05d", s.risposte, s.corpo);
+  char r[16];
+  std::snprintf(r, sizeof r, "%05d%05d", s.risposte, s.corpo);
   return r;
 }
 
 Misura Trasporto_Giro(Trasporto& t, const Scenario& s) {
-  const std::string r = Richiesta(s);
+  const std::string r = Record_Richiesta('Z', Richiesta(s));
   const Statistiche_Rete prima = t.Statistiche();
   auto t0 = Orologio::now();
   for (int i = 0; i < s.richieste; ++i) {
-    if (!t.Sock_Write(1, r, 16)) std::exit(1);
+    if (!t.Sock_Write(1, r, static_cast<int>(r.size()))) std::exit(1);
     for (int k = 0; k < s.risposte; ++k) {
-      if (!t.Sock_Read(1, 6) || t.Sock_Field("A", 1, 1) != "0") std::exit(1);
+      Intestazione_Risposta h;
+      if (!t.Intestazione_Leggi(1, h) || !h.Accettata()) std::exit(1);
       if (s.corpo > 0 && !t.Sock_Read(1, s.corpo)) std::exit(1);
     }
   }

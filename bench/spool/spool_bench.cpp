@@ -227,19 +227,18 @@ int main(int argc, char** argv) {
     Server_Base base(orologio, messaggi, stampanti);
     if (!base.Base_Inizializza(programma.string(), "")) return 4;
     Trasporto trasporto;
-    Connessione_Host conn(base, trasporto);
+    Connessione_Host conn(base, base, trasporto);
     if (!conn.Host_Collega()) return 5;
 
     // The bare blocks: every block of the print data, once.
     // (A first "S" makes the spool file current on this connection.)
-    if (!trasporto.Sock_Write(1, "S0000500001", 11) || !trasporto.Sock_Read(1, 6) ||
-        !trasporto.Sock_Read(1, static_cast<int>(Val(trasporto.Sock_Field("S", 2, 5)))))
-      return 6;
+    Intestazione_Risposta r;
+    if (!trasporto.Richiesta(1, 'S', "00001", r) || !trasporto.Sock_Read(1, r.Lunghezza)) return 6;
     auto t0 = Orologio::now();
     for (size_t o = 0; o < spool.size(); o += kBlocco_Dati) {
-      const std::string r = "G00010" + Format(static_cast<int64_t>(o), "0000000000");
-      if (!trasporto.Sock_Write(1, r, 16) || !trasporto.Sock_Read(1, 6)) return 7;
-      if (!trasporto.Sock_Read(1, static_cast<int>(Val(trasporto.Sock_Field("S", 2, 5))))) return 7;
+      if (!trasporto.Richiesta(1, 'G', Format(static_cast<int64_t>(o), "0000000000"), r) ||
+          !trasporto.Sock_Read(1, r.Lunghezza))
+        return 7;
     }
     t.blocchi = Secondi(t0);
 
@@ -263,7 +262,7 @@ int main(int argc, char** argv) {
       const auto nudi = Nuova("nudi");
       for (int pg = 1; pg <= pagine_spool; ++pg) {
         img::Immagine im;
-        if (!img::Carica(File_Immagine(base.Percorso_TmpS, 1, 1, pg, ".TIF"), im)) return 9;
+        if (!img::Carica(File_Immagine(base.Percorso_Tmp, 1, 1, pg, ".TIF"), im)) return 9;
         const std::string uscita = (nudi / (std::to_string(pg) + ".tif")).string();
         t.g4 += bench::Cronometra_Ms([&] {
                   if (!bench::Tiff_G4(im, uscita)) std::exit(9);

@@ -10,17 +10,16 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "qod/basic.h"
+#include "qod/bench/misura.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/imaging/file.h"
 #include "qod/pdf/qod_pdf.h"
 #include "qod/server/emissione.h"
-#include "qod/server/spool.h"
 
 using namespace qod;
 namespace fs = std::filesystem;
@@ -28,23 +27,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kDocumenti = 100, kPagine_Documento = 10, kPagine = kDocumenti * kPagine_Documento;
-
-// A page of text-like blocks, different for each seed.
-img::Immagine Pagina(unsigned seme) {
-  img::Immagine im;
-  im.Crea(1728, 2292, 1);
-  im.Riempi(img::Bianco);
-  im.Imposta_Dpi(204, 196);
-  std::mt19937 g(seme);
-  for (int y = 150; y < 2292 - 200; y += 48)
-    for (int x = 120 + static_cast<int>(g() % 40); x < 1728 - 200;) {
-      const int w = 12 + static_cast<int>(g() % 10), h = 20 + static_cast<int>(g() % 12);
-      im.Riempi(x, y + 32 - h, w, h, img::Nero);
-      im.Riempi(x + 3, y + 35 - h, w - 6, h - 6, img::Bianco);
-      x += w + 4 + (g() % 6 == 0 ? 24 : 0);
-    }
-  return im;
-}
 
 double Mediana(std::vector<double> v) {
   std::sort(v.begin(), v.end());
@@ -64,7 +46,7 @@ int main(int argc, char** argv) {
 
   // 1000 page images from 20 different pages.
   for (unsigned k = 0; k < 20; ++k)
-    if (!img::Salva(Pagina(k), tmps / ("modello_" + std::to_string(k) + ".TIF"), {5, false, "EXTENSION = TIF"}))
+    if (!img::Salva(bench::Pagina_Testo(k), tmps / ("modello_" + std::to_string(k) + ".TIF"), {5, false, "EXTENSION = TIF"}))
       return 1;
   for (int p = 1; p <= kPagine; ++p)
     fs::copy_file(tmps / ("modello_" + std::to_string(p % 20) + ".TIF"),
@@ -76,27 +58,47 @@ int main(int argc, char** argv) {
   NoPrinters stampanti;
   Server_Base base(orologio, messaggi, stampanti);
   base.Percorso = cartella.string() + "/";
-  base.Percorso_TmpS = tmps.string() + "/";
+  base.Percorso_Tmp = tmps.string() + "/";
   base.File_INI = (cartella / "Qod_S.INI").string();
   base.File_LOG = (cartella / "Qod_S.LOG").string();
   base.Collegamento.Indice_Server = 1;
   Trasporto trasporto;
-  Connessione_Host conn(base, trasporto);
+  Connessione_Host conn(base, base, trasporto);
   Pannello pannello;
-  Spool_Server server(base, trasporto, conn, pannello, Pump{});
-  Attributi_Spool& a = server.Attributi;
+  // The stage's context built from its parts, as the server would hand it over.
+  Attributi_Spool a;
+  Definizione_Formato formato;
+  Gruppi_Campi gruppi;
+  Pagine_Spool pagine;
+  const std::string estensione = ".TIF";
+  const Risultato_Ping ping;
+  const Pump pompa;
+  bool errore_spool = false;
+  Contesto_Fase contesto{.Attributi = a,
+                         .Record_Attributi = {},
+                         .Formato = formato,
+                         .Gruppi = gruppi,
+                         .Pagine = pagine,
+                         .Estensione_Immagine = estensione,
+                         .Copie_Immagini = 1,
+                         .Ultimo_Ping = ping,
+                         .Base = base,
+                         .Quadro = pannello,
+                         .Pompa = pompa,
+                         .Canale = trasporto,
+                         .Host = conn,
+                         .Errore = [&](const std::string&) { errore_spool = true; }};
   a.Prima_Pagina = 1;
   a.Utente = "BENCH";
   a.Cartella = uscita.string();
   a.PDF_Width = 21.0f;
   a.PDF_Height = 29.7f;
-  server.Estensione_Immagine = ".TIF";
-  Tabelle_Pagine& t = server.Pagine.Tabelle;
+  Tabelle_Pagine& t = pagine.Tabelle;
   for (int p = 1; p <= kPagine; ++p) {
     t.Chiave_Documento.push_back("D" + Format(static_cast<int64_t>((p - 1) / kPagine_Documento + 1), "000"));
     t.Pagina_Documento.push_back((p - 1) % kPagine_Documento + 1);
   }
-  server.Pagine.Pagine_Aperte = kPagine;
+  pagine.Pagine_Aperte = kPagine;
   Emissione_PDF fase;
 
   // Qod_PDF alone: the same documents, the same settings.
@@ -107,7 +109,7 @@ int main(int argc, char** argv) {
     q.qodpdf_Autor = "BENCH";
     q.qodpdf_Subject = "Oggetto";
     q.qodpdf_Title = "Titolo";
-    q.qodpdf_Dir = base.Percorso_TmpS;
+    q.qodpdf_Dir = base.Percorso_Tmp;
     for (int d = 0; d < kDocumenti; ++d) {
       std::string files;
       for (int j = 1; j <= kPagine_Documento; ++j)
@@ -121,9 +123,9 @@ int main(int argc, char** argv) {
     return true;
   };
   auto Fase = [&]() -> bool {
-    server.Errore_Spool = false;
+    errore_spool = false;
     pannello.Valore_Imposta(Pannello::Riga_Stato, "");
-    return fase.Esegui(server) && !server.Errore_Spool;
+    return fase.Esegui(contesto) && !errore_spool;
   };
 
   using Orologio = std::chrono::steady_clock;

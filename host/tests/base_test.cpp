@@ -93,7 +93,7 @@ TEST_F(Base, ReadsTheRecordAndTheGeneralKeys) {
   EXPECT_EQ(base_.Generale.Max_Pagine_Blocco, 2);
   EXPECT_EQ(base_.Ultimo_Keep_Alive, DateTime::Da(2026, 3, 6, 9, 5, 4));
   EXPECT_EQ(base_.File_INI, cartella_ + "Qod_S.INI");
-  EXPECT_EQ(base_.Percorso_TmpS, cartella_ + "TmpS/");
+  EXPECT_EQ(base_.Percorso_Tmp, cartella_ + "TmpS/");
   for (auto* d : {"TmpS", "Lgo", "Fnt", "Backup"}) EXPECT_TRUE(std::filesystem::is_directory(dir_ / d)) << d;
   EXPECT_EQ(Leggi(base_.File_LOG),
             " \r\n07/03/2026 09:05:04 - Stampanti configurate\r\n" + std::string(50, '=') +
@@ -203,4 +203,22 @@ TEST_F(Base, EseguiAttendiPumpsAndLogs) {
   EXPECT_NE(log.find("[Esegui_Attendi] Fine, codice 0"), std::string::npos);
   base_.Esegui_Attendi("/no/such/program", nullptr);
   EXPECT_NE(Leggi(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /no/such/program"), std::string::npos);
+}
+
+// A program other than the server builds on the same base with its own names.
+TEST_F(Base, ProgramBaseUsesTheProgramsOwnNames) {
+  Base_Programma client(orologio_, messaggi_, kNomi_Client);
+  client.Cartella_Imposta(dir_.string());
+  EXPECT_EQ(client.Percorso, cartella_);
+  EXPECT_EQ(client.Percorso_Tmp, cartella_ + "TmpC/");
+  EXPECT_TRUE(std::filesystem::is_directory(dir_ / "TmpC"));
+  EXPECT_EQ(client.File_INI, cartella_ + "Qod_C.INI");
+  EXPECT_EQ(client.File_TBL, cartella_ + "Qod_TBL1.Tbl");
+  ASSERT_TRUE(client.Impostazione_Scrivi("Generale", "Maiuscolo", "S"));
+  EXPECT_EQ(Profilo_Leggi(cartella_ + "Qod_C.INI", "Generale", "Maiuscolo", "", 255), "S");
+  EXPECT_EQ(client.Impostazione_Leggi("Generale", "Maiuscolo"), "S");
+  // Without a log name no log file appears.
+  EXPECT_TRUE(client.File_LOG.empty());
+  client.Log_Scrivi(true, true, "riga");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 2);  // TmpC and Qod_C.INI
 }

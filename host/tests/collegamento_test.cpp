@@ -7,6 +7,7 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/host/base.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/ftp.h"
 #include "qod/host_simulato.h"
@@ -91,7 +92,7 @@ class Connection : public ::testing::Test {
   std::vector<int> stati_;
   int pompate_ = 0;
   Pump pompa_ = [this] { ++pompate_; };
-  Connessione_Host c_{base_, t_,
+  Connessione_Host c_{base_, base_, t_,
                       Effetti_Collegamento{[this](const std::string& e) { etichette_.push_back(e); },
                                            [this](int s) { stati_.push_back(s); }}};
 };
@@ -295,7 +296,7 @@ TEST_F(Connection, PauseBetweenAttemptsGivesUpWhenAskedTo) {
   int pompe = 0;
   Attese_Collegamento attese;
   attese.interrompi = [&] { return pompe >= 13; };
-  Connessione_Host c(base_, t_, {}, attese);
+  Connessione_Host c(base_, base_, t_, {}, attese);
   EXPECT_FALSE(c.Host_Collega([&] { ++pompe; }));
   EXPECT_EQ(pompe, 13);  // the second pause, third pump
   EXPECT_EQ(Sessioni_Record(*host_).size(), 2u);

@@ -127,6 +127,41 @@ TEST_F(Transport, WriteCutsPadsAndConverts) {
   EXPECT_FALSE(t_.Sock_Write(2, "P00000", 6));  // a slot with no socket
 }
 
+TEST(RecordRequest, LengthComesFromTheBody) {
+  struct Caso {
+    char lettera;
+    std::string corpo;
+    int larghezza;
+    std::string record;
+  } casi[] = {
+      {'P', "", -1, "P00000"},
+      {'S', "00003", -1, "S0000500003"},
+      {'T', "CA01", 22, "T00022CA01" + std::string(18, ' ')},  // padded to the layout's width
+      {'X', "0071234", 3, "X00003007"},                        // cut to it
+      {'G', std::string(10, '9'), -1, "G00010" + std::string(10, '9')},
+  };
+  for (const auto& c : casi) EXPECT_EQ(Record_Richiesta(c.lettera, c.corpo, c.larghezza), c.record) << c.record;
+}
+
+TEST_F(Transport, ReplyHeaderAndDrainKeepTheFraming) {
+  Connetti();
+  Intestazione_Risposta r;
+  ASSERT_TRUE(t_.Richiesta_Invia(1, 'S', "00003"));
+  EXPECT_EQ(In_Esa(pari_.Ricevi(11)), "E2F0F0F0F0F5F0F0F0F0F3");
+  pari_.Invia(Esa("F1 F0F9F0F0F0") + std::string(9000, '\xC1') + Esa("F0 F0F0F0F0F2 D6D2"));
+  ASSERT_TRUE(t_.Intestazione_Leggi(1, r));
+  EXPECT_EQ(r.Esito, "1");
+  EXPECT_FALSE(r.Accettata());
+  EXPECT_EQ(r.Lunghezza, 9000);
+  ASSERT_TRUE(t_.Corpo_Scarta(1, r.Lunghezza));  // longer than one block
+  ASSERT_TRUE(t_.Intestazione_Leggi(1, r));
+  EXPECT_TRUE(r.Accettata());
+  EXPECT_EQ(r.Lunghezza, 2);
+  ASSERT_TRUE(t_.Sock_Read(1, r.Lunghezza));
+  EXPECT_EQ(t_.Sock_Field("A", 1, 2), "OK");
+  EXPECT_TRUE(t_.Corpo_Scarta(1, 0));
+}
+
 TEST_F(Transport, OneSendPerRecord) {
   Connetti();
   auto prima = t_.Statistiche().invii;

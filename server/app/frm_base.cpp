@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "qod/server/ciclo.h"
-#include "qt_servizi.h"
+#include "qod/ui/qt.h"
 
 namespace qod {
 

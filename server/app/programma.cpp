@@ -5,14 +5,16 @@
 
 #include "frm_base.h"
 #include "frm_splash.h"
+#include "frm_vis.h"
 #include "qod/basic.h"
 #include "qod/imagegen/qod_img.h"
 #include "qod/printing/cups.h"
 #include "qod/server/ciclo.h"
 #include "qod/server/spool.h"
+#include "luci.h"
+#include "qod/printing/stampanti_cups.h"
 #include "qod/server/stampa.h"
-#include "qt_servizi.h"
-#include "stampanti_cups.h"
+#include "qod/ui/qt.h"
 
 #ifndef QOD_VERSIONE
 #define QOD_VERSIONE "0.0.0"
@@ -52,7 +54,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   // The pauses between connection attempts give up once the program is ending.
   Attese_Collegamento attese = opzioni_.attese_collegamento;
   if (!attese.interrompi) attese.interrompi = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
-  host_ = std::make_unique<Connessione_Host>(*base_, *trasporto_, effetti, attese);
+  host_ = std::make_unique<Connessione_Host>(*base_, *base_, *trasporto_, effetti, attese);
 
   // The page image generator the window hosts, and the saving stages. The
   // output stages that come with their own work stay unset: the road then
@@ -61,6 +63,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   generatore_ = std::make_unique<Generatore_Qod_IMG<Qod_IMG>>(*qod_img_);
   Fasi_Spool fasi;
   fasi.Immagini = generatore_.get();
+  fasi.Visore_Carica = [this](const std::string& immagine) { Visore_Carica(immagine); };
   // Printing on the queues of CUPS, after the printer's echo.
   dispositivo_stampa_ = std::make_unique<stampa::Dispositivo_Cups>();
   ping_ = std::make_unique<Ping_Rete>();
@@ -77,19 +80,23 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   vista_ = std::make_unique<FrmBase>(*pannello_, [this] { Fine(0); });
   Area_Notifica* tray = opzioni_.tray;
   if (!tray) {
-    tray_proprio_ = std::make_unique<Area_Notifica_Qt>([this](int m) {
+    tray_proprio_ = std::make_unique<Area_Notifica_Qt>(Icona_Sem, [this](int m) {
       if (finestra_) finestra_->pic_try__MouseMove(m);
     });
     tray = tray_proprio_.get();
   }
+  Finestra_Base::Visore visore;
+  visore.Carica = [this](const std::string& immagine) { Visore_Carica(immagine); };
+  visore.Scarica = [this] { Visore_Scarica(); };
   finestra_ = std::make_unique<Finestra_Base>(*base_, *pannello_, *lavoro_, *vista_, *tray, *ciclo_, *semaforo_,
-                                              Pump(Pompa_Qt));
+                                              Pump(Pompa_Qt), std::move(visore));
   finestra_->Versione = std::string(QOD_VERSIONE) + "   Quillon per Linux";
   vista_->Collega(finestra_.get());
 }
 
 Programma_Qod_S::~Programma_Qod_S() {
   splash_.reset();
+  delete visore_.data();
   if (finestra_) {
     finestra_->Ciclo_Timer_Ferma();
     finestra_->Semaforo_Timer_Ferma();
@@ -117,6 +124,19 @@ void Programma_Qod_S::Base_Avvio() {
   finestra_->Form_Load();
   caricato_ = true;
   if (!finestra_->Terminato()) vista_->Mostra_Dopo_Caricamento();
+}
+
+// The viewer window: made at the first load, released when it closes; its
+// closing puts the main window's "Visualizza" key up.
+void Programma_Qod_S::Visore_Carica(const std::string& immagine) {
+  if (!visore_) visore_ = new FrmVis(pannello_->Caption(), [this] { pannello_->Visualizza_Imposta(false); });
+  visore_->Carica(immagine, Visore_Subclass(base_->Riga_Comando), base_->File_INI);
+}
+
+FrmVis* Programma_Qod_S::Visore() { return visore_.data(); }
+
+void Programma_Qod_S::Visore_Scarica() {
+  if (visore_) visore_->close();
 }
 
 void Programma_Qod_S::Termina_Richiesta() {

@@ -5,6 +5,8 @@
 // their own message boxes, notification area, printers and waits.
 #pragma once
 
+#include <QPointer>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,13 +17,13 @@
 #include "qod/host/trasporto.h"
 #include "qod/server/emissione.h"
 #include "qod/server/finestra_base.h"
-#include "qod/server/tray.h"
 #include "qod/ui.h"
 
 namespace qod {
 
 class FrmBase;
 class FrmSplash;
+class FrmVis;
 class Qod_IMG;
 class Generatore_Immagini;
 class Ping_Rete;
@@ -66,11 +68,15 @@ class Programma_Qod_S {
   Finestra_Base* Finestra() { return finestra_.get(); }
   FrmBase* Vista() { return vista_.get(); }
   FrmSplash* Splash() { return splash_.get(); }
+  // The viewer window while it is open.
+  FrmVis* Visore();
   bool Caricato() const { return caricato_; }
 
  private:
   void Base_Avvio();
   void Fine(int codice);
+  void Visore_Carica(const std::string& immagine);
+  void Visore_Scarica();
 
   Opzioni_Qod_S opzioni_;
   std::unique_ptr<MessageSink> messaggi_propri_;
@@ -94,6 +100,7 @@ class Programma_Qod_S {
   std::unique_ptr<FrmBase> vista_;
   std::unique_ptr<Finestra_Base> finestra_;
   std::unique_ptr<FrmSplash> splash_;
+  QPointer<FrmVis> visore_;
   bool avviato_ = false, in_finestra_ = false, caricato_ = false, finito_ = false, termina_ = false;
 };
 

@@ -134,7 +134,7 @@ TEST(Avvio, LoadWithTheHostOutOfReachShowsTotalsAndStartsInStateZeroOrFour) {
     Effetti_Collegamento effetti;
     effetti.Etichetta_Client = [&](const std::string& t) { pannello.Client_Imposta(t); };
     effetti.Stato_Imposta = [&](int s) { finestra->Stato_Imposta(s); };
-    Connessione_Host host(base, trasporto, effetti, Attese_Collegamento{2, 1, 10});
+    Connessione_Host host(base, base, trasporto, effetti, Attese_Collegamento{2, 1, 10});
     Spool_Server spool(base, trasporto, host, pannello, {});
     Finestra_Collegamento_Iniziale(base, spool.End, spool.Restart);
     Lavoro_Host lavoro(host, spool, {});

@@ -138,7 +138,7 @@ class Finestra : public ::testing::Test {
  protected:
   void SetUp() override {
     base_.Percorso = dir_.Testo();
-    base_.Percorso_TmpS = dir_.Testo() + "TmpS/";
+    base_.Percorso_Tmp = dir_.Testo() + "TmpS/";
     base_.File_INI = dir_.Testo() + "Qod_S.INI";
     base_.File_LOG = dir_.Testo() + "Qod_S.LOG";
     base_.Collegamento.Indice_Server = 3;
@@ -545,12 +545,12 @@ TEST_F(Finestra, UnoFetchesOneSpoolFileUnlessOneIsRunning) {
 TEST_F(Finestra, VisualizzaNamesTheFirstPageImageOfTheLastSpoolFile) {
   pannello_.Visualizza_Imposta(true);
   f_.Toolbar_ButtonClick("Visualizza");
-  lavoro_.immagine = base_.Percorso_TmpS + "00003_I_00001_00004.PNG";
+  lavoro_.immagine = base_.Percorso_Tmp + "00003_I_00001_00004.PNG";
   f_.Toolbar_ButtonClick("Visualizza");
   pannello_.Visualizza_Imposta(false);
   f_.Toolbar_ButtonClick("Visualizza");
-  EXPECT_EQ(visore_, (std::vector<std::string>{base_.Percorso_TmpS + "00003_I_00001_00001",
-                                               base_.Percorso_TmpS + "00003_I_00001_00004.PNG", "-"}));
+  EXPECT_EQ(visore_, (std::vector<std::string>{base_.Percorso_Tmp + "00003_I_00001_00001",
+                                               base_.Percorso_Tmp + "00003_I_00001_00004.PNG", "-"}));
 }
 
 TEST_F(Finestra, SwitchesFlipInTheManualStatesOnly) {

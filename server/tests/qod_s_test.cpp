@@ -24,11 +24,13 @@
 #include "cartella_test.h"
 #include "frm_base.h"
 #include "frm_splash.h"
+#include "frm_vis.h"
 #include "programma.h"
 #include "qod/cripto.h"
 #include "qod/host_simulato.h"
 #include "qod/imaging/file.h"
 #include "qod/striscia_font.h"
+#include "qod/viewer/qod_imv.h"
 #include "qod/profile.h"
 
 using namespace qod;
@@ -301,6 +303,53 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   EXPECT_EQ(fine_, std::vector<int>{0});
   EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Left"), std::to_string(V().x() * 15));
   EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Top"), std::to_string(V().y() * 15));
+}
+
+TEST_F(Qod_S_Finestra, VisualizzaShowsTheLastSpoolFilesFirstPageAndClosingPutsTheKeyUp) {
+  Avvia("/AUTO");
+  ASSERT_TRUE(Attendi([this] { return server_.Fatti() == 3 && !p_->Spool().Spool_In_Corso; }, 20000));
+  const std::string immagine = p_->Spool().Immagine_Visualizza;
+  ASSERT_TRUE(std::filesystem::exists(immagine)) << immagine;
+  EXPECT_EQ(p_->Visore(), nullptr);
+
+  // Stop: state 2, where the viewer key is enabled.
+  ASSERT_TRUE(Attendi([this] { return F().Ciclo_Profondita == 0; }, 5000));
+  V().Pulsante(Pannello::Tasto_Stop)->click();
+  ASSERT_EQ(F().Stato_Ciclo, 2);
+  QToolButton* tasto = V().Pulsante(Pannello::Tasto_Visualizza);
+  ASSERT_TRUE(tasto->isEnabled());
+  tasto->click();
+  ASSERT_NE(p_->Visore(), nullptr);
+  FrmVis& vis = *p_->Visore();
+  EXPECT_TRUE(vis.isVisible());
+  EXPECT_EQ(vis.windowTitle(), "Quillon Server - 1  Viewer");
+  imv::Qod_IMV& v = *vis.Qod_IMV1();
+  EXPECT_EQ(v.Stato_Pagine().File_Documento, immagine);
+  EXPECT_EQ(v.IM1()->File(), std::filesystem::path(immagine));
+  EXPECT_TRUE(v.IM1()->isVisible());
+  EXPECT_TRUE(v.lblPag1()->text().startsWith("1/")) << v.lblPag1()->text().toStdString();
+  EXPECT_EQ(v.qodimv_FileINI(), (server_.programma_ / "Qod_S.INI").string());
+  EXPECT_TRUE(v.Aggancio_Proprio());  // no "/NOSUBCLASS": the viewer takes the wheel and keys
+  EXPECT_EQ(v.geometry(), vis.rect());
+  vis.resize(700, 520);
+  EXPECT_EQ(v.geometry(), vis.rect());
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(vis.grab().save(QString::fromStdString((Cartella_Schermate() / "visualizza.png").string())));
+
+  // Closing the window by its own close box puts the key up and releases the window.
+  vis.close();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(p_->Visore(), nullptr);
+  EXPECT_FALSE(Q().Visualizza());
+  EXPECT_FALSE(tasto->isChecked());
+
+  // Down again, then up: the key closes the window.
+  tasto->click();
+  ASSERT_NE(p_->Visore(), nullptr);
+  tasto->click();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(p_->Visore(), nullptr);
+  EXPECT_FALSE(Q().Visualizza());
 }
 
 TEST_F(Qod_S_Finestra, StartsWhereTheSettingsLeftItWithTheTotals) {

@@ -378,7 +378,7 @@ TEST_F(Strada, PrintDataIsLaidOutAndRenderedPerCopy) {
   EXPECT_EQ(ricevute[4], "D0002500003000000055SAVE      X");
   // Two pages, two copies each: the copy selector makes every page copy-dependent.
   ASSERT_EQ(img_.chiamate.size(), 4u);
-  const std::string tmps = base_.Percorso_TmpS;
+  const std::string tmps = base_.Percorso_Tmp;
   EXPECT_EQ(img_.chiamate[0].Out_File, tmps + "00003_I_00001_00001.PNG");
   EXPECT_EQ(img_.chiamate[1].Out_File, tmps + "00003_I_00002_00001.PNG");
   EXPECT_EQ(img_.chiamate[3].Out_File, tmps + "00003_I_00002_00002.PNG");
@@ -400,7 +400,7 @@ TEST_F(Strada, PrintDataIsLaidOutAndRenderedPerCopy) {
   // The next spool file starts by removing these page files.
   Host(Risposta('0', Attributi_Test().Dati()) + Fine_Lista() + Ok());
   Server().Spool_Get();
-  for (const auto& f : Nomi(base_.Percorso_TmpS)) ADD_FAILURE() << "left: " << f;
+  for (const auto& f : Nomi(base_.Percorso_Tmp)) ADD_FAILURE() << "left: " << f;
 }
 
 TEST_F(Strada, RenderingDriverCopiesRangeAndFailures) {
@@ -444,8 +444,8 @@ TEST_F(Strada, RenderingDriverCopiesRangeAndFailures) {
 
   corsa(1, {}, false, 3, 5, 8);  // pages 3 to 5 of 8
   ASSERT_EQ(img_.chiamate.size(), 3u);
-  EXPECT_EQ(img_.chiamate[0].Txt_File, base_.Percorso_TmpS + "00003_S_00003.TXT");
-  EXPECT_EQ(img_.chiamate[2].Out_File, base_.Percorso_TmpS + "00003_I_00001_00005.JPG");
+  EXPECT_EQ(img_.chiamate[0].Txt_File, base_.Percorso_Tmp + "00003_S_00003.TXT");
+  EXPECT_EQ(img_.chiamate[2].Out_File, base_.Percorso_Tmp + "00003_I_00001_00005.JPG");
   EXPECT_TRUE(img_.chiamate[0].inizializza);
   EXPECT_FALSE(img_.chiamate[1].inizializza);
   EXPECT_EQ(Server().Pagine.Pagine_Aperte, 3);
@@ -484,6 +484,55 @@ TEST_F(Strada, MissingOutputStageFailsTheSpoolFile) {
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " - ");
 }
 
+// A stage that records what its context shows it and may fail.
+class Fase_Registrata : public Fase_Uscita {
+ public:
+  bool Esegui(Contesto_Fase& c) override {
+    numero = c.Attributi.Numero_Spool;
+    grezzo.assign(c.Record_Attributi.begin(), c.Record_Attributi.end());
+    cartella = c.Base.Percorso_Tmp;
+    c.Quadro.Valore_Imposta(Pannello::Riga_Archivia, " fatto");
+    if (!errore.empty()) c.Errore(errore);
+    return true;
+  }
+  int32_t numero = 0;
+  std::string grezzo, cartella, errore;
+};
+
+TEST_F(Strada, OutputStageWorksThroughItsContext) {
+  Avvia();
+  pannello_.Interruttore_Imposta(Pannello::Riga_Archivia, true);
+  Fase_Registrata archivia;
+  fasi_.Archivia = &archivia;
+  server_ = std::make_unique<Spool_Server>(base_, trasporto_, *host_, pannello_, Pump{}, fasi_);
+  struct Caso {
+    const char* grezzo;  // field 621
+    std::string errore;
+    bool visto;          // the stage sees the raw record
+    std::string esito;   // in the done record
+  } casi[] = {
+      {"T", "", true, "SAVE      "},
+      {"N", "", false, "SAVE      "},
+      {"T", "Archiviazione fallita", true, "*ERR      "},
+  };
+  int32_t n = 0;
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.grezzo + c.errore);
+    archivia.errore = c.errore;
+    pannello_.Valore_Imposta(Pannello::Riga_Stato, "");
+    Attributi_Test r;
+    r.A(245, "S", 1).A(621, c.grezzo, 1).B(143, ++n);
+    Host((n == 1 ? P_Ok() : "") + Risposta('0', r.Dati()) + Fine_Lista() + Ok());
+    EXPECT_TRUE(Server().Spool_Get());
+    EXPECT_EQ(archivia.numero, n);
+    EXPECT_EQ(archivia.grezzo, c.visto ? r.Dati() : "");
+    EXPECT_EQ(archivia.cartella, base_.Percorso_Tmp);
+    EXPECT_EQ(pannello_.Valore(Pannello::Riga_Archivia), " fatto");
+    EXPECT_EQ(Ricevute().back().substr(20, 10), c.esito);
+    EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), c.errore.empty() ? "Ok" : c.errore);
+  }
+}
+
 TEST_F(Strada, LogTableBackupAndTotalsOverTwoSpoolFiles) {
   Avvia(true, true);
   Server().Stampe_Avvio = 2000000001;  // both counters since start reset before the count
@@ -515,8 +564,8 @@ TEST_F(Strada, LogTableBackupAndTotalsOverTwoSpoolFiles) {
 
 TEST_F(Strada, BackupNumbersAdvanceAndWrap) {
   Avvia();
-  Scrivi_File(base_.Percorso_TmpS + "00003_S_00001.TXT", "x");
-  Scrivi_File(base_.Percorso_TmpS + "00004_S_00001.TXT", "another slot");
+  Scrivi_File(base_.Percorso_Tmp + "00003_S_00001.TXT", "x");
+  Scrivi_File(base_.Percorso_Tmp + "00004_S_00001.TXT", "another slot");
   struct Caso {
     const char* indice;
     const char* prefisso;
@@ -541,7 +590,7 @@ TEST_F(Strada, BackupNumbersAdvanceAndWrap) {
   EXPECT_TRUE(std::filesystem::exists(base_.Percorso_Backup + "100000000_00003_S_00001.TXT"));
 
   // No page files: nothing copied, the number still advances.
-  std::filesystem::remove(base_.Percorso_TmpS + "00003_S_00001.TXT");
+  std::filesystem::remove(base_.Percorso_Tmp + "00003_S_00001.TXT");
   Backup_Copia(base_);
   EXPECT_EQ(Profilo_Leggi(base_.File_INI, "Backup", "Indice"), "100000001");
 }

@@ -64,9 +64,9 @@ int Scuri(const img::Immagine& im) {
 class Dopo : public Fase_Uscita {
  public:
   Dopo(Fase_Uscita& fase, std::function<void()> prima) : fase_(fase), prima_(std::move(prima)) {}
-  bool Esegui(Spool_Server& s) override {
+  bool Esegui(Contesto_Fase& c) override {
     prima_();
-    return fase_.Esegui(s);
+    return fase_.Esegui(c);
   }
 
  private:
@@ -97,14 +97,14 @@ class Strada_Emissione : public ::testing::Test {
     std::string errore;
     ASSERT_TRUE(prova::Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", prova::Opzioni_Striscia{}, &errore))
         << errore;
-    conn_ = std::make_unique<Connessione_Host>(base_, trasporto_);
+    conn_ = std::make_unique<Connessione_Host>(base_, base_, trasporto_);
     ASSERT_TRUE(conn_->Host_Collega());
     Fasi_Spool fasi;
     fasi.Immagini = &generatore_;
     fasi.PDF = pdf_ ? pdf_ : &emissione_pdf_;
     fasi.Salva_Immagini = immagini_ ? immagini_ : &emissione_immagini_;
     server_ = std::make_unique<Spool_Server>(base_, trasporto_, *conn_, pannello_, Pump{}, fasi);
-    tmps_ = base_.Percorso_TmpS;
+    tmps_ = base_.Percorso_Tmp;
     pannello_.Interruttore_Imposta(Pannello::Riga_Salva, true);
   }
 

@@ -108,7 +108,7 @@ class Strada_Host : public ::testing::Test {
   NoPrinters stampanti_;
   Server_Base base_{orologio_, messaggi_, stampanti_};
   Trasporto trasporto_{Attese_Rete{3000, 100, 3000}};
-  Connessione_Host host_conn_{base_, trasporto_};
+  Connessione_Host host_conn_{base_, base_, trasporto_};
   Pannello pannello_;
   Qod_IMG_Finto img_;
   Generatore_Qod_IMG<Qod_IMG_Finto> generatore_{img_};
@@ -135,7 +135,7 @@ std::pair<int, int> Dimensioni(const std::string& file) {
 
 TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
   Spool_Server& s = *server_;
-  const std::string tmps = base_.Percorso_TmpS;
+  const std::string tmps = base_.Percorso_Tmp;
   const size_t accesso = Record().size();  // login and dictionary
   ASSERT_EQ(Lettere(Record(), 0), "U" + std::string(20, 'T'));
 
@@ -261,7 +261,7 @@ TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
   Server_Base base(orologio, messaggi, stampanti);
   ASSERT_TRUE(base.Base_Inizializza(programma.string(), ""));
   Trasporto trasporto(Attese_Rete{3000, 100, 3000});
-  Connessione_Host conn(base, trasporto);
+  Connessione_Host conn(base, base, trasporto);
   ASSERT_TRUE(conn.Host_Collega());
   Pannello pannello;
   Qod_IMG_Finto img;
@@ -282,7 +282,7 @@ TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
   }
   // The labels: a barcode and the logo as tags.
   EXPECT_EQ(s.Attributi.Formato, Testo_Largo("ETICHETTE", 20));
-  const auto comandi = Leggi_File(base.Percorso_TmpS + "00001_C_00001.TXT");
+  const auto comandi = Leggi_File(base.Percorso_Tmp + "00001_C_00001.TXT");
   EXPECT_NE(comandi.find("{VA=SPED0001234}"), std::string::npos) << comandi;
   EXPECT_NE(comandi.find("{VA=" + base.Percorso + "Lgo\\logo.bmp}"), std::string::npos) << comandi;
   EXPECT_FALSE(s.Spool_Get());
@@ -300,7 +300,7 @@ TEST_F(Strada_Host, ABrokenBlockLeavesTheSpoolFileOnTheHostForTheNextConnection)
   ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
   base_.Collegamento.Porta = host_->Porta_Record();
   std::vector<int> stati;
-  Connessione_Host conn(base_, trasporto_, Effetti_Collegamento{{}, [&](int st) { stati.push_back(st); }});
+  Connessione_Host conn(base_, base_, trasporto_, Effetti_Collegamento{{}, [&](int st) { stati.push_back(st); }});
   ASSERT_TRUE(conn.Host_Collega());
   Spool_Server s(base_, trasporto_, conn, pannello_, Pump{}, fasi_);
 

@@ -64,7 +64,7 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   ASSERT_TRUE(img::Salva(logo, base.Percorso_Lgo + "logo.bmp", {0, false, "EXTENSION = BMP"}));
 
   Trasporto trasporto(Attese_Rete{3000, 100, 3000});
-  Connessione_Host conn(base, trasporto);
+  Connessione_Host conn(base, base, trasporto);
   ASSERT_TRUE(conn.Host_Collega());
   Pannello pannello;
   Qod_IMG img;
@@ -72,7 +72,7 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   Fasi_Spool fasi;
   fasi.Immagini = &generatore;
   Spool_Server s(base, trasporto, conn, pannello, Pump{}, fasi);
-  const std::string tmps = base.Percorso_TmpS;
+  const std::string tmps = base.Percorso_Tmp;
 
   // Invoices: two fax pages, one copy each, TIFF G4.
   ASSERT_TRUE(s.Spool_Get()) << Leggi_File(base.File_LOG);

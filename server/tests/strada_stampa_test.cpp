@@ -84,7 +84,7 @@ class Strada_Stampa : public ::testing::Test {
     std::string errore;
     ASSERT_TRUE(prova::Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", prova::Opzioni_Striscia{}, &errore))
         << errore;
-    conn_ = std::make_unique<Connessione_Host>(base_, trasporto_);
+    conn_ = std::make_unique<Connessione_Host>(base_, base_, trasporto_);
     ASSERT_TRUE(conn_->Host_Collega());
     Fasi_Spool fasi;
     fasi.Immagini = &generatore_;
@@ -157,7 +157,7 @@ TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
       ++pagina;
       img::Immagine resa, immagine;
       ASSERT_TRUE(img::Carica(prefisso + "-" + std::to_string(p) + ".png", resa).ok);
-      ASSERT_TRUE(img::Carica(File_Immagine(base_.Percorso_TmpS, 1, 1, pagina, ".TIF"), immagine).ok);
+      ASSERT_TRUE(img::Carica(File_Immagine(base_.Percorso_Tmp, 1, 1, pagina, ".TIF"), immagine).ok);
       const auto e = stampa::prova::Confronta_Pagina(resa, immagine, px);
       EXPECT_TRUE(e.Buono()) << "page " << pagina << ": " << e.Testo();
     }
@@ -187,8 +187,8 @@ TEST_F(Strada_Stampa, QueuesThatCannotPrint) {
     EXPECT_EQ(Stato(), A(c.messaggio)) << c.spool;
     EXPECT_NE(Esito_Host(c.spool).find("*ERR"), std::string::npos) << c.spool;
     // The page images stay where they are.
-    EXPECT_TRUE(fs::exists(File_Immagine(base_.Percorso_TmpS, 1, 1, 1, ".TIF"))) << c.spool;
-    EXPECT_TRUE(fs::exists(File_Immagine(base_.Percorso_TmpS, 1, 1, 2, ".TIF"))) << c.spool;
+    EXPECT_TRUE(fs::exists(File_Immagine(base_.Percorso_Tmp, 1, 1, 1, ".TIF"))) << c.spool;
+    EXPECT_TRUE(fs::exists(File_Immagine(base_.Percorso_Tmp, 1, 1, 2, ".TIF"))) << c.spool;
   }
   EXPECT_TRUE(cups_.Pdf("Ferma").empty());
   EXPECT_TRUE(cups_.Pdf("Rifiuta").empty());

@@ -58,7 +58,7 @@ FrmOut::FrmOut(QWidget* genitore) : QWidget(genitore, Qt::Window) {
   lbl_n_colori = valore("Col.", "lbl_n_colori");
   riga->addStretch(1);
   colonna->addWidget(striscia);
-  ImageMan1 = new Vista_Immagine(this);
+  ImageMan1 = new img::Vista_Immagine(this);
   ImageMan1->setObjectName("ImageMan1");
   ImageMan1->hide();
   colonna->addWidget(ImageMan1, 1);
@@ -67,18 +67,22 @@ FrmOut::FrmOut(QWidget* genitore) : QWidget(genitore, Qt::Window) {
   // next choice, resize or load.
   connect(Zoom1, &QComboBox::activated, this, [this] { x_zoom(); });
 
-  ImageMan1->premuto = [this](float x, float y) {
+  connect(ImageMan1, &img::Vista_Immagine::Premuto, this, [this](int, int, float x, float y) {
     x0_ = x;
     y0_ = y;
     trascina_ = true;
-  };
-  ImageMan1->mosso = [this](float x, float y) {
+  });
+  connect(ImageMan1, &img::Vista_Immagine::Mosso, this, [this](int, int, float x, float y) {
     if (!trascina_) return;
-    const float nx = Trascina(x0_, x, ImageMan1->Origine_X(), ImageMan1->Larghezza(), ImageMan1->Visibile_Larghezza());
-    const float ny = Trascina(y0_, y, ImageMan1->Origine_Y(), ImageMan1->Altezza(), ImageMan1->Visibile_Altezza());
+    const auto origine_x = static_cast<float>(ImageMan1->Origine_X());
+    const auto origine_y = static_cast<float>(ImageMan1->Origine_Y());
+    const float nx = Trascina(x0_, x, origine_x, ImageMan1->Larghezza_Immagine(),
+                              static_cast<int>(ImageMan1->Larghezza_Visibile()));
+    const float ny = Trascina(y0_, y, origine_y, ImageMan1->Altezza_Immagine(),
+                              static_cast<int>(ImageMan1->Altezza_Visibile()));
     ImageMan1->Imposta_Origine(nx, ny);
-  };
-  ImageMan1->rilasciato = [this](float, float) { trascina_ = false; };
+  });
+  connect(ImageMan1, &img::Vista_Immagine::Rilasciato, this, [this] { trascina_ = false; });
 }
 
 void FrmOut::Svuota_Etichette() {
@@ -99,16 +103,19 @@ void FrmOut::Carica() {
   ImageMan1->hide();
   QApplication::processEvents();
   const std::string nome = Mid(titolo_, 21);
-  if (!ImageMan1->Carica(nome)) return;
+  if (nome.empty()) {
+    ImageMan1->Svuota();
+    return;
+  }
+  if (!ImageMan1->Carica(Percorso_Fs(Percorso_Risolvi(nome)))) return;
   const int64_t colori = ImageMan1->Colori();
   lbl_n_colori->setText(QString::number(colori));
   if (colori == 2) {
-    ImageMan1->opzione_vista = 3;
-  } else if (colori != (int64_t{1} << 24)) {
-    ImageMan1->Converti_24();
-    ImageMan1->opzione_vista = 2;
+    ImageMan1->Imposta_Modo(3);
+  } else if (colori != (int64_t{1} << 24) && ImageMan1->Converti_Bit(24)) {
+    ImageMan1->Imposta_Modo(2);
   }
-  ImageMan1->opzione_vista2 = 1;
+  opzione_vista2 = 1;
   ImageMan1->show();
   const Separatori s = Separatori_Locale();
   std::error_code ec;
@@ -116,24 +123,24 @@ void FrmOut::Carica() {
   lblDim->setText(Qt_Da_Ansi(Dimensione_File(ec ? 0 : static_cast<int64_t>(lunghezza), "", s)));
   lbl_Rx->setText(QString::number(static_cast<int16_t>(ImageMan1->Dpi_X())));
   lbl_Ry->setText(QString::number(static_cast<int16_t>(ImageMan1->Dpi_Y())));
-  lbl_Height->setText(QString::number(ImageMan1->Altezza()));
+  lbl_Height->setText(QString::number(ImageMan1->Altezza_Immagine()));
   if (Trim(Left(titolo_, 20)) == "Immagine del font") {
     // The width of one glyph cell of a strip of 256.
-    const double cella = ImageMan1->Larghezza() / 256.0;
+    const double cella = ImageMan1->Larghezza_Immagine() / 256.0;
     lbl_Width->setText(QLocale().toString(cella, 'g', 15));
   } else {
-    lbl_Width->setText(QString::number(ImageMan1->Larghezza()));
+    lbl_Width->setText(QString::number(ImageMan1->Larghezza_Immagine()));
   }
   x_zoom();
   QApplication::processEvents();
 }
 
 void FrmOut::x_zoom() {
-  if (!ImageMan1->isVisibleTo(this) || !ImageMan1->Caricata()) return;
+  if (!ImageMan1->isVisibleTo(this) || ImageMan1->Vuota()) return;
   ImageMan1->hide();
   ImageMan1->Imposta_Origine(0, 0);
   const Zoom z = Zoom_Calcola(Ansi_Da_Qt(Zoom1->currentText()), ImageMan1->width(), ImageMan1->height(),
-                              ImageMan1->Larghezza(), ImageMan1->Altezza());
+                              ImageMan1->Larghezza_Immagine(), ImageMan1->Altezza_Immagine());
   if (z.adatta) {
     ImageMan1->Imposta_Adatta(true);
   } else {

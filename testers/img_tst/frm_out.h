@@ -1,7 +1,7 @@
 // The output image window: one image file at a time (the generated page,
-// the font strip or a logo) with a zoom choice, a line of facts about the
-// image and panning by dragging. The title carries the file name after a
-// 20-character prefix.
+// the font strip or a logo) in the viewer's image view, with a zoom choice,
+// a line of facts about the image and panning by dragging. The title carries
+// the file name after a 20-character prefix.
 #pragma once
 
 #include <QComboBox>
@@ -12,7 +12,7 @@
 #include <functional>
 #include <string>
 
-#include "vista_immagine.h"
+#include "qod/viewer/vista_immagine.h"
 
 namespace qod::testers {
 
@@ -28,7 +28,10 @@ class FrmOut : public QWidget {
   void x_zoom();
 
   std::string Titolo() const { return titolo_; }
-  Vista_Immagine* ImageMan1;
+  img::Vista_Immagine* ImageMan1;
+  // The second display option of the image control, set to 1 after every
+  // load (the view has no use for it).
+  int opzione_vista2 = 0;
   QComboBox* Zoom1;
   QLabel *lblDim, *lbl_Width, *lbl_Height, *lbl_Rx, *lbl_Ry, *lbl_n_colori;
 

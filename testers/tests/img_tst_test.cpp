@@ -97,7 +97,8 @@ TEST_F(ImgTst, DefaultRunWritesTheFaxPageAndShowsIt) {
   EXPECT_EQ(out->lbl_Rx->text(), "204");
   EXPECT_EQ(out->lbl_Ry->text(), "196");
   EXPECT_EQ(out->lbl_n_colori->text(), "2");
-  EXPECT_EQ(out->ImageMan1->opzione_vista, 3);
+  EXPECT_EQ(out->ImageMan1->Modo(), 3);
+  EXPECT_EQ(out->opzione_vista2, 1);
   EXPECT_TRUE(QRegularExpression("^\\d+,\\d\\d KB$").match(out->lblDim->text()).hasMatch())
       << out->lblDim->text().toStdString();
   EXPECT_EQ(out->Zoom1->currentText(), "100");
@@ -188,14 +189,14 @@ TEST_F(ImgTst, OutputWindowShowsTheFontStripAndTheLogos) {
   Testo("img_Nome(0)")->setText(QString::fromStdString((c.Dir() / "grigio.bmp").string()));
   Clic(frm->img_Visualizza[0]);
   EXPECT_EQ(out->lbl_n_colori->text(), "256");
-  EXPECT_EQ(out->ImageMan1->Bit(), 24);
-  EXPECT_EQ(out->ImageMan1->opzione_vista, 2);
+  EXPECT_EQ(out->ImageMan1->Immagine_Attuale().Bit(), 24);
+  EXPECT_EQ(out->ImageMan1->Modo(), 2);
   // A small image fitted into a large window is drawn at 1600%.
   out->resize(900, 900);
   out->Zoom1->setCurrentIndex(0);
   emit out->Zoom1->activated(0);
   EXPECT_FALSE(out->ImageMan1->Adatta());
-  EXPECT_EQ(out->ImageMan1->Zoom(), 1600);
+  EXPECT_DOUBLE_EQ(out->ImageMan1->Zoom(), 1600);
 
   // Closed, the window ends; the next use makes it again with its start zoom.
   out->close();
@@ -222,18 +223,19 @@ TEST_F(ImgTst, DraggingPansTheImageWithinItsEdges) {
   out->Zoom1->setCurrentIndex(9);  // "100"
   emit out->Zoom1->activated(9);
   QApplication::processEvents();
-  Vista_Immagine* v = out->ImageMan1;
+  img::Vista_Immagine* v = out->ImageMan1;
+  QWidget* area = v->viewport();
   ASSERT_FALSE(v->Adatta());
-  QTest::mousePress(v, Qt::LeftButton, {}, QPoint(200, 200));
-  QTest::mouseMove(v, QPoint(150, 120));
-  EXPECT_FLOAT_EQ(v->Origine_X(), 50);
-  EXPECT_FLOAT_EQ(v->Origine_Y(), 80);
-  QTest::mouseMove(v, QPoint(250, 300));  // back past the start: held at 0
-  EXPECT_FLOAT_EQ(v->Origine_X(), 0);
-  EXPECT_FLOAT_EQ(v->Origine_Y(), 0);
-  QTest::mouseRelease(v, Qt::LeftButton, {}, QPoint(250, 300));
-  QTest::mouseMove(v, QPoint(10, 10));  // not dragging any more
-  EXPECT_FLOAT_EQ(v->Origine_X(), 0);
+  QTest::mousePress(area, Qt::LeftButton, {}, QPoint(200, 200));
+  QTest::mouseMove(area, QPoint(150, 120));
+  EXPECT_DOUBLE_EQ(v->Origine_X(), 50);
+  EXPECT_DOUBLE_EQ(v->Origine_Y(), 80);
+  QTest::mouseMove(area, QPoint(250, 300));  // back past the start: held at 0
+  EXPECT_DOUBLE_EQ(v->Origine_X(), 0);
+  EXPECT_DOUBLE_EQ(v->Origine_Y(), 0);
+  QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(250, 300));
+  QTest::mouseMove(area, QPoint(10, 10));  // not dragging any more
+  EXPECT_DOUBLE_EQ(v->Origine_X(), 0);
 }
 
 TEST_F(ImgTst, HelpWindowShowsTheTagLanguage) {

@@ -35,7 +35,7 @@ void Strada::Avvia(bool log, bool backup) {
   ASSERT_TRUE(pari_.Accetta());
   Effetti_Collegamento effetti;
   effetti.Stato_Imposta = [this](int s) { stati_.push_back(s); };
-  host_ = std::make_unique<Connessione_Host>(base_, trasporto_, effetti);
+  host_ = std::make_unique<Connessione_Host>(base_, base_, trasporto_, effetti);
   host_->Dizionario = Dizionario_Prova();
   host_->Modello_Archivio = Modello_Prova();
   if (!fasi_.Immagini) fasi_.Immagini = &generatore_;

@@ -1,6 +1,6 @@
-// The server's module level: program folder and files, general settings,
-// the connection record, the log, file-name templates and small helpers
-// that every stage of the server shares.
+// The server's module level: its program base, general settings, the
+// connection values, file-name templates and small helpers that every
+// stage of the server shares.
 #pragma once
 
 #include <cstdint>
@@ -9,18 +9,13 @@
 #include <vector>
 
 #include "qod/clock.h"
-#include "qod/cripto.h"
+#include "qod/host/collegamento.h"
+#include "qod/host/programma.h"
 #include "qod/ui.h"
 
 namespace qod {
 
-// The installed printers, in the order the system lists them.
-class PrinterList {
- public:
-  virtual ~PrinterList() = default;
-  virtual std::vector<std::string> Stampanti() = 0;
-};
-
+// Lists no printer: for programs and tests without printers.
 class NoPrinters : public PrinterList {
  public:
   std::vector<std::string> Stampanti() override { return {}; }
@@ -39,10 +34,12 @@ struct Impostazioni_Generali {
   int32_t Time_Out = 0;                     // read, unused
 };
 
-class Server_Base {
+// The spool server's base: the program base with the server's own names,
+// its further folders and files, the connection values and [Generale].
+class Server_Base : public Base_Programma, public Dati_Collegamento {
  public:
   Server_Base(Clock& orologio, MessageSink& messaggi, PrinterList& stampanti)
-      : orologio_(orologio), messaggi_(messaggi), stampanti_(stampanti) {}
+      : Base_Programma(orologio, messaggi, kNomi_Server), stampanti_(stampanti) {}
 
   // Does nothing; called by the splash window before the settings load.
   void Base_Prepara() {}
@@ -53,38 +50,17 @@ class Server_Base {
   // been shown and the program must end.
   bool Base_Inizializza(const std::string& cartella, std::string_view riga_comando);
 
-  // Appends one line to the log; optionally a line holding one blank before
-  // it and the date prefix "dd/mm/yyyy hh:nn:ss - ". A log that cannot be
-  // opened drops the line.
-  void Log_Scrivi(bool riga_vuota, bool data, std::string_view testo) const;
-
   // Expands the "##" tokens of a file-name template (named counters in
   // [Numeratori], date, time, document and page counters); with `pulisci`
   // the characters not allowed in file names become "_" and each blank
   // becomes `sostituto`.
   std::string Nome_File_Espandi(std::string modello, std::string_view sostituto, bool pulisci);
 
-  // Runs the command line (no shell) and waits, pumping every 50 ms, until
-  // it ends. The start and the end are logged. False when it could not be
-  // started.
-  bool Esegui_Attendi(std::string_view riga_comando, const Pump& pompa) const;
+  // Folders (with their trailing "/") and files besides the program base's.
+  std::string Percorso_Lgo, Percorso_Fnt, Percorso_Backup;
+  std::string File_CHM;
 
-  // Writes one key of the settings file; a failed write is logged.
-  bool Impostazione_Scrivi(std::string_view sezione, std::string_view chiave, std::string_view valore) const;
-  std::string Impostazione_Leggi(std::string_view sezione, std::string_view chiave,
-                                 std::string_view predefinito = "") const;
-
-  Clock& Orologio() const { return orologio_; }
-  MessageSink& Messaggi() const { return messaggi_; }
-
-  // Folders (with their trailing "/") and files.
-  std::string Percorso, Percorso_TmpS, Percorso_Lgo, Percorso_Fnt, Percorso_Backup;
-  std::string File_INI, File_LOG, File_CHM, File_TBL;
-
-  Parametri_Collegamento Collegamento;
   Impostazioni_Generali Generale;
-  std::string Titolo_Login;           // "Quillon Server  " & index
-  bool Riconnessione = false;         // reconnect mark of the host connection
   std::string Riga_Comando;           // trimmed
   DateTime Ultimo_Keep_Alive;         // keep-alive time mark
   bool Log_Intestazione = true;       // spool log heading still to be written
@@ -92,8 +68,6 @@ class Server_Base {
   int32_t Contatore_Pagina = 0;       // "##PAGT"
 
  private:
-  Clock& orologio_;
-  MessageSink& messaggi_;
   PrinterList& stampanti_;
 };
 

@@ -9,7 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "qod/host/base.h"
+#include "qod/cripto.h"
+#include "qod/host/programma.h"
 #include "qod/host/trasporto.h"
 
 namespace qod {
@@ -24,6 +25,14 @@ struct Dizionario_Campi {
   std::array<int32_t, kMassimo + 1> Larghezza{};   // 1..77
   std::array<std::string, kMassimo + 1> Tipo{};    // 1..77: "A" text, "N", "D", "Z"
   std::array<int32_t, kMassimo + 2> Inizio{};      // 1..78
+};
+
+// The program's values the connection reads and keeps: the connection
+// record, the login title and the reconnect mark.
+struct Dati_Collegamento {
+  Parametri_Collegamento Collegamento;
+  std::string Titolo_Login;       // "Quillon Server  " & index
+  bool Riconnessione = false;     // reconnect mark of the host connection
 };
 
 // What the connection shows and the state it sets, outside the core.
@@ -48,8 +57,10 @@ inline constexpr const char* kTitolo_Errore = "Quillon     ERRORE";
 
 class Connessione_Host {
  public:
-  Connessione_Host(Server_Base& base, Trasporto& trasporto, Effetti_Collegamento effetti = {},
-                   Attese_Collegamento attese = {});
+  // `programma` gives the log, the messages, the clock and the conversion
+  // table; `dati` the connection values.
+  Connessione_Host(const Base_Programma& programma, Dati_Collegamento& dati, Trasporto& trasporto,
+                   Effetti_Collegamento effetti = {}, Attese_Collegamento attese = {});
   ~Connessione_Host();
   Connessione_Host(const Connessione_Host&) = delete;
   Connessione_Host& operator=(const Connessione_Host&) = delete;
@@ -70,8 +81,6 @@ class Connessione_Host {
 
  private:
   bool Greeting_Leggi();
-  bool Intestazione_Leggi(std::string& esito, int32_t& lunghezza);
-  bool Corpo_Scarta(int32_t lunghezza);
   bool Accesso();
   bool Dizionario_Leggi();
   void Modello_Costruisci();
@@ -79,9 +88,10 @@ class Connessione_Host {
   void Etichetta(const std::string& t) const {
     if (effetti_.Etichetta_Client) effetti_.Etichetta_Client(t);
   }
-  void Errore(const std::string& testo) const { base_.Messaggi().MsgBox(testo, vbCritical, kTitolo_Errore); }
+  void Errore(const std::string& testo) const { programma_.Messaggi().MsgBox(testo, vbCritical, kTitolo_Errore); }
 
-  Server_Base& base_;
+  const Base_Programma& programma_;
+  Dati_Collegamento& dati_;
   Trasporto& trasporto_;
   Effetti_Collegamento effetti_;
   Attese_Collegamento attese_;

@@ -42,6 +42,18 @@ struct Attese_Rete {
   int connessione_ms = 20000;  // a connect that is neither accepted nor refused
 };
 
+// The 6-byte header of a reply: the outcome ("0" accepted, anything else
+// refused or the end of a list) and the length of the body that follows.
+struct Intestazione_Risposta {
+  std::string Esito;
+  int32_t Lunghezza = 0;
+  bool Accettata() const { return Esito == "0"; }
+};
+
+// A request record: the letter, the body length in five digits and the body.
+// With `larghezza` the body is padded with blanks (or cut) to that width.
+std::string Record_Richiesta(char lettera, std::string_view corpo, int larghezza = -1);
+
 // Counters of the system calls, for benchmarks and tests.
 struct Statistiche_Rete {
   uint64_t invii = 0;       // send calls
@@ -107,6 +119,19 @@ class Trasporto {
 
   // Sends bytes as they stand (FTP lines, raw chunks): every byte or false.
   bool Invia_Grezzo(int slot, std::string_view dati);
+
+  // ---- The record exchange -------------------------------------------------
+
+  // Sends the request record of `lettera` and `corpo` (see Record_Richiesta).
+  bool Richiesta_Invia(int slot, char lettera, std::string_view corpo, int larghezza = -1);
+  // Reads the next reply header into `risposta`.
+  bool Intestazione_Leggi(int slot, Intestazione_Risposta& risposta);
+  // Sends a request and reads its reply header: false when either fails.
+  bool Richiesta(int slot, char lettera, std::string_view corpo, Intestazione_Risposta& risposta,
+                 int larghezza = -1);
+  // Reads and drops `lunghezza` body bytes that no step reads, so that the
+  // next reply starts where it should.
+  bool Corpo_Scarta(int slot, int32_t lunghezza);
 
   // ---- Reply fields --------------------------------------------------------
 

@@ -10,6 +10,7 @@
 
 #include "qod/clock.h"
 #include "qod/host/base.h"
+#include "qod/ui.h"
 
 namespace qod {
 
@@ -29,22 +30,6 @@ Tasti_Stato Tasti_Abilitati(int32_t stato);
 // The colour of light shape `Sem`(i) as 0xRRGGBB: shape s is phase 0 of
 // state s, shape s + 1 its phase 1.
 uint32_t Colore_Sem(int i);
-
-// A system timer without a window: calls `richiamo` on the user-interface
-// thread every `intervallo_ms` until stopped. Starting it again replaces the
-// interval and the callback.
-class Timer_Sistema {
- public:
-  virtual ~Timer_Sistema() = default;
-  virtual void Avvia(int32_t intervallo_ms, std::function<void()> richiamo) = 0;
-  virtual void Ferma() = 0;
-  virtual bool Attivo() const = 0;
-};
-
-// The shortest interval the system timer allows; a shorter one (a missing
-// "Tempo Ciclo" gives 0) runs at this one.
-inline constexpr int32_t kIntervallo_Minimo = 10;
-inline int32_t Intervallo_Timer(int32_t ms) { return ms < kIntervallo_Minimo ? kIntervallo_Minimo : ms; }
 
 // ---- Connection window -------------------------------------------------------
 

@@ -9,8 +9,6 @@
 
 namespace qod {
 
-class Spool_Server;
-
 // One PDF per document from the copy-1 page images. Attribute 640 chooses
 // the use: "P" mail (PDF named by group 2 in the save folder, one list line
 // per document, the group-4 command run once the list is closed), "X" XML
@@ -21,18 +19,18 @@ class Spool_Server;
 // dropped), so that the spool file ends without its done record.
 class Emissione_PDF : public Fase_Uscita {
  public:
-  bool Esegui(Spool_Server& server) override;
+  bool Esegui(Contesto_Fase& contesto) override;
 };
 
 // Copies the copy-1 page images into the save folder as
 // document_jjjjj.ext, j the page number within the document.
 class Emissione_Immagini : public Fase_Uscita {
  public:
-  bool Esegui(Spool_Server& server) override;
+  bool Esegui(Contesto_Fase& contesto) override;
 };
 
 // The XML output of the document whose first page is `pagina`.
 enum class Esito_XML { Fatto, Errore, Trasporto };
-Esito_XML Spool_XML(Spool_Server& server, int32_t pagina);
+Esito_XML Spool_XML(Contesto_Fase& contesto, int32_t pagina);
 
 }  // namespace qod

@@ -18,7 +18,6 @@
 #include "qod/server/ciclo.h"
 #include "qod/server/pannello.h"
 #include "qod/server/spool.h"
-#include "qod/server/tray.h"
 #include "qod/ui.h"
 
 namespace qod {

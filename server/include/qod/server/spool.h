@@ -26,7 +26,7 @@
 namespace qod {
 
 // The print data of the current spool file, fetched from the host in
-// blocks ("G00010" and the offset as 10 digits).
+// blocks (request "G", the offset as 10 digits).
 class Sorgente_Host : public Sorgente_Dati {
  public:
   explicit Sorgente_Host(Trasporto& trasporto) : t_(trasporto) {}
@@ -84,41 +84,33 @@ class Spool_Server {
   // Reads the running totals from the settings file and shows rows 2 and 3.
   void Progressivi_Carica();
 
+  // The context an output stage runs in: the working values below and the
+  // server's parts.
+  Contesto_Fase Contesto();
+
   // ---- Working values of the spool file ------------------------------------
 
   Attributi_Spool Attributi;
-  std::array<uint8_t, kLunghezza_Attributi> Record_Attributi{};  // raw, kept when 621 is "T" and archived
-  bool Record_Attributi_Copiato = false;
   bool Errore_Spool = false;
-  std::string Esito;                 // outcome text of the done record
   Definizione_Formato Formato;
   Gruppi_Campi Gruppi;
   Pagine_Spool Pagine;               // page files, tables, `Pagine_Aperte`
-  Interprete_SCS Interprete{Pagine};
-  std::string Estensione_Immagine;   // of the page images just made
   int32_t Copie_Immagini = 1;        // copies rendered per page
-  Risultato_Ping Ultimo_Ping;
 
   // ---- Process-wide values ---------------------------------------------------
 
   bool Spool_In_Corso = false;
   std::string End, Restart;          // the connection window, "yyyymmddhhnnss"
-  int64_t Stampe_Avvio = 0, Pagine_Avvio = 0;    // since the program started
-  int64_t Stampe_Totali = 0, Pagine_Totali = 0;  // kept in [Progressivi]
+  int64_t Stampe_Avvio = 0;          // since the program started
+  int64_t Stampe_Totali = 0;         // kept in [Progressivi]
   // The first page image of the last spool file, for the viewer key.
   std::string Immagine_Visualizza;
 
-  Server_Base& Base() { return base_; }
-  Connessione_Host& Host() { return host_; }
+ private:
   Trasporto& Canale() { return trasporto_; }
-  Pannello& Quadro() { return pannello_; }
-  const Pump& Pompa_Messaggi() const { return pompa_; }
   std::string Slot() const;  // Format(Indice_Server, "00000")
 
- private:
   bool Guasto(const std::string& messaggio);
-  bool Intestazione(std::string_view record, int n, std::string& esito, int32_t& lunghezza);
-  bool Corpo_Scarta(int32_t lunghezza);
   bool Keep_Alive();
   void Spool_Mostra();
   void File_Slot_Cancella();
@@ -132,6 +124,15 @@ class Spool_Server {
   Pannello& pannello_;
   Pump pompa_;
   Fasi_Spool fasi_;
+
+  // Working values no one outside the road reads.
+  std::array<uint8_t, kLunghezza_Attributi> Record_Attributi{};  // raw, kept when 621 is "T" and archived
+  bool Record_Attributi_Copiato = false;
+  std::string Esito;                 // outcome text of the done record
+  Interprete_SCS Interprete{Pagine};
+  std::string Estensione_Immagine;   // of the page images just made
+  Risultato_Ping Ultimo_Ping;
+  int64_t Pagine_Avvio = 0, Pagine_Totali = 0;
 };
 
 }  // namespace qod

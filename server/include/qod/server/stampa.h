@@ -34,7 +34,7 @@ struct Lavoro_Stampa {
   int32_t Pagine_Aperte = 0;
   int32_t Copie_Immagini = 1;     // distinct copy images per page
   std::string Estensione;         // of the page images
-  std::string Percorso_TmpS;      // with its trailing "/"
+  std::string Percorso_Tmp;       // with its trailing "/"
   int32_t Indice_Server = 1;
   int32_t Max_Pagine_Blocco = 0;  // 0: one job
 };
@@ -75,7 +75,7 @@ stampa::Rettangolo Destinazione_Immagine(const Attributi_Spool& a, int32_t largh
 class Fase_Stampa : public Fase_Uscita {
  public:
   Fase_Stampa(stampa::Dispositivo_Stampa& dispositivo, Ping_Stampante& ping) : dispositivo_(dispositivo), ping_(ping) {}
-  bool Esegui(Spool_Server& server) override;
+  bool Esegui(Contesto_Fase& contesto) override;
   int64_t Finestra = 0;
 
  private:

@@ -5,28 +5,64 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 
+#include "qod/host/base.h"
+#include "qod/host/collegamento.h"
+#include "qod/host/trasporto.h"
+#include "qod/server/attributi.h"
+#include "qod/server/definizioni.h"
+#include "qod/server/pagine.h"
+#include "qod/server/pannello.h"
+#include "qod/ui.h"
+
 namespace qod {
-
-class Spool_Server;
-
-// One output stage. It reads the spool file's working values from the
-// server, writes its panel row, and on a failure of its own sets
-// `Errore_Spool` with its message. The result is the stage's own: for the
-// archive, false means a transfer failure that has already been logged
-// and has dropped the connection (the spool file then stays on the host).
-class Fase_Uscita {
- public:
-  virtual ~Fase_Uscita() = default;
-  virtual bool Esegui(Spool_Server& server) = 0;
-};
 
 // The result of one echo to the printer.
 struct Risultato_Ping {
   std::string Testo;    // "   OK : completato in ..ms." or "*** errore : ..."
   int32_t Tempo = 0;    // ms
   bool Errore = true;
+};
+
+// What an output stage sees: the working values of the spool file being
+// handled and the parts of the server it may use. The spool server builds
+// it for each stage call; a test builds it from its own parts.
+struct Contesto_Fase {
+  // ---- The spool file ------------------------------------------------------
+  const Attributi_Spool& Attributi;
+  // The raw attribute record when it is kept for the archive (field 621
+  // "T" and an archived spool file), else empty.
+  std::span<const uint8_t> Record_Attributi;
+  const Definizione_Formato& Formato;
+  const Gruppi_Campi& Gruppi;
+  Pagine_Spool& Pagine;                    // page files and tables, `Pagine_Aperte`
+  const std::string& Estensione_Immagine;  // of the page images just made
+  int32_t Copie_Immagini;                  // copies rendered per page
+  const Risultato_Ping& Ultimo_Ping;
+
+  // ---- The server ------------------------------------------------------------
+  Server_Base& Base;        // folders, settings, log, file-name templates
+  Pannello& Quadro;         // the stage writes its own row
+  const Pump& Pompa;
+  Trasporto& Canale;        // the host records
+  Connessione_Host& Host;   // the dictionary and archive template; dropped after a transfer failure
+  // Marks the spool file failed and shows the message on the state row
+  // when that is still empty.
+  std::function<void(const std::string&)> Errore;
+};
+
+// One output stage. It reads what it needs from the context, writes its
+// panel row, and on a failure of its own calls `Errore` with its message.
+// The result is the stage's own: for the archive, false means a transfer
+// failure that has already been logged and has dropped the connection (the
+// spool file then stays on the host).
+class Fase_Uscita {
+ public:
+  virtual ~Fase_Uscita() = default;
+  virtual bool Esegui(Contesto_Fase& contesto) = 0;
 };
 
 // Looks the printer address up (HOSTS file) and sends one echo with time to

@@ -39,6 +39,10 @@ Serie Scala(const Serie& s, double k);
 // Milliseconds `f` takes.
 double Cronometra_Ms(const std::function<void()>& f);
 
+// A 1728 x 2292 fax page (204 x 196 dpi) of text-like blocks, different for
+// each seed.
+img::Immagine Pagina_Testo(unsigned seme);
+
 // The bare CCITT G4 encode of a 1-bit page with libtiff (white is 0 in the
 // file, as fax readers expect), one strip, the fax resolution.
 bool Tiff_G4(const img::Immagine& im, const std::string& file);

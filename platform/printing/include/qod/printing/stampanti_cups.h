@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "qod/host/base.h"
+#include "qod/ui.h"
 
 namespace qod {
 

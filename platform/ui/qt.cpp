@@ -1,9 +1,7 @@
-#include "qt_servizi.h"
+#include "qod/ui/qt.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPixmap>
 #include <QSystemTrayIcon>
 
 #include <algorithm>
@@ -24,23 +22,6 @@ QString Testo_Qt(const std::string& ansi) {
     }
   }
   return QString::fromStdString(Ansi_A_Utf8(t));
-}
-
-QIcon Icona_Sem(int i) {
-  const uint32_t c = Colore_Sem(i);
-  QIcon icona;
-  for (int lato : {16, 22, 32}) {
-    QPixmap p(lato, lato);
-    p.fill(Qt::transparent);
-    QPainter g(&p);
-    g.setRenderHint(QPainter::Antialiasing);
-    g.setPen(QPen(QColor(40, 40, 40), lato / 16.0));
-    g.setBrush(QColor(static_cast<int>(c >> 16), static_cast<int>((c >> 8) & 0xFF), static_cast<int>(c & 0xFF)));
-    g.drawEllipse(QRectF(1, 1, lato - 2, lato - 2));
-    g.end();
-    icona.addPixmap(p);
-  }
-  return icona;
 }
 
 // ---- Timers ----------------------------------------------------------------------
@@ -139,7 +120,8 @@ void Messaggi_Qt::Interrompi() {
 
 // ---- Notification area ------------------------------------------------------------
 
-Area_Notifica_Qt::Area_Notifica_Qt(std::function<void(int)> mouse) : mouse_(std::move(mouse)) {}
+Area_Notifica_Qt::Area_Notifica_Qt(std::function<QIcon(int)> icone, std::function<void(int)> mouse)
+    : icone_(std::move(icone)), mouse_(std::move(mouse)) {}
 
 Area_Notifica_Qt::~Area_Notifica_Qt() = default;
 
@@ -155,14 +137,14 @@ bool Area_Notifica_Qt::Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) 
           if (r == QSystemTrayIcon::Context) mouse_(WM_RBUTTONUP);
         });
       }
-      icona_->setIcon(Icona_Sem(icona.hIcon));
+      icona_->setIcon(icone_ ? icone_(icona.hIcon) : QIcon());
       if (icona.uFlags & NIF_TIP) icona_->setToolTip(Testo_Qt(icona.Suggerimento()));
       icona_->show();
       return true;
     }
     case NIM_MODIFY:
       if (!icona_ || !icona_->isVisible()) return false;
-      if (icona.uFlags & NIF_ICON) icona_->setIcon(Icona_Sem(icona.hIcon));
+      if (icona.uFlags & NIF_ICON) icona_->setIcon(icone_ ? icone_(icona.hIcon) : QIcon());
       if (icona.uFlags & NIF_TIP) icona_->setToolTip(Testo_Qt(icona.Suggerimento()));
       return true;
     case NIM_DELETE:

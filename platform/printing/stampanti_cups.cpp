@@ -1,4 +1,4 @@
-#include "stampanti_cups.h"
+#include "qod/printing/stampanti_cups.h"
 
 #include <cups/cups.h>
 

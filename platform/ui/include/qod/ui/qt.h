@@ -1,5 +1,6 @@
-// The platform pieces of the server program on Qt: system timers, message
-// boxes, the notification area and the light icons.
+// The user-side platform on Qt, for every program: text at the Qt edge,
+// system timers, message boxes and the notification area, behind the
+// interfaces of qod/ui.h.
 #pragma once
 
 #include <QIcon>
@@ -11,8 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "qod/server/ciclo.h"
-#include "qod/server/tray.h"
 #include "qod/ui.h"
 
 class QMessageBox;
@@ -22,9 +21,6 @@ namespace qod {
 
 // ANSI text for Qt; a bare CR or CR LF becomes a line break.
 QString Testo_Qt(const std::string& ansi);
-
-// The icon of light i: a round light in the colour of `Sem`(i).
-QIcon Icona_Sem(int i);
 
 // A system timer: a QTimer on the user-interface thread, never faster than
 // the shortest interval of the system timer.
@@ -57,12 +53,14 @@ class Messaggi_Qt : public MessageSink {
 // (or on the offscreen platform), adding the icon fails.
 class Area_Notifica_Qt : public Area_Notifica {
  public:
-  // `mouse` receives the icon's mouse messages (514 left, 517 right button).
-  explicit Area_Notifica_Qt(std::function<void(int)> mouse);
+  // `icone` draws the icon a record names (its hIcon); `mouse` receives the
+  // icon's mouse messages (514 left, 517 right button).
+  Area_Notifica_Qt(std::function<QIcon(int)> icone, std::function<void(int)> mouse);
   ~Area_Notifica_Qt() override;
   bool Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) override;
 
  private:
+  std::function<QIcon(int)> icone_;
   std::function<void(int)> mouse_;
   std::unique_ptr<QSystemTrayIcon> icona_;
 };
