@@ -5,13 +5,16 @@
 #include <cstring>
 
 #include "qod/basic.h"
+#include "qod/host/tabella.h"
 #include "qod/winpath.h"
 
 namespace qod {
 
 namespace {
 constexpr int kVuoteMassime = 20;  // the 21st empty receive ends a read
-constexpr int kTabellaTestata = 6;
+// A wait is cut into slices of this length: between them the message loop
+// runs and a stop request is looked at.
+constexpr int kFetta_ms = 200;
 }  // namespace
 
 Trasporto::Trasporto(Attese_Rete attese, Pump pompa) : attese_(attese), pompa_(std::move(pompa)) {
@@ -36,15 +39,10 @@ bool Trasporto::Sock_Init(std::string& descrizione, const std::string& file_tabe
 }
 
 void Trasporto::Tabelle_Carica(const std::string& file_tabella) {
-  tabella_.fill(0);
-  size_t letti = 0;
-  if (std::FILE* f = std::fopen(Percorso_Fs(Percorso_Risolvi(file_tabella)).c_str(), "rb")) {
-    unsigned char testata[kTabellaTestata];
-    if (std::fread(testata, 1, sizeof testata, f) == sizeof testata)
-      letti = std::fread(tabella_.data(), 1, tabella_.size(), f);
-    std::fclose(f);
-  }
-  if (letti < tabella_.size()) {
+  Tabella_Conversione t;
+  const int letti = Tabella_Leggi(Percorso_Risolvi(file_tabella), t);
+  tabella_ = t.Voci;
+  if (letti < kTabella_Voci) {
     if (!tabella_segnalata_ && registro_)
       registro_("[Sock_Init] tabella di conversione mancante o corta: " + file_tabella);
     tabella_segnalata_ = true;
@@ -53,8 +51,7 @@ void Trasporto::Tabelle_Carica(const std::string& file_tabella) {
   }
 
   // ANSI to EBCDIC: when two EBCDIC codes give one character, the higher wins.
-  inversa_.fill(0);
-  for (int i = 0; i < 256; ++i) inversa_[tabella_[static_cast<size_t>(i)]] = static_cast<uint8_t>(i);
+  inversa_ = qod::Tabella_Inversa(tabella_);
 
   // Two characters per packed byte, hi 0..9 and lo 0..15: a sign half-byte
   // (10..15) shows as a blank.
@@ -95,6 +92,36 @@ void Trasporto::Sock_Close(int slot) {
 
 // ---- Waits -----------------------------------------------------------------
 
+Trasporto::Istante Trasporto::Limite(bool attesa_lunga) const {
+  return std::chrono::steady_clock::now() +
+         std::chrono::milliseconds(attesa_lunga ? attese_.lunga_ms : attese_.breve_ms);
+}
+
+bool Trasporto::Attendi_Fino(int slot, net::Attesa modo, Istante scadenza) {
+  using namespace std::chrono;
+  for (bool prima = true;; prima = false) {
+    // The message loop runs at least once a slice, also while bytes keep
+    // coming, so that a stop request can arrive.
+    Istante adesso = steady_clock::now();
+    if (adesso - ultima_pompa_ >= milliseconds(kFetta_ms)) {
+      Pompa_Messaggi();
+      ultima_pompa_ = adesso = steady_clock::now();
+    }
+    if (interrompi_ && interrompi_()) {
+      interrotto_ = true;
+      return false;
+    }
+    const auto resto = duration_cast<milliseconds>(scadenza - adesso).count();
+    if (resto <= 0 && !prima) return false;
+    const int fetta = static_cast<int>(std::clamp<long long>(resto, 0, kFetta_ms));
+    ++stat_.attese;
+    if (net::Attendi(Socket(slot), modo, fetta)) return true;
+    // Back before the slice ended: the socket reports an error.
+    if (steady_clock::now() < adesso + milliseconds(fetta) - milliseconds(1)) return false;
+    if (resto <= kFetta_ms) return false;
+  }
+}
+
 bool Trasporto::Sock_Wait(int slot, std::string_view modo, bool attesa_lunga) {
   net::Attesa a;
   if (modo == "R")
@@ -103,11 +130,10 @@ bool Trasporto::Sock_Wait(int slot, std::string_view modo, bool attesa_lunga) {
     a = net::Attesa::Scrittura;
   else
     return false;
-  ++stat_.attese;
-  return net::Attendi(Socket(slot), a, attesa_lunga ? attese_.lunga_ms : attese_.breve_ms);
+  return Attendi_Fino(slot, a, Limite(attesa_lunga));
 }
 
-bool Trasporto::Attendi_Dati(int slot, bool attesa_lunga) { return Sock_Wait(slot, "R", attesa_lunga); }
+bool Trasporto::Attendi_Dati(int slot, bool) { return Attendi_Fino(slot, net::Attesa::Lettura, scadenza_); }
 
 bool Trasporto::Ricezione_Vuota(int vuote, bool) {
   if (vuote > kVuoteMassime) return false;
@@ -154,6 +180,9 @@ long Trasporto::Ricevi_Una_Volta(int slot) {
 }
 
 bool Trasporto::Riempi_Fino(int slot, int n) {
+  // The limit holds for the whole read.
+  scadenza_ = Limite(true);
+  interrotto_ = false;
   int vuote = 0;
   while (fine_ - inizio_ < n) {
     if (!Attendi_Dati(slot, true)) return false;
@@ -185,6 +214,9 @@ bool Trasporto::Sock_Read(int slot, int n) {
 }
 
 bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
+  // The limit holds for the whole line.
+  scadenza_ = Limite(attesa_lunga);
+  interrotto_ = false;
   riga.clear();
   int vuote = 0;
   int esaminati = 0;  // bytes after inizio_ already searched for CR LF
