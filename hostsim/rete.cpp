@@ -116,12 +116,16 @@ void Configurazione::Opzioni_Dichiara(Opzioni& o) {
            passo(ftp_muto));
   o.Valore("ftp-wrong", "STEP", "the FTP server answers STEP with a wrong code (USER gets 230)", passo(ftp_errato));
   o.Vero("ftp-multiline", "every FTP reply comes in three lines", ftp_multiriga);
+  lettura.Opzioni_Dichiara(o);
 }
 
 int Server::Ascolta(int porta, int& effettiva, std::string& errore) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int uno = 1;
   ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &uno, sizeof uno);
+  // Accepted connections take the listener's receive buffer.
+  if (c_.lettura.buffer > 0)
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &c_.lettura.buffer, sizeof c_.lettura.buffer);
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = htons(static_cast<uint16_t>(porta));
@@ -317,7 +321,13 @@ void Server::Sessione_Record(int fd, int id) {
     Richiesta r;
     r.lettera = t[0];
     r.corpo.resize(static_cast<size_t>(std::stoi(t.substr(1))));
-    if (!r.corpo.empty() && !Leggi(fd, r.corpo.data(), r.corpo.size())) {
+    const long limite = c_.lettura.Limite(r.lettera, s.conteggi[r.lettera] + 1);
+    if (limite >= 0 && static_cast<size_t>(limite) < r.corpo.size()) {
+      c_.lettura.Leggi(fd, r.corpo.data(), static_cast<size_t>(limite));
+      log_.Evento(id, "request-closed " + t + " " + std::to_string(limite));
+      break;
+    }
+    if (!r.corpo.empty() && !c_.lettura.Leggi(fd, r.corpo.data(), r.corpo.size())) {
       log_.Evento(id, "short-record " + t);
       break;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host.h"
+#include "lettura.h"
 #include "opzioni.h"
 #include "registro.h"
 
@@ -36,6 +37,7 @@ struct Configurazione {
   std::vector<Guasto> guasti;
   std::string ftp_muto, ftp_errato; // step: greeting, user, pass, rcmd
   bool ftp_multiriga = false;
+  Lettura lettura;                  // how request bodies are read
 
   void Opzioni_Dichiara(Opzioni& o);
 };
