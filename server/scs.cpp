@@ -14,6 +14,12 @@ namespace {
 constexpr int32_t kColonna_Massima = 1 << 20;
 
 constexpr char kControllo = static_cast<char>(157);  // other control bytes take a column as this
+// Past these positions of a block of print data a control is fetched again
+// from its first byte with the next block, so that the whole control is in
+// one block: a multi-byte control ("2B") from 8123 on, a presentation
+// position ("34") from 8184 on.
+constexpr int32_t kUltima_Posizione_2B = 8122;
+constexpr int32_t kUltima_Posizione_34 = 8183;
 
 int32_t Limita(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
@@ -84,7 +90,7 @@ Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> 
     const uint8_t x = b[Posizione];
     switch (x) {
       case 0x2B: {  // SCS multi-byte control: 2B class LL ...
-        if (Posizione > 8122) return riprendi();
+        if (Posizione > kUltima_Posizione_2B) return riprendi();
         if (Posizione + 3 > n) return non_entra();
         const uint8_t classe = b[Posizione + 1];
         Parametro = b[Posizione + 2];
@@ -104,7 +110,7 @@ Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> 
         continue;
       }
       case 0x34: {  // Presentation positions: 34 kind nn
-        if (Posizione > 8183) return riprendi();
+        if (Posizione > kUltima_Posizione_34) return riprendi();
         if (Posizione + 3 > n) return non_entra();
         const uint8_t tipo = b[Posizione + 1];
         const int32_t nn = b[Posizione + 2];
@@ -174,6 +180,28 @@ Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> 
       case 0x00:
         break;
       default:
+        if (x >= 0x40 && !In_Tag) {
+          // A run of printable bytes outside a tag, placed as Metti places
+          // them, up to the next control or "{" (which opens a tag below).
+          // Placing a character cannot fail, so the run needs no checks.
+          std::string& buffer = P.Buffer_Riga;
+          int32_t colonna = P.Colonna;
+          int32_t i = Posizione;
+          for (; i < n; ++i) {
+            const uint8_t y = b[i];
+            if (y < 0x40) break;
+            const char c = static_cast<char>(tabella[y]);
+            if (c == '{') break;
+            if (colonna < kColonna_Massima) ++colonna;
+            if (colonna >= 1 && colonna <= kLarghezza_Riga && buffer[static_cast<size_t>(colonna - 1)] == ' ')
+              buffer[static_cast<size_t>(colonna - 1)] = c;
+          }
+          P.Colonna = colonna;
+          if (i > Posizione) {
+            Posizione = i;
+            continue;
+          }
+        }
         if (x < 0x40) {
           Metti(kControllo);
         } else {
