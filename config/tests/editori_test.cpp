@@ -22,6 +22,7 @@
 #include "qod/cripto.h"
 #include "qod/host/base.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 using namespace qod::prova;

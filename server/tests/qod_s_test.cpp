@@ -33,6 +33,7 @@
 #include "qod/imagegen/striscia_font.h"
 #include "qod/viewer/qod_imv.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 using namespace qod::prova;
