@@ -97,8 +97,10 @@ class Visore : public ::testing::Test {
 
   void Mostra() {
     host_->show();
-    QApplication::setActiveWindow(host_.get());
+    host_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(host_.get()));
+    // Focus is given only inside the active window: wait for it.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host_.get()));
   }
 
   std::string Documento(const std::string& base, int pagine, int w = 400, int h = 300, int dpi_x = 200,
