@@ -34,3 +34,7 @@ function(qod_test name)
     "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${T_LABELS}\")\nendif()\n")
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_file})
 endfunction()
+
+# The comment of this version's record: its date as dd.mm.yyyy, shown by the
+# programs' version labels after the version number.
+set(QOD_DATA_VERSIONE "10.12.2026")
