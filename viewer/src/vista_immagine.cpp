@@ -32,6 +32,28 @@ int Shift_Di(Qt::KeyboardModifiers m) {
   return r;
 }
 
+// The image's own pixels as a QImage, without a copy where the layout is one
+// Qt reads (rows top first, 1-bit MSB first, RGB and RGBA bytes); the QImage
+// is valid while the image stays as it is. 4-bit images are copied.
+QImage Vista_Pixel(const Immagine& im) {
+  if (im.Vuota()) return {};
+  QImage::Format f;
+  switch (im.Bit()) {
+    case 1: f = QImage::Format_Mono; break;
+    case 8: f = QImage::Format_Indexed8; break;
+    case 24: f = QImage::Format_RGB888; break;
+    case 32: f = QImage::Format_RGBA8888; break;
+    default: return A_QImage(im);
+  }
+  QImage q(im.Riga(0), im.Larghezza(), im.Altezza(), static_cast<qsizetype>(im.Passo()), f);
+  if (im.Bit() <= 8) {
+    QList<QRgb> tavola;
+    for (const Colore& c : im.Tavolozza()) tavola.push_back(qRgb(c.r, c.g, c.b));
+    q.setColorTable(tavola);
+  }
+  return q;
+}
+
 }  // namespace
 
 Vista_Immagine::Vista_Immagine(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -81,7 +103,7 @@ void Vista_Immagine::Svuota() {
 }
 
 void Vista_Immagine::Immagine_Cambiata() {
-  qimmagine_ = A_QImage(immagine_);
+  qimmagine_ = Vista_Pixel(immagine_);
   Barre_Aggiorna();
   viewport()->update();
 }
@@ -138,7 +160,7 @@ Esito Vista_Immagine::Salva(const std::filesystem::path& percorso, const Paramet
 }
 
 void Vista_Immagine::Copia() const {
-  if (!immagine_.Vuota()) QGuiApplication::clipboard()->setImage(qimmagine_);
+  if (!immagine_.Vuota()) QGuiApplication::clipboard()->setImage(A_QImage(immagine_));
 }
 
 bool Vista_Immagine::Incolla() {

@@ -144,7 +144,7 @@ class Vista_Immagine : public QAbstractScrollArea {
   double Scala_Y() const;
 
   Immagine immagine_;
-  QImage qimmagine_;
+  QImage qimmagine_;  // immagine_'s pixels as Qt reads them (shares its rows)
   std::filesystem::path file_;
   int immagini_ = 0;
   int src_[4] = {0, 0, 0, 0};
