@@ -28,10 +28,8 @@ int32_t Intero(double v) {
 
 Risultato_Ping Ping_Rete::Ping(const std::string& indirizzo) {
   const auto a = net::Hosts_Indirizzo(indirizzo);
-  const net::Risultato_Ping r =
-      a ? net::Ping_Echo(20, 1000, *a, eco_)
-        : net::Risultato_Ping{"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale), 1000, true};
-  return {r.Testo, r.Tempo, r.Errore};
+  if (!a) return {"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale), 1000, true};
+  return net::Ping_Echo(20, 1000, *a, eco_);
 }
 
 Piano_Copie Piano_Copie_Calcola(int32_t copie, bool fascicola, int32_t copie_immagini) {

@@ -1,23 +1,89 @@
 #include "qod/prova/strumenti.h"
 
+#include <gtest/gtest.h>
+#include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+extern char** environ;
+
 namespace qod::prova {
 
+namespace fs = std::filesystem;
+
+Cartella_Prova::Cartella_Prova(const std::string& prefisso) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string caso = info ? std::string(info->test_suite_name()) + "_" + info->name() : "fuori";
+  for (auto& c : caso)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  dir_ = fs::temp_directory_path() / ("qod_" + prefisso + "_" + std::to_string(::getpid()) + "_" + caso);
+  std::error_code ec;
+  fs::remove_all(dir_, ec);
+  fs::create_directories(dir_);
+}
+
+Cartella_Prova::~Cartella_Prova() {
+  if (std::getenv("QOD_KEEP_TEST_FILES")) return;
+  std::error_code ec;
+  fs::remove_all(dir_, ec);
+}
+
+namespace {
+
+// A file for one output stream of a child, open for it to write.
+struct Flusso {
+  std::string nome;
+  int fd = -1;
+  Flusso() {
+    std::string modello = (fs::temp_directory_path() / "qod_esegui_XXXXXX").string();
+    fd = ::mkstemp(modello.data());
+    nome = modello;
+  }
+  ~Flusso() {
+    if (fd >= 0) ::close(fd);
+    std::error_code ec;
+    fs::remove(nome, ec);
+  }
+};
+
+}  // namespace
+
+Esito_Comando Esegui(const std::vector<std::string>& argomenti) {
+  Esito_Comando e;
+  if (argomenti.empty()) return e;
+  Flusso out, err;
+  if (out.fd < 0 || err.fd < 0) return e;
+  posix_spawn_file_actions_t azioni;
+  posix_spawn_file_actions_init(&azioni);
+  posix_spawn_file_actions_adddup2(&azioni, out.fd, 1);
+  posix_spawn_file_actions_adddup2(&azioni, err.fd, 2);
+  std::vector<char*> argv;
+  for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid;
+  if (posix_spawnp(&pid, argv[0], &azioni, nullptr, argv.data(), environ) == 0) {
+    int st = 0;
+    while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
+    }
+    e.rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  }
+  posix_spawn_file_actions_destroy(&azioni);
+  e.out = File_Leggi(out.nome);
+  e.err = File_Leggi(err.nome);
+  return e;
+}
+
 int Esegui(const std::string& comando, std::string* uscita) {
-  FILE* p = popen(comando.c_str(), "r");
-  if (!p) return -1;
-  std::string testo;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) testo.append(buf, n);
-  const int st = pclose(p);
-  if (uscita) *uscita = testo;
-  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  Esito_Comando e = Esegui({"/bin/sh", "-c", comando});
+  if (uscita) *uscita = std::move(e.out);
+  return e.rc;
 }
 
 std::string Comando(const std::string& comando) {
@@ -38,6 +104,26 @@ bool File_Scrivi(const std::filesystem::path& file, std::string_view dati) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(dati.data(), static_cast<std::streamsize>(dati.size()));
   return static_cast<bool>(out);
+}
+
+std::string Righe_CRLF(const std::string& righe) {
+  std::string r;
+  size_t inizio = 0;
+  while (inizio <= righe.size()) {
+    size_t fine = righe.find('\n', inizio);
+    if (fine == std::string::npos) fine = righe.size();
+    r += righe.substr(inizio, fine - inizio) + "\r\n";
+    inizio = fine + 1;
+  }
+  return r;
+}
+
+std::vector<std::string> Nomi(const fs::path& cartella) {
+  std::vector<std::string> r;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(cartella, ec)) r.push_back(e.path().filename().string());
+  std::sort(r.begin(), r.end());
+  return r;
 }
 
 }  // namespace qod::prova

@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "frm_impostazioni.h"
 #include "qod/ansi.h"
 #include "qod/cripto.h"
@@ -23,7 +23,7 @@
 #include "qod/profile.h"
 
 using namespace qod;
-using namespace qod::test;
+using namespace qod::prova;
 
 namespace {
 
@@ -91,7 +91,7 @@ class Editore : public ::testing::Test {
     EXPECT_TRUE(F().grab().save(QString::fromStdString(f.string()), "PNG")) << f;
   }
 
-  Cartella_Test cartella_;
+  Cartella_Prova cartella_;
   RecordingMessageSink messaggi_;
   Editor_Avviato avviato_;
 };
@@ -142,7 +142,7 @@ TEST_F(Editore, ServerFileChangedAndReadBackByTheServer) {
 
   EXPECT_TRUE(messaggi_.boxes.empty());
   EXPECT_FALSE(F().isVisible());  // saved and closed
-  EXPECT_EQ(Leggi_File(Ini()), Leggi_File(Dati("Qod_S_modificato.INI")));
+  EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati("Qod_S_modificato.INI")));
 
   auto s = Server_Legge(cartella_.Testo());
   ASSERT_TRUE(s.ok);
@@ -177,7 +177,7 @@ TEST_F(Editore, ClientFileChangedAndReadBackByTheClientRule) {
 
   EXPECT_TRUE(messaggi_.boxes.empty());
   EXPECT_FALSE(F().isVisible());
-  EXPECT_EQ(Leggi_File(Ini()), Leggi_File(Dati("Qod_C_modificato.INI")));
+  EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati("Qod_C_modificato.INI")));
 
   Parametri_Collegamento p;
   ASSERT_TRUE(Collegamento_Leggi(Ini().string(), p));
@@ -200,7 +200,7 @@ TEST_F(Editore, OpenThenSaveGivesTheSameFile) {
     Apri(*modulo, modulo->file);
     Premi("cmdAggiorna");
     EXPECT_TRUE(messaggi_.boxes.empty());
-    EXPECT_EQ(Leggi_File(Ini()), Leggi_File(Dati(modulo->file)));
+    EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(modulo->file)));
   }
 }
 
@@ -220,14 +220,14 @@ TEST_F(Editore, InitAndStandardWriteTheStandardValues) {
     if (c.riga) {
       EXPECT_EQ(Box("txt01")->text(), "nome o indirizzo del server");
       // Nothing is written until "Aggiorna".
-      EXPECT_EQ(Leggi_File(Ini()), Leggi_File(Dati(c.modulo->file)));
+      EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(c.modulo->file)));
     } else {
       Premi("cmdStandard");
       EXPECT_TRUE(F().isVisible());
-      EXPECT_EQ(Leggi_File(Ini()), Leggi_File(Dati(c.modulo->file)));
+      EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(c.modulo->file)));
     }
     Premi("cmdAggiorna");
-    EXPECT_EQ(Leggi_File(Ini()), Leggi_File(Dati(c.atteso)));
+    EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(c.atteso)));
   }
 }
 
@@ -286,7 +286,7 @@ TEST_F(Editore, RefusedValuesWriteNothing) {
     EXPECT_EQ(messaggi_.boxes[0].titolo, c.modulo->caption);
     EXPECT_TRUE(F().isVisible());
     EXPECT_EQ(Box(c.box)->text(), c.testo);  // left as typed
-    EXPECT_EQ(Leggi_File(Ini()), Leggi_File(Dati(c.modulo->file)));
+    EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(c.modulo->file)));
   }
 }
 

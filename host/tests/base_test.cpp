@@ -7,17 +7,13 @@
 #include "qod/basic.h"
 #include "qod/host/base.h"
 #include "qod/profile.h"
+#include "qod/prova/strumenti.h"
 
 using namespace qod;
 
 namespace {
 
-std::string Leggi(const std::string& f) {
-  std::ifstream in(f, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
+std::string Leggi(const std::string& f) { return prova::File_Leggi(f); }
 
 class ListaFissa : public PrinterList {
  public:
@@ -26,15 +22,6 @@ class ListaFissa : public PrinterList {
 
 class Base : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qod_base_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    cartella_ = dir_.string() + "/";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   void Impostazioni_Valide(int indice = 3) {
     Parametri_Collegamento p;
@@ -48,8 +35,9 @@ class Base : public ::testing::Test {
     ASSERT_TRUE(Collegamento_Scrivi(cartella_ + "Qod_S.INI", p.Componi()));
   }
 
-  std::filesystem::path dir_;
-  std::string cartella_;
+  prova::Cartella_Prova cartella_prova_{"base"};
+  const std::filesystem::path dir_ = cartella_prova_.Dir();
+  const std::string cartella_ = cartella_prova_.Testo();
   FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 5, 4)};
   RecordingMessageSink messaggi_;
   ListaFissa stampanti_;

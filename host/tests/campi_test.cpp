@@ -11,14 +11,12 @@ namespace {
 class Fields : public ::testing::Test {
  protected:
   void SetUp() override {
-    cartella_ = Cartella_Prova("campi");
     Tabella_Scrivi(cartella_ / "Qod_TBL1.Tbl", Tabella_Prova());
     std::string d, indirizzo;
     ASSERT_TRUE(t_.Sock_Init(d, (cartella_ / "Qod_TBL1.Tbl").string()));
     ASSERT_TRUE(t_.Sock_Connect(1, "127.0.0.1", pari_.Porta(), indirizzo));
     ASSERT_TRUE(pari_.Accetta());
   }
-  void TearDown() override { std::filesystem::remove_all(cartella_); }
 
   // Delivers the bytes as the last block read.
   void Blocco(const std::string& byte) {
@@ -26,7 +24,8 @@ class Fields : public ::testing::Test {
     ASSERT_TRUE(t_.Sock_Read(1, static_cast<int>(byte.size())));
   }
 
-  std::filesystem::path cartella_;
+  Cartella_Prova dir_{"campi"};
+  const std::filesystem::path cartella_ = dir_.Dir();
   Trasporto t_{Attese_Rete{2000, 100, 1000}};
   Pari pari_;
 };

@@ -18,13 +18,6 @@ using namespace qod::prova;
 
 namespace {
 
-std::string Leggi(const std::filesystem::path& f) {
-  std::ifstream in(f, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 std::string Ripeti(const std::string& s, int n) {
   std::string r;
   for (int i = 0; i < n; ++i) r += s;
@@ -48,10 +41,6 @@ std::vector<int> Sessioni_Record(const Host_Simulato& h) {
 
 class Connection : public ::testing::Test {
  protected:
-  void TearDown() override {
-    if (!cartella_.empty()) std::filesystem::remove_all(cartella_);
-  }
-
   // Starts the stand-in with the fixture dictionary and the user QSYS/PW
   // (index 7) unless the test gives its own users.
   void Avvia(std::vector<std::string> argomenti = {}, bool utente_predefinito = true) {
@@ -63,7 +52,7 @@ class Connection : public ::testing::Test {
 
   // The server's folder, settings file and table, then its start-up.
   void Prepara(const std::string& libreria = "lib", int porta_ftp = -1, bool tabella = true) {
-    cartella_ = Cartella_Prova(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(cartella_);  // a test may have emptied it for another round
     if (tabella) {
       ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(cartella_ / "Qod_TBL1.Tbl"));
     }
@@ -79,9 +68,10 @@ class Connection : public ::testing::Test {
     ASSERT_TRUE(base_.Base_Inizializza(cartella_.string(), ""));
   }
 
-  std::string Log_Server() const { return Leggi(cartella_ / "Qod_S.LOG"); }
+  std::string Log_Server() const { return File_Leggi(cartella_ / "Qod_S.LOG"); }
 
-  std::filesystem::path cartella_;
+  Cartella_Prova dir_{"collegamento"};
+  const std::filesystem::path cartella_ = dir_.Dir();
   std::unique_ptr<Host_Simulato> host_;
   FakeClock orologio_;
   RecordingMessageSink messaggi_;

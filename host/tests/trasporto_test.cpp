@@ -17,7 +17,6 @@ namespace {
 class Transport : public ::testing::Test {
  protected:
   void SetUp() override {
-    cartella_ = Cartella_Prova(::testing::UnitTest::GetInstance()->current_test_info()->name());
     tabella_ = (cartella_ / "Qod_TBL1.Tbl").string();
     Tabella_Scrivi(tabella_, Tabella_Prova());
     t_.Imposta_Registro([this](const std::string& r) { log_.push_back(r); });
@@ -25,7 +24,6 @@ class Transport : public ::testing::Test {
     std::string descrizione;
     ASSERT_TRUE(t_.Sock_Init(descrizione, tabella_));
   }
-  void TearDown() override { std::filesystem::remove_all(cartella_); }
 
   void Connetti() {
     std::string indirizzo;
@@ -34,7 +32,8 @@ class Transport : public ::testing::Test {
     ASSERT_TRUE(pari_.Accetta());
   }
 
-  std::filesystem::path cartella_;
+  Cartella_Prova dir_{"trasporto"};
+  const std::filesystem::path cartella_ = dir_.Dir();
   std::string tabella_;
   std::vector<std::string> log_;
   int pompate_ = 0;

@@ -38,7 +38,7 @@ class Comandi : public ::testing::Test {
   }
   // Runs a command file; the page image, or an empty image on failure.
   img::Immagine Esegui(const std::vector<std::string>& righe, bool inizializza = true) {
-    Scrivi(comandi, Righe(righe));
+    File_Scrivi(comandi, Righe(righe));
     g.qodimg_Elabora(inizializza);
     if (g.qodimg_Error) return {};
     return Carica(uscita);
@@ -48,7 +48,7 @@ class Comandi : public ::testing::Test {
     return g.qodimg_Error ? g.qodimg_Status : "";
   }
 
-  Cartella dir;
+  Cartella_Prova dir{"img"};
   std::string uscita = dir / "pagina.png";
   std::string comandi = dir / "comandi.txt";
   Qod_IMG g;
@@ -166,8 +166,8 @@ TEST(Righe_Tag, HexadecimalBytesOfTextTags) {
 }
 
 TEST(Righe_Tag, LineEndsOfCommandFiles) {
-  Cartella dir;
-  Scrivi(dir / "righe.txt", "a\r\nb\rc\n\r\nd\n\ne");
+  Cartella_Prova dir{"img"};
+  File_Scrivi(dir / "righe.txt", "a\r\nb\rc\n\r\nd\n\ne");
   imagegen::Lettore_Righe in(dir / "righe.txt");
   std::vector<std::string> r;
   std::string s;
@@ -340,7 +340,7 @@ TEST_F(Comandi, ImagesInvertedTurnedStretchedAndCut) {
   ASSERT_FALSE(g.qodimg_Error) << g.qodimg_Status;
   EXPECT_EQ(Scuri(p, 0, 0, 800, 800), 0);
   // A file that is no image fails.
-  Scrivi(dir / "rotto.png", "\x89PNG\r\n\x1a\n broken");
+  File_Scrivi(dir / "rotto.png", "\x89PNG\r\n\x1a\n broken");
   EXPECT_EQ(Errore({"{TP=900}", "{VA=" + dir / "rotto.png" + "}"}), "Errore caricamento immagine " + dir / "rotto.png");
 }
 
@@ -373,7 +373,7 @@ std::string Bmp32(int w, int h) {
 }  // namespace
 
 TEST_F(Comandi, ThirtyTwoBitBmpsAreConvertedInTheTempFolderAndTheCopyRemoved) {
-  Scrivi(dir / "b32.bmp", Bmp32(40, 20));
+  File_Scrivi(dir / "b32.bmp", Bmp32(40, 20));
   Scrivi_Bmp(Logo_Prova(40, 20, 24), dir / "b24.bmp");
   fs::create_directories(dir.Dir() / "temp");
   const char* prima = std::getenv("TMPDIR");
@@ -536,7 +536,7 @@ TEST_F(Comandi, LandscapePageWithTagsIsTurnedWithTheText) {
   g.qodimg_Txt_Rows = 20;
   g.qodimg_Txt_Cols = 60;
   g.qodimg_Fnt_File = Striscia_Prova();
-  Scrivi(dir / "testo.txt", Righe({"ESTRATTO CONTO LANDSCAPE", "", "   riga 3 del testo"}));
+  File_Scrivi(dir / "testo.txt", Righe({"ESTRATTO CONTO LANDSCAPE", "", "   riga 3 del testo"}));
   g.qodimg_Txt_File = dir / "testo.txt";
   const img::Immagine p =
       Esegui({"{TP=014}", "{BW=400}", "{BH=100}", "{BT=S}", "{OX=900}", "{OY=100}", "{VA=ORIZZ-1}", "{TP=900}",

@@ -42,7 +42,7 @@ class Pagina : public ::testing::Test {
     ASSERT_FALSE(g.qodimg_Error) << g.qodimg_Status;
     ASSERT_EQ(g.qodimg_Status, "");
   }
-  Cartella dir;
+  Cartella_Prova dir{"img"};
   std::string uscita = dir / "pagina.tif";
   Qod_IMG g;
 };
@@ -50,7 +50,7 @@ class Pagina : public ::testing::Test {
 }  // namespace
 
 TEST_F(Pagina, TextGridOnAFaxPageInG4) {
-  Scrivi(dir / "testo.txt", Pagina_Densa());
+  File_Scrivi(dir / "testo.txt", Pagina_Densa());
   g.qodimg_Txt_File = dir / "testo.txt";
   Elabora();
 
@@ -85,7 +85,7 @@ TEST_F(Pagina, LandscapeCanvasIsTurnedWithTheTopOfTheTextOnTheLeft) {
   // 80 x 50 cells on the 2292 x 1728 canvas.
   g.qodimg_Txt_Orie = 0;
   g.qodimg_Txt_Rows = 50;
-  Scrivi(dir / "testo.txt", Pagina_Densa(50));
+  File_Scrivi(dir / "testo.txt", Pagina_Densa(50));
   g.qodimg_Txt_File = dir / "testo.txt";
   Elabora();
   const img::Immagine p = Carica(uscita);
@@ -119,7 +119,7 @@ TEST_F(Pagina, LogoBelowTheTextAndTheEndOfTextKeptBetweenCalls) {
   std::vector<std::string> r(41, "riga");
   r.push_back("");
   r.push_back("      ");
-  Scrivi(dir / "testo.txt", Righe(r));
+  File_Scrivi(dir / "testo.txt", Righe(r));
   g.qodimg_Txt_File = dir / "testo.txt";
   Elabora();
   EXPECT_EQ(g.qodimg_Im1_File, dir / "logo.bmp");  // trimmed, written back
@@ -141,7 +141,7 @@ TEST_F(Pagina, LogoBelowTheTextAndTheEndOfTextKeptBetweenCalls) {
   EXPECT_EQ(Scuri(p, 0, 0, 1728, 10 + fine), 0);
 
   // A text of blanks and line ends draws nothing: the end of text is Txt_Top.
-  Scrivi(dir / "vuoto.txt", "   \r\n\r\n  \r\n");
+  File_Scrivi(dir / "vuoto.txt", "   \r\n\r\n  \r\n");
   g.qodimg_Txt_File = dir / "vuoto.txt";
   Elabora(false);
   p = Carica(uscita);
@@ -167,7 +167,7 @@ TEST_F(Pagina, SecondLogoZoomedAndAndedOntoTheText) {
   g.qodimg_Im2_ZoomX = 2;
   g.qodimg_Im2_ZoomY = 3;
   g.qodimg_Im2_Mode = 1;  // AND: the text stays where the logo is white
-  Scrivi(dir / "testo.txt", Righe({"WWWWWWWWWW", "WWWWWWWWWW"}));
+  File_Scrivi(dir / "testo.txt", Righe({"WWWWWWWWWW", "WWWWWWWWWW"}));
   g.qodimg_Txt_File = dir / "testo.txt";
   Elabora();
   EXPECT_EQ(g.qodimg_Im2_Width, 100);
@@ -184,9 +184,9 @@ TEST_F(Pagina, RowsColumnsAndHiddenCells) {
   g.qodimg_Txt_Cols = 20;
   // Four lines for three rows; a line of 30 characters for 20 columns; LF
   // ignored, a control byte takes its cell.
-  Scrivi(dir / "testo.txt", std::string("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\r\n") + "B\nB\x0C" + "B\r\n" +
+  File_Scrivi(dir / "testo.txt", std::string("AAAAAAAAAAAAAAAAAAAAAAAAAAAAAA\r\n") + "B\nB\x0C" + "B\r\n" +
                                 "CCCCCCCCCCCCCCCCCCCC\r\nDDDD\r\n");
-  Scrivi(dir / "comandi.txt", Righe({"{TN=3,10,5}", "{TN=2,1,1}"}));
+  File_Scrivi(dir / "comandi.txt", Righe({"{TN=3,10,5}", "{TN=2,1,1}"}));
   g.qodimg_Txt_File = dir / "testo.txt";
   g.qodimg_Cmd_File = dir / "comandi.txt";
   Elabora();
@@ -217,7 +217,7 @@ TEST_F(Pagina, StripCellsRoundHalfToEvenAndGlyphsPastTheStripAreClipped) {
   g.qodimg_Fnt_File = dir / "s4000.bmp";
   g.qodimg_Txt_Col_Dim = 16;
   g.qodimg_Txt_Row_Dim = 20;
-  Scrivi(dir / "testo.txt", std::string("\x01\x02\xF9\xFA\xFF"));
+  File_Scrivi(dir / "testo.txt", std::string("\x01\x02\xF9\xFA\xFF"));
   g.qodimg_Txt_File = dir / "testo.txt";
   Elabora();
   EXPECT_EQ(g.qodimg_Fnt_Width, 16);
@@ -236,7 +236,7 @@ TEST_F(Pagina, OutputZoomScalesTheCanvasToTheOutputSize) {
   g.qodimg_Out_ZoomY = 0.5;
   g.qodimg_Txt_Left = 128;
   g.qodimg_Txt_Top = 160;
-  Scrivi(dir / "testo.txt", Righe({"Q"}));
+  File_Scrivi(dir / "testo.txt", Righe({"Q"}));
   g.qodimg_Txt_File = dir / "testo.txt";
   g.qodimg_Out_Save = 7;
   uscita = dir / "zoom.png";
@@ -276,7 +276,7 @@ TEST_F(Pagina, TheCanvasIsHeldToAFixedSize) {
 }
 
 TEST_F(Pagina, EveryImageTypeIsWrittenAndReadBack) {
-  Scrivi(dir / "testo.txt", Righe({"Quillon 0123456789"}));
+  File_Scrivi(dir / "testo.txt", Righe({"Quillon 0123456789"}));
   g.qodimg_Txt_File = dir / "testo.txt";
   g.qodimg_Out_Width = 600;
   g.qodimg_Out_Height = 400;
@@ -311,7 +311,7 @@ TEST_F(Pagina, MultiPageTiffGetsTheFurtherPageOthersAreReplaced) {
   g.qodimg_Out_Save = 1;
   g.qodimg_Out_ResX = g.qodimg_Out_ResY = 200;
   g.qodimg_TIF_MultiP = true;
-  Scrivi(dir / "testo.txt", Righe({"pagina"}));
+  File_Scrivi(dir / "testo.txt", Righe({"pagina"}));
   g.qodimg_Txt_File = dir / "testo.txt";
   Elabora();
   Elabora(false);
@@ -325,7 +325,7 @@ TEST_F(Pagina, MultiPageTiffGetsTheFurtherPageOthersAreReplaced) {
   // A PNG type never appends, whatever the member says.
   g.qodimg_TIF_MultiP = true;
   g.qodimg_Out_Save = 7;
-  Scrivi(dir / "p.png", "not an image");
+  File_Scrivi(dir / "p.png", "not an image");
   g.qodimg_Out_File = dir / "p.png";
   Elabora(false);
   EXPECT_TRUE(Pngcheck(dir / "p.png"));
@@ -334,7 +334,7 @@ TEST_F(Pagina, MultiPageTiffGetsTheFurtherPageOthersAreReplaced) {
 TEST_F(Pagina, WindowsPathsAreResolvedCaseInsensitively) {
   fs::create_directories(dir.Dir() / "Tmp" / "Lgo");
   Scrivi_Bmp(Logo_Prova(40, 40), dir / "Tmp/Lgo/logo.bmp");
-  Scrivi(dir / "Tmp/testo.txt", Righe({"X"}));
+  File_Scrivi(dir / "Tmp/testo.txt", Righe({"X"}));
   const std::string base = dir.Dir().string();
   g.qodimg_Im1_File = base + "\\TMP\\LGO\\LOGO.BMP";
   g.qodimg_Txt_File = base + "\\tmp\\TESTO.TXT";
@@ -362,8 +362,8 @@ TEST_F(Pagina, KeptImagesFollowTheirFilesAndMembers) {
   g.qodimg_Im1_File = logo;
   g.qodimg_Im1_Left = 100;
   g.qodimg_Im1_Top = 10;
-  Scrivi(dir / "denso.txt", Pagina_Densa());
-  Scrivi(dir / "breve.txt", Righe({"Q"}));
+  File_Scrivi(dir / "denso.txt", Pagina_Densa());
+  File_Scrivi(dir / "breve.txt", Righe({"Q"}));
   g.qodimg_Txt_File = dir / "denso.txt";
   Elabora();
   g.qodimg_Txt_File = dir / "breve.txt";
@@ -405,7 +405,7 @@ TEST_F(Pagina, KeptImagesFollowTheirFilesAndMembers) {
   EXPECT_EQ(Scuri(Carica(uscita), 100, 10, 400, 60), 400 * 60);
 
   // A strip damaged on disk fails the page as a strip that cannot be read.
-  Scrivi(striscia, "non un'immagine");
+  File_Scrivi(striscia, "non un'immagine");
   g.qodimg_Elabora(false);
   EXPECT_TRUE(g.qodimg_Error);
   EXPECT_EQ(g.qodimg_Status, "Errore caricamento " + striscia);

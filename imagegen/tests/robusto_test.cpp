@@ -37,18 +37,18 @@ void Coerente(const Qod_IMG& g) {
 }
 
 std::string Troncato(const std::string& file, size_t n) {
-  std::string d = Leggi(file);
+  std::string d = File_Leggi(file);
   return d.substr(0, std::min(n, d.size()));
 }
 
 }  // namespace
 
 TEST(Robusto, DamagedStripsAndLogosAreRefusedWithTheirMessages) {
-  Cartella dir;
-  Scrivi(dir / "testo.txt", Righe({"abc"}));
-  Scrivi(dir / "strip_corta.bmp", Troncato(Striscia_Prova(), 200));
+  Cartella_Prova dir{"img"};
+  File_Scrivi(dir / "testo.txt", Righe({"abc"}));
+  File_Scrivi(dir / "strip_corta.bmp", Troncato(Striscia_Prova(), 200));
   Scrivi_Bmp(Logo_Prova(64, 32), dir / "logo.bmp");
-  Scrivi(dir / "logo_corto.bmp", Troncato(dir / "logo.bmp", 80));
+  File_Scrivi(dir / "logo_corto.bmp", Troncato(dir / "logo.bmp", 80));
   {
     img::Immagine l = Logo_Prova(64, 32);
     img::Parametri_Salvataggio p;
@@ -58,9 +58,9 @@ TEST(Robusto, DamagedStripsAndLogosAreRefusedWithTheirMessages) {
     p.compressione = 5;
     ASSERT_TRUE(img::Salva(l, dir / "logo.tif", p));
   }
-  Scrivi(dir / "logo_corto.png", Troncato(dir / "logo.png", 60));
-  Scrivi(dir / "logo_corto.tif", Troncato(dir / "logo.tif", 40));
-  Scrivi(dir / "vuoto.bmp", "");
+  File_Scrivi(dir / "logo_corto.png", Troncato(dir / "logo.png", 60));
+  File_Scrivi(dir / "logo_corto.tif", Troncato(dir / "logo.tif", 40));
+  File_Scrivi(dir / "vuoto.bmp", "");
   struct {
     const char* strip;
     const char* logo;
@@ -87,10 +87,10 @@ TEST(Robusto, DamagedStripsAndLogosAreRefusedWithTheirMessages) {
 }
 
 TEST(Robusto, RandomCommandFilesEndWithAPageOrAMessage) {
-  Cartella dir;
+  Cartella_Prova dir{"img"};
   Scrivi_Bmp(Logo_Prova(40, 30), dir / "logo.bmp");
-  Scrivi(dir / "logo_corto.bmp", Troncato(dir / "logo.bmp", 70));
-  Scrivi(dir / "b32_corto.bmp", std::string("BM") + std::string(26, '\0') + "\x20" + std::string(30, '\x7f'));
+  File_Scrivi(dir / "logo_corto.bmp", Troncato(dir / "logo.bmp", 70));
+  File_Scrivi(dir / "b32_corto.bmp", std::string("BM") + std::string(26, '\0') + "\x20" + std::string(30, '\x7f'));
   const std::vector<std::string> codici = {"TP", "rc", "RC", "RI", "CO", "bW", "bH", "BW", "BH", "BT", "FN", "FD",
                                            "FR", "FW", "FP", "FI", "FU", "RX", "RY", "OX", "OY", "IW", "IH", "iX",
                                            "iY", "iW", "iH", "iR", "OV", "CF", "CT", "32", "IN", "CP", "TN", "zz"};
@@ -117,7 +117,7 @@ TEST(Robusto, RandomCommandFilesEndWithAPageOrAMessage) {
         default: righe.push_back("{" + c + "=" + v + "}");
       }
     }
-    Scrivi(dir / "comandi.txt", Righe(righe));
+    File_Scrivi(dir / "comandi.txt", Righe(righe));
     Qod_IMG g;
     Pagina_Piccola(g, dir / "p.png", file % 2 ? 9 : 7);
     g.qodimg_Cmd_File = dir / "comandi.txt";
@@ -134,13 +134,13 @@ TEST(Robusto, RandomCommandFilesEndWithAPageOrAMessage) {
 }
 
 TEST(Robusto, RandomPageTextsAndOverlongLines) {
-  Cartella dir;
+  Cartella_Prova dir{"img"};
   std::mt19937 caso(5);
   std::string testo(300000, '\0');
   for (auto& b : testo) b = static_cast<char>(caso());
-  Scrivi(dir / "testo.bin", testo);
+  File_Scrivi(dir / "testo.bin", testo);
   // A command file with one line of 3 MB, then a tag that draws.
-  Scrivi(dir / "comandi.txt", "{VA=" + std::string(3 << 20, 'x') + "}\r\n{TP=900}\r\n{IW=5}\r\n{IH=5}\r\n"
+  File_Scrivi(dir / "comandi.txt", "{VA=" + std::string(3 << 20, 'x') + "}\r\n{TP=900}\r\n{IW=5}\r\n{IH=5}\r\n"
                                   "{CF=0,0,0}\r\n{OX=290}\r\n{OY=190}\r\n{VA=<CLR>}\r\n");
   Qod_IMG g;
   Pagina_Piccola(g, dir / "p.png", 7);
@@ -152,15 +152,15 @@ TEST(Robusto, RandomPageTextsAndOverlongLines) {
   EXPECT_TRUE(Tutto(p, 290, 190, 5, 5, img::Nero));
   EXPECT_GT(Scuri(p, 0, 0, 290, 190), 100);
   // Hidden cells from a damaged command file.
-  Scrivi(dir / "tn.txt", "{TN=" + std::string(100000, '9') + ",1,1}\r\n");
+  File_Scrivi(dir / "tn.txt", "{TN=" + std::string(100000, '9') + ",1,1}\r\n");
   g.qodimg_Cmd_File = dir / "tn.txt";
   g.qodimg_Elabora(true);
   EXPECT_EQ(g.qodimg_Status, "Errore lettura {TN=...,...,...}");
 }
 
 TEST(Robusto, ExtremeGridAndLogoValuesStayInsideThePage) {
-  Cartella dir;
-  Scrivi(dir / "testo.txt", Righe(std::vector<std::string>(20, std::string(120, 'W'))));
+  Cartella_Prova dir{"img"};
+  File_Scrivi(dir / "testo.txt", Righe(std::vector<std::string>(20, std::string(120, 'W'))));
   Scrivi_Bmp(Logo_Prova(64, 32), dir / "logo.bmp");
   struct {
     int16_t col_dim, row_dim, left, top, cols, rows;

@@ -56,7 +56,7 @@ TEST(Striscia, OtherSizesDepthsAndRefusals) {
 }
 
 TEST(Striscia, TheToolWritesAStripTheGeneratorReads) {
-  Cartella dir;
+  Cartella_Prova dir{"img"};
   const std::string f = dir / "COUR20.BMP";
   EXPECT_EQ(Comando("'" QOD_FONT_STRIP "' '" + f + "' --cell 16x24 --face 'Liberation Mono' >/dev/null 2>&1; echo $?"),
             "0");
@@ -66,7 +66,7 @@ TEST(Striscia, TheToolWritesAStripTheGeneratorReads) {
   EXPECT_EQ(Comando("'" QOD_FONT_STRIP "' '" + f + "' --cell 16 >/dev/null 2>&1; echo $?"), "2");
   EXPECT_EQ(Comando("'" QOD_FONT_STRIP "' >/dev/null 2>&1; echo $?"), "2");
   // The generator draws with it.
-  Scrivi(dir / "testo.txt", Righe({"Strip"}));
+  File_Scrivi(dir / "testo.txt", Righe({"Strip"}));
   Qod_IMG g;
   Pagina_Fax(g, dir / "p.tif");
   g.qodimg_Fnt_File = f;

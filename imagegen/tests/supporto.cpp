@@ -12,28 +12,6 @@
 
 namespace qod::prova {
 
-Cartella::Cartella() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string nome = std::string(info ? info->test_suite_name() : "x") + "_" + (info ? info->name() : "y");
-  for (auto& c : nome)
-    if (c == '/') c = '_';
-  dir_ = fs::temp_directory_path() / ("qod_img_" + std::to_string(::getpid()) + "_" + nome);
-  fs::remove_all(dir_);
-  fs::create_directories(dir_);
-}
-
-Cartella::~Cartella() {
-  std::error_code ec;
-  fs::remove_all(dir_, ec);
-}
-
-void Scrivi(const fs::path& file, const std::string& contenuto) {
-  std::ofstream out(file, std::ios::binary);
-  out << contenuto;
-}
-
-std::string Leggi(const fs::path& file) { return prova::File_Leggi(file); }
-
 const std::string& Striscia_Prova() {
   static const std::string file = [] {
     const fs::path f = fs::temp_directory_path() / ("qod_img_striscia_" + std::to_string(::getpid()) + ".bmp");

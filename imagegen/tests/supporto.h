@@ -1,5 +1,5 @@
-// What the generator's tests share: a scratch folder per test, the fixture
-// font strip, a page set up as the server sets a fax page, readers of the
+// What the generator's tests share besides the common test helpers: the
+// fixture font strip, a page set up as the server sets a fax page, readers of the
 // page images and the outside checkers (tiffinfo, pngcheck, zbarimg), and
 // PNG renderings left in the build folder for a person to look at.
 #pragma once
@@ -17,20 +17,6 @@
 namespace qod::prova {
 
 namespace fs = std::filesystem;
-
-class Cartella {
- public:
-  Cartella();
-  ~Cartella();
-  const fs::path& Dir() const { return dir_; }
-  std::string operator/(const std::string& nome) const { return (dir_ / nome).string(); }
-
- private:
-  fs::path dir_;
-};
-
-void Scrivi(const fs::path& file, const std::string& contenuto);
-std::string Leggi(const fs::path& file);
 
 // The fixture strip: 256 cells of 20 x 32 drawn from Courier New, 1 bit;
 // made once per test program.

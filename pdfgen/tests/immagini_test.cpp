@@ -163,7 +163,7 @@ void Verifica(const Cartella& dir, const Tipo& t) {
   SCOPED_TRACE(t.nome);
   t.scrivi(dir / t.file);
   Qod_PDF q;
-  q.qodpdf_Dir = dir.path().string();
+  q.qodpdf_Dir = dir.Dir().string();
   q.qodpdf_Files = t.file;
   q.qodpdf_Out = dir / "out.pdf";
   q.qodpdf_Width = 21;
@@ -298,7 +298,7 @@ TEST(Matrice, PageImagesOfEveryTypeTheServerMakes) {
     ps.res_x = k.codice == 0 || k.codice == 10 ? 204 : 200;
     ps.res_y = k.codice == 0 || k.codice == 10 ? 196 : 200;
     ps.righe_strip = k.righe_strip;
-    ASSERT_EQ(img::Pagina_Salva(tela, dir.path() / nome, ps), "");
+    ASSERT_EQ(img::Pagina_Salva(tela, dir.Dir() / nome, ps), "");
     Tipo t{"page", nome, [](const std::string&) {}, *k.atteso};
     Verifica(dir, t);
     std::string dati = Leggi_File(dir / (nome + ".pdf"));

@@ -3,9 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -16,81 +13,18 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "qod/prova/strumenti.h"
 
 namespace qod::pdf::test {
 
 namespace fs = std::filesystem;
 
-inline std::string Leggi_File(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-inline void Scrivi_File(const fs::path& p, std::string_view dati) {
-  std::ofstream f(p, std::ios::binary | std::ios::trunc);
-  f.write(dati.data(), static_cast<std::streamsize>(dati.size()));
-}
-
-// A scratch folder under the build folder's temporary area, removed at the end
-// unless QOD_KEEP_TEST_FILES is set.
-class Cartella {
- public:
-  explicit Cartella(const std::string& nome) {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string caso = info ? std::string(info->test_suite_name()) + "_" + info->name() : "x";
-    for (auto& c : caso)
-      if (!isalnum(static_cast<unsigned char>(c))) c = '_';
-    path_ = fs::current_path() / "pdf_test_files" / (nome + "_" + caso + "_" + std::to_string(::getpid()));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~Cartella() {
-    if (!std::getenv("QOD_KEEP_TEST_FILES")) {
-      std::error_code ec;
-      fs::remove_all(path_, ec);
-    }
-  }
-  const fs::path& path() const { return path_; }
-  std::string operator/(const std::string& nome) const { return (path_ / nome).string(); }
-
- private:
-  fs::path path_;
-};
-
-struct Esito {
-  int rc = -1;
-  std::string out, err;
-};
-
-// Runs a program (no shell) and collects its exit status and output.
-inline Esito Esegui(const std::vector<std::string>& argv) {
-  Esito e;
-  char out_t[] = "/tmp/qod_pdf_out_XXXXXX";
-  char err_t[] = "/tmp/qod_pdf_err_XXXXXX";
-  int fo = mkstemp(out_t), fe = mkstemp(err_t);
-  posix_spawn_file_actions_t fa;
-  posix_spawn_file_actions_init(&fa);
-  posix_spawn_file_actions_adddup2(&fa, fo, 1);
-  posix_spawn_file_actions_adddup2(&fa, fe, 2);
-  std::vector<char*> args;
-  for (auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  pid_t pid;
-  if (posix_spawnp(&pid, args[0], &fa, nullptr, args.data(), environ) == 0) {
-    int st = 0;
-    waitpid(pid, &st, 0);
-    e.rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  }
-  posix_spawn_file_actions_destroy(&fa);
-  close(fo);
-  close(fe);
-  e.out = Leggi_File(out_t);
-  e.err = Leggi_File(err_t);
-  fs::remove(out_t);
-  fs::remove(err_t);
-  return e;
-}
+// The shared test helpers: the scratch folder, the files, the outside readers.
+using Cartella = prova::Cartella_Prova;
+using Esito = prova::Esito_Comando;
+using prova::Esegui;
+inline std::string Leggi_File(const fs::path& p) { return prova::File_Leggi(p); }
+inline void Scrivi_File(const fs::path& p, std::string_view dati) { prova::File_Scrivi(p, dati); }
 
 // qpdf --check must pass with exit 0 (3 means warnings).
 inline ::testing::AssertionResult Qpdf_Ok(const std::string& pdf) {

@@ -23,7 +23,7 @@ struct Banco {
     Scrivi_Png(dir / "a.png", Campione::Motivo(32, 40, 1), {.tipo = 0, .profondita = 1});
     Scrivi_Tiff(dir / "b.TIF", Campione::Motivo(32, 40, 1), {.compressione = 4});
     Scrivi_Png(dir / "c.Png", Campione::Motivo(32, 40, 24), {.tipo = 2});
-    q.qodpdf_Dir = dir.path().string();
+    q.qodpdf_Dir = dir.Dir().string();
     q.qodpdf_Files = "a.png,b.TIF,c.Png";
     q.qodpdf_Out = dir / "out.pdf";
     q.qodpdf_Left = 1;
@@ -47,7 +47,7 @@ struct Banco {
   // Files in the folder other than the inputs.
   std::vector<std::string> Altri() {
     std::vector<std::string> r;
-    for (auto& e : fs::directory_iterator(dir.path())) {
+    for (auto& e : fs::directory_iterator(dir.Dir())) {
       std::string n = e.path().filename().string();
       if (n != "a.png" && n != "b.TIF" && n != "c.Png") r.push_back(n);
     }
@@ -113,7 +113,7 @@ TEST(QodPdf, OutputAndInputChecks) {
   }
   // Out and Dir are stored back trimmed; Windows separators and other case
   // find the folders.
-  std::string cartella = b.dir.path().string();
+  std::string cartella = b.dir.Dir().string();
   b.q.qodpdf_Out = "  " + cartella + "\\OUT.pdf ";
   b.q.qodpdf_Dir = " " + cartella + "\\ ";
   EXPECT_EQ(b.Esegui(), "");
@@ -126,7 +126,7 @@ TEST(QodPdf, OutputAndInputChecks) {
 
 TEST(QodPdf, FileListRules) {
   Banco b;
-  fs::create_directory(b.dir.path() / "cartella.png");
+  fs::create_directory(b.dir.Dir() / "cartella.png");
   Scrivi_File(b.dir / ".nascosto.png", Leggi_File(b.dir / "a.png"));
   Scrivi_File(b.dir / "x.tiff", Leggi_File(b.dir / "b.TIF"));
   Scrivi_File(b.dir / "x.bmp", "BM");

@@ -262,7 +262,7 @@ TEST(Robusto, ControlReportsBadFilesAndLeavesNoOutput) {
   for (const Caso& c : casi) {
     Scrivi_File(dir / c.nome, c.dati);
     Qod_PDF q;
-    q.qodpdf_Dir = dir.path().string();
+    q.qodpdf_Dir = dir.Dir().string();
     q.qodpdf_Files = "a.png,b.tif," + c.nome;
     q.qodpdf_Out = dir / "out.pdf";
     q.qodpdf_Pag = true;
@@ -273,6 +273,6 @@ TEST(Robusto, ControlReportsBadFilesAndLeavesNoOutput) {
     fs::remove(dir / c.nome);
   }
   int file = 0;
-  for (auto& e : fs::directory_iterator(dir.path())) file += e.path().filename() != "a.png" && e.path().filename() != "b.tif";
+  for (auto& e : fs::directory_iterator(dir.Dir())) file += e.path().filename() != "a.png" && e.path().filename() != "b.tif";
   EXPECT_EQ(file, 0);
 }

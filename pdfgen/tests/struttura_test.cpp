@@ -231,7 +231,7 @@ TEST(Struttura, DocumentTakesItsNameOnlyWhenComplete) {
   Scrivi_File(nome, "earlier file");
   auto visibili = [&] {
     int n = 0;
-    for (auto& e : fs::directory_iterator(dir.path())) n += e.path().filename().string()[0] != '.';
+    for (auto& e : fs::directory_iterator(dir.Dir())) n += e.path().filename().string()[0] != '.';
     return n;
   };
   {
@@ -244,7 +244,7 @@ TEST(Struttura, DocumentTakesItsNameOnlyWhenComplete) {
     // Released without ClosePDFFile: the unfinished document is dropped.
   }
   EXPECT_EQ(Leggi_File(nome), "earlier file");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Dir()), fs::directory_iterator()), 1);
 
   X_PDF pdf;
   pdf.InitPDFFile(nome);
@@ -253,20 +253,20 @@ TEST(Struttura, DocumentTakesItsNameOnlyWhenComplete) {
   pdf.ClosePDFFile();
   EXPECT_EQ(Leggi_File(nome), "earlier file");
   EXPECT_TRUE(Qpdf_Ok(altro));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Dir()), fs::directory_iterator()), 2);
 
   pdf.InitPDFFile(nome);
   pdf.ClosePDFFile();
   EXPECT_TRUE(Qpdf_Ok(nome));
 
-  std::string manca = (dir.path() / "manca" / "x.pdf").string();
+  std::string manca = (dir.Dir() / "manca" / "x.pdf").string();
   EXPECT_THROW(pdf.InitPDFFile(manca), Errore_PDF);
 }
 
 TEST(Struttura, EmptyNameGoesToTheTemporaryFolder) {
   Cartella dir("pdf");
   std::string vecchio = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-  ::setenv("TMPDIR", dir.path().c_str(), 1);
+  ::setenv("TMPDIR", dir.Dir().c_str(), 1);
   FakeClock orologio(DateTime::Da(2026, 3, 5, 9, 7, 3));
   X_PDF pdf(orologio);
   std::string nome;
@@ -279,7 +279,7 @@ TEST(Struttura, EmptyNameGoesToTheTemporaryFolder) {
   EXPECT_EQ(aperto, nome);
   std::smatch m;
   ASSERT_TRUE(std::regex_match(nome, m, std::regex(".*/~([0-9A-F]+)\\.pdf"))) << nome;
-  EXPECT_EQ(fs::path(nome).parent_path(), dir.path());
+  EXPECT_EQ(fs::path(nome).parent_path(), dir.Dir());
   // Day 5 (no leading zero), 09:07:03 and one random digit, in hexadecimal.
   std::string decimale = std::to_string(std::stoull(m[1].str(), nullptr, 16));
   EXPECT_TRUE(std::regex_match(decimale, std::regex("5090703[0-9]"))) << decimale;

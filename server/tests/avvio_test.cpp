@@ -3,7 +3,7 @@
 // the host cannot be reached.
 #include <gtest/gtest.h>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "qod/cripto.h"
 #include "qod/profile.h"
 #include "qod/server/finestra_base.h"
@@ -11,7 +11,7 @@
 #include "qod/server/splash.h"
 
 using namespace qod;
-using namespace qod::test;
+using namespace qod::prova;
 
 TEST(Splash, SevenInitialStepsLeaveADashedSegmentInsideTheBar) {
   Splash_Barra b;
@@ -61,7 +61,7 @@ TEST(Splash, CentredAsA400By154Window) {
 }
 
 TEST(Istanza, OneRunningCopyPerProgramFolder) {
-  Cartella_Test a;
+  Cartella_Prova a;
   std::filesystem::create_directories(a.Dir() / "uno");
   std::filesystem::create_directories(a.Dir() / "due");
   const std::string uno = (a.Dir() / "uno").string(), due = (a.Dir() / "due").string() + "/";
@@ -111,7 +111,7 @@ class Vista_Ferma : public Vista_Base {
 
 TEST(Avvio, LoadWithTheHostOutOfReachShowsTotalsAndStartsInStateZeroOrFour) {
   for (const char* riga : {"", "/AUTO"}) {
-    Cartella_Test dir;
+    Cartella_Prova dir;
     const std::string ini = dir.Testo() + "Qod_S.INI";
     Parametri_Collegamento p;
     p.Host = "127.0.0.1";

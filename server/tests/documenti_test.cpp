@@ -3,14 +3,14 @@
 // compaction, the XML field values and the template lines.
 #include <gtest/gtest.h>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "qod/basic.h"
 #include "qod/clock.h"
 #include "qod/profile.h"
 #include "qod/server/documenti.h"
 
 using namespace qod;
-using namespace qod::test;
+using namespace qod::prova;
 
 namespace {
 
@@ -62,7 +62,7 @@ class Documenti_Base : public ::testing::Test {
     base_.File_INI = dir_.Testo() + "Qod_S.INI";
     base_.File_LOG = dir_.Testo() + "Qod_S.LOG";
   }
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 5, 4)};
   RecordingMessageSink messaggi_;
   NoPrinters stampanti_;

@@ -8,13 +8,13 @@
 #include <deque>
 #include <functional>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "qod/basic.h"
 #include "qod/profile.h"
 #include "qod/server/finestra_base.h"
 
 using namespace qod;
-using namespace qod::test;
+using namespace qod::prova;
 
 namespace {
 
@@ -166,7 +166,7 @@ class Finestra : public ::testing::Test {
     return pannello_.Interruttore(20) == a && pannello_.Interruttore(21) == b && pannello_.Interruttore(22) == c;
   }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   FakeClock orologio_{DateTime::Da(2026, 1, 15, 10, 0, 0)};
   RecordingMessageSink messaggi_;
   NoPrinters stampanti_;
@@ -718,7 +718,7 @@ TEST_F(Finestra, EndRequestedWhileIdleEndsInOrder) {
   EXPECT_EQ(vista_.uscite, 1);
   EXPECT_EQ(Profilo_Leggi(base_.File_INI, "Dimensioni", "Left"), "450");
   EXPECT_TRUE(messaggi_.boxes.empty());
-  EXPECT_NE(Leggi_File(base_.File_LOG).find("Programma terminato su richiesta del sistema"), std::string::npos);
+  EXPECT_NE(File_Leggi(base_.File_LOG).find("Programma terminato su richiesta del sistema"), std::string::npos);
   f_.Termina_Richiesta();
   EXPECT_EQ(vista_.uscite, 1);
 }
@@ -753,7 +753,7 @@ TEST_F(Finestra, SecondEndRequestAbandonsTheSpoolFile) {
   ciclo_.Scatta();
   EXPECT_EQ(vista_.uscite, 1);
   EXPECT_EQ(lavoro_.scollegamenti, 1);  // state 4: nothing more to close
-  EXPECT_NE(Leggi_File(base_.File_LOG).find("abbandonato"), std::string::npos);
+  EXPECT_NE(File_Leggi(base_.File_LOG).find("abbandonato"), std::string::npos);
 }
 
 TEST_F(Finestra, EndRequestedDuringTheExitQuestion) {

@@ -1,13 +1,14 @@
 // Page files, document layout, field extraction and the tag command writer.
 #include <gtest/gtest.h>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "record_test.h"
 #include "qod/basic.h"
 #include "qod/server/pagine.h"
 
 using namespace qod;
 using namespace qod::test;
+using namespace qod::prova;
 
 namespace {
 
@@ -62,9 +63,9 @@ class Layout : public ::testing::Test {
     pagine_.Pagina_Chiudi();
   }
 
-  std::string Comandi(int p) { return Leggi_File(File_Comandi(dir_.Testo(), 1, p)); }
+  std::string Comandi(int p) { return File_Leggi(File_Comandi(dir_.Testo(), 1, p)); }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   Definizione_Formato formato_;
   Gruppi_Campi gruppi_;
   Dizionario_Campi dizionario_;
@@ -122,7 +123,7 @@ TEST_F(Layout, PagesWithEqualKeysFormOneDocument) {
   EXPECT_EQ(pagine_.Tabelle.Chiave_Documento,
             (std::vector<std::string>{"", "INV001ABCD", "INV001ABCD", "INV002ABCD", "      ABCD", "      ABCD"}));
   EXPECT_EQ(pagine_.Tabelle.Pagina_Documento, (std::vector<int32_t>{0, 1, 2, 1, 1, 2}));
-  EXPECT_EQ(Leggi_File(File_Testo(dir_.Testo(), 1, 2)), "Fattura\r\nINV001  y\r\n");
+  EXPECT_EQ(File_Leggi(File_Testo(dir_.Testo(), 1, 2)), "Fattura\r\nINV001  y\r\n");
   EXPECT_TRUE(registro_.empty());
 }
 
@@ -168,7 +169,7 @@ TEST_F(Layout, NoTablesWhenNeitherArchiveNorSave) {
   Pagina({"abc"});
   EXPECT_EQ(pagine_.Tabelle.Chiave_Documento.size(), 1u);
   EXPECT_EQ(pagine_.Tabelle.Dati_Archivio.size(), 1u);
-  EXPECT_EQ(Leggi_File(File_Testo(dir_.Testo(), 1, 1)), "abc\r\n");
+  EXPECT_EQ(File_Leggi(File_Testo(dir_.Testo(), 1, 1)), "abc\r\n");
 }
 
 TEST_F(Layout, ConstantTextRowsWriteTheirTags) {

@@ -21,7 +21,7 @@
 #include <functional>
 #include <memory>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "frm_base.h"
 #include "frm_splash.h"
 #include "frm_vis.h"
@@ -34,7 +34,7 @@
 #include "qod/profile.h"
 
 using namespace qod;
-using namespace qod::test;
+using namespace qod::prova;
 using qod::prova::Host_Simulato;
 
 namespace {
@@ -189,7 +189,7 @@ class Qod_S_Finestra : public ::testing::Test {
     return n;
   }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   Cartella_Server server_{dir_.Dir()};
   RecordingMessageSink messaggi_;
   Tray_Finto tray_;
@@ -217,7 +217,7 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   ASSERT_TRUE(Attendi([this] { return server_.Fatti() == 3; }, 20000)) << server_.Fatti();
   EXPECT_EQ(server_.In_Coda(), 0u);
   for (const auto& n : Nomi(server_.fatti_)) {
-    const std::string esito = Leggi_File(server_.fatti_ / n / "esito.txt");
+    const std::string esito = File_Leggi(server_.fatti_ / n / "esito.txt");
     EXPECT_EQ(esito.find("*ERR"), std::string::npos) << n << ": " << esito;
   }
   // Page images were made, and the totals moved: 3 spool files, 2 + 5 + 2 pages.
@@ -427,7 +427,7 @@ class Processo {
     }
   }
   void Segnale(int s) const { ::kill(pid_, s); }
-  std::string Uscita() const { return Leggi_File(uscita_); }
+  std::string Uscita() const { return File_Leggi(uscita_); }
 
  private:
   pid_t pid_ = -1;
@@ -452,7 +452,7 @@ int Sessioni_Dizionario(const Host_Simulato& h) {
 }  // namespace
 
 TEST(Qod_S_Processo, ASecondCopyInTheSameFolderEndsAtOnceSilently) {
-  Cartella_Test dir;
+  Cartella_Prova dir;
   Cartella_Server server(dir.Dir());
   ASSERT_TRUE(server.Prepara(server.programma_, false));
   const auto altra = dir.Dir() / "Qod_S_2";
@@ -481,7 +481,7 @@ TEST(Qod_S_Processo, ASecondCopyInTheSameFolderEndsAtOnceSilently) {
 }
 
 TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
-  Cartella_Test dir;
+  Cartella_Prova dir;
   Cartella_Server server(dir.Dir());
   ASSERT_TRUE(server.Prepara(server.programma_, false));
   Processo p(server.programma_, "/AUTO");
@@ -493,7 +493,7 @@ TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
   EXPECT_TRUE(server.host_->Attendi_Evento("rec-close", 2000));
   EXPECT_EQ(server.Fatti() + server.In_Coda(), 3u);
   for (const auto& n : Nomi(server.fatti_)) EXPECT_TRUE(std::filesystem::exists(server.fatti_ / n / "esito.txt")) << n;
-  const std::string log = Leggi_File(server.programma_ / "Qod_S.LOG");
+  const std::string log = File_Leggi(server.programma_ / "Qod_S.LOG");
   EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
 }
 

@@ -1,7 +1,7 @@
 // The print stream interpreter, over print data served from memory.
 #include <gtest/gtest.h>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "ebcdic_test.h"
 #include "qod/ansi.h"
 #include "qod/server/pannello.h"
@@ -9,6 +9,7 @@
 
 using namespace qod;
 using namespace qod::test;
+using namespace qod::prova;
 
 namespace {
 
@@ -55,13 +56,13 @@ class Interprete : public ::testing::Test {
     e.dipendente = pagine.Pagina_Dipendente;
     e.byte_ricevuti = scs.Byte_Ricevuti;
     for (int32_t p = 1; p <= pagine.Pagine_Aperte; ++p)
-      e.pagine.push_back({Leggi_File(File_Testo(cfg.Cartella_TmpS, 3, p)),
-                          Leggi_File(File_Comandi(cfg.Cartella_TmpS, 3, p))});
+      e.pagine.push_back({File_Leggi(File_Testo(cfg.Cartella_TmpS, 3, p)),
+                          File_Leggi(File_Comandi(cfg.Cartella_TmpS, 3, p))});
     EXPECT_EQ(Nomi(dir_.Dir()).size(), e.pagine.size() * 2) << "two files per page, no more";
     return e;
   }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   Pannello quadro_;
 };
 

@@ -387,8 +387,8 @@ TEST_F(Strada, PrintDataIsLaidOutAndRenderedPerCopy) {
   EXPECT_EQ(img_.chiamate[1].Cmd_CPY, 2);
   EXPECT_TRUE(img_.chiamate[1].inizializza);
   EXPECT_FALSE(img_.chiamate[2].inizializza);
-  EXPECT_EQ(Leggi_File(tmps + "00003_S_00001.TXT"), "Pagina uno\r\n\r\n");
-  EXPECT_EQ(Leggi_File(tmps + "00003_C_00001.TXT"), "{CP=2}\r\n");
+  EXPECT_EQ(File_Leggi(tmps + "00003_S_00001.TXT"), "Pagina uno\r\n\r\n");
+  EXPECT_EQ(File_Leggi(tmps + "00003_C_00001.TXT"), "{CP=2}\r\n");
   EXPECT_EQ(visti, std::vector<std::string>{tmps + "00003_I_00001_00001.PNG"});
   EXPECT_EQ(Server().Immagine_Visualizza, tmps + "00003_I_00001_00001.PNG");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Immagini), " 2 / 2");
@@ -564,8 +564,8 @@ TEST_F(Strada, LogTableBackupAndTotalsOverTwoSpoolFiles) {
 
 TEST_F(Strada, BackupNumbersAdvanceAndWrap) {
   Avvia();
-  Scrivi_File(base_.Percorso_Tmp + "00003_S_00001.TXT", "x");
-  Scrivi_File(base_.Percorso_Tmp + "00004_S_00001.TXT", "another slot");
+  File_Scrivi(base_.Percorso_Tmp + "00003_S_00001.TXT", "x");
+  File_Scrivi(base_.Percorso_Tmp + "00004_S_00001.TXT", "another slot");
   struct Caso {
     const char* indice;
     const char* prefisso;
@@ -582,8 +582,8 @@ TEST_F(Strada, BackupNumbersAdvanceAndWrap) {
   // Files left under the new number go first; another number that merely
   // begins with the same digits stays.
   Profilo_Scrivi(base_.File_INI, "Backup", "Indice", "99999999");
-  Scrivi_File(base_.Percorso_Backup + "100000000_old.TXT", "old");
-  Scrivi_File(base_.Percorso_Backup + "1000000000_keep.TXT", "keep");
+  File_Scrivi(base_.Percorso_Backup + "100000000_old.TXT", "old");
+  File_Scrivi(base_.Percorso_Backup + "1000000000_keep.TXT", "keep");
   Backup_Copia(base_);
   EXPECT_FALSE(std::filesystem::exists(base_.Percorso_Backup + "100000000_old.TXT"));
   EXPECT_TRUE(std::filesystem::exists(base_.Percorso_Backup + "1000000000_keep.TXT"));

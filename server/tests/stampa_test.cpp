@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "qod/ansi.h"
 #include "qod/imaging/file.h"
 #include "qod/printing/registrato.h"
@@ -72,7 +72,7 @@ class Stampa : public ::testing::Test {
   }
   std::string Stato() const { return quadro_.Valore(Pannello::Riga_Stato); }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   Attributi_Spool a_;
   Dispositivo_Registrato d_;
   Ping_Finto ping_;
@@ -294,9 +294,9 @@ TEST_F(Stampa, ChecksLeftOutAndMessagesKept) {
 }
 
 TEST(PingRete, LookupThenEcho) {
-  Cartella_Test dir;
+  Cartella_Prova dir;
   const auto hosts = dir.Dir() / "hosts";
-  Scrivi_File(hosts, "10.0.0.7    stampante1\n1.2.3.4.5 cinque\n");
+  File_Scrivi(hosts, "10.0.0.7    stampante1\n1.2.3.4.5 cinque\n");
   setenv("QOD_HOSTS", hosts.c_str(), 1);
   std::vector<uint32_t> indirizzi;
   Ping_Rete ping([&](uint8_t ttl, uint32_t attesa, uint32_t a) {

@@ -112,14 +112,14 @@ class Strada_Emissione : public ::testing::Test {
              const std::string& dati, const std::string& dati_n = "") {
     const fs::path c = coda_ / nome;
     fs::create_directories(c);
-    Scrivi_File(c / "attributi.txt", std::string(kAttributi) + attributi);
-    Scrivi_File(c / "definizioni.txt", definizioni);
-    Scrivi_File(c / "dati.txt", dati);
-    if (!dati_n.empty()) Scrivi_File(c / "dati_n.txt", dati_n);
+    File_Scrivi(c / "attributi.txt", std::string(kAttributi) + attributi);
+    File_Scrivi(c / "definizioni.txt", definizioni);
+    File_Scrivi(c / "dati.txt", dati);
+    if (!dati_n.empty()) File_Scrivi(c / "dati_n.txt", dati_n);
   }
 
   // Runs one spool file the whole way.
-  void Esegui() { ASSERT_TRUE(server_->Spool_Get()) << Leggi_File(base_.File_LOG) << host_->Uscita(); }
+  void Esegui() { ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG) << host_->Uscita(); }
 
   std::string Stato() const { return pannello_.Valore(Pannello::Riga_Stato); }
   std::vector<std::string> Record() const {
@@ -128,7 +128,7 @@ class Strada_Emissione : public ::testing::Test {
     return r;
   }
   // The done record the stand-in received for a spool file.
-  std::string Esito_Host(const std::string& nome) const { return Leggi_File(fatti_ / nome / "esito.txt"); }
+  std::string Esito_Host(const std::string& nome) const { return File_Leggi(fatti_ / nome / "esito.txt"); }
 
   // Checks a PDF with qpdf and pdfinfo and compares each page, rendered at
   // four device pixels per image pixel and sampled at the pixel centres,
@@ -165,7 +165,7 @@ class Strada_Emissione : public ::testing::Test {
     }
   }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   fs::path coda_, fatti_, unita_;
   std::string tmps_;
   std::unique_ptr<Host_Simulato> host_;
@@ -191,7 +191,7 @@ TEST_F(Strada_Emissione, OnePdfPerDocumentNamedAfterItsKey) {
   Avvia();
   fs::create_directories(unita_ / "uscita" / "pdf");
   // A PDF of the same name is replaced.
-  Scrivi_File(unita_ / "uscita" / "pdf" / "A.PDF", "vecchio");
+  File_Scrivi(unita_ / "uscita" / "pdf" / "A.PDF", "vecchio");
   Spool("0001", "cartella = \"Q:\\USCITA\\Pdf\"\npdf_pag = S\npdf_pag_left = 1900\npdf_pag_top = 100\n", kChiave,
         Pagine({{"A", "uno"}, {"B", "due"}, {"B", "tre"}, {"C", "quattro"}}));
   Esegui();
@@ -230,7 +230,7 @@ TEST_F(Strada_Emissione, MailListThenOneCommand) {
   // arguments one per line and the list file as it found it.
   const fs::path bin = dir_.Dir() / "bin";
   fs::create_directories(bin);
-  Scrivi_File(bin / "qod_registra",
+  File_Scrivi(bin / "qod_registra",
               "#!/bin/sh\nd=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$d/argomenti\"; done\n"
               "cat \"$QOD_PROVA_LISTA\" > \"$d/lista_vista\"\n");
   fs::permissions(bin / "qod_registra", fs::perms::owner_all);
@@ -252,12 +252,12 @@ TEST_F(Strada_Emissione, MailListThenOneCommand) {
   EXPECT_EQ(Nomi(uscita), (std::vector<std::string>{"A.PDF", "B.PDF", "C.PDF", "lista.txt"}));
   // One line per document, from its last page.
   const std::string lista = "rossi@example.it\r\nbianchi@example.it\r\nverdi@example.it\r\n";
-  EXPECT_EQ(Leggi_File(uscita / "lista.txt"), lista);
+  EXPECT_EQ(File_Leggi(uscita / "lista.txt"), lista);
   // Run once, after the list was closed, with the arguments as the Windows
   // rules split them.
-  EXPECT_EQ(Leggi_File(bin / "argomenti"), "uno due\ntre\"quattro\nC:\\Dir\\f.txt\n000000\n");
-  EXPECT_EQ(Leggi_File(bin / "lista_vista"), lista);
-  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Esegui_Attendi] Avvio: qod_registra \"uno due\""), std::string::npos);
+  EXPECT_EQ(File_Leggi(bin / "argomenti"), "uno due\ntre\"quattro\nC:\\Dir\\f.txt\n000000\n");
+  EXPECT_EQ(File_Leggi(bin / "lista_vista"), lista);
+  EXPECT_NE(File_Leggi(base_.File_LOG).find("[Esegui_Attendi] Avvio: qod_registra \"uno due\""), std::string::npos);
 
   // A command that cannot start fails the stage.
   Spool("0002", "cartella = Q:\\USCITA\nconsegna = P\n",
@@ -265,10 +265,10 @@ TEST_F(Strada_Emissione, MailListThenOneCommand) {
   Esegui();
   EXPECT_TRUE(server_->Errore_Spool);
   EXPECT_EQ(Stato(), "errore generico emissione PDF");
-  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /nessun/programma x"),
+  EXPECT_NE(File_Leggi(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /nessun/programma x"),
             std::string::npos);
   EXPECT_NE(Esito_Host("0002").find("*ERR"), std::string::npos);
-  EXPECT_EQ(Leggi_File(uscita / "lista.txt"), "a@example.it\r\n");
+  EXPECT_EQ(File_Leggi(uscita / "lista.txt"), "a@example.it\r\n");
 }
 
 namespace {
@@ -310,7 +310,7 @@ TEST_F(Strada_Emissione, XmlPerDocumentWithTheHostsData) {
   Avvia();
   const fs::path xml = unita_ / "uscita" / "xml";
   fs::create_directories(xml);
-  Scrivi_File(xml / "modello.xml", kModello);
+  File_Scrivi(xml / "modello.xml", kModello);
   // A has data, B is refused, C asks for none, D has an empty data reply.
   Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML,
         Pagine({{"A", Riga_2("Rossi & Figli <srl>", "A")},
@@ -323,10 +323,10 @@ TEST_F(Strada_Emissione, XmlPerDocumentWithTheHostsData) {
   EXPECT_EQ(Stato(), "Ok");
   EXPECT_EQ(Nomi(xml), (std::vector<std::string>{"A.PDF", "A.xml", "B.PDF", "B.xml", "C.PDF", "C.xml", "D.PDF",
                                                  "D.xml", "modello.xml"}));
-  EXPECT_EQ(Leggi_File(xml / "A.xml"), Xml_Atteso("Rossi &amp; Figli _srl_", "00012500", "42"));
-  EXPECT_EQ(Leggi_File(xml / "B.xml"), Xml_Atteso("Bianchi _B_", "00000000", Space(6)));
-  EXPECT_EQ(Leggi_File(xml / "C.xml"), Xml_Atteso("Verdi", "00000000", Space(6)));
-  EXPECT_EQ(Leggi_File(xml / "D.xml"), Xml_Atteso("Neri", "00000000", Space(6)));
+  EXPECT_EQ(File_Leggi(xml / "A.xml"), Xml_Atteso("Rossi &amp; Figli _srl_", "00012500", "42"));
+  EXPECT_EQ(File_Leggi(xml / "B.xml"), Xml_Atteso("Bianchi _B_", "00000000", Space(6)));
+  EXPECT_EQ(File_Leggi(xml / "C.xml"), Xml_Atteso("Verdi", "00000000", Space(6)));
+  EXPECT_EQ(File_Leggi(xml / "D.xml"), Xml_Atteso("Neri", "00000000", Space(6)));
   for (const char* n : {"A.xml", "B.xml", "C.xml", "D.xml"}) {
     std::string uscita;
     EXPECT_EQ(prova::Esegui("xmllint --noout '" + (xml / n).string() + "' 2>&1", &uscita), 0) << n << uscita;
@@ -347,16 +347,16 @@ TEST_F(Strada_Emissione, XmlOutputAppearsOnlyWhenComplete) {
   Avvia();
   const fs::path xml = unita_ / "uscita" / "xml";
   fs::create_directories(xml / "A.xml");
-  Scrivi_File(xml / "A.xml" / "occupato", "x");
-  Scrivi_File(xml / "modello.xml", kModello);
+  File_Scrivi(xml / "A.xml" / "occupato", "x");
+  File_Scrivi(xml / "modello.xml", kModello);
   Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML, Pagine({{"A", "uno"}, {"B", "due"}}));
   Esegui();
   EXPECT_TRUE(server_->Errore_Spool);
   EXPECT_EQ(Stato(), "errore generico Emissione XML");
   // A's output could not take its name: it stays under the temporary one.
   EXPECT_TRUE(fs::is_directory(xml / "A.xml"));
-  EXPECT_EQ(Leggi_File(xml / "A.xml#"), Xml_Atteso("uno", "00000000", Space(6)));
-  EXPECT_EQ(Leggi_File(xml / "B.xml"), Xml_Atteso("due", "00000000", Space(6)));
+  EXPECT_EQ(File_Leggi(xml / "A.xml#"), Xml_Atteso("uno", "00000000", Space(6)));
+  EXPECT_EQ(File_Leggi(xml / "B.xml"), Xml_Atteso("due", "00000000", Space(6)));
   EXPECT_FALSE(fs::exists(xml / "B.xml#"));
   EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
 
@@ -375,12 +375,12 @@ TEST_F(Strada_Emissione, XmlTransferFailureStopsTheDocuments) {
   Avvia({"--close", "N#2=3"});
   const fs::path xml = unita_ / "uscita" / "xml";
   fs::create_directories(xml);
-  Scrivi_File(xml / "modello.xml", kModello);
+  File_Scrivi(xml / "modello.xml", kModello);
   Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML,
         Pagine({{"A", Riga_2("uno", "A")}, {"B", Riga_2("due", "B")}, {"C", Riga_2("tre", "C")}}),
         "ADATI | 00000001000001\n");
   EXPECT_FALSE(server_->Spool_Get());
-  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Spool_Formato_XML] Errore Sock_Read {N}(1)"), std::string::npos);
+  EXPECT_NE(File_Leggi(base_.File_LOG).find("[Spool_Formato_XML] Errore Sock_Read {N}(1)"), std::string::npos);
   EXPECT_TRUE(fs::exists(xml / "A.xml"));
   EXPECT_FALSE(fs::exists(xml / "B.xml"));
   EXPECT_FALSE(fs::exists(xml / "C.xml"));
@@ -394,7 +394,7 @@ TEST_F(Strada_Emissione, XmlTransferFailureStopsTheDocuments) {
 
 TEST_F(Strada_Emissione, PdfWriterRefusalStopsAtThatDocument) {
   // Document B's first page image is damaged before the stage runs.
-  Dopo guasta(emissione_pdf_, [this] { Scrivi_File(tmps_ + "00001_I_00001_00002.PNG", "non un PNG"); });
+  Dopo guasta(emissione_pdf_, [this] { File_Scrivi(tmps_ + "00001_I_00001_00002.PNG", "non un PNG"); });
   pdf_ = &guasta;
   Avvia();
   Spool("0001", "cartella = Q:\\Uscita\n", kChiave, Pagine({{"A", "uno"}, {"B", "due"}, {"B", "tre"}, {"C", "x"}}));
@@ -417,8 +417,8 @@ TEST_F(Strada_Emissione, ImagesCopiedUnderTheDocumentName) {
             (std::vector<std::string>{"ABC_00001.PNG", "ABC_00002.PNG", "ABC_00003.PNG", "A_B_CD_00001.PNG"}));
   const char* nomi[] = {"ABC_00001.PNG", "ABC_00002.PNG", "ABC_00003.PNG", "A_B_CD_00001.PNG"};
   for (int p = 1; p <= 4; ++p) {
-    const std::string copia = Leggi_File(uscita / nomi[p - 1]);
-    EXPECT_EQ(copia, Leggi_File(tmps_ + "00001_I_00001_0000" + std::to_string(p) + ".PNG")) << p;
+    const std::string copia = File_Leggi(uscita / nomi[p - 1]);
+    EXPECT_EQ(copia, File_Leggi(tmps_ + "00001_I_00001_0000" + std::to_string(p) + ".PNG")) << p;
     EXPECT_GT(copia.size(), 100u);
   }
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 4 / 4");
@@ -451,7 +451,7 @@ TEST_F(Strada_Emissione, RangeStartingInsideADocumentStartsOne) {
   EXPECT_EQ(Stato(), "Ok");
   EXPECT_EQ(Nomi(unita_ / "uscita"),
             (std::vector<std::string>{"B.PDF", "B_00001.PNG", "B_00002.PNG", "B_00003.PNG"}));
-  EXPECT_EQ(Leggi_File(unita_ / "uscita" / "B_00001.PNG"), Leggi_File(tmps_ + "00001_I_00001_00003.PNG"));
+  EXPECT_EQ(File_Leggi(unita_ / "uscita" / "B_00001.PNG"), File_Leggi(tmps_ + "00001_I_00001_00003.PNG"));
 }
 
 TEST_F(Strada_Emissione, BlankSaveFolderIsRefused) {

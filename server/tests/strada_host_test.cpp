@@ -38,9 +38,9 @@ Scs Dati_Fatture() {
 void Scrivi_Spool(const std::filesystem::path& cartella, const std::string& attributi, const std::string& definizioni,
                   const std::string& dati, const char* nome_dati) {
   std::filesystem::create_directories(cartella);
-  Scrivi_File(cartella / "attributi.txt", attributi);
-  Scrivi_File(cartella / "definizioni.txt", definizioni);
-  Scrivi_File(cartella / nome_dati, dati);
+  File_Scrivi(cartella / "attributi.txt", attributi);
+  File_Scrivi(cartella / "definizioni.txt", definizioni);
+  File_Scrivi(cartella / nome_dati, dati);
 }
 
 class Strada_Host : public ::testing::Test {
@@ -98,9 +98,9 @@ class Strada_Host : public ::testing::Test {
     return r;
   }
 
-  std::string Log_Server() const { return Leggi_File(base_.File_LOG); }
+  std::string Log_Server() const { return File_Leggi(base_.File_LOG); }
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   std::filesystem::path coda_, fatti_, programma_;
   std::unique_ptr<Host_Simulato> host_;
   FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
@@ -124,7 +124,7 @@ std::string Lettere(const std::vector<std::string>& record, size_t da) {
 
 // Width and height from the header of a page image written by the test generator.
 std::pair<int, int> Dimensioni(const std::string& file) {
-  std::istringstream in(Leggi_File(file));
+  std::istringstream in(File_Leggi(file));
   std::string magia;
   int w = 0, h = 0;
   in >> magia >> w >> h;
@@ -154,13 +154,13 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
   EXPECT_EQ(host_->Log("REC").back().Byte().size(), 31u);
 
   // Page files, byte for byte.
-  EXPECT_EQ(Leggi_File(tmps + "00003_S_00001.TXT"),
+  EXPECT_EQ(File_Leggi(tmps + "00003_S_00001.TXT"),
             "FATTURA INV001\r\nDATA     070326   rossi@example.it\r\nTOTALE   1.250,00\r\n");
-  EXPECT_EQ(Leggi_File(tmps + "00003_C_00001.TXT"),
+  EXPECT_EQ(File_Leggi(tmps + "00003_C_00001.TXT"),
             "{TP=800}\r\n{FD=20}\r\n{rc=001}\r\n{VA=" + base_.Percorso + "Lgo\\logo.bmp}\r\n{CP=2}\r\n");
-  EXPECT_EQ(Leggi_File(tmps + "00003_S_00002.TXT"), "FATTURA INV001 segue\r\nDATA     070326\r\n");
-  EXPECT_EQ(Leggi_File(tmps + "00003_C_00002.TXT"), "{TP=800}\r\n{FD=20}\r\n");
-  EXPECT_EQ(Leggi_File(tmps + "00003_S_00003.TXT"),
+  EXPECT_EQ(File_Leggi(tmps + "00003_S_00002.TXT"), "FATTURA INV001 segue\r\nDATA     070326\r\n");
+  EXPECT_EQ(File_Leggi(tmps + "00003_C_00002.TXT"), "{TP=800}\r\n{FD=20}\r\n");
+  EXPECT_EQ(File_Leggi(tmps + "00003_S_00003.TXT"),
             "FATTURA INV002\r\nDATA     080326   bianchi@example.it\r\nTOTALE     300,00\r\n\r\n");
 
   // Page tables: two documents, the archive data of the fixture's fields
@@ -195,7 +195,7 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "Ok");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Pagine), " 3 / 3");
   EXPECT_TRUE(std::filesystem::exists(fatti_ / "0001_A" / "esito.txt"));
-  EXPECT_EQ(Leggi_File(fatti_ / "0001_A" / "esito.txt"), d_a.substr(6) + "\n");
+  EXPECT_EQ(File_Leggi(fatti_ / "0001_A" / "esito.txt"), d_a.substr(6) + "\n");
 
   // ---- The second spool file: within the keep-alive interval ---------------
   orologio_.Avanza(60000);
@@ -210,7 +210,7 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
   // the definitions, the copy-dependence and the copies.
   EXPECT_EQ(Nomi(tmps), (std::vector<std::string>{"00003_C_00001.TXT", "00003_I_00001_00001.PNG",
                                                   "00003_S_00001.TXT"}));
-  EXPECT_EQ(Leggi_File(tmps + "00003_S_00001.TXT"), "LISTA C77 prezzi\r\n  riga due\r\n");
+  EXPECT_EQ(File_Leggi(tmps + "00003_S_00001.TXT"), "LISTA C77 prezzi\r\n  riga due\r\n");
   EXPECT_EQ(s.Formato.Numero_Chiavi, 1);
   EXPECT_EQ(s.Formato.Chiave[2].Lunghezza, 0);
   EXPECT_EQ(s.Pagine.Tabelle.Chiave_Documento, (std::vector<std::string>{"", "C77"}));
@@ -243,13 +243,13 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
 }
 
 TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
-  Cartella_Test dir;
+  Cartella_Prova dir;
   const auto coda = dir.Dir() / "coda";
   std::filesystem::copy(QOD_CODA_ESEMPI, coda, std::filesystem::copy_options::recursive);
   // A spool file the stand-in cannot read is passed over, not served.
   std::filesystem::create_directories(coda / "0000_ROTTO");
-  Scrivi_File(coda / "0000_ROTTO" / "dati.scs", "x");
-  Scrivi_File(coda / "0000_ROTTO" / "attributi.txt", "copie = due\n");
+  File_Scrivi(coda / "0000_ROTTO" / "dati.scs", "x");
+  File_Scrivi(coda / "0000_ROTTO" / "attributi.txt", "copie = due\n");
   Host_Simulato host({"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue",
                       coda.string(), "--spool-done", (dir.Dir() / "fatti").string()});
   ASSERT_TRUE(host.Avvia()) << host.Uscita();
@@ -275,14 +275,14 @@ TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
   } attesi[] = {{2, 1}, {5, 1}, {2, 2}};
   for (const auto& a : attesi) {
     img.chiamate.clear();
-    ASSERT_TRUE(s.Spool_Get()) << Leggi_File(base.File_LOG);
+    ASSERT_TRUE(s.Spool_Get()) << File_Leggi(base.File_LOG);
     EXPECT_FALSE(s.Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
     EXPECT_EQ(s.Pagine.Pagine_Aperte, a.pagine) << s.Attributi.Formato;
     EXPECT_EQ(img.chiamate.size(), static_cast<size_t>(a.pagine * a.copie)) << s.Attributi.Formato;
   }
   // The labels: a barcode and the logo as tags.
   EXPECT_EQ(s.Attributi.Formato, Testo_Largo("ETICHETTE", 20));
-  const auto comandi = Leggi_File(base.Percorso_Tmp + "00001_C_00001.TXT");
+  const auto comandi = File_Leggi(base.Percorso_Tmp + "00001_C_00001.TXT");
   EXPECT_NE(comandi.find("{VA=SPED0001234}"), std::string::npos) << comandi;
   EXPECT_NE(comandi.find("{VA=" + base.Percorso + "Lgo\\logo.bmp}"), std::string::npos) << comandi;
   EXPECT_FALSE(s.Spool_Get());

@@ -38,7 +38,7 @@ int Scuri(const img::Immagine& im, int x, int y, int w, int h) {
 }  // namespace
 
 TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
-  Cartella_Test dir;
+  Cartella_Prova dir;
   const auto coda = dir.Dir() / "coda";
   std::filesystem::create_directories(coda);
   for (const char* s : {"0001_FATTURE", "0003_ETICHETTE"})
@@ -75,7 +75,7 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   const std::string tmps = base.Percorso_Tmp;
 
   // Invoices: two fax pages, one copy each, TIFF G4.
-  ASSERT_TRUE(s.Spool_Get()) << Leggi_File(base.File_LOG);
+  ASSERT_TRUE(s.Spool_Get()) << File_Leggi(base.File_LOG);
   EXPECT_FALSE(s.Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
   EXPECT_EQ(Immagini(tmps), (std::vector<std::string>{"00001_I_00001_00001.TIF", "00001_I_00001_00002.TIF"}));
   for (const auto& n : Immagini(tmps)) {
@@ -94,7 +94,7 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   // Labels: two pages in two copies (a copy selector), PNG 1200 x 800; the
   // barcode reads, the logo sits where its tag puts it, only copy 2 has
   // the carrier's line.
-  ASSERT_TRUE(s.Spool_Get()) << Leggi_File(base.File_LOG);
+  ASSERT_TRUE(s.Spool_Get()) << File_Leggi(base.File_LOG);
   EXPECT_FALSE(s.Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
   EXPECT_EQ(Immagini(tmps), (std::vector<std::string>{"00001_I_00001_00001.PNG", "00001_I_00001_00002.PNG",
                                                       "00001_I_00002_00001.PNG", "00001_I_00002_00002.PNG"}));

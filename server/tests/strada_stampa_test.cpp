@@ -67,9 +67,9 @@ class Strada_Stampa : public ::testing::Test {
   void Spool(const std::string& nome, const std::string& attributi, int pagine) {
     const fs::path c = coda_ / nome;
     fs::create_directories(c);
-    Scrivi_File(c / "attributi.txt", std::string(kAttributi) + attributi);
-    Scrivi_File(c / "definizioni.txt", "");
-    Scrivi_File(c / "dati.txt", Pagine(pagine));
+    File_Scrivi(c / "attributi.txt", std::string(kAttributi) + attributi);
+    File_Scrivi(c / "definizioni.txt", "");
+    File_Scrivi(c / "dati.txt", Pagine(pagine));
   }
 
   void Avvia(int max_blocco) {
@@ -94,7 +94,7 @@ class Strada_Stampa : public ::testing::Test {
     pannello_.Interruttore_Imposta(Pannello::Riga_Stampa, true);
   }
 
-  std::string Esito_Host(const std::string& nome) const { return Leggi_File(fatti_ / nome / "esito.txt"); }
+  std::string Esito_Host(const std::string& nome) const { return File_Leggi(fatti_ / nome / "esito.txt"); }
   std::string Stato() const { return pannello_.Valore(Pannello::Riga_Stato); }
   int Pagine_Pdf(const fs::path& pdf) const {
     const std::string info = prova::Comando("pdfinfo '" + pdf.string() + "'");
@@ -103,7 +103,7 @@ class Strada_Stampa : public ::testing::Test {
   }
 
   stampa::prova::Cups_Privato cups_;
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   fs::path coda_, fatti_;
   std::unique_ptr<Host_Simulato> host_;
   FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
@@ -125,12 +125,12 @@ TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
   ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
   Spool("0001", "stampante_1 = laser\n", 5);
   Avvia(2);
-  ASSERT_TRUE(server_->Spool_Get()) << Leggi_File(base_.File_LOG);
+  ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG);
   EXPECT_FALSE(server_->Errore_Spool) << Stato();
   EXPECT_EQ(Stato(), "Ok");
   EXPECT_EQ(Esito_Host("0001").find("*ERR"), std::string::npos) << Esito_Host("0001");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stampa), " 5 / 5");
-  EXPECT_NE(Leggi_File(base_.File_LOG).find("[Stampante Imposta] hWnd=0 hPrintDC=1 Stampante=laser Verticale=Vero"),
+  EXPECT_NE(File_Leggi(base_.File_LOG).find("[Stampante Imposta] hWnd=0 hPrintDC=1 Stampante=laser Verticale=Vero"),
             std::string::npos);
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
 
@@ -182,7 +182,7 @@ TEST_F(Strada_Stampa, QueuesThatCannotPrint) {
   for (const auto& c : casi) Spool(c.spool, std::string("stampante_1 = ") + c.stampante + "\n", 2);
   Avvia(0);
   for (const auto& c : casi) {
-    ASSERT_TRUE(server_->Spool_Get()) << c.spool << Leggi_File(base_.File_LOG);
+    ASSERT_TRUE(server_->Spool_Get()) << c.spool << File_Leggi(base_.File_LOG);
     EXPECT_TRUE(server_->Errore_Spool) << c.spool;
     EXPECT_EQ(Stato(), A(c.messaggio)) << c.spool;
     EXPECT_NE(Esito_Host(c.spool).find("*ERR"), std::string::npos) << c.spool;

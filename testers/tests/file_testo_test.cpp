@@ -12,7 +12,7 @@ namespace qod::testers {
 namespace {
 
 namespace fs = std::filesystem;
-using prova::Cartella;
+using prova::Cartella_Prova;
 
 std::string Tutti_I_Byte() {
   std::string s;
@@ -51,13 +51,13 @@ TEST(RigheTesto, AddedRowsTakeTheFilesUsualLineEnd) {
 }
 
 TEST(FileTesto, ReadMissingAndUnreadable) {
-  Cartella c;
+  Cartella_Prova c{"tst"};
   std::string byte = "x";
   EXPECT_EQ(File_Leggi(c / "manca.txt", byte), Esito_Lettura::Mancante);
   EXPECT_EQ(byte, "");
   fs::create_directory(c.Dir() / "cartella.txt");
   EXPECT_EQ(File_Leggi(c / "cartella.txt", byte), Esito_Lettura::Errore);
-  prova::Scrivi(c.Dir() / "a.txt", Tutti_I_Byte());
+  prova::File_Scrivi(c.Dir() / "a.txt", Tutti_I_Byte());
   EXPECT_EQ(File_Leggi(c / "a.txt", byte), Esito_Lettura::Letto);
   EXPECT_EQ(byte, Tutti_I_Byte());
   // A Windows name of the same file.
@@ -65,34 +65,34 @@ TEST(FileTesto, ReadMissingAndUnreadable) {
 }
 
 TEST(FileTesto, SaveReplacesTheFileThroughANewOne) {
-  Cartella c;
+  Cartella_Prova c{"tst"};
   const fs::path f = c.Dir() / "t.txt";
-  prova::Scrivi(f, "vecchio");
+  prova::File_Scrivi(f, "vecchio");
   // A second name of the old file keeps the old bytes: the new text went
   // into a new file renamed onto the name, never into the old one.
   fs::create_hard_link(f, c.Dir() / "copia");
   std::string errore;
   ASSERT_TRUE(File_Salva(f.string(), Tutti_I_Byte(), &errore)) << errore;
-  EXPECT_EQ(prova::Leggi(f), Tutti_I_Byte());
-  EXPECT_EQ(prova::Leggi(c.Dir() / "copia"), "vecchio");
+  EXPECT_EQ(prova::File_Leggi(f), Tutti_I_Byte());
+  EXPECT_EQ(prova::File_Leggi(c.Dir() / "copia"), "vecchio");
   for (const auto& e : fs::directory_iterator(c.Dir()))
     EXPECT_EQ(e.path().filename().string().find(".~tmp"), std::string::npos) << e.path();
   // A file that did not exist is created.
   ASSERT_TRUE(File_Salva((c.Dir() / "nuovo.txt").string(), "x\r"));
-  EXPECT_EQ(prova::Leggi(c.Dir() / "nuovo.txt"), "x\r");
+  EXPECT_EQ(prova::File_Leggi(c.Dir() / "nuovo.txt"), "x\r");
 }
 
 TEST(FileTesto, AFailedSaveLeavesWhatWasThere) {
-  Cartella c;
+  Cartella_Prova c{"tst"};
   std::string errore;
   EXPECT_FALSE(File_Salva((c.Dir() / "manca" / "t.txt").string(), "x", &errore));
   EXPECT_FALSE(errore.empty());
   EXPECT_FALSE(fs::exists(c.Dir() / "manca"));
   // A folder in the file's place is not replaced.
   fs::create_directory(c.Dir() / "d.txt");
-  prova::Scrivi(c.Dir() / "d.txt" / "dentro", "resta");
+  prova::File_Scrivi(c.Dir() / "d.txt" / "dentro", "resta");
   EXPECT_FALSE(File_Salva((c.Dir() / "d.txt").string(), "x", &errore));
-  EXPECT_EQ(prova::Leggi(c.Dir() / "d.txt" / "dentro"), "resta");
+  EXPECT_EQ(prova::File_Leggi(c.Dir() / "d.txt" / "dentro"), "resta");
   EXPECT_FALSE(fs::exists(c.Dir() / "d.txt.~tmp"));
 }
 

@@ -23,7 +23,7 @@ namespace qod::testers {
 namespace {
 
 namespace fs = std::filesystem;
-using prova::Cartella;
+using prova::Cartella_Prova;
 using prova_qt::Schermata;
 
 // Dialogs answered from a script.
@@ -65,7 +65,7 @@ class ImgTst : public ::testing::Test {
   std::string Stato() { return Ansi_Da_Qt(frm->lblStato->text()); }
   void Clic(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
-  Cartella c;
+  Cartella_Prova c{"tst"};
   Dialoghi_Prova dialoghi;
   std::unique_ptr<FrmParm> frm;
 };
@@ -265,7 +265,7 @@ TEST_F(ImgTstTesto, OpenAndSaveKeepEveryByte) {
   dati += ":";
   for (int b = 0x80; b <= 0xFF; ++b) dati += static_cast<char>(b);
   dati += "\r\r\n\x01\x1F\t\x7F fine\r";
-  prova::Scrivi(Testo_File(), dati);
+  prova::File_Scrivi(Testo_File(), dati);
   Clic(frm->txt_Modifica);
   EXPECT_EQ(frm->txt_Modifica->text(), "Salva");
   FrmTxt* t = frm->frmTxt();
@@ -275,7 +275,7 @@ TEST_F(ImgTstTesto, OpenAndSaveKeepEveryByte) {
   Clic(frm->txt_Modifica);
   EXPECT_EQ(frm->txt_Modifica->text(), "Modifica");
   EXPECT_FALSE(t->isVisible());
-  EXPECT_EQ(prova::Leggi(Testo_File()), dati);
+  EXPECT_EQ(prova::File_Leggi(Testo_File()), dati);
 
   // An edit changes only what was typed; the rows keep their line ends.
   Clic(frm->txt_Modifica);
@@ -284,7 +284,7 @@ TEST_F(ImgTstTesto, OpenAndSaveKeepEveryByte) {
   t->txt_Cmd->setTextCursor(k);
   QTest::keyClicks(t->txt_Cmd, "X");
   Clic(frm->txt_Modifica);
-  EXPECT_EQ(prova::Leggi(Testo_File()), dati + "X");
+  EXPECT_EQ(prova::File_Leggi(Testo_File()), dati + "X");
 }
 
 TEST_F(ImgTstTesto, RunSavesTheCommandFileBeingEditedFirst) {
@@ -296,7 +296,7 @@ TEST_F(ImgTstTesto, RunSavesTheCommandFileBeingEditedFirst) {
   QTest::keyClicks(t->txt_Cmd, "{TN=999,1,1}");
   Clic(frm->out_Esegui);
   EXPECT_EQ(frm->cmd_Modifica->text(), "Modifica");
-  EXPECT_EQ(prova::Leggi(Comandi_File()), "{TN=999,1,1}");
+  EXPECT_EQ(prova::File_Leggi(Comandi_File()), "{TN=999,1,1}");
   EXPECT_EQ(Stato(), "Riga errata in {TN=...,...,...}");
 }
 
@@ -304,7 +304,7 @@ TEST_F(ImgTstTesto, OneFileAtATime) {
   Clic(frm->txt_Modifica);
   frm->frmTxt()->txt_Cmd->setPlainText("nuovo testo");
   Clic(frm->cmd_Modifica);  // the page text is saved before the commands open
-  EXPECT_EQ(prova::Leggi(Testo_File()), "nuovo testo");
+  EXPECT_EQ(prova::File_Leggi(Testo_File()), "nuovo testo");
   EXPECT_EQ(frm->txt_Modifica->text(), "Modifica");
   EXPECT_EQ(frm->cmd_Modifica->text(), "Salva");
 }
@@ -312,13 +312,13 @@ TEST_F(ImgTstTesto, OneFileAtATime) {
 TEST_F(ImgTstTesto, AFileThatCannotBeReadIsNeverRewritten) {
   fs::remove(Testo_File());
   fs::create_directory(Testo_File());
-  prova::Scrivi(Testo_File() / "dentro", "resta");
+  prova::File_Scrivi(Testo_File() / "dentro", "resta");
   Clic(frm->txt_Modifica);
   EXPECT_EQ(frm->txt_Modifica->text(), "Modifica");
   EXPECT_FALSE(frm->Caricato_Txt() && frm->frmTxt()->isVisible());
   EXPECT_NE(Stato().find("Impossibile leggere il file"), std::string::npos) << Stato();
   frm->close();
-  EXPECT_EQ(prova::Leggi(Testo_File() / "dentro"), "resta");
+  EXPECT_EQ(prova::File_Leggi(Testo_File() / "dentro"), "resta");
 }
 
 TEST_F(ImgTstTesto, AMissingFileStartsEmptyAndIsCreated) {
@@ -329,7 +329,7 @@ TEST_F(ImgTstTesto, AMissingFileStartsEmptyAndIsCreated) {
   QTest::keyClick(frm->frmTxt()->txt_Cmd, Qt::Key_Return);
   QTest::keyClicks(frm->frmTxt()->txt_Cmd, "due");
   Clic(frm->txt_Modifica);
-  EXPECT_EQ(prova::Leggi(c.Dir() / "nuovo.txt"), "riga\r\ndue");
+  EXPECT_EQ(prova::File_Leggi(c.Dir() / "nuovo.txt"), "riga\r\ndue");
 }
 
 TEST_F(ImgTstTesto, AFailedSaveKeepsTheEditorOpenAndTheOldFile) {
@@ -352,7 +352,7 @@ TEST_F(ImgTstTesto, AFailedSaveKeepsTheEditorOpenAndTheOldFile) {
   EXPECT_FALSE(frm->Caricato_Txt());
   EXPECT_EQ(frm->txt_Modifica->text(), "Modifica");
   EXPECT_EQ(frm->cmd_Modifica->text(), "Modifica");
-  EXPECT_EQ(prova::Leggi(Testo_File()), "mai scritto");
+  EXPECT_EQ(prova::File_Leggi(Testo_File()), "mai scritto");
 }
 
 TEST_F(ImgTstTesto, EndingTheProgramWritesOnlyWhatIsBeingEdited) {
@@ -366,13 +366,13 @@ TEST_F(ImgTstTesto, EndingTheProgramWritesOnlyWhatIsBeingEdited) {
   // Still editing when the program ends: the text is saved.
   frm = std::make_unique<FrmParm>(dialoghi, c.Dir().string());
   frm->show();
-  prova::Scrivi(Comandi_File(), "{TP=800}\r\n");
+  prova::File_Scrivi(Comandi_File(), "{TP=800}\r\n");
   Clic(frm->cmd_Modifica);
   QTextCursor k(frm->frmTxt()->txt_Cmd->document());
   k.movePosition(QTextCursor::End);
   k.insertText("{VA=fine}");
   frm->close();
-  EXPECT_EQ(prova::Leggi(Comandi_File()), "{TP=800}\r\n{VA=fine}");
+  EXPECT_EQ(prova::File_Leggi(Comandi_File()), "{TP=800}\r\n{VA=fine}");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace qod::testers {
 namespace {
 
 namespace fs = std::filesystem;
-using prova::Cartella;
+using prova::Cartella_Prova;
 
 TEST(CampiPdf, NumbersAreReadAsFarAsTheyGo) {
   struct Caso {
@@ -72,7 +72,7 @@ class PdfTst : public ::testing::Test {
   }
   std::string Stato() { return Ansi_Da_Qt(frm->lblStato->text()); }
 
-  Cartella c;
+  Cartella_Prova c{"tst"};
   std::unique_ptr<FrmBase> frm;
 };
 

@@ -39,8 +39,8 @@ void Cartella_Test(const fs::path& dir) {
   o.cella_altezza = 24;
   std::string errore;
   ASSERT_TRUE(prova::Scrivi_Striscia_Font(t / "_FONT.BMP", o, &errore)) << errore;
-  prova::Scrivi(t / "_TESTO.TXT", prova::Righe({"", "  PAGINA DI PROVA DEL GENERATORE", "", "  Riga 4: prezzo 12,50 EUR"}));
-  prova::Scrivi(t / "_COMANDI.TXT", prova::Righe({"{TP=014}", "{OX=400}", "{OY=1500}", "{BW=800}", "{BH=200}",
+  prova::File_Scrivi(t / "_TESTO.TXT", prova::Righe({"", "  PAGINA DI PROVA DEL GENERATORE", "", "  Riga 4: prezzo 12,50 EUR"}));
+  prova::File_Scrivi(t / "_COMANDI.TXT", prova::Righe({"{TP=014}", "{OX=400}", "{OY=1500}", "{BW=800}", "{BH=200}",
                                                   "{BT=S}", "{VA=QOD-12345}"}));
   img::Parametri_Salvataggio tif;
   tif.compressione = 5;

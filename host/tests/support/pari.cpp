@@ -134,13 +134,6 @@ std::string In_Esa(std::string_view byte) {
   return r;
 }
 
-std::filesystem::path Cartella_Prova(const std::string& nome) {
-  auto d = std::filesystem::temp_directory_path() / ("qod_" + nome + "_" + std::to_string(::getpid()));
-  std::filesystem::remove_all(d);
-  std::filesystem::create_directories(d);
-  return d;
-}
-
 int Descrittori_Aperti() {
   int n = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator("/proc/self/fd")) ++n;

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "qod/prova/strumenti.h"
+
 namespace qod::prova {
 
 class Pari {
@@ -47,9 +49,6 @@ void Tabella_Scrivi(const std::filesystem::path& file, const std::array<uint8_t,
 std::string Esa(std::string_view testo);
 // Hex text of bytes ("C1C200").
 std::string In_Esa(std::string_view byte);
-
-// An empty folder for one test, under the system's temporary folder.
-std::filesystem::path Cartella_Prova(const std::string& nome);
 
 // Open file descriptors of this process.
 int Descrittori_Aperti();

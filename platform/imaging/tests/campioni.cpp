@@ -578,14 +578,6 @@ const Campione& Campione_Di(const std::string& nome) {
   throw std::runtime_error("no sample " + nome);
 }
 
-fs::path Cartella_Prova(const std::string& nome) {
-  const fs::path p = fs::current_path() / "prove_imaging" / nome;
-  std::error_code ec;
-  fs::remove_all(p, ec);
-  fs::create_directories(p);
-  return p;
-}
-
 std::vector<uint8_t> Leggi_Byte(const fs::path& p) {
   std::ifstream f(p, std::ios::binary);
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};

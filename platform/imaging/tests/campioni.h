@@ -10,6 +10,7 @@
 
 #include "qod/imaging/file.h"
 #include "qod/imaging/immagine.h"
+#include "qod/prova/strumenti.h"
 
 namespace qod::img::prova {
 
@@ -32,9 +33,6 @@ const Campione& Campione_Di(const std::string& nome);
 // Test patterns: an asymmetric 1-bit pattern and a colour gradient.
 bool Motivo_Bit(int x, int y);
 Colore Motivo_Colore(int x, int y);
-
-// A folder under the build tree for files a test writes (emptied first).
-std::filesystem::path Cartella_Prova(const std::string& nome);
 
 std::vector<uint8_t> Leggi_Byte(const std::filesystem::path& p);
 void Scrivi_Byte(const std::filesystem::path& p, const std::vector<uint8_t>& dati);

@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(Campioni, Caricamento, ::testing::ValuesIn(Nomi()),
                          [](const ::testing::TestParamInfo<std::string>& i) { return i.param; });
 
 TEST(Caricamento_Multiplo, ConteggioESceltaDelleImmagini) {
-  const fs::path dir = prova::Cartella_Prova("multiplo");
+  const qod::prova::Cartella_Prova cartella("multiplo");
+  const fs::path dir = cartella.Dir();
   const fs::path f = dir / "tre.tif";
   prova::Scrivi_Byte(f, prova::Campione_Di("tif_tre_pagine").dati);
   EXPECT_EQ(Conta_Immagini(f), 3);
@@ -117,7 +118,8 @@ class Salvataggio : public ::testing::TestWithParam<Caso_Salva> {};
 
 TEST_P(Salvataggio, SiRileggeComeSalvato) {
   const auto& c = GetParam();
-  const fs::path dir = prova::Cartella_Prova("salva_" + c.nome);
+  const qod::prova::Cartella_Prova cartella("salva_" + c.nome);
+  const fs::path dir = cartella.Dir();
   // Lossy files are checked on a smooth picture.
   const Immagine im = Prova(c.bit, !c.esatto);
   const fs::path f = dir / "pagina";
@@ -176,7 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Salvataggio_Grigi, GrigiComeGrigi) {
   // An 8-bit grey image stays grey in every format (one channel in JPEG and
   // PNG, min-is-black in TIFF).
-  const fs::path dir = prova::Cartella_Prova("grigi");
+  const qod::prova::Cartella_Prova cartella("grigi");
+  const fs::path dir = cartella.Dir();
   Immagine g = Prova(24);
   g.Converti_Grigio();
   for (const char* est : {"TIF", "PNG", "BMP", "JPG"}) {
@@ -190,7 +193,8 @@ TEST(Salvataggio_Grigi, GrigiComeGrigi) {
 }
 
 TEST(Salvataggio_Risoluzione, DallOpzioneODallImmagine) {
-  const fs::path dir = prova::Cartella_Prova("risoluzione");
+  const qod::prova::Cartella_Prova cartella("risoluzione");
+  const fs::path dir = cartella.Dir();
   Immagine im = Prova(1);
   Immagine l;
   ASSERT_TRUE(Salva(im, dir / "a.tif", {5, false, "EXTENSION = TIF\rTIFF_XRES = 204\rTIFF_YRES = 196"}));
@@ -215,7 +219,8 @@ TEST(Salvataggio_Risoluzione, DallOpzioneODallImmagine) {
 }
 
 TEST(Salvataggio_Errori, FormatoCompressioneEImmagine) {
-  const fs::path dir = prova::Cartella_Prova("errori");
+  const qod::prova::Cartella_Prova cartella("errori");
+  const fs::path dir = cartella.Dir();
   const Immagine im = Prova(1);
   EXPECT_FALSE(Salva(im, dir / "senza_estensione", {0, false, ""}));
   EXPECT_FALSE(Salva(im, dir / "a.png", {4, false, "EXTENSION = PNG"}));
@@ -231,7 +236,8 @@ TEST(Salvataggio_Errori, FormatoCompressioneEImmagine) {
 // ---- Pages of a TIFF file ---------------------------------------------------------
 
 TEST(Tiff_Pagine, AccodareDaDueDirectory) {
-  const fs::path dir = prova::Cartella_Prova("accoda");
+  const qod::prova::Cartella_Prova cartella("accoda");
+  const fs::path dir = cartella.Dir();
   const fs::path f = dir / "doc.tif";
   const Immagine p1 = Prova(1);
   Immagine p2 = Prova(1);
@@ -250,7 +256,8 @@ TEST(Tiff_Pagine, AccodareDaDueDirectory) {
 }
 
 TEST(Tiff_Pagine, UnAccodareFallitoLasciaIlFileComEra) {
-  const fs::path dir = prova::Cartella_Prova("accoda_fallito");
+  const qod::prova::Cartella_Prova cartella("accoda_fallito");
+  const fs::path dir = cartella.Dir();
   const fs::path f = dir / "doc.tif";
   ASSERT_TRUE(Salva(Prova(1), f, {4, false, "EXTENSION = TIF\rTIFF_FILLORDER = 2"}));
   ASSERT_TRUE(Salva(Prova(24), f, {0, true, "EXTENSION = TIF"}));
@@ -274,7 +281,8 @@ TEST(Tiff_Pagine, UnAccodareFallitoLasciaIlFileComEra) {
 }
 
 TEST(Tiff_Pagine, SostituireUnaPaginaTieneLeAltre) {
-  const fs::path dir = prova::Cartella_Prova("sostituisci");
+  const qod::prova::Cartella_Prova cartella("sostituisci");
+  const fs::path dir = cartella.Dir();
   const fs::path f = dir / "tre.tif";
   const auto& c = prova::Campione_Di("tif_tre_pagine");
   prova::Scrivi_Byte(f, c.dati);

@@ -93,7 +93,8 @@ class Undici_Tipi : public ::testing::TestWithParam<int> {};
 TEST_P(Undici_Tipi, SalvataConLaRisoluzioneChiesta) {
   const int codice = GetParam();
   const Tipo_Immagine* t = Tipo_Immagine_Da_Codice(codice);
-  const fs::path dir = prova::Cartella_Prova("tipo_" + std::to_string(codice));
+  const qod::prova::Cartella_Prova cartella("tipo_" + std::to_string(codice));
+  const fs::path dir = cartella.Dir();
   const fs::path f = dir / ("pagina" + Estensione_Tipo(codice));
   Immagine tela = Pagina(t->bit_tela);
   Pagina_Salvataggio p;
@@ -175,7 +176,8 @@ TEST_P(Undici_Tipi, SalvataConLaRisoluzioneChiesta) {
 INSTANTIATE_TEST_SUITE_P(Codici, Undici_Tipi, ::testing::Range(0, 11));
 
 TEST(Pagina_Salva, RigheDelleStrisceEAggiuntaDiPagine) {
-  const fs::path dir = prova::Cartella_Prova("strisce");
+  const qod::prova::Cartella_Prova cartella("strisce");
+  const fs::path dir = cartella.Dir();
   const fs::path f = dir / "doc.tif";
   Pagina_Salvataggio p;
   p.codice = 0;
@@ -221,7 +223,8 @@ TEST(Pagina_Salva, RigheDelleStrisceEAggiuntaDiPagine) {
 TEST(Pagina_Salva, UnBitAttraversoUnPdf) {
   std::string uscita;
   if (prova::Esegui("command -v img2pdf && command -v pdftoppm", &uscita) != 0) GTEST_SKIP() << "img2pdf missing";
-  const fs::path dir = prova::Cartella_Prova("pdf");
+  const qod::prova::Cartella_Prova cartella("pdf");
+  const fs::path dir = cartella.Dir();
   Immagine tela = Pagina(1);
   ASSERT_TRUE(tela.Ruota(27000, Bianco));  // a landscape page turned as the generator does
   struct Caso {
@@ -282,7 +285,8 @@ TEST(Risoluzione, CrcEPixelPerMetro) {
 }
 
 TEST(Risoluzione, FileSbagliatiRestanoComErano) {
-  const fs::path dir = prova::Cartella_Prova("patch");
+  const qod::prova::Cartella_Prova cartella("patch");
+  const fs::path dir = cartella.Dir();
   const auto png = prova::Campione_Di("png_rgb8").dati;
   const auto bmp = prova::Campione_Di("bmp24").dati;
   const auto jpg = prova::Campione_Di("jpg_rgb").dati;
@@ -311,7 +315,8 @@ TEST(Risoluzione, FileSbagliatiRestanoComErano) {
 }
 
 TEST(Risoluzione, UnPhysGiaPresenteVieneSostituito) {
-  const fs::path dir = prova::Cartella_Prova("phys");
+  const qod::prova::Cartella_Prova cartella("phys");
+  const fs::path dir = cartella.Dir();
   const fs::path f = dir / "a.png";
   prova::Scrivi_Byte(f, prova::Campione_Di("png_rgb8").dati);
   ASSERT_TRUE(Risoluzione_Png(f, 300, 300));
@@ -328,7 +333,8 @@ TEST(Risoluzione, UnPhysGiaPresenteVieneSostituito) {
 }
 
 TEST(Bmp32, CopiaA24BitNellaCartellaTemporanea) {
-  const fs::path dir = prova::Cartella_Prova("bmp32");
+  const qod::prova::Cartella_Prova cartella("bmp32");
+  const fs::path dir = cartella.Dir();
   const fs::path tmp = dir / "tmp";
   fs::create_directories(tmp);
   for (const char* nome : {"bmp32", "bmp32_v5_campi_alto"}) {

@@ -134,7 +134,8 @@ std::vector<std::vector<uint8_t>> Varianti(const std::vector<uint8_t>& d, unsign
 }
 
 TEST(File_Rovinati, PatchDellaRisoluzione) {
-  const fs::path dir = prova::Cartella_Prova("rovinati_patch");
+  const qod::prova::Cartella_Prova cartella("rovinati_patch");
+  const fs::path dir = cartella.Dir();
   const fs::path f = dir / "a";
   for (const char* nome : {"png_rgb8", "png_tavolozza4", "bmp24", "jpg_rgb"}) {
     for (const auto& v : Varianti(prova::Campione_Di(nome).dati, 11)) {
@@ -149,7 +150,8 @@ TEST(File_Rovinati, PatchDellaRisoluzione) {
 }
 
 TEST(File_Rovinati, Bmp32EPagineTiff) {
-  const fs::path dir = prova::Cartella_Prova("rovinati_file");
+  const qod::prova::Cartella_Prova cartella("rovinati_file");
+  const fs::path dir = cartella.Dir();
   const fs::path tmp = dir / "tmp";
   fs::create_directories(tmp);
   const fs::path f = dir / "a.bmp";

@@ -12,7 +12,7 @@ void Qod_IMG_Finto::qodimg_Elabora(bool& inizializza) {
   qodimg_Status = qodimg_Error ? messaggio : "";
   if (scrivi && !qodimg_Error) {
     const std::string testata = "P4\n" + std::to_string(qodimg_Out_Width) + " " + std::to_string(qodimg_Out_Height) + "\n";
-    Scrivi_File(qodimg_Out_File, testata + std::string(static_cast<size_t>((qodimg_Out_Width + 7) / 8 * qodimg_Out_Height), '\0'));
+    File_Scrivi(qodimg_Out_File, testata + std::string(static_cast<size_t>((qodimg_Out_Width + 7) / 8 * qodimg_Out_Height), '\0'));
   }
 }
 

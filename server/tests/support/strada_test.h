@@ -3,49 +3,29 @@
 // server sent and the log it wrote.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "cartella_test.h"
+#include "qod/prova/strumenti.h"
 #include "ebcdic_test.h"
 #include "qod/clock.h"
 #include "qod/host/base.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
+#include "qod/imagegen/qod_img.h"
 #include "qod/server/spool.h"
 #include "record_test.h"
 #include "support/pari.h"
 
 namespace qod::test {
 
-// The image generator's members, as a host of the generator sees them.
-struct Qod_IMG_Finto {
-  std::string qodimg_Out_File;
-  int32_t qodimg_Out_Width = 0, qodimg_Out_Height = 0;
-  double qodimg_Out_ZoomX = 0, qodimg_Out_ZoomY = 0;
-  int32_t qodimg_Out_BkColor = 0, qodimg_Out_Save = 0, qodimg_Out_ResX = 0, qodimg_Out_ResY = 0;
-  bool qodimg_JPG_Otti = false;
-  int32_t qodimg_JPG_Qual = 0, qodimg_JPG_Atte = 0, qodimg_Rows_Strip = 0;
-  bool qodimg_TIF_MultiP = false;
-  std::string qodimg_Cmd_File;
-  int32_t qodimg_Cmd_CPY = 0;
-  std::string qodimg_Txt_File;
-  int16_t qodimg_Txt_Orie = 0, qodimg_Txt_Col_Dim = 0, qodimg_Txt_Row_Dim = 0, qodimg_Txt_Left = 0, qodimg_Txt_Top = 0,
-          qodimg_Txt_Cols = 0, qodimg_Txt_Rows = 0;
-  std::string qodimg_Fnt_File;
-  int16_t qodimg_Fnt_Left = 0, qodimg_Fnt_Top = 0, qodimg_Fnt_Width = 0, qodimg_Fnt_Height = 0, qodimg_Fnt_Mode = 0;
-  std::string qodimg_Im1_File;
-  int16_t qodimg_Im1_Left = 0, qodimg_Im1_Top = 0, qodimg_Im1_Src_Left = 0, qodimg_Im1_Src_Top = 0,
-          qodimg_Im1_Width = 0, qodimg_Im1_Height = 0, qodimg_Im1_Mode = 0, qodimg_Im1_Pos = 0;
-  double qodimg_Im1_ZoomX = 0, qodimg_Im1_ZoomY = 0;
-  std::string qodimg_Im2_File;
-  int16_t qodimg_Im2_Left = 0, qodimg_Im2_Top = 0, qodimg_Im2_Src_Left = 0, qodimg_Im2_Src_Top = 0,
-          qodimg_Im2_Width = 0, qodimg_Im2_Height = 0, qodimg_Im2_Mode = 0, qodimg_Im2_Pos = 0;
-  double qodimg_Im2_ZoomX = 0, qodimg_Im2_ZoomY = 0;
-  std::string qodimg_Status;
-  bool qodimg_Error = false;
+using namespace qod::prova;
 
+// A stand-in for the image generator with its members: records every call.
+struct Qod_IMG_Finto : Membri_Qod_IMG {
   // Every call, with the members it was made with; an output file named
   // in `fallisce` fails with `messaggio`.
   struct Chiamata {
@@ -84,11 +64,11 @@ class Strada : public ::testing::Test {
   void Host_Chiude() { pari_.Chiudi(); }
   // The requests received since the last call.
   std::vector<std::string> Ricevute();
-  std::string Log() const { return Leggi_File(base_.File_LOG); }
+  std::string Log() const { return File_Leggi(base_.File_LOG); }
   // The log with the start-up lines left out.
   std::string Log_Spool() const;
 
-  Cartella_Test dir_;
+  Cartella_Prova dir_;
   FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
   RecordingMessageSink messaggi_;
   NoPrinters stampanti_;

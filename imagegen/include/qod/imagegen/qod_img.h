@@ -27,8 +27,9 @@
 
 namespace qod {
 
-class Qod_IMG {
- public:
+// The generator's public members, as its hosts set and read them. A stand-in
+// for the generator in tests takes the same struct.
+struct Membri_Qod_IMG {
   // ---- Output ------------------------------------------------------------
   std::string qodimg_Out_File;                       // output image path; trimmed
   int32_t qodimg_Out_Width = 0, qodimg_Out_Height = 0;  // output size in pixels
@@ -74,7 +75,10 @@ class Qod_IMG {
 
   // The control's own colour (an OLE colour); kept, never used for drawing.
   uint32_t qodimg_Color = 0x8000000F;
+};
 
+class Qod_IMG : public Membri_Qod_IMG {
+ public:
   // Checks the members, composes the page, applies the tag commands (their
   // state reset first when `inizializza`), saves the image and writes its
   // resolution. The first failure ends the call with its message.

@@ -12,6 +12,7 @@
 #include "qod/host/base.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
+#include "qod/net/ping.h"
 #include "qod/server/attributi.h"
 #include "qod/server/definizioni.h"
 #include "qod/server/pagine.h"
@@ -21,11 +22,7 @@
 namespace qod {
 
 // The result of one echo to the printer.
-struct Risultato_Ping {
-  std::string Testo;    // "   OK : completato in ..ms." or "*** errore : ..."
-  int32_t Tempo = 0;    // ms
-  bool Errore = true;
-};
+using Risultato_Ping = net::Risultato_Ping;
 
 // What an output stage sees: the working values of the spool file being
 // handled and the parts of the server it may use. The spool server builds
