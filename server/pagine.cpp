@@ -1,6 +1,7 @@
 #include "qod/server/pagine.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "qod/basic.h"
 #include "qod/winpath.h"
@@ -8,6 +9,21 @@
 namespace qod {
 
 namespace {
+
+// The length of a print line without its trailing blanks: most of a line's
+// 378 columns are blank, so they are passed over eight at a time.
+size_t Lunghezza_Senza_Spazi(std::string_view s) {
+  constexpr uint64_t kOtto_Spazi = 0x2020202020202020ull;
+  size_t n = s.size();
+  while (n >= 8) {
+    uint64_t w;
+    std::memcpy(&w, s.data() + n - 8, 8);
+    if (w != kOtto_Spazi) break;
+    n -= 8;
+  }
+  while (n > 0 && s[n - 1] == ' ') --n;
+  return n;
+}
 
 std::string Nome_Slot(const std::string& tmps, int32_t indice) { return tmps + Format(indice, "00000"); }
 
@@ -271,8 +287,7 @@ void Pagine_Spool::Riga_Scrivi() {
   }
   // Tag lines of the constant-text rows, then the line itself.
   Costanti_Scrivi(L);
-  size_t fine = L.find_last_not_of(' ');
-  Linea_Scrivi(testo_, fine == std::string::npos ? std::string_view() : std::string_view(L).substr(0, fine + 1));
+  Linea_Scrivi(testo_, std::string_view(L).substr(0, Lunghezza_Senza_Spazi(L)));
   Buffer_Riga.assign(kLarghezza_Riga, ' ');
 }
 

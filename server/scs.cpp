@@ -174,6 +174,28 @@ Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> 
       case 0x00:
         break;
       default:
+        if (x >= 0x40 && !In_Tag) {
+          // A run of printable bytes outside a tag, placed as Metti places
+          // them, up to the next control or "{" (which opens a tag below).
+          // Placing a character cannot fail, so the run needs no checks.
+          std::string& buffer = P.Buffer_Riga;
+          int32_t colonna = P.Colonna;
+          int32_t i = Posizione;
+          for (; i < n; ++i) {
+            const uint8_t y = b[i];
+            if (y < 0x40) break;
+            const char c = static_cast<char>(tabella[y]);
+            if (c == '{') break;
+            if (colonna < kColonna_Massima) ++colonna;
+            if (colonna >= 1 && colonna <= kLarghezza_Riga && buffer[static_cast<size_t>(colonna - 1)] == ' ')
+              buffer[static_cast<size_t>(colonna - 1)] = c;
+          }
+          P.Colonna = colonna;
+          if (i > Posizione) {
+            Posizione = i;
+            continue;
+          }
+        }
         if (x < 0x40) {
           Metti(kControllo);
         } else {

@@ -58,8 +58,10 @@ std::array<uint8_t, 256> Tabella(const std::filesystem::path& file) {
 }
 
 // A realistic page: 60 lines of 80 characters with positions, a few tags
-// and a skipped 2B control, then a form feed.
-std::vector<uint8_t> Flusso(const std::array<uint8_t, 256>& tabella, size_t byte_minimi, int& pagine) {
+// and a skipped 2B control, then a form feed. Pages until the stream has
+// `byte_minimi` bytes, or exactly `pagine_esatte` pages when given.
+std::vector<uint8_t> Flusso(const std::array<uint8_t, 256>& tabella, size_t byte_minimi, int& pagine,
+                            int pagine_esatte = 0) {
   std::array<uint8_t, 256> inversa{};
   for (int i = 0; i < 256; ++i) inversa[tabella[static_cast<size_t>(i)]] = static_cast<uint8_t>(i);
   std::vector<uint8_t> d;
@@ -67,7 +69,7 @@ std::vector<uint8_t> Flusso(const std::array<uint8_t, 256>& tabella, size_t byte
     for (char c : t) d.push_back(inversa[static_cast<unsigned char>(c)]);
   };
   pagine = 0;
-  while (d.size() < byte_minimi) {
+  while (pagine_esatte > 0 ? pagine < pagine_esatte : d.size() < byte_minimi) {
     d.insert(d.end(), {0x2B, 0xC6, 0x02, 0x06, 0x34, 0xC4, 0x02});
     testo("{TP=800}{FN=Arial}");
     for (int r = 0; r < 60; ++r) {
@@ -111,16 +113,20 @@ int main(int argc, char** argv) {
   const int giri = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
   const int pagine_render = argc > 4 ? std::max(10, std::atoi(argv[4])) : 1000;
   const auto cartella = fs::temp_directory_path() / ("qod_bench_spool_" + std::to_string(::getpid()));
-  const auto tmps = cartella / "tmps";
-  fs::create_directories(tmps);
+  // Every run writes into a folder of its own, and nothing is deleted before
+  // the end: on ext4 a file made soon after many were deleted costs a search
+  // past their inodes, which would fall on whichever run came next.
+  int numero_cartella = 0;
+  auto Nuova = [&](const std::string& nome) {
+    const fs::path d = cartella / (nome + std::to_string(++numero_cartella));
+    fs::create_directories(d);
+    return d;
+  };
+  fs::path tmps = Nuova("tmps");
   if (!prova::Host_Simulato::Scrivi_Tabella(cartella / "Qod_TBL1.Tbl")) return 1;
   const auto tabella = Tabella(cartella / "Qod_TBL1.Tbl");
   const auto striscia = cartella / "BENCH.BMP";
   if (!prova::Scrivi_Striscia_Font(striscia, prova::Opzioni_Striscia{})) return 1;
-  auto Ricrea = [&](const fs::path& d) {
-    fs::remove_all(d);
-    fs::create_directories(d);
-  };
 
   // ---- 1. Interpretation from memory ---------------------------------------
   int pagine = 0;
@@ -141,20 +147,21 @@ int main(int argc, char** argv) {
       std::exit(2);
     return Secondi(t0);
   };
-  // The page files Spool_Dati writes, name and bytes, from a first run.
+  // The page files Spool_Dati writes, name (in its folder) and bytes, from a
+  // first run.
   std::vector<std::pair<std::string, std::string>> file_pagina;
   Interpreta();
   for (int pg = 1; pg <= pagine; ++pg)
     for (const std::string& f : {File_Testo(tmps.string() + "/", 1, pg), File_Comandi(tmps.string() + "/", 1, pg)}) {
       std::ifstream in(f, std::ios::binary);
-      file_pagina.emplace_back(f, std::string((std::istreambuf_iterator<char>(in)), {}));
+      file_pagina.emplace_back(fs::path(f).filename().string(), std::string((std::istreambuf_iterator<char>(in)), {}));
     }
-  Ricrea(tmps);
   Serie interprete, nudo, tabella_e_file;
   volatile uint32_t somma = 0;
   for (int giro = 0; giro < giri; ++giro) {
+    tmps = Nuova("tmps");
     interprete.Aggiungi(Interpreta());
-    Ricrea(tmps);
+    tmps = Nuova("tmps");
 
     // The bare pass: the table over every block, then the same page files.
     auto t0 = Orologio::now();
@@ -166,14 +173,13 @@ int main(int argc, char** argv) {
     somma = somma + s;
     const double tabella_s = Secondi(t0);
     for (const auto& [nome, byte] : file_pagina) {
-      std::FILE* f = std::fopen(nome.c_str(), "wb");
+      std::FILE* f = std::fopen((tmps / nome).c_str(), "wb");
       if (!f) return 2;
       std::fwrite(byte.data(), 1, byte.size(), f);
       std::fclose(f);
     }
     nudo.Aggiungi(tabella_s);
     tabella_e_file.Aggiungi(Secondi(t0));
-    Ricrea(tmps);
   }
   const double mb = static_cast<double>(dati.size()) / (1 << 20);
   std::printf("%d rounds, interleaved; median (lowest - highest)\n\n", giri);
@@ -187,10 +193,10 @@ int main(int argc, char** argv) {
   // ---- 2. End to end against the stand-in host -------------------------------
   // One spool file through Spool_Get; `rendi` renders every page to a G4 page
   // image of 1728 x 2292 through the image generator (80 x 66 text grid).
-  int numero_giro = 0;
   auto Giro = [&](const std::vector<uint8_t>& spool, int pagine_spool, bool rendi, Giro_E2E& t) -> int {
     const auto coda = cartella / "coda";
-    Ricrea(coda / "0001");
+    fs::remove_all(coda);
+    fs::create_directories(coda / "0001");
     std::ofstream(coda / "0001" / "dati.scs", std::ios::binary)
         .write(reinterpret_cast<const char*>(spool.data()), static_cast<std::streamsize>(spool.size()));
     std::ofstream attributi(coda / "0001" / "attributi.txt");
@@ -208,7 +214,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s", host.Uscita().c_str());
       return 3;
     }
-    const auto programma = cartella / ("prog" + std::to_string(++numero_giro));
+    const auto programma = Nuova("prog");
     fs::create_directories(programma / "Fnt");
     if (!host.Programma_Prepara(programma)) return 4;
     if (rendi) {
@@ -253,8 +259,7 @@ int main(int argc, char** argv) {
     // The bare G4 encode of the same page images, each read back untimed.
     t.g4 = 0;
     if (rendi) {
-      const auto nudi = cartella / "nudi";
-      Ricrea(nudi);
+      const auto nudi = Nuova("nudi");
       for (int pg = 1; pg <= pagine_spool; ++pg) {
         img::Immagine im;
         if (!img::Carica(File_Immagine(base.Percorso_Tmp, 1, 1, pg, ".TIF"), im)) return 9;
@@ -264,9 +269,7 @@ int main(int argc, char** argv) {
                 }) /
                 1000;
       }
-      fs::remove_all(nudi);
     }
-    fs::remove_all(programma);
     return 0;
   };
 
@@ -281,8 +284,8 @@ int main(int argc, char** argv) {
                      {"every page rendered to G4 at 1728 x 2292", true, {}},
                      {"every page rendered to G4 at 1728 x 2292", true, {}}};
   strade[0].spool = Flusso(tabella, static_cast<size_t>(pagine_e2e) * 5000, strade[0].pagine);
-  strade[1].spool = Flusso(tabella, static_cast<size_t>(pagine_render / 10) * 5000, strade[1].pagine);
-  strade[2].spool = Flusso(tabella, static_cast<size_t>(pagine_render) * 5000, strade[2].pagine);
+  strade[1].spool = Flusso(tabella, 0, strade[1].pagine, pagine_render / 10);
+  strade[2].spool = Flusso(tabella, 0, strade[2].pagine, pagine_render);
   for (int giro = 0; giro < giri; ++giro)
     for (Strada& s : strade) {
       Giro_E2E t;
