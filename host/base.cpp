@@ -36,7 +36,7 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
   // 5. The login title.
   Titolo_Login = "Quillon Server  " + Format(Collegamento.Indice_Server, "#0");
 
-  // 6.
+  // 6. No reconnection pending; the trimmed command line.
   Riconnessione = false;
   Riga_Comando = Trim(riga_comando);
 
@@ -60,7 +60,7 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
   for (const auto& s : stampanti_.Stampanti()) Log_Scrivi(false, false, s);
   Log_Scrivi(false, false, Stringa(50, '='));
 
-  // 9.
+  // 9. The spool log heading is written before the first spool file.
   Log_Intestazione = true;
   return true;
 }

@@ -168,7 +168,7 @@ void Connessione_Host::Host_Scollega_Riprova() {
   trasporto_.Sock_Close(kSlot_Host);
   trasporto_.Sock_Termina();
   dati_.Riconnessione = true;
-  if (effetti_.Stato_Imposta) effetti_.Stato_Imposta(4);
+  if (effetti_.Stato_Imposta) effetti_.Stato_Imposta(Stato_Attesa);
 }
 
 }  // namespace qod

@@ -7,6 +7,7 @@
 #include "qod/basic.h"
 #include "qod/process.h"
 #include "qod/profile.h"
+#include "qod/risorse_c.h"
 #include "qod/winpath.h"
 
 namespace qod {
@@ -24,15 +25,14 @@ void Base_Programma::Cartella_Imposta(const std::string& cartella) {
 
 void Base_Programma::Log_Scrivi(bool riga_vuota, bool data, std::string_view testo) const {
   if (File_LOG.empty()) return;
-  std::FILE* f = std::fopen(Percorso_Fs(File_LOG).c_str(), "ab");
+  File_C f(Percorso_Fs(File_LOG).c_str(), "ab");
   if (!f) return;
   std::string righe;
   if (riga_vuota) righe += " \r\n";
   if (data) righe += Format(orologio_.Adesso(), "dd/mm/yyyy hh:nn:ss") + " - ";
   righe += testo;
   righe += "\r\n";
-  std::fwrite(righe.data(), 1, righe.size(), f);
-  std::fclose(f);
+  std::fwrite(righe.data(), 1, righe.size(), f.get());
 }
 
 bool Base_Programma::Impostazione_Scrivi(std::string_view sezione, std::string_view chiave,

@@ -5,13 +5,13 @@
 #include <cstring>
 
 #include "qod/basic.h"
+#include "qod/host/tabella.h"
 #include "qod/winpath.h"
 
 namespace qod {
 
 namespace {
 constexpr int kVuoteMassime = 20;  // the 21st empty receive ends a read
-constexpr int kTabellaTestata = 6;
 }  // namespace
 
 Trasporto::Trasporto(Attese_Rete attese, Pump pompa) : attese_(attese), pompa_(std::move(pompa)) {
@@ -36,15 +36,10 @@ bool Trasporto::Sock_Init(std::string& descrizione, const std::string& file_tabe
 }
 
 void Trasporto::Tabelle_Carica(const std::string& file_tabella) {
-  tabella_.fill(0);
-  size_t letti = 0;
-  if (std::FILE* f = std::fopen(Percorso_Fs(Percorso_Risolvi(file_tabella)).c_str(), "rb")) {
-    unsigned char testata[kTabellaTestata];
-    if (std::fread(testata, 1, sizeof testata, f) == sizeof testata)
-      letti = std::fread(tabella_.data(), 1, tabella_.size(), f);
-    std::fclose(f);
-  }
-  if (letti < tabella_.size()) {
+  Tabella_Conversione t;
+  const int letti = Tabella_Leggi(Percorso_Risolvi(file_tabella), t);
+  tabella_ = t.Voci;
+  if (letti < kTabella_Voci) {
     if (!tabella_segnalata_ && registro_)
       registro_("[Sock_Init] tabella di conversione mancante o corta: " + file_tabella);
     tabella_segnalata_ = true;
@@ -53,8 +48,7 @@ void Trasporto::Tabelle_Carica(const std::string& file_tabella) {
   }
 
   // ANSI to EBCDIC: when two EBCDIC codes give one character, the higher wins.
-  inversa_.fill(0);
-  for (int i = 0; i < 256; ++i) inversa_[tabella_[static_cast<size_t>(i)]] = static_cast<uint8_t>(i);
+  inversa_ = qod::Tabella_Inversa(tabella_);
 
   // Two characters per packed byte, hi 0..9 and lo 0..15: a sign half-byte
   // (10..15) shows as a blank.

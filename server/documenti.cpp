@@ -69,7 +69,7 @@ std::string& Valore_Gruppo(Tabelle_Pagine& t, int gruppo, int32_t pagina) {
 }
 
 void Spool_Campi(Server_Base& base, Tabelle_Pagine& t, const Gruppi_Campi& gruppi, const std::vector<Pagina_Resa>& pagine) {
-  // 1.
+  // 1. The document and page counters start again.
   base.Contatore_Documento = 0;
   base.Contatore_Pagina = 0;
   if (pagine.empty()) return;

@@ -139,14 +139,14 @@ void Finestra_Base::Form_Load() {
   pannello_.Valore_Imposta(Pannello::Riga_Restart, Timbro_Pannello(lavoro_.Restart()));
   lavoro_.Progressivi_Carica();
 
-  // 14.
+  // 14. The command line the options are read from.
   Riga_Comando = Trim(base_.Riga_Comando);
 
   // 15. First connection and run state.
   const bool connesso = lavoro_.Host_Collega();
   Stato_Imposta(Stato_Iniziale(connesso, Riga_Comando));
 
-  // 16.
+  // 16. "/ICON" starts minimised.
   if (Opzione_Presente(Riga_Comando, "/ICON")) vista_.Minimizza();
 
   // 17. The light timer, then the cycle timer.
@@ -172,7 +172,7 @@ bool Finestra_Base::Form_Unload() {
   if (base_.Messaggi().MsgBox(kDomanda_Uscita, vbYesNo + vbCritical + vbDefaultButton2, "Uscita") != vbYes)
     return true;
   if (terminato_) return false;  // the system ended the program meanwhile
-  // 4.
+  // 4. Stop the timers, unload the viewer, keep the position.
   terminato_ = true;
   Ciclo_Timer_Ferma();
   Semaforo_Timer_Ferma();

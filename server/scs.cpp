@@ -14,6 +14,12 @@ namespace {
 constexpr int32_t kColonna_Massima = 1 << 20;
 
 constexpr char kControllo = static_cast<char>(157);  // other control bytes take a column as this
+// Past these positions of a block of print data a control is fetched again
+// from its first byte with the next block, so that the whole control is in
+// one block: a multi-byte control ("2B") from 8123 on, a presentation
+// position ("34") from 8184 on.
+constexpr int32_t kUltima_Posizione_2B = 8122;
+constexpr int32_t kUltima_Posizione_34 = 8183;
 
 int32_t Limita(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
@@ -84,7 +90,7 @@ Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> 
     const uint8_t x = b[Posizione];
     switch (x) {
       case 0x2B: {  // SCS multi-byte control: 2B class LL ...
-        if (Posizione > 8122) return riprendi();
+        if (Posizione > kUltima_Posizione_2B) return riprendi();
         if (Posizione + 3 > n) return non_entra();
         const uint8_t classe = b[Posizione + 1];
         Parametro = b[Posizione + 2];
@@ -104,7 +110,7 @@ Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> 
         continue;
       }
       case 0x34: {  // Presentation positions: 34 kind nn
-        if (Posizione > 8183) return riprendi();
+        if (Posizione > kUltima_Posizione_34) return riprendi();
         if (Posizione + 3 > n) return non_entra();
         const uint8_t tipo = b[Posizione + 1];
         const int32_t nn = b[Posizione + 2];

@@ -180,7 +180,7 @@ void Spool_Server::Esito_Conta() {
 }
 
 bool Spool_Server::Spool_Get() {
-  // 1.
+  // 1. Busy for the whole call; no error yet.
   Occupato occupato(Spool_In_Corso);
   Errore_Spool = false;
 
@@ -316,7 +316,7 @@ bool Spool_Server::Spool_Formato() {
   Trasporto& t = Canale();
   bool fuori_limite = false;
   for (std::string flag = "S";; flag = "N") {
-    // 2-3.
+    // 2-3. Ask for the next row ("S" for the first, "N" after it).
     Intestazione_Risposta r;
     if (!t.Richiesta(kSlot_Host, 'F', Testo_Largo(Attributi.Formato, 20) + flag, r))
       return Guasto("[Spool_Formato] Errore Sock_Read {F}(1)");

@@ -26,7 +26,7 @@
 #include "qod/imagegen/qod_img.h"
 #include "qod/imagegen/tempi.h"
 #include "qod/imaging/file.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 
 using namespace qod;
 namespace fs = std::filesystem;
@@ -104,12 +104,12 @@ int main(int argc, char** argv) {
               "dense 80 x 66 text, a logo, a text and a barcode tag\n\n",
               volte);
   for (const Caso& c : casi) {
-    prova::Opzioni_Striscia o;
+    Opzioni_Striscia o;
     o.cella_larghezza = c.cella_w;
     o.cella_altezza = c.cella_h;
     const std::string striscia = (dir / ("striscia_" + std::to_string(c.cella_w) + ".bmp")).string();
     std::string errore;
-    if (!prova::Scrivi_Striscia_Font(striscia, o, &errore)) {
+    if (!Scrivi_Striscia_Font(striscia, o, &errore)) {
       std::fprintf(stderr, "font strip: %s\n", errore.c_str());
       return 1;
     }

@@ -39,7 +39,7 @@
 #include "qod/server/pannello.h"
 #include "qod/server/scs.h"
 #include "qod/server/spool.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 
 using namespace qod;
 using Orologio = std::chrono::steady_clock;
@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
   if (!prova::Host_Simulato::Scrivi_Tabella(cartella / "Qod_TBL1.Tbl")) return 1;
   const auto tabella = Tabella(cartella / "Qod_TBL1.Tbl");
   const auto striscia = cartella / "BENCH.BMP";
-  if (!prova::Scrivi_Striscia_Font(striscia, prova::Opzioni_Striscia{})) return 1;
+  if (!Scrivi_Striscia_Font(striscia, Opzioni_Striscia{})) return 1;
 
   // ---- 1. Interpretation from memory ---------------------------------------
   int pagine = 0;

@@ -1,3 +1,4 @@
+#include "qod/risorse_c.h"
 #include "qod/imagegen/qod_img.h"
 
 #include <chrono>
@@ -369,7 +370,7 @@ std::string Qod_IMG::Motore::Nascoste() {
 std::string Qod_IMG::Motore::Testo() {
   fase = "Errore sovrapposizione testo";
   if (!striscia) return fase;
-  std::FILE* f = std::fopen(Fs(g.qodimg_Txt_File).c_str(), "rb");
+  File_C f(Fs(g.qodimg_Txt_File).c_str(), "rb");
   if (!f) return fase;
   const int32_t righe = g.qodimg_Txt_Rows, colonne = g.qodimg_Txt_Cols;
   const int32_t passo_c = g.qodimg_Txt_Col_Dim, passo_r = g.qodimg_Txt_Row_Dim;
@@ -383,7 +384,7 @@ std::string Qod_IMG::Motore::Testo() {
   bool finito = false;
   unsigned char buffer[8192];
   size_t letti;
-  while (!finito && (letti = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
+  while (!finito && (letti = std::fread(buffer, 1, sizeof buffer, f.get())) > 0) {
     for (size_t i = 0; i < letti; ++i) {
       const unsigned char b = buffer[i];
       if (b == 13) {
@@ -405,8 +406,7 @@ std::string Qod_IMG::Motore::Testo() {
       }
     }
   }
-  const bool errore = std::ferror(f) != 0;
-  std::fclose(f);
+  const bool errore = std::ferror(f.get()) != 0;
   g.fine_testo_ = fine + passo_r;
   if (errore) return fase;
   return {};

@@ -8,7 +8,7 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool Intero(const char* s, int& n) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Uso();
-  qod::prova::Opzioni_Striscia o;
+  qod::Opzioni_Striscia o;
   std::string uscita;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
   }
   if (uscita.empty()) return Uso();
   std::string errore;
-  if (!qod::prova::Scrivi_Striscia_Font(uscita, o, &errore)) {
+  if (!qod::Scrivi_Striscia_Font(uscita, o, &errore)) {
     std::fprintf(stderr, "qod_font_strip: %s: %s\n", uscita.c_str(), errore.c_str());
     return 1;
   }

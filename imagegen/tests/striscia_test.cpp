@@ -1,7 +1,7 @@
 // The fixture font strips: 256 cells in one row, glyphs from an installed
 // font, blank cells for the codes with no character; and the tool that
 // writes one.
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 
 #include <gtest/gtest.h>
 

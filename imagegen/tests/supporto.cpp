@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "qod/imaging/file.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 
 namespace qod::prova {
 

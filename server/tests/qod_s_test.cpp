@@ -29,7 +29,7 @@
 #include "qod/cripto.h"
 #include "qod/host_simulato.h"
 #include "qod/imaging/file.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 #include "qod/viewer/qod_imv.h"
 #include "qod/profile.h"
 
@@ -104,7 +104,7 @@ class Cartella_Server {
     // The font strip and the logo the sample spool files name.
     std::filesystem::create_directories(programma / "Fnt");
     std::filesystem::create_directories(programma / "Lgo");
-    if (!prova::Scrivi_Striscia_Font(programma / "Fnt" / "COUR20.BMP", prova::Opzioni_Striscia{})) return false;
+    if (!Scrivi_Striscia_Font(programma / "Fnt" / "COUR20.BMP", Opzioni_Striscia{})) return false;
     img::Immagine logo;
     if (!logo.Crea(200, 80, 1)) return false;
     logo.Riempi(img::Nero);

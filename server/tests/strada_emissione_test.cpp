@@ -16,7 +16,7 @@
 #include "qod/imaging/file.h"
 #include "qod/prova/strumenti.h"
 #include "qod/server/emissione.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 #include "strada_test.h"
 
 using namespace qod;
@@ -95,7 +95,7 @@ class Strada_Emissione : public ::testing::Test {
     ASSERT_TRUE(host_->Programma_Prepara(programma));
     ASSERT_TRUE(base_.Base_Inizializza(programma.string(), ""));
     std::string errore;
-    ASSERT_TRUE(prova::Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", prova::Opzioni_Striscia{}, &errore))
+    ASSERT_TRUE(Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", Opzioni_Striscia{}, &errore))
         << errore;
     conn_ = std::make_unique<Connessione_Host>(base_, base_, trasporto_);
     ASSERT_TRUE(conn_->Host_Collega());

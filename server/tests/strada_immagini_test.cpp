@@ -10,7 +10,7 @@
 #include "qod/host_simulato.h"
 #include "qod/imagegen/qod_img.h"
 #include "qod/imaging/file.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 #include "strada_test.h"
 
 using namespace qod;
@@ -56,7 +56,7 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   // The font strip the attribute records name (found whatever its case),
   // and the logo the labels' image tag names.
   std::string errore;
-  ASSERT_TRUE(prova::Scrivi_Striscia_Font(base.Percorso_Fnt + "cour20.bmp", prova::Opzioni_Striscia{}, &errore))
+  ASSERT_TRUE(Scrivi_Striscia_Font(base.Percorso_Fnt + "cour20.bmp", Opzioni_Striscia{}, &errore))
       << errore;
   img::Immagine logo;
   ASSERT_TRUE(logo.Crea(200, 80, 1));

@@ -17,7 +17,7 @@
 #include "qod/printing/cups_privato.h"
 #include "qod/prova/strumenti.h"
 #include "qod/server/stampa.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 #include "strada_test.h"
 
 using namespace qod;
@@ -82,7 +82,7 @@ class Strada_Stampa : public ::testing::Test {
     ASSERT_TRUE(base_.Base_Inizializza(programma.string(), ""));
     base_.Generale.Max_Pagine_Blocco = max_blocco;
     std::string errore;
-    ASSERT_TRUE(prova::Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", prova::Opzioni_Striscia{}, &errore))
+    ASSERT_TRUE(Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", Opzioni_Striscia{}, &errore))
         << errore;
     conn_ = std::make_unique<Connessione_Host>(base_, base_, trasporto_);
     ASSERT_TRUE(conn_->Host_Collega());

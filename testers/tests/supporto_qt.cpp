@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "qod/imaging/file.h"
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 #include "supporto.h"
 
 namespace qod::testers::prova_qt {
@@ -34,11 +34,11 @@ std::string Schermata(QWidget* w, const std::string& nome) {
 void Cartella_Test(const fs::path& dir) {
   const fs::path t = dir / "TEST";
   fs::create_directories(t);
-  prova::Opzioni_Striscia o;
+  Opzioni_Striscia o;
   o.cella_larghezza = 16;
   o.cella_altezza = 24;
   std::string errore;
-  ASSERT_TRUE(prova::Scrivi_Striscia_Font(t / "_FONT.BMP", o, &errore)) << errore;
+  ASSERT_TRUE(Scrivi_Striscia_Font(t / "_FONT.BMP", o, &errore)) << errore;
   prova::File_Scrivi(t / "_TESTO.TXT", prova::Righe({"", "  PAGINA DI PROVA DEL GENERATORE", "", "  Riga 4: prezzo 12,50 EUR"}));
   prova::File_Scrivi(t / "_COMANDI.TXT", prova::Righe({"{TP=014}", "{OX=400}", "{OY=1500}", "{BW=800}", "{BH=200}",
                                                   "{BT=S}", "{VA=QOD-12345}"}));

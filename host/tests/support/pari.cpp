@@ -1,7 +1,10 @@
 #include "pari.h"
 
+#include "qod/host/tabella.h"
+
 #include <arpa/inet.h>
 #include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <netinet/in.h>
 #include <poll.h>
@@ -93,12 +96,14 @@ std::array<uint8_t, 256> Tabella_Prova() {
 }
 
 void Tabella_Scrivi(const std::filesystem::path& file, const std::array<uint8_t, 256>& tabella, size_t byte) {
-  std::string dati = "TBL001";
-  dati.append(reinterpret_cast<const char*>(tabella.data()), tabella.size());
-  dati.resize(std::min(byte, dati.size()));
-  std::FILE* f = std::fopen(file.c_str(), "wb");
-  std::fwrite(dati.data(), 1, dati.size(), f);
-  std::fclose(f);
+  Tabella_Conversione t;
+  const std::string testata = "TBL001";
+  std::copy(testata.begin(), testata.end(), t.Testata.begin());
+  t.Voci = tabella;
+  std::error_code ec;
+  std::filesystem::remove(file, ec);
+  if (!qod::Tabella_Scrivi(file.string(), t)) return;
+  if (byte < kTabella_Testata + kTabella_Voci) std::filesystem::resize_file(file, byte, ec);
 }
 
 std::string Esa(std::string_view testo) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "qod/risorse_c.h"
 #include "formati.h"
 #include "interno.h"
 
@@ -191,9 +192,9 @@ Esito Salva_Bmp(const Immagine& im, const std::string& percorso) {
     testa.push_back(c.r);
     testa.push_back(0);
   }
-  FILE* f = std::fopen(percorso.c_str(), "wb");
+  File_C f(percorso.c_str(), "wb");
   if (!f) return Esito::Errore("BMP: cannot write");
-  bool ok = std::fwrite(testa.data(), 1, testa.size(), f) == testa.size();
+  bool ok = std::fwrite(testa.data(), 1, testa.size(), f.get()) == testa.size();
   std::vector<uint8_t> riga(static_cast<size_t>(passo), 0);
   for (int y = s.Altezza() - 1; ok && y >= 0; --y) {
     const uint8_t* r = s.Riga(y);
@@ -209,9 +210,9 @@ Esito Salva_Bmp(const Immagine& im, const std::string& percorso) {
         riga[3 * x + 2] = r[3 * x];
       }
     }
-    ok = std::fwrite(riga.data(), 1, riga.size(), f) == riga.size();
+    ok = std::fwrite(riga.data(), 1, riga.size(), f.get()) == riga.size();
   }
-  if (std::fclose(f) != 0) ok = false;
+  if (!f.Chiudi()) ok = false;
   return ok ? Esito::Bene() : Esito::Errore("BMP: write error");
 }
 

@@ -14,6 +14,7 @@
 
 #include "formati.h"
 #include "interno.h"
+#include "qod/risorse_c.h"
 #include "qod/basic.h"
 #include "qod/imaging/file.h"
 #include "qod/imaging/pagina.h"
@@ -35,21 +36,15 @@ Formato Formato_Dati(const uint8_t* d, size_t n) {
 
 Esito Leggi_File(const std::string& percorso, std::string& dati) {
   dati.clear();
-  FILE* f = std::fopen(percorso.c_str(), "rb");
+  File_C f(percorso.c_str(), "rb");
   if (!f) return Esito::Errore("cannot open " + percorso + ": " + std::strerror(errno));
   struct stat st {};
-  if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-    std::fclose(f);
-    return Esito::Errore("not a regular file: " + percorso);
-  }
+  if (fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) return Esito::Errore("not a regular file: " + percorso);
   const uint64_t dimensione = static_cast<uint64_t>(st.st_size);
-  if (dimensione > Limite_Memoria()) {
-    std::fclose(f);
-    return Esito::Errore("file larger than the memory limit: " + percorso);
-  }
+  if (dimensione > Limite_Memoria()) return Esito::Errore("file larger than the memory limit: " + percorso);
   dati.resize(static_cast<size_t>(dimensione));
-  const size_t letti = dimensione ? std::fread(dati.data(), 1, dati.size(), f) : 0;
-  std::fclose(f);
+  const size_t letti = dimensione ? std::fread(dati.data(), 1, dati.size(), f.get()) : 0;
+  f.Chiudi();
   if (letti != dati.size()) {
     dati.clear();
     return Esito::Errore("read error: " + percorso);
@@ -58,11 +53,10 @@ Esito Leggi_File(const std::string& percorso, std::string& dati) {
 }
 
 Formato Formato_File(const fs::path& percorso) {
-  FILE* f = std::fopen(percorso.c_str(), "rb");
+  File_C f(percorso.c_str(), "rb");
   if (!f) return Formato::Sconosciuto;
   uint8_t testa[8] = {};
-  const size_t n = std::fread(testa, 1, sizeof testa, f);
-  std::fclose(f);
+  const size_t n = std::fread(testa, 1, sizeof testa, f.get());
   return Formato_Dati(testa, n);
 }
 

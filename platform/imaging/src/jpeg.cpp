@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "qod/risorse_c.h"
 #include "formati.h"
 #include "interno.h"
 
@@ -59,8 +60,8 @@ Esito Carica_Jpeg(const uint8_t* d, size_t n, Immagine& out) {
   err.base.emit_message = Jpeg_Avviso;
   err.messaggio[0] = 0;
   std::vector<uint8_t> riga;
+  Alla_Uscita distruggi([&ci] { jpeg_destroy_decompress(&ci); });
   if (setjmp(err.salto)) {
-    jpeg_destroy_decompress(&ci);
     out.Svuota();
     return Esito::Errore(std::string("JPEG: ") + err.messaggio);
   }
@@ -72,7 +73,6 @@ Esito Carica_Jpeg(const uint8_t* d, size_t n, Immagine& out) {
   jpeg_read_header(&ci, TRUE);
   if (ci.image_width < 1 || ci.image_height < 1 || ci.image_width > static_cast<JDIMENSION>(Lato_Massimo) ||
       ci.image_height > static_cast<JDIMENSION>(Lato_Massimo)) {
-    jpeg_destroy_decompress(&ci);
     return Esito::Errore("JPEG: bad image size");
   }
   int bit;
@@ -89,13 +89,11 @@ Esito Carica_Jpeg(const uint8_t* d, size_t n, Immagine& out) {
     bit = 24;
   }
   if (!Accesso_Interno::Alloca(out, static_cast<int>(ci.image_width), static_cast<int>(ci.image_height), bit)) {
-    jpeg_destroy_decompress(&ci);
     return Esito::Errore("JPEG: image too large");
   }
   jpeg_start_decompress(&ci);
   if (static_cast<int>(ci.output_width) != out.Larghezza() || static_cast<int>(ci.output_height) != out.Altezza() ||
       ci.output_components != (cmyk ? 4 : bit / 8)) {
-    jpeg_destroy_decompress(&ci);
     out.Svuota();
     return Esito::Errore("JPEG: unexpected output layout");
   }
@@ -123,7 +121,6 @@ Esito Carica_Jpeg(const uint8_t* d, size_t n, Immagine& out) {
     else if (ci.density_unit == 2) { dx = (ci.X_density * 254 + 50) / 100; dy = (ci.Y_density * 254 + 50) / 100; }
   }
   if (!err.troncato) jpeg_finish_decompress(&ci);
-  jpeg_destroy_decompress(&ci);
   if (err.troncato) {
     out.Svuota();
     return Esito::Errore("JPEG: the file ends before the image");
@@ -134,7 +131,7 @@ Esito Carica_Jpeg(const uint8_t* d, size_t n, Immagine& out) {
 
 Esito Salva_Jpeg(const Immagine& im, const std::string& percorso, const Opzioni& o) {
   const bool grigio = im.Bit() <= 8 && im.Tavolozza_Grigia();
-  FILE* f = std::fopen(percorso.c_str(), "wb");
+  File_C f(percorso.c_str(), "wb");
   if (!f) return Esito::Errore("JPEG: cannot write");
   jpeg_compress_struct ci{};
   Errore_Jpeg err{};
@@ -142,13 +139,12 @@ Esito Salva_Jpeg(const Immagine& im, const std::string& percorso, const Opzioni&
   err.base.error_exit = Jpeg_Esci;
   err.base.output_message = Jpeg_Messaggio;
   std::vector<uint8_t> riga;
+  Alla_Uscita distruggi([&ci] { jpeg_destroy_compress(&ci); });
   if (setjmp(err.salto)) {
-    jpeg_destroy_compress(&ci);
-    std::fclose(f);
     return Esito::Errore(std::string("JPEG: ") + err.messaggio);
   }
   jpeg_create_compress(&ci);
-  jpeg_stdio_dest(&ci, f);
+  jpeg_stdio_dest(&ci, f.get());
   ci.image_width = static_cast<JDIMENSION>(im.Larghezza());
   ci.image_height = static_cast<JDIMENSION>(im.Altezza());
   ci.input_components = grigio ? 1 : 3;
@@ -191,8 +187,7 @@ Esito Salva_Jpeg(const Immagine& im, const std::string& percorso, const Opzioni&
     jpeg_write_scanlines(&ci, &r, 1);
   }
   jpeg_finish_compress(&ci);
-  jpeg_destroy_compress(&ci);
-  if (std::fclose(f) != 0) return Esito::Errore("JPEG: write error");
+  if (!f.Chiudi()) return Esito::Errore("JPEG: write error");
   return Esito::Bene();
 }
 

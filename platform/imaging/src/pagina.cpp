@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "qod/risorse_c.h"
 #include "formati.h"
 #include "interno.h"
 #include "qod/basic.h"
@@ -124,34 +125,34 @@ uint32_t Pixel_Per_Metro(int dpi) {
 
 bool Risoluzione_Bmp(const fs::path& percorso, int dpi_x, int dpi_y) {
   if (dpi_x < 0 || dpi_y < 0 || dpi_x > 100000 || dpi_y > 100000) return false;
-  FILE* f = std::fopen(percorso.c_str(), "r+b");
+  File_C f(percorso.c_str(), "r+b");
   if (!f) return false;
   uint8_t testa[46];
-  bool ok = std::fread(testa, 1, sizeof testa, f) == sizeof testa && testa[0] == 'B' && testa[1] == 'M' &&
+  bool ok = std::fread(testa, 1, sizeof testa, f.get()) == sizeof testa && testa[0] == 'B' && testa[1] == 'M' &&
             Le32(testa + 14) >= 40;
   if (ok) {
     uint8_t v[8];
     Metti_Le32(v, Pixel_Per_Metro(dpi_x));
     Metti_Le32(v + 4, Pixel_Per_Metro(dpi_y));
-    ok = std::fseek(f, 38, SEEK_SET) == 0 && std::fwrite(v, 1, 8, f) == 8;
+    ok = std::fseek(f.get(), 38, SEEK_SET) == 0 && std::fwrite(v, 1, 8, f.get()) == 8;
   }
-  if (std::fclose(f) != 0) ok = false;
+  if (!f.Chiudi()) ok = false;
   return ok;
 }
 
 bool Risoluzione_Jpeg(const fs::path& percorso, int dpi_x, int dpi_y) {
   if (dpi_x < 0 || dpi_y < 0 || dpi_x > 65535 || dpi_y > 65535) return false;
-  FILE* f = std::fopen(percorso.c_str(), "r+b");
+  File_C f(percorso.c_str(), "r+b");
   if (!f) return false;
   uint8_t testa[18];
-  bool ok = std::fread(testa, 1, sizeof testa, f) == sizeof testa && testa[0] == 0xFF && testa[1] == 0xD8 &&
+  bool ok = std::fread(testa, 1, sizeof testa, f.get()) == sizeof testa && testa[0] == 0xFF && testa[1] == 0xD8 &&
             testa[2] == 0xFF && testa[3] == 0xE0 && std::memcmp(testa + 6, "JFIF", 5) == 0;
   if (ok) {
     const uint8_t v[4] = {static_cast<uint8_t>(dpi_x >> 8), static_cast<uint8_t>(dpi_x),
                           static_cast<uint8_t>(dpi_y >> 8), static_cast<uint8_t>(dpi_y)};
-    ok = std::fseek(f, 14, SEEK_SET) == 0 && std::fwrite(v, 1, 4, f) == 4;
+    ok = std::fseek(f.get(), 14, SEEK_SET) == 0 && std::fwrite(v, 1, 4, f.get()) == 4;
   }
-  if (std::fclose(f) != 0) ok = false;
+  if (!f.Chiudi()) ok = false;
   return ok;
 }
 
@@ -191,9 +192,9 @@ bool Risoluzione_Png(const fs::path& percorso, int dpi_x, int dpi_y) {
   const std::string destinazione = percorso.string();
   const std::string tmp = Nome_Temporaneo(destinazione);
   if (tmp.empty()) return false;
-  FILE* f = std::fopen(tmp.c_str(), "wb");
-  bool ok = f && std::fwrite(uscita.data(), 1, uscita.size(), f) == uscita.size();
-  if (f && std::fclose(f) != 0) ok = false;
+  File_C f(tmp.c_str(), "wb");
+  bool ok = f && std::fwrite(uscita.data(), 1, uscita.size(), f.get()) == uscita.size();
+  if (!f.Chiudi()) ok = false;
   if (!ok) {
     std::remove(tmp.c_str());
     return false;
@@ -289,7 +290,7 @@ fs::path Bmp32_Converti(const fs::path& percorso, const fs::path& cartella_temp)
   nome.push_back('\0');
   const int fd = mkstemps(nome.data(), 4);
   if (fd < 0) return {};
-  FILE* f = fdopen(fd, "wb");
+  File_C f(fdopen(fd, "wb"));
   if (!f) {
     close(fd);
     std::remove(nome.data());
@@ -302,7 +303,7 @@ fs::path Bmp32_Converti(const fs::path& percorso, const fs::path& cartella_temp)
     const uint32_t massimo = m >> sh, v = (px & m) >> sh;
     return static_cast<uint8_t>(massimo == 255 ? v : (uint64_t{v} * 255 + massimo / 2) / massimo);
   };
-  bool ok = std::fwrite(testa, 1, 54, f) == 54;
+  bool ok = std::fwrite(testa, 1, 54, f.get()) == 54;
   std::vector<uint8_t> riga(static_cast<size_t>(passo_out), 0);
   for (int64_t k = 0; ok && k < h; ++k) {
     // Output rows bottom-up; a top-down input is read from its last row.
@@ -314,9 +315,9 @@ fs::path Bmp32_Converti(const fs::path& percorso, const fs::path& cartella_temp)
       riga[3 * x + 1] = canale(px, maschere[1]);
       riga[3 * x + 2] = canale(px, maschere[0]);
     }
-    ok = std::fwrite(riga.data(), 1, riga.size(), f) == riga.size();
+    ok = std::fwrite(riga.data(), 1, riga.size(), f.get()) == riga.size();
   }
-  if (std::fclose(f) != 0) ok = false;
+  if (!f.Chiudi()) ok = false;
   if (!ok) {
     std::remove(nome.data());
     return {};

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "qod/risorse_c.h"
 #include "formati.h"
 #include "interno.h"
 
@@ -43,16 +44,13 @@ Esito Carica_Png(const uint8_t* d, size_t n, Immagine& out) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &l.errore, Png_Errore, Png_Avviso);
   if (!png) return Esito::Errore("PNG: out of memory");
   png_infop info = png_create_info_struct(png);
-  if (!info) {
-    png_destroy_read_struct(&png, nullptr, nullptr);
-    return Esito::Errore("PNG: out of memory");
-  }
+  Alla_Uscita distruggi([&png, &info] { png_destroy_read_struct(&png, info ? &info : nullptr, nullptr); });
+  if (!info) return Esito::Errore("PNG: out of memory");
   // Every object with a destructor is made before the jump point: a jump
   // back from libpng skips the destructors of later ones.
   std::vector<png_bytep> righe;
   std::vector<Colore> tavolozza;
   if (setjmp(png_jmpbuf(png))) {
-    png_destroy_read_struct(&png, &info, nullptr);
     out.Svuota();
     return Esito::Errore("PNG: " + (l.errore.empty() ? std::string("cannot decode") : l.errore));
   }
@@ -93,11 +91,9 @@ Esito Carica_Png(const uint8_t* d, size_t n, Immagine& out) {
   png_read_update_info(png, info);
   const size_t byte_riga = png_get_rowbytes(png, info);
   if (!Accesso_Interno::Alloca(out, static_cast<int>(w), static_cast<int>(h), bit, tavolozza)) {
-    png_destroy_read_struct(&png, &info, nullptr);
     return Esito::Errore("PNG: image too large");
   }
   if (byte_riga != out.Byte_Riga()) {
-    png_destroy_read_struct(&png, &info, nullptr);
     out.Svuota();
     return Esito::Errore("PNG: unexpected row size");
   }
@@ -110,7 +106,6 @@ Esito Carica_Png(const uint8_t* d, size_t n, Immagine& out) {
   int unita = 0;
   if (png_get_pHYs(png, info, &px, &py, &unita) && unita == PNG_RESOLUTION_METER)
     out.Imposta_Dpi(Dpi_Da_Ppm(px), Dpi_Da_Ppm(py));
-  png_destroy_read_struct(&png, &info, nullptr);
   Accesso_Interno::Normalizza_1bit(out);
   return Esito::Bene();
 }
@@ -126,23 +121,18 @@ void Png_Svuota(png_structp) {}
 }  // namespace
 
 Esito Salva_Png(const Immagine& im, const std::string& percorso) {
-  FILE* f = std::fopen(percorso.c_str(), "wb");
+  File_C f(percorso.c_str(), "wb");
   if (!f) return Esito::Errore("PNG: cannot write");
   std::string errore;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &errore, Png_Errore, Png_Avviso);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  if (!info) {
-    if (png) png_destroy_write_struct(&png, nullptr);
-    std::fclose(f);
-    return Esito::Errore("PNG: out of memory");
-  }
+  Alla_Uscita distruggi([&png, &info] {
+    if (png) png_destroy_write_struct(&png, info ? &info : nullptr);
+  });
+  if (!info) return Esito::Errore("PNG: out of memory");
   std::vector<png_color> pal;
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    std::fclose(f);
-    return Esito::Errore("PNG: " + errore);
-  }
-  png_set_write_fn(png, f, Png_Scrivi, Png_Svuota);
+  if (setjmp(png_jmpbuf(png))) return Esito::Errore("PNG: " + errore);
+  png_set_write_fn(png, f.get(), Png_Scrivi, Png_Svuota);
   const int bit = im.Bit();
   int tipo, prof;
   if (bit >= 24) {
@@ -163,8 +153,7 @@ Esito Salva_Png(const Immagine& im, const std::string& percorso) {
   if (bit == 32) png_set_filler(png, 0, PNG_FILLER_AFTER);
   for (int y = 0; y < im.Altezza(); ++y) png_write_row(png, const_cast<png_bytep>(im.Riga(y)));
   png_write_end(png, info);
-  png_destroy_write_struct(&png, &info);
-  if (std::fclose(f) != 0) return Esito::Errore("PNG: write error");
+  if (!f.Chiudi()) return Esito::Errore("PNG: write error");
   return Esito::Bene();
 }
 

@@ -35,10 +35,15 @@ struct Dati_Collegamento {
   bool Riconnessione = false;     // reconnect mark of the host connection
 };
 
+// `Stato_Ciclo`: 0 manual and not connected, 2 manual and connected,
+// 4 automatic and waiting (for the connection window or a reconnection),
+// 6 automatic, connected and cycling.
+enum : int32_t { Stato_Manuale = 0, Stato_Connesso = 2, Stato_Attesa = 4, Stato_Automatico = 6 };
+
 // What the connection shows and the state it sets, outside the core.
 struct Effetti_Collegamento {
   std::function<void(const std::string&)> Etichetta_Client;  // "non connesso", "Client 7"
-  std::function<void(int)> Stato_Imposta;                   // run state after an error (4)
+  std::function<void(int)> Stato_Imposta;                   // run state after an error (Stato_Attesa)
 };
 
 // The pause between connection attempts: `passi` rounds of a sleep of
@@ -71,7 +76,8 @@ class Connessione_Host {
   // Closes the connection for good.
   void Host_Scollega();
   // Closes the connection after an error; the next Host_Collega skips the
-  // FTP start and re-registers the previous client index. Run state 4.
+  // FTP start and re-registers the previous client index. Run state
+  // Stato_Attesa.
   void Host_Scollega_Riprova();
 
   // Kept across connections until the next login and dictionary replace them.

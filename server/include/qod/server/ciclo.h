@@ -14,11 +14,6 @@
 
 namespace qod {
 
-// `Stato_Ciclo`: 0 manual and not connected, 2 manual and connected,
-// 4 automatic and waiting (for the connection window or a reconnection),
-// 6 automatic, connected and cycling.
-enum : int32_t { Stato_Manuale = 0, Stato_Connesso = 2, Stato_Attesa = 4, Stato_Automatico = 6 };
-
 // The toolbar keys a run state enables: "Uscita", "Start" and "Visualizza"
 // below 4, "Stop" above 2, "Uno" only in 2.
 struct Tasti_Stato {

@@ -1,6 +1,7 @@
-// Font strips for tests and the demo: a bitmap of 256 glyph cells side by
-// side in one row, the cell of code i at x = i * width, drawn from an
-// installed font (a monospaced one by default) through the text layer.
+// Font strips drawn from an installed font: a bitmap of 256 glyph cells
+// side by side in one row, the cell of code i at x = i * width, drawn
+// through the text layer (a monospaced font by default). The font editor,
+// the tests and the demo make their strips with it.
 #pragma once
 
 #include <filesystem>
@@ -8,7 +9,7 @@
 
 #include "qod/imaging/immagine.h"
 
-namespace qod::prova {
+namespace qod {
 
 struct Opzioni_Striscia {
   int cella_larghezza = 20;           // cell size in pixels
@@ -28,4 +29,4 @@ bool Striscia_Font(const Opzioni_Striscia& o, img::Immagine& out, std::string* e
 // The strip written as a BMP file.
 bool Scrivi_Striscia_Font(const std::filesystem::path& file, const Opzioni_Striscia& o, std::string* errore = nullptr);
 
-}  // namespace qod::prova
+}  // namespace qod

@@ -1,10 +1,10 @@
-#include "qod/striscia_font.h"
+#include "qod/imagegen/striscia_font.h"
 
 #include "qod/ansi.h"
 #include "qod/imaging/file.h"
 #include "qod/text/text.h"
 
-namespace qod::prova {
+namespace qod {
 
 namespace {
 
@@ -74,4 +74,4 @@ bool Scrivi_Striscia_Font(const std::filesystem::path& file, const Opzioni_Stris
   return static_cast<bool>(e);
 }
 
-}  // namespace qod::prova
+}  // namespace qod
