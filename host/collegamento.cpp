@@ -32,6 +32,16 @@ Connessione_Host::Connessione_Host(const Base_Programma& programma, Dati_Collega
 // The transport logs into the program's log while this connection exists.
 Connessione_Host::~Connessione_Host() { trasporto_.Imposta_Registro({}); }
 
+void Connessione_Host::Registra(const std::string& testo) const {
+  programma_.Log_Scrivi(true, true, "[Host_Collega] " + testo);
+}
+
+void Connessione_Host::Errore(const std::string& testo) const {
+  Registra(testo);
+  if (effetti_.Automatico && effetti_.Automatico()) return;
+  programma_.Messaggi().MsgBox(testo, vbCritical, kTitolo_Errore);
+}
+
 bool Connessione_Host::Greeting_Leggi() {
   Intestazione_Risposta r;
   return trasporto_.Intestazione_Leggi(kSlot_Host, r) && r.Accettata() && trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza);
@@ -48,6 +58,7 @@ bool Connessione_Host::Accesso() {
   Intestazione_Risposta r;
   if (!trasporto_.Richiesta(kSlot_Host, 'U', corpo, r) || !r.Accettata() ||
       !trasporto_.Sock_Read(kSlot_Host, r.Lunghezza)) {
+    Registra("Accesso non riuscito {U}");
     Chiudi();
     return false;
   }
@@ -73,6 +84,7 @@ bool Connessione_Host::Dizionario_Leggi() {
   Dizionario_Campi& d = Dizionario;
   d.Inizio[1] = 1;
   auto fallito = [&] {  // a transfer failure
+    Registra("Errore lettura dizionario {T}");
     Chiudi();
     return false;
   };
@@ -105,6 +117,14 @@ void Connessione_Host::Modello_Costruisci() {
 }
 
 bool Connessione_Host::Host_Collega(const Pump& pompa) {
+  // The pumps below let window events run: a second connection on the same
+  // slot must not start in the middle of this one.
+  if (in_corso_) return false;
+  in_corso_ = true;
+  struct Fine {
+    bool& f;
+    ~Fine() { f = false; }
+  } fine{in_corso_};
   Etichetta("non connesso");
   const int32_t precedente = Indice_Client;
   // The reconnect mark is taken and cleared here: when this attempt fails
@@ -119,12 +139,15 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
   if (!Trim(c.Libreria).empty() && c.Porta_Ftp != 0 && !riconnessione) {
     const std::string comando = "CALL " + Trim(c.Libreria) + "/ZUM_121 ('P" + Format(c.Porta, "00000") + "')";
     std::string errore;
-    if (!Ftp_Comando(trasporto_, kSlot_Host, c.Host, c.Porta_Ftp, c.Utente, c.Password, comando, errore))
+    if (!Ftp_Comando(trasporto_, kSlot_Host, c.Host, c.Porta_Ftp, c.Utente, c.Password, comando, errore)) {
+      if (Interrotto()) return false;
       Errore(errore);
+    }
   }
 
   bool connesso = false;
   for (int tentativo = 1; tentativo <= attese_.tentativi && !connesso; ++tentativo) {
+    if (Interrotto()) return false;
     std::string indirizzo;
     connesso = trasporto_.Sock_Connect(kSlot_Host, c.Host, c.Porta, indirizzo) && Greeting_Leggi();
     if (connesso) break;
@@ -137,7 +160,12 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
       }
     }
   }
-  if (!connesso) return false;
+  if (!connesso) {
+    if (!Interrotto())
+      Registra("Collegamento con " + c.Host + ":" + Format(c.Porta, "#0") + " non riuscito dopo " +
+               Format(attese_.tentativi, "#0") + " tentativi");
+    return false;
+  }
 
   if (!Accesso()) return false;
 
@@ -145,6 +173,7 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
     Intestazione_Risposta r;
     if (!trasporto_.Richiesta(kSlot_Host, 'X', Format(precedente, "000"), r) || !r.Accettata() ||
         !trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza)) {
+      Registra("Riconnessione non riuscita {X}");
       Chiudi();
       return false;
     }

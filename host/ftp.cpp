@@ -1,5 +1,7 @@
 #include "qod/host/ftp.h"
 
+#include <chrono>
+
 #include "qod/ansi.h"
 #include "qod/basic.h"
 
@@ -33,6 +35,9 @@ bool Ftp_Comando(Trasporto& t, int slot, const std::string& host, int porta, con
   for (const Passo& p : passi) {
     // A send that fails shows up as the missing reply below.
     if (!p.riga.empty()) t.Invia_Grezzo(slot, p.riga + "\r\n");
+    // The whole reply, its further lines included, comes within the long
+    // wait: a server that never stops sending lines does not answer.
+    const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(t.Attese().lunga_ms);
     std::string riga;
     if (!t.Sock_ReadLine(slot, riga, true)) {
       errore = p.muto;
@@ -45,8 +50,19 @@ bool Ftp_Comando(Trasporto& t, int slot, const std::string& host, int porta, con
       break;
     }
     if (righe) righe->push_back(riga);
-    while (t.Sock_ReadLine(slot, riga, false))
+    bool finita = false;  // the further lines stopped coming
+    while (std::chrono::steady_clock::now() < fine) {
+      if (!t.Sock_ReadLine(slot, riga, false)) {
+        finita = !t.Interrotto();
+        break;
+      }
       if (righe) righe->push_back(riga);
+    }
+    if (!finita) {
+      errore = p.muto;
+      ok = false;
+      break;
+    }
   }
   if (ok) t.Invia_Grezzo(slot, "QUIT\r\n");
   t.Sock_Close(slot);

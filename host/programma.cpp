@@ -30,7 +30,12 @@ void Base_Programma::Log_Scrivi(bool riga_vuota, bool data, std::string_view tes
   std::string righe;
   if (riga_vuota) righe += " \r\n";
   if (data) righe += Format(orologio_.Adesso(), "dd/mm/yyyy hh:nn:ss") + " - ";
+  // Values from the host or a file may hold control characters: a CR or LF
+  // would split the line and put a line of their choosing into the log.
+  const size_t da = righe.size();
   righe += testo;
+  for (size_t i = da; i < righe.size(); ++i)
+    if (static_cast<unsigned char>(righe[i]) < 32 || righe[i] == 127) righe[i] = ' ';
   righe += "\r\n";
   std::fwrite(righe.data(), 1, righe.size(), f.get());
 }

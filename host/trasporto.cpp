@@ -12,6 +12,9 @@ namespace qod {
 
 namespace {
 constexpr int kVuoteMassime = 20;  // the 21st empty receive ends a read
+// A wait is cut into slices of this length: between them the message loop
+// runs and a stop request is looked at.
+constexpr int kFetta_ms = 200;
 }  // namespace
 
 Trasporto::Trasporto(Attese_Rete attese, Pump pompa) : attese_(attese), pompa_(std::move(pompa)) {
@@ -89,6 +92,36 @@ void Trasporto::Sock_Close(int slot) {
 
 // ---- Waits -----------------------------------------------------------------
 
+Trasporto::Istante Trasporto::Limite(bool attesa_lunga) const {
+  return std::chrono::steady_clock::now() +
+         std::chrono::milliseconds(attesa_lunga ? attese_.lunga_ms : attese_.breve_ms);
+}
+
+bool Trasporto::Attendi_Fino(int slot, net::Attesa modo, Istante scadenza) {
+  using namespace std::chrono;
+  for (bool prima = true;; prima = false) {
+    // The message loop runs at least once a slice, also while bytes keep
+    // coming, so that a stop request can arrive.
+    Istante adesso = steady_clock::now();
+    if (adesso - ultima_pompa_ >= milliseconds(kFetta_ms)) {
+      Pompa_Messaggi();
+      ultima_pompa_ = adesso = steady_clock::now();
+    }
+    if (interrompi_ && interrompi_()) {
+      interrotto_ = true;
+      return false;
+    }
+    const auto resto = duration_cast<milliseconds>(scadenza - adesso).count();
+    if (resto <= 0 && !prima) return false;
+    const int fetta = static_cast<int>(std::clamp<long long>(resto, 0, kFetta_ms));
+    ++stat_.attese;
+    if (net::Attendi(Socket(slot), modo, fetta)) return true;
+    // Back before the slice ended: the socket reports an error.
+    if (steady_clock::now() < adesso + milliseconds(fetta) - milliseconds(1)) return false;
+    if (resto <= kFetta_ms) return false;
+  }
+}
+
 bool Trasporto::Sock_Wait(int slot, std::string_view modo, bool attesa_lunga) {
   net::Attesa a;
   if (modo == "R")
@@ -97,11 +130,10 @@ bool Trasporto::Sock_Wait(int slot, std::string_view modo, bool attesa_lunga) {
     a = net::Attesa::Scrittura;
   else
     return false;
-  ++stat_.attese;
-  return net::Attendi(Socket(slot), a, attesa_lunga ? attese_.lunga_ms : attese_.breve_ms);
+  return Attendi_Fino(slot, a, Limite(attesa_lunga));
 }
 
-bool Trasporto::Attendi_Dati(int slot, bool attesa_lunga) { return Sock_Wait(slot, "R", attesa_lunga); }
+bool Trasporto::Attendi_Dati(int slot, bool) { return Attendi_Fino(slot, net::Attesa::Lettura, scadenza_); }
 
 bool Trasporto::Ricezione_Vuota(int vuote, bool) {
   if (vuote > kVuoteMassime) return false;
@@ -148,6 +180,9 @@ long Trasporto::Ricevi_Una_Volta(int slot) {
 }
 
 bool Trasporto::Riempi_Fino(int slot, int n) {
+  // The limit holds for the whole read.
+  scadenza_ = Limite(true);
+  interrotto_ = false;
   int vuote = 0;
   while (fine_ - inizio_ < n) {
     if (!Attendi_Dati(slot, true)) return false;
@@ -179,6 +214,9 @@ bool Trasporto::Sock_Read(int slot, int n) {
 }
 
 bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
+  // The limit holds for the whole line.
+  scadenza_ = Limite(attesa_lunga);
+  interrotto_ = false;
   riga.clear();
   int vuote = 0;
   int esaminati = 0;  // bytes after inizio_ already searched for CR LF

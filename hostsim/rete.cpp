@@ -116,6 +116,17 @@ void Configurazione::Opzioni_Dichiara(Opzioni& o) {
            passo(ftp_muto));
   o.Valore("ftp-wrong", "STEP", "the FTP server answers STEP with a wrong code (USER gets 230)", passo(ftp_errato));
   o.Vero("ftp-multiline", "every FTP reply comes in three lines", ftp_multiriga);
+  o.Intero("ftp-endless-greeting", "MS", "the greeting is a \"220-\" line every MS ms that never ends",
+           ftp_greeting_infinito_ms, 1, 600000);
+  o.Valore(
+      "drip", "L[#N]=MS", "send the reply to L one byte every MS ms",
+      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Goccia, v, guasti, e); }, true);
+  o.Valore(
+      "long-body", "L[#N]=BYTES", "BYTES more bytes follow the reply to L than its header announces",
+      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Allunga, v, guasti, e); }, true);
+  o.Valore(
+      "grow-body", "L[#N]=BYTES", "the reply to L carries BYTES more body bytes, announced in its header",
+      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Cresce, v, guasti, e); }, true);
 }
 
 int Server::Ascolta(int porta, int& effettiva, std::string& errore) {
@@ -195,6 +206,14 @@ void Server::Accetta(int ascolto, bool ftp) {
 
 void Server::Sessione_Ftp(int fd, int id) {
   log_.Evento(id, "ftp-connect");
+  if (c_.ftp_greeting_infinito_ms > 0) {
+    // Continuation lines for ever, until the client goes away.
+    while (Scrivi(fd, "220-Attendere prego\r\n"))
+      std::this_thread::sleep_for(std::chrono::milliseconds(c_.ftp_greeting_infinito_ms));
+    ::close(fd);
+    log_.Evento(id, "ftp-close");
+    return;
+  }
   auto rispondi = [&](const std::string& passo, const std::string& codice, const std::string& sbagliato,
                       const std::string& testo) {
     if (c_.ftp_muto == passo) return;
@@ -263,27 +282,52 @@ void Server::Programma_Termina(int id) {
 
 bool Server::Invia(int fd, int id, const Risposta& r, char lettera, int occorrenza) {
   const Ebcdic& e = Ebcdic::Standard();
+  auto vale = [&](const Guasto& g) {
+    return (g.lettera == lettera || g.lettera == '*') && (g.occorrenza == 0 || g.occorrenza == occorrenza);
+  };
   std::string byte;
-  for (const auto& f : r.frame) {
+  for (size_t i = 0; i < r.frame.size(); ++i) {
+    const auto& f = r.frame[i];
     std::string corpo = f.corpo;
     if (corpo.empty() && c_.corpo_su_vuoto > 0) {
       corpo = e.Codifica(qod::Testo_Largo("CORPO DA SCARTARE", c_.corpo_su_vuoto));
     }
+    for (const auto& g : c_.guasti)
+      if (i == 0 && g.tipo == Guasto::Cresce && vale(g)) {
+        corpo.append(static_cast<size_t>(g.valore), static_cast<char>(0x40));
+        log_.Evento(id, std::string("reply-grown ") + lettera + " " + std::to_string(corpo.size()));
+      }
     byte += e.Codifica(std::string(1, f.esito));
     byte += Zoned(static_cast<int64_t>(corpo.size()), 5);
     byte += corpo;
   }
   bool chiudi = r.chiudi;
+  int goccia_ms = 0;
   for (const auto& g : c_.guasti) {
-    if ((g.lettera != lettera && g.lettera != '*') || (g.occorrenza != 0 && g.occorrenza != occorrenza)) continue;
+    if (!vale(g)) continue;
     if (g.tipo == Guasto::Lento) {
       std::this_thread::sleep_for(std::chrono::milliseconds(g.valore));
+    } else if (g.tipo == Guasto::Goccia) {
+      goccia_ms = g.valore;
+    } else if (g.tipo == Guasto::Allunga) {
+      byte.append(static_cast<size_t>(g.valore), static_cast<char>(0x40));
+      log_.Evento(id, std::string("reply-long ") + lettera + " " + std::to_string(g.valore));
+    } else if (g.tipo == Guasto::Cresce) {
+      continue;
     } else {
       byte.resize(std::min(byte.size(), static_cast<size_t>(g.valore)));
       if (g.tipo == Guasto::Chiudi) chiudi = true;
       log_.Evento(id, std::string(g.tipo == Guasto::Chiudi ? "reply-closed " : "reply-cut ") + lettera + " " +
                           std::to_string(byte.size()));
     }
+  }
+  if (goccia_ms > 0) {
+    log_.Evento(id, std::string("reply-drip ") + lettera + " " + std::to_string(byte.size()));
+    for (size_t i = 0; i < byte.size(); ++i) {
+      if (i > 0) std::this_thread::sleep_for(std::chrono::milliseconds(goccia_ms));
+      if (!Scrivi(fd, std::string_view(byte).substr(i, 1))) return false;
+    }
+    return !chiudi;
   }
   return Scrivi(fd, byte) && !chiudi;
 }

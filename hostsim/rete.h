@@ -18,10 +18,13 @@ namespace hostsim {
 // A misbehaviour of the replies to one record letter ("@" the greeting, "*"
 // every record), on every request or only on the n-th of the connection.
 struct Guasto {
-  enum Tipo { Lento, Taglia, Chiudi } tipo;
+  enum Tipo { Lento, Taglia, Chiudi, Goccia, Allunga, Cresce } tipo;
   char lettera;
   int occorrenza;  // 0: every one
-  int valore;      // ms for Lento, bytes sent for Taglia and Chiudi
+  // ms for Lento and Goccia (between two bytes), bytes sent for Taglia and
+  // Chiudi, bytes added for Allunga (past the announced length) and Cresce
+  // (counted in the announced length).
+  int valore;
 };
 
 struct Configurazione {
@@ -36,6 +39,7 @@ struct Configurazione {
   std::vector<Guasto> guasti;
   std::string ftp_muto, ftp_errato; // step: greeting, user, pass, rcmd
   bool ftp_multiriga = false;
+  int ftp_greeting_infinito_ms = 0; // a "220-" line this often, never the last one
 
   void Opzioni_Dichiara(Opzioni& o);
 };

@@ -23,7 +23,7 @@ void Finestra_Collegamento_Iniziale(const Server_Base& base, std::string& end, s
 
 Istanti_Finestra Istanti(const DateTime& adesso, int32_t anticipo, int32_t attesa) {
   return {Format(adesso.Piu_Giorni(anticipo / 1440.0), "yyyymmddhhnnss"),
-          Format(adesso.Piu_Giorni(-attesa / 1440.0), "yyyymmddhhnnss")};
+          Format(adesso.Piu_Giorni(-static_cast<double>(attesa) / 1440.0), "yyyymmddhhnnss")};
 }
 
 bool Finestra_Chiusa(const Istanti_Finestra& i, const std::string& end, const std::string& restart) {

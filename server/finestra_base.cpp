@@ -119,6 +119,10 @@ void Finestra_Base::Semaforo_Timer() {
 
 // ---- Load and unload -----------------------------------------------------------------
 
+bool Finestra_Base::Automatico() const {
+  return Stato_Ciclo > Stato_Connesso || (in_caricamento_ && Opzione_Presente(Riga_Comando, "/AUTO"));
+}
+
 void Finestra_Base::Form_Load() {
   Lavoro_In_Corso lavoro(*this);
   // 1-3. Caption, the viewer key up, the rows empty.
@@ -143,7 +147,9 @@ void Finestra_Base::Form_Load() {
   Riga_Comando = Trim(base_.Riga_Comando);
 
   // 15. First connection and run state.
+  in_caricamento_ = true;
   const bool connesso = lavoro_.Host_Collega();
+  in_caricamento_ = false;
   Stato_Imposta(Stato_Iniziale(connesso, Riga_Comando));
 
   // 16. "/ICON" starts minimised.

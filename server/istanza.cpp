@@ -1,6 +1,8 @@
 #include "qod/server/istanza.h"
 
 #include <fcntl.h>
+#include <cerrno>
+#include <cstring>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -15,9 +17,15 @@ bool Istanza_Unica::Acquisisci(const std::string& cartella, const std::string& n
   std::string percorso = cartella;
   if (!percorso.empty() && percorso.back() != '/') percorso += "/";
   percorso += nome;
+  errore_.clear();
   const int fd = ::open(Percorso_Fs(percorso).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    errore_ = "impossibile creare " + percorso + ": " + std::strerror(errno);
+    return false;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // Held by another copy: that is no error. Anything else is.
+    if (errno != EWOULDBLOCK) errore_ = "impossibile bloccare " + percorso + ": " + std::strerror(errno);
     ::close(fd);
     return false;
   }

@@ -82,9 +82,14 @@ Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> 
     prossimo = static_cast<int64_t>(Offset_Dati) + Posizione;
     return Dopo::Blocco_Successivo;
   };
-  // The control at `Posizione` does not fit in the block: fetched again
-  // when more data follows, else the data ends here.
-  auto non_entra = [&]() { return altri_dati && Posizione > 0 ? riprendi() : Dopo::Fine_Dati; };
+  // The control at `Posizione` does not fit in the block: while more data
+  // follows it is fetched again from its first byte (a block that holds
+  // nothing else gets the next block joined to it); when the data is
+  // exhausted it ends the data.
+  auto non_entra = [&]() {
+    if (!altri_dati) return Dopo::Fine_Dati;
+    return Posizione > 0 ? riprendi() : Dopo::Incompleto;
+  };
 
   for (Posizione = 0; Posizione < n;) {
     const uint8_t x = b[Posizione];
@@ -236,9 +241,12 @@ bool Interprete_SCS::Spool_Dati(Sorgente_Dati& sorgente, const std::array<uint8_
   ultima_ = ultima_pagina;
 
   const int64_t totale = dimensione;
+  // The first bytes of a control that a short block cut, with the next block
+  // joined to them.
+  std::vector<uint8_t> unito;
   while (static_cast<int64_t>(Offset_Dati) <= totale - 1) {
     std::span<const uint8_t> blocco;
-    switch (sorgente.Blocco(Offset_Dati, blocco)) {
+    switch (sorgente.Blocco(Limita(static_cast<int64_t>(Offset_Dati) + static_cast<int64_t>(unito.size())), blocco)) {
       case Sorgente_Dati::Esito::Errore_Intestazione: return Fallito("[Spool_Get] Errore Sock_Read {G}(1)");
       case Sorgente_Dati::Esito::Rifiutato: return Fallito("[Spool_Get] Errore Esito {G}");
       case Sorgente_Dati::Esito::Errore_Corpo: return Fallito("[Spool_Get] Errore Sock_Read {G}(2)");
@@ -246,15 +254,27 @@ bool Interprete_SCS::Spool_Dati(Sorgente_Dati& sorgente, const std::array<uint8_
     }
     // An empty block cannot be read and would never move on.
     if (blocco.empty()) return Fallito("[Spool_Get] Errore Sock_Read {G}(2)");
-    Lunghezza_Blocco = static_cast<int32_t>(blocco.size());
-    Byte_Ricevuti = Limita(static_cast<int64_t>(Byte_Ricevuti) + Lunghezza_Blocco);
+    Byte_Ricevuti = Limita(static_cast<int64_t>(Byte_Ricevuti) + static_cast<int64_t>(blocco.size()));
     if (Quadro) Quadro->Avanzamento(Pannello::Riga_Dati, Byte_Ricevuti, dimensione);
     Pompa(Pompa_Messaggi);
+    // The program is ending: the spool file is left where it stands.
+    if (Arresto && Arresto()) return false;
 
+    std::span<const uint8_t> dati = blocco;
+    if (!unito.empty()) {
+      unito.insert(unito.end(), blocco.begin(), blocco.end());
+      dati = unito;
+    }
+    Lunghezza_Blocco = static_cast<int32_t>(dati.size());
     int64_t prossimo = 0;
-    const Dopo dopo = Blocco_Interpreta(blocco, tabella, totale, prossimo);
+    const Dopo dopo = Blocco_Interpreta(dati, tabella, totale, prossimo);
     if (dopo == Dopo::Stop) return true;
     if (dopo == Dopo::Fine_Dati) break;
+    if (dopo == Dopo::Incompleto) {
+      if (unito.empty()) unito.assign(dati.begin(), dati.end());
+      continue;
+    }
+    unito.clear();
     if (prossimo > totale) prossimo = totale;
     Offset_Dati = Limita(prossimo);
   }

@@ -63,6 +63,7 @@ Spool_Server::Spool_Server(Server_Base& base, Trasporto& trasporto, Connessione_
   Interprete.Scollega = [this] { host_.Host_Scollega_Riprova(); };
   Interprete.Quadro = &pannello_;
   Interprete.Pompa_Messaggi = pompa_;
+  Interprete.Arresto = [this] { return Arresto_Richiesto(); };
 }
 
 std::string Spool_Server::Slot() const { return Format(base_.Collegamento.Indice_Server, "00000"); }
@@ -179,11 +180,72 @@ void Spool_Server::Esito_Conta() {
   pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(Pagine_Avvio, Pagine_Totali));
 }
 
+// ---- Bad values and repeated failures ----------------------------------------------
+
+std::string Spool_Server::Attributi_Errati(const Attributi_Spool& a) {
+  if (a.Dimensione_Dati < 0) return "Dimensione dei dati errata: " + std::to_string(a.Dimensione_Dati);
+  if (a.Pagine_Totali < 0) return "Numero di pagine errato: " + std::to_string(a.Pagine_Totali);
+  if (a.Ultima_Pagina >= 1 && a.Prima_Pagina > a.Ultima_Pagina)
+    return "Intervallo di pagine errato: da " + std::to_string(a.Prima_Pagina) + " a " +
+           std::to_string(a.Ultima_Pagina);
+  if (a.Numero_Spool < 0 || a.Numero_Spool > 999999999)
+    return "Numero del file di spool errato: " + std::to_string(a.Numero_Spool);
+  return {};
+}
+
+int64_t Spool_Server::Pausa_Ritentativo_ms(int32_t fallimenti) {
+  if (fallimenti < 2) return 0;
+  int64_t pausa = 2000;
+  for (int32_t i = 2; i < fallimenti && pausa < kPausa_Massima_ms; ++i) pausa *= 2;
+  return std::min(pausa, kPausa_Massima_ms);
+}
+
+// What tells one spool file from another when its number cannot be trusted.
+std::string Spool_Server::Chiave_Spool() const {
+  const Attributi_Spool& a = Attributi;
+  return std::to_string(a.Numero_Spool) + "|" + a.File_Spool + "|" + a.Lavoro + "|" + a.Utente + "|" +
+         a.Numero_Lavoro;
+}
+
+void Spool_Server::Ritentativo_Registra(bool riuscito) {
+  if (riuscito) {
+    ritentativo_ = {};
+    return;
+  }
+  const std::string chiave = Chiave_Spool();
+  if (ritentativo_.chiave != chiave) ritentativo_ = {chiave, 0, 0, false};
+  if (ritentativo_.fallimenti < 1000000) ++ritentativo_.fallimenti;
+  const int64_t pausa = Pausa_Ritentativo_ms(ritentativo_.fallimenti);
+  ritentativo_.dopo = base_.Orologio().Adesso().Seriale() + static_cast<double>(pausa) / 86400000.0;
+  // Once per step of the pause: while it stays at its longest, nothing more.
+  if (pausa > 0 && (pausa < kPausa_Massima_ms || Pausa_Ritentativo_ms(ritentativo_.fallimenti - 1) < pausa))
+    base_.Log_Scrivi(true, true,
+                     "[Spool_Get] Il file di spool " + std::to_string(Attributi.Numero_Spool) + " non riesce da " +
+                         std::to_string(ritentativo_.fallimenti) + " volte: nuovo tentativo fra " +
+                         std::to_string(pausa / 1000) + " secondi");
+}
+
+bool Spool_Server::Arresto_Richiesto() {
+  if (!abbandonato_ && Arresto && Arresto()) abbandonato_ = true;
+  return abbandonato_;
+}
+
 bool Spool_Server::Spool_Get() {
   // 1. Busy for the whole call; no error yet.
   Occupato occupato(Spool_In_Corso);
   Errore_Spool = false;
+  preso_ = saltato_ = abbandonato_ = false;
+  const bool ok = Spool_Get_Passi();
+  // A read cut short by the stop request abandons the spool file too.
+  if (!ok && preso_ && Canale().Interrotto()) abbandonato_ = true;
+  if (abbandonato_)
+    base_.Log_Scrivi(true, true, "Arresto richiesto: il file di spool in corso viene abbandonato");
+  else if (preso_ && !saltato_)
+    Ritentativo_Registra(ok);
+  return ok;
+}
 
+bool Spool_Server::Spool_Get_Passi() {
   // 2. Keep-alive, which also brings the connection window.
   if (!Keep_Alive()) return false;
 
@@ -215,6 +277,21 @@ bool Spool_Server::Spool_Get() {
     base_.Log_Scrivi(true, true,
                      "[Spool_Get] Valore non numerico in Attributi_Spool alla posizione " +
                          std::to_string(posizione_errata) + ", letto come 0");
+  preso_ = true;
+
+  // A spool file that failed lately waits until its pause is over; one
+  // that cannot be reported done is not taken again.
+  if (!ritentativo_.chiave.empty() && ritentativo_.chiave == Chiave_Spool() &&
+      (ritentativo_.escluso || base_.Orologio().Adesso().Seriale() < ritentativo_.dopo)) {
+    saltato_ = true;
+    return false;
+  }
+  if (Attributi.Copie > kCopie_Massime) {
+    base_.Log_Scrivi(true, true,
+                     "[Spool_Get] Copie " + std::to_string(Attributi.Copie) + " ridotte a " +
+                         std::to_string(kCopie_Massime));
+    Attributi.Copie = kCopie_Massime;
+  }
 
   // Per spool file: the definitions and the outcome start anew.
   Formato.Azzera();
@@ -227,6 +304,20 @@ bool Spool_Server::Spool_Get() {
 
   // 4. The panel.
   Spool_Mostra();
+
+  // Values no spool file can have fail it, with "*ERR" in its done record.
+  // A number the done record cannot carry leaves it on the host instead,
+  // reported this once.
+  if (const std::string errati = Attributi_Errati(Attributi); !errati.empty()) {
+    base_.Log_Scrivi(true, true, "[Spool_Get] Record degli attributi errato: " + errati);
+    Errore_Segnala(errati);
+    if (Attributi.Numero_Spool < 0 || Attributi.Numero_Spool > 999999999) {
+      ritentativo_ = {Chiave_Spool(), 1, 0, true};
+      saltato_ = true;
+      if (base_.Generale.Log) Log_Tabella(base_, pannello_);
+      return false;
+    }
+  }
 
   // 6. The page files of the previous spool file.
   File_Slot_Cancella();
@@ -257,6 +348,11 @@ bool Spool_Server::Spool_Get() {
   if (!Errore_Spool) {
     if (!Spool_Dati()) return false;
     if (!Errore_Spool) Spool_Immagini();
+    if (abbandonato_) return false;
+    // Done only when every page of the range was laid out and rendered.
+    const int64_t attese = static_cast<int64_t>(Attributi.Ultima_Pagina) - Attributi.Prima_Pagina + 1;
+    if (!Errore_Spool && Pagine.Pagine_Aperte < attese)
+      Errore_Segnala("Pagine prodotte " + std::to_string(Pagine.Pagine_Aperte) + " su " + std::to_string(attese));
   }
 
   // 11. The first page image, kept for the viewer key, and shown when the key is down.
@@ -448,10 +544,10 @@ void Spool_Server::Spool_Immagini() {
                            (!Trim(a.Im2_File_3).empty() && c > 2) || (!Trim(a.Im2_File_2).empty() && c > 1);
   // With a copy selector and no copies asked, one copy is still made.
   Copie_Immagini = sovrapposte || Pagine.Pagina_Dipendente ? std::max<int32_t>(c, 1) : 1;
-  const int32_t prima = a.Prima_Pagina;
-  const int32_t ultima = std::min(a.Ultima_Pagina, Pagine.Pagine_Aperte);
+  const int64_t prima = a.Prima_Pagina;
+  const int64_t ultima = std::min(a.Ultima_Pagina, Pagine.Pagine_Aperte);
   Pagine.Pagine_Aperte = 0;
-  const int32_t totale = ultima - prima + 1;
+  const int64_t totale = ultima - prima + 1;
   if (totale < 1) return;
   if (!g) {
     Errore_Segnala("Generatore di immagini non disponibile");
@@ -467,9 +563,12 @@ void Spool_Server::Spool_Immagini() {
     const std::string* f = k == 2 ? &a.Im2_File_2 : k == 3 ? &a.Im2_File_3 : k == 4 ? &a.Im2_File_4 : &a.Im2_File_5;
     return Trim(*f).empty() ? std::string() : lgo + *f;
   };
-  for (int32_t p = prima; p <= ultima; ++p) {
+  for (int64_t pagina = prima; pagina <= ultima; ++pagina) {
+    const int32_t p = static_cast<int32_t>(pagina);
+    if (Arresto_Richiesto()) return;
     const int32_t r = ++Pagine.Pagine_Aperte;
     for (int32_t k = 1; k <= Copie_Immagini; ++k) {
+      if (k > 1 && Arresto_Richiesto()) return;
       Pagina_Immagine pi;
       pi.Im2_File = k == 1 ? std::string() : sovrapposta(k);
       pi.Cmd_CPY = Pagine.Pagina_Dipendente ? k : 0;

@@ -104,6 +104,17 @@ TEST_F(Base, LogLineBytes) {
   EXPECT_EQ(Leggi(base_.File_LOG), "e\r\n");
 }
 
+// Values from the host may hold control characters: none of them reaches
+// the log, where a CR or LF would start a line of the host's choosing.
+TEST_F(Base, ControlCharactersInLogValuesBecomeBlanks) {
+  Impostazioni_Valide();
+  ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
+  std::filesystem::remove(base_.File_LOG);
+  base_.Log_Scrivi(false, false, "A\r\n01/01/2026 00:00:00 - falso\tB\x01\x1F\x7F\x80\xE8");
+  base_.Log_Scrivi(false, false, std::string("nul\0x", 5));
+  EXPECT_EQ(Leggi(base_.File_LOG), "A  01/01/2026 00:00:00 - falso B   \x80\xE8\r\nnul x\r\n");
+}
+
 TEST_F(Base, FileNameTemplates) {
   Impostazioni_Valide();
   ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));

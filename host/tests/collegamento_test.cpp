@@ -1,6 +1,7 @@
 // The host connection end to end against the stand-in host.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -332,6 +333,96 @@ TEST_F(Connection, LateReplyWithinTheWaitPasses) {
   Prepara("");
   EXPECT_TRUE(c_.Host_Collega(pompa_));
   EXPECT_EQ(c_.Dizionario.Numero, 18);
+}
+
+// ---- Replies that never end, and a stop request ----------------------------
+
+// An FTP server that never ends its greeting, and a host that drips its
+// reply one byte at a time, are answered at the wait's limit for the whole
+// reply, however the bytes keep coming.
+TEST_F(Connection, EndlessOrDrippingRepliesEndAtTheLimit) {
+  struct Caso {
+    std::vector<std::string> argomenti;
+    std::string libreria;
+    bool collegato;  // the host program was running anyway
+    std::string log;
+  } casi[] = {
+      {{"--ftp-endless-greeting", "20"}, "LIB", true, "[Host_Collega] Il server FTP non risponde"},
+      {{"--drip", "U=40"}, "", false, "[Host_Collega] Accesso non riuscito {U}"},
+      {{"--drip", "T#2=20"}, "", false, "[Host_Collega] Errore lettura dizionario {T}"},
+  };
+  for (const auto& k : casi) {
+    Avvia(k.argomenti);
+    Prepara(k.libreria);
+    t_.Imposta_Attese(Attese_Rete{300, 100, 1000});
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(c_.Host_Collega(pompa_), k.collegato) << k.argomenti[0];
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(1500)) << k.argomenti[0];
+    EXPECT_NE(Log_Server().find(k.log), std::string::npos) << Log_Server();
+    c_.Host_Scollega();
+    std::filesystem::remove_all(cartella_);
+  }
+}
+
+// A failed FTP start is always logged; in the automatic cycle no message box
+// holds the cycle up, outside it the operator sees the box.
+TEST_F(Connection, FtpFailuresAreLoggedAndNeverHoldUpTheAutomaticCycle) {
+  struct Caso {
+    std::vector<std::string> argomenti;
+    std::string errore;
+  } casi[] = {
+      {{"--ftp-silent", "greeting"}, "Il server FTP non risponde"},
+      {{"--ftp-wrong", "greeting"}, A("Il server FTP non è pronto")},
+      {{"--ftp-wrong", "pass"}, "Password errata"},
+  };
+  for (const bool automatico : {true, false}) {
+    for (const auto& k : casi) {
+      Avvia(k.argomenti);
+      Prepara();
+      t_.Imposta_Attese(Attese_Rete{300, 50, 1000});
+      messaggi_.boxes.clear();
+      Connessione_Host c(base_, base_, t_, Effetti_Collegamento{{}, {}, [&] { return automatico; }});
+      EXPECT_TRUE(c.Host_Collega(pompa_)) << k.errore;
+      EXPECT_EQ(messaggi_.boxes.size(), automatico ? 0u : 1u) << k.errore;
+      EXPECT_NE(Log_Server().find(" - [Host_Collega] " + k.errore + "\r\n"), std::string::npos) << Log_Server();
+      c.Host_Scollega();
+      std::filesystem::remove_all(cartella_);
+    }
+  }
+}
+
+// A stop request ends every wait within a slice, whatever the wait's limit:
+// inside the FTP dialogue and inside a record read. The message loop runs
+// meanwhile, so the stop can arrive.
+TEST_F(Connection, StopRequestEndsAnyWaitWithinASlice) {
+  struct Caso {
+    std::vector<std::string> argomenti;
+    std::string libreria;
+  } casi[] = {
+      {{"--ftp-endless-greeting", "20"}, "LIB"},
+      {{"--ftp-silent", "user"}, "LIB"},
+      {{"--slow", "U=30000"}, ""},
+      {{"--drip", "T=1000"}, ""},
+  };
+  for (const auto& k : casi) {
+    Avvia(k.argomenti);
+    Prepara(k.libreria);
+    int pompe = 0;
+    Trasporto t(Attese_Rete{}, [&] { ++pompe; });  // the real 20 s limits
+    const auto inizio = std::chrono::steady_clock::now();
+    auto stop = [&] { return std::chrono::steady_clock::now() - inizio > std::chrono::milliseconds(300); };
+    t.Imposta_Interruzione(stop);
+    Attese_Collegamento attese;
+    attese.interrompi = stop;
+    messaggi_.boxes.clear();
+    Connessione_Host c(base_, base_, t, {}, attese);
+    EXPECT_FALSE(c.Host_Collega(pompa_)) << k.argomenti[0];
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(1500)) << k.argomenti[0];
+    EXPECT_GT(pompe, 0) << k.argomenti[0];
+    EXPECT_TRUE(messaggi_.boxes.empty()) << k.argomenti[0];
+    EXPECT_EQ(t.Socket(1), net::kNessuno) << k.argomenti[0];
+    std::filesystem::remove_all(cartella_);
+  }
 }
 
 // ---- The FTP dialogue alone -------------------------------------------------

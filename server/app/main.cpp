@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -33,9 +34,14 @@ int main(int argc, char** argv) {
   const std::filesystem::path cwd = std::filesystem::current_path(ec);
   const std::string cartella = qod::Percorso_Ansi(cwd) + "/";
 
-  // A second copy in the same folder ends at once, with no window and no message.
+  // A second copy in the same folder ends at once, with no window and no
+  // message. A lock file that cannot be made at all is an error.
   qod::Istanza_Unica istanza;
-  if (!istanza.Acquisisci(cartella)) return 0;
+  if (!istanza.Acquisisci(cartella)) {
+    if (istanza.Errore().empty()) return 0;
+    std::fprintf(stderr, "Qod_S: %s\n", istanza.Errore().c_str());
+    return 1;
+  }
 
   std::string riga;
   for (int i = 1; i < argc; ++i) {

@@ -51,6 +51,10 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   effetti.Stato_Imposta = [this](int s) {
     if (finestra_) finestra_->Stato_Imposta(s);
   };
+  effetti.Automatico = [this] { return finestra_ && finestra_->Automatico(); };
+  // Every wait gives way to a stop request.
+  auto termina = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
+  trasporto_->Imposta_Interruzione(termina);
   // The pauses between connection attempts give up once the program is ending.
   Attese_Collegamento attese = opzioni_.attese_collegamento;
   if (!attese.interrompi) attese.interrompi = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
@@ -73,6 +77,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   fasi.PDF = &emissione_pdf_;
   fasi.Salva_Immagini = &emissione_immagini_;
   spool_ = std::make_unique<Spool_Server>(*base_, *trasporto_, *host_, *pannello_, Pump(Pompa_Qt), fasi);
+  spool_->Arresto = termina;
   lavoro_ = std::make_unique<Lavoro_Host>(*host_, *spool_, Pump(Pompa_Qt));
   ciclo_ = std::make_unique<Timer_Qt>();
   semaforo_ = std::make_unique<Timer_Qt>();

@@ -72,6 +72,18 @@ TEST(Istanza, OneRunningCopyPerProgramFolder) {
   prima.Rilascia();
   EXPECT_TRUE(seconda.Acquisisci(uno));
   EXPECT_FALSE(Istanza_Unica().Acquisisci((a.Dir() / "manca").string()));
+
+  // Only another copy is a quiet refusal; a lock file that cannot be made
+  // says why.
+  EXPECT_EQ(seconda.Errore(), "");
+  Istanza_Unica terza, manca, cartella;
+  EXPECT_FALSE(terza.Acquisisci(due));
+  EXPECT_EQ(terza.Errore(), "");
+  EXPECT_FALSE(manca.Acquisisci((a.Dir() / "manca").string()));
+  EXPECT_NE(manca.Errore().find("Qod_S.LCK"), std::string::npos) << manca.Errore();
+  std::filesystem::create_directories(a.Dir() / "tre" / "Qod_S.LCK");
+  EXPECT_FALSE(cartella.Acquisisci((a.Dir() / "tre").string()));
+  EXPECT_NE(cartella.Errore(), "");
 }
 
 namespace {

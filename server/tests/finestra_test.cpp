@@ -5,6 +5,7 @@
 // on a request of the system.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <deque>
 #include <functional>
 
@@ -100,6 +101,7 @@ class Lavoro_Finto : public Lavoro_Spool {
  public:
   bool Host_Collega() override {
     ++collegamenti;
+    if (durante_collega) durante_collega();
     bool r = collega;
     if (!esiti_collega.empty()) {
       r = esiti_collega.front();
@@ -126,6 +128,7 @@ class Lavoro_Finto : public Lavoro_Spool {
   std::string Immagine_Visualizza() const override { return immagine; }
   void Progressivi_Carica() override { ++progressivi; }
 
+  std::function<void()> durante_collega;
   bool collega = true;
   std::deque<bool> esiti_collega, esiti_spool;
   std::function<void()> durante;  // runs inside Spool_Get
@@ -397,6 +400,35 @@ TEST_F(Finestra, ConnectionWindowClosedFromAnticipoBeforeEndToAttesaAfterRestart
   for (const auto& c : casi) {
     const Istanti_Finestra i = Istanti(c.adesso, 10, 40);
     EXPECT_EQ(Finestra_Chiusa(i, end, restart), c.chiusa) << Format(c.adesso, "dd/mm hh:nn:ss") << " " << i.A << " " << i.B;
+  }
+}
+
+// The extreme settings never overflow: the window test works in days.
+TEST_F(Finestra, ExtremeAnticipationAndWaitStayDefined) {
+  const DateTime adesso = DateTime::Da(2026, 1, 15, 10, 0, 0);
+  for (const int32_t v : {INT32_MIN, INT32_MAX, -1, 0}) {
+    const Istanti_Finestra i = Istanti(adesso, v, v);
+    EXPECT_FALSE(i.A.empty()) << v;
+    EXPECT_FALSE(i.B.empty()) << v;
+  }
+  // Minus the most negative wait lies ahead; plus the most negative
+  // anticipation lies behind.
+  EXPECT_GT(Istanti(adesso, 0, INT32_MIN).B, "20260115100000");
+  EXPECT_LT(Istanti(adesso, INT32_MIN, 0).A, "20260115100000");
+}
+
+// Failures of the connection go to a message box only outside the
+// automatic cycle: states 4 and 6, and the load under "/AUTO", log them.
+TEST_F(Finestra, AutomaticWhileLoadingUnderAutoAndInTheAutomaticStates) {
+  std::vector<bool> visti;
+  lavoro_.durante_collega = [&] { visti.push_back(f_.Automatico()); };
+  Carica("/AUTO");
+  f_.Stato_Imposta(0);
+  Carica("");
+  EXPECT_EQ(visti, (std::vector<bool>{true, false}));
+  for (const int32_t stato : {0, 2, 4, 6}) {
+    f_.Stato_Imposta(stato);
+    EXPECT_EQ(f_.Automatico(), stato > 2) << stato;
   }
 }
 

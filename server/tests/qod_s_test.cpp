@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 
+#include "ebcdic_test.h"
 #include "qod/prova/strumenti.h"
 #include "frm_base.h"
 #include "frm_splash.h"
@@ -36,6 +37,7 @@
 using namespace qod;
 using namespace qod::prova;
 using qod::prova::Host_Simulato;
+using qod::test::Scs;
 
 namespace {
 
@@ -495,6 +497,100 @@ TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
   for (const auto& n : Nomi(server.fatti_)) EXPECT_TRUE(std::filesystem::exists(server.fatti_ / n / "esito.txt")) << n;
   const std::string log = File_Leggi(server.programma_ / "Qod_S.LOG");
   EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
+}
+
+// A stop request ends the program within two seconds in every state of its
+// work, once that state is reached: in the FTP dialogue with a server that
+// never ends its greeting, in a record read the host never answers, while
+// rendering a long spool file, and in the copy loop of a huge copy count.
+// The spool file in hand is abandoned: the host keeps it.
+TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
+  Scs lunga;
+  for (int p = 1; p <= 1500; ++p) lunga.Testo("PAGINA " + std::to_string(p)).NL().FF();
+  Scs una;
+  una.Testo("UNA PAGINA").NL().FF();
+  const std::string immagine =
+      "tipo_immagine = 7\nout_width = 850\nout_height = 1100\nout_resx = 100\nout_resy = 100\n"
+      "txt_cols = 80\ntxt_rows = 66\ntxt_col_dim = 10\ntxt_row_dim = 16\nfnt_file = COUR20.BMP\n";
+  struct Caso {
+    const char* stato;
+    std::vector<std::string> argomenti;  // of the stand-in
+    bool ftp;
+    std::string attributi;
+    const Scs* dati;
+  } casi[] = {
+      {"FTP", {"--ftp-endless-greeting", "100"}, true, "", nullptr},
+      {"record read", {"--slow", "S=60000"}, false, "", nullptr},
+      {"rendering", {}, false, "numero_spool = 77\npagine = 1500\n" + immagine, &lunga},
+      {"copy loop", {}, false, "numero_spool = 78\npagine = 1\ncopie = 2147483647\nim2_file_2 = logo.bmp\n" + immagine,
+       &una},
+  };
+  for (const auto& c : casi) {
+    Cartella_Prova dir;
+    Cartella_Server server(dir.Dir());
+    // Only this case's spool file in the queue, and the stand-in's misbehaviour.
+    for (const auto& n : Nomi(server.coda_)) std::filesystem::remove_all(server.coda_ / n);
+    if (c.dati) {
+      std::filesystem::create_directories(server.coda_ / "0001_LUNGO");
+      File_Scrivi(server.coda_ / "0001_LUNGO" / "attributi.txt", c.attributi);
+      File_Scrivi(server.coda_ / "0001_LUNGO" / "dati.scs", std::string(c.dati->dati.begin(), c.dati->dati.end()));
+    }
+    std::vector<std::string> argomenti = {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--user",
+                                          "QSYS:PW:7", "--spool-queue", server.coda_.string(), "--spool-done",
+                                          server.fatti_.string()};
+    argomenti.insert(argomenti.end(), c.argomenti.begin(), c.argomenti.end());
+    server.host_ = std::make_unique<Host_Simulato>(argomenti);
+    ASSERT_TRUE(server.Prepara(server.programma_, c.ftp)) << c.stato << server.host_->Uscita();
+
+    Processo p(server.programma_, "/AUTO");
+    const std::string tmps = (server.programma_ / "TmpS").string();
+    auto immagini = [&] {
+      size_t n = 0;
+      for (const auto& f : Nomi(tmps)) n += f.find("_I_") != std::string::npos;
+      return n;
+    };
+    const std::string stato = c.stato;
+    bool raggiunto = false;
+    if (stato == "FTP")
+      raggiunto = server.host_->Attendi_Evento("ftp-connect", 10000);
+    else if (stato == "record read")
+      raggiunto = server.host_->Attendi_Log(
+          [](const std::vector<prova::Voce_Log>& log) {
+            for (const auto& v : log)
+              if (v.canale == "REC" && v.testo.rfind("S00005", 0) == 0) return true;
+            return false;
+          },
+          10000);
+    else
+      raggiunto = Attendi_Vero([&] { return immagini() >= 3; }, 15000);
+    ASSERT_TRUE(raggiunto) << c.stato << p.Uscita();
+    ::usleep(300000);  // well inside the state
+
+    const auto inizio = std::chrono::steady_clock::now();
+    p.Segnale(SIGTERM);
+    EXPECT_EQ(p.Attendi_Fine(2000), 0) << c.stato << p.Uscita();
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(2000)) << c.stato;
+    const std::string log = File_Leggi(server.programma_ / "Qod_S.LOG");
+    EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << c.stato << log;
+    if (c.dati) {
+      EXPECT_EQ(server.Fatti(), 0u) << c.stato;  // no done record for the abandoned spool file
+      EXPECT_EQ(server.In_Coda(), 1u) << c.stato;
+      EXPECT_NE(log.find("abbandonato"), std::string::npos) << c.stato << log;
+    }
+  }
+}
+
+// A lock file that cannot be made for any reason but another running copy
+// is reported on the error output and in the exit status.
+TEST(Qod_S_Processo, LockFileThatCannotBeMadeIsAnError) {
+  Cartella_Prova dir;
+  Cartella_Server server(dir.Dir());
+  ASSERT_TRUE(server.Prepara(server.programma_, false));
+  std::filesystem::create_directories(server.programma_ / "Qod_S.LCK");
+  Processo p(server.programma_, "/AUTO");
+  EXPECT_EQ(p.Attendi_Fine(3000), 1);
+  EXPECT_NE(p.Uscita().find("Qod_S: impossibile creare"), std::string::npos) << p.Uscita();
+  EXPECT_NE(p.Uscita().find("Qod_S.LCK"), std::string::npos) << p.Uscita();
 }
 
 // ---- The panel's repaints -------------------------------------------------------------

@@ -3,6 +3,8 @@
 // and backup copy.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "qod/basic.h"
 #include "qod/profile.h"
 #include "qod/server/registro.h"
@@ -216,15 +218,16 @@ TEST_F(Strada, BrokenDefinitionReplyDropsTheConnectionAndSendsNoDoneRecord) {
 
 TEST_F(Strada, ShortAttributeRecordIsLoggedAndNeverReadsStaleBytes) {
   Avvia();
+  // No print data and no pages asked: nothing to make, a good done record.
   Attributi_Test pieno;
-  pieno.A(999, "OLD", 100).B(143, 7);
+  pieno.A(999, "OLD", 100).B(143, 7).B(131, 0);
   Host(P_Ok() + Risposta('0', pieno.Dati()) + Fine_Lista() + Ok());
   ASSERT_TRUE(Server().Spool_Get());
   EXPECT_EQ(Server().Attributi.Cartella, "OLD");
   Ricevute();
 
   Attributi_Test corto;
-  corto.B(143, 8);
+  corto.B(143, 8).B(131, 0);
   Host(Risposta('0', corto.Dati().substr(0, 700)) + Fine_Lista() + Ok());
   ASSERT_TRUE(Server().Spool_Get());
   EXPECT_EQ(Server().Attributi.Cartella, "");
@@ -471,11 +474,44 @@ TEST_F(Strada, RenderingDriverCopiesRangeAndFailures) {
   EXPECT_EQ(Estensione_Tipo("B"), "");
 }
 
+// The range arithmetic holds at the ends of the number range.
+TEST_F(Strada, ExtremePageRangesStayDefined) {
+  Avvia();
+  struct Caso {
+    int32_t prima, ultima, aperte;
+    size_t immagini;
+  } casi[] = {
+      {INT32_MAX, INT32_MIN, 3, 0},
+      {INT32_MAX, INT32_MAX, INT32_MAX, 1},  // the last page there can be
+  };
+  for (const auto& c : casi) {
+    img_.chiamate.clear();
+    Server().Attributi.Prima_Pagina = c.prima;
+    Server().Attributi.Ultima_Pagina = c.ultima;
+    Server().Pagine.Pagine_Aperte = c.aperte;
+    Server().Spool_Immagini();
+    EXPECT_EQ(img_.chiamate.size(), c.immagini) << c.prima << " " << c.ultima;
+    EXPECT_EQ(Server().Pagine.Pagine_Aperte, static_cast<int32_t>(c.immagini));
+  }
+}
+
+// CR and LF in the user data never split the log table's row.
+TEST_F(Strada, LineBreaksInTextFieldsStayOnTheirLogRow) {
+  Avvia(true);
+  Attributi_Test r;
+  r.A(71, "AB\r\nCD", 10).B(131, 0);
+  Host(P_Ok() + Risposta('0', r.Dati()) + Fine_Lista() + Ok());
+  ASSERT_TRUE(Server().Spool_Get());
+  const std::string log = Log_Spool();
+  EXPECT_NE(log.find(" AB  CD "), std::string::npos) << log;
+  EXPECT_EQ(log.find("\nCD"), std::string::npos) << log;
+}
+
 TEST_F(Strada, MissingOutputStageFailsTheSpoolFile) {
   Avvia();
   pannello_.Interruttore_Imposta(Pannello::Riga_Archivia, true);
   Attributi_Test r;
-  r.A(245, "S", 1);
+  r.A(245, "S", 1).B(131, 0);
   Host(P_Ok() + Risposta('0', r.Dati()) + Fine_Lista() + Ok());
   EXPECT_TRUE(Server().Spool_Get());
   EXPECT_EQ(Ricevute().back().substr(20, 10), "*ERR      ");
@@ -541,7 +577,7 @@ TEST_F(Strada, LogTableBackupAndTotalsOverTwoSpoolFiles) {
   const std::string dati(s.dati.begin(), s.dati.end());
   for (int n = 1; n <= 2; ++n) {
     Attributi_Test r;
-    r.B(139, static_cast<int32_t>(dati.size())).B(143, n).A(827, "7", 1);
+    r.B(139, static_cast<int32_t>(dati.size())).B(131, 1).B(143, n).A(827, "7", 1);
     Host((n == 1 ? P_Ok() : "") + Risposta('0', r.Dati()) + Fine_Lista() + Risposta('0', dati) + Ok());
     ASSERT_TRUE(Server().Spool_Get()) << n;
   }

@@ -17,6 +17,7 @@
 #include "qod/prova/strumenti.h"
 #include "qod/server/emissione.h"
 #include "qod/imagegen/striscia_font.h"
+#include "strada_simulata.h"
 #include "strada_test.h"
 
 using namespace qod;
@@ -78,57 +79,35 @@ class Strada_Emissione : public ::testing::Test {
  protected:
   // Starts the stand-in (with `opzioni` added) and a server connected to it.
   void Avvia(std::vector<std::string> opzioni = {}) {
-    coda_ = dir_.Dir() / "coda";
-    fatti_ = dir_.Dir() / "fatti";
-    fs::create_directories(coda_);
     // Drive Q is a folder of the test; the names in the attribute records
     // and templates differ from it in case.
-    unita_ = dir_.Dir() / "q";
     fs::create_directories(unita_ / "uscita");
     ASSERT_EQ(setenv("QOD_DRIVE_Q", unita_.c_str(), 1), 0);
-    std::vector<std::string> a = {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1",
-                                  "--spool-queue", coda_.string(), "--spool-done", fatti_.string()};
-    a.insert(a.end(), opzioni.begin(), opzioni.end());
-    host_ = std::make_unique<Host_Simulato>(a);
-    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-    const auto programma = dir_.Dir() / "Qod_S";
-    ASSERT_TRUE(host_->Programma_Prepara(programma));
-    ASSERT_TRUE(base_.Base_Inizializza(programma.string(), ""));
+    ASSERT_TRUE(s_.Avvia(opzioni));
     std::string errore;
-    ASSERT_TRUE(Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", Opzioni_Striscia{}, &errore))
-        << errore;
-    conn_ = std::make_unique<Connessione_Host>(base_, base_, trasporto_);
-    ASSERT_TRUE(conn_->Host_Collega());
+    ASSERT_TRUE(Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", Opzioni_Striscia{}, &errore)) << errore;
     Fasi_Spool fasi;
     fasi.Immagini = &generatore_;
     fasi.PDF = pdf_ ? pdf_ : &emissione_pdf_;
     fasi.Salva_Immagini = immagini_ ? immagini_ : &emissione_immagini_;
-    server_ = std::make_unique<Spool_Server>(base_, trasporto_, *conn_, pannello_, Pump{}, fasi);
+    ASSERT_TRUE(s_.Collega(fasi));
     tmps_ = base_.Percorso_Tmp;
     pannello_.Interruttore_Imposta(Pannello::Riga_Salva, true);
   }
 
   void Spool(const std::string& nome, const std::string& attributi, const std::string& definizioni,
              const std::string& dati, const std::string& dati_n = "") {
-    const fs::path c = coda_ / nome;
-    fs::create_directories(c);
-    File_Scrivi(c / "attributi.txt", std::string(kAttributi) + attributi);
-    File_Scrivi(c / "definizioni.txt", definizioni);
-    File_Scrivi(c / "dati.txt", dati);
-    if (!dati_n.empty()) File_Scrivi(c / "dati_n.txt", dati_n);
+    s_.Spool(nome, std::string(kAttributi) + attributi, definizioni, dati);
+    if (!dati_n.empty()) File_Scrivi(coda_ / nome / "dati_n.txt", dati_n);
   }
 
   // Runs one spool file the whole way.
   void Esegui() { ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG) << host_->Uscita(); }
 
   std::string Stato() const { return pannello_.Valore(Pannello::Riga_Stato); }
-  std::vector<std::string> Record() const {
-    std::vector<std::string> r;
-    for (const auto& v : host_->Log("REC")) r.push_back(v.testo);
-    return r;
-  }
+  std::vector<std::string> Record() const { return s_.Record(); }
   // The done record the stand-in received for a spool file.
-  std::string Esito_Host(const std::string& nome) const { return File_Leggi(fatti_ / nome / "esito.txt"); }
+  std::string Esito_Host(const std::string& nome) const { return s_.Esito_Host(nome); }
 
   // Checks a PDF with qpdf and pdfinfo and compares each page, rendered at
   // four device pixels per image pixel and sampled at the pixel centres,
@@ -165,24 +144,21 @@ class Strada_Emissione : public ::testing::Test {
     }
   }
 
-  Cartella_Prova dir_;
-  fs::path coda_, fatti_, unita_;
+  Strada_Simulata s_;
+  const Cartella_Prova& dir_ = s_.dir;
+  const fs::path& coda_ = s_.coda;
+  const fs::path unita_ = s_.dir.Dir() / "q";
   std::string tmps_;
-  std::unique_ptr<Host_Simulato> host_;
-  FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
-  RecordingMessageSink messaggi_;
-  NoPrinters stampanti_;
-  Server_Base base_{orologio_, messaggi_, stampanti_};
-  Trasporto trasporto_{Attese_Rete{3000, 100, 3000}};
-  std::unique_ptr<Connessione_Host> conn_;
-  Pannello pannello_;
+  std::unique_ptr<Host_Simulato>& host_ = s_.host;
+  Server_Base& base_ = s_.base;
+  Pannello& pannello_ = s_.pannello;
+  std::unique_ptr<Spool_Server>& server_ = s_.server;
   Qod_IMG img_;
   Generatore_Qod_IMG<Qod_IMG> generatore_{img_};
   Emissione_PDF emissione_pdf_;
   Emissione_Immagini emissione_immagini_;
   Fase_Uscita* pdf_ = nullptr;
   Fase_Uscita* immagini_ = nullptr;
-  std::unique_ptr<Spool_Server> server_;
 };
 
 }  // namespace

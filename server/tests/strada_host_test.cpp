@@ -9,6 +9,7 @@
 #include "qod/basic.h"
 #include "qod/host_simulato.h"
 #include "qod/profile.h"
+#include "strada_simulata.h"
 #include "strada_test.h"
 
 using namespace qod;
@@ -35,21 +36,11 @@ Scs Dati_Fatture() {
   return s;
 }
 
-void Scrivi_Spool(const std::filesystem::path& cartella, const std::string& attributi, const std::string& definizioni,
-                  const std::string& dati, const char* nome_dati) {
-  std::filesystem::create_directories(cartella);
-  File_Scrivi(cartella / "attributi.txt", attributi);
-  File_Scrivi(cartella / "definizioni.txt", definizioni);
-  File_Scrivi(cartella / nome_dati, dati);
-}
-
 class Strada_Host : public ::testing::Test {
  protected:
   void SetUp() override {
-    coda_ = dir_.Dir() / "coda";
-    fatti_ = dir_.Dir() / "fatti";
     const Scs a = Dati_Fatture();
-    Scrivi_Spool(coda_ / "0001_A",
+    s_.Spool("0001_A",
                  "formato = FATTURE\nfile_spool = QPRTFAT\nlavoro = FATTGIORN\nutente = CONTAB\n"
                  "numero_lavoro = 412233\nnumero_spool = 2001\npagine = 3\ncopie = 2\nim2_file_2 = OVL2.BMP\n"
                  "archivia = S\nconsegna = P\nstato_salvataggio = *NO\nesito_finale = A\n"
@@ -67,7 +58,7 @@ class Strada_Host : public ::testing::Test {
                  std::string(a.dati.begin(), a.dati.end()), "dati.scs");
     // The second: one page from the readable form of print data, another
     // format (one key field only), XML groups, save asked for.
-    Scrivi_Spool(coda_ / "0002_B",
+    s_.Spool("0002_B",
                  "formato = LISTINI\nfile_spool = QPRTLIS\nnumero_spool = 2002\ncopie = 2\nsalva = S\n"
                  "consegna = X\ntipo_immagine = 7\nout_width = 850\nout_height = 1100\n",
                  "F | K | 1 | 1 | 0 | 7 | 3 | A |\n"
@@ -75,45 +66,31 @@ class Strada_Host : public ::testing::Test {
                  "M | 1 | x | 1 | 8 | 2 | N | Z |\n",
                  "<AVPP 1>LISTA C77 prezzi\n  riga due<FF>\n", "dati.txt");
 
-    host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
-        "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--user", "QSYS:PW:7", "--ftp-port", "-1",
-        "--spool-queue", coda_.string(), "--spool-done", fatti_.string()});
-    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-
-    programma_ = dir_.Dir() / "Qod_S";
-    ASSERT_TRUE(host_->Programma_Prepara(programma_, 3, "qsys", "pw"));
-    const std::string ini = (programma_ / "Qod_S.INI").string();
-    Profilo_Scrivi(ini, "Generale", "Log", "S");
-    ASSERT_TRUE(base_.Base_Inizializza(programma_.string(), ""));
-    ASSERT_TRUE(host_conn_.Host_Collega());
+    ASSERT_TRUE(s_.Avvia({"--user", "QSYS:PW:7"}, 3, "qsys", "pw", [&] {
+      Profilo_Scrivi((s_.programma / "Qod_S.INI").string(), "Generale", "Log", "S");
+    }));
     img_.scrivi = true;
     fasi_.Immagini = &generatore_;
-    server_ = std::make_unique<Spool_Server>(base_, trasporto_, host_conn_, pannello_, Pump{}, fasi_);
+    ASSERT_TRUE(s_.Collega(fasi_));
   }
 
   // The letters of the records the host received, in order, and their texts.
-  std::vector<std::string> Record() const {
-    std::vector<std::string> r;
-    for (const auto& v : host_->Log("REC")) r.push_back(v.testo);
-    return r;
-  }
+  std::vector<std::string> Record() const { return s_.Record(); }
 
   std::string Log_Server() const { return File_Leggi(base_.File_LOG); }
 
-  Cartella_Prova dir_;
-  std::filesystem::path coda_, fatti_, programma_;
-  std::unique_ptr<Host_Simulato> host_;
-  FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
-  RecordingMessageSink messaggi_;
-  NoPrinters stampanti_;
-  Server_Base base_{orologio_, messaggi_, stampanti_};
-  Trasporto trasporto_{Attese_Rete{3000, 100, 3000}};
-  Connessione_Host host_conn_{base_, base_, trasporto_};
-  Pannello pannello_;
+  Strada_Simulata s_;
+  const std::filesystem::path& coda_ = s_.coda;
+  const std::filesystem::path& fatti_ = s_.fatti;
+  std::unique_ptr<Host_Simulato>& host_ = s_.host;
+  FakeClock& orologio_ = s_.orologio;
+  Server_Base& base_ = s_.base;
+  Trasporto& trasporto_ = s_.trasporto;
+  Pannello& pannello_ = s_.pannello;
   Qod_IMG_Finto img_;
   Generatore_Qod_IMG<Qod_IMG_Finto> generatore_{img_};
   Fasi_Spool fasi_;
-  std::unique_ptr<Spool_Server> server_;
+  std::unique_ptr<Spool_Server>& server_ = s_.server;
 };
 
 std::string Lettere(const std::vector<std::string>& record, size_t da) {
@@ -243,32 +220,21 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
 }
 
 TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
-  Cartella_Prova dir;
-  const auto coda = dir.Dir() / "coda";
+  Strada_Simulata strada;
+  const auto& coda = strada.coda;
   std::filesystem::copy(QOD_CODA_ESEMPI, coda, std::filesystem::copy_options::recursive);
   // A spool file the stand-in cannot read is passed over, not served.
-  std::filesystem::create_directories(coda / "0000_ROTTO");
-  File_Scrivi(coda / "0000_ROTTO" / "dati.scs", "x");
-  File_Scrivi(coda / "0000_ROTTO" / "attributi.txt", "copie = due\n");
-  Host_Simulato host({"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue",
-                      coda.string(), "--spool-done", (dir.Dir() / "fatti").string()});
-  ASSERT_TRUE(host.Avvia()) << host.Uscita();
-  const auto programma = dir.Dir() / "Qod_S";
-  ASSERT_TRUE(host.Programma_Prepara(programma));
-  FakeClock orologio;
-  RecordingMessageSink messaggi;
-  NoPrinters stampanti;
-  Server_Base base(orologio, messaggi, stampanti);
-  ASSERT_TRUE(base.Base_Inizializza(programma.string(), ""));
-  Trasporto trasporto(Attese_Rete{3000, 100, 3000});
-  Connessione_Host conn(base, base, trasporto);
-  ASSERT_TRUE(conn.Host_Collega());
-  Pannello pannello;
+  strada.Spool("0000_ROTTO", "copie = due\n", "", "x", "dati.scs");
+  ASSERT_TRUE(strada.Avvia());
   Qod_IMG_Finto img;
   Generatore_Qod_IMG<Qod_IMG_Finto> generatore(img);
   Fasi_Spool fasi;
   fasi.Immagini = &generatore;
-  Spool_Server s(base, trasporto, conn, pannello, Pump{}, fasi);
+  ASSERT_TRUE(strada.Collega(fasi));
+  Spool_Server& s = *strada.server;
+  Server_Base& base = strada.base;
+  const Host_Simulato& host = *strada.host;
+  const Pannello& pannello = strada.pannello;
 
   struct Atteso {
     int pagine, copie;
@@ -293,12 +259,7 @@ TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
 
 TEST_F(Strada_Host, ABrokenBlockLeavesTheSpoolFileOnTheHostForTheNextConnection) {
   // A second stand-in that closes the connection in the middle of the first block.
-  host_->Ferma();
-  host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
-      "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue", coda_.string(),
-      "--spool-done", fatti_.string(), "--close", "G#1=100"});
-  ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-  base_.Collegamento.Porta = host_->Porta_Record();
+  ASSERT_TRUE(s_.Riavvia_Host({"--close", "G#1=100"}));
   std::vector<int> stati;
   Connessione_Host conn(base_, base_, trasporto_, Effetti_Collegamento{{}, [&](int st) { stati.push_back(st); }});
   ASSERT_TRUE(conn.Host_Collega());
@@ -313,12 +274,7 @@ TEST_F(Strada_Host, ABrokenBlockLeavesTheSpoolFileOnTheHostForTheNextConnection)
 
   // The host comes back well (a stand-in without the rule, on the same
   // queue): the same spool file comes again and goes to the end.
-  host_->Ferma();
-  host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
-      "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue", coda_.string(),
-      "--spool-done", fatti_.string()});
-  ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-  base_.Collegamento.Porta = host_->Porta_Record();
+  ASSERT_TRUE(s_.Riavvia_Host());
   ASSERT_TRUE(conn.Host_Collega());
   EXPECT_TRUE(s.Spool_Get());
   EXPECT_EQ(Record().back(), "D0002500003000002001*NO       A");

@@ -11,6 +11,7 @@
 #include "qod/imagegen/qod_img.h"
 #include "qod/imaging/file.h"
 #include "qod/imagegen/striscia_font.h"
+#include "strada_simulata.h"
 #include "strada_test.h"
 
 using namespace qod;
@@ -38,21 +39,12 @@ int Scuri(const img::Immagine& im, int x, int y, int w, int h) {
 }  // namespace
 
 TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
-  Cartella_Prova dir;
-  const auto coda = dir.Dir() / "coda";
-  std::filesystem::create_directories(coda);
+  Strada_Simulata strada;
+  const auto& coda = strada.coda;
   for (const char* s : {"0001_FATTURE", "0003_ETICHETTE"})
     std::filesystem::copy(std::filesystem::path(QOD_CODA_ESEMPI) / s, coda / s, std::filesystem::copy_options::recursive);
-  Host_Simulato host({"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue",
-                      coda.string(), "--spool-done", (dir.Dir() / "fatti").string()});
-  ASSERT_TRUE(host.Avvia()) << host.Uscita();
-  const auto programma = dir.Dir() / "Qod_S";
-  ASSERT_TRUE(host.Programma_Prepara(programma));
-  FakeClock orologio;
-  RecordingMessageSink messaggi;
-  NoPrinters stampanti;
-  Server_Base base(orologio, messaggi, stampanti);
-  ASSERT_TRUE(base.Base_Inizializza(programma.string(), ""));
+  ASSERT_TRUE(strada.Avvia());
+  Server_Base& base = strada.base;
   // The font strip the attribute records name (found whatever its case),
   // and the logo the labels' image tag names.
   std::string errore;
@@ -63,15 +55,13 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   logo.Riempi(img::Nero);
   ASSERT_TRUE(img::Salva(logo, base.Percorso_Lgo + "logo.bmp", {0, false, "EXTENSION = BMP"}));
 
-  Trasporto trasporto(Attese_Rete{3000, 100, 3000});
-  Connessione_Host conn(base, base, trasporto);
-  ASSERT_TRUE(conn.Host_Collega());
-  Pannello pannello;
   Qod_IMG img;
   Generatore_Qod_IMG<Qod_IMG> generatore(img);
   Fasi_Spool fasi;
   fasi.Immagini = &generatore;
-  Spool_Server s(base, trasporto, conn, pannello, Pump{}, fasi);
+  ASSERT_TRUE(strada.Collega(fasi));
+  Spool_Server& s = *strada.server;
+  const Pannello& pannello = strada.pannello;
   const std::string tmps = base.Percorso_Tmp;
 
   // Invoices: two fax pages, one copy each, TIFF G4.

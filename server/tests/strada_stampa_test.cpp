@@ -18,6 +18,7 @@
 #include "qod/prova/strumenti.h"
 #include "qod/server/stampa.h"
 #include "qod/imagegen/striscia_font.h"
+#include "strada_simulata.h"
 #include "strada_test.h"
 
 using namespace qod;
@@ -59,42 +60,27 @@ class Strada_Stampa : public ::testing::Test {
   void SetUp() override {
     Applicazione();
     ASSERT_TRUE(cups_.Avviato()) << cups_.Errore();
-    coda_ = dir_.Dir() / "coda";
-    fatti_ = dir_.Dir() / "fatti";
-    fs::create_directories(coda_);
   }
 
   void Spool(const std::string& nome, const std::string& attributi, int pagine) {
-    const fs::path c = coda_ / nome;
-    fs::create_directories(c);
-    File_Scrivi(c / "attributi.txt", std::string(kAttributi) + attributi);
-    File_Scrivi(c / "definizioni.txt", "");
-    File_Scrivi(c / "dati.txt", Pagine(pagine));
+    s_.Spool(nome, std::string(kAttributi) + attributi, "", Pagine(pagine));
   }
 
   void Avvia(int max_blocco) {
-    host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
-        "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1", "--spool-queue", coda_.string(),
-        "--spool-done", fatti_.string()});
-    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-    const auto programma = dir_.Dir() / "Qod_S";
-    ASSERT_TRUE(host_->Programma_Prepara(programma));
-    ASSERT_TRUE(base_.Base_Inizializza(programma.string(), ""));
+    ASSERT_TRUE(s_.Avvia());
     base_.Generale.Max_Pagine_Blocco = max_blocco;
     std::string errore;
     ASSERT_TRUE(Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", Opzioni_Striscia{}, &errore))
         << errore;
-    conn_ = std::make_unique<Connessione_Host>(base_, base_, trasporto_);
-    ASSERT_TRUE(conn_->Host_Collega());
     Fasi_Spool fasi;
     fasi.Immagini = &generatore_;
     fasi.Stampa = &fase_;
     fasi.Ping = &ping_;
-    server_ = std::make_unique<Spool_Server>(base_, trasporto_, *conn_, pannello_, Pump{}, fasi);
+    ASSERT_TRUE(s_.Collega(fasi));
     pannello_.Interruttore_Imposta(Pannello::Riga_Stampa, true);
   }
 
-  std::string Esito_Host(const std::string& nome) const { return File_Leggi(fatti_ / nome / "esito.txt"); }
+  std::string Esito_Host(const std::string& nome) const { return s_.Esito_Host(nome); }
   std::string Stato() const { return pannello_.Valore(Pannello::Riga_Stato); }
   int Pagine_Pdf(const fs::path& pdf) const {
     const std::string info = prova::Comando("pdfinfo '" + pdf.string() + "'");
@@ -103,22 +89,16 @@ class Strada_Stampa : public ::testing::Test {
   }
 
   stampa::prova::Cups_Privato cups_;
-  Cartella_Prova dir_;
-  fs::path coda_, fatti_;
-  std::unique_ptr<Host_Simulato> host_;
-  FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 0, 0)};
-  RecordingMessageSink messaggi_;
-  NoPrinters stampanti_;
-  Server_Base base_{orologio_, messaggi_, stampanti_};
-  Trasporto trasporto_{Attese_Rete{3000, 100, 3000}};
-  std::unique_ptr<Connessione_Host> conn_;
-  Pannello pannello_;
+  Strada_Simulata s_;
+  const Cartella_Prova& dir_ = s_.dir;
+  Server_Base& base_ = s_.base;
+  Pannello& pannello_ = s_.pannello;
+  std::unique_ptr<Spool_Server>& server_ = s_.server;
   Qod_IMG img_;
   Generatore_Qod_IMG<Qod_IMG> generatore_{img_};
   stampa::Dispositivo_Cups dispositivo_;
   Ping_Finto ping_;
   Fase_Stampa fase_{dispositivo_, ping_};
-  std::unique_ptr<Spool_Server> server_;
 };
 
 TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {

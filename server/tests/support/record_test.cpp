@@ -27,7 +27,9 @@ std::string Risposta_Lunga(char esito, int annunciati, const std::string& corpo,
 }
 
 Attributi_Test::Attributi_Test(const Tabella_Ebcdic& t) : t_(t), dati_(1118, '\x40') {
-  // No output of any kind; one page of print data.
+  // No output of any kind, no print data and no pages asked for (a spool
+  // file done without making anything); tests that lay pages out set the
+  // data size at 139 and the page total at 131.
   A(1, "FATTURE", 20);
   A(41, "QPRINT", 10);
   A(91, "SAVE", 10);
@@ -35,7 +37,7 @@ Attributi_Test::Attributi_Test(const Tabella_Ebcdic& t) : t_(t), dati_(1118, '\x
   A(111, "UTENTE", 10);
   A(121, "123456", 6);
   B(127, 1);
-  B(131, 1);
+  B(131, 0);
   B(135, 0);
   B(139, 0);
   B(143, 1);

@@ -44,6 +44,9 @@ enum : int32_t { Stato_Manuale = 0, Stato_Connesso = 2, Stato_Attesa = 4, Stato_
 struct Effetti_Collegamento {
   std::function<void(const std::string&)> Etichetta_Client;  // "non connesso", "Client 7"
   std::function<void(int)> Stato_Imposta;                   // run state after an error (Stato_Attesa)
+  // True while the automatic cycle runs: a failure is then logged only, so
+  // that no message box holds the cycle up.
+  std::function<bool()> Automatico;
 };
 
 // The pause between connection attempts: `passi` rounds of a sleep of
@@ -71,7 +74,9 @@ class Connessione_Host {
   Connessione_Host& operator=(const Connessione_Host&) = delete;
 
   // Opens the connection on slot 1. True when logged in and the dictionary
-  // has been read. Pumps (`pompa`) during the pauses between attempts.
+  // has been read. Pumps (`pompa`) during the pauses between attempts. Every
+  // failure is logged. A call made while one is under way (from a pump)
+  // returns false at once.
   bool Host_Collega(const Pump& pompa = {});
   // Closes the connection for good.
   void Host_Scollega();
@@ -94,13 +99,17 @@ class Connessione_Host {
   void Etichetta(const std::string& t) const {
     if (effetti_.Etichetta_Client) effetti_.Etichetta_Client(t);
   }
-  void Errore(const std::string& testo) const { programma_.Messaggi().MsgBox(testo, vbCritical, kTitolo_Errore); }
+  // Logs the failure and, outside the automatic cycle, shows it.
+  void Errore(const std::string& testo) const;
+  void Registra(const std::string& testo) const;
+  bool Interrotto() const { return attese_.interrompi && attese_.interrompi(); }
 
   const Base_Programma& programma_;
   Dati_Collegamento& dati_;
   Trasporto& trasporto_;
   Effetti_Collegamento effetti_;
   Attese_Collegamento attese_;
+  bool in_corso_ = false;
 };
 
 }  // namespace qod

@@ -13,8 +13,9 @@ namespace qod {
 // Trim(utente) "331", "PASS " & Trim(password) "230", "RCMD " &
 // Trim(comando) "250"; then "QUIT" is sent without reading a reply. The first
 // line of each reply is read with the long wait, further lines (multi-line
-// replies, banners) with the short wait until one fails. The socket is closed
-// at the end whenever it was opened.
+// replies, banners) with the short wait until one fails; the whole reply
+// must come within the long wait, or the step counts as not answered. The
+// socket is closed at the end whenever it was opened.
 //
 // True when every reply carried its code. Otherwise `errore` holds the
 // message of the first failure ("Il server FTP non risponde (USER)",

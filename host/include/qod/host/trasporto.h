@@ -10,14 +10,18 @@
 // separate block.
 //
 // Waiting. Everything runs on the caller's thread. A read waits for the
-// socket with a limit (20 s by default), receives what the stack holds, and
-// pumps the message loop after each empty receive; the 21st empty receive of
-// one read ends it. A derived class may wait another way (the archive
+// socket with a limit (20 s by default) that holds for the whole read, not
+// for each wait, so a peer that drips its reply cannot keep it alive. Waits
+// go in short slices: between them the message loop is pumped and a stop
+// request is looked at, so a stop is answered within one slice. A read
+// receives what the stack holds and pumps after each empty receive; the
+// 21st empty receive of one read ends it. A derived class may wait another way (the archive
 // viewer polls with short sleeps) while keeping the framing, the buffers and
 // the decoder.
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -72,6 +76,11 @@ class Trasporto {
   void Imposta_Attese(const Attese_Rete& attese) { attese_ = attese; }
   const Attese_Rete& Attese() const { return attese_; }
   void Imposta_Pompa(Pump pompa) { pompa_ = std::move(pompa); }
+  // Asked between the slices of every wait: true (the program is ending)
+  // makes the operation fail at once.
+  void Imposta_Interruzione(std::function<bool()> interrompi) { interrompi_ = std::move(interrompi); }
+  // True when the last failure came from a stop request.
+  bool Interrotto() const { return interrotto_; }
   // Where the transport writes its one log line (a missing or short table).
   void Imposta_Registro(std::function<void(const std::string&)> registro) { registro_ = std::move(registro); }
 
@@ -166,8 +175,14 @@ class Trasporto {
   const Statistiche_Rete& Statistiche() const { return stat_; }
 
  protected:
-  // Before a receive: waits for the socket with the long or short limit.
+  using Istante = std::chrono::steady_clock::time_point;
+  // Before a receive: waits for the socket until the deadline of the
+  // operation under way (`Scadenza()`).
   virtual bool Attendi_Dati(int slot, bool attesa_lunga);
+  Istante Scadenza() const { return scadenza_; }
+  // Waits until the slot is ready or `scadenza` passes, in slices with a
+  // pump and a look at the stop request between them.
+  bool Attendi_Fino(int slot, net::Attesa modo, Istante scadenza);
   // After the `vuote`-th empty receive of one read: pumps, and gives up
   // at the 21st.
   virtual bool Ricezione_Vuota(int vuote, bool attesa_lunga);
@@ -192,8 +207,14 @@ class Trasporto {
   // Receives until the buffer holds `n` bytes.
   bool Riempi_Fino(int slot, int n);
 
+  Istante Limite(bool attesa_lunga) const;
+
   Attese_Rete attese_;
   Pump pompa_;
+  std::function<bool()> interrompi_;
+  bool interrotto_ = false;
+  Istante scadenza_{};
+  Istante ultima_pompa_ = std::chrono::steady_clock::now();
   std::function<void(const std::string&)> registro_;
   bool avviato_ = false;
   bool tabella_segnalata_ = false;

@@ -168,11 +168,15 @@ class Finestra_Base {
 
   // The timers stop; when nothing is running the program ends in order
   // (position kept, connection closed), else it ends as soon as the running
-  // work returns: the spool file being handled is finished. A second request
-  // while a spool file is handled abandons it: the connection is closed, so
-  // the spool file fails its next exchange and gets no done record.
+  // work returns. The work looks at `Termina_Richiesto` in every wait and
+  // at every block and page, so it returns within one of them; the spool
+  // file being handled is then abandoned without its done record. A second
+  // request while a spool file is handled also closes the connection.
   void Termina_Richiesta();
   bool Termina_Richiesto() const { return termina_; }
+  // The automatic cycle runs: states 4 and 6, and the load under "/AUTO".
+  // Failures are then logged, never shown in a box that would hold it up.
+  bool Automatico() const;
   bool Terminato() const { return terminato_; }
 
   // ---- State ------------------------------------------------------------------------
@@ -206,6 +210,7 @@ class Finestra_Base {
   Visore visore_;
   int32_t in_corso_ = 0;        // window events and ticks under way
   bool termina_ = false;        // the system asked the program to end
+  bool in_caricamento_ = false; // Form_Load under way
   bool terminato_ = false;
 };
 

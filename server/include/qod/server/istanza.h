@@ -16,12 +16,15 @@ class Istanza_Unica {
   Istanza_Unica& operator=(const Istanza_Unica&) = delete;
 
   // True when this process now holds the folder's lock; false when another
-  // copy holds it (or the lock file cannot be opened at all).
+  // copy holds it (Errore() empty) or the lock file cannot be created or
+  // locked (Errore() says why).
   bool Acquisisci(const std::string& cartella, const std::string& nome = "Qod_S.LCK");
   void Rilascia();
+  const std::string& Errore() const { return errore_; }
 
  private:
   int fd_ = -1;
+  std::string errore_;
 };
 
 }  // namespace qod

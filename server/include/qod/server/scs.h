@@ -59,13 +59,16 @@ class Interprete_SCS {
   std::function<void()> Scollega;
   Pannello* Quadro = nullptr;  // the Dati row shows the progress
   Pump Pompa_Messaggi;         // once per block
+  // Asked once per block, after the pump: true (the program is ending)
+  // stops at once with false, without a log line or a disconnection.
+  std::function<bool()> Arresto;
 
   // `Spool_Dati`: fetches and lays out `dimensione` bytes of print data, up
   // to page `ultima_pagina`. The page layer must have been started for the
   // spool file. True when the stream was interpreted (to its end, to the
   // last page of the range, or until a page file failed, which the page
   // layer has reported); false after a transfer failure, already logged and
-  // with the connection dropped.
+  // with the connection dropped, and on a stop request.
   bool Spool_Dati(Sorgente_Dati& sorgente, const std::array<uint8_t, 256>& tabella, int32_t dimensione,
                   int32_t ultima_pagina);
 
@@ -81,7 +84,8 @@ class Interprete_SCS {
   int32_t Parametro = 0;
 
  private:
-  enum class Dopo { Blocco_Successivo, Fine_Dati, Stop };
+  // Incompleto: the block holds only the start of one control.
+  enum class Dopo { Blocco_Successivo, Fine_Dati, Stop, Incompleto };
 
   Dopo Blocco_Interpreta(std::span<const uint8_t> blocco, const std::array<uint8_t, 256>& tabella,
                          int64_t dimensione, int64_t& prossimo);

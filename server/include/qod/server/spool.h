@@ -81,6 +81,25 @@ class Spool_Server {
   // spool file and shows the message on the state row when that is empty.
   void Errore_Segnala(const std::string& messaggio);
 
+  // Asked once per block of print data and once per page image: true (the
+  // program is ending) abandons the spool file where it stands, without its
+  // done record, so that the host keeps it.
+  std::function<bool()> Arresto;
+  bool Abbandonato() const { return abbandonato_; }
+
+  // The values of an attribute record that no spool file can have: a
+  // negative data size or page total, a page range that cannot be, a spool
+  // number that the done record cannot carry. Empty when none.
+  static std::string Attributi_Errati(const Attributi_Spool& a);
+  // The largest copy count the override field can hold; more is taken as it.
+  static constexpr int32_t kCopie_Massime = 9999;
+
+  // The pause before the same spool file is taken again after `fallimenti`
+  // failures in a row: none after the first, then 2 s doubling up to
+  // kPausa_Massima_ms.
+  static int64_t Pausa_Ritentativo_ms(int32_t fallimenti);
+  static constexpr int64_t kPausa_Massima_ms = 256000;
+
   // Reads the running totals from the settings file and shows rows 2 and 3.
   void Progressivi_Carica();
 
@@ -117,6 +136,19 @@ class Spool_Server {
   void Esito_Conta();
   bool Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo);
   bool Fase(Fase_Uscita* fase, int riga, const char* nome);
+  bool Spool_Get_Passi();
+  bool Arresto_Richiesto();
+  // A spool file that failed without its done record: which one, how often
+  // in a row, and when it may be taken again (a serial date). A spool file
+  // whose number the done record cannot carry is never taken again.
+  struct Ritentativo {
+    std::string chiave;
+    int32_t fallimenti = 0;
+    double dopo = 0;
+    bool escluso = false;
+  };
+  std::string Chiave_Spool() const;
+  void Ritentativo_Registra(bool riuscito);
 
   Server_Base& base_;
   Trasporto& trasporto_;
@@ -124,6 +156,10 @@ class Spool_Server {
   Pannello& pannello_;
   Pump pompa_;
   Fasi_Spool fasi_;
+  Ritentativo ritentativo_;
+  bool preso_ = false;        // this call took a spool file from the host
+  bool saltato_ = false;      // and left it alone (waiting for its next attempt)
+  bool abbandonato_ = false;  // and abandoned it on a stop request
 
   // Working values no one outside the road reads.
   std::array<uint8_t, kLunghezza_Attributi> Record_Attributi{};  // raw, kept when 621 is "T" and archived
