@@ -132,9 +132,4 @@ SystemClock& SystemClock::Istanza() {
   return c;
 }
 
-void FakeClock::Avanza(int64_t ms) {
-  ms_ += ms;
-  adesso_ = DateTime::Da_Seriale(adesso_.Seriale() + static_cast<double>(ms) / 86400000.0);
-}
-
 }  // namespace qod

@@ -12,6 +12,8 @@ namespace {
 
 // The length of a print line without its trailing blanks: most of a line's
 // 378 columns are blank, so they are passed over eight at a time.
+constexpr size_t kBuffer_Pagina = 64 * 1024;
+
 size_t Lunghezza_Senza_Spazi(std::string_view s) {
   constexpr uint64_t kOtto_Spazi = 0x2020202020202020ull;
   size_t n = s.size();
@@ -154,6 +156,10 @@ void Pagine_Spool::Pagina_Apri() {
   if (!testo_) return Fallisci("Errore apertura file " + nome_testo_);
   comandi_ = std::fopen(Percorso_Fs(nome_comandi_).c_str(), "wb");
   if (!comandi_) return Fallisci("Errore apertura file " + nome_comandi_);
+  // A buffer that holds a whole page: each file is written in one go when
+  // it is closed.
+  std::setvbuf(testo_, nullptr, _IOFBF, kBuffer_Pagina);
+  std::setvbuf(comandi_, nullptr, _IOFBF, kBuffer_Pagina);
 
   if (!cfg_.Tabelle) return;
   const int32_t lunghezza_chiave = cfg_.Formato ? cfg_.Formato->Lunghezza_Chiave() : 0;

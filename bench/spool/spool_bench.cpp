@@ -40,6 +40,7 @@
 #include "qod/server/scs.h"
 #include "qod/server/spool.h"
 #include "qod/imagegen/striscia_font.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 using Orologio = std::chrono::steady_clock;

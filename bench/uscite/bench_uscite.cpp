@@ -19,6 +19,7 @@
 #include "qod/host/trasporto.h"
 #include "qod/imaging/file.h"
 #include "qod/pdf/qod_pdf.h"
+#include "qod/prova/finti.h"
 #include "qod/server/emissione.h"
 
 using namespace qod;

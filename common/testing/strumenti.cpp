@@ -1,5 +1,7 @@
 #include "qod/prova/strumenti.h"
 
+#include "qod/prova/finti.h"
+
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -127,3 +129,12 @@ std::vector<std::string> Nomi(const fs::path& cartella) {
 }
 
 }  // namespace qod::prova
+
+namespace qod {
+
+void FakeClock::Avanza(int64_t ms) {
+  ms_ += ms;
+  adesso_ = DateTime::Da_Seriale(adesso_.Seriale() + static_cast<double>(ms) / 86400000.0);
+}
+
+}  // namespace qod

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "qod/clock.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 

@@ -21,6 +21,7 @@
 #include "qod/cripto.h"
 #include "qod/host/base.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 using namespace qod::prova;

@@ -7,6 +7,7 @@
 #include "qod/basic.h"
 #include "qod/host/base.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
 
 using namespace qod;

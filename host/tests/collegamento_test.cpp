@@ -12,6 +12,7 @@
 #include "qod/host/collegamento.h"
 #include "qod/host/ftp.h"
 #include "qod/host_simulato.h"
+#include "qod/prova/finti.h"
 #include "support/pari.h"
 
 using namespace qod;

@@ -8,6 +8,7 @@
 #include "pdf_test_util.h"
 #include "qod/ansi.h"
 #include "qod/pdf/qod_pdf.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 using namespace qod::pdf;

@@ -5,6 +5,7 @@
 
 #include "pdf_test_util.h"
 #include "qod/pdf/x_pdf.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 using namespace qod::pdf;

@@ -6,6 +6,7 @@
 #include "qod/prova/strumenti.h"
 #include "qod/cripto.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 #include "qod/server/finestra_base.h"
 #include "qod/server/istanza.h"
 #include "qod/server/splash.h"

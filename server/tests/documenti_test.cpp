@@ -7,6 +7,7 @@
 #include "qod/basic.h"
 #include "qod/clock.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 #include "qod/server/documenti.h"
 
 using namespace qod;

@@ -12,6 +12,7 @@
 #include "qod/prova/strumenti.h"
 #include "qod/basic.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 #include "qod/server/finestra_base.h"
 
 using namespace qod;

@@ -33,6 +33,7 @@
 #include "qod/imagegen/striscia_font.h"
 #include "qod/viewer/qod_imv.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 using namespace qod::prova;
@@ -552,7 +553,7 @@ TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
     const std::string stato = c.stato;
     bool raggiunto = false;
     if (stato == "FTP")
-      raggiunto = server.host_->Attendi_Evento("ftp-connect", 10000);
+      raggiunto = server.host_->Attendi_Evento("ftp-connect", 30000);
     else if (stato == "record read")
       raggiunto = server.host_->Attendi_Log(
           [](const std::vector<prova::Voce_Log>& log) {
@@ -560,9 +561,9 @@ TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
               if (v.canale == "REC" && v.testo.rfind("S00005", 0) == 0) return true;
             return false;
           },
-          10000);
+          30000);
     else
-      raggiunto = Attendi_Vero([&] { return immagini() >= 3; }, 15000);
+      raggiunto = Attendi_Vero([&] { return immagini() >= 3; }, 40000);
     ASSERT_TRUE(raggiunto) << c.stato << p.Uscita();
     ::usleep(300000);  // well inside the state
 

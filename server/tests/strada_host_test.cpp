@@ -9,6 +9,7 @@
 #include "qod/basic.h"
 #include "qod/host_simulato.h"
 #include "qod/profile.h"
+#include "qod/prova/finti.h"
 #include "strada_simulata.h"
 #include "strada_test.h"
 

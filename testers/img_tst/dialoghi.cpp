@@ -10,7 +10,7 @@ namespace qod::testers {
 std::string Dialoghi_Qt::Scegli_File(const std::string& filtro) {
   // "Descrizione|pattern" becomes Qt's "Descrizione (pattern)"; the patterns
   // match in any case, as the file names the programs meet do.
-  const QString f = Qt_Da_Ansi(filtro);
+  const QString f = Testo_Qt(filtro);
   const qsizetype barra = f.indexOf('|');
   QString descrizione = barra < 0 ? f : f.left(barra);
   QString schemi = barra < 0 ? QString() : f.mid(barra + 1);

@@ -22,8 +22,7 @@ FrmHelp::FrmHelp(QWidget* genitore) : QWidget(genitore, Qt::Window) {
   f.setPointSizeF(8.25);
   txt_help->setFont(f);
   // The box shows rows; the text's CR LF line ends become its row breaks.
-  QString testo = Qt_Da_Ansi(Testo_Help());
-  testo.replace("\r\n", "\n");
+  QString testo = Testo_Qt(Testo_Help());
   if (testo.endsWith('\n')) testo.chop(1);
   txt_help->setPlainText(testo);
   l->addWidget(txt_help);

@@ -91,7 +91,7 @@ void FrmOut::Svuota_Etichette() {
 
 void FrmOut::Pulizia(const std::string& titolo) {
   titolo_ = titolo;
-  setWindowTitle(Qt_Da_Ansi(titolo));
+  setWindowTitle(Testo_Qt(titolo));
   Svuota_Etichette();
   ImageMan1->hide();
   show();
@@ -120,7 +120,7 @@ void FrmOut::Carica() {
   const Separatori s = Separatori_Locale();
   std::error_code ec;
   const auto lunghezza = std::filesystem::file_size(Percorso_Fs(Percorso_Risolvi(nome)), ec);
-  lblDim->setText(Qt_Da_Ansi(Dimensione_File(ec ? 0 : static_cast<int64_t>(lunghezza), "", s)));
+  lblDim->setText(Testo_Qt(Dimensione_File(ec ? 0 : static_cast<int64_t>(lunghezza), "", s)));
   lbl_Rx->setText(QString::number(static_cast<int16_t>(ImageMan1->Dpi_X())));
   lbl_Ry->setText(QString::number(static_cast<int16_t>(ImageMan1->Dpi_Y())));
   lbl_Height->setText(QString::number(ImageMan1->Altezza_Immagine()));

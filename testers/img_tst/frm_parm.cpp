@@ -91,11 +91,11 @@ void FrmParm::Costruisci() {
       }
       case Tipo_Campo::Lista: {
         auto* l = new QComboBox(this);
-        for (const std::string& v : *Voci_Di(c.nome)) l->addItem(Qt_Da_Ansi(v));
+        for (const std::string& v : *Voci_Di(c.nome)) l->addItem(Testo_Qt(v));
         w = l;
         break;
       }
-      case Tipo_Campo::Spunta: w = new QCheckBox(Qt_Da_Ansi(Didascalia(c.nome)), this); break;
+      case Tipo_Campo::Spunta: w = new QCheckBox(Testo_Qt(Didascalia(c.nome)), this); break;
       case Tipo_Campo::Colore: {
         auto* b = new QPushButton(this);
         b->setFixedSize(36, 18);
@@ -142,7 +142,7 @@ void FrmParm::Costruisci() {
     QWidget* w = Campo_Widget(nome);
     std::string etichetta = dynamic_cast<QCheckBox*>(w) ? "" : Didascalia(nome);
     if (etichetta.empty() && !dynamic_cast<QCheckBox*>(w)) etichetta = Segno(nome);
-    if (!etichetta.empty()) g->addWidget(new QLabel(Qt_Da_Ansi(etichetta), this), riga, colonna);
+    if (!etichetta.empty()) g->addWidget(new QLabel(Testo_Qt(etichetta), this), riga, colonna);
     g->addWidget(w, riga, colonna + 1, 1, ampiezza);
   };
   auto schizzo = [this](const QString& nome) {
@@ -306,8 +306,8 @@ std::string FrmParm::Testo_Campo(const std::string& nome) const {
 
 void FrmParm::Imposta_Campo(const std::string& nome, const std::string& testo) {
   QWidget* w = Campo_Widget(nome);
-  if (auto* e = dynamic_cast<QLineEdit*>(w)) e->setText(Qt_Da_Ansi(testo));
-  if (auto* l = dynamic_cast<QComboBox*>(w)) l->setCurrentText(Qt_Da_Ansi(testo));
+  if (auto* e = dynamic_cast<QLineEdit*>(w)) e->setText(Testo_Qt(testo));
+  if (auto* l = dynamic_cast<QComboBox*>(w)) l->setCurrentText(Testo_Qt(testo));
   if (auto* c = dynamic_cast<QCheckBox*>(w)) c->setChecked(testo == "1");
 }
 
@@ -390,7 +390,7 @@ void FrmParm::Modifica(int quale) {
     std::string byte;
     if (File_Leggi(nome, byte) == Esito_Lettura::Errore) {
       // Editing an empty text would overwrite the file on the next save.
-      lblStato->setText(Qt_Da_Ansi("Impossibile leggere il file " + nome));
+      lblStato->setText(Testo_Qt("Impossibile leggere il file " + nome));
       return;
     }
     questo->setText("Salva");
@@ -407,7 +407,7 @@ bool FrmParm::Salva_Editor(int quale, const std::string& nome) {
   QPushButton* questo = quale == kTesto ? txt_Modifica : cmd_Modifica;
   std::string motivo;
   if (!File_Salva(nome, frmTxt()->Testo(), &motivo)) {
-    lblStato->setText(Qt_Da_Ansi("Impossibile scrivere il file " + nome + ": " + motivo));
+    lblStato->setText(Testo_Qt("Impossibile scrivere il file " + nome + ": " + motivo));
     return false;
   }
   questo->setText("Modifica");
@@ -440,14 +440,14 @@ void FrmParm::Esegui_Elaborazione() {
   const Separatori s = Separatori_Locale();
   if (auto errore = Imposta_Generatore(Valori(), s, Qod_IMG1)) {
     // Every field converts before the generator is touched.
-    lblStato->setText(Qt_Da_Ansi(Messaggio_Campo(*errore)));
+    lblStato->setText(Testo_Qt(Messaggio_Campo(*errore)));
   } else {
     Qod_IMG1.qodimg_Elabora(true);
-    lblStato->setText(Qt_Da_Ansi(Qod_IMG1.qodimg_Status));
+    lblStato->setText(Testo_Qt(Qod_IMG1.qodimg_Status));
     if (!Qod_IMG1.qodimg_Error) frmOut()->Carica();
   }
   const double secondi = std::chrono::duration<double>(Orologio::now() - t0).count();
-  lblTempo->setText(Qt_Da_Ansi(Numero_Testo(secondi, 3, false, s)));
+  lblTempo->setText(Testo_Qt(Numero_Testo(secondi, 3, false, s)));
   setEnabled(true);
   QApplication::restoreOverrideCursor();
 }

@@ -28,7 +28,7 @@ FrmTxt::FrmTxt(QWidget* genitore) : QWidget(genitore, Qt::Window) {
 
 void FrmTxt::Apri(const std::string& titolo, const std::string& byte) {
   titolo_ = titolo;
-  setWindowTitle(Qt_Da_Ansi(titolo));
+  setWindowTitle(Testo_Qt(titolo));
   Righe_Testo r = Dividi_Righe(byte);
   fine_ = std::move(r.fine);
   QStringList righe;

@@ -18,7 +18,7 @@ FrmBase::FrmBase(const std::string& cartella, QWidget* genitore) : QWidget(genit
   auto* modulo = new QFormLayout;
   colonna->addLayout(modulo);
   auto casella = [&](const char* nome, const char* etichetta, const std::string& testo) {
-    auto* e = new QLineEdit(Qt_Da_Ansi(testo), this);
+    auto* e = new QLineEdit(Testo_Qt(testo), this);
     e->setObjectName(nome);
     e->setMinimumWidth(nome == std::string("txtDir") || nome == std::string("txtOut") ? 320 : 80);
     modulo->addRow(etichetta, e);
@@ -77,7 +77,7 @@ void FrmBase::Command1_Click() {
   lblStato->clear();
   Imposta_PDF(Campi(), Qod_PDF1);
   Qod_PDF1.qodpdf_Elabora();
-  lblStato->setText(Qt_Da_Ansi(Stato_PDF(Qod_PDF1)));
+  lblStato->setText(Testo_Qt(Stato_PDF(Qod_PDF1)));
   // A timer already running is not restarted, so "OK" can go sooner than
   // two seconds after a quick second run.
   if (!Qod_PDF1.qodpdf_Error && !Timer1.isActive()) Timer1.start();

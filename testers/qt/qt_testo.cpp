@@ -4,8 +4,6 @@
 
 namespace qod::testers {
 
-QString Qt_Da_Ansi(const std::string& ansi) { return QString::fromStdString(Ansi_A_Utf8(ansi)); }
-
 std::string Ansi_Da_Qt(const QString& testo) { return Utf8_A_Ansi(testo.toStdString()); }
 
 Separatori Separatori_Locale(const QLocale& l) {

@@ -1,4 +1,5 @@
-// Text where the test programs meet Qt: ANSI to QString and back, the
+// Text where the test programs meet Qt (ANSI for Qt is Testo_Qt of the
+// platform's Qt layer): QString to ANSI, the
 // locale's separators, and the lossless mapping of a row of raw bytes for the
 // text window (control bytes other than TAB show as their control pictures,
 // U+2400 + code, and come back as the same bytes).
@@ -10,10 +11,12 @@
 #include <string>
 
 #include "qod/testers/numeri.h"
+#include "qod/ui/qt.h"
 
 namespace qod::testers {
 
-QString Qt_Da_Ansi(const std::string& ansi);
+// QString to ANSI (the way back of Testo_Qt); a character outside
+// Windows-1252 becomes "?".
 std::string Ansi_Da_Qt(const QString& testo);
 
 // The decimal and group separators of `l` (the user's locale by default).

@@ -243,8 +243,7 @@ TEST_F(ImgTst, HelpWindowShowsTheTagLanguage) {
   FrmHelp* h = frm->frmHelp();
   ASSERT_TRUE(h->isVisible());
   EXPECT_EQ(h->windowTitle(), "Help dei comandi");
-  QString atteso = Qt_Da_Ansi(Testo_Help());
-  atteso.replace("\r\n", "\n");
+  QString atteso = Testo_Qt(Testo_Help());
   atteso.chop(1);
   EXPECT_EQ(h->txt_help->toPlainText(), atteso);
   EXPECT_EQ(h->txt_help->document()->blockCount(), 126);

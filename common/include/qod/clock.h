@@ -47,18 +47,4 @@ class SystemClock : public Clock {
   static SystemClock& Istanza();
 };
 
-class FakeClock : public Clock {
- public:
-  explicit FakeClock(DateTime t = DateTime::Da(2026, 1, 15, 10, 0, 0)) : adesso_(t) {}
-  DateTime Adesso() const override { return adesso_; }
-  int64_t Millisecondi() const override { return ms_; }
-  void Attendi(int millisecondi) override { Avanza(millisecondi); }
-  void Imposta(DateTime t) { adesso_ = t; }
-  void Avanza(int64_t millisecondi);
-
- private:
-  DateTime adesso_;
-  int64_t ms_ = 0;
-};
-
 }  // namespace qod

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -37,28 +36,6 @@ class MessageSink {
   virtual ~MessageSink() = default;
   // Shows `testo` (ANSI) with `stile` and `titolo`; returns the answer.
   virtual int MsgBox(const std::string& testo, int stile, const std::string& titolo) = 0;
-};
-
-// Records every box and answers from a script (vbOK, or the default, when
-// the script is empty).
-class RecordingMessageSink : public MessageSink {
- public:
-  struct Box {
-    std::string testo;
-    int stile;
-    std::string titolo;
-  };
-  int MsgBox(const std::string& testo, int stile, const std::string& titolo) override {
-    boxes.push_back({testo, stile, titolo});
-    if (!risposte.empty()) {
-      int r = risposte.front();
-      risposte.pop_front();
-      return r;
-    }
-    return (stile & 0xF) == vbYesNo ? vbYes : vbOK;
-  }
-  std::vector<Box> boxes;
-  std::deque<int> risposte;
 };
 
 // ---- System timers ----------------------------------------------------------

@@ -18,6 +18,7 @@
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/host_simulato.h"
+#include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
 #include "qod/server/pannello.h"
 #include "qod/server/spool.h"

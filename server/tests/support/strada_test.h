@@ -16,6 +16,7 @@
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/imagegen/qod_img.h"
+#include "qod/prova/finti.h"
 #include "qod/server/spool.h"
 #include "record_test.h"
 #include "support/pari.h"

@@ -15,12 +15,6 @@
 
 namespace qod {
 
-// Lists no printer: for programs and tests without printers.
-class NoPrinters : public PrinterList {
- public:
-  std::vector<std::string> Stampanti() override { return {}; }
-};
-
 // [Generale] of the settings file, as read at start-up.
 struct Impostazioni_Generali {
   std::string Fine_Collegamento_Ora;        // hhnnss
