@@ -49,11 +49,11 @@ constexpr char kSezione[] = "Generale";
 
 }  // namespace
 
-const Modulo_Impostazioni kEditor_Server{"Qod_S_INI", "Qod_S.INI", "Quillon  Impostazione server di stampa",
+const Modulo_Impostazioni kEditor_Server{"Qod_S_INI", "Quillon  Impostazione server di stampa",
                                          kCampi_Server, kCaselle_Server};
 
 // The client's boxes are the server's first six: its record ends after the library.
-const Modulo_Impostazioni kEditor_Client{"Qod_C_INI", "Qod_C.INI", "Quillon  Impostazione client di visualizzazione",
+const Modulo_Impostazioni kEditor_Client{"Qod_C_INI", "Quillon  Impostazione client di visualizzazione",
                                          std::span<const Campo_Impostazione>(kCampi_Server, 6), kCaselle_Client};
 
 std::string Campo_Formatta(const Campo_Impostazione& campo, std::string_view testo) {

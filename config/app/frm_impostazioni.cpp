@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "qod/ansi.h"
+#include "qod/ui/qt.h"
 
 #ifndef QOD_VERSIONE
 #define QOD_VERSIONE "0.0.0"
@@ -23,8 +24,6 @@
 namespace qod {
 
 namespace {
-
-QString Qt_Da_Ansi(const std::string& ansi) { return QString::fromStdString(Ansi_A_Utf8(ansi)); }
 
 // A character that has no ANSI code becomes "¿", which the checks refuse,
 // rather than a "?" that would pass unnoticed.
@@ -48,11 +47,11 @@ FrmImpostazioni::FrmImpostazioni(Editor_Impostazioni& editor, MessageSink& messa
     : QWidget(parent), editor_(editor), messaggi_(messaggi) {
   const auto& modulo = editor_.Modulo();
   setObjectName("frmBase");
-  setWindowTitle(Qt_Da_Ansi(modulo.caption));
+  setWindowTitle(Testo_Qt(modulo.caption));
   setAttribute(Qt::WA_DeleteOnClose, false);
 
   auto* colonna = new QVBoxLayout(this);
-  auto* versione = new QLabel(Qt_Da_Ansi(release), this);
+  auto* versione = new QLabel(Testo_Qt(release), this);
   versione->setObjectName("Release");
   QFont piccolo = versione->font();
   piccolo.setPointSizeF(piccolo.pointSizeF() * 0.8);
@@ -62,10 +61,10 @@ FrmImpostazioni::FrmImpostazioni(Editor_Impostazioni& editor, MessageSink& messa
   auto* griglia = new QGridLayout;
   int riga = 0;
   for (const auto& c : modulo.campi) {
-    auto* etichetta = new QLabel(Qt_Da_Ansi(c.etichetta), this);
+    auto* etichetta = new QLabel(Testo_Qt(c.etichetta), this);
     auto* box = new QLineEdit(this);
     box->setObjectName(c.box);
-    box->setToolTip(Qt_Da_Ansi(c.tip));
+    box->setToolTip(Testo_Qt(c.tip));
     box->setMaxLength(32767);  // no box limits its text
     if (c.password) {
       auto* stile = new Stile_Password;
@@ -86,7 +85,7 @@ FrmImpostazioni::FrmImpostazioni(Editor_Impostazioni& editor, MessageSink& messa
   colonna->addLayout(griglia);
 
   for (const auto& k : modulo.caselle) {
-    auto* casella = new QCheckBox(Qt_Da_Ansi(k.caption), this);
+    auto* casella = new QCheckBox(Testo_Qt(k.caption), this);
     casella->setObjectName(k.box);
     colonna->addWidget(casella);
     caselle_.push_back(casella);
@@ -118,7 +117,7 @@ FrmImpostazioni::FrmImpostazioni(Editor_Impostazioni& editor, MessageSink& messa
 }
 
 void FrmImpostazioni::Mostra() {
-  for (size_t i = 0; i < box_.size(); ++i) box_[i]->setText(Qt_Da_Ansi(editor_.valori[i]));
+  for (size_t i = 0; i < box_.size(); ++i) box_[i]->setText(Testo_Qt(editor_.valori[i]));
   for (size_t i = 0; i < caselle_.size(); ++i) caselle_[i]->setChecked(editor_.spunte[i]);
 }
 
@@ -162,15 +161,20 @@ bool FrmImpostazioni::eventFilter(QObject* oggetto, QEvent* evento) {
   return QWidget::eventFilter(oggetto, evento);
 }
 
+Nomi_Programma Nomi_Editor(const Modulo_Impostazioni& modulo) {
+  const Nomi_Programma& nomi = &modulo == &kEditor_Client ? kNomi_Client : kNomi_Server;
+  return {nomi.Impostazioni, "", ""};
+}
+
 Editor_Avviato Editor_Avvia(const Modulo_Impostazioni& modulo, const std::string& cartella,
-                            std::string_view riga_comando, MessageSink& messaggi) {
+                            std::string_view riga_comando, MessageSink& messaggi, Clock& orologio) {
   Editor_Avviato r;
-  std::string dir = cartella;
-  if (!dir.empty() && dir.back() != '/') dir += '/';
-  r.editor = std::make_unique<Editor_Impostazioni>(modulo, dir + modulo.file);
+  r.base = std::make_unique<Base_Programma>(orologio, messaggi, Nomi_Editor(modulo));
+  r.base->Cartella_Imposta(cartella);
+  r.editor = std::make_unique<Editor_Impostazioni>(modulo, r.base->File_INI);
   r.editor->Carica();
   if (Riga_Comando_Init(riga_comando)) r.editor->Valori_Standard();
-  r.finestra = std::make_unique<FrmImpostazioni>(*r.editor, messaggi,
+  r.finestra = std::make_unique<FrmImpostazioni>(*r.editor, r.base->Messaggi(),
                                                  std::string(QOD_VERSIONE) + "   " + QOD_DATA_VERSIONE);
   return r;
 }

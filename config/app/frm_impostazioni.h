@@ -7,10 +7,12 @@
 
 #include <QWidget>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "qod/editor_impostazioni.h"
+#include "qod/host/programma.h"
 #include "qod/ui.h"
 
 class QCheckBox;
@@ -46,14 +48,20 @@ class FrmImpostazioni : public QWidget {
   std::vector<QCheckBox*> caselle_;
 };
 
-// The program's start: reads the settings file `cartella` + the editor's
-// file name into a new model, fills in the standard values when the command
-// line is "/INIT", and builds the window (not shown yet).
+// The names of an editor program: the settings file of the program it
+// edits; no log and no temporary folder of its own.
+Nomi_Programma Nomi_Editor(const Modulo_Impostazioni& modulo);
+
+// The program's start: the program base in `cartella` (the current folder),
+// its settings file read into a new model, the standard values filled in
+// when the command line is "/INIT", and the window built (not shown yet).
 struct Editor_Avviato {
+  std::unique_ptr<Base_Programma> base;
   std::unique_ptr<Editor_Impostazioni> editor;
   std::unique_ptr<FrmImpostazioni> finestra;
 };
 Editor_Avviato Editor_Avvia(const Modulo_Impostazioni& modulo, const std::string& cartella,
-                            std::string_view riga_comando, MessageSink& messaggi);
+                            std::string_view riga_comando, MessageSink& messaggi,
+                            Clock& orologio = SystemClock::Istanza());
 
 }  // namespace qod

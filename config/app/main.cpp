@@ -2,29 +2,14 @@
 // the archive viewer client. Each edits [Generale] of its settings file in
 // the current folder; "/INIT" opens the window with the standard values.
 #include <QApplication>
-#include <QMessageBox>
 
 #include <filesystem>
 #include <string>
 
 #include "frm_impostazioni.h"
 #include "qod/ansi.h"
+#include "qod/ui/qt.h"
 #include "qod/winpath.h"
-
-namespace {
-
-class Messaggi_Editor : public qod::MessageSink {
- public:
-  int MsgBox(const std::string& testo, int stile, const std::string& titolo) override {
-    auto icona = (stile & 0x70) == qod::vbCritical ? QMessageBox::Critical : QMessageBox::Warning;
-    QMessageBox box(icona, QString::fromStdString(qod::Ansi_A_Utf8(titolo)),
-                    QString::fromStdString(qod::Ansi_A_Utf8(testo)));
-    box.exec();
-    return qod::vbOK;
-  }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   std::error_code ec;
@@ -35,7 +20,7 @@ int main(int argc, char** argv) {
     riga += argv[i];
   }
   QApplication app(argc, argv);
-  Messaggi_Editor messaggi;
+  qod::Messaggi_Qt messaggi;
   auto avviato = qod::Editor_Avvia(QOD_EDITOR, cartella, qod::Utf8_A_Ansi(riga), messaggi);
   avviato.finestra->show();
   return app.exec();

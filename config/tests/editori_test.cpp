@@ -14,6 +14,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "qod/prova/strumenti.h"
 #include "frm_impostazioni.h"
@@ -38,7 +39,10 @@ void Applicazione() {
   QApplication::setQuitOnLastWindowClosed(false);
 }
 
-std::filesystem::path Dati(const char* nome) { return std::filesystem::path(QOD_DATI_EDITORI) / nome; }
+std::filesystem::path Dati(const std::string& nome) { return std::filesystem::path(QOD_DATI_EDITORI) / nome; }
+
+// The settings file an editor edits; the fixtures of its tests bear the same name.
+std::string File_Di(const Modulo_Impostazioni& modulo) { return Nomi_Editor(modulo).Impostazioni; }
 
 class Editore : public ::testing::Test {
  protected:
@@ -46,8 +50,8 @@ class Editore : public ::testing::Test {
 
   // Copies the fixture `file` into the folder as the editor's settings file
   // and starts the editor there, its window shown.
-  void Apri(const Modulo_Impostazioni& modulo, const char* fixture, std::string_view riga = "") {
-    if (fixture) std::filesystem::copy_file(Dati(fixture), cartella_.Dir() / modulo.file);
+  void Apri(const Modulo_Impostazioni& modulo, const std::optional<std::string>& fixture, std::string_view riga = "") {
+    if (fixture) std::filesystem::copy_file(Dati(*fixture), cartella_.Dir() / File_Di(modulo));
     avviato_ = Editor_Avvia(modulo, cartella_.Testo(), riga, messaggi_);
     F().show();
     QCoreApplication::processEvents();
@@ -85,7 +89,7 @@ class Editore : public ::testing::Test {
     QTest::mouseClick(b, Qt::LeftButton);
     QCoreApplication::processEvents();
   }
-  std::filesystem::path Ini() const { return cartella_.Dir() / avviato_.editor->Modulo().file; }
+  std::filesystem::path Ini() const { return avviato_.editor->File(); }
   void Schermata(const char* nome) {
     std::filesystem::create_directories(QOD_SCHERMATE);
     auto f = std::filesystem::path(QOD_SCHERMATE) / nome;
@@ -197,11 +201,11 @@ TEST_F(Editore, ClientFileChangedAndReadBackByTheClientRule) {
 TEST_F(Editore, OpenThenSaveGivesTheSameFile) {
   for (const auto* modulo : {&kEditor_Server, &kEditor_Client}) {
     SCOPED_TRACE(modulo->programma);
-    std::filesystem::remove(cartella_.Dir() / modulo->file);
-    Apri(*modulo, modulo->file);
+    std::filesystem::remove(cartella_.Dir() / File_Di(*modulo));
+    Apri(*modulo, File_Di(*modulo));
     Premi("cmdAggiorna");
     EXPECT_TRUE(messaggi_.boxes.empty());
-    EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(modulo->file)));
+    EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(File_Di(*modulo))));
   }
 }
 
@@ -216,16 +220,16 @@ TEST_F(Editore, InitAndStandardWriteTheStandardValues) {
               {&kEditor_Client, nullptr, "Qod_C_standard.INI"}};
   for (const auto& c : casi) {
     SCOPED_TRACE(std::string(c.modulo->programma) + (c.riga ? c.riga : " Standard"));
-    std::filesystem::remove(cartella_.Dir() / c.modulo->file);
-    Apri(*c.modulo, c.modulo->file, c.riga ? c.riga : "");
+    std::filesystem::remove(cartella_.Dir() / File_Di(*c.modulo));
+    Apri(*c.modulo, File_Di(*c.modulo), c.riga ? c.riga : "");
     if (c.riga) {
       EXPECT_EQ(Box("txt01")->text(), "nome o indirizzo del server");
       // Nothing is written until "Aggiorna".
-      EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(c.modulo->file)));
+      EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(File_Di(*c.modulo))));
     } else {
       Premi("cmdStandard");
       EXPECT_TRUE(F().isVisible());
-      EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(c.modulo->file)));
+      EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(File_Di(*c.modulo))));
     }
     Premi("cmdAggiorna");
     EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(c.atteso)));
@@ -249,7 +253,7 @@ TEST_F(Editore, HostsWhoseScrambledTextNeedsQuotesSurvive) {
     EXPECT_EQ(s.collegamento.Indice_Server, 1);
 
     // The editor opens it again showing the same host.
-    Apri(kEditor_Server, nullptr);
+    Apri(kEditor_Server, std::nullopt);
     EXPECT_EQ(Box("txt01")->text().trimmed(), host);
   }
 }
@@ -276,9 +280,9 @@ TEST_F(Editore, RefusedValuesWriteNothing) {
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.box + std::string(" ") + c.testo.toStdString());
-    std::filesystem::remove(cartella_.Dir() / c.modulo->file);
+    std::filesystem::remove(cartella_.Dir() / File_Di(*c.modulo));
     messaggi_.boxes.clear();
-    Apri(*c.modulo, c.modulo->file);
+    Apri(*c.modulo, File_Di(*c.modulo));
     Scrivi("txt03", "cambiato");  // a valid change that must not be written either
     Scrivi(c.box, c.testo);
     Premi("cmdAggiorna");
@@ -287,7 +291,7 @@ TEST_F(Editore, RefusedValuesWriteNothing) {
     EXPECT_EQ(messaggi_.boxes[0].titolo, c.modulo->caption);
     EXPECT_TRUE(F().isVisible());
     EXPECT_EQ(Box(c.box)->text(), c.testo);  // left as typed
-    EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(c.modulo->file)));
+    EXPECT_EQ(File_Leggi(Ini()), File_Leggi(Dati(File_Di(*c.modulo))));
   }
 }
 
@@ -307,7 +311,7 @@ TEST_F(Editore, UnwritableFileIsReportedAndTheWindowStays) {
 }
 
 TEST_F(Editore, MissingFileOpensEmptyAndUscitaWritesNothing) {
-  Apri(kEditor_Server, nullptr);
+  Apri(kEditor_Server, std::nullopt);
   EXPECT_EQ(Box("txt01")->text(), "");
   EXPECT_EQ(Box("txt08")->text(), "");
   EXPECT_FALSE(Casella("chk01")->isChecked());

@@ -55,7 +55,6 @@ struct Casella_Impostazione {
 // table's order.
 struct Modulo_Impostazioni {
   const char* programma;  // "Qod_S_INI"
-  const char* file;       // "Qod_S.INI", in the current folder
   const char* caption;
   std::span<const Campo_Impostazione> campi;
   std::span<const Casella_Impostazione> caselle;
