@@ -273,6 +273,24 @@ bool Trasporto::Richiesta(int slot, char lettera, std::string_view corpo, Intest
   return Richiesta_Invia(slot, lettera, corpo, larghezza) && Intestazione_Leggi(slot, risposta);
 }
 
+bool Trasporto::Richiesta_Grezza_Invia(int slot, char lettera, std::string_view testata,
+                                       std::span<const uint8_t> grezzi) {
+  const size_t corpo = testata.size() + grezzi.size();
+  if (corpo > static_cast<size_t>(kRecord_Massimo - 6)) return false;
+  std::string record(1, lettera);
+  char lunghezza[8];
+  std::snprintf(lunghezza, sizeof lunghezza, "%05u", static_cast<unsigned>(corpo));
+  record += lunghezza;
+  record += testata;
+  // The converted header and the raw bytes leave in one send: the same
+  // bytes on the wire as two sends, with one system call less per chunk.
+  uscita_.resize(record.size() + grezzi.size());
+  for (size_t i = 0; i < record.size(); ++i)
+    uscita_[i] = static_cast<char>(inversa_[static_cast<unsigned char>(record[i])]);
+  if (!grezzi.empty()) std::memcpy(uscita_.data() + record.size(), grezzi.data(), grezzi.size());
+  return Invia_Grezzo(slot, uscita_);
+}
+
 bool Trasporto::Corpo_Scarta(int slot, int32_t lunghezza) {
   while (lunghezza > 0) {
     const int32_t blocco = std::min(lunghezza, kBlocco_Massimo);

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -141,6 +142,11 @@ class Trasporto {
   // Reads and drops `lunghezza` body bytes that no step reads, so that the
   // next reply starts where it should.
   bool Corpo_Scarta(int slot, int32_t lunghezza);
+  // A request whose body is `testata` (text, converted) followed by `grezzi`
+  // (bytes as they stand, not converted): the five-digit length counts both.
+  // Every byte goes out, waiting for writability; false when the record
+  // could not be sent whole (a transfer failure of the caller's step).
+  bool Richiesta_Grezza_Invia(int slot, char lettera, std::string_view testata, std::span<const uint8_t> grezzi);
 
   // ---- Reply fields --------------------------------------------------------
 
