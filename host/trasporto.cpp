@@ -185,9 +185,12 @@ bool Trasporto::Riempi_Fino(int slot, int n) {
   interrotto_ = false;
   int vuote = 0;
   while (fine_ - inizio_ < n) {
-    if (!Attendi_Dati(slot, true)) return false;
-    if (Ricevi_Una_Volta(slot) > 0) continue;
-    if (!Ricezione_Vuota(++vuote, true)) return false;
+    if (Attendi_Dati(slot, true)) {
+      if (Ricevi_Una_Volta(slot) > 0) continue;
+      if (Ricezione_Vuota(++vuote, true)) continue;
+    }
+    Lettura_Fallita(slot, true);
+    return false;
   }
   return true;
 }
@@ -232,12 +235,10 @@ bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
       }
     }
     esaminati = quanti;
-    if (!Attendi_Dati(slot, attesa_lunga)) {
+    if (!Attendi_Dati(slot, attesa_lunga) ||
+        (Ricevi_Una_Volta(slot) <= 0 && !Ricezione_Vuota(++vuote, attesa_lunga))) {
       riga = Riga_Fallita(attesa_lunga);
-      return false;
-    }
-    if (Ricevi_Una_Volta(slot) <= 0 && !Ricezione_Vuota(++vuote, attesa_lunga)) {
-      riga = Riga_Fallita(attesa_lunga);
+      Lettura_Fallita(slot, attesa_lunga);
       return false;
     }
   }

@@ -196,6 +196,12 @@ class Trasporto {
   virtual std::string Riga_Fallita(bool attesa_lunga) const;
   // How long a send waits for the socket to become writable.
   virtual int Limite_Scrittura_ms() const { return attese_.lunga_ms; }
+  // After a block read or a line read failed on `slot` (`attesa_lunga`: a
+  // line read with the long wait, or a block); by default the bytes
+  // received so far stay for the next read.
+  virtual void Lettura_Fallita(int slot, bool attesa_lunga) { (void)slot, (void)attesa_lunga; }
+  // Drops every byte received and not yet consumed.
+  void Ricezione_Svuota() { inizio_ = fine_ = 0; }
 
   void Pompa_Messaggi() const { Pompa(pompa_); }
   // Receives until `n` bytes (1..kBuffer_Ricezione) wait in the receive
