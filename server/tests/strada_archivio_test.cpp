@@ -4,19 +4,19 @@
 // refusals, and hosts that break the exchange or misbehave without breaking it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 
 #include "qod/basic.h"
-#include "qod/host_simulato.h"
 #include "qod/server/archivia.h"
+#include "strada_simulata.h"
 #include "strada_test.h"
 
 using namespace qod;
 using namespace qod::test;
-using qod::prova::Host_Simulato;
 namespace fs = std::filesystem;
 
 namespace {
@@ -60,32 +60,20 @@ class Dopo : public Fase_Uscita {
 
 class Strada_Archivio : public ::testing::Test {
  protected:
+  Strada_Archivio() { strada_.orologio.Imposta(DateTime::Da(2026, 3, 7, 9, 15, 42)); }
+  void TearDown() override { strada_.server.reset(); }
+
   // The spool file 0001_A with `attributi` added, then the stand-in (with
   // `opzioni`) and a server connected to it, archive switch on.
-  void Avvia(const std::string& attributi = "", std::vector<std::string> opzioni = {}) {
-    coda_ = dir_.Dir() / "coda";
-    fatti_ = dir_.Dir() / "fatti";
-    fs::create_directories(coda_ / "0001_A");
-    File_Scrivi(coda_ / "0001_A" / "attributi.txt", std::string(kAttributi) + attributi);
-    File_Scrivi(coda_ / "0001_A" / "definizioni.txt", kDefinizioni);
-    File_Scrivi(coda_ / "0001_A" / "dati.txt", kDati);
-    std::vector<std::string> a = {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1",
-                                  "--spool-queue", coda_.string(), "--spool-done", fatti_.string()};
-    a.insert(a.end(), opzioni.begin(), opzioni.end());
-    host_ = std::make_unique<Host_Simulato>(a);
-    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-    const auto programma = dir_.Dir() / "Qod_S";
-    ASSERT_TRUE(host_->Programma_Prepara(programma, 4));
-    ASSERT_TRUE(base_.Base_Inizializza(programma.string(), ""));
-    conn_ = std::make_unique<Connessione_Host>(base_, base_, trasporto_,
-                                               Effetti_Collegamento{{}, [this](int s) { stati_.push_back(s); }});
-    ASSERT_TRUE(conn_->Host_Collega());
+  void Avvia(const std::string& attributi = "", const std::vector<std::string>& opzioni = {}) {
+    strada_.Spool("0001_A", std::string(kAttributi) + attributi, kDefinizioni, kDati);
+    ASSERT_TRUE(strada_.Avvia(opzioni, 4));
     img_.scrivi = true;
     fasi_.Immagini = &generatore_;
     fasi_.Archivia = &dopo_;
-    server_ = std::make_unique<Spool_Server>(base_, trasporto_, *conn_, pannello_, Pump{}, fasi_);
-    pannello_.Interruttore_Imposta(Pannello::Riga_Archivia, true);
-    accesso_ = host_->Log("REC").size();
+    ASSERT_TRUE(strada_.Collega(fasi_, Effetti_Collegamento{{}, [this](int s) { stati_.push_back(s); }}));
+    strada_.pannello.Interruttore_Imposta(Pannello::Riga_Archivia, true);
+    accesso_ = strada_.host->Log("REC").size();
   }
 
   // Page files of this server's slot.
@@ -102,10 +90,8 @@ class Strada_Archivio : public ::testing::Test {
 
   // The requests since the login, as text.
   std::vector<std::string> Record() const {
-    std::vector<std::string> r;
-    const auto log = host_->Log("REC");
-    for (size_t i = accesso_; i < log.size(); ++i) r.push_back(log[i].testo);
-    return r;
+    const auto r = strada_.Record();
+    return {r.begin() + static_cast<std::ptrdiff_t>(std::min(accesso_, r.size())), r.end()};
   }
   // Their letters, from the first "I" on.
   std::string Lettere_Archivio() const {
@@ -122,21 +108,13 @@ class Strada_Archivio : public ::testing::Test {
     return r;
   }
 
-  fs::path Documento(int n) const { return host_->Cartella() / "archivio" / Format(n, "0000000000"); }
+  fs::path Documento(int n) const { return strada_.host->Cartella() / "archivio" / Format(n, "0000000000"); }
   std::string Log_Server() const { return File_Leggi(base_.File_LOG); }
-  bool Fatto() const { return fs::exists(fatti_ / "0001_A" / "esito.txt"); }
+  bool Fatto() const { return fs::exists(strada_.fatti / "0001_A" / "esito.txt"); }
 
-  Cartella_Prova dir_{"archivio"};
-  fs::path coda_, fatti_;
-  std::unique_ptr<Host_Simulato> host_;
-  FakeClock orologio_{DateTime::Da(2026, 3, 7, 9, 15, 42)};
-  RecordingMessageSink messaggi_;
-  NoPrinters stampanti_;
-  Server_Base base_{orologio_, messaggi_, stampanti_};
-  Trasporto trasporto_{Attese_Rete{3000, 100, 3000}};
-  std::unique_ptr<Connessione_Host> conn_;
+  Strada_Simulata strada_;
+  const Server_Base& base_ = strada_.base;
   std::vector<int> stati_;
-  Pannello pannello_;
   Qod_IMG_Finto img_;
   Generatore_Qod_IMG<Qod_IMG_Finto> generatore_{img_};
   Fase_Archivia archivia_;
@@ -145,7 +123,6 @@ class Strada_Archivio : public ::testing::Test {
                if (prima_) prima_();
              }};
   Fasi_Spool fasi_;
-  std::unique_ptr<Spool_Server> server_;
   size_t accesso_ = 0;
 };
 
@@ -156,9 +133,9 @@ TEST_F(Strada_Archivio, TwoDocumentsAsPageImages) {
   // Page 1 needs three chunks, page 3 exactly one full chunk.
   const std::string p1 = Contenuto(20000, 1), p2 = Contenuto(100, 2), p3 = Contenuto(8161, 3);
   Prima_Del_Caricamento({{Immagine(1), p1}, {Immagine(2), p2}, {Immagine(3), p3}});
-  ASSERT_TRUE(server_->Spool_Get()) << Log_Server();
-  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "Ok");
-  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Archivia), " 3 / 3");
+  ASSERT_TRUE(strada_.server->Spool_Get()) << Log_Server();
+  EXPECT_EQ(strada_.pannello.Valore(Pannello::Riga_Stato), "Ok");
+  EXPECT_EQ(strada_.pannello.Valore(Pannello::Riga_Archivia), " 3 / 3");
 
   // The order: the first document's close before the second's index record,
   // the done record last.
@@ -198,7 +175,7 @@ TEST_F(Strada_Archivio, TwoDocumentsAsPageImages) {
   const std::string x = File_Leggi(Documento(1) / "indice.txt");
   ASSERT_EQ(x.size(), 181u);
   EXPECT_EQ(i_rec[0].substr(22), x);
-  const Tabelle_Pagine& t = server_->Pagine.Tabelle;
+  const Tabelle_Pagine& t = strada_.server->Pagine.Tabelle;
   struct Campo {
     int inizio, larghezza;
     std::string valore;
@@ -231,7 +208,7 @@ TEST_F(Strada_Archivio, TextModeSendsTheAttributeRecordOnceAndRunsChunkNumbersOn
   // A page text longer than one chunk: its tag file goes on from chunk 3.
   const std::string lungo = Contenuto(9000, 4);
   Prima_Del_Caricamento({{Testo(1), lungo}});
-  ASSERT_TRUE(server_->Spool_Get()) << Log_Server();
+  ASSERT_TRUE(strada_.server->Spool_Get()) << Log_Server();
   EXPECT_EQ(Lettere_Archivio(), "ICWWWWWWBICWWWBD");
   const auto w = Di('W');
   ASSERT_EQ(w.size(), 9u);
@@ -264,17 +241,17 @@ TEST_F(Strada_Archivio, TextModeSendsTheAttributeRecordOnceAndRunsChunkNumbersOn
 
 TEST_F(Strada_Archivio, ARefusedDocumentSendsNothingMoreAndTheNextIsArchived) {
   Avvia("", {"--archive-refuse", "1"});
-  ASSERT_TRUE(server_->Spool_Get()) << Log_Server();
+  ASSERT_TRUE(strada_.server->Spool_Get()) << Log_Server();
   EXPECT_EQ(Lettere_Archivio(), "IICWBD");
   EXPECT_EQ(Di('C'), std::vector<std::string>{"C000100000000001"});
   EXPECT_EQ(File_Leggi(Documento(1) / "1_00001.bin"), File_Leggi(Immagine(3)));
-  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "Ok");
+  EXPECT_EQ(strada_.pannello.Valore(Pannello::Riga_Stato), "Ok");
   EXPECT_TRUE(Fatto());
 }
 
 TEST_F(Strada_Archivio, ARangeStartingInsideADocumentArchivesFromItsFirstRenderedPage) {
   Avvia("prima_pagina = 2\n");
-  ASSERT_TRUE(server_->Spool_Get()) << Log_Server();
+  ASSERT_TRUE(strada_.server->Spool_Get()) << Log_Server();
   EXPECT_EQ(Lettere_Archivio(), "ICWBICWBD");
   const auto w = Di('W');
   ASSERT_EQ(w.size(), 2u);
@@ -299,7 +276,7 @@ TEST_P(Strada_Archivio_Strano, EveryByteArrives) {
   Avvia("", GetParam().opzioni);
   const std::string grande = Contenuto(60000, 5);  // 8 chunks
   Prima_Del_Caricamento({{Immagine(2), grande}});
-  ASSERT_TRUE(server_->Spool_Get()) << Log_Server();
+  ASSERT_TRUE(strada_.server->Spool_Get()) << Log_Server();
   EXPECT_EQ(Lettere_Archivio(), "ICW" + std::string(8, 'W') + "BICWBD");
   EXPECT_EQ(File_Leggi(Documento(1) / "1_00002.bin"), grande);
   EXPECT_EQ(File_Leggi(Documento(2) / "1_00001.bin"), File_Leggi(Immagine(3)));
@@ -334,12 +311,12 @@ TEST_P(Strada_Archivio_Rotto, TheSpoolFileStaysOnTheHost) {
   Avvia("", c.opzioni);
   Prima_Del_Caricamento({{Immagine(1), Contenuto(20000, 6)}});
   if (c.file_mancante) prima_ = [this] { fs::remove(Immagine(2)); };
-  EXPECT_FALSE(server_->Spool_Get());
+  EXPECT_FALSE(strada_.server->Spool_Get());
   EXPECT_NE(Log_Server().find(" \r\n07/03/2026 09:15:42 - " + c.messaggio), std::string::npos) << Log_Server();
   EXPECT_EQ(stati_, std::vector<int>{4});
   EXPECT_TRUE(Di('D').empty());
   EXPECT_FALSE(Fatto());
-  EXPECT_TRUE(fs::exists(coda_ / "0001_A"));
+  EXPECT_TRUE(fs::exists(strada_.coda / "0001_A"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -43,8 +43,8 @@ void Strada_Simulata::Spool(const std::string& nome, const std::string& attribut
   return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult Strada_Simulata::Collega(const Fasi_Spool& fasi) {
-  conn = std::make_unique<Connessione_Host>(base, base, trasporto);
+::testing::AssertionResult Strada_Simulata::Collega(const Fasi_Spool& fasi, const Effetti_Collegamento& effetti) {
+  conn = std::make_unique<Connessione_Host>(base, base, trasporto, effetti);
   if (!conn->Host_Collega())
     return ::testing::AssertionFailure() << "no connection: " << prova::File_Leggi(base.File_LOG) << host->Uscita();
   server = std::make_unique<Spool_Server>(base, trasporto, *conn, pannello, Pump{}, fasi);

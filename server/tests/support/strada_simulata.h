@@ -44,8 +44,9 @@ class Strada_Simulata {
   // Stops the stand-in and starts another on the same queue with `opzioni`
   // added; the server's connection record then names its record port.
   ::testing::AssertionResult Riavvia_Host(const std::vector<std::string>& opzioni = {});
-  // Connects to the stand-in and makes the spool server with `fasi`.
-  ::testing::AssertionResult Collega(const Fasi_Spool& fasi);
+  // Connects to the stand-in (the connection's side effects `effetti`) and
+  // makes the spool server with `fasi`.
+  ::testing::AssertionResult Collega(const Fasi_Spool& fasi, const Effetti_Collegamento& effetti = {});
 
   // The texts of the records the stand-in received, in order.
   std::vector<std::string> Record() const;
