@@ -39,7 +39,8 @@ void Connessione_Host::Registra(const std::string& testo) const {
 void Connessione_Host::Errore(const std::string& testo) const {
   Registra(testo);
   if (effetti_.Automatico && effetti_.Automatico()) return;
-  programma_.Messaggi().MsgBox(testo, vbCritical, kTitolo_Errore);
+  programma_.Messaggi().MsgBox(testo, vbCritical,
+                               effetti_.Titolo_Errore.empty() ? kTitolo_Errore : effetti_.Titolo_Errore);
 }
 
 bool Connessione_Host::Greeting_Leggi() {
@@ -65,13 +66,16 @@ bool Connessione_Host::Accesso() {
   if (r.Lunghezza < kCorpo_Accesso)
     programma_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {U}: " + std::to_string(r.Lunghezza) +
                                      " byte invece di " + std::to_string(kCorpo_Accesso));
+  Corpo_Accesso = r.Lunghezza > 0 ? trasporto_.Sock_Field("A", 1, r.Lunghezza) : std::string();
   Indice_Client = Numero_Con_Segno(trasporto_.Sock_Field("S", 52, 3, 3, 0));
   if (trasporto_.Sock_Field("A", 1, 1) != "S") {
+    Accesso_Rifiutato = true;
     Errore("L'utente " + c.Utente + "\r" + " e/o la password sono errati");
     Chiudi();
     return false;
   }
   if (Indice_Client < 0) {
+    Accesso_Rifiutato = true;
     Errore("Indice del client errato");
     Chiudi();
     return false;
@@ -101,6 +105,8 @@ bool Connessione_Host::Dizionario_Leggi() {
     const int32_t k = ++d.Numero;
     d.Larghezza[k] = static_cast<int32_t>(Val(trasporto_.Sock_Field("S", 79, 3, 3, 0)));
     d.Tipo[k] = trasporto_.Sock_Field("A", 82, 1);
+    d.Etichetta[k] = Trim(trasporto_.Sock_Field("A", 24, 40));
+    d.Intestazione[k] = Trim(trasporto_.Sock_Field("A", 64, 15));
     d.Inizio[k + 1] = d.Inizio[k] + d.Larghezza[k];
   }
   return true;
@@ -126,6 +132,7 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
     ~Fine() { f = false; }
   } fine{in_corso_};
   Etichetta("non connesso");
+  Accesso_Rifiutato = false;
   const int32_t precedente = Indice_Client;
   // The reconnect mark is taken and cleared here: when this attempt fails
   // because the host program has ended, the next one starts it again.

@@ -185,9 +185,12 @@ bool Trasporto::Riempi_Fino(int slot, int n) {
   interrotto_ = false;
   int vuote = 0;
   while (fine_ - inizio_ < n) {
-    if (!Attendi_Dati(slot, true)) return false;
-    if (Ricevi_Una_Volta(slot) > 0) continue;
-    if (!Ricezione_Vuota(++vuote, true)) return false;
+    if (Attendi_Dati(slot, true)) {
+      if (Ricevi_Una_Volta(slot) > 0) continue;
+      if (Ricezione_Vuota(++vuote, true)) continue;
+    }
+    Lettura_Fallita(slot, true);
+    return false;
   }
   return true;
 }
@@ -232,12 +235,10 @@ bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
       }
     }
     esaminati = quanti;
-    if (!Attendi_Dati(slot, attesa_lunga)) {
+    if (!Attendi_Dati(slot, attesa_lunga) ||
+        (Ricevi_Una_Volta(slot) <= 0 && !Ricezione_Vuota(++vuote, attesa_lunga))) {
       riga = Riga_Fallita(attesa_lunga);
-      return false;
-    }
-    if (Ricevi_Una_Volta(slot) <= 0 && !Ricezione_Vuota(++vuote, attesa_lunga)) {
-      riga = Riga_Fallita(attesa_lunga);
+      Lettura_Fallita(slot, attesa_lunga);
       return false;
     }
   }
@@ -271,6 +272,24 @@ bool Trasporto::Intestazione_Leggi(int slot, Intestazione_Risposta& risposta) {
 bool Trasporto::Richiesta(int slot, char lettera, std::string_view corpo, Intestazione_Risposta& risposta,
                           int larghezza) {
   return Richiesta_Invia(slot, lettera, corpo, larghezza) && Intestazione_Leggi(slot, risposta);
+}
+
+bool Trasporto::Richiesta_Grezza_Invia(int slot, char lettera, std::string_view testata,
+                                       std::span<const uint8_t> grezzi) {
+  const size_t corpo = testata.size() + grezzi.size();
+  if (corpo > static_cast<size_t>(kRecord_Massimo - 6)) return false;
+  std::string record(1, lettera);
+  char lunghezza[8];
+  std::snprintf(lunghezza, sizeof lunghezza, "%05u", static_cast<unsigned>(corpo));
+  record += lunghezza;
+  record += testata;
+  // The converted header and the raw bytes leave in one send: the same
+  // bytes on the wire as two sends, with one system call less per chunk.
+  uscita_.resize(record.size() + grezzi.size());
+  for (size_t i = 0; i < record.size(); ++i)
+    uscita_[i] = static_cast<char>(inversa_[static_cast<unsigned char>(record[i])]);
+  if (!grezzi.empty()) std::memcpy(uscita_.data() + record.size(), grezzi.data(), grezzi.size());
+  return Invia_Grezzo(slot, uscita_);
 }
 
 bool Trasporto::Corpo_Scarta(int slot, int32_t lunghezza) {

@@ -8,12 +8,14 @@ std::unique_ptr<Modulo> Modulo_Accesso();
 std::unique_ptr<Modulo> Modulo_Tabelle();
 std::unique_ptr<Modulo> Modulo_Banco();
 std::unique_ptr<Modulo> Modulo_Spool();
+std::unique_ptr<Modulo> Modulo_Archivio();
 
 std::vector<std::unique_ptr<Modulo>> Moduli_Crea() {
   std::vector<std::unique_ptr<Modulo>> m;
   m.push_back(Modulo_Accesso());
   m.push_back(Modulo_Tabelle());
   m.push_back(Modulo_Spool());
+  m.push_back(Modulo_Archivio());
   m.push_back(Modulo_Banco());
   return m;
 }

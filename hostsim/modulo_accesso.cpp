@@ -1,7 +1,12 @@
-// Login ("U") and re-registration after an error ("X").
+// Login ("U"), re-registration after an error ("X"), and what the archive
+// viewer reads besides: the login values (data grid order, fax fields) and
+// the search definitions ("T" kind "CR"), from one fixture.
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "host.h"
+#include "qod/ansi.h"
 
 namespace hostsim {
 
@@ -32,6 +37,57 @@ class Accesso : public Modulo {
           return true;
         },
         true);
+    o.Testo("viewer", "FILE",
+            "the archive viewer's login values and search definitions (ORDER, FAX and SEARCH lines)", viewer_);
+  }
+
+  bool Prepara(std::string& errore) override {
+    if (viewer_.empty()) return true;
+    std::ifstream in(viewer_, std::ios::binary);
+    if (!in) {
+      errore = "cannot read " + viewer_;
+      return false;
+    }
+    std::string riga;
+    int numero = 0;
+    while (std::getline(in, riga)) {
+      ++numero;
+      if (!riga.empty() && riga.back() == '\r') riga.pop_back();
+      if (qod::Trim(riga).empty() || qod::Trim(riga)[0] == '#') continue;
+      std::vector<std::string> c;
+      std::stringstream ss(qod::Utf8_A_Ansi(riga));
+      for (std::string x; std::getline(ss, x, '|');) c.push_back(qod::Trim(x));
+      auto sbagliata = [&](const char* atteso) {
+        errore = viewer_ + ":" + std::to_string(numero) + ": expected " + atteso;
+        return false;
+      };
+      if (c[0] == "ORDER") {
+        if (c.size() != 2) return sbagliata("ORDER|N N N ...");
+        std::stringstream n(c[1]);
+        ordine_.clear();
+        for (int v; n >> v;) {
+          if (v < 0 || v > 99 || ordine_.size() >= 77) return sbagliata("at most 77 numbers 0..99");
+          ordine_.push_back(v);
+        }
+      } else if (c[0] == "FAX") {
+        if (c.size() != 4 || !Intero_Da_Testo(c[1], brv_tipo_) || !Intero_Da_Testo(c[2], brv_codice_))
+          return sbagliata("FAX|TYPE FIELD|CODE FIELD|REFERENCE TEMPLATE");
+        brv_modello_ = c[3];
+      } else if (c[0] == "SEARCH") {
+        int n = 0;
+        if (c.size() != 8 || !Intero_Da_Testo(c[1], n) || n < 1 || n > 32 || (c[2] != "" && c[2] != "A"))
+          return sbagliata("SEARCH|NN|SKIP|NAME|KEYS|OPERATORS|FIXED|COLUMNS");
+        // 279 columns: skip mark, name at 24, key fields at 44, operators at
+        // 68, fixed values at 76 (20 per key), list columns at 236.
+        std::string d = qod::Testo_Largo(c[2], 1) + qod::Space(22) + qod::Testo_Largo(c[3], 20) +
+                        qod::Testo_Largo(c[4], 16) + qod::Space(8) + qod::Testo_Largo(c[5], 8) +
+                        qod::Testo_Largo(c[6], 160) + qod::Testo_Largo(c[7], 36) + qod::Space(8);
+        ricerche_[n] = d;
+      } else {
+        return sbagliata("ORDER, FAX or SEARCH");
+      }
+    }
+    return true;
   }
 
   void Gestori_Registra(Gestori& g) override {
@@ -51,7 +107,23 @@ class Accesso : public Modulo {
       s.accesso = accettato;
       s.utente = nome;
       s.indice_client = accettato ? indice : 0;
-      return Risposta::Una('0', Corpo().Testo(accettato ? "S" : "N", 1).Testo("", 50).Zoned(s.indice_client, 3));
+      // Then, for the viewer: 77 pairs of data grid field numbers, the fax
+      // type and code fields, the fax reference template (242 columns).
+      Corpo c;
+      c.Testo(accettato ? "S" : "N", 1).Testo("", 50).Zoned(s.indice_client, 3);
+      for (size_t k = 0; k < 77; ++k) c.Testo(k < ordine_.size() ? Due_Cifre(ordine_[k]) : "00", 2);
+      c.Testo(Due_Cifre(brv_tipo_), 2).Testo(Due_Cifre(brv_codice_), 2).Testo(brv_modello_, 30);
+      return Risposta::Una('0', c);
+    });
+    // Body: "CR", the definition number (2 digits), 18 blanks. Reply: the
+    // 279-column definition; an unknown number is refused with Esito "1".
+    g.Registra("TCR", [this](Sessione&, const Richiesta& r) {
+      const std::string corpo = r.Corpo_Testo();
+      int n = 0;
+      if (corpo.size() < 4 || !Intero_Da_Testo(corpo.substr(2, 2), n)) return Risposta::Una('9');
+      auto d = ricerche_.find(n);
+      if (d == ricerche_.end()) return Risposta::Una('1');
+      return Risposta::Una('0', Corpo().Testo(d->second, d->second.size()));
     });
     // Body: the previous client index (3 digits). Acknowledged, no body.
     g.Registra("X", [](Sessione&, const Richiesta&) { return Risposta::Una('0'); });
@@ -62,7 +134,17 @@ class Accesso : public Modulo {
     std::string nome, password;
     int indice = 1;
   };
+  static std::string Due_Cifre(int v) {
+    char b[8];
+    std::snprintf(b, sizeof b, "%02d", v < 0 || v > 99 ? 0 : v);
+    return b;
+  }
   std::vector<Utente> utenti_;
+  std::string viewer_;
+  std::vector<int> ordine_;
+  int brv_tipo_ = 0, brv_codice_ = 0;
+  std::string brv_modello_;
+  std::map<int, std::string> ricerche_;
 };
 
 }  // namespace

@@ -127,12 +127,16 @@ void Configurazione::Opzioni_Dichiara(Opzioni& o) {
   o.Valore(
       "grow-body", "L[#N]=BYTES", "the reply to L carries BYTES more body bytes, announced in its header",
       [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Cresce, v, guasti, e); }, true);
+  lettura.Opzioni_Dichiara(o);
 }
 
 int Server::Ascolta(int porta, int& effettiva, std::string& errore) {
   int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int uno = 1;
   ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &uno, sizeof uno);
+  // Accepted connections take the listener's receive buffer.
+  if (c_.lettura.buffer > 0)
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &c_.lettura.buffer, sizeof c_.lettura.buffer);
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
   sa.sin_port = htons(static_cast<uint16_t>(porta));
@@ -361,7 +365,13 @@ void Server::Sessione_Record(int fd, int id) {
     Richiesta r;
     r.lettera = t[0];
     r.corpo.resize(static_cast<size_t>(std::stoi(t.substr(1))));
-    if (!r.corpo.empty() && !Leggi(fd, r.corpo.data(), r.corpo.size())) {
+    const long limite = c_.lettura.Limite(r.lettera, s.conteggi[r.lettera] + 1);
+    if (limite >= 0 && static_cast<size_t>(limite) < r.corpo.size()) {
+      c_.lettura.Leggi(fd, r.corpo.data(), static_cast<size_t>(limite));
+      log_.Evento(id, "request-closed " + t + " " + std::to_string(limite));
+      break;
+    }
+    if (!r.corpo.empty() && !c_.lettura.Leggi(fd, r.corpo.data(), r.corpo.size())) {
       log_.Evento(id, "short-record " + t);
       break;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "host.h"
+#include "lettura.h"
 #include "opzioni.h"
 #include "registro.h"
 
@@ -40,6 +41,7 @@ struct Configurazione {
   std::string ftp_muto, ftp_errato; // step: greeting, user, pass, rcmd
   bool ftp_multiriga = false;
   int ftp_greeting_infinito_ms = 0; // a "220-" line this often, never the last one
+  Lettura lettura;                  // how request bodies are read
 
   void Opzioni_Dichiara(Opzioni& o);
 };

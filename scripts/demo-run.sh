@@ -35,6 +35,8 @@ cp -r "$QOD_ROOT/hostsim/samples/coda" "$HOST/coda"
 cp -r "$QOD_ROOT/hostsim/samples/uscite/." "$HOST/coda/"
 # The invoices once more, printed on a private CUPS queue.
 cp -r "$QOD_ROOT/hostsim/samples/stampa/." "$HOST/coda/"
+# And archived in the stand-in host's archive store.
+cp -r "$QOD_ROOT/hostsim/samples/archivio/." "$HOST/coda/"
 N_SPOOL=$(find "$HOST/coda" -mindepth 1 -maxdepth 1 -type d ! -name '.*' | wc -l)
 
 echo "== demo folder: $DEMO"
@@ -119,7 +121,7 @@ fi
 
 "$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
   --dictionary "$QOD_ROOT/hostsim/fixtures/dizionario_CA.txt" --user QSYS:DEMO:7 \
-  --spool-queue "$HOST/coda" --spool-done "$HOST/fatti" >"$HOST/hostsim.out" 2>&1 &
+  --spool-queue "$HOST/coda" --spool-done "$HOST/fatti" --archive "$HOST/archivio" >"$HOST/hostsim.out" 2>&1 &
 HPID=$!
 for _ in $(seq 100); do [ -s "$HOST/ready" ] && break; sleep 0.1; done
 [ -s "$HOST/ready" ] || { echo "the stand-in host did not start:" >&2; cat "$HOST/hostsim.out" >&2; exit 1; }
@@ -211,6 +213,7 @@ echo "   PDFs for mail and the mail list:     $QOD_DRIVE_C/Quillon/Posta (list e
 echo "   what the mail command received:      $QOD_DEMO_POSTA"
 echo "   PDFs, XML files and their template:  $QOD_DRIVE_C/Quillon/Xml"
 echo "   print jobs of the queue Demo (PDF):  $STAMPE (job-<id>.pdf, job-<id>.args)"
+echo "   archive store of the host:           $HOST/archivio (one folder per archive id, see hostsim/README.md)"
 echo
 echo "== saved files"
 find "$QOD_DRIVE_C/Quillon" -type f | sort | sed 's/^/   /'
@@ -219,6 +222,14 @@ echo "== printed jobs"
 for j in "$STAMPE"/job-*.pdf; do
   [ -f "$j" ] || { echo "   none"; break; }
   echo "   $j: $(pdfinfo "$j" 2>/dev/null | sed -n 's/^Pages: *//p') pages, $(sed -n 's/^copies=/copies /p' "${j%.pdf}.args")"
+done
+echo
+echo "== archived documents ($HOST/archivio)"
+for d in "$HOST"/archivio/*/; do
+  [ -d "$d" ] || { echo "   none"; break; }
+  printf '   %s: %s, key "%s", %s page(s): %s\n' "$(basename "$d")" "$(cat "$d/stato.txt")" \
+    "$(cut -c21-60 "$d/indice.txt" | sed 's/ *$//')" "$(cut -c12-16 "$d/indice.txt" | sed 's/^0*//')" \
+    "$(cd "$d" && ls -- *.bin 2>/dev/null | tr '\n' ' ')"
 done
 if [ -f "$QOD_DEMO_POSTA" ]; then
   echo

@@ -3,7 +3,10 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <sys/socket.h>
 
 #include "qod/host/trasporto.h"
 #include "support/pari.h"
@@ -336,4 +339,53 @@ TEST_F(Transport, ConnectToASilentAddressGivesUpWithinItsLimit) {
   EXPECT_GE(ms, 200);
   EXPECT_LT(ms, 2000);
   EXPECT_EQ(t_.Socket(1), net::kNessuno);
+}
+
+TEST_F(Transport, RawRequestConvertsTheHeaderOnlyAndWaitsForASlowReader) {
+  Connetti();
+  // Every byte value, so a conversion of the raw part would show.
+  std::vector<uint8_t> grezzi(256);
+  for (size_t i = 0; i < grezzi.size(); ++i) grezzi[i] = static_cast<uint8_t>(i);
+  ASSERT_TRUE(t_.Richiesta_Grezza_Invia(1, 'W', "AB0", grezzi));
+  EXPECT_EQ(In_Esa(pari_.Ricevi(9)), "E6F0F0F2F5F9C1C2F0");  // "W00259AB0": the length counts both parts
+  EXPECT_EQ(pari_.Ricevi(256), std::string(grezzi.begin(), grezzi.end()));
+
+  // A send far larger than the socket's buffer while the reader is slow:
+  // the transport waits for room and every byte arrives in order.
+  const int piccolo = 4096;
+  ASSERT_EQ(::setsockopt(t_.Socket(1), SOL_SOCKET, SO_SNDBUF, &piccolo, sizeof piccolo), 0);
+  std::vector<uint8_t> grande(90000);
+  for (size_t i = 0; i < grande.size(); ++i) grande[i] = static_cast<uint8_t>(i * 7 + i / 251);
+  std::string ricevuto;
+  std::thread lettore([&] {
+    std::this_thread::sleep_for(milliseconds(150));
+    while (ricevuto.size() < 6 + grande.size()) {
+      const std::string pezzo = pari_.Ricevi(std::min<size_t>(1000, 6 + grande.size() - ricevuto.size()));
+      if (pezzo.empty()) break;
+      ricevuto += pezzo;
+      std::this_thread::sleep_for(milliseconds(1));
+    }
+  });
+  const bool inviato = t_.Richiesta_Grezza_Invia(1, 'W', "", grande);
+  lettore.join();
+  ASSERT_TRUE(inviato);
+  ASSERT_EQ(ricevuto.size(), 6 + grande.size());
+  EXPECT_EQ(In_Esa(ricevuto.substr(0, 6)), "E6F9F0F0F0F0");
+  EXPECT_TRUE(ricevuto.compare(6, std::string::npos, std::string(grande.begin(), grande.end())) == 0);
+
+  // Longer than a record can say, or on a slot with no socket: nothing goes out.
+  EXPECT_FALSE(t_.Richiesta_Grezza_Invia(1, 'W', "x", std::vector<uint8_t>(99999)));
+  EXPECT_FALSE(t_.Richiesta_Grezza_Invia(2, 'W', "x", grezzi));
+}
+
+TEST_F(Transport, RawRequestToAClosedPeerFails) {
+  Connetti();
+  const int piccolo = 4096;
+  ASSERT_EQ(::setsockopt(t_.Socket(1), SOL_SOCKET, SO_SNDBUF, &piccolo, sizeof piccolo), 0);
+  pari_.Chiudi();
+  std::this_thread::sleep_for(milliseconds(20));
+  // The first send may still land in the buffer; the reset makes a later one fail.
+  bool tutti = true;
+  for (int i = 0; i < 20 && tutti; ++i) tutti = t_.Richiesta_Grezza_Invia(1, 'W', "x", std::vector<uint8_t>(60000));
+  EXPECT_FALSE(tutti);
 }

@@ -21,19 +21,7 @@ namespace {
 class Comandi : public ::testing::Test {
  protected:
   void Pagina(int w, int h, bool colori = false) {
-    g.qodimg_Out_File = uscita;
-    g.qodimg_Out_Width = w;
-    g.qodimg_Out_Height = h;
-    g.qodimg_Out_BkColor = 0xFFFFFF;
-    g.qodimg_Out_Save = colori ? 9 : 7;
-    g.qodimg_Out_ResX = g.qodimg_Out_ResY = 200;
-    g.qodimg_Txt_Orie = 1;
-    g.qodimg_Txt_Col_Dim = 20;
-    g.qodimg_Txt_Row_Dim = 32;
-    g.qodimg_Txt_Left = 64;
-    g.qodimg_Txt_Top = 80;
-    g.qodimg_Txt_Cols = 80;
-    g.qodimg_Txt_Rows = 66;
+    Pagina_Imposta(g, uscita, {w, h, colori ? 9 : 7, 200, 200, 64, 80, 80, 66});
     g.qodimg_Cmd_File = comandi;
   }
   // Runs a command file; the page image, or an empty image on failure.

@@ -15,19 +15,7 @@ using namespace qod::prova;
 namespace {
 
 void Pagina_Piccola(Qod_IMG& g, const std::string& uscita, int codice) {
-  g.qodimg_Out_File = uscita;
-  g.qodimg_Out_Width = 300;
-  g.qodimg_Out_Height = 200;
-  g.qodimg_Out_BkColor = 0xFFFFFF;
-  g.qodimg_Out_Save = codice;
-  g.qodimg_Out_ResX = g.qodimg_Out_ResY = 100;
-  g.qodimg_Txt_Orie = 1;
-  g.qodimg_Txt_Col_Dim = 20;
-  g.qodimg_Txt_Row_Dim = 32;
-  g.qodimg_Txt_Left = 4;
-  g.qodimg_Txt_Top = 4;
-  g.qodimg_Txt_Cols = 14;
-  g.qodimg_Txt_Rows = 6;
+  Pagina_Imposta(g, uscita, {300, 200, codice, 100, 100, 4, 4, 14, 6});
   g.qodimg_Fnt_File = Striscia_Prova();
 }
 

@@ -34,24 +34,28 @@ const img::Immagine& Striscia_Immagine() {
   return s;
 }
 
-void Pagina_Fax(Qod_IMG& g, const std::string& uscita) {
+void Pagina_Imposta(Qod_IMG& g, const std::string& uscita, const Pagina_Prova& p) {
   g.qodimg_Out_File = uscita;
-  g.qodimg_Out_Width = 1728;
-  g.qodimg_Out_Height = 2292;
-  g.qodimg_Out_ZoomX = 1;
-  g.qodimg_Out_ZoomY = 1;
+  g.qodimg_Out_Width = p.larghezza;
+  g.qodimg_Out_Height = p.altezza;
   g.qodimg_Out_BkColor = 0xFFFFFF;
-  g.qodimg_Out_Save = 10;
-  g.qodimg_Out_ResX = 204;
-  g.qodimg_Out_ResY = 196;
-  g.qodimg_Rows_Strip = 0;
+  g.qodimg_Out_Save = p.tipo;
+  g.qodimg_Out_ResX = p.dpi_x;
+  g.qodimg_Out_ResY = p.dpi_y;
   g.qodimg_Txt_Orie = 1;
   g.qodimg_Txt_Col_Dim = kCellaW;
   g.qodimg_Txt_Row_Dim = kCellaH;
-  g.qodimg_Txt_Left = 64;
-  g.qodimg_Txt_Top = 80;
-  g.qodimg_Txt_Cols = 80;
-  g.qodimg_Txt_Rows = 66;
+  g.qodimg_Txt_Left = static_cast<int16_t>(p.left);
+  g.qodimg_Txt_Top = static_cast<int16_t>(p.top);
+  g.qodimg_Txt_Cols = static_cast<int16_t>(p.colonne);
+  g.qodimg_Txt_Rows = static_cast<int16_t>(p.righe);
+}
+
+void Pagina_Fax(Qod_IMG& g, const std::string& uscita) {
+  Pagina_Imposta(g, uscita, {1728, 2292, 10, 204, 196, 64, 80, 80, 66});
+  g.qodimg_Out_ZoomX = 1;
+  g.qodimg_Out_ZoomY = 1;
+  g.qodimg_Rows_Strip = 0;
   g.qodimg_Fnt_File = Striscia_Prova();
 }
 

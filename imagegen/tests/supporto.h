@@ -24,6 +24,14 @@ inline constexpr int kCellaW = 20, kCellaH = 32;
 const std::string& Striscia_Prova();
 const img::Immagine& Striscia_Immagine();
 
+// A page to draw on: its size, image type and resolution, a white
+// background, upright, and a grid of `colonne` x `righe` cells of the
+// fixture strip's size from (left, top); no text, tags, logos or strip.
+struct Pagina_Prova {
+  int larghezza, altezza, tipo, dpi_x, dpi_y, left, top, colonne, righe;
+};
+void Pagina_Imposta(Qod_IMG& g, const std::string& uscita, const Pagina_Prova& p);
+
 // A fax page: 1728 x 2292, TIFF G4 at 204 x 196, an 80 x 66 grid of 20 x 32
 // cells from (64, 80), the fixture strip, white background; no text, no
 // tags, no logos.

@@ -74,6 +74,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   fase_stampa_ = std::make_unique<Fase_Stampa>(*dispositivo_stampa_, *ping_);
   fasi.Stampa = fase_stampa_.get();
   fasi.Ping = ping_.get();
+  fasi.Archivia = &fase_archivia_;
   fasi.PDF = &emissione_pdf_;
   fasi.Salva_Immagini = &emissione_immagini_;
   spool_ = std::make_unique<Spool_Server>(*base_, *trasporto_, *host_, *pannello_, Pump(Pompa_Qt), fasi);

@@ -15,6 +15,7 @@
 #include "qod/host/base.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
+#include "qod/server/archivia.h"
 #include "qod/server/emissione.h"
 #include "qod/server/finestra_base.h"
 #include "qod/ui.h"
@@ -92,6 +93,7 @@ class Programma_Qod_S {
   std::unique_ptr<stampa::Dispositivo_Stampa> dispositivo_stampa_;
   std::unique_ptr<Ping_Rete> ping_;
   std::unique_ptr<Fase_Stampa> fase_stampa_;
+  Fase_Archivia fase_archivia_;
   Emissione_PDF emissione_pdf_;
   Emissione_Immagini emissione_immagini_;
   std::unique_ptr<Spool_Server> spool_;

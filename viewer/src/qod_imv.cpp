@@ -17,13 +17,13 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/ui/qt.h"
 #include "qod/viewer/cursori.h"
 
 namespace qod::imv {
 
 namespace {
 
-QString Qt_Testo(const std::string& ansi) { return QString::fromStdString(Ansi_A_Utf8(ansi)); }
 std::string Ansi_Testo(const QString& q) { return Utf8_A_Ansi(q.toStdString()); }
 
 // The saved state's key properties, in interface order, as toolbar keys.
@@ -315,7 +315,7 @@ void Qod_IMV::qodimv_button_zoom(bool v) {
 }
 
 void Qod_IMV::qodimv_zoom(const std::string& testo) {
-  zoom_->setEditText(Qt_Testo(testo));
+  zoom_->setEditText(Testo_Qt(testo));
   Cambiata("qodimv_zoom");
 }
 
@@ -578,7 +578,7 @@ bool Qod_IMV::Zoom_Applica(long& x, long& y) {
   if (!z) return false;
   im1_->Imposta_Adatta(z->adatta);
   if (!z->adatta) im1_->Imposta_Zoom(z->zoom);
-  if (z->testo) zoom_->setEditText(Qt_Testo(*z->testo));
+  if (z->testo) zoom_->setEditText(Testo_Qt(*z->testo));
   if (x != 0 || y != 0) {
     const Origine o = Origine_Dopo_Zoom({x, y}, iw, ih, im1_->Larghezza_Visibile(), im1_->Altezza_Visibile());
     x = o.x;

@@ -98,9 +98,11 @@ class Visore : public ::testing::Test {
 
   void Mostra() {
     host_->show();
-    QApplication::setActiveWindow(host_.get());
-    // A loaded machine may take a while to expose the window.
+    host_->activateWindow();
+    // A loaded machine may take a while to expose and activate the window.
     ASSERT_TRUE(QTest::qWaitForWindowExposed(host_.get(), 60000));
+    // Focus is given only inside the active window: wait for it.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host_.get(), 60000));
   }
 
   std::string Documento(const std::string& base, int pagine, int w = 400, int h = 300, int dpi_x = 200,
@@ -403,6 +405,25 @@ TEST_F(Visore, KeysAndWheelThroughTheEventLoop) {
   ASSERT_FALSE(v_->Focus());
   QTest::keyClick(host_.get(), Qt::Key_PageUp);
   EXPECT_EQ(host_->tasti, std::vector<int>{Qt::Key_PageUp});
+  EXPECT_EQ(v_->lblPag1()->text(), "2/2");
+}
+
+TEST_F(Visore, AKeyArrivingWhileAnotherKeyActsIsSwallowed) {
+  const std::string primo = Documento("N_", 2);
+  v_->qodimv_subclass(true);
+  Mostra();
+  v_->qodimv_zoom("100%");
+  ASSERT_TRUE(v_->Immagine_Carica(primo));
+  QWidget* bersaglio = QApplication::focusWidget();
+  ASSERT_TRUE(bersaglio);
+  // Page Down waits in the queue; the zoom step lets pending events run
+  // while it acts, and the waiting key is taken without acting.
+  QCoreApplication::postEvent(bersaglio, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier));
+  QTest::keyClick(bersaglio, Qt::Key_Plus);
+  EXPECT_EQ(v_->qodimv_zoom(), "110%");
+  EXPECT_EQ(v_->lblPag1()->text(), "1/2");
+  EXPECT_TRUE(host_->tasti.empty());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
   EXPECT_EQ(v_->lblPag1()->text(), "2/2");
 }
 

@@ -24,6 +24,8 @@ struct Dizionario_Campi {
   int32_t Numero = 0;
   std::array<int32_t, kMassimo + 1> Larghezza{};   // 1..77
   std::array<std::string, kMassimo + 1> Tipo{};    // 1..77: "A" text, "N", "D", "Z"
+  std::array<std::string, kMassimo + 1> Etichetta{};     // 1..77: label, trimmed
+  std::array<std::string, kMassimo + 1> Intestazione{};  // 1..77: list column heading, trimmed
   std::array<int32_t, kMassimo + 2> Inizio{};      // 1..78
 };
 
@@ -47,6 +49,8 @@ struct Effetti_Collegamento {
   // True while the automatic cycle runs: a failure is then logged only, so
   // that no message box holds the cycle up.
   std::function<bool()> Automatico;
+  // The title of the connection's message boxes; empty: kTitolo_Errore.
+  std::string Titolo_Errore;
 };
 
 // The pause between connection attempts: `passi` rounds of a sleep of
@@ -89,6 +93,10 @@ class Connessione_Host {
   int32_t Indice_Client = 0;
   Dizionario_Campi Dizionario;
   std::string Modello_Archivio;  // the blank archive index from column 113 on
+  std::string Corpo_Accesso;     // the body of the last login reply, as text
+  // True when the last Host_Collega failed because the host refused the
+  // login (a box has said why).
+  bool Accesso_Rifiutato = false;
 
  private:
   bool Greeting_Leggi();

@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -141,6 +142,11 @@ class Trasporto {
   // Reads and drops `lunghezza` body bytes that no step reads, so that the
   // next reply starts where it should.
   bool Corpo_Scarta(int slot, int32_t lunghezza);
+  // A request whose body is `testata` (text, converted) followed by `grezzi`
+  // (bytes as they stand, not converted): the five-digit length counts both.
+  // Every byte goes out, waiting for writability; false when the record
+  // could not be sent whole (a transfer failure of the caller's step).
+  bool Richiesta_Grezza_Invia(int slot, char lettera, std::string_view testata, std::span<const uint8_t> grezzi);
 
   // ---- Reply fields --------------------------------------------------------
 
@@ -190,6 +196,12 @@ class Trasporto {
   virtual std::string Riga_Fallita(bool attesa_lunga) const;
   // How long a send waits for the socket to become writable.
   virtual int Limite_Scrittura_ms() const { return attese_.lunga_ms; }
+  // After a block read or a line read failed on `slot` (`attesa_lunga`: a
+  // line read with the long wait, or a block); by default the bytes
+  // received so far stay for the next read.
+  virtual void Lettura_Fallita(int slot, bool attesa_lunga) { (void)slot, (void)attesa_lunga; }
+  // Drops every byte received and not yet consumed.
+  void Ricezione_Svuota() { inizio_ = fine_ = 0; }
 
   void Pompa_Messaggi() const { Pompa(pompa_); }
   // Receives until `n` bytes (1..kBuffer_Ricezione) wait in the receive

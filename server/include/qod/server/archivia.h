@@ -1,0 +1,35 @@
+// The archive upload: every document of the spool file goes into the host
+// archive as its index record ("I", which gives the archive id), then, once
+// opened ("C"), its content in chunks ("W") and the close ("B"). The content
+// is the copy-1 page images, or in text mode (attribute 621 "T") the raw
+// attribute record once and then every page's text and tag command files.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "qod/server/uscite.h"
+
+namespace qod {
+
+inline constexpr int kPezzo_Massimo = 8161;   // raw bytes of one chunk: a request is at most 8192
+inline constexpr char kNessun_Archivio[] = "**********";  // no document open / not archived
+
+class Fase_Archivia : public Fase_Uscita {
+ public:
+  // True when every document was stored or refused by the host; false after
+  // a transfer failure or a page file that could not be read: the failure is
+  // logged, the connection is dropped for a new attempt, and the spool file
+  // stays on the host.
+  bool Esegui(Contesto_Fase& contesto) override;
+};
+
+// The archive index record of a document: "U", ten blanks, the page count,
+// attribute values, the key (cut or padded to 40), the date and time
+// ("yyyymmddhhnnss"), the image type or "T" in text mode, and from column 113
+// the archive data of its first page, `larghezza` characters in all.
+std::string Indice_Archivio(const Attributi_Spool& a, bool testo, int32_t pagine, const std::string& chiave,
+                            const std::string& data_ora, const std::string& dati_archivio, int32_t larghezza);
+
+}  // namespace qod
