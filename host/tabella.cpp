@@ -1,7 +1,12 @@
 #include "qod/host/tabella.h"
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <system_error>
+#include <fstream>
+#include <sstream>
 
 #include "qod/risorse_c.h"
 #include "qod/winpath.h"
@@ -18,12 +23,39 @@ int Tabella_Leggi(const std::string& file, Tabella_Conversione& t) {
 
 bool Tabella_Scrivi(const std::string& file, const Tabella_Conversione& t) {
   const auto percorso = Percorso_Fs(file);
-  std::error_code ec;
-  File_C f(percorso.c_str(), std::filesystem::exists(percorso, ec) ? "r+b" : "wb");
-  if (!f) return false;
-  const bool scritto = std::fwrite(t.Testata.data(), 1, t.Testata.size(), f.get()) == t.Testata.size() &&
-                       std::fwrite(t.Voci.data(), 1, t.Voci.size(), f.get()) == t.Voci.size();
-  return f.Chiudi() && scritto;
+  // The whole old file is read first, so that the bytes past the table
+  // survive; the new contents go to a temporary name renamed over the old
+  // file, so a failed write never leaves a cut or half-written table.
+  std::string contenuto;
+  if (::access(percorso.c_str(), F_OK) == 0) {
+    if (::access(percorso.c_str(), W_OK) != 0) return false;
+    std::ifstream in(percorso, std::ios::binary);
+    if (!in) return false;
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    contenuto = ss.str();
+  }
+  const size_t lunghezza = t.Testata.size() + t.Voci.size();
+  if (contenuto.size() < lunghezza) contenuto.resize(lunghezza, '\0');
+  std::copy(t.Testata.begin(), t.Testata.end(), contenuto.begin());
+  std::copy(t.Voci.begin(), t.Voci.end(), contenuto.begin() + static_cast<std::ptrdiff_t>(t.Testata.size()));
+  auto tmp = percorso;
+  tmp += ".~tmp";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(contenuto.data(), static_cast<std::streamsize>(contenuto.size()));
+    out.flush();
+    if (!out) {
+      ::unlink(tmp.c_str());
+      return false;
+    }
+  }
+  if (std::rename(tmp.c_str(), percorso.c_str()) != 0) {
+    ::unlink(tmp.c_str());
+    return false;
+  }
+  return true;
 }
 
 std::array<uint8_t, kTabella_Voci> Tabella_Inversa(const std::array<uint8_t, kTabella_Voci>& voci) {

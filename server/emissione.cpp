@@ -87,14 +87,14 @@ std::string Immagine_Copia_1(const Contesto_Fase& c, int32_t pagina) {
 
 // ---- PDF, mail list and command ------------------------------------------------
 
-bool Emissione_PDF::Esegui(Contesto_Fase& s) {
-  Server_Base& base = s.Base;
-  Pannello& pannello = s.Quadro;
-  const Attributi_Spool& a = s.Attributi;
-  Tabelle_Pagine& t = s.Pagine.Tabelle;
+bool Emissione_PDF::Esegui(Contesto_Fase& c) {
+  Server_Base& base = c.Base;
+  Pannello& pannello = c.Quadro;
+  const Attributi_Spool& a = c.Attributi;
+  Tabelle_Pagine& t = c.Pagine.Tabelle;
   const bool posta = a.Consegna == "P";
   const bool xml = a.Consegna == "X";
-  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, s.Pagine.Pagine_Aperte);
+  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, c.Pagine.Pagine_Aperte);
   const int32_t totale = static_cast<int32_t>(pagine.size());
   if (pagine.empty()) return true;
 
@@ -102,17 +102,17 @@ bool Emissione_PDF::Esegui(Contesto_Fase& s) {
   // the root folder.
   const std::string cartella = Trim(a.Cartella);
   if (!xml && cartella.empty()) {
-    s.Errore(kErrore_PDF);
+    c.Errore(kErrore_PDF);
     return true;
   }
 
   // 1. The mail list.
   File_Righe lista;
   if (posta) {
-    Spool_Campi(base, t, s.Gruppi, pagine);
+    Spool_Campi(base, t, c.Gruppi, pagine);
     const std::string nome_lista = Percorso_Risolvi(Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 1, pagine.front().Pagina))));
     if (!Cancella_Se_Esiste(nome_lista) || !lista.Apri(nome_lista, "wb")) {
-      s.Errore(kErrore_PDF);
+      c.Errore(kErrore_PDF);
       return true;
     }
   }
@@ -137,7 +137,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& s) {
     const int32_t p = pr.Pagina;
     if (pr.Inizio) {
       if (xml) {
-        Gruppi_Percorsi_Espandi(base, t, s.Gruppi, p);
+        Gruppi_Percorsi_Espandi(base, t, c.Gruppi, p);
         pdf.qodpdf_Out = Trim(Valore_Gruppo(t, 3, p));
       } else if (posta) {
         pdf.qodpdf_Out = Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 2, p)));
@@ -147,35 +147,35 @@ bool Emissione_PDF::Esegui(Contesto_Fase& s) {
         pdf.qodpdf_Out = Nome_In_Cartella(cartella, Nome_Documento(base, chiave) + ".PDF");
       }
       if (!Cancella_Se_Esiste(Percorso_Risolvi(Trim(pdf.qodpdf_Out)))) {
-        s.Errore(kErrore_PDF);
+        c.Errore(kErrore_PDF);
         return true;
       }
       immagini.clear();
     } else {
       immagini += ",";
     }
-    immagini += Immagine_Copia_1(s, p);
+    immagini += Immagine_Copia_1(c, p);
     if (pr.Fine) {
       pdf.qodpdf_Files = immagini;
       pdf.qodpdf_Elabora();
       if (pdf.qodpdf_Error) {
-        s.Errore(pdf.qodpdf_Status);
+        c.Errore(pdf.qodpdf_Status);
         return true;
       }
       if (posta) lista.Riga(Valore_Gruppo(t, 3, p));
     }
     pannello.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
-    Pompa(s.Pompa);
+    Pompa(c.Pompa);
   }
 
   // 5. The command after the list, or the XML output of every document.
   if (posta) {
     if (!lista.Chiudi()) {
-      s.Errore(kErrore_PDF);
+      c.Errore(kErrore_PDF);
       return true;
     }
-    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), s.Pompa)) {
-      s.Errore(kErrore_PDF);
+    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), c.Pompa)) {
+      c.Errore(kErrore_PDF);
       return true;
     }
   } else if (xml) {
@@ -183,7 +183,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& s) {
       if (!pr.Inizio) continue;
       // A transfer failure leaves the connection dropped: nothing more is
       // asked of the host for this spool file.
-      if (Spool_XML(s, pr.Pagina) == Esito_XML::Trasporto) return false;
+      if (Spool_XML(c, pr.Pagina) == Esito_XML::Trasporto) return false;
     }
   }
   return true;
@@ -191,10 +191,10 @@ bool Emissione_PDF::Esegui(Contesto_Fase& s) {
 
 // ---- XML output ------------------------------------------------------------------
 
-Esito_XML Spool_XML(Contesto_Fase& s, int32_t p) {
-  Server_Base& base = s.Base;
-  Tabelle_Pagine& t = s.Pagine.Tabelle;
-  const Gruppi_Campi& g = s.Gruppi;
+Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
+  Server_Base& base = c.Base;
+  Tabelle_Pagine& t = c.Pagine.Tabelle;
+  const Gruppi_Campi& g = c.Gruppi;
 
   // 1. Groups 1-3 were expanded before the document's PDF; the request
   // groups here.
@@ -207,11 +207,11 @@ Esito_XML Spool_XML(Contesto_Fase& s, int32_t p) {
   std::string risposta = Space(4096);
   const std::string& chiave = Valore_Gruppo(t, 4, p);
   if (!Trim(chiave).empty()) {
-    Trasporto& tr = s.Canale;
+    Trasporto& tr = c.Canale;
     const std::string corpo = Testo_Largo(chiave + Testo_Largo(Valore_Gruppo(t, 5, p), 1024), 1034);
     auto guasto = [&](const char* n) {
       base.Log_Scrivi(true, true, std::string("[Spool_Formato_XML] Errore Sock_Read {N}(") + n + ")");
-      s.Host.Host_Scollega_Riprova();
+      c.Host.Host_Scollega_Riprova();
       return Esito_XML::Trasporto;
     };
     Intestazione_Risposta r;
@@ -230,7 +230,7 @@ Esito_XML Spool_XML(Contesto_Fase& s, int32_t p) {
 
   // 5-7. The template filled, under a temporary name until complete.
   auto errore = [&] {
-    s.Errore(kErrore_XML);
+    c.Errore(kErrore_XML);
     return Esito_XML::Errore;
   };
   File_Righe modello, uscita;
@@ -250,15 +250,15 @@ Esito_XML Spool_XML(Contesto_Fase& s, int32_t p) {
 
 // ---- Images to a folder -------------------------------------------------------------
 
-bool Emissione_Immagini::Esegui(Contesto_Fase& s) {
-  Server_Base& base = s.Base;
-  const Attributi_Spool& a = s.Attributi;
-  const Tabelle_Pagine& t = s.Pagine.Tabelle;
-  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, s.Pagine.Pagine_Aperte);
+bool Emissione_Immagini::Esegui(Contesto_Fase& c) {
+  Server_Base& base = c.Base;
+  const Attributi_Spool& a = c.Attributi;
+  const Tabelle_Pagine& t = c.Pagine.Tabelle;
+  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, c.Pagine.Pagine_Aperte);
   const int32_t totale = static_cast<int32_t>(pagine.size());
   const std::string cartella = Trim(a.Cartella);
   if (cartella.empty()) {
-    s.Errore(kErrore_Immagini);
+    c.Errore(kErrore_Immagini);
     return true;
   }
   std::string documento;
@@ -268,16 +268,16 @@ bool Emissione_Immagini::Esegui(Contesto_Fase& s) {
       documento = Nome_Documento(
           base, static_cast<size_t>(p) < t.Chiave_Documento.size() ? t.Chiave_Documento[static_cast<size_t>(p)] : "");
     const std::string destinazione = Percorso_Risolvi(Nome_In_Cartella(
-        cartella, documento + "_" + Format(static_cast<int64_t>(pr.Numero), "00000") + s.Estensione_Immagine));
-    const std::string sorgente = base.Percorso_Tmp + Immagine_Copia_1(s, p);
+        cartella, documento + "_" + Format(static_cast<int64_t>(pr.Numero), "00000") + c.Estensione_Immagine));
+    const std::string sorgente = base.Percorso_Tmp + Immagine_Copia_1(c, p);
     std::error_code ec;
     if (!Cancella_Se_Esiste(destinazione) ||
         !std::filesystem::copy_file(Percorso_Fs(sorgente), Percorso_Fs(destinazione), ec) || ec) {
-      s.Errore(kErrore_Immagini);
+      c.Errore(kErrore_Immagini);
       return true;
     }
-    s.Quadro.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
-    Pompa(s.Pompa);
+    c.Quadro.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
+    Pompa(c.Pompa);
   }
   return true;
 }

@@ -25,8 +25,9 @@ struct Tabella_Conversione {
 int Tabella_Leggi(const std::string& file, Tabella_Conversione& tabella);
 
 // Writes the header and the entries from the first byte of the file,
-// without shortening it (a missing file is created). False when the file
-// cannot be opened or written.
+// without shortening it (a missing file is created; bytes past the table
+// stay), through a temporary file renamed over it. False when the file
+// cannot be read or written; the old file is then left as it was.
 bool Tabella_Scrivi(const std::string& file, const Tabella_Conversione& tabella);
 
 // The other direction of a table: where two codes give one character, the
