@@ -50,13 +50,17 @@ bool Ftp_Comando(Trasporto& t, int slot, const std::string& host, int porta, con
       break;
     }
     if (righe) righe->push_back(riga);
+    // The end of the reply is looked for even when its first line came at
+    // the very end of the long wait; only lines that go on coming past it
+    // make the reply unanswered.
     bool finita = false;  // the further lines stopped coming
-    while (std::chrono::steady_clock::now() < fine) {
+    for (;;) {
       if (!t.Sock_ReadLine(slot, riga, false)) {
         finita = !t.Interrotto();
         break;
       }
       if (righe) righe->push_back(riga);
+      if (std::chrono::steady_clock::now() >= fine) break;
     }
     if (!finita) {
       errore = p.muto;

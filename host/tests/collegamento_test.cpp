@@ -444,7 +444,10 @@ TEST_F(Connection, FtpDialogueMessages) {
       {{"--ftp-wrong", "rcmd"}, "Comando non eseguito", false},
       {{"--ftp-multiline"}, "", true},
   };
-  t_.Imposta_Attese(Attese_Rete{200, 50, 1000});
+  // The long wait is what the silent steps cost, but every reply before them
+  // must come within it too, also from a stand-in slowed down by a loaded
+  // machine. Further lines of a reply come in the same write.
+  t_.Imposta_Attese(Attese_Rete{2000, 50, 1000});
   for (const auto& c : casi) {
     Host_Simulato h(c.argomenti);
     ASSERT_TRUE(h.Avvia()) << h.Uscita();

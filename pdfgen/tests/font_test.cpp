@@ -6,6 +6,7 @@
 #include "qod/ansi.h"
 #include "qod/pdf/font_metrics.h"
 #include "qod/pdf/x_pdf.h"
+#include "qod/prova/finti.h"
 
 using namespace qod;
 using namespace qod::pdf;
@@ -115,8 +116,11 @@ TEST(Metriche, DescriptorValues) {
 }
 
 namespace {
+// A document on a clock that stands still, so that two documents written a
+// second apart carry the same creation date and can be compared byte for byte.
 std::string Documento_Font(std::string nome, const std::function<void(X_PDF&)>& fa) {
-  X_PDF pdf;
+  FakeClock orologio;
+  X_PDF pdf(orologio);
   pdf.InitPDFFile(nome);
   fa(pdf);
   pdf.ClosePDFFile();

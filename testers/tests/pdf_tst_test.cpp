@@ -101,7 +101,7 @@ TEST_F(PdfTst, APdfFromAFolderOfPageImages) {
   prova_qt::Schermata(frm.get(), "pdf_tst_frmBase_ok");
   // "OK" goes after two seconds, not before (a coarse timer may fire up to
   // 5% early).
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Stato().empty(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Stato().empty(); }, 60000));
   EXPECT_GE(tempo.elapsed(), 1900);
   EXPECT_FLOAT_EQ(frm->Qod_PDF1.qodpdf_Top, 1.0f);
   EXPECT_TRUE(frm->Qod_PDF1.qodpdf_Pag);

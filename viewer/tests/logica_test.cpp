@@ -5,8 +5,10 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 
+#include "qod/prova/strumenti.h"
 #include "qod/viewer/cursori.h"
 #include "qod/viewer/geometria.h"
 #include "qod/viewer/pagine.h"
@@ -232,16 +234,17 @@ TEST(Puntatore, PagePositionUnderTheScreenPointer) {
 class Scoperta : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           ("qod_viewer_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    // A folder of this process alone: the same test may run at the same
+    // time in another build or under another locale.
+    cartella_ = std::make_unique<prova::Cartella_Prova>("viewer");
+    dir_ = cartella_->Dir();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void TearDown() override { cartella_.reset(); }
   std::string File(const std::string& nome) {
     std::ofstream(dir_ / nome) << "x";
     return (dir_ / nome).string();
   }
+  std::unique_ptr<prova::Cartella_Prova> cartella_;
   std::filesystem::path dir_;
 };
 

@@ -20,6 +20,7 @@
 
 #include "qod/imaging/file.h"
 #include "qod/imaging/qimage.h"
+#include "qod/prova/strumenti.h"
 #include "qod/viewer/qod_imv.h"
 
 using namespace qod;
@@ -80,10 +81,10 @@ class Visore : public ::testing::Test {
  protected:
   void SetUp() override {
     Applicazione();
-    dir_ = std::filesystem::path(::testing::TempDir()) /
-           ("qod_imv_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    // A folder of this process alone: the same test may run at the same
+    // time in another build or under another locale.
+    cartella_ = std::make_unique<prova::Cartella_Prova>("imv");
+    dir_ = cartella_->Dir();
     host_ = std::make_unique<Host>();
     host_->resize(900, 700);
     v_ = new Qod_IMV(host_.get());
@@ -92,15 +93,16 @@ class Visore : public ::testing::Test {
   }
   void TearDown() override {
     host_.reset();
-    std::filesystem::remove_all(dir_);
+    cartella_.reset();
   }
 
   void Mostra() {
     host_->show();
     host_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(host_.get()));
+    // A loaded machine may take a while to expose and activate the window.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(host_.get(), 60000));
     // Focus is given only inside the active window: wait for it.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(host_.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host_.get(), 60000));
   }
 
   std::string Documento(const std::string& base, int pagine, int w = 400, int h = 300, int dpi_x = 200,
@@ -131,6 +133,7 @@ class Visore : public ::testing::Test {
     void wheelEvent(QWheelEvent*) override { ++rotelle; }
   };
 
+  std::unique_ptr<prova::Cartella_Prova> cartella_;
   std::filesystem::path dir_;
   std::unique_ptr<Host> host_;
   Qod_IMV* v_ = nullptr;

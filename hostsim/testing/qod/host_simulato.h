@@ -36,7 +36,7 @@ class Host_Simulato {
 
   // Starts the program and waits until it listens. False when it did not
   // (its output is in Uscita()).
-  bool Avvia(int limite_ms = 5000);
+  bool Avvia(int limite_ms = 30000);
   // Stops it (SIGTERM, then SIGKILL) and waits for it.
   void Ferma();
   bool In_Esecuzione() const { return pid_ > 0; }
@@ -50,9 +50,9 @@ class Host_Simulato {
   std::vector<Voce_Log> Log(const std::string& canale) const;
   // Waits until `condizione` holds over the log.
   bool Attendi_Log(const std::function<bool(const std::vector<Voce_Log>&)>& condizione,
-                   int limite_ms = 3000) const;
+                   int limite_ms = 30000) const;
   // Waits for an event line ("program-end", "ftp-close", ...).
-  bool Attendi_Evento(const std::string& evento, int limite_ms = 3000) const;
+  bool Attendi_Evento(const std::string& evento, int limite_ms = 30000) const;
   // How many event lines start with `evento`.
   int Eventi(const std::string& evento) const;
 
