@@ -11,7 +11,7 @@ QOD_PACKAGES=(
   libtiff-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-liberation2
   libzint-dev libcups2-dev cups-daemon cups-client
-  qpdf poppler-utils libtiff-tools pngcheck zbar-tools img2pdf
+  qpdf poppler-utils libtiff-tools pngcheck zbar-tools img2pdf libxml2-utils
   locales python3
 )
 
