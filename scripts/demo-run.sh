@@ -117,6 +117,11 @@ else
   export CUPS_SERVER="$DEMO/cups/cups.sock"
 fi
 
+# The print sample's printer answers at 127.0.0.1. The demo brings its own HOSTS file so that the
+# look-up does not depend on the machine's /etc/hosts (a bare chroot has none).
+printf '127.0.0.1\tlocalhost\n' > "$DEMO/hosts"
+export QOD_HOSTS="$DEMO/hosts"
+
 # ---- The stand-in host -------------------------------------------------------
 
 "$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
