@@ -43,20 +43,7 @@ class Accesso : public Modulo {
 
   bool Prepara(std::string& errore) override {
     if (viewer_.empty()) return true;
-    std::ifstream in(viewer_, std::ios::binary);
-    if (!in) {
-      errore = "cannot read " + viewer_;
-      return false;
-    }
-    std::string riga;
-    int numero = 0;
-    while (std::getline(in, riga)) {
-      ++numero;
-      if (!riga.empty() && riga.back() == '\r') riga.pop_back();
-      if (qod::Trim(riga).empty() || qod::Trim(riga)[0] == '#') continue;
-      std::vector<std::string> c;
-      std::stringstream ss(qod::Utf8_A_Ansi(riga));
-      for (std::string x; std::getline(ss, x, '|');) c.push_back(qod::Trim(x));
+    return Righe_Fixture(viewer_, [&](int numero, const std::vector<std::string>& c) {
       auto sbagliata = [&](const char* atteso) {
         errore = viewer_ + ":" + std::to_string(numero) + ": expected " + atteso;
         return false;
@@ -86,8 +73,8 @@ class Accesso : public Modulo {
       } else {
         return sbagliata("ORDER, FAX or SEARCH");
       }
-    }
-    return true;
+      return true;
+    }, errore);
   }
 
   void Gestori_Registra(Gestori& g) override {

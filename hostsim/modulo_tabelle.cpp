@@ -18,20 +18,7 @@ class Tabelle : public Modulo {
 
   bool Prepara(std::string& errore) override {
     if (file_.empty()) return true;
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) {
-      errore = "cannot read " + file_;
-      return false;
-    }
-    std::string riga;
-    int numero = 0;
-    while (std::getline(in, riga)) {
-      ++numero;
-      if (!riga.empty() && riga.back() == '\r') riga.pop_back();
-      if (qod::Trim(riga).empty() || qod::Trim(riga)[0] == '#') continue;
-      std::vector<std::string> campi;
-      std::stringstream ss(qod::Utf8_A_Ansi(riga));
-      for (std::string c; std::getline(ss, c, '|');) campi.push_back(qod::Trim(c));
+    const bool letto = Righe_Fixture(file_, [&](int numero, const std::vector<std::string>& campi) {
       Riga r;
       if (campi.size() < 3 || campi.size() > 5 || (campi[0] != "" && campi[0] != "A") ||
           !Intero_Da_Testo(campi[1], r.larghezza) || r.larghezza < 0 || r.larghezza > 999 || campi[2].size() != 1) {
@@ -43,7 +30,9 @@ class Tabelle : public Modulo {
       if (campi.size() > 3) r.etichetta = campi[3];
       if (campi.size() > 4) r.intestazione = campi[4];
       righe_.push_back(r);
-    }
+      return true;
+    }, errore);
+    if (!letto) return false;
     if (righe_.size() > 77) {
       errore = file_ + ": more than 77 rows";
       return false;

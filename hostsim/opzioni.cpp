@@ -1,8 +1,11 @@
 #include "opzioni.h"
 
 #include <charconv>
+#include <fstream>
 #include <sstream>
 
+#include "qod/ansi.h"
+#include "qod/basic.h"
 #include "qod/profile.h"
 
 namespace hostsim {
@@ -10,6 +13,29 @@ namespace hostsim {
 bool Intero_Da_Testo(const std::string& t, int& v) {
   auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
   return ec == std::errc() && p == t.data() + t.size() && !t.empty();
+}
+
+bool Righe_Fixture(const std::string& file,
+                   const std::function<bool(int numero, const std::vector<std::string>& campi)>& riga,
+                   std::string& errore) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    errore = "cannot read " + file;
+    return false;
+  }
+  std::string testo;
+  int numero = 0;
+  while (std::getline(in, testo)) {
+    ++numero;
+    if (!testo.empty() && testo.back() == '\r') testo.pop_back();
+    const std::string pulito = qod::Trim(testo);
+    if (pulito.empty() || pulito[0] == '#') continue;
+    std::vector<std::string> campi;
+    std::stringstream ss(qod::Utf8_A_Ansi(testo));
+    for (std::string c; std::getline(ss, c, '|');) campi.push_back(qod::Trim(c));
+    if (!riga(numero, campi)) return false;
+  }
+  return true;
 }
 
 void Opzioni::Valore(std::string nome, std::string argomento, std::string aiuto, Imposta imposta, bool ripetibile) {

@@ -47,4 +47,11 @@ class Opzioni {
 // "A" and "A#3" style selectors used by the misbehaviour options.
 bool Intero_Da_Testo(const std::string& t, int& v);
 
+// Reads a fixture file of "|"-separated fields, one record a line: blank lines and lines that
+// start with "#" are passed over, fields are trimmed and turned from UTF-8 into ANSI. `riga` gets
+// the line number and the fields and returns false, with `errore` set, to stop at a bad line.
+bool Righe_Fixture(const std::string& file,
+                   const std::function<bool(int numero, const std::vector<std::string>& campi)>& riga,
+                   std::string& errore);
+
 }  // namespace hostsim
