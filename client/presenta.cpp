@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "qod/basic.h"
-#include "qod/client/celle.h"
+#include "qod/client/elenco.h"
 #include "qod/server/file_pagina.h"
 #include "qod/winpath.h"
 
@@ -139,7 +139,7 @@ bool Presenta_Client::Indice_Leggi(std::string_view chiave, Esito_Presenta& e, s
     if (f == 0) continue;
     const auto i = static_cast<size_t>(f);
     celle[static_cast<size_t>(riga - 1)] =
-        Cella_Formatta(dizionario_.Tipo[i], t_.Sock_Field("A", dizionario_.Inizio[i], dizionario_.Larghezza[i]));
+        Cella_Testo(dizionario_.Tipo[i], t_.Sock_Field("A", dizionario_.Inizio[i], dizionario_.Larghezza[i]));
   }
   return true;
 }

@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "qod/basic.h"
-#include "qod/client/celle.h"
 #include "qod/client/collegamento_client.h"
 #include "qod/client/presenta.h"
 #include "qod/client/trasporto_client.h"
@@ -392,20 +391,6 @@ TEST(FaxValues, ReferencePlaceholdersTakeTheGridTextOfTheirField) {
   EXPECT_EQ(v.Riferimento, "RIF 123/31/01/2015 &07 123");
   EXPECT_EQ(v.Tipo, "31/01/2015");
   EXPECT_EQ(v.Codice, "123");
-}
-
-TEST(Cells, ValuesShowByTheirFieldType) {
-  const struct {
-    const char *tipo, *valore, *cella;
-  } casi[] = {
-      {"A", "ROSSI  ", "ROSSI  "},
-      {"N", "0001234567", "1.234.567"},
-      {"N", "00000000", "0"},
-      {"D", "20150131", "31/01/2015"},
-      {"Z", "20150131235959", "31/01/2015 23.59.59"},
-      {"X", "20150131", ""},
-  };
-  for (const auto& c : casi) EXPECT_EQ(Cella_Formatta(c.tipo, c.valore), c.cella) << c.tipo << " " << c.valore;
 }
 
 TEST(PageRendering, ImageTypeGivesTheFormatCodeAndTheExtension) {
