@@ -176,28 +176,14 @@ class Archivio : public Modulo {
     return Risposta::Una('0');
   }
 
-  // A document the archive viewer may fetch: one the store gave and closed.
-  fs::path Documento_Chiuso(const std::string& id) const {
-    const fs::path d = Documento(id);
-    if (d.empty()) return {};
-    std::ifstream in(d / "stato.txt");
-    std::string stato;
-    return std::getline(in, stato) && stato == "chiuso" ? d : fs::path();
-  }
-
   // "K": archive id (10), the index width R (5 digits). The index record
   // with the id at columns 2-11, blank-padded or cut to R.
   Risposta Indice_Documento(const Richiesta& r) {
     const std::string corpo = r.Corpo_Testo();
     int larghezza = 0;
-    const fs::path d = Documento_Chiuso(corpo.substr(0, kId));
-    if (corpo.size() != kId + 5 || !Intero_Da_Testo(corpo.substr(kId, 5), larghezza) || larghezza < 12 ||
-        d.empty())
+    const std::string indice = corpo.size() == kId + 5 ? Archivio_Indice(corpo.substr(0, kId)) : std::string();
+    if (indice.empty() || !Intero_Da_Testo(corpo.substr(kId, 5), larghezza) || larghezza < 12)
       return Risposta::Una('1');
-    std::ifstream in(d / "indice.txt", std::ios::binary);
-    std::string indice((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    indice.resize(std::max<size_t>(indice.size(), 11), ' ');
-    indice.replace(1, kId, corpo.substr(0, kId));
     Corpo c;
     c.Testo(indice, static_cast<size_t>(larghezza));
     return Risposta::Una('0', c);
@@ -208,7 +194,7 @@ class Archivio : public Modulo {
   Risposta Pezzo_Documento(const Richiesta& r) {
     const std::string corpo = r.Corpo_Testo();
     if (corpo.size() != kId + 11) return Risposta::Una('9');
-    const fs::path d = Documento_Chiuso(corpo.substr(0, kId));
+    const fs::path d = Archivio_Documento(corpo.substr(0, kId));
     const std::string tipo = corpo.substr(kId, 1), pagina = corpo.substr(kId + 1, 5), pezzo = corpo.substr(kId + 6, 5);
     if (d.empty() || !Cifre(pagina) || !Cifre(pezzo)) return Risposta::Una('9');
     auto nome = [&](int numero) {
