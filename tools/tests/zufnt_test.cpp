@@ -59,7 +59,13 @@ struct Dialoghi_Finti : Dialoghi_Font {
     return r;
   }
   std::string Salva_File(const std::string&, const std::string& f) override { return Apri_File(f); }
-  std::optional<img::Colore> Scegli_Colore(img::Colore) override { return std::nullopt; }
+  std::deque<img::Colore> colori;
+  std::optional<img::Colore> Scegli_Colore(img::Colore) override {
+    if (colori.empty()) return std::nullopt;
+    const img::Colore c = colori.front();
+    colori.pop_front();
+    return c;
+  }
   bool Scegli_Font(Impostazioni_Font& f) override {
     if (!font) return false;
     f.Font_Nome = font->Font_Nome;
@@ -364,6 +370,34 @@ TEST_F(FinestraFont, NuovoEGeneraDaLiberationMono) {
       Pagina_Striscia(dir_ / "Nuovo.bmp", {"ZuFNT: Liberation Mono 24, grassetto", "0123456789 +-*/ <=> ()"}, 16, 32,
                       std::string(QOD_SCHERMATE) + "/zufnt_pagina.png");
   EXPECT_FALSE(p.Vuota());
+}
+
+// "Colori": the swatches open the colour dialog (Cancel keeps the colour),
+// and the new strip is a 24-bit strip in the chosen background.
+TEST_F(FinestraFont, NuovoAColori) {
+  const img::Colore blu{0, 0, 128}, giallo{255, 255, 0};
+  dialoghi_.colori = {blu, giallo};
+  f_->Mostra_Modale = [&](QDialog& d) {
+    d.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
+    d.findChild<QLineEdit*>("txtLarghezza")->setText("10");
+    d.findChild<QLineEdit*>("txtAltezza")->setText("12.5");  // 12, halves to even
+    d.findChild<QRadioButton*>("optColore")->click();
+    QTest::mouseClick(d.findChild<QLabel*>("lblColore2X"), Qt::LeftButton);
+    QTest::mouseClick(d.findChild<QLabel*>("lblColore1"), Qt::LeftButton);
+    QTest::mouseClick(d.findChild<QLabel*>("lblColore1"), Qt::LeftButton);  // cancelled: stays yellow
+    QTest::mouseClick(d.findChild<QPushButton*>("cmdNuovo"), Qt::LeftButton);
+  };
+  f_->Azione("Nuovo")->trigger();
+  EXPECT_EQ(editor_.Bit_Pixel, 24);
+  EXPECT_EQ(editor_.Larghezza_Cella, 10);
+  EXPECT_EQ(editor_.Altezza_Cella, 12);
+  EXPECT_EQ(editor_.Colore_Sfondo, blu);
+  EXPECT_EQ(editor_.Colore_Testo, giallo);
+  EXPECT_EQ(editor_.Striscia.Pixel(2559, 11), blu);
+  // A pixel set with the left button takes the text colour.
+  Clic_Pixel(3, 4);
+  EXPECT_EQ(editor_.Striscia.Pixel(3, 4), giallo);
 }
 
 }  // namespace
