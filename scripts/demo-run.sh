@@ -188,8 +188,9 @@ echo "== Qod_S ended with code $rc"
 
 # ---- The archive viewer -----------------------------------------------------------
 
-# Its own program folder: the conversion table (the table editor's, as for Qod_S) and the settings, written through the
-# model of the settings editor Qod_C_INI; the host program is started over FTP.
+# Its own program folder: the conversion table (the table editor's, as for
+# Qod_S) and the settings, written through the model of the settings editor
+# Qod_C_INI; the host program is started over FTP.
 CPROG="$DEMO/Qod_C"
 mkdir -p "$CPROG"
 cp "$DEMO/tabelle/ZuTBL1.TBL" "$CPROG/Qod_TBL1.Tbl"
