@@ -149,6 +149,7 @@ class Qod_IMV : public QWidget {
   // ---- For hosts and tests -----------------------------------------------------
 
   void Imposta_Azioni(Azioni_Visore azioni) { azioni_ = std::move(azioni); }
+  Azioni_Visore& Azioni() { return azioni_; }
   // The screen position of the pointer (QCursor::pos() unless replaced).
   void Imposta_Posizione_Puntatore(std::function<QPoint()> f) { posizione_ = std::move(f); }
 
