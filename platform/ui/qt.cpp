@@ -5,6 +5,7 @@
 #include <QSystemTrayIcon>
 
 #include <algorithm>
+#include <cmath>
 
 #include "qod/ansi.h"
 
@@ -58,9 +59,37 @@ int Messaggi_Qt::Risposta_Predefinita(int stile) {
   }
 }
 
+namespace {
+
+// Moves a box, as it is shown, so that its centre lies on the centre of its
+// owner's frame (halves rounded to even), without changing its size.
+class Centratore : public QObject {
+ public:
+  Centratore(QWidget* proprietario, QObject* genitore) : QObject(genitore), proprietario_(proprietario) {}
+
+ protected:
+  bool eventFilter(QObject* o, QEvent* e) override {
+    if (e->type() == QEvent::Show && o->isWidgetType()) {
+      auto* box = static_cast<QWidget*>(o);
+      const QRect r = proprietario_->frameGeometry();
+      const QRect b = box->frameGeometry();
+      const double x = r.width() / 2.0 + r.left() - b.width() / 2.0;
+      const double y = r.height() / 2.0 + r.top() - b.height() / 2.0;
+      box->move(static_cast<int>(std::nearbyint(x)), static_cast<int>(std::nearbyint(y)));
+    }
+    return false;
+  }
+
+ private:
+  QWidget* proprietario_;
+};
+
+}  // namespace
+
 int Messaggi_Qt::MsgBox(const std::string& testo, int stile, const std::string& titolo) {
   if (interrotto_) return Risposta_Predefinita(stile);
-  QMessageBox box(QApplication::activeWindow());
+  QMessageBox box(proprietario_ ? proprietario_ : QApplication::activeWindow());
+  if (proprietario_) box.installEventFilter(new Centratore(proprietario_, &box));
   box.setWindowTitle(Testo_Qt(titolo));
   box.setText(Testo_Qt(testo));
   switch (stile & 0x70) {

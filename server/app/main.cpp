@@ -1,13 +1,7 @@
 // Qod_S: the spool server. Its program folder is the current directory; one
 // copy runs per folder. "/AUTO" starts the automatic cycle, "/ICON" starts it
 // in the notification area. SIGTERM (or SIGINT) ends it in order.
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QApplication>
-#include <QSocketNotifier>
 
 #include <cstdio>
 #include <filesystem>
@@ -16,18 +10,8 @@
 #include "programma.h"
 #include "qod/server/istanza.h"
 #include "qod/ansi.h"
+#include "segnali.h"
 #include "qod/winpath.h"
-
-namespace {
-
-int segnale_fd[2] = {-1, -1};
-
-void Al_Segnale(int) {
-  const char c = 1;
-  [[maybe_unused]] ssize_t r = ::write(segnale_fd[1], &c, 1);
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   std::error_code ec;
@@ -52,26 +36,13 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
 
-  if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, segnale_fd) != 0) return 1;
-  ::fcntl(segnale_fd[1], F_SETFL, O_NONBLOCK);
-  struct sigaction sa {};
-  sa.sa_handler = Al_Segnale;
-  sigemptyset(&sa.sa_mask);
-  sa.sa_flags = SA_RESTART;
-  sigaction(SIGTERM, &sa, nullptr);
-  sigaction(SIGINT, &sa, nullptr);
-
   qod::Opzioni_Qod_S opzioni;
   opzioni.cartella = cartella;
   opzioni.riga_comando = qod::Utf8_A_Ansi(riga);
   qod::Programma_Qod_S programma(opzioni);
 
-  QSocketNotifier notifica(segnale_fd[0], QSocketNotifier::Read);
-  QObject::connect(&notifica, &QSocketNotifier::activated, [&] {
-    char c[16];
-    [[maybe_unused]] ssize_t r = ::read(segnale_fd[0], c, sizeof c);
-    programma.Termina_Richiesta();
-  });
+  qod::Segnali_Termine segnali;
+  if (!segnali.Installa([&] { programma.Termina_Richiesta(); })) return 1;
 
   programma.Avvia();
   return app.exec();

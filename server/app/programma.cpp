@@ -113,7 +113,7 @@ Programma_Qod_S::~Programma_Qod_S() {
 void Programma_Qod_S::Avvia() {
   if (avviato_) return;
   avviato_ = true;
-  splash_ = std::make_unique<FrmSplash>([this] { base_->Base_Prepara(); }, [this] { Base_Avvio(); });
+  splash_ = std::make_unique<FrmSplash>([this] { base_->Base_Prepara(); }, [this] { Base_Avvio(); }, QStringLiteral("Server"));
   splash_->show();
 }
 

@@ -9,7 +9,7 @@
 #include "qod/prova/finti.h"
 #include "qod/server/finestra_base.h"
 #include "qod/server/istanza.h"
-#include "qod/server/splash.h"
+#include "qod/host/splash.h"
 
 using namespace qod;
 using namespace qod::prova;

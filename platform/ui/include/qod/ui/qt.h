@@ -16,6 +16,7 @@
 
 class QMessageBox;
 class QSystemTrayIcon;
+class QWidget;
 
 namespace qod {
 
@@ -43,8 +44,14 @@ class Messaggi_Qt : public MessageSink {
   int MsgBox(const std::string& testo, int stile, const std::string& titolo) override;
   void Interrompi();
 
+  // The window the boxes belong to: each box is centred on it as it comes
+  // up (on the window's centre, even when the box is the larger). Unset:
+  // the active window, and Qt places the box.
+  void Proprietario(QWidget* finestra) { proprietario_ = finestra; }
+
  private:
   static int Risposta_Predefinita(int stile);
+  QWidget* proprietario_ = nullptr;
   QMessageBox* aperta_ = nullptr;
   bool interrotto_ = false;
 };

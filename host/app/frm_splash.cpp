@@ -17,8 +17,11 @@ constexpr int kTwips = 15;
 
 }  // namespace
 
-FrmSplash::FrmSplash(std::function<void()> prepara, std::function<void()> avvio)
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), prepara_(std::move(prepara)), avvio_(std::move(avvio)) {
+FrmSplash::FrmSplash(std::function<void()> prepara, std::function<void()> avvio, QString programma)
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint),
+      prepara_(std::move(prepara)),
+      avvio_(std::move(avvio)),
+      programma_(std::move(programma)) {
   // 2. The hourglass, and pending messages once.
   QApplication::setOverrideCursor(Qt::WaitCursor);
   cursore_ = true;
@@ -120,7 +123,7 @@ void FrmSplash::Sfondo() {
   f.setPixelSize(15);
   f.setBold(false);
   g.setFont(f);
-  g.drawText(QRect(180, 88, 210, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Server"));
+  g.drawText(QRect(180, 88, 210, 22), Qt::AlignLeft | Qt::AlignVCenter, programma_);
   // The bar's background.
   g.fillRect(QRect(156 - 4, 142, 214 + 8, 13), QColor(0xDA, 0xE8, 0xF0));
 }

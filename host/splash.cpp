@@ -1,4 +1,4 @@
-#include "qod/server/splash.h"
+#include "qod/host/splash.h"
 
 #include <cstddef>
 

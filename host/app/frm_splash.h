@@ -1,22 +1,25 @@
-// The splash window: shaped, centred, with the moving bar, and the three
-// one-shot and animation timers that run the start of the server.
+// The splash window of the programs: shaped, centred, with the moving bar,
+// the program's name, and the three one-shot and animation timers that run
+// the program's start.
 #pragma once
 
 #include <QImage>
+#include <QString>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
 
-#include "qod/server/splash.h"
+#include "qod/host/splash.h"
 
 namespace qod {
 
 class FrmSplash : public QWidget {
  public:
   // `prepara` runs from the 200 ms tick, `avvio` (the whole start of the
-  // server) from the 1000 ms tick; the window then unloads itself.
-  FrmSplash(std::function<void()> prepara, std::function<void()> avvio);
+  // program) from the 1000 ms tick; the window then unloads itself.
+  // `programma` is drawn under the product name ("Server", "Viewer").
+  FrmSplash(std::function<void()> prepara, std::function<void()> avvio, QString programma);
   ~FrmSplash() override;
 
   // Stops the three timers and closes the window (as the unload does).
@@ -30,6 +33,7 @@ class FrmSplash : public QWidget {
   void Sfondo();
 
   std::function<void()> prepara_, avvio_;
+  QString programma_;
   Splash_Barra barra_;
   QImage immagine_;
   QTimer timer1_, timer2_, timer3_;

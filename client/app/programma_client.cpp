@@ -1,0 +1,217 @@
+#include "programma_client.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <cmath>
+
+#include "frm_client.h"
+#include "frm_splash.h"
+#include "qod/basic.h"
+#include "qod/client/istanze.h"
+#include "qod/profile.h"
+#include "qod/ui/qt.h"
+
+#ifndef QOD_VERSIONE
+#define QOD_VERSIONE "0.0.0"
+#endif
+
+namespace qod {
+
+namespace {
+
+constexpr int kTwips = 15;  // twips per pixel
+
+void Pompa_Qt() { QCoreApplication::processEvents(); }
+
+// The program's icon in the notification area.
+QIcon Icona_Client(int) {
+  QPixmap p(32, 32);
+  p.fill(Qt::transparent);
+  QPainter g(&p);
+  g.setRenderHint(QPainter::Antialiasing);
+  g.setPen(Qt::NoPen);
+  g.setBrush(QColor(40, 110, 160));
+  g.drawEllipse(QRectF(2, 2, 24, 24));
+  g.setBrush(Qt::white);
+  g.drawEllipse(QRectF(7, 7, 14, 14));
+  g.setPen(QPen(QColor(40, 110, 160), 4));
+  g.drawLine(QPointF(20, 20), QPointF(29, 29));
+  return QIcon(p);
+}
+
+int32_t Numero_Impostazione(const Client_Base& b, const char* chiave) {
+  const double v = Val(Profilo_Leggi(b.File_INI, "Dimensioni", chiave, "0", 378));
+  if (!std::isfinite(v) || v > 1e9 || v < -1e9) return 0;
+  return static_cast<int32_t>(std::nearbyint(v));
+}
+
+}  // namespace
+
+Programma_Qod_C::Programma_Qod_C(Opzioni_Qod_C o) : opzioni_(std::move(o)) {
+  MessageSink* messaggi = opzioni_.messaggi;
+  if (!messaggi) {
+    auto m = std::make_unique<Messaggi_Qt>();
+    messaggi_qt_ = m.get();
+    messaggi_propri_ = std::move(m);
+    messaggi = messaggi_propri_.get();
+  }
+  Clock& orologio = opzioni_.orologio ? *opzioni_.orologio : SystemClock::Istanza();
+  base_ = std::make_unique<Client_Base>(orologio, *messaggi);
+  trasporto_ = std::make_unique<Trasporto_Client>(opzioni_.attese_rete, Pump(Pompa_Qt));
+  // Every wait, and the pauses between connection attempts, give way once
+  // the program is ending.
+  trasporto_->Imposta_Interruzione([this] { return finito_; });
+  if (!opzioni_.attese_collegamento.interrompi) opzioni_.attese_collegamento.interrompi = [this] { return finito_; };
+
+  Area_Notifica* tray = opzioni_.tray;
+  if (!tray) {
+    tray_proprio_ = std::make_unique<Area_Notifica_Qt>(Icona_Client, [this](int m) {
+      if (vista_) vista_->pic_try__MouseMove(m);
+    });
+    tray = tray_proprio_.get();
+  }
+  vista_ = std::make_unique<FrmClient>(*tray, *messaggi, messaggi_qt_, Pump(Pompa_Qt));
+  vista_->Form_Unload = [this] { return Form_Unload(); };
+}
+
+Programma_Qod_C::~Programma_Qod_C() {
+  splash_.reset();
+  if (vista_) vista_->Form_Unload = nullptr;
+}
+
+void Programma_Qod_C::Avvia() {
+  if (avviato_) return;
+  avviato_ = true;
+  splash_ = std::make_unique<FrmSplash>([this] { base_->Base_Prepara(); }, [this] { Base_Avvio(); },
+                                        QStringLiteral("Viewer"));
+  splash_->show();
+}
+
+void Programma_Qod_C::Base_Avvio() {
+  if (finito_) return;
+  if (!base_->Base_Inizializza(opzioni_.cartella, opzioni_.riga_comando)) {
+    Fine(1);
+    return;
+  }
+  if (finito_) return;  // asked to end while the settings message was open
+  if (!Form_Load()) {
+    Fine(1);
+    return;
+  }
+  caricato_ = true;
+  vista_->show();
+  vista_->Base_Ridimensiona_();
+}
+
+bool Programma_Qod_C::Form_Load() {
+  in_caricamento_ = true;
+  struct Fine_Caricamento {
+    bool& f;
+    ~Fine_Caricamento() { f = false; }
+  } fine{in_caricamento_};
+
+  // 2. The instance slot: the number keeps the page files of the copies apart.
+  const int32_t pid = opzioni_.pid ? opzioni_.pid : static_cast<int32_t>(::getpid());
+  auto attivo = opzioni_.attivo;
+  if (!attivo) attivo = [](int32_t p) { return Processo_Attivo(p, kProgramma_Client); };
+  const int numero = Istanza_Slot(base_->File_DAT, pid, attivo);
+  Pompa_Qt();
+  if (numero == 0) {
+    base_->Messaggi().MsgBox("Troppe istanze attive", vbCritical, kTitolo_Errore_Client);
+    return false;
+  }
+
+  // 3. Caption and version.
+  base_->Istanza_Imposta(numero);
+  vista_->Istanza_Imposta(base_->Titolo_Istanza);
+  vista_->Release_Imposta(std::string(QOD_VERSIONE) + "   Quillon Viewer per Linux");
+
+  // 8. The host: FTP start, connection, login, dictionary.
+  collegamento_ = std::make_unique<Collegamento_Client>(*base_, *base_, *trasporto_, numero,
+                                                        opzioni_.attese_collegamento);
+  if (finito_ || !collegamento_->Host_Collega(Pump(Pompa_Qt))) return false;
+  if (finito_) return false;
+
+  // 9-10. The search definitions the host offers; the first is chosen.
+  ricerche_ = collegamento_->Ricerche_Elenca();
+  std::vector<std::pair<int, std::string>> voci;
+  for (const auto& r : ricerche_) voci.emplace_back(r.Numero, r.Nome);
+  vista_->Ricerche_Riempi(voci);
+
+  // 12. The minimum size and the re-layout at the end of a move or resize.
+  vista_->Subclass_Attiva(base_->Subclass());
+
+  // 13-14. Where the window was at the last exit, then its layout.
+  Posizione_Carica();
+  return !finito_;
+}
+
+void Programma_Qod_C::Posizione_Carica() {
+  const int32_t stato = Numero_Impostazione(*base_, "WindowState");
+  int32_t left = Numero_Impostazione(*base_, "Left"), top = Numero_Impostazione(*base_, "Top");
+  const int32_t width = Numero_Impostazione(*base_, "Width"), height = Numero_Impostazione(*base_, "Height");
+  const QScreen* s = QGuiApplication::primaryScreen();
+  const QSize schermo = s ? s->size() : QSize(1024, 768);
+  left = std::max(left, 0);
+  left = std::min(left, (schermo.width() - 20) * kTwips);
+  top = std::max(top, 0);
+  top = std::min(top, (schermo.height() - 20) * kTwips);
+  vista_->move(left / kTwips, top / kTwips);
+  // A size never saved (0) keeps the window's own; the minimum applies.
+  if (width > 0 && height > 0) vista_->resize(width / kTwips, height / kTwips);
+  if (stato == 2) vista_->setWindowState(Qt::WindowMaximized);
+  if (stato == 1) vista_->setWindowState(Qt::WindowMinimized);
+}
+
+void Programma_Qod_C::Posizione_Salva() {
+  const std::string& ini = base_->File_INI;
+  const int32_t stato = vista_->isMinimized() || !vista_->isVisible() ? 1 : vista_->isMaximized() ? 2 : 0;
+  Profilo_Scrivi(ini, "Dimensioni", "WindowState", Format(stato, "0"));
+  if (stato != 0) return;
+  Profilo_Scrivi(ini, "Dimensioni", "Left", Format(static_cast<int32_t>(vista_->x() * kTwips), "0"));
+  Profilo_Scrivi(ini, "Dimensioni", "Top", Format(static_cast<int32_t>(vista_->y() * kTwips), "0"));
+  Profilo_Scrivi(ini, "Dimensioni", "Width", Format(static_cast<int32_t>(vista_->width() * kTwips), "0"));
+  Profilo_Scrivi(ini, "Dimensioni", "Height", Format(static_cast<int32_t>(vista_->height() * kTwips), "0"));
+}
+
+bool Programma_Qod_C::Form_Unload() {
+  if (finito_) return true;
+  if (!caricato_) return false;
+  const int r = base_->Messaggi().MsgBox("Confermi l'uscita dal programma ?", vbYesNo | vbCritical | vbDefaultButton2,
+                                         "Uscita");
+  if (r != vbYes) return false;
+  Chiudi_Ordinato();
+  Fine(0);
+  return true;
+}
+
+void Programma_Qod_C::Chiudi_Ordinato() {
+  if (collegamento_) collegamento_->Host_Scollega();
+  Posizione_Salva();
+  Pompa_Qt();
+  vista_->Subclass_Attiva(false);
+}
+
+void Programma_Qod_C::Termina_Richiesta() {
+  if (messaggi_qt_) messaggi_qt_->Interrompi();
+  if (caricato_ && !finito_) Chiudi_Ordinato();
+  Fine(0);
+}
+
+void Programma_Qod_C::Fine(int codice) {
+  if (finito_) return;
+  finito_ = true;
+  if (splash_) splash_->Scarica();
+  if (vista_) vista_->hide();
+  if (opzioni_.fine)
+    opzioni_.fine(codice);
+  else
+    QCoreApplication::exit(codice);
+}
+
+}  // namespace qod

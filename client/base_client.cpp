@@ -1,0 +1,38 @@
+#include "qod/client/base_client.h"
+
+#include "qod/basic.h"
+#include "qod/client/collegamento_client.h"
+#include "qod/client/istanze.h"
+#include "qod/profile.h"
+
+namespace qod {
+
+bool Client_Base::Base_Inizializza(const std::string& cartella, std::string_view riga_comando) {
+  // 1. Folders and files; the page files' folder is made when missing.
+  Cartella_Imposta(cartella);
+  Percorso_Lgo = Percorso + "Lgo/";
+  Percorso_Fnt = Percorso + "Fnt/";
+  File_DAT = Percorso + kFile_Istanze;
+  File_CHM = Percorso + "Qod_C.CHM";
+
+  // 2-3. The connection record, its check text and its values.
+  if (!Collegamento_Leggi(File_INI, Collegamento)) {
+    Messaggi().MsgBox("Impostazione del server non corretta", vbCritical, kTitolo_Client);
+    return false;
+  }
+
+  // 4. The search switch: on only for exactly "1".
+  Ricerche_Maiuscolo = Profilo_Leggi(File_INI, "Generale", "Ricerche in maiuscolo", "0", 255) == "1";
+
+  // 5. The command line.
+  Riga_Comando = Trim(riga_comando);
+  return true;
+}
+
+void Client_Base::Istanza_Imposta(int numero) {
+  Numero_Istanza = numero;
+  Titolo_Istanza = kTitolo_Viewer + Format(numero, "#0");
+  Titolo_Login = Titolo_Istanza;
+}
+
+}  // namespace qod
