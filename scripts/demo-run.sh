@@ -9,7 +9,11 @@
 # DEMO_DIR/cups, whose jobs are copied into DEMO_DIR/cups/jobs/Demo), starts
 # "Qod_S /AUTO" offscreen, waits
 # until every spool file has been handled (with a time limit), stops both
-# with SIGTERM and tells what was done and where the output is.
+# with SIGTERM and tells what was done and where the output is. Then the
+# archive viewer's step: a program folder for Qod_C in DEMO_DIR/Qod_C, started
+# offscreen against the same stand-in host (FTP start, login, dictionary,
+# search definitions), with a picture of its main window in
+# DEMO_DIR/Qod_C.png.
 set -euo pipefail
 
 QOD_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,7 +24,8 @@ LIMITE=${QOD_DEMO_TIMEOUT:-180}
 QOD_S="$BUILD/server/Qod_S"
 HOSTSIM="$BUILD/hostsim/qod_hostsim"
 IMPOSTA="$BUILD/server/demo/qod_s_imposta"
-for p in "$QOD_S" "$HOSTSIM" "$IMPOSTA"; do
+SCHERMATA_C="$BUILD/client/demo/qod_c_schermata"
+for p in "$QOD_S" "$HOSTSIM" "$IMPOSTA" "$SCHERMATA_C"; do
   [ -x "$p" ] || { echo "missing: $p (build first)" >&2; exit 1; }
 done
 
@@ -126,6 +131,7 @@ export QOD_HOSTS="$DEMO/hosts"
 
 "$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
   --dictionary "$QOD_ROOT/hostsim/fixtures/dizionario_CA.txt" --user QSYS:DEMO:7 \
+  --viewer "$QOD_ROOT/hostsim/fixtures/viewer.txt" \
   --spool-queue "$HOST/coda" --spool-done "$HOST/fatti" --archive "$HOST/archivio" >"$HOST/hostsim.out" 2>&1 &
 HPID=$!
 for _ in $(seq 100); do [ -s "$HOST/ready" ] && break; sleep 0.1; done
@@ -170,10 +176,36 @@ FATTI=$(fatti)
 echo "== $FATTI of $N_SPOOL spool files handled in $((SECONDS - inizio))s; stopping"
 
 kill -TERM "$SPID"; wait "$SPID" && rc=0 || rc=$?; SPID=""
+echo "== Qod_S ended with code $rc"
+
+# ---- The archive viewer -----------------------------------------------------------
+
+# Its own program folder: the conversion table and the settings, written through the
+# model of the settings editor Qod_C_INI; the host program is started over FTP.
+CPROG="$DEMO/Qod_C"
+mkdir -p "$CPROG"
+"$HOSTSIM" --write-table "$CPROG/Qod_TBL1.Tbl"
+"$IMPOSTA" "$CPROG/Qod_C.INI" --client --collegamento 127.0.0.1 "$REC" QSYS DEMO "$FTP" QGPL \
+  Generale "Ricerche in maiuscolo" 1
+echo
+echo "== Qod_C started offscreen against the stand-in host (the same run of the program, as"
+echo "   qod_c_schermata, which keeps a picture of the main window once it has loaded)"
+(cd "$CPROG" && "$SCHERMATA_C" "$DEMO/Qod_C.png") 2>&1 | sed '/does not support/d; s/^/   /' && crc=0 || crc=$?
+[ -s "$DEMO/Qod_C.png" ] || crc=1
+echo "== the viewer's session on the host (request log $HOST/hostsim.log):"
+awk -F'\t' '
+  $1 == "FTP" && $4 ~ /^RCMD / { rcmd = $4 }
+  $1 == "REC" && $4 ~ /^U00075/ && $4 ~ /Quillon Viewer/ { s = $2; login = $4; ftp = rcmd }
+  $1 == "REC" && s != "" && $2 == s && $4 ~ /^T00022CA/ { ca++ }
+  $1 == "REC" && s != "" && $2 == s && $4 ~ /^T00022CR/ { cr++ }
+  END {
+    printf "   FTP start:  %s\n   login:      [%s]\n", ftp, login
+    printf "   then %d dictionary rows (\"CA\") and %d search definitions (\"CR\") asked for\n", ca, cr
+  }' "$HOST/hostsim.log"
+
 kill -TERM "$HPID"; wait "$HPID" || true; HPID=""
 "$CUPS_PRIVATO" stop "$DEMO/cups" 2>/dev/null || true
 trap - EXIT
-echo "== Qod_S ended with code $rc"
 
 # ---- What was done ------------------------------------------------------------------
 
@@ -219,6 +251,8 @@ echo "   what the mail command received:      $QOD_DEMO_POSTA"
 echo "   PDFs, XML files and their template:  $QOD_DRIVE_C/Quillon/Xml"
 echo "   print jobs of the queue Demo (PDF):  $STAMPE (job-<id>.pdf, job-<id>.args)"
 echo "   archive store of the host:           $HOST/archivio (one folder per archive id, see hostsim/README.md)"
+echo "   the viewer's program folder:         $CPROG (instance slots in Qod_C.DAT)"
+echo "   the viewer's main window:            $DEMO/Qod_C.png"
 echo
 echo "== saved files"
 find "$QOD_DRIVE_C/Quillon" -type f | sort | sed 's/^/   /'
@@ -241,4 +275,4 @@ if [ -f "$QOD_DEMO_POSTA" ]; then
   echo "== what the mail command received"
   sed 's/^/   /' "$QOD_DEMO_POSTA"
 fi
-[ "$FATTI" -eq "$N_SPOOL" ] && [ "$rc" -eq 0 ]
+[ "$FATTI" -eq "$N_SPOOL" ] && [ "$rc" -eq 0 ] && [ "$crc" -eq 0 ]

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the server's main job against
-# the stand-in host, then says where its output is.
+# the stand-in host, then starts the archive viewer against it, and says where
+# the output is.
 set -euo pipefail
 QOD_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$QOD_ROOT/scripts/deps.sh"

@@ -1,13 +1,15 @@
-// qod_s_imposta: writes the settings file of a server program folder from
-// the command line. The connection record and the keys of [Generale] go
-// through the server settings editor's own model (the same formatting,
-// checks and single rewrite as the editor's "Aggiorna"); other keys through
-// the settings layer. For the demo and for setting up a folder by script.
+// qod_s_imposta: writes the settings file of a server program folder (or,
+// with --client, of an archive viewer's) from the command line. The
+// connection record and the keys of [Generale] go through the settings
+// editor's own model (the same formatting, checks and single rewrite as the
+// editor's "Aggiorna"); other keys through the settings layer. For the demo
+// and for setting up a folder by script.
 //
-//   qod_s_imposta FILE.INI [--standard]
+//   qod_s_imposta FILE.INI [--client] [--standard]
 //                 [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]
 //                 [SEZIONE CHIAVE VALORE ...]
 //
+// --client takes the viewer's editor, whose record has no INDICE.
 // --standard starts from the editor's standard values instead of the file's.
 // A check box key (Log, Backup) is ticked by "S". Text is taken as UTF-8
 // and written as ANSI.
@@ -24,7 +26,7 @@ namespace {
 
 int Uso() {
   std::fprintf(stderr,
-               "uso: qod_s_imposta FILE.INI [--standard]\n"
+               "uso: qod_s_imposta FILE.INI [--client] [--standard]\n"
                "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]\n"
                "                    [SEZIONE CHIAVE VALORE ...]\n");
   return 2;
@@ -40,7 +42,13 @@ int main(int argc, char** argv) {
   std::vector<std::string> a;
   for (int i = 2; i < argc; ++i) a.push_back(qod::Utf8_A_Ansi(argv[i], '\xBF'));
 
-  qod::Editor_Impostazioni editor(qod::kEditor_Server, ini);
+  const bool client = !a.empty() && a[0] == "--client";
+  if (client) a.erase(a.begin());
+  const qod::Modulo_Impostazioni& modulo = client ? qod::kEditor_Client : qod::kEditor_Server;
+  // The connection record's fields are the ones without a key of their own.
+  size_t campi = 0;
+  for (const auto& c : modulo.campi) campi += c.chiave == nullptr;
+  qod::Editor_Impostazioni editor(modulo, ini);
   editor.Carica();
   bool con_editor = false;
   std::vector<qod::Profilo_Voce> altre;
@@ -50,21 +58,21 @@ int main(int argc, char** argv) {
       con_editor = true;
       i += 1;
     } else if (a[i] == "--collegamento") {
-      if (i + 8 > a.size()) return Uso();
-      for (int k = 0; k < 7; ++k) editor.valori[static_cast<size_t>(k)] = a[i + 1 + static_cast<size_t>(k)];
+      if (i + 1 + campi > a.size()) return Uso();
+      for (size_t k = 0; k < campi; ++k) editor.valori[k] = a[i + 1 + k];
       con_editor = true;
-      i += 8;
+      i += 1 + campi;
     } else {
       if (i + 3 > a.size()) return Uso();
       const std::string &sezione = a[i], &chiave = a[i + 1], &valore = a[i + 2];
       bool preso = false;
       if (Uguali(sezione, "Generale")) {
         for (size_t k = 0; k < editor.valori.size() && !preso; ++k) {
-          const char* c = qod::kEditor_Server.campi[k].chiave;
+          const char* c = modulo.campi[k].chiave;
           if (c && Uguali(c, chiave)) editor.valori[k] = valore, preso = true;
         }
         for (size_t k = 0; k < editor.spunte.size() && !preso; ++k) {
-          if (Uguali(qod::kEditor_Server.caselle[k].chiave, chiave)) editor.spunte[k] = valore == "S", preso = true;
+          if (Uguali(modulo.caselle[k].chiave, chiave)) editor.spunte[k] = valore == "S", preso = true;
         }
       }
       if (preso)

@@ -660,31 +660,14 @@ void Qod_IMV::Toolbar_ButtonClick(int tasto) {
     case T_Set_Stampa:
       if (azioni_.Set_Stampa) azioni_.Set_Stampa(*this, pagine_stato_.File_Documento);
       break;
-    case T_Salva:
-      if (azioni_.Salva_Come && im1_->isVisible()) azioni_.Salva_Come(*this);
-      break;
-    case T_Ruota: {
-      // The page shown turns a quarter clockwise with a black fill; with
-      // write-back on it is written to its file.
-      if (im1_->Vuota() || !im1_->Ruota(27000, img::Nero)) break;
-      memo_change_ = true;
-      if (memo_ && azioni_.Riscrivi) azioni_.Riscrivi(*this);
-      long x = 0, y = 0;
-      Zoom_Applica(x, y);
-      break;
-    }
-    case T_Cancella:
-      if (azioni_.Cancella) azioni_.Cancella(*this);
-      break;
+    case T_Salva: Immagine_Salva_Come(); break;
+    case T_Ruota: Immagine_Ruota(); break;
+    case T_Cancella: Pagina_Cancella(); break;
     case T_Posiz: posizione_modo_ = pulsanti_[T_Posiz]->isChecked(); break;
     case T_Precedente: Immagine_Pagina(-1); break;
     case T_Successiva: Immagine_Pagina(1); break;
-    case T_InvioFax:
-      if (azioni_.Invia) azioni_.Invia(*this, 'F');
-      break;
-    case T_InvioMail:
-      if (azioni_.Invia) azioni_.Invia(*this, 'E');
-      break;
+    case T_InvioFax: Documento_Invia('F'); break;
+    case T_InvioMail: Documento_Invia('E'); break;
     default: break;
   }
 }

@@ -199,7 +199,7 @@ Formato Formato_Da_Estensione(const fs::path& p) {
   return Formato::Sconosciuto;
 }
 
-bool Copia_File(const std::string& da, const std::string& a) {
+bool Copia_Byte(const std::string& da, const std::string& a) {
   std::error_code ec;
   fs::copy_file(da, a, fs::copy_options::overwrite_existing, ec);
   return !ec;
@@ -227,7 +227,7 @@ Esito Salva(const Immagine& immagine, const fs::path& percorso, const Parametri_
         std::remove(tmp.c_str());
         return Esito::Errore("cannot add a page to " + destinazione + ": not a readable TIFF file");
       }
-      if (!Copia_File(destinazione, tmp)) {
+      if (!Copia_Byte(destinazione, tmp)) {
         std::remove(tmp.c_str());
         return Esito::Errore("cannot copy " + destinazione);
       }
@@ -273,6 +273,19 @@ Esito Sostituisci_Pagina_Tiff(const Immagine& immagine, const fs::path& percorso
     std::remove(tmp.c_str());
     e.motivo = destinazione + ": " + e.motivo;
     return e;
+  }
+  return Rinomina_Su(tmp, destinazione);
+}
+
+Esito Copia_File(const fs::path& da, const fs::path& a) {
+  const std::string destinazione = a.string();
+  const std::string tmp = Nome_Temporaneo(destinazione);
+  if (tmp.empty()) return Esito::Errore("cannot create a file beside " + destinazione + ": " + std::strerror(errno));
+  std::error_code ec;
+  fs::copy_file(da, tmp, fs::copy_options::overwrite_existing, ec);
+  if (ec) {
+    std::remove(tmp.c_str());
+    return Esito::Errore("cannot copy " + da.string() + ": " + ec.message());
   }
   return Rinomina_Su(tmp, destinazione);
 }

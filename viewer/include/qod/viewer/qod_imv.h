@@ -15,8 +15,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "qod/ui.h"
+#include "qod/viewer/azioni_file.h"
 #include "qod/viewer/geometria.h"
 #include "qod/viewer/pagine.h"
 #include "qod/viewer/puntatore.h"
@@ -31,20 +34,13 @@ namespace qod::imv {
 
 class Qod_IMV;
 
-// The page actions that live outside the control (printing, saving, the
-// write-back of a rotated page, deletion, the fax and mail hand-off). An
-// unset action does nothing and its method reports False.
+// The page actions that live outside the control (printing). An unset
+// action does nothing and its method reports False.
 struct Azioni_Visore {
   // Print the document of `nome` with the kept settings; open the print
   // dialog for it. The page on show is not touched.
   std::function<bool(Qod_IMV&, const std::string& nome)> Stampa;
   std::function<bool(Qod_IMV&, const std::string& nome)> Set_Stampa;
-  // Save the page shown under another name; write a rotated page back to
-  // its file; delete the page shown; hand the document off ('F' fax, 'E' mail).
-  std::function<void(Qod_IMV&)> Salva_Come;
-  std::function<void(Qod_IMV&)> Riscrivi;
-  std::function<void(Qod_IMV&)> Cancella;
-  std::function<void(Qod_IMV&, char tipo)> Invia;
 };
 
 class Qod_IMV : public QWidget {
@@ -150,6 +146,12 @@ class Qod_IMV : public QWidget {
 
   void Imposta_Azioni(Azioni_Visore azioni) { azioni_ = std::move(azioni); }
   Azioni_Visore& Azioni() { return azioni_; }
+  // The save dialog and the message boxes of the page actions, and the
+  // socket of the fax program: the control's own on-screen dialogs and
+  // Brevin_Indirizzo() unless replaced (what is given stays the caller's).
+  void Imposta_Dialogo_Salva(Dialogo_Salva* d) { dialogo_salva_ = d; }
+  void Imposta_Messaggi(MessageSink* m) { messaggi_ = m; }
+  void Imposta_Brevin(std::string indirizzo) { brevin_ = std::move(indirizzo); }
   // The screen position of the pointer (QCursor::pos() unless replaced).
   void Imposta_Posizione_Puntatore(std::function<QPoint()> f) { posizione_ = std::move(f); }
 
@@ -206,6 +208,17 @@ class Qod_IMV : public QWidget {
   void Posiziona_Figli();
   QRect In_Pixel(const Rettangolo& r) const;
 
+  // The file actions of the toolbar: save the page shown in another format,
+  // turn it (and write it back with qodimv_Memo), delete it, hand the
+  // document to the fax program ('F' fax, 'E' mail).
+  void Immagine_Salva_Come();
+  void Immagine_Ruota();
+  void Pagina_Riscrivi();
+  void Pagina_Cancella();
+  void Documento_Invia(char tipo);
+  Dialogo_Salva& Dialogo();
+  MessageSink& Messaggi();
+
   QWidget* toolbar_ = nullptr;
   std::array<QToolButton*, kTasti> pulsanti_{};
   std::array<QWidget*, kTasti> tasti_widget_{};
@@ -228,6 +241,11 @@ class Qod_IMV : public QWidget {
   std::array<QCursor, 4> cursori_;
   Annidamento annidamento_;
   Azioni_Visore azioni_;
+  Dialogo_Salva* dialogo_salva_ = nullptr;
+  MessageSink* messaggi_ = nullptr;
+  std::unique_ptr<Dialogo_Salva> dialogo_proprio_;
+  std::unique_ptr<MessageSink> messaggi_propri_;
+  std::string brevin_;
   std::function<QPoint()> posizione_;
 };
 

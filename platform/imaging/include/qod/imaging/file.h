@@ -91,4 +91,9 @@ Esito Salva(const Immagine& immagine, const std::filesystem::path& percorso,
 Esito Sostituisci_Pagina_Tiff(const Immagine& immagine, const std::filesystem::path& percorso,
                               int indice, const Parametri_Salvataggio& parametri);
 
+// Copies a file byte for byte, with every image it holds, onto `a` (written
+// under a temporary name beside it and renamed when complete, so a failed
+// copy leaves an earlier `a` as it was).
+Esito Copia_File(const std::filesystem::path& da, const std::filesystem::path& a);
+
 }  // namespace qod::img
