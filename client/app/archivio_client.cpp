@@ -13,6 +13,7 @@
 #include "qod/profile.h"
 #include "qod/ui/qt.h"
 #include "qod/viewer/qod_imv.h"
+#include "qod/viewer/stampa_programma.h"
 
 namespace qod {
 
@@ -125,6 +126,8 @@ Archivio_Client::Archivio_Client(FrmClient& finestra, Client_Base& base, Traspor
   imv_->qodimv_subclass(base_.Subclass());
   imv_->qodimv_FileINI(base_.File_INI);
   imv_->qodimv_zoom(Profilo_Leggi(base_.File_INI, "Visualizza", "Zoom", "Adatta", 378));
+  // Its printing and print set-up: the program's printers.
+  imv::Stampa_Programma().Collega(*imv_);
 
   // Tab 3: the index fields of the shown document, one row per data row.
   grid3_ = new QTableWidget(kDati_Righe, 2, finestra_.Pagina(3));

@@ -24,6 +24,7 @@
 #include "qod/cripto.h"
 #include "qod/imagegen/qod_img.h"
 #include "qod/imagegen/striscia_font.h"
+#include "qod/printing/cups_privato.h"
 #include "qod/profile.h"
 #include "qod/prova/finti.h"
 #include "qod/server/archivia.h"
@@ -39,9 +40,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A search over every archived document by its format (a range) and the
-// invoice date (from), listing format, document key, customer and pages.
-constexpr const char* kRicerca_Formato = "SEARCH|06||Per formato|0415|21||04051603\n";
+// A search by the document key (a range) and the invoice date (from),
+// listing the document key, the customer, the pages and the image type.
+constexpr const char* kRicerca_Documento = "SEARCH|06||Per documento|0515|21||05160311\n";
 
 // The records of one letter among those the host received.
 std::vector<std::string> Record_Di(const std::vector<std::string>& record, char lettera) {
@@ -54,6 +55,13 @@ std::vector<std::string> Record_Di(const std::vector<std::string>& record, char 
 class Qod_C_Archivio : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { prova::Applicazione(); }
+  void SetUp() override { ASSERT_TRUE(cups_.Avviato()) << cups_.Errore(); }
+
+  int Pagine_Pdf(const fs::path& pdf) const {
+    const std::string info = prova::Comando("pdfinfo '" + pdf.string() + "'");
+    const auto p = info.find("Pages:");
+    return p == std::string::npos ? -1 : std::stoi(info.substr(p + 6));
+  }
 
   // The statement of the samples with its first customer on three pages,
   // archived as text and handed to nobody.
@@ -96,7 +104,7 @@ class Qod_C_Archivio : public ::testing::Test {
     Fatture("0001_IMMAGINI");
     Estratto("0002_TESTO");
     const fs::path viewer = dir_.Dir() / "viewer.txt";
-    prova::File_Scrivi(viewer, File_Leggi(QOD_VIEWER_FIXTURE) + kRicerca_Formato);
+    prova::File_Scrivi(viewer, File_Leggi(QOD_VIEWER_FIXTURE) + kRicerca_Documento);
     ASSERT_TRUE(strada_.Avvia({"--viewer", viewer.string()}));
     Server_Base& base = strada_.base;
     std::string errore;
@@ -149,6 +157,8 @@ class Qod_C_Archivio : public ::testing::Test {
   std::string Cella(int r, int c) { return A().Grid1()->item(r, c) ? A().Grid1()->item(r, c)->text().toStdString() : ""; }
   void Foto(const std::string& nome) { EXPECT_TRUE(V().grab().save(prova::Schermata(nome))); }
 
+  // The printers the viewer prints on: one queue, the default.
+  stampa::prova::Cups_Privato cups_;
   Strada_Simulata strada_;
   const prova::Cartella_Prova& dir_ = strada_.dir;
   const fs::path programma_ = strada_.dir.Dir() / "Qod_C";
@@ -166,16 +176,18 @@ class Qod_C_Archivio : public ::testing::Test {
 TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   ASSERT_NO_FATAL_FAILURE(Archivia());
   ASSERT_NO_FATAL_FAILURE(Cartella_Client());
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
+  ASSERT_EQ(cups_.Comando("lpadmin -d Laser"), 0);
   ASSERT_TRUE(Avvia()) << (messaggi_.boxes.empty() ? "" : messaggi_.boxes[0].testo);
   V().resize(900, 640);
   V().Base_Ridimensiona_();
 
-  // The search by format: a range on the format, a date from.
+  // The search by document: a range on the key, a date from.
   QComboBox* ricerche = V().Ricerche();
-  const int voce = ricerche->findText("Per formato");
+  const int voce = ricerche->findText("Per documento");
   ASSERT_GE(voce, 0);
   ricerche->setCurrentIndex(voce);
-  EXPECT_EQ(A().lblChiave(1)->text(), "Formato");
+  EXPECT_EQ(A().lblChiave(1)->text(), "Chiave documento");
   EXPECT_EQ(A().lblDa(1)->text(), "da");
   EXPECT_EQ(A().lblDa(9)->text(), "a");
   EXPECT_EQ(A().lblChiave(2)->text(), "Data fattura");
@@ -184,8 +196,9 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   EXPECT_EQ(A().Grid1()->columnCount(), 3 + 4);
 
   // A date that does not exist: its box is marked, the host hears nothing.
-  A().txtDa(1)->setText("ESTR");
-  A().txtDa(9)->setText("FATT");
+  // In host order letters come before digits: "C00010" and "00012345" both lie in A..99999999.
+  A().txtDa(1)->setText("A");
+  A().txtDa(9)->setText("99999999");
   A().txtDa(2)->setText("31/02/2026");
   const size_t prima = strada_.Record().size();
   V().Tasto("Aggiorna")->trigger();
@@ -198,19 +211,25 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   // Put right, the list tab searches: five documents, in archive order.
   A().txtDa(2)->clear();
   V().Schede()->setCurrentIndex(1);
-  ASSERT_TRUE(prova::Attendi([this] { return A().Grid1()->rowCount() == 5; }));
+  ASSERT_TRUE(prova::Attendi([this] { return A().Grid1()->rowCount() == 5; }))
+      << A().Grid1()->rowCount() << " rows; " << (messaggi_.boxes.empty() ? "" : messaggi_.boxes.back().testo)
+      << "\n" << [this] { std::string r; for (const auto& t : strada_.Record()) if (t[0] == 'O' || t[0] == 'Q' || t[0] == 'L') r += t + "|\n"; return r; }()
+      << File_Leggi(strada_.host->Cartella() / "archivio" / "0000000001" / "indice.txt") << "|\n"
+      << File_Leggi(strada_.host->Cartella() / "archivio" / "0000000003" / "indice.txt") << "|\n";
   EXPECT_EQ(A().txtDa(2)->palette().color(QPalette::Base), Archivio_Client::Sfondo(Colore_Casella::Valida));
-  const std::vector<std::string> record(strada_.Record().begin() + static_cast<long>(prima), strada_.Record().end());
+  std::vector<std::string> record = strada_.Record();
+  record.erase(record.begin(), record.begin() + static_cast<long>(prima));
   EXPECT_EQ(Record_Di(record, 'O'), std::vector<std::string>{"O0000206"});
   EXPECT_EQ(Record_Di(record, 'Q').size(), 1u);
-  const char* formati[] = {"FATT", "FATT", "ESTR", "ESTR", "ESTR"};
+  const char* documenti[] = {"00012345", "00012346", "C00010", "C00020", "C00030"};
   const char* pagine[] = {"1", "1", "3", "1", "2"};
   for (int r = 0; r < 5; ++r) {
     EXPECT_EQ(Cella(r, 0), Format(r + 1, "0000000000"));
-    EXPECT_EQ(Cella(r, 3), formati[r]);
-    EXPECT_EQ(Cella(r, 6), pagine[r]);
+    EXPECT_EQ(Trim(Cella(r, 3)), documenti[r]);
+    EXPECT_EQ(Cella(r, 5), pagine[r]);
+    EXPECT_EQ(Cella(r, 6), r < 2 ? "A" : "T");
   }
-  EXPECT_EQ(Cella(2, 5), "Ferramenta Verdi");
+  EXPECT_EQ(Trim(Cella(2, 4)), "Ferramenta Verdi");
   EXPECT_EQ(V().Scheda(), 1);
   Foto("qod_c_elenco");
 
@@ -228,7 +247,7 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   // Its index fields on the data tab.
   V().Schede()->setCurrentIndex(3);
   EXPECT_EQ(A().Grid3()->item(2, 0)->text(), "Ragione sociale");
-  EXPECT_EQ(A().Grid3()->item(2, 1)->text(), "Ferramenta Verdi");
+  EXPECT_EQ(A().Grid3()->item(2, 1)->text().trimmed(), "Ferramenta Verdi");
   Foto("qod_c_dati");
 
   // Rows 5 back to 3 printed: one question, three documents in list order.
@@ -244,11 +263,18 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   EXPECT_EQ(messaggi_.boxes.back().testo, "Confermi la stampa\rdi 3 documenti selezionati ?");
   EXPECT_EQ(messaggi_.boxes.back().titolo, "Stampa");
   EXPECT_EQ(messaggi_.boxes.back().stile, vbYesNo | vbQuestion);
-  const std::vector<std::string> stampa(strada_.Record().begin() + static_cast<long>(prima_stampa),
-                                        strada_.Record().end());
+  std::vector<std::string> stampa = strada_.Record();
+  stampa.erase(stampa.begin(), stampa.begin() + static_cast<long>(prima_stampa));
   std::string chiavi;
   for (const auto& t : Record_Di(stampa, 'K')) chiavi += t.substr(6, 10) + " ";
   EXPECT_EQ(chiavi, "0000000003 0000000004 0000000005 ");
+  // One job each, in that order: three pages, one, two.
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
+  const auto pdf = cups_.Pdf("Laser");
+  ASSERT_EQ(pdf.size(), 3u);
+  const int attese[] = {3, 1, 2};
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(Pagine_Pdf(pdf[i]), attese[i]) << pdf[i];
+  EXPECT_EQ(messaggi_.boxes.size(), domande + 1) << messaggi_.boxes.back().testo;
 
   // At exit: the window's place, the zoom, the widths of the list's columns.
   g->setColumnWidth(4, 200);
