@@ -228,7 +228,7 @@ TEST(InvioBrv, TheStandInReceiverReadyBusyAndAbsent) {
   // Nobody listening.
   EXPECT_FALSE(Client_Brv_Trova(dir / "nessuno"));
 
-  Brevin_Simulato brv(dir.Dir(), 400);
+  Brevin_Simulato brv(dir.Dir(), 1500);
   ASSERT_TRUE(brv.Avviato()) << brv.Registro();
   {
     auto casella = Client_Brv_Trova(brv.Indirizzo());
@@ -246,7 +246,7 @@ TEST(InvioBrv, TheStandInReceiverReadyBusyAndAbsent) {
   // Ready again after its pause; a connection given up without a message
   // leaves it ready.
   std::unique_ptr<Casella_Brv> di_nuovo;
-  for (int i = 0; i < 100 && !di_nuovo; ++i) {
+  for (int i = 0; i < 300 && !di_nuovo; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     di_nuovo = Client_Brv_Trova(brv.Indirizzo());
   }
