@@ -40,18 +40,25 @@ bool Collegamento_Client::Host_Collega(const Pump& pompa) {
   return false;
 }
 
+Esito_Definizione Definizione_Leggi(Trasporto& trasporto, int numero, std::string& testo) {
+  testo.clear();
+  Intestazione_Risposta r;
+  if (!trasporto.Richiesta(kSlot_Host, 'T', "CR" + Format(numero, "00"), r, kCorpo_Tabella))
+    return Esito_Definizione::Fallita;
+  if (!r.Accettata())
+    return trasporto.Corpo_Scarta(kSlot_Host, r.Lunghezza) ? Esito_Definizione::Rifiutata : Esito_Definizione::Fallita;
+  if (!trasporto.Sock_Read(kSlot_Host, r.Lunghezza)) return Esito_Definizione::Fallita;
+  testo = trasporto.Sock_Field("A", 1, r.Lunghezza);
+  return Esito_Definizione::Letta;
+}
+
 std::vector<Voce_Ricerca> Collegamento_Client::Ricerche_Elenca() {
   std::vector<Voce_Ricerca> elenco;
   for (int n = 1; n <= kRicerche_Massime; ++n) {
-    Intestazione_Risposta r;
-    if (!trasporto_.Richiesta(kSlot_Host, 'T', "CR" + Format(n, "00"), r, kCorpo_Tabella)) break;
-    if (!r.Accettata()) {
-      if (!trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza)) break;
-      continue;
-    }
-    if (!trasporto_.Sock_Read(kSlot_Host, r.Lunghezza)) break;
-    const std::string testo = r.Lunghezza > 0 ? trasporto_.Sock_Field("A", 1, r.Lunghezza) : std::string();
-    if (Mid(testo, 1, 1) == "A") continue;
+    std::string testo;
+    const Esito_Definizione e = Definizione_Leggi(trasporto_, n, testo);
+    if (e == Esito_Definizione::Fallita) break;
+    if (e == Esito_Definizione::Rifiutata || Mid(testo, 1, 1) == "A") continue;
     elenco.push_back({n, Trim(Mid(testo, 24, 20)), testo});
   }
   return elenco;

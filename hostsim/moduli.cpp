@@ -9,6 +9,7 @@ std::unique_ptr<Modulo> Modulo_Tabelle();
 std::unique_ptr<Modulo> Modulo_Banco();
 std::unique_ptr<Modulo> Modulo_Spool();
 std::unique_ptr<Modulo> Modulo_Archivio();
+std::unique_ptr<Modulo> Modulo_Ricerca();
 
 std::vector<std::unique_ptr<Modulo>> Moduli_Crea() {
   std::vector<std::unique_ptr<Modulo>> m;
@@ -16,6 +17,7 @@ std::vector<std::unique_ptr<Modulo>> Moduli_Crea() {
   m.push_back(Modulo_Tabelle());
   m.push_back(Modulo_Spool());
   m.push_back(Modulo_Archivio());
+  m.push_back(Modulo_Ricerca());
   m.push_back(Modulo_Banco());
   return m;
 }

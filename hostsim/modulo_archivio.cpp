@@ -12,6 +12,7 @@
 #include <set>
 #include <vector>
 
+#include "archivio.h"
 #include "host.h"
 
 namespace hostsim {
@@ -63,6 +64,7 @@ class Archivio : public Modulo {
 
   bool Prepara(std::string& errore) override {
     if (cartella_.empty()) cartella_ = "archivio";
+    Archivio_Cartella_Imposta(cartella_);
     std::error_code ec;
     fs::create_directories(cartella_, ec);
     if (ec) {

@@ -13,7 +13,7 @@
 #include "frm_client.h"
 #include "qod/prova/finti.h"
 #include "qod/ui/qt.h"
-#include "qt_prova.h"
+#include "qod/ui/prova_qt.h"
 
 using namespace qod;
 using namespace qod::prova;
@@ -71,7 +71,7 @@ TEST_F(ClientWindow, MinimiseHidesToTheTrayAndAButtonReleaseBringsItBack) {
     f_->showMinimized();
     QCoreApplication::processEvents();
     ASSERT_EQ(tray_.Conta(NIM_ADD), 1);
-    const Icona_Tray& icona = tray_.chiamate[0].second;
+    const Icona_Tray& icona = tray_.chiamate[0].icona;
     EXPECT_EQ(icona.Suggerimento(), "Quillon Viewer 3");
     EXPECT_EQ(icona.szTip.size(), 64u);
     EXPECT_EQ(icona.cbSize, 88);

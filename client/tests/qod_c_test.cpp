@@ -19,6 +19,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "frm_client.h"
 #include "frm_splash.h"
@@ -30,7 +31,7 @@
 #include "qod/profile.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
-#include "qt_prova.h"
+#include "qod/ui/prova_qt.h"
 
 using namespace qod;
 using namespace qod::prova;
@@ -216,7 +217,7 @@ TEST_F(Qod_C_Programma, StartsBehindTheSplashLogsInAndShowsTheFrame) {
   EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Left"), Format(static_cast<int32_t>(V().x() * 15), "0"));
 }
 
-TEST_F(Qod_C_Programma, ComesBackWhereItWasAndKeepsOnlyTheStateWhenMaximised) {
+TEST_F(Qod_C_Programma, NoSubclassComesBackWhereItWasAndKeepsOnlyTheStateWhenMaximised) {
   ASSERT_TRUE(cartella_.Prepara(false));
   const std::string ini = cartella_.Ini();
   // A Left beyond the screen comes back 20 pixels inside its right edge.
@@ -225,7 +226,10 @@ TEST_F(Qod_C_Programma, ComesBackWhereItWasAndKeepsOnlyTheStateWhenMaximised) {
                                          {"Dimensioni", "Top", "-300"},
                                          {"Dimensioni", "Width", "9000"},
                                          {"Dimensioni", "Height", "abc"}}));
-  ASSERT_TRUE(Avvia());
+  ASSERT_TRUE(Avvia("uno /NOSUBCLASS due"));
+  // The switch among other words: no minimum size.
+  EXPECT_FALSE(V().Subclass_Attivo());
+  EXPECT_EQ(V().minimumSize(), QSize(0, 0));
   const QSize schermo = QGuiApplication::primaryScreen()->size();
   EXPECT_EQ(V().x(), schermo.width() - 20);
   EXPECT_EQ(V().y(), 0);

@@ -39,25 +39,6 @@ class Timer_Finto : public Timer_Sistema {
   std::function<void()> richiamo;
 };
 
-class Tray_Finto : public Area_Notifica {
- public:
-  struct Chiamata {
-    int messaggio;
-    Icona_Tray icona;
-  };
-  bool Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) override {
-    chiamate.push_back({messaggio, icona});
-    return disponibile;
-  }
-  int Conta(int messaggio) const {
-    int n = 0;
-    for (const auto& c : chiamate) n += c.messaggio == messaggio;
-    return n;
-  }
-  bool disponibile = true;
-  std::vector<Chiamata> chiamate;
-};
-
 class Vista_Finta : public Vista_Base {
  public:
   enum Stato { Normale_, Minimizzata_, Massimizzata_ };

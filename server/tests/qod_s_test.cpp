@@ -32,6 +32,7 @@
 #include "qod/imaging/file.h"
 #include "qod/imagegen/striscia_font.h"
 #include "qod/viewer/qod_imv.h"
+#include "qod/ui/prova_qt.h"
 #include "qod/profile.h"
 #include "qod/prova/finti.h"
 
@@ -41,41 +42,6 @@ using qod::prova::Host_Simulato;
 using qod::test::Scs;
 
 namespace {
-
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "qod_s_test";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-}
-
-// Lets the event loop run until `condizione` holds or the time is up.
-bool Attendi(const std::function<bool()>& condizione, int limite_ms = 10000) {
-  const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
-  while (!condizione()) {
-    if (std::chrono::steady_clock::now() > fine) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
-  }
-  return true;
-}
-
-class Tray_Finto : public Area_Notifica {
- public:
-  bool Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) override {
-    chiamate.push_back({messaggio, icona});
-    return true;
-  }
-  int Conta(int messaggio) const {
-    int n = 0;
-    for (const auto& c : chiamate) n += c.first == messaggio;
-    return n;
-  }
-  std::vector<std::pair<int, Icona_Tray>> chiamate;
-};
 
 // A program folder and a stand-in host with a copy of the sample queue.
 class Cartella_Server {
@@ -210,8 +176,8 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   EXPECT_EQ(F().Stato_Ciclo, 6);
   for (int r = 20; r <= 22; ++r) EXPECT_TRUE(Q().Interruttore(r)) << r;
   ASSERT_EQ(tray_.Conta(NIM_ADD), 1);
-  EXPECT_EQ(tray_.chiamate[0].second.Suggerimento(), "Quillon Server - 1");
-  EXPECT_EQ(tray_.chiamate[0].second.hIcon, 6);
+  EXPECT_EQ(tray_.chiamate[0].icona.Suggerimento(), "Quillon Server - 1");
+  EXPECT_EQ(tray_.chiamate[0].icona.hIcon, 6);
   EXPECT_FALSE(V().isVisible());
   EXPECT_EQ(Q().Caption(), "Quillon Server - 1");
   EXPECT_EQ(Q().Client(), "Client 7");

@@ -1,6 +1,7 @@
 // Stand-ins the tests pass where the programs pass the real platform: a
 // clock that moves only when told, message boxes that record and answer
-// from a script, and an empty printer list.
+// from a script, a notification area that records, and an empty printer
+// list.
 #pragma once
 
 #include <cstdint>
@@ -47,6 +48,27 @@ class RecordingMessageSink : public MessageSink {
   }
   std::vector<Box> boxes;
   std::deque<int> risposte;
+};
+
+// Records every call to the notification area; `disponibile` false makes
+// them fail, as on a desktop without one.
+class Tray_Finto : public Area_Notifica {
+ public:
+  struct Chiamata {
+    int messaggio;
+    Icona_Tray icona;
+  };
+  bool Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) override {
+    chiamate.push_back({messaggio, icona});
+    return disponibile;
+  }
+  int Conta(int messaggio) const {
+    int n = 0;
+    for (const auto& c : chiamate) n += c.messaggio == messaggio;
+    return n;
+  }
+  bool disponibile = true;
+  std::vector<Chiamata> chiamate;
 };
 
 // Lists no printer.

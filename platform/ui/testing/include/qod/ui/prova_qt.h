@@ -1,6 +1,5 @@
-// What the viewer's offscreen window tests share: the application, waiting
-// on the event loop, a notification area that records its calls, and the
-// folder the screenshots go to.
+// What the offscreen tests of the Qt programs share: the application,
+// waiting on the event loop, and the folder the screenshots go to.
 #pragma once
 
 #include <QApplication>
@@ -10,18 +9,13 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <string>
-#include <utility>
-#include <vector>
-
-#include "qod/ui.h"
 
 namespace qod::prova {
 
 inline void Applicazione() {
   static int argc = 1;
-  static char nome[] = "qod_c_test";
+  static char nome[] = "prova_qt";
   static char* argv[] = {nome, nullptr};
   if (QCoreApplication::instance()) return;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -39,21 +33,6 @@ inline bool Attendi(const std::function<bool()>& condizione, int limite_ms = 100
   }
   return true;
 }
-
-class Tray_Finto : public Area_Notifica {
- public:
-  bool Shell_NotifyIcon(int messaggio, const Icona_Tray& icona) override {
-    chiamate.push_back({messaggio, icona});
-    return disponibile;
-  }
-  int Conta(int messaggio) const {
-    int n = 0;
-    for (const auto& c : chiamate) n += c.first == messaggio;
-    return n;
-  }
-  bool disponibile = true;
-  std::vector<std::pair<int, Icona_Tray>> chiamate;
-};
 
 // The path of a screenshot under the build folder's "schermate".
 inline QString Schermata(const std::string& nome) {
