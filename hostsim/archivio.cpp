@@ -43,11 +43,16 @@ std::vector<std::string> Archivio_Documenti() {
   return ids;
 }
 
-std::string Archivio_Indice(const std::string& id) {
+std::string Archivio_Documento(const std::string& id) {
   if (!Id_Valido(id)) return {};
   const fs::path d = fs::path(Cartella()) / id;
-  if (!Completo(d)) return {};
-  std::string indice = Leggi(d / "indice.txt");
+  return Completo(d) ? d.string() : std::string();
+}
+
+std::string Archivio_Indice(const std::string& id) {
+  const std::string d = Archivio_Documento(id);
+  if (d.empty()) return {};
+  std::string indice = Leggi(fs::path(d) / "indice.txt");
   if (indice.size() < 11) indice.resize(11, ' ');
   indice.replace(1, 10, id);
   return indice;

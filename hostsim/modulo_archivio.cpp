@@ -3,6 +3,8 @@
 // chunks ("W": a converted 25-character header, then raw bytes) and closing
 // it ("B"). Every document is a folder of the store named by its archive id;
 // README.md describes the layout, which the archive queries and fetches read.
+// The archive viewer fetches a closed document back: its index record ("K")
+// and its chunks one by one as they were stored ("R").
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -58,6 +60,8 @@ class Archivio : public Modulo {
         true);
     o.Intero("archive-refuse-chunk", "N", "the N-th chunk (\"W\") the store receives is refused (Esito 9)",
              rifiuta_pezzo_, 1, 1 << 30);
+    o.Vero("archive-endless", "\"R\" answers a chunk number past a page's last with its last chunk again",
+           senza_fine_);
     o.Intero("archive-id-length", "N", "bytes of archive id in the reply to \"I\" (default 10; fewer is a short reply)",
              lunghezza_id_, 0, 10);
   }
@@ -84,6 +88,8 @@ class Archivio : public Modulo {
     g.Registra("C", [this](Sessione& s, const Richiesta& r) { return Apri(s, r); });
     g.Registra("W", [this](Sessione& s, const Richiesta& r) { return Scrivi(s, r); });
     g.Registra("B", [this](Sessione& s, const Richiesta& r) { return Chiudi(s, r); });
+    g.Registra("K", [this](Sessione&, const Richiesta& r) { return Indice_Documento(r); });
+    g.Registra("R", [this](Sessione&, const Richiesta& r) { return Pezzo_Documento(r); });
   }
 
  private:
@@ -170,7 +176,47 @@ class Archivio : public Modulo {
     return Risposta::Una('0');
   }
 
+  // "K": archive id (10), the index width R (5 digits). The index record
+  // with the id at columns 2-11, blank-padded or cut to R.
+  Risposta Indice_Documento(const Richiesta& r) {
+    const std::string corpo = r.Corpo_Testo();
+    int larghezza = 0;
+    const std::string indice = corpo.size() == kId + 5 ? Archivio_Indice(corpo.substr(0, kId)) : std::string();
+    if (indice.empty() || !Intero_Da_Testo(corpo.substr(kId, 5), larghezza) || larghezza < 12)
+      return Risposta::Una('1');
+    Corpo c;
+    c.Testo(indice, static_cast<size_t>(larghezza));
+    return Risposta::Una('0', c);
+  }
+
+  // "R": archive id (10), kind (1), page (5), chunk (5). The chunk as it
+  // was stored, raw; "1" and no body past the page's last chunk.
+  Risposta Pezzo_Documento(const Richiesta& r) {
+    const std::string corpo = r.Corpo_Testo();
+    if (corpo.size() != kId + 11) return Risposta::Una('9');
+    const fs::path d = Archivio_Documento(corpo.substr(0, kId));
+    const std::string tipo = corpo.substr(kId, 1), pagina = corpo.substr(kId + 1, 5), pezzo = corpo.substr(kId + 6, 5);
+    if (d.empty() || !Cifre(pagina) || !Cifre(pezzo)) return Risposta::Una('9');
+    auto nome = [&](int numero) {
+      char n[8];
+      std::snprintf(n, sizeof n, "%05d", numero);
+      return d / "chunk" / (tipo + "_" + pagina + "_" + n + ".bin");
+    };
+    fs::path file = nome(std::stoi(pezzo));
+    if (senza_fine_ && !fs::exists(file)) {
+      // The page's last chunk again, for as long as it is asked for.
+      for (int n = 1; n < std::stoi(pezzo) && fs::exists(nome(n)); ++n) file = nome(n);
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return Risposta::Una('1');
+    const std::string dati((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Corpo c;
+    c.Grezzo(dati);
+    return Risposta::Una('0', c);
+  }
+
   std::string cartella_;
+  bool senza_fine_ = false;
   std::set<int> rifiuti_;
   int lunghezza_id_ = 10;
   int rifiuta_pezzo_ = 0;

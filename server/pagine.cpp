@@ -27,8 +27,6 @@ size_t Lunghezza_Senza_Spazi(std::string_view s) {
   return n;
 }
 
-std::string Nome_Slot(const std::string& tmps, int32_t indice) { return tmps + Format(indice, "00000"); }
-
 // Mid over a definition's column and length; a column below 1 or a length
 // below 1 cuts nothing.
 std::string Taglia(std::string_view s, int32_t colonna, int32_t lunghezza) {
@@ -43,20 +41,6 @@ bool Si_Applica(const Campo_Definizione& c, int32_t riga) {
 }
 
 }  // namespace
-
-std::string File_Testo(const std::string& tmps, int32_t indice, int32_t pagina) {
-  return Nome_Slot(tmps, indice) + "_S_" + Format(pagina, "00000") + ".TXT";
-}
-
-std::string File_Comandi(const std::string& tmps, int32_t indice, int32_t pagina) {
-  return Nome_Slot(tmps, indice) + "_C_" + Format(pagina, "00000") + ".TXT";
-}
-
-std::string File_Immagine(const std::string& tmps, int32_t indice, int32_t copia, int32_t pagina,
-                          std::string_view estensione) {
-  return Nome_Slot(tmps, indice) + "_I_" + Format(copia, "00000") + "_" + Format(pagina, "00000") +
-         std::string(estensione);
-}
 
 void Tabelle_Pagine::Azzera() {
   Chiave_Documento.assign(1, std::string());

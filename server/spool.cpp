@@ -584,12 +584,4 @@ void Spool_Server::Spool_Immagini() {
   }
 }
 
-std::string Estensione_Tipo(std::string_view tipo) {
-  if (tipo == "0" || tipo == "1" || tipo == "2" || tipo == "A") return ".TIF";
-  if (tipo == "3" || tipo == "4") return ".BMP";
-  if (tipo == "5" || tipo == "6") return ".JPG";
-  if (tipo == "7" || tipo == "8" || tipo == "9") return ".PNG";
-  return "";
-}
-
 }  // namespace qod

@@ -7,15 +7,11 @@
 // sum of ceil(size / 8161) over the pages plus 3 per document.
 //
 //   bench_archivio [rounds]     (default 5)
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 #include <vector>
 
 #include "qod/basic.h"
@@ -32,43 +28,6 @@ namespace {
 
 constexpr int kPagine = 100;
 constexpr size_t kImmagine = 50 * 1024;
-
-// Moves `byte` bytes over a fresh loopback connection: one thread sends in
-// 8192-byte pieces, another receives them all.
-double Semplice_Ms(size_t byte) {
-  int ascolto = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t n = sizeof sa;
-  if (::bind(ascolto, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(ascolto, 1) != 0) std::exit(1);
-  ::getsockname(ascolto, reinterpret_cast<sockaddr*>(&sa), &n);
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) std::exit(1);
-  int pari = ::accept(ascolto, nullptr, nullptr);
-  std::vector<char> dati(8192, 'x');
-  const double ms = bench::Cronometra_Ms([&] {
-    std::thread lettore([&] {
-      std::vector<char> b(65536);
-      size_t letti = 0;
-      while (letti < byte) {
-        ssize_t r = ::recv(pari, b.data(), b.size(), 0);
-        if (r <= 0) std::exit(1);
-        letti += static_cast<size_t>(r);
-      }
-    });
-    for (size_t fatti = 0; fatti < byte;) {
-      ssize_t r = ::send(fd, dati.data(), std::min(dati.size(), byte - fatti), 0);
-      if (r <= 0) std::exit(1);
-      fatti += static_cast<size_t>(r);
-    }
-    lettore.join();
-  });
-  ::close(fd);
-  ::close(pari);
-  ::close(ascolto);
-  return ms;
-}
 
 }  // namespace
 
@@ -129,7 +88,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "upload failed\n");
       return 1;
     }
-    semplice.Aggiungi(Semplice_Ms(totale));
+    semplice.Aggiungi(bench::Loopback_Ms(totale));
     const size_t richieste = host.Log("REC").size();
     conteggio = conteggio && static_cast<int64_t>(richieste - richieste_prima) == pezzi + 3;
     richieste_prima = richieste;

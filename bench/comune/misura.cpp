@@ -1,11 +1,18 @@
 #include "qod/bench/misura.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <tiffio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
+#include <thread>
+#include <vector>
 
 namespace qod::bench {
 
@@ -82,6 +89,41 @@ bool Tiff_G4(const img::Immagine& im, const std::string& file) {
   const bool ok = TIFFWriteEncodedStrip(t, 0, buf.data(), static_cast<tmsize_t>(buf.size())) >= 0;
   TIFFClose(t);
   return ok;
+}
+
+double Loopback_Ms(size_t byte) {
+  int ascolto = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t n = sizeof sa;
+  if (::bind(ascolto, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 || ::listen(ascolto, 1) != 0) std::exit(1);
+  ::getsockname(ascolto, reinterpret_cast<sockaddr*>(&sa), &n);
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) std::exit(1);
+  int pari = ::accept(ascolto, nullptr, nullptr);
+  std::vector<char> dati(8192, 'x');
+  const double ms = Cronometra_Ms([&] {
+    std::thread lettore([&] {
+      std::vector<char> b(65536);
+      size_t letti = 0;
+      while (letti < byte) {
+        ssize_t r = ::recv(pari, b.data(), b.size(), 0);
+        if (r <= 0) std::exit(1);
+        letti += static_cast<size_t>(r);
+      }
+    });
+    for (size_t fatti = 0; fatti < byte;) {
+      ssize_t r = ::send(fd, dati.data(), std::min(dati.size(), byte - fatti), 0);
+      if (r <= 0) std::exit(1);
+      fatti += static_cast<size_t>(r);
+    }
+    lettore.join();
+  });
+  ::close(fd);
+  ::close(pari);
+  ::close(ascolto);
+  return ms;
 }
 
 img::Immagine Pagina_Testo(unsigned seme) {

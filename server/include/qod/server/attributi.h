@@ -8,12 +8,24 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace qod {
 
 inline constexpr int kLunghezza_Attributi = 1118;
+// Older versions of the record, as documents archived under them keep it.
+// Columns 1-178 are the same in all three; the page image values (479-871
+// in this version) sit at the same columns in the 998-byte version and 40
+// columns earlier in the 958-byte one.
+inline constexpr int kLunghezza_Attributi_998 = 998;
+inline constexpr int kLunghezza_Attributi_958 = 958;
+
+// How far the page image values of a record of `lunghezza` bytes sit from
+// their columns in the 1118-byte version (0 or -40); nothing for a length
+// that is no version of the record.
+std::optional<int32_t> Scarto_Versione(int32_t lunghezza);
 
 // Reads one field of the record: kind ("A", "S", "B"), first column (from
 // 1), width, digits, decimals; as the transport's field decoder does.
@@ -122,6 +134,13 @@ struct Attributi_Spool {
   // as 0 and the first such position is kept in `posizione_errata` (0 when
   // every number was good).
   static Attributi_Spool Decodifica(const Lettore_Campi& campo, int32_t& posizione_errata);
+  // Decodes only the page image values (Txt_*, Fnt_*, Im1_*, Im2_* but the
+  // overlay names of copies 2-5, Out_*, Tipo_Immagine, Sfondo_*, JPG_*,
+  // Rows_Strip, TIF_MultiP) of a record of `lunghezza` bytes, at the
+  // columns of its version; the other members keep their defaults. Nothing
+  // for a length that is no version of the record.
+  static std::optional<Attributi_Spool> Decodifica_Pagina(const Lettore_Campi& campo, int32_t lunghezza,
+                                                          int32_t& posizione_errata);
 };
 
 }  // namespace qod

@@ -12,12 +12,9 @@
 #include "qod/basic.h"
 #include "qod/host/base.h"
 #include "qod/server/attributi.h"
+#include "qod/server/file_pagina.h"
 
 namespace qod {
-
-// The image file extension of an image type (one base-36 digit): ".TIF",
-// ".BMP", ".JPG", ".PNG", or "" for any other character.
-std::string Estensione_Tipo(std::string_view tipo);
 
 // The files of one page image to make.
 struct Pagina_Immagine {

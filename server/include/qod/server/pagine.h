@@ -14,18 +14,12 @@
 #include <vector>
 
 #include "qod/server/definizioni.h"
+#include "qod/server/file_pagina.h"
 #include "qod/host/collegamento.h"
 
 namespace qod {
 
 inline constexpr int kLarghezza_Riga = 378;  // columns of a print line
-
-// The page files of slot `indice` (5 digits) in folder `tmps` (with its
-// trailing "/"): page text, tag commands and page images.
-std::string File_Testo(const std::string& tmps, int32_t indice, int32_t pagina);
-std::string File_Comandi(const std::string& tmps, int32_t indice, int32_t pagina);
-std::string File_Immagine(const std::string& tmps, int32_t indice, int32_t copia, int32_t pagina,
-                          std::string_view estensione);
 
 // The per-page tables, indexed by page number 1..Pagine_Aperte (element 0
 // is not used).

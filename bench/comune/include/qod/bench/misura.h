@@ -5,6 +5,7 @@
 // noisy round does not decide it.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -38,6 +39,11 @@ Serie Scala(const Serie& s, double k);
 
 // Milliseconds `f` takes.
 double Cronometra_Ms(const std::function<void()>& f);
+
+// Milliseconds the bare moving of `byte` bytes over a fresh loopback TCP
+// connection takes: one thread sends in 8192-byte pieces, another receives
+// them all. The reference for transfers over the record protocol.
+double Loopback_Ms(size_t byte);
 
 // A 1728 x 2292 fax page (204 x 196 dpi) of text-like blocks, different for
 // each seed.
