@@ -38,7 +38,8 @@ constexpr const char* kDefinizioni =
     "SEARCH|01||Per utente|10|3||0210070315\n"
     "SEARCH|02||Per fattura|14|3||1418\n"
     "SEARCH|03||Per data|15|2||1415\n"
-    "SEARCH|04||Tutte||||14\n";
+    "SEARCH|04||Tutte||||14\n"
+    "SEARCH|05||Da utente|10|1||10\n";
 
 class ResultListHost : public ::testing::Test {
  protected:
@@ -336,4 +337,58 @@ TEST_F(ResultListHost, FailedOpenOrQueryShowsOneMessage) {
     collegamento_.reset();
     host_.reset();
   }
+}
+
+TEST_F(ResultListHost, StandInMatchesFieldBytesInHostOrder) {
+  Documento(1, {{kUtente, "A1"}, {kFattura, "00000010"}});
+  Documento(2, {{kUtente, "AB"}, {kFattura, "00000020"}});
+  Documento(3, {{kUtente, "B"}, {kFattura, "00000030"}});
+  Avvia();
+  const struct {
+    int32_t definizione;
+    std::vector<std::pair<int, std::string>> caselle;
+    std::vector<std::string> trovati;
+  } casi[] = {
+      // From "AB": in EBCDIC digits sort after letters, so "A1" follows "AB".
+      {5, {{1, "AB"}}, {"0000000001", "0000000002", "0000000003"}},
+      {5, {{1, "B"}}, {"0000000003"}},
+      {5, {{1, ""}}, {"0000000001", "0000000002", "0000000003"}},
+      {1, {{1, "AB"}}, {"0000000002"}},
+      {1, {{1, ""}}, {}},  // a blank value is no wildcard
+      {2, {{1, "20"}}, {"0000000002"}},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(std::to_string(c.definizione) + " " + c.caselle[0].second);
+    Scegli(c.definizione, c.caselle);
+    ASSERT_TRUE(ricerca_->Spool_Ricerca());
+    EXPECT_EQ(Chiavi(), c.trovati);
+  }
+}
+
+TEST_F(ResultListHost, NoSecondExchangeWhileOneRuns) {
+  for (int i = 1; i <= 3; ++i) Documento(i, {{kFattura, Format(i, "00000000")}});
+  Avvia();
+  Scegli(4);
+  // A window message run during the load (the user presses "Aggiorna" or
+  // scrolls) must not start an exchange of its own in the middle of it.
+  int annidate = 0;
+  Effetti_Ricerca e;
+  e.Pompa = [&] {
+    ++annidate;
+    EXPECT_FALSE(ricerca_->Spool_Ricerca());
+    EXPECT_FALSE(ricerca_->Elenco_Scorri(0));
+    ricerca_->Elenco_Carica(false);
+    ricerca_->Ricerche_Click(2);
+  };
+  Modello_Ricerca scelta = ricerca_->Modello();
+  ricerca_ = std::make_unique<Ricerca_Archivio>(t_, collegamento_->Dizionario(), e);
+  ricerca_->Modello() = scelta;
+  ricerca_->Griglia_Imposta(3000, 255);
+  ASSERT_TRUE(ricerca_->Spool_Ricerca());
+  EXPECT_EQ(annidate, 2);
+  EXPECT_EQ(Chiavi().size(), 3u);
+  EXPECT_EQ(Richieste('O').size(), 1u);
+  EXPECT_EQ(Richieste('Q').size(), 1u);
+  EXPECT_EQ(Richieste('L').size(), 4u);
+  EXPECT_EQ(ricerca_->Modello().Ricerca_Scelta, "04");
 }

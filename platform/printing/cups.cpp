@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QRectF>
 #include <QString>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -43,13 +44,16 @@ class Destinazioni {
     return r;
   }
 
+  std::string Predefinita() const {
+    for (int i = 0; i < n_; ++i)
+      if (d_[i].is_default) return Nome(d_[i]);
+    return {};
+  }
+
   // The destination a printer name stands for; the error code when none.
   cups_dest_t* Trova(const std::string& nome, int32_t& errore) const {
     errore = 0;
-    std::string predefinita;
-    for (int i = 0; i < n_; ++i)
-      if (d_[i].is_default) predefinita = Nome(d_[i]);
-    const auto coda = Coda_Per_Nome(nome, Nomi(), predefinita);
+    const auto coda = Coda_Per_Nome(nome, Nomi(), Predefinita());
     if (coda)
       for (int i = 0; i < n_; ++i)
         if (Nome(d_[i]) == *coda) return &d_[i];
@@ -87,21 +91,57 @@ std::vector<std::string> Dividi(const std::string& s, char sep) {
   return r;
 }
 
+// One value of an option as the keyword a job option takes.
+std::string Parola(ipp_attribute_t* a, int i) {
+  if (ippGetValueTag(a) == IPP_TAG_RESOLUTION) {
+    ipp_res_t unita = IPP_RES_PER_INCH;
+    int y = 0;
+    const int x = ippGetResolution(a, i, &y, &unita);
+    const char* u = unita == IPP_RES_PER_CM ? "dpcm" : "dpi";
+    return x == y ? std::to_string(x) + u : std::to_string(x) + "x" + std::to_string(y) + u;
+  }
+  const char* s = ippGetString(a, i, nullptr);
+  return s ? s : "";
+}
+
+// The values the queue supports for an option, in its order, and its default.
+std::vector<std::string> Supportati(cups_dest_t* d, cups_dinfo_t* info, const char* nome) {
+  std::vector<std::string> r;
+  if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, d, info, nome))
+    for (int i = 0; i < ippGetCount(a); ++i) {
+      std::string v = Parola(a, i);
+      if (!v.empty()) r.push_back(std::move(v));
+    }
+  return r;
+}
+
+std::string Predefinito(cups_dest_t* d, cups_dinfo_t* info, const char* nome) {
+  ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, d, info, nome);
+  return a && ippGetCount(a) > 0 ? Parola(a, 0) : std::string();
+}
+
 // The queue's input slots, in their order.
 std::vector<std::string> Cassetti(cups_dest_t* d) {
   std::vector<std::string> r;
   cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d);
   if (!info) return r;
-  if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, d, info, "media-source"))
-    for (int i = 0; i < ippGetCount(a); ++i)
-      if (const char* s = ippGetString(a, i, nullptr)) r.push_back(s);
+  r = Supportati(d, info, "media-source");
   cupsFreeDestInfo(info);
   return r;
 }
 
-// The queue's default medium as a page size; A4 when it names none Qt knows.
-QPageSize Formato_Predefinito(cups_dest_t* d) {
-  std::string media = Opzione(*d, "media");
+// The dots per inch of a resolution keyword ("600dpi", "300x600dpi"); 0 when none.
+int Dpi_Parola(const std::string& v) {
+  const int n = std::atoi(v.c_str());
+  if (n <= 0 || n > 32767) return 0;
+  if (v.size() >= 4 && v.compare(v.size() - 4, 4, "dpcm") == 0) return static_cast<int>(std::lround(n * 2.54));
+  return n;
+}
+
+// The medium a context prints on: the user's, else the queue's default, as
+// a page size; A4 when it names none Qt knows.
+QPageSize Formato_Predefinito(cups_dest_t* d, const std::string& media_utente) {
+  std::string media = media_utente.empty() ? Opzione(*d, "media") : media_utente;
   if (media.empty()) {
     if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d)) {
       if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, d, info, "media"))
@@ -123,6 +163,7 @@ QPageSize Formato_Predefinito(cups_dest_t* d) {
 struct Dispositivo_Cups::Contesto_Cups {
   std::string coda;      // CUPS name, UTF-8, without the instance
   std::string istanza;   // UTF-8
+  Preferenze preferenze; // the user's defaults for the queue
   Modo_Dispositivo modo;
   std::string cassetto;  // the input slot asked for, or ""
   QPageSize formato{QPageSize::A4};
@@ -162,7 +203,7 @@ struct Dispositivo_Cups::Contesto_Cups {
   }
 };
 
-Dispositivo_Cups::Dispositivo_Cups() = default;
+Dispositivo_Cups::Dispositivo_Cups(std::string preferenze) : preferenze_(std::move(preferenze)) {}
 
 Dispositivo_Cups::~Dispositivo_Cups() {
   for (auto& [dc, c] : contesti_) c->Annulla();
@@ -174,6 +215,8 @@ Dispositivo_Cups::Contesto_Cups* Dispositivo_Cups::Trova(Contesto dc) {
 }
 
 std::vector<std::string> Dispositivo_Cups::Elenco() { return Destinazioni().Nomi(); }
+
+std::string Dispositivo_Cups::Predefinita() { return Destinazioni().Predefinita(); }
 
 Info_Stampante Dispositivo_Cups::Info(const std::string& nome) {
   Destinazioni dd;
@@ -202,6 +245,15 @@ int32_t Dispositivo_Cups::Modo_Leggi(const std::string& nome, Modo_Dispositivo& 
   modo.copie = static_cast<int16_t>(copie > 0 && copie < 32768 ? copie : 1);
   modo.colore = Opzione(*d, "print-color-mode") == "color" ? 2 : 1;
   modo.orientamento = Opzione(*d, "orientation-requested") == "4" ? 2 : 1;
+  // The user's defaults over the queue's.
+  const Preferenze p = Preferenze_Leggi(preferenze_, Destinazioni::Nome(*d));
+  if (auto i = p.find("print-color-mode"); i != p.end()) modo.colore = i->second == "color" ? 2 : 1;
+  if (auto i = p.find("printer-resolution"); i != p.end()) modo.qualita = static_cast<int16_t>(Dpi_Parola(i->second));
+  if (auto i = p.find("media-source"); i != p.end()) {
+    const auto cassetti = Cassetti(d);
+    for (size_t k = 0; k < cassetti.size(); ++k)
+      if (cassetti[k] == i->second) modo.cassetto = static_cast<int16_t>(k + 1);
+  }
   return 0;
 }
 
@@ -228,7 +280,8 @@ Contesto Dispositivo_Cups::Crea_DC(const std::string& nome) {
   auto c = std::make_unique<Contesto_Cups>();
   c->coda = d->name;
   c->istanza = d->instance ? d->instance : "";
-  c->formato = Formato_Predefinito(d);
+  c->preferenze = Preferenze_Leggi(preferenze_, Destinazioni::Nome(*d));
+  c->formato = Formato_Predefinito(d, c->preferenze.count("media") ? c->preferenze.at("media") : std::string());
   Modo_Dispositivo modo;
   if (Modo_Leggi(nome, modo) == 0) c->modo = modo;
   const Contesto dc = prossimo_++;
@@ -276,6 +329,13 @@ int32_t Dispositivo_Cups::Inizio_Doc(Contesto dc, const std::string& nome) {
   n = cupsAddIntegerOption("copies", c->modo.copie > 0 ? c->modo.copie : 1, n, &opzioni);
   n = cupsAddOption("print-color-mode", c->modo.colore == 2 ? "color" : "monochrome", n, &opzioni);
   if (!c->cassetto.empty()) n = cupsAddOption("media-source", c->cassetto.c_str(), n, &opzioni);
+  // The user's medium and two-sided setting; the resolution only when the
+  // context still prints at the user's.
+  for (const char* o : {"media", "sides"})
+    if (auto i = c->preferenze.find(o); i != c->preferenze.end()) n = cupsAddOption(o, i->second.c_str(), n, &opzioni);
+  if (auto i = c->preferenze.find("printer-resolution");
+      i != c->preferenze.end() && c->modo.qualita > 0 && Dpi_Parola(i->second) == c->modo.qualita)
+    n = cupsAddOption("printer-resolution", i->second.c_str(), n, &opzioni);
   const std::string titolo = Ansi_A_Utf8(nome);
   const int lavoro = cupsCreateJob(CUPS_HTTP_DEFAULT, c->coda.c_str(), titolo.c_str(), n, opzioni);
   cupsFreeOptions(n, opzioni);
@@ -381,6 +441,39 @@ int32_t Dispositivo_Cups::Annulla_Doc(Contesto dc) {
   c->Annulla();
   c->stampante.reset();
   return 1;
+}
+
+int32_t Dispositivo_Cups::Opzioni(const std::string& nome, std::vector<Opzione_Stampante>& opzioni) {
+  opzioni.clear();
+  Destinazioni dd;
+  int32_t errore = 0;
+  cups_dest_t* d = dd.Trova(nome, errore);
+  if (!d) return errore;
+  cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d);
+  if (!info) return kErrore_Percorso_Rete;
+  const Preferenze p = Preferenze_Leggi(preferenze_, Destinazioni::Nome(*d));
+  for (const char* o : kOpzioni_Utente) {
+    Opzione_Stampante op{o, Supportati(d, info, o), {}};
+    if (op.scelte.size() < 2) continue;  // nothing to choose
+    const auto u = p.find(o);
+    if (u != p.end() && std::find(op.scelte.begin(), op.scelte.end(), u->second) != op.scelte.end()) {
+      op.scelta = u->second;
+    } else {
+      op.scelta = o == std::string("media") && !Opzione(*d, "media").empty() ? Opzione(*d, "media")
+                                                                               : Predefinito(d, info, o);
+    }
+    opzioni.push_back(std::move(op));
+  }
+  cupsFreeDestInfo(info);
+  return 0;
+}
+
+int32_t Dispositivo_Cups::Opzioni_Scrivi(const std::string& nome, const Preferenze& valori) {
+  Destinazioni dd;
+  int32_t errore = 0;
+  cups_dest_t* d = dd.Trova(nome, errore);
+  if (!d) return errore;
+  return Preferenze_Scrivi(preferenze_, Destinazioni::Nome(*d), valori) ? 0 : 5;  // 5: access denied
 }
 
 int32_t Dispositivo_Cups::Elimina_DC(Contesto dc) {

@@ -5,6 +5,7 @@
 #include "qod/basic.h"
 #include "qod/ui/qt.h"
 #include "qod/viewer/qod_imv.h"
+#include "qod/viewer/stampa_programma.h"
 
 namespace qod {
 
@@ -13,6 +14,7 @@ FrmVis::FrmVis(const std::string& caption_base, std::function<void()> chiusa)
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName("frmVis");
   setWindowTitle(Testo_Qt(Trim(caption_base) + "  Viewer"));
+  imv::Stampa_Programma().Collega(*qod_imv1_);
   resize(800, 600);
 }
 

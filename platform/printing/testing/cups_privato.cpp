@@ -12,6 +12,9 @@
 #ifndef QOD_CUPS_PRIVATO
 #error "QOD_CUPS_PRIVATO names the script that runs the private cupsd"
 #endif
+#ifndef QOD_CUPS_OPZIONI
+#error "QOD_CUPS_OPZIONI names the printer description of the queues with options"
+#endif
 
 namespace qod::stampa::prova {
 
@@ -52,11 +55,12 @@ Cups_Privato::~Cups_Privato() {
   std::filesystem::remove_all(cartella_, ec);
 }
 
-bool Cups_Privato::Coda(const std::string& nome) {
+bool Cups_Privato::Coda(const std::string& nome, bool opzioni) {
   if (!avviato_) return false;
   std::string uscita;
   if (qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " queue " + Virgolette(cartella_.string()) + " " +
-                             Virgolette(nome) + " 2>&1",
+                             Virgolette(nome) + (opzioni ? " " + Virgolette(QOD_CUPS_OPZIONI) : std::string()) +
+                             " 2>&1",
                          &uscita) == 0)
     return true;
   errore_ = "queue " + nome + " not added: " + uscita;

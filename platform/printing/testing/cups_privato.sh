@@ -5,9 +5,11 @@
 # a folder.
 #
 #   cups_privato.sh start DIR    starts cupsd (DIR/cups.sock); prints the socket
-#   cups_privato.sh queue DIR NAME
-#                                adds a raw queue NAME that captures into
-#                                DIR/jobs/NAME (job-<id>.pdf and job-<id>.args)
+#   cups_privato.sh queue DIR NAME [PPD]
+#                                adds a queue NAME that captures into
+#                                DIR/jobs/NAME (job-<id>.pdf and job-<id>.args):
+#                                raw, or with the options the PPD file
+#                                describes (its jobs still pass unfiltered)
 #   cups_privato.sh stop DIR     stops that cupsd
 #
 # Needs root (cupsd drops to the user lp for the backends) and the Debian
@@ -111,12 +113,13 @@ CONF
   ;;
 queue)
   name=${3:?queue name}
+  ppd=${4:-}
   dir=$(cd "$dir" && pwd)
   mkdir -p "$dir/jobs/$name"
   chmod 0777 "$dir/jobs/$name"
   # A server that has just started may drop the first connections: try again.
   i=0
-  until CUPS_SERVER="$dir/cups.sock" lpadmin -p "$name" -E -v "capture:$dir/jobs/$name" 2>"$dir/log/lpadmin.err"; do
+  until CUPS_SERVER="$dir/cups.sock" lpadmin -p "$name" -E -v "capture:$dir/jobs/$name" ${ppd:+-P "$ppd"} 2>"$dir/log/lpadmin.err"; do
     i=$((i + 1))
     if [ $i -ge 20 ]; then cat "$dir/log/lpadmin.err" >&2; exit 5; fi
     sleep 0.1

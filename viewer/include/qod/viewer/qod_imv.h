@@ -145,6 +145,7 @@ class Qod_IMV : public QWidget {
   // ---- For hosts and tests -----------------------------------------------------
 
   void Imposta_Azioni(Azioni_Visore azioni) { azioni_ = std::move(azioni); }
+  Azioni_Visore& Azioni() { return azioni_; }
   // The save dialog and the message boxes of the page actions, and the
   // socket of the fax program: the control's own on-screen dialogs and
   // Brevin_Indirizzo() unless replaced (what is given stays the caller's).

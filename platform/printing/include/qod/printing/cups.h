@@ -18,6 +18,11 @@
 // an unknown bin keeps the default) travel as the job's options, so the
 // pages are drawn once. A Y resolution apart from X cannot be honoured: X
 // is used. QPrinter needs a QGuiApplication.
+//
+// The user's own defaults for a queue (qod/printing/opzioni.h) are where a
+// context starts from: its medium, and the colour, resolution and input
+// slot of its device mode; a job carries the medium and the two-sided
+// setting as options.
 #pragma once
 
 #include <map>
@@ -25,18 +30,21 @@
 #include <string>
 #include <vector>
 
+#include "qod/printing/opzioni.h"
 #include "qod/printing/stampanti.h"
 
 namespace qod::stampa {
 
-class Dispositivo_Cups : public Dispositivo_Stampa {
+class Dispositivo_Cups : public Dispositivo_Stampa, public Opzioni_Stampanti {
  public:
-  Dispositivo_Cups();
+  // `preferenze`: the user's settings file for printers.
+  explicit Dispositivo_Cups(std::string preferenze = Preferenze_File());
   ~Dispositivo_Cups() override;
   Dispositivo_Cups(const Dispositivo_Cups&) = delete;
   Dispositivo_Cups& operator=(const Dispositivo_Cups&) = delete;
 
   std::vector<std::string> Elenco() override;
+  std::string Predefinita() override;
   Info_Stampante Info(const std::string& nome) override;
   int32_t Apri(const std::string& nome) override;
   int32_t Modo_Leggi(const std::string& nome, Modo_Dispositivo& modo) override;
@@ -52,12 +60,16 @@ class Dispositivo_Cups : public Dispositivo_Stampa {
   int32_t Elimina_DC(Contesto dc) override;
   bool Disegna(Contesto dc, const img::Immagine& immagine, const Rettangolo& destinazione) override;
 
+  int32_t Opzioni(const std::string& nome, std::vector<Opzione_Stampante>& opzioni) override;
+  int32_t Opzioni_Scrivi(const std::string& nome, const Preferenze& valori) override;
+
   // The CUPS id of the last job a context started (0 before any).
   int32_t Ultimo_Lavoro() const { return ultimo_lavoro_; }
 
  private:
   struct Contesto_Cups;
   Contesto_Cups* Trova(Contesto dc);
+  std::string preferenze_;
   std::map<Contesto, std::unique_ptr<Contesto_Cups>> contesti_;
   Contesto prossimo_ = 1;
   int32_t ultimo_lavoro_ = 0;

@@ -34,6 +34,8 @@ class Dispositivo_Registrato : public Dispositivo_Stampa {
 
   // The printers the device knows, with their status.
   std::map<std::string, Info_Stampante> stampanti;
+  // The default printer's name.
+  std::string predefinita;
   // The device mode a printer starts from.
   Modo_Dispositivo modo_iniziale;
   // The capabilities of every context (A4 at 600 dpi, no margins).
@@ -53,6 +55,7 @@ class Dispositivo_Registrato : public Dispositivo_Stampa {
   std::vector<const Lavoro*> Finiti() const;
 
   std::vector<std::string> Elenco() override;
+  std::string Predefinita() override { return predefinita; }
   Info_Stampante Info(const std::string& nome) override;
   int32_t Apri(const std::string& nome) override;
   int32_t Modo_Leggi(const std::string& nome, Modo_Dispositivo& modo) override;

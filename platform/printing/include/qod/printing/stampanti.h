@@ -103,6 +103,8 @@ class Dispositivo_Stampa {
 
   // The printers, in the order the system lists them.
   virtual std::vector<std::string> Elenco() = 0;
+  // The name of the default printer; "" when there is none.
+  virtual std::string Predefinita() { return {}; }
   // Finds the printer and reads its status.
   virtual Info_Stampante Info(const std::string& nome) = 0;
   // Opens the printer for its settings: 0, or an error code.

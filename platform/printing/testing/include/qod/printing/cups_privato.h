@@ -24,8 +24,11 @@ class Cups_Privato {
   const std::filesystem::path& Cartella() const { return cartella_; }
   std::string Socket() const { return (cartella_ / "cups.sock").string(); }
 
-  // Adds a raw queue that copies each job into Lavori(nome).
-  bool Coda(const std::string& nome);
+  // Adds a queue that copies each job into Lavori(nome): a raw one, or, with
+  // `opzioni`, one offering media (A4, US Letter, A5), input slots (tray-1,
+  // tray-2, manual), resolutions (300, 600, 1200 dpi), colour and two-sided
+  // printing, whose jobs still arrive as sent.
+  bool Coda(const std::string& nome, bool opzioni = false);
   std::filesystem::path Lavori(const std::string& coda) const { return cartella_ / "jobs" / coda; }
   // The job files a queue received ("job-<id>.pdf"), in job order.
   std::vector<std::filesystem::path> Pdf(const std::string& coda) const;
