@@ -48,13 +48,21 @@ echo "== demo folder: $DEMO"
 
 # ---- The program folder ------------------------------------------------------
 
-"$HOSTSIM" --write-table "$PROG/Qod_TBL1.Tbl"
+# The conversion table: the table editor's standard files (code page 280),
+# the first one copied into the program folder as the server reads it.
+TABELLE="$BUILD/tools/zutbl_standard"
+[ -x "$TABELLE" ] || { echo "missing: $TABELLE (build first)" >&2; exit 1; }
+mkdir -p "$DEMO/tabelle"
+"$TABELLE" "$DEMO/tabelle"
+cp "$DEMO/tabelle/ZuTBL1.TBL" "$PROG/Qod_TBL1.Tbl"
 
 # The font strip the sample spool files name (Fnt/COUR20.BMP, cells of 20 x
-# 32 pixels) and the logo of their image tags (Lgo/logo.bmp).
-STRISCIA="$BUILD/imagegen/testing/qod_font_strip"
+# 32 pixels), made by the font editor's "Nuovo" and "Genera" (Courier New of
+# cell height 32 and average width 17, centred across), and the logo of their
+# image tags (Lgo/logo.bmp).
+STRISCIA="$BUILD/tools/zufnt_genera"
 [ -x "$STRISCIA" ] || { echo "missing: $STRISCIA (build first)" >&2; exit 1; }
-"$STRISCIA" "$PROG/Fnt/COUR20.BMP" --cell 20x32 --face "Courier New"
+"$STRISCIA" "$PROG/Fnt/COUR20.BMP" --cell 20x32 --face "Courier New" --size 32 --width 17 --center-x
 
 python3 - "$PROG/Lgo/logo.bmp" <<'EOF'
 import struct, sys
@@ -180,11 +188,12 @@ echo "== Qod_S ended with code $rc"
 
 # ---- The archive viewer -----------------------------------------------------------
 
-# Its own program folder: the conversion table and the settings, written through the
-# model of the settings editor Qod_C_INI; the host program is started over FTP.
+# Its own program folder: the conversion table (the table editor's, as for
+# Qod_S) and the settings, written through the model of the settings editor
+# Qod_C_INI; the host program is started over FTP.
 CPROG="$DEMO/Qod_C"
 mkdir -p "$CPROG"
-"$HOSTSIM" --write-table "$CPROG/Qod_TBL1.Tbl"
+cp "$DEMO/tabelle/ZuTBL1.TBL" "$CPROG/Qod_TBL1.Tbl"
 "$IMPOSTA" "$CPROG/Qod_C.INI" --client --collegamento 127.0.0.1 "$REC" QSYS DEMO "$FTP" QGPL \
   Generale "Ricerche in maiuscolo" 1
 echo

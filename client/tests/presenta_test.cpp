@@ -343,6 +343,17 @@ TEST_F(Fetch, ARefusedIndexRecordShowsItsMessageAndLeavesTheStreamInStep) {
   EXPECT_EQ(File_Leggi(TmpC("00003_I_00001_00001.PNG")), "PNG");
 }
 
+TEST_F(Fetch, ADocumentOfNoPagesAsksForNoPage) {
+  Avvia();
+  Documento(1, 0, "7", {});
+  const Esito_Presenta e = presenta_->Spool_Presenta("0000000001", "Visualizza", vista_);
+  EXPECT_TRUE(e.completo);
+  EXPECT_TRUE(Di('R').empty());
+  // The viewer is given a first page that does not exist; it says so itself.
+  EXPECT_EQ(vista_.eventi.back(), "carica " + TmpC("00003_I_00001_00001.PNG"));
+  EXPECT_FALSE(fs::exists(TmpC("00003_I_00001_00001.PNG")));
+}
+
 TEST_F(Fetch, AHostThatNeverEndsAPageIsStoppedAtALimit) {
   Avvia({"--archive-endless"});
   // The byte limit stops large chunks, the chunk limit small ones; page 2 is

@@ -8,25 +8,34 @@ namespace qod {
 
 namespace {
 
-// Paints the ink of a text black onto a white image.
-struct Cella : text::PixelSink {
+// Paints the ink of a text in one colour onto an image.
+struct Inchiostro : text::PixelSink {
   img::Immagine& im;
-  explicit Cella(img::Immagine& i) : im(i) {}
+  img::Colore colore;
+  Inchiostro(img::Immagine& i, img::Colore c) : im(i), colore(c) {}
   int Width() const override { return im.Larghezza(); }
   int Height() const override { return im.Altezza(); }
   void Paint(int x, int y, int n, const uint8_t* copertura, text::Rgb) override {
     for (int i = 0; i < n; ++i)
-      if (copertura[i] >= 128) im.Imposta_Pixel(x + i, y, img::Nero);
+      if (copertura[i] >= 128) im.Imposta_Pixel(x + i, y, colore);
   }
 };
 
-bool Disegnato(unsigned char c) {
-  if (c < 33 || c == 127) return false;
+}  // namespace
+
+bool Codice_Con_Glifo(unsigned char c) {
+  if (c < 32 || c == 127) return false;
   const char32_t u = Ansi_A_Unicode(c);
   return !(u >= 0x80 && u <= 0x9F);
 }
 
-}  // namespace
+bool Glifo_Disegna(const text::Font& font, img::Immagine& im, int x, int y, unsigned char c, img::Colore colore,
+                   std::string* errore) {
+  Inchiostro sink(im, colore);
+  const std::string s(1, static_cast<char>(c));
+  return text::TextOut(font, sink, x, y, s, {colore.r, colore.g, colore.b}, {255, 255, 255},
+                       text::BkMode::kTransparent, text::Rendering::kMono, errore);
+}
 
 bool Striscia_Font(const Opzioni_Striscia& o, img::Immagine& out, std::string* errore) {
   auto fallisce = [&](std::string perche) {
@@ -51,13 +60,10 @@ bool Striscia_Font(const Opzioni_Striscia& o, img::Immagine& out, std::string* e
   img::Immagine cella;
   for (int c = 0; c < 256; ++c) {
     const auto u = static_cast<unsigned char>(c);
-    if (!Disegnato(u)) continue;
-    const std::string s(1, static_cast<char>(u));
+    if (u == ' ' || !Codice_Con_Glifo(u)) continue;
     cella.Crea(w, h, 1);
-    Cella sink(cella);
-    const int x = (w - font->Extent(s).cx) / 2;
-    if (!text::TextOut(*font, sink, x, y, s, {0, 0, 0}, {255, 255, 255}, text::BkMode::kTransparent,
-                       text::Rendering::kMono, &perche))
+    const int x = (w - font->Extent(std::string(1, static_cast<char>(u))).cx) / 2;
+    if (!Glifo_Disegna(*font, cella, x, y, u, img::Nero, &perche))
       return fallisce("glyph " + std::to_string(c) + ": " + perche);
     img::Trasferisci(out, c * w, 0, w, h, cella, 0, 0);
   }

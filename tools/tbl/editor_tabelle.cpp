@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 
 #include "qod/ansi.h"
@@ -11,6 +12,10 @@ namespace {
 
 constexpr std::array<const char*, 256> kGlifi = {
 #include "carattere_ebcdic.inc"
+};
+
+constexpr std::array<uint8_t, 256> kIbm280 = {
+#include "tabella_ibm280.inc"
 };
 
 std::string_view Senza_Spazi(std::string_view s) {
@@ -55,6 +60,16 @@ std::string Editor_Tabelle::Carica(const std::string& cartella) {
       return Utf8_A_Ansi(std::string(nomi[i]) + " è incompleta: ") + *file[i];
   }
   return {};
+}
+
+void Editor_Tabelle::Standard(const std::string& cartella) {
+  File_Tabella_1 = cartella + kFile_Tabella_1;
+  File_Tabella_2 = cartella + kFile_Tabella_2;
+  constexpr char kTestata[] = "IBM280";
+  std::copy(kTestata, kTestata + kTabella_Testata, Tabella_1.Testata.begin());
+  Tabella_2.Testata = Tabella_1.Testata;
+  Tabella_1.Voci = kIbm280;
+  Tabella_2.Voci = Tabella_Inversa(kIbm280);
 }
 
 std::string Editor_Tabelle::Salva() const {

@@ -30,6 +30,11 @@ struct Editor_Tabelle {
   // both are whole tables, else the message (ANSI) to show before ending.
   std::string Carica(const std::string& cartella);
 
+  // The standard tables of `cartella` (ending in a separator), not yet
+  // written: EBCDIC code page 280 to Windows-1252 with the header "IBM280",
+  // and its other direction.
+  void Standard(const std::string& cartella);
+
   // Writes both files, the first first. Empty on success, else the message
   // (ANSI) naming the file that could not be written.
   std::string Salva() const;

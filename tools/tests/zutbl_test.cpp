@@ -17,6 +17,7 @@
 #include "frm_tabelle.h"
 #include "qod/ansi.h"
 #include "qod/host/trasporto.h"
+#include "qod/host_simulato.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
 
@@ -114,6 +115,27 @@ TEST(EditorTabelle, SalvaTieneTestataECodaESegnalaIlFallimento) {
   EXPECT_NE(m.find("2° tabella"), std::string::npos) << m;
   EXPECT_NE(m.find(kFile_Tabella_2), std::string::npos) << m;
   EXPECT_TRUE(std::filesystem::is_directory(dir.Dir() / kFile_Tabella_2));
+}
+
+// The standard files: the stand-in host's table (the same iconv mapping) and
+// its other direction, which the editor then opens.
+TEST(EditorTabelle, TabelleStandard) {
+  Cartella_Prova dir{"zutbl"};
+  Editor_Tabelle e;
+  e.Standard(dir.Testo());
+  ASSERT_EQ(e.Salva(), "");
+  ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(dir.Dir() / "host.tbl"));
+  EXPECT_EQ(File_Leggi(dir.Dir() / kFile_Tabella_1), File_Leggi(dir.Dir() / "host.tbl"));
+  Editor_Tabelle letto;
+  ASSERT_EQ(letto.Carica(dir.Testo()), "");
+  EXPECT_EQ(std::string(letto.Tabella_2.Testata.begin(), letto.Tabella_2.Testata.end()), "IBM280");
+  struct Caso {
+    int ebcdic, ansi;
+  } casi[] = {{0x40, ' '}, {0xC1, 'A'}, {0x81, 'a'}, {0xF0, '0'}, {0x5A, 0xE9}, {0x7B, 0xA3}, {0x25, '\n'}};
+  for (const auto& c : casi) {
+    EXPECT_EQ(letto.Tabella_1.Voci[static_cast<size_t>(c.ebcdic)], c.ansi) << c.ebcdic;
+    EXPECT_EQ(letto.Tabella_2.Voci[static_cast<size_t>(c.ansi)], c.ebcdic) << c.ebcdic;
+  }
 }
 
 void Applicazione() {

@@ -11,6 +11,10 @@
 
 namespace qod {
 
+namespace text {
+class Font;
+}
+
 struct Opzioni_Striscia {
   int cella_larghezza = 20;           // cell size in pixels
   int cella_altezza = 32;
@@ -28,5 +32,16 @@ bool Striscia_Font(const Opzioni_Striscia& o, img::Immagine& out, std::string* e
 
 // The strip written as a BMP file.
 bool Scrivi_Striscia_Font(const std::filesystem::path& file, const Opzioni_Striscia& o, std::string* errore = nullptr);
+
+// Whether code `c` gets a glyph in a strip: not the control codes 0-31 and
+// 127, nor the codes Windows-1252 leaves undefined.
+bool Codice_Con_Glifo(unsigned char c);
+
+// Draws the glyph of ANSI code `c` in `font` onto `im`, the top-left corner
+// of its character cell at (x, y), in `colore`, without smoothing (only ink
+// or no ink, for 1- and 24-bit strips alike) and without a background.
+// Clipped to the image. False (with the reason) when the font cannot render.
+bool Glifo_Disegna(const text::Font& font, img::Immagine& im, int x, int y, unsigned char c, img::Colore colore,
+                   std::string* errore = nullptr);
 
 }  // namespace qod
