@@ -187,6 +187,26 @@ TEST_F(DialogoStampa, ToolbarKeyOpensTheDialogFilledFromTheSection) {
   EXPECT_TRUE(dispositivo_.lavori.empty());
 }
 
+TEST_F(DialogoStampa, KeptNamePicksItsPrinter) {
+  const struct {
+    const char* nome;
+    const char* scelta;  // "" = no entry
+  } casi[] = {
+      {"Laser", "Laser"}, {"LASER", "Laser"}, {"\\\\server\\laser", "Laser"}, {"", "Ufficio"}, {"Andata", ""},
+  };
+  for (const auto& c : casi) {
+    prova::File_Scrivi(ini_, std::string("[Stampante]\r\nNome=") + c.nome + "\r\n");
+    Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+      EXPECT_EQ(f.Stampanti->currentText().toStdString(), c.scelta) << c.nome;
+      EXPECT_EQ(f.Stampanti->count(), 2);
+      // Kept as it is shown: a printer that is gone leaves the default one next time.
+      f.cmd_Conferma->click();
+    });
+    EXPECT_TRUE(visore_.Immagine_Set_Stampa(""));
+    EXPECT_NE(prova::File_Leggi(ini_).find(std::string("Nome=") + c.scelta + "\r\n"), std::string::npos) << c.nome;
+  }
+}
+
 TEST_F(DialogoStampa, SettingsWrittenAndReadBackInTheUsersLocale) {
   const struct {
     QLocale locale;
