@@ -316,6 +316,22 @@ TEST_F(DialogoStampa, BadBoxesAreHighlightedAndKeepTheDialogOpen) {
   EXPECT_TRUE(dispositivo_.lavori.empty());
 }
 
+TEST_F(DialogoStampa, SettingsThatCannotBeStoredKeepTheDialogOpen) {
+  const std::string ini = dir_ / "manca/Qod_C.INI";
+  visore_.qodimv_FileINI(ini);
+  ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
+  Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+    for (QPushButton* b : {f.cmd_Conferma, f.cmd_Stampa}) {
+      b->click();
+      EXPECT_TRUE(f.isVisible()) << b->text().toStdString();
+    }
+  });
+  visore_.Pulsante(T_Set_Stampa)->click();
+  ASSERT_EQ(messaggi_.boxes.size(), 2u);
+  EXPECT_EQ(messaggi_.boxes[0].testo, "Impossibile salvare le impostazioni di stampa in " + ini);
+  EXPECT_TRUE(dispositivo_.lavori.empty());  // not printed with settings other than those shown
+}
+
 TEST_F(DialogoStampa, DocumentThatCannotBeReadGivesTheMessageAndNoDialog) {
   bool aperto = false;
   QTimer::singleShot(0, [&] { aperto = QApplication::activeModalWidget() != nullptr; });
