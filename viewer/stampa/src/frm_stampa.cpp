@@ -50,12 +50,16 @@ QGroupBox* Cornice(QWidget* padre, const char* nome, const char* titolo) {
   return g;
 }
 
-// A box in the normal colours or in the highlight colours of a bad value.
+// A box in the system's colours of its state, or in the highlight colours of
+// a bad value (also while disabled, as a disabled zoom box is still checked).
 void Colori(QLineEdit* box, bool errato) {
   const QPalette sistema = QApplication::palette();
   QPalette p = box->palette();
-  p.setColor(QPalette::Base, sistema.color(errato ? QPalette::Highlight : QPalette::Base));
-  p.setColor(QPalette::Text, sistema.color(errato ? QPalette::HighlightedText : QPalette::Text));
+  for (auto gruppo : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const auto g = errato ? QPalette::Active : gruppo;
+    p.setColor(gruppo, QPalette::Base, sistema.color(g, errato ? QPalette::Highlight : QPalette::Base));
+    p.setColor(gruppo, QPalette::Text, sistema.color(g, errato ? QPalette::HighlightedText : QPalette::Text));
+  }
   box->setPalette(p);
 }
 

@@ -68,13 +68,17 @@ void Pagina(const fs::path& file, int w) {
   ASSERT_TRUE(img::Salva(im, file, {4, false, ""}));
 }
 
+// The colours a box shows (in the state it is in) against the system's.
 bool Evidenziata(QLineEdit* box) {
-  return box->palette().color(QPalette::Base) == QApplication::palette().color(QPalette::Highlight) &&
-         box->palette().color(QPalette::Text) == QApplication::palette().color(QPalette::HighlightedText);
+  const QPalette& s = QApplication::palette();
+  return box->palette().color(QPalette::Base) == s.color(QPalette::Active, QPalette::Highlight) &&
+         box->palette().color(QPalette::Text) == s.color(QPalette::Active, QPalette::HighlightedText);
 }
 bool Normale(QLineEdit* box) {
-  return box->palette().color(QPalette::Base) == QApplication::palette().color(QPalette::Base) &&
-         box->palette().color(QPalette::Text) == QApplication::palette().color(QPalette::Text);
+  const QPalette& s = QApplication::palette();
+  const auto g = box->isEnabled() ? QPalette::Active : QPalette::Disabled;
+  return box->palette().color(QPalette::Base) == s.color(g, QPalette::Base) &&
+         box->palette().color(QPalette::Text) == s.color(g, QPalette::Text);
 }
 
 void Scrivi(QLineEdit* box, const QString& testo) {
@@ -280,6 +284,10 @@ TEST_F(DialogoStampa, BadBoxesAreHighlightedAndKeepTheDialogOpen) {
     f.cmd_Conferma->click();
     EXPECT_TRUE(f.isVisible());
     for (QLineEdit* b : {f.txtZoomX, f.txtMar_Bot, f.txtCopie}) EXPECT_TRUE(Evidenziata(b)) << b->objectName().toStdString();
+    f.adjustSize();
+    const fs::path schermate = QOD_SCHERMATE;
+    fs::create_directories(schermate);
+    EXPECT_TRUE(f.grab().save(QString::fromStdString((schermate / "frm_stampa_errori.png").string())));
     f.cmd_Stampa->click();
     EXPECT_TRUE(f.isVisible());
   });
