@@ -183,6 +183,14 @@ TEST(InvioBrv, CopyNamesAndTheMessage) {
   EXPECT_EQ(piano.Nome(1, 2), "/T/__Brv_00001_0002.TIF");
   EXPECT_EQ(piano.Nome(123456, 10000), "/T/__Brv_123456_10000.TIF");
 
+  // A document of one numbered page file: one copy, counter 1.
+  Pagine uno;
+  uno.File_Documento = "/T/U_07.png";
+  ASSERT_TRUE(uno.Scopri(1, [](const std::string&) { return false; }));
+  const Piano_Brv singola = Piano_Copie(uno);
+  EXPECT_EQ(singola.pagine, (std::vector<std::string>{"/T/U_07.png"}));
+  EXPECT_EQ(singola.Nome(3, 1), "/T/__Brv_00003_01.png");
+
   // A document held in one file of several images is copied whole as page 1.
   Pagine m;
   m.File_Documento = "/T/M_00001.tif";
