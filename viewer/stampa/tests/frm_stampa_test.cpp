@@ -419,6 +419,8 @@ TEST_F(DialogoStampa, PrinterNotReadyAndFailedPrints) {
       {"Nome=Ufficio\nCopie=40000", [] {}, "Errore generico in stampa", false},
       {"Nome=Ufficio", [this] { dispositivo_.fallisce_disegno = true; }, "Errore generico in stampa", true},
       {"Nome=Ufficio", [this] { dispositivo_.fallisce_inizio_doc = true; }, "Errore generico in stampa", false},
+      // The printer refuses the orientation and copies: stopped without a message.
+      {"Nome=Ufficio", [this] { dispositivo_.errore_reimposta = 87; }, nullptr, false},
   };
   for (const auto& c : casi) {
     dispositivo_ = stampa::Dispositivo_Registrato{};
@@ -429,9 +431,11 @@ TEST_F(DialogoStampa, PrinterNotReadyAndFailedPrints) {
     messaggi_.boxes.clear();
     prova::File_Scrivi(ini_, prova::Righe_CRLF(std::string("[Stampante]\n") + c.sezione));
     EXPECT_FALSE(stampa_.Stampa(0, ini_, "Stampante", Documento())) << c.sezione;
-    ASSERT_EQ(messaggi_.boxes.size(), 1u) << c.sezione;
-    EXPECT_EQ(messaggi_.boxes[0].testo, A(c.messaggio)) << c.sezione;
-    EXPECT_EQ(messaggi_.boxes[0].titolo, "Qod_IMV");
+    ASSERT_EQ(messaggi_.boxes.size(), c.messaggio ? 1u : 0u) << c.sezione;
+    if (c.messaggio) {
+      EXPECT_EQ(messaggi_.boxes[0].testo, A(c.messaggio)) << c.sezione;
+      EXPECT_EQ(messaggi_.boxes[0].titolo, "Qod_IMV");
+    }
     EXPECT_TRUE(dispositivo_.Finiti().empty()) << c.sezione;
     EXPECT_EQ(dispositivo_.contesti_creati, dispositivo_.contesti_eliminati) << c.sezione;
     EXPECT_EQ(!dispositivo_.lavori.empty() && dispositivo_.lavori[0].annullato, c.lavoro_annullato) << c.sezione;
