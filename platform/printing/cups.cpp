@@ -252,7 +252,10 @@ int32_t Dispositivo_Cups::Modo_Leggi(const std::string& nome, Modo_Dispositivo& 
   if (auto i = p.find("media-source"); i != p.end()) {
     const auto cassetti = Cassetti(d);
     for (size_t k = 0; k < cassetti.size(); ++k)
-      if (cassetti[k] == i->second) modo.cassetto = static_cast<int16_t>(k + 1);
+      if (cassetti[k] == i->second) {
+        modo.cassetto = static_cast<int16_t>(k + 1);
+        modo.campi |= DM_DEFAULTSOURCE;
+      }
   }
   return 0;
 }
@@ -461,6 +464,8 @@ int32_t Dispositivo_Cups::Opzioni(const std::string& nome, std::vector<Opzione_S
     } else {
       op.scelta = o == std::string("media") && !Opzione(*d, "media").empty() ? Opzione(*d, "media")
                                                                                : Predefinito(d, info, o);
+      // A queue that names no default prints with its first choice.
+      if (std::find(op.scelte.begin(), op.scelte.end(), op.scelta) == op.scelte.end()) op.scelta = op.scelte[0];
     }
     opzioni.push_back(std::move(op));
   }

@@ -74,10 +74,12 @@ void Scrivi(int fd, const std::string& s) {
   }
 }
 
-// Everything the viewer writes up to its end of writing (10 s at most).
+// Everything the viewer writes up to its end of writing. The viewer copies
+// the pages between finding the program ready and writing the message, so
+// a long document is waited for (5 minutes at most).
 std::string Leggi_Messaggio(int fd) {
   std::string m;
-  const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(5);
   while (m.size() < 65536) {
     const auto resta =
         std::chrono::duration_cast<std::chrono::milliseconds>(limite - std::chrono::steady_clock::now()).count();

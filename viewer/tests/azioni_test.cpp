@@ -6,10 +6,13 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -180,6 +183,14 @@ TEST(InvioBrv, CopyNamesAndTheMessage) {
   EXPECT_EQ(piano.Nome(1, 2), "/T/__Brv_00001_0002.TIF");
   EXPECT_EQ(piano.Nome(123456, 10000), "/T/__Brv_123456_10000.TIF");
 
+  // A document of one numbered page file: one copy, counter 1.
+  Pagine uno;
+  uno.File_Documento = "/T/U_07.png";
+  ASSERT_TRUE(uno.Scopri(1, [](const std::string&) { return false; }));
+  const Piano_Brv singola = Piano_Copie(uno);
+  EXPECT_EQ(singola.pagine, (std::vector<std::string>{"/T/U_07.png"}));
+  EXPECT_EQ(singola.Nome(3, 1), "/T/__Brv_00003_01.png");
+
   // A document held in one file of several images is copied whole as page 1.
   Pagine m;
   m.File_Documento = "/T/M_00001.tif";
@@ -225,7 +236,7 @@ TEST(InvioBrv, TheStandInReceiverReadyBusyAndAbsent) {
   // Nobody listening.
   EXPECT_FALSE(Client_Brv_Trova(dir / "nessuno"));
 
-  Brevin_Simulato brv(dir.Dir(), 400);
+  Brevin_Simulato brv(dir.Dir(), 1500);
   ASSERT_TRUE(brv.Avviato()) << brv.Registro();
   {
     auto casella = Client_Brv_Trova(brv.Indirizzo());
@@ -243,7 +254,7 @@ TEST(InvioBrv, TheStandInReceiverReadyBusyAndAbsent) {
   // Ready again after its pause; a connection given up without a message
   // leaves it ready.
   std::unique_ptr<Casella_Brv> di_nuovo;
-  for (int i = 0; i < 100 && !di_nuovo; ++i) {
+  for (int i = 0; i < 300 && !di_nuovo; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     di_nuovo = Client_Brv_Trova(brv.Indirizzo());
   }
@@ -255,6 +266,58 @@ TEST(InvioBrv, TheStandInReceiverReadyBusyAndAbsent) {
   Brevin_Simulato occupato(dir.Dir() / "o", 0, true);
   ASSERT_TRUE(occupato.Avviato());
   EXPECT_FALSE(Client_Brv_Trova(occupato.Indirizzo()));
+}
+
+// A receiver that says something else than the stand-in program: what it
+// writes on a connection and what it answers to the message.
+TEST(InvioBrv, AReceiverThatAnswersWronglyIsNotReadyOrDidNotTakeIt) {
+  const struct {
+    const char* nome;
+    std::string saluto, risposta;
+    bool trovato, preso;
+  } casi[] = {
+      {"ready", "DATI DA DRV\n", "1\n", true, true},
+      {"a longer text", "DATI DA DRV 2\n", "", false, false},
+      {"a CR before the line end", "DATI DA DRV\r\n", "", false, false},
+      {"no line end before closing", "DATI DA DRV", "", false, false},
+      {"an endless line", std::string(200000, 'x'), "", false, false},
+      {"nothing at all", "", "", false, false},
+      {"the message refused", "DATI DA DRV\n", "0\n", true, false},
+      {"closed without an answer", "DATI DA DRV\n", "", true, false},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    const std::string indirizzo = "/tmp/qod_brv_finto_" + std::to_string(::getpid()) + ".s";
+    ::unlink(indirizzo.c_str());
+    const int ascolto = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un a{};
+    a.sun_family = AF_UNIX;
+    std::memcpy(a.sun_path, indirizzo.data(), indirizzo.size());
+    ASSERT_EQ(::bind(ascolto, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(ascolto, 1), 0);
+    std::string ricevuto;
+    std::thread ricevitore([&] {
+      const int fd = ::accept(ascolto, nullptr, nullptr);
+      if (fd < 0) return;
+      if (!c.saluto.empty()) (void)!::send(fd, c.saluto.data(), c.saluto.size(), MSG_NOSIGNAL);
+      char buf[256];
+      for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;) ricevuto.append(buf, static_cast<size_t>(n));
+      if (!c.risposta.empty()) (void)!::send(fd, c.risposta.data(), c.risposta.size(), MSG_NOSIGNAL);
+      ::close(fd);
+    });
+    auto casella = Client_Brv_Trova(indirizzo, 500);
+    EXPECT_EQ(static_cast<bool>(casella), c.trovato);
+    if (casella) {
+      EXPECT_EQ(casella->Invia("{FI=x}", 500), c.preso);
+    }
+    casella.reset();
+    ricevitore.join();
+    if (c.trovato) {
+      EXPECT_EQ(ricevuto, "{FI=x}");
+    }
+    ::close(ascolto);
+    ::unlink(indirizzo.c_str());
+  }
 }
 
 }  // namespace

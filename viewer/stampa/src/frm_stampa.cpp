@@ -50,12 +50,16 @@ QGroupBox* Cornice(QWidget* padre, const char* nome, const char* titolo) {
   return g;
 }
 
-// A box in the normal colours or in the highlight colours of a bad value.
+// A box in the system's colours of its state, or in the highlight colours of
+// a bad value (also while disabled, as a disabled zoom box is still checked).
 void Colori(QLineEdit* box, bool errato) {
   const QPalette sistema = QApplication::palette();
   QPalette p = box->palette();
-  p.setColor(QPalette::Base, sistema.color(errato ? QPalette::Highlight : QPalette::Base));
-  p.setColor(QPalette::Text, sistema.color(errato ? QPalette::HighlightedText : QPalette::Text));
+  for (auto gruppo : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    const auto g = errato ? QPalette::Active : gruppo;
+    p.setColor(gruppo, QPalette::Base, sistema.color(g, errato ? QPalette::Highlight : QPalette::Base));
+    p.setColor(gruppo, QPalette::Text, sistema.color(g, errato ? QPalette::HighlightedText : QPalette::Text));
+  }
   box->setPalette(p);
 }
 
@@ -278,10 +282,14 @@ void FrmStampa::Riempi() {
   Stampanti->clear();
   std::vector<std::string> elenco;
   if (servizi_.dispositivo) elenco = servizi_.dispositivo->Elenco();
+  // The kept name picks its printer as printing finds it (exactly, without
+  // regard to case, or by the queue part of a Windows name); a printer that
+  // is gone leaves the list without a choice.
+  const auto coda = stampa::Coda_Per_Nome(i.Nome, elenco, servizi_.dispositivo ? servizi_.dispositivo->Predefinita() : "");
   int scelta = -1;
   for (size_t k = 0; k < elenco.size(); ++k) {
     Stampanti->addItem(Testo_Qt(elenco[k]));
-    if (scelta < 0 && elenco[k] == i.Nome) scelta = static_cast<int>(k);
+    if (scelta < 0 && coda && elenco[k] == *coda) scelta = static_cast<int>(k);
   }
   Stampanti->setCurrentIndex(scelta);
 
