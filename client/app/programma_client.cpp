@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "archivio_client.h"
 #include "frm_client.h"
 #include "frm_splash.h"
 #include "qod/basic.h"
@@ -81,7 +82,13 @@ Programma_Qod_C::Programma_Qod_C(Opzioni_Qod_C o) : opzioni_(std::move(o)) {
 
 Programma_Qod_C::~Programma_Qod_C() {
   splash_.reset();
-  if (vista_) vista_->Form_Unload = nullptr;
+  if (vista_) {
+    vista_->Form_Unload = nullptr;
+    vista_->Ricerche_Click = nullptr;
+    vista_->Toolbar_Azione = nullptr;
+    vista_->Scheda_Disposta = nullptr;
+  }
+  archivio_.reset();
 }
 
 void Programma_Qod_C::Avvia() {
@@ -137,6 +144,14 @@ bool Programma_Qod_C::Form_Load() {
   if (finito_ || !collegamento_->Host_Collega(Pump(Pompa_Qt))) return false;
   if (finito_) return false;
 
+  // 6, 7, 11. The pages' contents: the search form, the list, the viewer
+  // with the settings file and the kept zoom, the data grid with its labels.
+  archivio_ = std::make_unique<Archivio_Client>(*vista_, *base_, *trasporto_, *collegamento_, Pump(Pompa_Qt));
+  archivio_->In_Caricamento(true);
+  vista_->Ricerche_Click = [this](int n) { archivio_->Ricerche_Click(n); };
+  vista_->Toolbar_Azione = [this](const std::string& k) { archivio_->Toolbar_Azione(k); };
+  vista_->Scheda_Disposta = [this](int n) { archivio_->Scheda_Disposta(n); };
+
   // 9-10. The search definitions the host offers; the first is chosen.
   ricerche_ = collegamento_->Ricerche_Elenca();
   std::vector<std::pair<int, std::string>> voci;
@@ -148,6 +163,7 @@ bool Programma_Qod_C::Form_Load() {
 
   // 13-14. Where the window was at the last exit, then its layout.
   Posizione_Carica();
+  archivio_->In_Caricamento(false);
   return !finito_;
 }
 
@@ -192,7 +208,9 @@ bool Programma_Qod_C::Form_Unload() {
 
 void Programma_Qod_C::Chiudi_Ordinato() {
   if (collegamento_) collegamento_->Host_Scollega();
+  if (archivio_) archivio_->Larghezze_Salva();
   Posizione_Salva();
+  if (archivio_) archivio_->Zoom_Salva();
   Pompa_Qt();
   vista_->Subclass_Attiva(false);
 }

@@ -20,6 +20,7 @@
 
 namespace qod {
 
+class Archivio_Client;
 class FrmClient;
 class FrmSplash;
 class Messaggi_Qt;
@@ -68,6 +69,7 @@ class Programma_Qod_C {
   Collegamento_Client* Collegamento() { return collegamento_.get(); }
   const std::vector<Voce_Ricerca>& Ricerche() const { return ricerche_; }
   FrmClient* Vista() { return vista_.get(); }
+  Archivio_Client* Archivio() { return archivio_.get(); }
   FrmSplash* Splash() { return splash_.get(); }
 
  private:
@@ -89,6 +91,8 @@ class Programma_Qod_C {
   std::vector<Voce_Ricerca> ricerche_;
   std::unique_ptr<FrmClient> vista_;
   std::unique_ptr<FrmSplash> splash_;
+  // The pages' contents; they go before the window that holds them.
+  std::unique_ptr<Archivio_Client> archivio_;
   bool avviato_ = false, in_caricamento_ = false, caricato_ = false, finito_ = false;
 };
 

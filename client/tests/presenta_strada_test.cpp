@@ -17,6 +17,7 @@
 #include "qod/imaging/file.h"
 #include "qod/server/archivia.h"
 #include "qod/host_simulato.h"
+#include "stessi_pixel.h"
 #include "strada_simulata.h"
 
 using namespace qod;
@@ -40,24 +41,6 @@ void Fatture(const Strada_Simulata& strada, const std::string& nome, bool testo)
   const fs::path d = strada.coda / nome;
   fs::copy(fs::path(QOD_CODA_ESEMPI) / "0001_FATTURE", d, fs::copy_options::recursive);
   std::ofstream(d / "attributi.txt", std::ios::app) << "archivia = S\n" << (testo ? "record_grezzo = T\n" : "");
-}
-
-// The pixels of two images differ nowhere.
-::testing::AssertionResult Stessi_Pixel(const std::string& a, const std::string& b) {
-  img::Immagine x, y;
-  if (!img::Carica(a, x)) return ::testing::AssertionFailure() << "cannot read " << a;
-  if (!img::Carica(b, y)) return ::testing::AssertionFailure() << "cannot read " << b;
-  if (x.Larghezza() != y.Larghezza() || x.Altezza() != y.Altezza())
-    return ::testing::AssertionFailure() << "sizes differ";
-  int diversi = 0, scuri = 0;
-  for (int j = 0; j < x.Altezza(); ++j)
-    for (int i = 0; i < x.Larghezza(); ++i) {
-      diversi += x.Pixel(i, j).Luminanza() != y.Pixel(i, j).Luminanza();
-      scuri += x.Pixel(i, j).Luminanza() < 128;
-    }
-  if (diversi) return ::testing::AssertionFailure() << diversi << " pixels differ";
-  if (scuri < 1000) return ::testing::AssertionFailure() << "a page without text (" << scuri << " dark pixels)";
-  return ::testing::AssertionSuccess();
 }
 
 }  // namespace

@@ -282,10 +282,14 @@ void FrmStampa::Riempi() {
   Stampanti->clear();
   std::vector<std::string> elenco;
   if (servizi_.dispositivo) elenco = servizi_.dispositivo->Elenco();
+  // The kept name picks its printer as printing finds it (exactly, without
+  // regard to case, or by the queue part of a Windows name); a printer that
+  // is gone leaves the list without a choice.
+  const auto coda = stampa::Coda_Per_Nome(i.Nome, elenco, servizi_.dispositivo ? servizi_.dispositivo->Predefinita() : "");
   int scelta = -1;
   for (size_t k = 0; k < elenco.size(); ++k) {
     Stampanti->addItem(Testo_Qt(elenco[k]));
-    if (scelta < 0 && elenco[k] == i.Nome) scelta = static_cast<int>(k);
+    if (scelta < 0 && coda && elenco[k] == *coda) scelta = static_cast<int>(k);
   }
   Stampanti->setCurrentIndex(scelta);
 

@@ -187,6 +187,26 @@ TEST_F(DialogoStampa, ToolbarKeyOpensTheDialogFilledFromTheSection) {
   EXPECT_TRUE(dispositivo_.lavori.empty());
 }
 
+TEST_F(DialogoStampa, KeptNamePicksItsPrinter) {
+  const struct {
+    const char* nome;
+    const char* scelta;  // "" = no entry
+  } casi[] = {
+      {"Laser", "Laser"}, {"LASER", "Laser"}, {"\\\\server\\laser", "Laser"}, {"", "Ufficio"}, {"Andata", ""},
+  };
+  for (const auto& c : casi) {
+    prova::File_Scrivi(ini_, std::string("[Stampante]\r\nNome=") + c.nome + "\r\n");
+    Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+      EXPECT_EQ(f.Stampanti->currentText().toStdString(), c.scelta) << c.nome;
+      EXPECT_EQ(f.Stampanti->count(), 2);
+      // Kept as it is shown: a printer that is gone leaves the default one next time.
+      f.cmd_Conferma->click();
+    });
+    EXPECT_TRUE(visore_.Immagine_Set_Stampa(""));
+    EXPECT_NE(prova::File_Leggi(ini_).find(std::string("Nome=") + c.scelta + "\r\n"), std::string::npos) << c.nome;
+  }
+}
+
 TEST_F(DialogoStampa, SettingsWrittenAndReadBackInTheUsersLocale) {
   const struct {
     QLocale locale;
@@ -296,6 +316,22 @@ TEST_F(DialogoStampa, BadBoxesAreHighlightedAndKeepTheDialogOpen) {
   EXPECT_TRUE(dispositivo_.lavori.empty());
 }
 
+TEST_F(DialogoStampa, SettingsThatCannotBeStoredKeepTheDialogOpen) {
+  const std::string ini = dir_ / "manca/Qod_C.INI";
+  visore_.qodimv_FileINI(ini);
+  ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
+  Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+    for (QPushButton* b : {f.cmd_Conferma, f.cmd_Stampa}) {
+      b->click();
+      EXPECT_TRUE(f.isVisible()) << b->text().toStdString();
+    }
+  });
+  visore_.Pulsante(T_Set_Stampa)->click();
+  ASSERT_EQ(messaggi_.boxes.size(), 2u);
+  EXPECT_EQ(messaggi_.boxes[0].testo, "Impossibile salvare le impostazioni di stampa in " + ini);
+  EXPECT_TRUE(dispositivo_.lavori.empty());  // not printed with settings other than those shown
+}
+
 TEST_F(DialogoStampa, DocumentThatCannotBeReadGivesTheMessageAndNoDialog) {
   bool aperto = false;
   QTimer::singleShot(0, [&] { aperto = QApplication::activeModalWidget() != nullptr; });
@@ -383,6 +419,8 @@ TEST_F(DialogoStampa, PrinterNotReadyAndFailedPrints) {
       {"Nome=Ufficio\nCopie=40000", [] {}, "Errore generico in stampa", false},
       {"Nome=Ufficio", [this] { dispositivo_.fallisce_disegno = true; }, "Errore generico in stampa", true},
       {"Nome=Ufficio", [this] { dispositivo_.fallisce_inizio_doc = true; }, "Errore generico in stampa", false},
+      // The printer refuses the orientation and copies: stopped without a message.
+      {"Nome=Ufficio", [this] { dispositivo_.errore_reimposta = 87; }, nullptr, false},
   };
   for (const auto& c : casi) {
     dispositivo_ = stampa::Dispositivo_Registrato{};
@@ -393,9 +431,11 @@ TEST_F(DialogoStampa, PrinterNotReadyAndFailedPrints) {
     messaggi_.boxes.clear();
     prova::File_Scrivi(ini_, prova::Righe_CRLF(std::string("[Stampante]\n") + c.sezione));
     EXPECT_FALSE(stampa_.Stampa(0, ini_, "Stampante", Documento())) << c.sezione;
-    ASSERT_EQ(messaggi_.boxes.size(), 1u) << c.sezione;
-    EXPECT_EQ(messaggi_.boxes[0].testo, A(c.messaggio)) << c.sezione;
-    EXPECT_EQ(messaggi_.boxes[0].titolo, "Qod_IMV");
+    ASSERT_EQ(messaggi_.boxes.size(), c.messaggio ? 1u : 0u) << c.sezione;
+    if (c.messaggio) {
+      EXPECT_EQ(messaggi_.boxes[0].testo, A(c.messaggio)) << c.sezione;
+      EXPECT_EQ(messaggi_.boxes[0].titolo, "Qod_IMV");
+    }
     EXPECT_TRUE(dispositivo_.Finiti().empty()) << c.sezione;
     EXPECT_EQ(dispositivo_.contesti_creati, dispositivo_.contesti_eliminati) << c.sezione;
     EXPECT_EQ(!dispositivo_.lavori.empty() && dispositivo_.lavori[0].annullato, c.lavoro_annullato) << c.sezione;

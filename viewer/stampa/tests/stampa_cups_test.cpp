@@ -258,7 +258,7 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
             prova::Righe_CRLF("[Opzioni]\nmedia=iso_a5_148x210mm\nmedia-source=tray-2\nprint-color-mode=color\n"
                               "printer-resolution=300dpi\nsides=two-sided-long-edge"));
 
-  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Opzioni"));
   const auto pdf = cups_.Pdf("Opzioni");
   ASSERT_EQ(pdf.size(), 1u);
   const std::string args = Argomenti(pdf[0]);
