@@ -13,7 +13,9 @@
 # archive viewer's step: a program folder for Qod_C in DEMO_DIR/Qod_C, started
 # offscreen against the same stand-in host (FTP start, login, dictionary,
 # search definitions), with a picture of its main window in
-# DEMO_DIR/Qod_C.png.
+# DEMO_DIR/Qod_C.png; then it searches with definition 05 ("Per numero
+# fattura", empty criteria), lists what the server archived and opens the
+# first document (DEMO_DIR/Qod_C_elenco.png, DEMO_DIR/Qod_C_documento.png).
 set -euo pipefail
 
 QOD_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -198,8 +200,9 @@ cp "$DEMO/tabelle/ZuTBL1.TBL" "$CPROG/Qod_TBL1.Tbl"
   Generale "Ricerche in maiuscolo" 1
 echo
 echo "== Qod_C started offscreen against the stand-in host (the same run of the program, as"
-echo "   qod_c_schermata, which keeps a picture of the main window once it has loaded)"
-(cd "$CPROG" && "$SCHERMATA_C" "$DEMO/Qod_C.png") 2>&1 | sed '/does not support/d; s/^/   /' && crc=0 || crc=$?
+echo "   qod_c_schermata, which keeps a picture of the main window once it has loaded, then"
+echo "   searches with definition 05 and opens the first document listed)"
+(cd "$CPROG" && "$SCHERMATA_C" "$DEMO/Qod_C.png" --ricerca=05) 2>&1 | sed '/does not support/d; s/^/   /' && crc=0 || crc=$?
 [ -s "$DEMO/Qod_C.png" ] || crc=1
 echo "== the viewer's session on the host (request log $HOST/hostsim.log):"
 awk -F'\t' '
@@ -262,6 +265,7 @@ echo "   print jobs of the queue Demo (PDF):  $STAMPE (job-<id>.pdf, job-<id>.ar
 echo "   archive store of the host:           $HOST/archivio (one folder per archive id, see hostsim/README.md)"
 echo "   the viewer's program folder:         $CPROG (instance slots in Qod_C.DAT)"
 echo "   the viewer's main window:            $DEMO/Qod_C.png"
+echo "   its list and first document:         $DEMO/Qod_C_elenco.png, $DEMO/Qod_C_documento.png"
 echo
 echo "== saved files"
 find "$QOD_DRIVE_C/Quillon" -type f | sort | sed 's/^/   /'

@@ -3,21 +3,31 @@
 // its main window has loaded saves a picture of it, tells what it loaded and
 // ends it in order. For the demo, offscreen.
 //
-//   qod_c_schermata FILE.png [ARGOMENTI DI Qod_C ...]
+//   qod_c_schermata FILE.png [--ricerca=NN] [ARGOMENTI DI Qod_C ...]
 //
-// Exit code 0 when the window loaded and the picture was saved; 1 when the
+// With --ricerca=NN it also chooses search definition NN, shows the list tab
+// (which searches with empty criteria) and opens the first document listed,
+// saving FILE_elenco.png and FILE_documento.png beside FILE.png.
+//
+// Exit code 0 when the window loaded and the pictures were saved; 1 when the
 // program ended during its start (its message is on standard error), or did
 // not load within a minute.
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QTabBar>
+#include <QTableWidget>
 #include <QTimer>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "archivio_client.h"
 #include "frm_client.h"
 #include "programma_client.h"
 #include "qod/ansi.h"
+#include "qod/viewer/qod_imv.h"
 #include "qod/winpath.h"
 
 namespace {
@@ -31,6 +41,48 @@ class Messaggi_Testo : public qod::MessageSink {
   }
 };
 
+// Another picture beside `file`: FILE_nome.png.
+QString Accanto(const QString& file, const char* nome) {
+  QString f = file;
+  if (f.endsWith(".png", Qt::CaseInsensitive)) f.chop(4);
+  return f + "_" + nome + ".png";
+}
+
+// Chooses definition `numero`, lists what it finds and opens the first
+// document. False when a picture could not be saved.
+bool Ricerca_Mostra(qod::Programma_Qod_C& programma, int numero, const QString& file) {
+  qod::FrmClient& f = *programma.Vista();
+  qod::Archivio_Client& a = *programma.Archivio();
+  QComboBox* c = f.Ricerche();
+  const int voce = c->findData(numero);
+  if (voce < 0) {
+    std::printf("search definition %02d not offered\n", numero);
+    return true;
+  }
+  c->setCurrentIndex(voce);
+  f.Schede()->setCurrentIndex(1);
+  QCoreApplication::processEvents();
+  QTableWidget* g = a.Grid1();
+  std::printf("search %02d \"%s\": %d documents listed\n", numero, c->currentText().toUtf8().constData(),
+              g->rowCount());
+  for (int r = 0; r < g->rowCount(); ++r) {
+    std::string riga = "  ";
+    for (int k = 3; k < g->columnCount(); ++k)
+      riga += (k > 3 ? " | " : "") + g->item(r, k)->text().trimmed().toStdString();
+    std::printf("%s\n", riga.c_str());
+  }
+  bool salvate = f.grab().save(Accanto(file, "elenco"), "PNG");
+  if (g->rowCount() > 0) {
+    g->setCurrentCell(0, 3);
+    a.Grid1_DblClick(0);
+    QCoreApplication::processEvents();
+    std::printf("first document shown on tab %d, page %s\n", f.Scheda(),
+                a.Qod_IMV1()->lblPag1()->text().toUtf8().constData());
+    salvate = f.grab().save(Accanto(file, "documento"), "PNG") && salvate;
+  }
+  return salvate;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,9 +93,15 @@ int main(int argc, char** argv) {
   const QString file = QString::fromLocal8Bit(argv[1]);
   std::error_code ec;
   const std::string cartella = qod::Percorso_Ansi(std::filesystem::current_path(ec)) + "/";
+  int ricerca = 0;
+  int primo = 2;
+  if (argc > 2 && std::string(argv[2]).rfind("--ricerca=", 0) == 0) {
+    ricerca = std::atoi(argv[2] + 10);
+    primo = 3;
+  }
   std::string riga;
-  for (int i = 2; i < argc; ++i) {
-    if (i > 2) riga += ' ';
+  for (int i = primo; i < argc; ++i) {
+    if (i > primo) riga += ' ';
     riga += argv[i];
   }
 
@@ -75,8 +133,10 @@ int main(int argc, char** argv) {
     for (const auto& r : programma.Ricerche())
       std::printf("  %02d %s\n", r.Numero, qod::Ansi_A_Utf8(r.Nome).c_str());
     std::printf("main window: %dx%d, picture %s\n", f.width(), f.height(), salvata ? "saved" : "NOT saved");
+    bool altre = true;
+    if (ricerca > 0) altre = Ricerca_Mostra(programma, ricerca, file);
     programma.Termina_Richiesta();
-    if (!salvata) codice = 1;
+    if (!salvata || !altre) codice = 1;
   });
   attesa.start(100);
   QTimer::singleShot(60000, [&] {
