@@ -152,10 +152,7 @@ int main(int argc, char** argv) {
   Client_Base base(SystemClock::Istanza(), messaggi);
   base.Cartella_Imposta((host.Cartella() / "client").string());
   if (!prova::Host_Simulato::Scrivi_Tabella(base.File_TBL)) return 1;
-  base.Collegamento.Host = "127.0.0.1";
-  base.Collegamento.Porta = host.Porta_Record();
-  base.Collegamento.Utente = "QSYS";
-  base.Collegamento.Password = "PW";
+  base.Collegamento = host.Collegamento();
   Trasporto_Client t;
   Collegamento_Client c(base, base, t, 1);
   if (!c.Host_Collega()) return 1;

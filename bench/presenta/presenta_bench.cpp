@@ -115,10 +115,7 @@ int main(int argc, char** argv) {
   Base_Programma base(orologio, messaggi, kNomi_Client);
   base.Cartella_Imposta(dir.string());
   Dati_Collegamento dati;
-  dati.Collegamento.Host = "127.0.0.1";
-  dati.Collegamento.Porta = host.Porta_Record();
-  dati.Collegamento.Utente = "QSYS";
-  dati.Collegamento.Password = "PW";
+  dati.Collegamento = host.Collegamento();
   Trasporto_Client t;
   Collegamento_Client collegamento(base, dati, t, 1);
   if (!collegamento.Host_Collega()) return 1;

@@ -9,6 +9,7 @@
 #include "qod/host_simulato.h"
 #include "qod/prova/finti.h"
 #include "support/pari.h"
+#include "viewer_su_host.h"
 
 using namespace qod;
 using namespace qod::prova;
@@ -20,14 +21,8 @@ class ClientConnection : public ::testing::Test {
   void Avvia(std::vector<std::string> argomenti = {}) {
     argomenti.insert(argomenti.begin(),
                      {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--viewer", QOD_VIEWER_FIXTURE});
-    host_ = std::make_unique<Host_Simulato>(argomenti);
-    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-    ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(dir_.Dir() / "Qod_TBL1.Tbl"));
-    base_.Cartella_Imposta(dir_.Dir().string());
-    dati_.Collegamento.Host = "127.0.0.1";
-    dati_.Collegamento.Porta = host_->Porta_Record();
-    dati_.Collegamento.Utente = "UTENTELUNGO1";  // 12 characters
-    dati_.Collegamento.Password = "PW";
+    // A user name of 12 characters.
+    ASSERT_NO_FATAL_FAILURE(Viewer_Su_Host(host_, std::move(argomenti), dir_.Dir(), base_, dati_, "UTENTELUNGO1"));
     dati_.Collegamento.Porta_Ftp = host_->Porta_Ftp();
     dati_.Collegamento.Libreria = "QODLIB";
   }

@@ -13,6 +13,7 @@
 #include "qod/host_simulato.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
+#include "viewer_su_host.h"
 
 using namespace qod;
 using namespace qod::prova;
@@ -54,14 +55,7 @@ class ResultListHost : public ::testing::Test {
     std::ofstream(dir_ / "viewer.txt") << kDefinizioni;
     argomenti.insert(argomenti.end(), {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--viewer",
                                        dir_ / "viewer.txt", "--archive", dir_ / "archivio"});
-    host_ = std::make_unique<Host_Simulato>(argomenti);
-    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-    ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(dir_.Dir() / "Qod_TBL1.Tbl"));
-    base_.Cartella_Imposta(dir_.Dir().string());
-    dati_.Collegamento.Host = "127.0.0.1";
-    dati_.Collegamento.Porta = host_->Porta_Record();
-    dati_.Collegamento.Utente = "QSYS";
-    dati_.Collegamento.Password = "PW";
+    ASSERT_NO_FATAL_FAILURE(Viewer_Su_Host(host_, std::move(argomenti), dir_.Dir(), base_, dati_, "QSYS"));
     collegamento_ = std::make_unique<Collegamento_Client>(base_, dati_, t_, 1);
     ASSERT_TRUE(collegamento_->Host_Collega());
     const Dizionario_Campi& d = collegamento_->Dizionario();
@@ -76,12 +70,7 @@ class ResultListHost : public ::testing::Test {
   }
 
   // Requests of `lettera` the stand-in received.
-  std::vector<std::string> Richieste(char lettera) const {
-    std::vector<std::string> r;
-    for (const auto& v : host_->Log("REC"))
-      if (!v.testo.empty() && v.testo[0] == lettera) r.push_back(v.testo);
-    return r;
-  }
+  std::vector<std::string> Richieste(char lettera) const { return host_->Richieste(lettera); }
 
   struct Doc {
     int id;

@@ -16,6 +16,7 @@
 #include "qod/prova/finti.h"
 #include "record_test.h"
 #include "strada_test.h"
+#include "viewer_su_host.h"
 
 using namespace qod;
 using namespace qod::prova;
@@ -91,14 +92,7 @@ class Fetch : public ::testing::Test {
   void Avvia(std::vector<std::string> opzioni = {}) {
     opzioni.insert(opzioni.begin(),
                    {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--viewer", QOD_VIEWER_FIXTURE});
-    host_ = std::make_unique<Host_Simulato>(opzioni);
-    ASSERT_TRUE(host_->Avvia()) << host_->Uscita();
-    ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(dir_.Dir() / "Qod_TBL1.Tbl"));
-    base_.Cartella_Imposta(dir_.Dir().string());
-    dati_.Collegamento.Host = "127.0.0.1";
-    dati_.Collegamento.Porta = host_->Porta_Record();
-    dati_.Collegamento.Utente = "ROSSI";
-    dati_.Collegamento.Password = "PW";
+    ASSERT_NO_FATAL_FAILURE(Viewer_Su_Host(host_, std::move(opzioni), dir_.Dir(), base_, dati_, "ROSSI"));
     collegamento_ = std::make_unique<Collegamento_Client>(base_, dati_, t_, 3);
     ASSERT_TRUE(collegamento_->Host_Collega());
     cartelle_ = {dir_.Testo() + "TmpC/", dir_.Testo() + "Fnt/", dir_.Testo() + "Lgo/"};
@@ -131,12 +125,7 @@ class Fetch : public ::testing::Test {
   }
 
   // The requests of one letter since the start, as text.
-  std::vector<std::string> Di(char lettera) const {
-    std::vector<std::string> r;
-    for (const auto& v : host_->Log("REC"))
-      if (!v.testo.empty() && v.testo[0] == lettera) r.push_back(v.testo);
-    return r;
-  }
+  std::vector<std::string> Di(char lettera) const { return host_->Richieste(lettera); }
   std::string TmpC(const std::string& nome) const { return cartelle_.TmpC + nome; }
 
   Cartella_Prova dir_{"presenta"};

@@ -67,11 +67,8 @@ class Cartella_Client {
   bool Prepara(bool ftp = true, int porta = 0) {
     if (!host_->In_Esecuzione() && !host_->Avvia()) return false;
     if (!Host_Simulato::Scrivi_Tabella(programma_ / "Qod_TBL1.Tbl")) return false;
-    Parametri_Collegamento p;
-    p.Host = "127.0.0.1";
-    p.Porta = porta ? porta : host_->Porta_Record();
-    p.Utente = "UTENTELUNG";  // the record's user field is 10 wide
-    p.Password = "PW";
+    Parametri_Collegamento p = host_->Collegamento("UTENTELUNG");  // the record's user field is 10 wide
+    if (porta) p.Porta = porta;
     p.Porta_Ftp = host_->Porta_Ftp();
     p.Libreria = ftp ? "QODLIB" : "";
     return Collegamento_Scrivi(Ini(), p.Componi(false));

@@ -23,21 +23,12 @@
 #include "qod/host/base.h"
 #include "qod/profile.h"
 #include "qod/prova/finti.h"
+#include "qod/ui/prova_qt.h"
 
 using namespace qod;
 using namespace qod::prova;
 
 namespace {
-
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "config_editori_tests";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-}
 
 std::filesystem::path Dati(const std::string& nome) { return std::filesystem::path(QOD_DATI_EDITORI) / nome; }
 

@@ -58,11 +58,7 @@ class Connection : public ::testing::Test {
     if (tabella) {
       ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(cartella_ / "Qod_TBL1.Tbl"));
     }
-    Parametri_Collegamento p;
-    p.Host = "127.0.0.1";
-    p.Porta = host_->Porta_Record();
-    p.Utente = "qsys";
-    p.Password = "pw";
+    Parametri_Collegamento p = host_->Collegamento("qsys", "pw");
     p.Porta_Ftp = porta_ftp < 0 ? host_->Porta_Ftp() : porta_ftp;
     p.Libreria = libreria;
     p.Indice_Server = 3;

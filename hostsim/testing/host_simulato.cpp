@@ -81,16 +81,28 @@ Host_Simulato::~Host_Simulato() {
 std::string Host_Simulato::Eseguibile() { return QOD_HOSTSIM_PATH; }
 std::string Host_Simulato::Dizionario_Predefinito() { return QOD_HOSTSIM_FIXTURES "/dizionario_CA.txt"; }
 
-bool Host_Simulato::Programma_Prepara(const std::filesystem::path& programma, int indice_server,
-                                      const std::string& utente, const std::string& password) const {
-  std::error_code ec;
-  std::filesystem::create_directories(programma, ec);
-  if (!Scrivi_Tabella(programma / "Qod_TBL1.Tbl")) return false;
+std::vector<std::string> Host_Simulato::Richieste(char lettera) const {
+  std::vector<std::string> r;
+  for (const auto& v : Log("REC"))
+    if (!v.testo.empty() && v.testo[0] == lettera) r.push_back(v.testo);
+  return r;
+}
+
+Parametri_Collegamento Host_Simulato::Collegamento(const std::string& utente, const std::string& password) const {
   Parametri_Collegamento p;
   p.Host = "127.0.0.1";
   p.Porta = porta_record_;
   p.Utente = utente;
   p.Password = password;
+  return p;
+}
+
+bool Host_Simulato::Programma_Prepara(const std::filesystem::path& programma, int indice_server,
+                                      const std::string& utente, const std::string& password) const {
+  std::error_code ec;
+  std::filesystem::create_directories(programma, ec);
+  if (!Scrivi_Tabella(programma / "Qod_TBL1.Tbl")) return false;
+  Parametri_Collegamento p = Collegamento(utente, password);
   p.Indice_Server = indice_server;
   return Collegamento_Scrivi((programma / "Qod_S.INI").string(), p.Componi());
 }

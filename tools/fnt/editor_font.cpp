@@ -214,6 +214,12 @@ void Editor_Font::Carattere_Carica() {
   img::Trasferisci(Cella, 0, 0, Larghezza_Cella, Altezza_Cella, Striscia, Codice_Scelto * Larghezza_Cella, 0);
 }
 
+img::Immagine Editor_Font::Cella_Di(int codice) const {
+  img::Immagine cella = Immagine_Pulisci(Larghezza_Cella, Altezza_Cella);
+  img::Trasferisci(cella, 0, 0, Larghezza_Cella, Altezza_Cella, Striscia, codice * Larghezza_Cella, 0);
+  return cella;
+}
+
 void Editor_Font::Carattere_Riporta() {
   if (!Presente()) return;
   img::Trasferisci(Striscia, Codice_Scelto * Larghezza_Cella, 0, Larghezza_Cella, Altezza_Cella, Cella, 0, 0);

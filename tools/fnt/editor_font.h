@@ -122,6 +122,9 @@ struct Editor_Font {
   // depth; the rest of the cell keeps its pixels. Then back into the strip.
   void Incolla(const img::Immagine& immagine);
 
+  // A copy of one code's cell from the strip.
+  img::Immagine Cella_Di(int codice) const;
+
   // A blank image of the working depth and palette in the background colour.
   img::Immagine Immagine_Pulisci(int w, int h) const;
 };

@@ -21,6 +21,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <utility>
+
 #include "qod/ansi.h"
 #include "qod/basic.h"
 #include "qod/imaging/qimage.h"
@@ -48,6 +50,65 @@ void Casella_Colora(QLineEdit* t, bool valida) {
   p.setColor(QPalette::Base, valida ? s.color(QPalette::Base) : s.color(QPalette::Highlight));
   p.setColor(QPalette::Text, valida ? s.color(QPalette::Text) : s.color(QPalette::HighlightedText));
   t->setPalette(p);
+}
+
+// A widget made with `argomenti`, named `nome` for the tests and the layout.
+template <typename W, typename... A>
+W* Crea(const char* nome, A&&... argomenti) {
+  auto* w = new W(std::forward<A>(argomenti)...);
+  w->setObjectName(nome);
+  return w;
+}
+
+// An empty colour swatch.
+QLabel* Campione(const char* nome, QWidget* genitore) {
+  auto* l = Crea<QLabel>(nome, genitore);
+  l->setFixedSize(40, 20);
+  return l;
+}
+
+// A row of a form: the caption in the first column, the box in the second.
+void Riga(QGridLayout* g, int riga, const char* etichetta, QWidget* casella) {
+  g->addWidget(new QLabel(etichetta), riga, 0);
+  g->addWidget(casella, riga, 1);
+}
+
+// A dialog box's value when it is valid (see Valore_Casella).
+std::optional<int> Valore(const QLineEdit* t, double minimo, double massimo) {
+  return Valore_Casella(Ansi(t->text()), minimo, massimo);
+}
+
+// Colours each box as its value is valid or not; true when all are.
+template <size_t N>
+bool Caselle_Colora(const std::array<QLineEdit*, N>& caselle, const std::array<std::optional<int>, N>& valori) {
+  bool tutte = true;
+  for (size_t i = 0; i < N; ++i) {
+    Casella_Colora(caselle[i], valori[i].has_value());
+    tutte = tutte && valori[i].has_value();
+  }
+  return tutte;
+}
+
+// A dialog's command: the hourglass and the dialog disabled while `lavoro`
+// runs, then the dialog closes as accepted.
+void Esegui_E_Chiudi(QDialog& d, const std::function<void()>& lavoro) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  d.setEnabled(false);
+  lavoro();
+  d.setEnabled(true);
+  QApplication::restoreOverrideCursor();
+  d.accept();
+}
+
+// The Qt font of the settings: face, size in pixels and style.
+QFont Qt_Font(const Impostazioni_Font& f) {
+  QFont q(Testo_Qt(f.Font_Nome));
+  q.setPixelSize(std::max(1, f.Font_Punti));
+  q.setBold(f.Font_Grassetto);
+  q.setItalic(f.Font_Corsivo);
+  q.setUnderline(f.Font_Sottolineato);
+  q.setStrikeOut(f.Font_Tagliato);
+  return q;
 }
 
 struct Tasto {
@@ -109,14 +170,8 @@ std::optional<img::Colore> Dialoghi_Font_Qt::Scegli_Colore(img::Colore iniziale)
 }
 
 bool Dialoghi_Font_Qt::Scegli_Font(Impostazioni_Font& f) {
-  QFont iniziale(Testo_Qt(f.Font_Nome));
-  iniziale.setPixelSize(std::max(1, f.Font_Punti));
-  iniziale.setBold(f.Font_Grassetto);
-  iniziale.setItalic(f.Font_Corsivo);
-  iniziale.setUnderline(f.Font_Sottolineato);
-  iniziale.setStrikeOut(f.Font_Tagliato);
   bool ok = false;
-  const QFont q = QFontDialog::getFont(&ok, iniziale, finestra_);
+  const QFont q = QFontDialog::getFont(&ok, Qt_Font(f), finestra_);
   if (!ok) return false;
   f.Font_Nome = Ansi(q.family());
   f.Font_Punti = static_cast<int>(Arrotonda_Pari(q.pointSizeF() > 0 ? q.pointSizeF() : q.pixelSize()));
@@ -222,26 +277,18 @@ FrmFont::FrmFont(Editor_Font& editor, MessageSink& messaggi, Dialoghi_Font& dial
   txtLarghezza_->setObjectName("txtLarghezza");
   txtLarghezza_->setReadOnly(true);
   txtLarghezza_->setFixedWidth(50);
-  lblColore1_ = new QLabel(this);
-  lblColore1_->setObjectName("lblColore1");
-  lblColore1_->setFixedSize(40, 20);
-  lblColore2_ = new QLabel(this);
-  lblColore2_->setObjectName("lblColore2");
-  lblColore2_->setFixedSize(40, 20);
+  lblColore1_ = Campione("lblColore1", this);
+  lblColore2_ = Campione("lblColore2", this);
   Swatch(lblColore1_, editor_.Colore_Testo);
   Swatch(lblColore2_, editor_.Colore_Sfondo);
   auto* rel = new QLabel(Testo_Qt(release), this);
   rel->setObjectName("Release");
 
   auto* dati = new QGridLayout;
-  dati->addWidget(new QLabel("Altezza"), 0, 0);
-  dati->addWidget(txtAltezza_, 0, 1);
-  dati->addWidget(new QLabel("Larghezza"), 1, 0);
-  dati->addWidget(txtLarghezza_, 1, 1);
-  dati->addWidget(new QLabel("Testo"), 2, 0);
-  dati->addWidget(lblColore1_, 2, 1);
-  dati->addWidget(new QLabel("Sfondo"), 3, 0);
-  dati->addWidget(lblColore2_, 3, 1);
+  Riga(dati, 0, "Altezza", txtAltezza_);
+  Riga(dati, 1, "Larghezza", txtLarghezza_);
+  Riga(dati, 2, "Testo", lblColore1_);
+  Riga(dati, 3, "Sfondo", lblColore2_);
   dati->setRowStretch(4, 1);
   dati->addWidget(rel, 5, 0, 1, 2);
 
@@ -320,10 +367,14 @@ void FrmFont::Immagine_Nuova() {
 
 void FrmFont::Immagine_Genera() {
   if (!editor_.Genera()) return;
+  Barra_In_Cima();
+  Anteprima_Aggiorna(false);
+}
+
+void FrmFont::Barra_In_Cima() {
   in_scorri_ = true;
   VScroll1_->setValue(0);
   in_scorri_ = false;
-  Anteprima_Aggiorna(false);
 }
 
 void FrmFont::Sposta(Direzione d) {
@@ -351,9 +402,7 @@ void FrmFont::Anteprima_Aggiorna(bool reset) {
   if (reset) {
     editor_.Codice_Scelto = 0;
     editor_.Scorri(0);
-    in_scorri_ = true;
-    VScroll1_->setValue(0);
-    in_scorri_ = false;
+    Barra_In_Cima();
     VScroll1_->setEnabled(true);
     const int z = Scala_Editor(editor_.Larghezza_Cella, editor_.Altezza_Cella);
     im2_->Imposta_Adatta(false);
@@ -361,13 +410,10 @@ void FrmFont::Anteprima_Aggiorna(bool reset) {
     im2_->Imposta_Origine(0, 0);
     im2_->show();
   }
-  const int w = editor_.Larghezza_Cella, h = editor_.Altezza_Cella;
   for (int i = 0; i < kAnteprime; ++i) {
     const auto k = static_cast<size_t>(i);
     const int codice = editor_.Primo_Codice + i;
-    img::Immagine cella = editor_.Immagine_Pulisci(w, h);
-    img::Trasferisci(cella, 0, 0, w, h, editor_.Striscia, codice * w, 0);
-    im1_[k]->Imposta_Immagine(std::move(cella));
+    im1_[k]->Imposta_Immagine(editor_.Cella_Di(codice));
     im1_[k]->show();
     lbl1_[k]->setText(codice == 38 ? "&&" : Testo_Qt(std::string(1, static_cast<char>(codice))));
     lbl2_[k]->setText(Testo_Qt(Format(static_cast<int64_t>(codice), "##0")));
@@ -383,10 +429,7 @@ void FrmFont::Carattere_Mostra() {
   im2_->Imposta_Immagine(editor_.Cella);
   const int r = editor_.Riga_Scelta();
   if (r < 0) return;
-  const int w = editor_.Larghezza_Cella, h = editor_.Altezza_Cella;
-  img::Immagine cella = editor_.Immagine_Pulisci(w, h);
-  img::Trasferisci(cella, 0, 0, w, h, editor_.Striscia, editor_.Codice_Scelto * w, 0);
-  im1_[static_cast<size_t>(r)]->Imposta_Immagine(std::move(cella));
+  im1_[static_cast<size_t>(r)]->Imposta_Immagine(editor_.Cella_Di(editor_.Codice_Scelto));
 }
 
 void FrmFont::Premuto_Editor(int pulsante, float x, float y) {
@@ -437,43 +480,30 @@ FrmNuovo::FrmNuovo(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi)
   setObjectName("frmNew");
   setWindowTitle("Nuovo ");
   setModal(true);
-  txtLarghezza_ = new QLineEdit(QString::number(editor_.Larghezza_Cella ? editor_.Larghezza_Cella : 16), this);
-  txtLarghezza_->setObjectName("txtLarghezza");
-  txtAltezza_ = new QLineEdit(QString::number(editor_.Altezza_Cella ? editor_.Altezza_Cella : 32), this);
-  txtAltezza_->setObjectName("txtAltezza");
-  optBN_ = new QRadioButton("Bianco / Nero", this);
-  optBN_->setObjectName("optBN");
-  optColore_ = new QRadioButton("Colori", this);
-  optColore_->setObjectName("optColore");
+  txtLarghezza_ =
+      Crea<QLineEdit>("txtLarghezza", QString::number(editor_.Larghezza_Cella ? editor_.Larghezza_Cella : 16), this);
+  txtAltezza_ = Crea<QLineEdit>("txtAltezza", QString::number(editor_.Altezza_Cella ? editor_.Altezza_Cella : 32), this);
+  optBN_ = Crea<QRadioButton>("optBN", "Bianco / Nero", this);
+  optColore_ = Crea<QRadioButton>("optColore", "Colori", this);
   (editor_.Bit_Pixel == 1 ? optBN_ : optColore_)->setChecked(true);
   testo_ = editor_.Colore_Testo;
   sfondo_ = editor_.Colore_Sfondo;
-  lblColore1_ = new QLabel(this);
-  lblColore1_->setObjectName("lblColore1");
-  lblColore1_->setFixedSize(40, 20);
-  lblColore2_ = new QLabel(this);
-  lblColore2_->setObjectName("lblColore2");
-  lblColore2_->setFixedSize(40, 20);
-  auto* lblColore1X = new QLabel("Colore del testo", this);
-  lblColore1X->setObjectName("lblColore1X");
-  auto* lblColore2X = new QLabel("Colore dello sfondo", this);
-  lblColore2X->setObjectName("lblColore2X");
+  lblColore1_ = Campione("lblColore1", this);
+  lblColore2_ = Campione("lblColore2", this);
+  auto* lblColore1X = Crea<QLabel>("lblColore1X", "Colore del testo", this);
+  auto* lblColore2X = Crea<QLabel>("lblColore2X", "Colore dello sfondo", this);
   for (QLabel* l : {lblColore1_, lblColore1X}) l->setProperty("testo", true);
   for (QLabel* l : {lblColore2_, lblColore2X}) l->setProperty("testo", false);
   for (QLabel* l : {lblColore1_, lblColore1X, lblColore2_, lblColore2X}) {
     l->setCursor(Qt::PointingHandCursor);
     l->installEventFilter(this);
   }
-  cmdNuovo_ = new QPushButton("Nuovo", this);
-  cmdNuovo_->setObjectName("cmdNuovo");
-  auto* cmdEsci = new QPushButton("Esci", this);
-  cmdEsci->setObjectName("cmdEsci");
+  cmdNuovo_ = Crea<QPushButton>("cmdNuovo", "Nuovo", this);
+  auto* cmdEsci = Crea<QPushButton>("cmdEsci", "Esci", this);
 
   auto* g = new QGridLayout(this);
-  g->addWidget(new QLabel("Larghezza del carattere"), 0, 0);
-  g->addWidget(txtLarghezza_, 0, 1);
-  g->addWidget(new QLabel("Altezza del carattere"), 1, 0);
-  g->addWidget(txtAltezza_, 1, 1);
+  Riga(g, 0, "Larghezza del carattere", txtLarghezza_);
+  Riga(g, 1, "Altezza del carattere", txtAltezza_);
   g->addWidget(optBN_, 2, 0);
   g->addWidget(optColore_, 2, 1);
   g->addWidget(lblColore1X, 3, 0);
@@ -510,13 +540,11 @@ void FrmNuovo::Colori_Mostra() {
   Swatch(lblColore2_, sfondo_);
 }
 
-void FrmNuovo::Verifica() {
-  const bool l = Valore_Casella(Ansi(txtLarghezza_->text()), 4, 128).has_value();
-  const bool a = Valore_Casella(Ansi(txtAltezza_->text()), 4, 128).has_value();
-  Casella_Colora(txtLarghezza_, l);
-  Casella_Colora(txtAltezza_, a);
-  cmdNuovo_->setEnabled(l && a);
+std::array<std::optional<int>, 2> FrmNuovo::Valori() const {
+  return {Valore(txtLarghezza_, 4, 128), Valore(txtAltezza_, 4, 128)};
 }
+
+void FrmNuovo::Verifica() { cmdNuovo_->setEnabled(Caselle_Colora(std::array{txtLarghezza_, txtAltezza_}, Valori())); }
 
 void FrmNuovo::Colore_Click(bool testo) {
   if (optColore_->isChecked()) {
@@ -534,15 +562,11 @@ void FrmNuovo::Colore_Click(bool testo) {
 }
 
 void FrmNuovo::cmdNuovo_Click() {
-  const auto w = Valore_Casella(Ansi(txtLarghezza_->text()), 4, 128);
-  const auto h = Valore_Casella(Ansi(txtAltezza_->text()), 4, 128);
+  const auto [w, h] = Valori();
   if (!w || !h) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  setEnabled(false);
-  if (editor_.Nuova(*w, *h, optBN_->isChecked() ? 1 : 24, testo_, sfondo_)) base_.Immagine_Nuova();
-  setEnabled(true);
-  QApplication::restoreOverrideCursor();
-  accept();
+  Esegui_E_Chiudi(*this, [&] {
+    if (editor_.Nuova(*w, *h, optBN_->isChecked() ? 1 : 24, testo_, sfondo_)) base_.Immagine_Nuova();
+  });
 }
 
 // ---- "Genera " ---------------------------------------------------------------------
@@ -554,8 +578,7 @@ FrmGenera::FrmGenera(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi
   setModal(true);
   const Impostazioni_Font& f = editor_.Font;
   auto casella = [this](const char* nome, int valore) {
-    auto* t = new QLineEdit(QString::number(valore), this);
-    t->setObjectName(nome);
+    auto* t = Crea<QLineEdit>(nome, QString::number(valore), this);
     connect(t, &QLineEdit::textChanged, this, [this] { Verifica(); });
     return t;
   };
@@ -563,46 +586,29 @@ FrmGenera::FrmGenera(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi
   txtFontR_ = casella("txtFontR", f.Font_Rotazione);
   txtDesX_ = casella("txtDesX", f.Distanza_X);
   txtDesY_ = casella("txtDesY", f.Distanza_Y);
-  chkCentraX_ = new QCheckBox("Centra in orrizzontale", this);
-  chkCentraX_->setObjectName("chkCentraX");
+  chkCentraX_ = Crea<QCheckBox>("chkCentraX", "Centra in orrizzontale", this);
   chkCentraX_->setChecked(f.Centra_X);
-  chkCentraY_ = new QCheckBox("Centra in verticale", this);
-  chkCentraY_->setObjectName("chkCentraY");
+  chkCentraY_ = Crea<QCheckBox>("chkCentraY", "Centra in verticale", this);
   chkCentraY_->setChecked(f.Centra_Y);
-  lblFntTipo_ = new QLabel(this);
-  lblFntTipo_->setObjectName("lblFntTipo");
-  lblFntStile_ = new QLabel(this);
-  lblFntStile_->setObjectName("lblFntStile");
-  lblFntPunti_ = new QLabel(this);
-  lblFntPunti_->setObjectName("lblFntPunti");
-  auto* Frame1 = new QGroupBox(" Esempio ", this);
-  Frame1->setObjectName("Frame1");
-  lblFntEsempio_ = new QLabel(" ABC abc ", Frame1);
-  lblFntEsempio_->setObjectName("lblFntEsempio");
+  lblFntTipo_ = Crea<QLabel>("lblFntTipo", this);
+  lblFntStile_ = Crea<QLabel>("lblFntStile", this);
+  lblFntPunti_ = Crea<QLabel>("lblFntPunti", this);
+  auto* Frame1 = Crea<QGroupBox>("Frame1", " Esempio ", this);
+  lblFntEsempio_ = Crea<QLabel>("lblFntEsempio", " ABC abc ", Frame1);
   (new QVBoxLayout(Frame1))->addWidget(lblFntEsempio_);
-  auto* cmdFont = new QPushButton("Font", this);
-  cmdFont->setObjectName("cmdFont");
-  cmdGenera_ = new QPushButton("Genera ", this);
-  cmdGenera_->setObjectName("cmdGenera");
-  auto* cmdEsci = new QPushButton("Esci", this);
-  cmdEsci->setObjectName("cmdEsci");
+  auto* cmdFont = Crea<QPushButton>("cmdFont", "Font", this);
+  cmdGenera_ = Crea<QPushButton>("cmdGenera", "Genera ", this);
+  auto* cmdEsci = Crea<QPushButton>("cmdEsci", "Esci", this);
 
   auto* g = new QGridLayout(this);
-  g->addWidget(new QLabel("Tipo font"), 0, 0);
-  g->addWidget(lblFntTipo_, 0, 1);
-  g->addWidget(new QLabel("Stile font"), 1, 0);
-  g->addWidget(lblFntStile_, 1, 1);
-  g->addWidget(new QLabel("Punti "), 2, 0);
-  g->addWidget(lblFntPunti_, 2, 1);
+  Riga(g, 0, "Tipo font", lblFntTipo_);
+  Riga(g, 1, "Stile font", lblFntStile_);
+  Riga(g, 2, "Punti ", lblFntPunti_);
   g->addWidget(Frame1, 3, 0, 1, 2);
-  g->addWidget(new QLabel("Larghezza (0= proporzionato)"), 4, 0);
-  g->addWidget(txtFontW_, 4, 1);
-  g->addWidget(new QLabel("Rotazione (in gradi)"), 5, 0);
-  g->addWidget(txtFontR_, 5, 1);
-  g->addWidget(new QLabel("Distanza a sinistra"), 6, 0);
-  g->addWidget(txtDesX_, 6, 1);
-  g->addWidget(new QLabel("Distanza in alto"), 7, 0);
-  g->addWidget(txtDesY_, 7, 1);
+  Riga(g, 4, "Larghezza (0= proporzionato)", txtFontW_);
+  Riga(g, 5, "Rotazione (in gradi)", txtFontR_);
+  Riga(g, 6, "Distanza a sinistra", txtDesX_);
+  Riga(g, 7, "Distanza in alto", txtDesY_);
   g->addWidget(chkCentraX_, 8, 0);
   g->addWidget(chkCentraY_, 8, 1);
   auto* tasti = new QHBoxLayout;
@@ -618,17 +624,14 @@ FrmGenera::FrmGenera(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi
   Verifica();
 }
 
-void FrmGenera::Verifica() {
+std::array<std::optional<int>, 4> FrmGenera::Valori() const {
   const int w = editor_.Larghezza_Cella, h = editor_.Altezza_Cella;
-  const bool fw = Valore_Casella(Ansi(txtFontW_->text()), 0, 512).has_value();
-  const bool fr = Valore_Casella(Ansi(txtFontR_->text()), 0, 360).has_value();
-  const bool dx = Valore_Casella(Ansi(txtDesX_->text()), 0, w - 1).has_value();
-  const bool dy = Valore_Casella(Ansi(txtDesY_->text()), 1 - h, h - 1).has_value();
-  Casella_Colora(txtFontW_, fw);
-  Casella_Colora(txtFontR_, fr);
-  Casella_Colora(txtDesX_, dx);
-  Casella_Colora(txtDesY_, dy);
-  cmdGenera_->setEnabled(fw && fr && dx && dy);
+  return {Valore(txtFontW_, 0, 512), Valore(txtFontR_, 0, 360), Valore(txtDesX_, 0, w - 1),
+          Valore(txtDesY_, 1 - h, h - 1)};
+}
+
+void FrmGenera::Verifica() {
+  cmdGenera_->setEnabled(Caselle_Colora(std::array{txtFontW_, txtFontR_, txtDesX_, txtDesY_}, Valori()));
 }
 
 void FrmGenera::Font_Mostra() {
@@ -641,13 +644,7 @@ void FrmGenera::Font_Mostra() {
   if (f.Font_Sottolineato) stile += "Sottolineato ";
   lblFntStile_->setText(Testo_Qt(stile));
   lblFntPunti_->setText(QString::number(f.Font_Punti));
-  QFont q(Testo_Qt(f.Font_Nome));
-  q.setPixelSize(std::max(1, f.Font_Punti));
-  q.setBold(f.Font_Grassetto);
-  q.setItalic(f.Font_Corsivo);
-  q.setUnderline(f.Font_Sottolineato);
-  q.setStrikeOut(f.Font_Tagliato);
-  lblFntEsempio_->setFont(q);
+  lblFntEsempio_->setFont(Qt_Font(f));
 }
 
 void FrmGenera::cmdFont_Click() {
@@ -655,25 +652,18 @@ void FrmGenera::cmdFont_Click() {
 }
 
 void FrmGenera::cmdGenera_Click() {
-  const int w = editor_.Larghezza_Cella, h = editor_.Altezza_Cella;
-  const auto fw = Valore_Casella(Ansi(txtFontW_->text()), 0, 512);
-  const auto fr = Valore_Casella(Ansi(txtFontR_->text()), 0, 360);
-  const auto dx = Valore_Casella(Ansi(txtDesX_->text()), 0, w - 1);
-  const auto dy = Valore_Casella(Ansi(txtDesY_->text()), 1 - h, h - 1);
+  const auto [fw, fr, dx, dy] = Valori();
   if (!fw || !fr || !dx || !dy) return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  setEnabled(false);
-  Impostazioni_Font& f = editor_.Font;
-  f.Font_Larghezza = *fw;
-  f.Font_Rotazione = *fr;
-  f.Distanza_X = *dx;
-  f.Distanza_Y = *dy;
-  f.Centra_X = chkCentraX_->isChecked();
-  f.Centra_Y = chkCentraY_->isChecked();
-  base_.Immagine_Genera();
-  setEnabled(true);
-  QApplication::restoreOverrideCursor();
-  accept();
+  Esegui_E_Chiudi(*this, [&] {
+    Impostazioni_Font& f = editor_.Font;
+    f.Font_Larghezza = *fw;
+    f.Font_Rotazione = *fr;
+    f.Distanza_X = *dx;
+    f.Distanza_Y = *dy;
+    f.Centra_X = chkCentraX_->isChecked();
+    f.Centra_Y = chkCentraY_->isChecked();
+    base_.Immagine_Genera();
+  });
 }
 
 }  // namespace qod

@@ -99,6 +99,8 @@ class FrmFont : public QWidget {
   void Stato_Mostra();
   void Abilita();
   void Riga_Colora(int i, bool scelta);
+  // Scrolls the previews back to code 0 without reacting to the bar.
+  void Barra_In_Cima();
   void Premuto_Editor(int pulsante, float x, float y);
 
   Editor_Font& editor_;
@@ -126,6 +128,8 @@ class FrmNuovo : public QDialog {
   bool eventFilter(QObject* oggetto, QEvent* evento) override;
 
  private:
+  // The width and height boxes, each when valid.
+  std::array<std::optional<int>, 2> Valori() const;
   void Verifica();
   void Colore_Click(bool testo);
   void Colori_Mostra();
@@ -151,6 +155,8 @@ class FrmGenera : public QDialog {
   void cmdFont_Click();
 
  private:
+  // The width, rotation, left and top boxes, each when valid.
+  std::array<std::optional<int>, 4> Valori() const;
   void Verifica();
   void Font_Mostra();
 

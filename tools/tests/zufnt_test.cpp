@@ -29,22 +29,13 @@
 #include "qod/imaging/qimage.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
+#include "qod/ui/prova_qt.h"
 #include "qod/viewer/vista_immagine.h"
 
 using namespace qod;
 using namespace qod::prova;
 
 namespace {
-
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "tools_zufnt_tests";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-}
 
 // The common dialogs answered from a script.
 struct Dialoghi_Finti : Dialoghi_Font {

@@ -20,6 +20,7 @@
 #include "qod/host_simulato.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
+#include "qod/ui/prova_qt.h"
 
 using namespace qod;
 using namespace qod::prova;
@@ -136,16 +137,6 @@ TEST(EditorTabelle, TabelleStandard) {
     EXPECT_EQ(letto.Tabella_1.Voci[static_cast<size_t>(c.ebcdic)], c.ansi) << c.ebcdic;
     EXPECT_EQ(letto.Tabella_2.Voci[static_cast<size_t>(c.ansi)], c.ebcdic) << c.ebcdic;
   }
-}
-
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "tools_zutbl_tests";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
 }
 
 class FinestraTabelle : public ::testing::Test {

@@ -25,6 +25,7 @@
 #include "qod/imaging/qimage.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
+#include "qod/ui/prova_qt.h"
 #include "qod/viewer/invio_brv.h"
 #include "qod/viewer/qod_imv.h"
 #include "supporto_brv.h"
@@ -36,14 +37,7 @@ using prova::File_Leggi;
 
 namespace {
 
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "viewer_azioni_gui_tests";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-}
+using prova::Applicazione;
 
 fs::path Schermate() {
   const auto d = fs::path(QOD_SCHERMATE);

@@ -21,6 +21,7 @@
 #include "qod/imaging/file.h"
 #include "qod/imaging/qimage.h"
 #include "qod/prova/strumenti.h"
+#include "qod/ui/prova_qt.h"
 #include "qod/viewer/qod_imv.h"
 
 using namespace qod;
@@ -28,14 +29,7 @@ using namespace qod::imv;
 
 namespace {
 
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "viewer_gui_tests";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-}
+using prova::Applicazione;
 
 std::filesystem::path Schermate() {
   const auto d = std::filesystem::path(QOD_SCHERMATE);

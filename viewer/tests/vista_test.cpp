@@ -9,20 +9,14 @@
 #include <QSignalSpy>
 
 #include "qod/imaging/qimage.h"
+#include "qod/ui/prova_qt.h"
 #include "qod/viewer/vista_immagine.h"
 
 using namespace qod;
 
 namespace {
 
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "viewer_vista_tests";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-}
+using prova::Applicazione;
 
 img::Immagine Bianca(int w, int h, int bit) {
   img::Immagine im;

@@ -14,6 +14,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "qod/cripto.h"
+
 namespace qod::prova {
 
 // One line of the request log.
@@ -48,6 +50,8 @@ class Host_Simulato {
 
   std::vector<Voce_Log> Log() const;
   std::vector<Voce_Log> Log(const std::string& canale) const;
+  // The texts of the records received that start with `lettera`, in order.
+  std::vector<std::string> Richieste(char lettera) const;
   // Waits until `condizione` holds over the log.
   bool Attendi_Log(const std::function<bool(const std::vector<Voce_Log>&)>& condizione,
                    int limite_ms = 30000) const;
@@ -61,6 +65,10 @@ class Host_Simulato {
   static std::string Dizionario_Predefinito();
   // Writes the conversion table file the stand-in encodes with.
   static bool Scrivi_Tabella(const std::filesystem::path& file);
+
+  // The connection to this (started) stand-in's record port on 127.0.0.1 as
+  // `utente`, with no FTP start.
+  Parametri_Collegamento Collegamento(const std::string& utente = "QSYS", const std::string& password = "PW") const;
 
   // A server program folder that talks to this (started) stand-in: the
   // folder, its conversion table and a settings file whose connection record
