@@ -60,12 +60,7 @@ class Finestra_Archivio : public ::testing::Test {
     for (int id = 1; id <= kDocumenti; ++id) Documento(id);
     fs::create_directories(programma_);
     ASSERT_TRUE(Host_Simulato::Scrivi_Tabella(programma_ / "Qod_TBL1.Tbl"));
-    Parametri_Collegamento p;
-    p.Host = "127.0.0.1";
-    p.Porta = host_->Porta_Record();
-    p.Utente = "QSYS";
-    p.Password = "PW";
-    ASSERT_TRUE(Collegamento_Scrivi(Ini(), p.Componi(false)));
+    ASSERT_TRUE(Collegamento_Scrivi(Ini(), host_->Collegamento().Componi(false)));
   }
 
   // A closed document of one image page: invoice number `id`, customer
@@ -119,12 +114,7 @@ class Finestra_Archivio : public ::testing::Test {
     };
   }
 
-  std::vector<std::string> Di(char lettera) const {
-    std::vector<std::string> r;
-    for (const auto& v : host_->Log("REC"))
-      if (!v.testo.empty() && v.testo[0] == lettera) r.push_back(v.testo);
-    return r;
-  }
+  std::vector<std::string> Di(char lettera) const { return host_->Richieste(lettera); }
   // The document keys asked for with "K", as numbers.
   std::vector<int> Chiesti() const {
     std::vector<int> r;
