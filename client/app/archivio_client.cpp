@@ -391,6 +391,7 @@ void Archivio_Client::Scheda_Disposta(int scheda) {
       break;
     case 2:
       imv_->setGeometry(finestra_.Pagina(2)->rect());
+      if (imv_->isVisible()) imv_->setFocus();
       break;
     case 3:
       grid3_->setGeometry(finestra_.Pagina(3)->rect());

@@ -181,6 +181,15 @@ TEST_F(Finestra_Archivio, TheListTabSearchesAndLoadsTwoPagesAheadOfItsTopRow) {
   Scheda(1);
   EXPECT_EQ(Di('Q').size(), 2u);
   EXPECT_EQ(Righe(), 2 * pagina);
+  // A taller window: searched again, with pages of the new height.
+  V().resize(V().width(), V().height() + 5 * riga);
+  V().Base_Ridimensiona_();
+  EXPECT_EQ(Di('Q').size(), 3u);
+  EXPECT_GT(A().Ricerca().Elenco().Elenco_Pagina, pagina);
+  V().resize(V().width(), V().height() - 5 * riga);
+  V().Base_Ridimensiona_();
+  ASSERT_EQ(Di('Q').size(), 4u);
+  ASSERT_EQ(A().Ricerca().Elenco().Elenco_Pagina, pagina);
 
   // Scrolling: no load while two pages lie under the top row, then the next
   // two pages, then the refusal after the last document ends the loading.
@@ -254,11 +263,13 @@ TEST_F(Finestra_Archivio, TheSelectionDecidesWhatTheKeysAndClicksDo) {
 TEST_F(Finestra_Archivio, WindowEventsWhileTheHostIsAskedStartNothing) {
   ASSERT_NO_FATAL_FAILURE(Avvia());
   Scheda(1);
-  const size_t q = Di('Q').size(), l = Di('L').size();
+  const size_t q = Di('Q').size(), l = Di('L').size(), t = Di('T').size();
   // Queued events that the fetch's waits let run: another search, a tab
-  // change that would search, a print, a double click on another row.
+  // change that would search, another definition chosen, a print, a double
+  // click on another row, a scroll to the end.
   bool eseguiti = false;
   QTimer::singleShot(0, [&] {
+    V().Ricerche()->setCurrentIndex(V().Ricerche()->findData(3));
     Tasto("Aggiorna");
     Scheda(0);
     Scheda(1);
@@ -272,6 +283,10 @@ TEST_F(Finestra_Archivio, WindowEventsWhileTheHostIsAskedStartNothing) {
   A().Grid1_DblClick(0);
   EXPECT_TRUE(eseguiti);
   EXPECT_EQ(Chiesti(), std::vector<int>{1});
+  // The choice waited: no definition read, the list of searches names the form shown.
+  EXPECT_EQ(Di('T').size(), t);
+  EXPECT_EQ(V().Ricerche()->currentData().toInt(), 1);
+  EXPECT_EQ(A().Ricerca().Modello().Ricerca_Scelta, "01");
   EXPECT_EQ(Di('Q').size(), q);
   EXPECT_EQ(Di('L').size(), l);
   EXPECT_TRUE(messaggi_.boxes.empty()) << messaggi_.boxes[0].testo;
