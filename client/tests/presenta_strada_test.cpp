@@ -87,10 +87,7 @@ TEST(FetchRoad, DocumentsArchivedByTheServerComeBackAsTheServerMadeThem) {
   ASSERT_TRUE(prova::Host_Simulato::Scrivi_Tabella(viewer.Dir() / "Qod_TBL1.Tbl"));
   base_viewer.Cartella_Imposta(viewer.Dir().string());
   Dati_Collegamento dati;
-  dati.Collegamento.Host = "127.0.0.1";
-  dati.Collegamento.Porta = strada.host->Porta_Record();
-  dati.Collegamento.Utente = "QSYS";
-  dati.Collegamento.Password = "PW";
+  dati.Collegamento = strada.host->Collegamento();
   Trasporto_Client t(Attese_Rete{5000, 100, 2000});
   Collegamento_Client collegamento(base_viewer, dati, t, 2);
   ASSERT_TRUE(collegamento.Host_Collega());

@@ -1,6 +1,5 @@
 // The fixture font strips: 256 cells in one row, glyphs from an installed
-// font, blank cells for the codes with no character; and the tool that
-// writes one.
+// font, blank cells for the codes with no character.
 #include "qod/imagegen/striscia_font.h"
 
 #include <gtest/gtest.h>
@@ -53,27 +52,4 @@ TEST(Striscia, OtherSizesDepthsAndRefusals) {
   o.bit = 1;
   o.cella_larghezza = 0;
   EXPECT_FALSE(Striscia_Font(o, s));
-}
-
-TEST(Striscia, TheToolWritesAStripTheGeneratorReads) {
-  Cartella_Prova dir{"img"};
-  const std::string f = dir / "COUR20.BMP";
-  EXPECT_EQ(Comando("'" QOD_FONT_STRIP "' '" + f + "' --cell 16x24 --face 'Liberation Mono' >/dev/null 2>&1; echo $?"),
-            "0");
-  const img::Immagine s = Carica(f);
-  EXPECT_EQ(s.Larghezza(), 256 * 16);
-  EXPECT_EQ(s.Altezza(), 24);
-  EXPECT_EQ(Comando("'" QOD_FONT_STRIP "' '" + f + "' --cell 16 >/dev/null 2>&1; echo $?"), "2");
-  EXPECT_EQ(Comando("'" QOD_FONT_STRIP "' >/dev/null 2>&1; echo $?"), "2");
-  // The generator draws with it.
-  File_Scrivi(dir / "testo.txt", Righe({"Strip"}));
-  Qod_IMG g;
-  Pagina_Fax(g, dir / "p.tif");
-  g.qodimg_Fnt_File = f;
-  g.qodimg_Txt_File = dir / "testo.txt";
-  g.qodimg_Elabora(true);
-  EXPECT_FALSE(g.qodimg_Error) << g.qodimg_Status;
-  EXPECT_EQ(g.qodimg_Fnt_Width, 16);
-  const img::Immagine p = Carica(dir / "p.tif");
-  EXPECT_TRUE(Uguali(p, 64, 80, s, 'S' * 16, 0, 16, 24));
 }

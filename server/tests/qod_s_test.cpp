@@ -62,11 +62,7 @@ class Cartella_Server {
     if (!host_->In_Esecuzione() && !host_->Avvia()) return false;
     std::filesystem::create_directories(programma);
     if (!Host_Simulato::Scrivi_Tabella(programma / "Qod_TBL1.Tbl")) return false;
-    Parametri_Collegamento p;
-    p.Host = "127.0.0.1";
-    p.Porta = host_->Porta_Record();
-    p.Utente = "QSYS";
-    p.Password = "PW";
+    Parametri_Collegamento p = host_->Collegamento();
     p.Porta_Ftp = host_->Porta_Ftp();
     p.Libreria = ftp ? "QGPL" : "";
     p.Indice_Server = 1;

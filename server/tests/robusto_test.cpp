@@ -56,12 +56,7 @@ class Strada_Robusta : public ::testing::Test {
   }
 
   // The texts of the records with letter `l` the host received.
-  std::vector<std::string> Record(char l) const {
-    std::vector<std::string> r;
-    for (const auto& v : host_->Log("REC"))
-      if (!v.testo.empty() && v.testo[0] == l) r.push_back(v.testo);
-    return r;
-  }
+  std::vector<std::string> Record(char l) const { return host_->Richieste(l); }
   std::string Log() const { return File_Leggi(base_.File_LOG); }
   static size_t Conta(const std::string& testo, const std::string& cosa) {
     size_t n = 0;

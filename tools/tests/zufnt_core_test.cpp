@@ -1,16 +1,19 @@
 // The font editor's model: strip geometry and colours, opening (damaged
 // files and sizes that cannot be edited are refused with a message), saving,
-// pixel editing, blank strips and glyph generation from an installed font.
+// pixel editing, blank strips and glyph generation from an installed font;
+// the command-line tool that writes a generated strip.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "editor_font.h"
 #include "pagina_striscia.h"
 #include "qod/ansi.h"
 #include "qod/imaging/file.h"
 #include "qod/prova/strumenti.h"
+#include "supporto.h"
 
 using namespace qod;
 using namespace qod::prova;
@@ -429,4 +432,28 @@ TEST(GeneraFont, PaginaLeggibile) {
   // "F" of the first line lies in column 1, row 1 of the grid.
   EXPECT_GT(Inchiostro(p, 10, 10, 16, 32, img::Bianco), 20);
   EXPECT_EQ(Inchiostro(p, 10 + 39 * 16, 10, 16, 32 * 3, img::Bianco), 0);
+}
+
+// zufnt_genera writes a strip with the editor's code that the page generator
+// reads; arguments it cannot use end it with exit status 2.
+TEST(GeneraFont, LoStrumentoScriveUnaStrisciaCheIlGeneratoreLegge) {
+  Cartella_Prova dir{"zufnt_genera"};
+  const std::string f = dir / "COUR20.BMP";
+  EXPECT_EQ(Esegui({QOD_ZUFNT_GENERA, f, "--cell", "16x24", "--face", "Liberation Mono"}).rc, 0);
+  const img::Immagine s = Carica(f);
+  EXPECT_EQ(s.Larghezza(), 256 * 16);
+  EXPECT_EQ(s.Altezza(), 24);
+  EXPECT_EQ(Esegui({QOD_ZUFNT_GENERA, f, "--cell", "16"}).rc, 2);
+  EXPECT_EQ(Esegui(std::vector<std::string>{QOD_ZUFNT_GENERA}).rc, 2);
+  // The generator draws with it.
+  File_Scrivi(dir / "testo.txt", Righe({"Strip"}));
+  Qod_IMG g;
+  Pagina_Fax(g, dir / "p.tif");
+  g.qodimg_Fnt_File = f;
+  g.qodimg_Txt_File = dir / "testo.txt";
+  g.qodimg_Elabora(true);
+  EXPECT_FALSE(g.qodimg_Error) << g.qodimg_Status;
+  EXPECT_EQ(g.qodimg_Fnt_Width, 16);
+  const img::Immagine p = Carica(dir / "p.tif");
+  EXPECT_TRUE(Uguali(p, 64, 80, s, 'S' * 16, 0, 16, 24));
 }
