@@ -1,6 +1,6 @@
 #include "qod/host/ftp.h"
 
-#include <chrono>
+#include <cstdint>
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
@@ -37,7 +37,7 @@ bool Ftp_Comando(Trasporto& t, int slot, const std::string& host, int porta, con
     if (!p.riga.empty()) t.Invia_Grezzo(slot, p.riga + "\r\n");
     // The whole reply, its further lines included, comes within the long
     // wait: a server that never stops sending lines does not answer.
-    const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(t.Attese().lunga_ms);
+    const int64_t fine = t.Orologio().Millisecondi() + t.Attese().lunga_ms;
     std::string riga;
     if (!t.Sock_ReadLine(slot, riga, true)) {
       errore = p.muto;
@@ -60,7 +60,7 @@ bool Ftp_Comando(Trasporto& t, int slot, const std::string& host, int porta, con
         break;
       }
       if (righe) righe->push_back(riga);
-      if (std::chrono::steady_clock::now() >= fine) break;
+      if (t.Orologio().Millisecondi() >= fine) break;
     }
     if (!finita) {
       errore = p.muto;

@@ -84,6 +84,11 @@ bool Trasporto::Sock_Connect(int slot, const std::string& host, int porta, std::
   return true;
 }
 
+void Trasporto::Imposta_Orologio(Clock& orologio) {
+  orologio_ = &orologio;
+  ultima_pompa_ = orologio_->Millisecondi();
+}
+
 void Trasporto::Sock_Close(int slot) {
   if (!Slot_Valido(slot)) return;
   net::Chiudi(slot_[slot]);
@@ -93,31 +98,30 @@ void Trasporto::Sock_Close(int slot) {
 // ---- Waits -----------------------------------------------------------------
 
 Trasporto::Istante Trasporto::Limite(bool attesa_lunga) const {
-  return std::chrono::steady_clock::now() +
-         std::chrono::milliseconds(attesa_lunga ? attese_.lunga_ms : attese_.breve_ms);
+  return orologio_->Millisecondi() + (attesa_lunga ? attese_.lunga_ms : attese_.breve_ms);
 }
 
 bool Trasporto::Attendi_Fino(int slot, net::Attesa modo, Istante scadenza) {
-  using namespace std::chrono;
   for (bool prima = true;; prima = false) {
     // The message loop runs at least once a slice, also while bytes keep
     // coming, so that a stop request can arrive.
-    Istante adesso = steady_clock::now();
-    if (adesso - ultima_pompa_ >= milliseconds(kFetta_ms)) {
+    Istante adesso = orologio_->Millisecondi();
+    if (adesso - ultima_pompa_ >= kFetta_ms) {
       Pompa_Messaggi();
-      ultima_pompa_ = adesso = steady_clock::now();
+      ultima_pompa_ = adesso = orologio_->Millisecondi();
     }
     if (interrompi_ && interrompi_()) {
       interrotto_ = true;
       return false;
     }
-    const auto resto = duration_cast<milliseconds>(scadenza - adesso).count();
+    const Istante resto = scadenza - adesso;
     if (resto <= 0 && !prima) return false;
-    const int fetta = static_cast<int>(std::clamp<long long>(resto, 0, kFetta_ms));
+    const int fetta = static_cast<int>(std::clamp<Istante>(resto, 0, kFetta_ms));
     ++stat_.attese;
-    if (net::Attendi(Socket(slot), modo, fetta)) return true;
+    const net::Handle fd = Socket(slot);
+    if (attesa_socket_ ? attesa_socket_(fd, modo, fetta) : net::Attendi(fd, modo, fetta)) return true;
     // Back before the slice ended: the socket reports an error.
-    if (steady_clock::now() < adesso + milliseconds(fetta) - milliseconds(1)) return false;
+    if (orologio_->Millisecondi() < adesso + fetta - 1) return false;
     if (resto <= kFetta_ms) return false;
   }
 }

@@ -5,6 +5,7 @@
 
 #include "qod/basic.h"
 #include "qod/client/trasporto_client.h"
+#include "qod/prova/finti.h"
 #include "support/pari.h"
 
 using namespace qod;
@@ -30,10 +31,39 @@ class ClientTransport : public ::testing::Test {
     ASSERT_TRUE(pari_.Accetta());
   }
 
+  // Runs the transport's waits on `orologio_`: what the peer has sent is
+  // ready at once; otherwise a wait lets its whole slice pass on the clock
+  // in no real time, unless `Consegna` scheduled bytes inside the slice:
+  // then the clock stops at that moment and the peer sends them.
+  void Tempo_Finto() {
+    t_.Imposta_Orologio(orologio_);
+    t_.Imposta_Attesa_Socket([this](net::Handle fd, net::Attesa modo, int limite_ms) {
+      if (fd == net::kNessuno) return false;
+      if (net::Attendi(fd, modo, 0)) return true;
+      const int64_t adesso = orologio_.Millisecondi();
+      if (consegna_ms_ >= 0 && consegna_ms_ <= adesso + limite_ms) {
+        orologio_.Avanza(consegna_ms_ - adesso);
+        consegna_ms_ = -1;
+        pari_.Invia(consegna_);
+        return net::Attendi(fd, modo, 2000);  // on its way over loopback
+      }
+      orologio_.Avanza(limite_ms);
+      return false;
+    });
+  }
+  // The peer sends `dati` when the clock reads `ms`.
+  void Consegna(int64_t ms, std::string dati) {
+    consegna_ms_ = ms;
+    consegna_ = std::move(dati);
+  }
+
   Cartella_Prova dir_{"trasporto_client"};
   Trasporto_Client t_;
   Pari pari_;
   int pompate_ = 0;
+  FakeClock orologio_;
+  int64_t consegna_ms_ = -1;
+  std::string consegna_;
 };
 
 }  // namespace
@@ -94,6 +124,85 @@ TEST_F(ClientTransport, LineReadsGiveUpAfterTheirBudgets) {
     EXPECT_EQ(t_.Socket(1) == net::kNessuno, c.chiusa);
   }
   EXPECT_GT(pompate_, 0);  // the message loop ran while waiting
+}
+
+// The viewer's own budgets, 0.5 s and 600 s, on a clock the test moves: the
+// waits take no real time, and the clock shows each budget run out in full.
+TEST_F(ClientTransport, LineReadsGiveUpAfterTheirFullBudgetsOnTheClock) {
+  Avvia();
+  Tempo_Finto();
+  struct Caso {
+    bool lunga;
+    const char* riga;
+    int64_t budget_ms;
+    bool chiusa;
+  };
+  const auto t0_reale = steady_clock::now();
+  for (const Caso& c : {Caso{false, ">", 500, false}, Caso{true, "?", 600000, true}}) {
+    SCOPED_TRACE(c.riga);
+    std::string riga = "x";
+    const int64_t t0 = orologio_.Millisecondi();
+    const int pompate = pompate_;
+    EXPECT_FALSE(t_.Sock_ReadLine(1, riga, c.lunga));
+    EXPECT_EQ(riga, c.riga);
+    const int64_t passati = orologio_.Millisecondi() - t0;
+    EXPECT_GE(passati, c.budget_ms);
+    EXPECT_LE(passati, c.budget_ms + 250);
+    EXPECT_EQ(t_.Socket(1) == net::kNessuno, c.chiusa);
+    // The message loop ran at least once for every second of the wait.
+    EXPECT_GE(pompate_ - pompate, c.budget_ms / 1000);
+  }
+  EXPECT_LT(Ms_Da(t0_reale), 2000);
+
+  // The stream is out of step: the later exchanges fail at once, each at
+  // its own step, with no wait.
+  const int64_t t1 = orologio_.Millisecondi();
+  Intestazione_Risposta r;
+  EXPECT_FALSE(t_.Richiesta(1, 'T', "CR01", r, 22));
+  EXPECT_FALSE(t_.Sock_Read(1, 6));
+  std::string riga;
+  EXPECT_FALSE(t_.Sock_ReadLine(1, riga, true));
+  EXPECT_EQ(riga, "?");
+  EXPECT_EQ(orologio_.Millisecondi(), t1);
+}
+
+// The budget is a limit on the whole read: data whose last bytes come in
+// its final millisecond still makes a whole line or block.
+TEST_F(ClientTransport, LastBytesJustBeforeTheBudgetEndsAreRead) {
+  Avvia();
+  Tempo_Finto();
+  struct Caso {
+    const char* nome;
+    bool riga;   // a line read, else a 6-byte block
+    bool lunga;  // the long wait
+    int64_t budget_ms;
+    const char* prima;  // sent at once
+    const char* ultimi;  // sent 1 ms before the budget ends
+    const char* atteso;  // the line, or the block as hex
+  };
+  const Caso casi[] = {
+      {"riga breve", true, false, 500, "211-sta", "to\r\n", "211-stato"},
+      {"riga lunga", true, true, 600000, "220 pro", "nto\r\n", "220 pronto"},
+      {"blocco", false, true, 600000, "\xF0\xF0\xF0", "\xF0\xF1\xF2", "F0F0F0F0F1F2"},
+  };
+  for (const Caso& c : casi) {
+    SCOPED_TRACE(c.nome);
+    const int64_t t0 = orologio_.Millisecondi();
+    pari_.Invia(c.prima);
+    Consegna(t0 + c.budget_ms - 1, c.ultimi);
+    if (c.riga) {
+      std::string riga;
+      EXPECT_TRUE(t_.Sock_ReadLine(1, riga, c.lunga));
+      EXPECT_EQ(riga, c.atteso);
+    } else {
+      ASSERT_TRUE(t_.Sock_Read(1, 6));
+      EXPECT_EQ(In_Esa(std::string(reinterpret_cast<const char*>(t_.Buffer_Record().data()), 6)), c.atteso);
+    }
+    EXPECT_EQ(orologio_.Millisecondi() - t0, c.budget_ms - 1);
+    EXPECT_EQ(consegna_ms_, -1);  // the late bytes were sent
+    EXPECT_EQ(t_.Ricevuti(), 0);
+    EXPECT_NE(t_.Socket(1), net::kNessuno);
+  }
 }
 
 TEST_F(ClientTransport, BudgetHoldsForTheWholeReadNotEachWait) {

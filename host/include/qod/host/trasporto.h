@@ -18,10 +18,13 @@
 // 21st empty receive of one read ends it. A derived class may wait another way (the archive
 // viewer polls with short sleeps) while keeping the framing, the buffers and
 // the decoder.
+//
+// Time. Deadlines are taken from a `Clock` (the steady system clock unless
+// one is set) and the readiness wait on the socket can be replaced, so that
+// a test can run a wait of minutes on a clock it moves itself.
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -29,6 +32,7 @@
 #include <string>
 #include <string_view>
 
+#include "qod/clock.h"
 #include "qod/net/socket.h"
 #include "qod/ui.h"
 
@@ -84,6 +88,14 @@ class Trasporto {
   bool Interrotto() const { return interrotto_; }
   // Where the transport writes its one log line (a missing or short table).
   void Imposta_Registro(std::function<void(const std::string&)> registro) { registro_ = std::move(registro); }
+  // The clock the limits are measured on (`Millisecondi`, monotonic).
+  void Imposta_Orologio(Clock& orologio);
+  Clock& Orologio() const { return *orologio_; }
+  // Waits until the socket is ready or `limite_ms` passes (net::Attendi
+  // unless set): true when ready, false on time-out or a socket error. A
+  // replacement that times out moves the transport's clock by the slice.
+  using Attesa_Socket = std::function<bool(net::Handle fd, net::Attesa modo, int limite_ms)>;
+  void Imposta_Attesa_Socket(Attesa_Socket attesa) { attesa_socket_ = std::move(attesa); }
 
   // ---- Start and stop ----------------------------------------------------
 
@@ -181,7 +193,7 @@ class Trasporto {
   const Statistiche_Rete& Statistiche() const { return stat_; }
 
  protected:
-  using Istante = std::chrono::steady_clock::time_point;
+  using Istante = int64_t;  // milliseconds on the transport's clock
   // Before a receive: waits for the socket until the deadline of the
   // operation under way (`Scadenza()`).
   virtual bool Attendi_Dati(int slot, bool attesa_lunga);
@@ -225,8 +237,10 @@ class Trasporto {
   Pump pompa_;
   std::function<bool()> interrompi_;
   bool interrotto_ = false;
-  Istante scadenza_{};
-  Istante ultima_pompa_ = std::chrono::steady_clock::now();
+  Clock* orologio_ = &SystemClock::Istanza();
+  Attesa_Socket attesa_socket_;
+  Istante scadenza_ = 0;
+  Istante ultima_pompa_ = orologio_->Millisecondi();
   std::function<void(const std::string&)> registro_;
   bool avviato_ = false;
   bool tabella_segnalata_ = false;
