@@ -44,14 +44,6 @@ namespace {
 // listing the document key, the customer, the pages and the image type.
 constexpr const char* kRicerca_Documento = "SEARCH|06||Per documento|0515|21||05160311\n";
 
-// The records of one letter among those the host received.
-std::vector<std::string> Record_Di(const std::vector<std::string>& record, char lettera) {
-  std::vector<std::string> r;
-  for (const auto& t : record)
-    if (!t.empty() && t[0] == lettera) r.push_back(t);
-  return r;
-}
-
 class Qod_C_Archivio : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { prova::Applicazione(); }
@@ -127,12 +119,7 @@ class Qod_C_Archivio : public ::testing::Test {
     fs::create_directories(programma_ / "Fnt");
     ASSERT_TRUE(prova::Host_Simulato::Scrivi_Tabella(programma_ / "Qod_TBL1.Tbl"));
     fs::copy_file(strada_.base.Percorso_Fnt + "cour20.bmp", programma_ / "Fnt" / "COUR20.BMP");
-    Parametri_Collegamento p;
-    p.Host = "127.0.0.1";
-    p.Porta = strada_.host->Porta_Record();
-    p.Utente = "QSYS";
-    p.Password = "PW";
-    ASSERT_TRUE(Collegamento_Scrivi(Ini(), p.Componi(false)));
+    ASSERT_TRUE(Collegamento_Scrivi(Ini(), strada_.host->Collegamento().Componi(false)));
   }
 
   bool Avvia() {
@@ -217,10 +204,8 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
       << File_Leggi(strada_.host->Cartella() / "archivio" / "0000000001" / "indice.txt") << "|\n"
       << File_Leggi(strada_.host->Cartella() / "archivio" / "0000000003" / "indice.txt") << "|\n";
   EXPECT_EQ(A().txtDa(2)->palette().color(QPalette::Base), Archivio_Client::Sfondo(Colore_Casella::Valida));
-  std::vector<std::string> record = strada_.Record();
-  record.erase(record.begin(), record.begin() + static_cast<long>(prima));
-  EXPECT_EQ(Record_Di(record, 'O'), std::vector<std::string>{"O0000206"});
-  EXPECT_EQ(Record_Di(record, 'Q').size(), 1u);
+  EXPECT_EQ(strada_.host->Richieste('O'), std::vector<std::string>{"O0000206"});
+  EXPECT_EQ(strada_.host->Richieste('Q').size(), 1u);
   const char* documenti[] = {"00012345", "00012346", "C00010", "C00020", "C00030"};
   const char* pagine[] = {"1", "1", "3", "1", "2"};
   for (int r = 0; r < 5; ++r) {
@@ -257,16 +242,15 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   g->setCurrentCell(4, 3);
   g->setRangeSelected(QTableWidgetSelectionRange(2, 0, 4, g->columnCount() - 1), true);
   const size_t domande = messaggi_.boxes.size();
-  const size_t prima_stampa = strada_.Record().size();
+  const size_t prima_stampa = strada_.host->Richieste('K').size();
   V().Tasto("Stampa")->trigger();
   ASSERT_EQ(messaggi_.boxes.size(), domande + 1);
   EXPECT_EQ(messaggi_.boxes.back().testo, "Confermi la stampa\rdi 3 documenti selezionati ?");
   EXPECT_EQ(messaggi_.boxes.back().titolo, "Stampa");
   EXPECT_EQ(messaggi_.boxes.back().stile, vbYesNo | vbQuestion);
-  std::vector<std::string> stampa = strada_.Record();
-  stampa.erase(stampa.begin(), stampa.begin() + static_cast<long>(prima_stampa));
+  const std::vector<std::string> k = strada_.host->Richieste('K');
   std::string chiavi;
-  for (const auto& t : Record_Di(stampa, 'K')) chiavi += t.substr(6, 10) + " ";
+  for (size_t i = prima_stampa; i < k.size(); ++i) chiavi += k[i].substr(6, 10) + " ";
   EXPECT_EQ(chiavi, "0000000003 0000000004 0000000005 ");
   // One job each, in that order: three pages, one, two.
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
