@@ -29,6 +29,7 @@
 #include "qod/viewer/invio_brv.h"
 #include "qod/viewer/qod_imv.h"
 #include "supporto_brv.h"
+#include "visore_prova.h"
 
 using namespace qod;
 using namespace qod::imv;
@@ -38,12 +39,6 @@ using prova::File_Leggi;
 namespace {
 
 using prova::Applicazione;
-
-fs::path Schermate() {
-  const auto d = fs::path(QOD_SCHERMATE);
-  fs::create_directories(d);
-  return d;
-}
 
 // A colour page: a black frame and title, red and blue boxes, a grey ramp,
 // so that every conversion has something to do and a screenshot shows how
@@ -146,9 +141,7 @@ class Azioni : public ::testing::Test {
     cartella_ = std::make_unique<prova::Cartella_Prova>("imv_azioni");
     dir_ = cartella_->Dir();
     host_ = std::make_unique<QWidget>();
-    host_->resize(800, 600);
-    v_ = new Qod_IMV(host_.get());
-    v_->setGeometry(0, 0, 800, 600);
+    v_ = prova::Visore_In(*host_, 800, 600);
     v_->Imposta_Dialogo_Salva(&dialogo_);
     v_->Imposta_Messaggi(&messaggi_);
     host_->show();
@@ -190,12 +183,7 @@ class Azioni : public ::testing::Test {
     return f;
   }
 
-  void Schermata(const std::string& nome) {
-    QApplication::processEvents();
-    const QPixmap p = host_->grab();
-    EXPECT_FALSE(p.isNull());
-    EXPECT_TRUE(p.save(QString::fromStdString((Schermate() / (nome + ".png")).string())));
-  }
+  void Schermata(const std::string& nome) { prova::Schermata(*host_, nome); }
 
   std::string Contatore() const { return v_->lblPag1()->text().toStdString(); }
 
@@ -614,7 +602,7 @@ TEST_F(Azioni, TheSaveDialogOnScreen) {
       nome_iniziale = nome ? nome->text() : QString();
       d->resize(700, 450);
       const QPixmap p = d->grab();
-      p.save(QString::fromStdString((Schermate() / "azioni_dialogo_salva.png").string()));
+      p.save(QString::fromStdString((prova::Schermate() / "azioni_dialogo_salva.png").string()));
       d->setDirectory(QString::fromStdString(dir_.string()));
       if (tipi) {
         tipi->setCurrentIndex(10);

@@ -23,6 +23,7 @@
 #include "qod/prova/strumenti.h"
 #include "qod/ui/prova_qt.h"
 #include "qod/viewer/qod_imv.h"
+#include "visore_prova.h"
 
 using namespace qod;
 using namespace qod::imv;
@@ -30,12 +31,6 @@ using namespace qod::imv;
 namespace {
 
 using prova::Applicazione;
-
-std::filesystem::path Schermate() {
-  const auto d = std::filesystem::path(QOD_SCHERMATE);
-  std::filesystem::create_directories(d);
-  return d;
-}
 
 // A page with a frame, a diagonal, a grid of boxes and its name in large
 // letters, so that a screenshot shows where it is cut and how it is turned.
@@ -80,9 +75,7 @@ class Visore : public ::testing::Test {
     cartella_ = std::make_unique<prova::Cartella_Prova>("imv");
     dir_ = cartella_->Dir();
     host_ = std::make_unique<Host>();
-    host_->resize(900, 700);
-    v_ = new Qod_IMV(host_.get());
-    v_->setGeometry(0, 0, 900, 700);
+    v_ = prova::Visore_In(*host_, 900, 700);
     v_->Imposta_Posizione_Puntatore([this] { return puntatore_; });
   }
   void TearDown() override {
@@ -109,12 +102,7 @@ class Visore : public ::testing::Test {
     return (dir_ / (base + "00001.TIF")).string();
   }
 
-  void Schermata(const std::string& nome) {
-    QApplication::processEvents();
-    const QPixmap p = host_->grab();
-    EXPECT_FALSE(p.isNull());
-    EXPECT_TRUE(p.save(QString::fromStdString((Schermate() / (nome + ".png")).string())));
-  }
+  void Schermata(const std::string& nome) { prova::Schermata(*host_, nome); }
 
   // The host window records the keys and wheel turns that reach it.
   class Host : public QWidget {
