@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "archivio_client.h"
+#include "avvio.h"
 #include "frm_client.h"
 #include "frm_splash.h"
 #include "qod/basic.h"
@@ -54,13 +55,7 @@ int32_t Numero_Impostazione(const Client_Base& b, const char* chiave) {
 }  // namespace
 
 Programma_Qod_C::Programma_Qod_C(Opzioni_Qod_C o) : opzioni_(std::move(o)) {
-  MessageSink* messaggi = opzioni_.messaggi;
-  if (!messaggi) {
-    auto m = std::make_unique<Messaggi_Qt>();
-    messaggi_qt_ = m.get();
-    messaggi_propri_ = std::move(m);
-    messaggi = messaggi_propri_.get();
-  }
+  MessageSink* messaggi = &Messaggi_Scegli(opzioni_.messaggi, messaggi_propri_, messaggi_qt_);
   Clock& orologio = opzioni_.orologio ? *opzioni_.orologio : SystemClock::Istanza();
   base_ = std::make_unique<Client_Base>(orologio, *messaggi);
   trasporto_ = std::make_unique<Trasporto_Client>(opzioni_.attese_rete, Pump(Pompa_Qt));

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
+#include "avvio.h"
 #include "frm_base.h"
 #include "frm_splash.h"
 #include "frm_vis.h"
@@ -29,13 +30,7 @@ void Pompa_Qt() { QCoreApplication::processEvents(); }
 }  // namespace
 
 Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
-  MessageSink* messaggi = opzioni_.messaggi;
-  if (!messaggi) {
-    auto m = std::make_unique<Messaggi_Qt>();
-    messaggi_qt_ = m.get();
-    messaggi_propri_ = std::move(m);
-    messaggi = messaggi_propri_.get();
-  }
+  MessageSink* messaggi = &Messaggi_Scegli(opzioni_.messaggi, messaggi_propri_, messaggi_qt_);
   PrinterList* stampanti = opzioni_.stampanti;
   if (!stampanti) {
     stampanti_proprie_ = std::make_unique<Stampanti_Cups>();
