@@ -27,6 +27,7 @@
 #include "qod/printing/registrato.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
+#include "qod/ui/prova_qt.h"
 #include "qod/ui/qt.h"
 #include "qod/viewer/frm_stampa.h"
 #include "qod/viewer/qod_imv.h"
@@ -36,15 +37,6 @@ using namespace qod::imv;
 namespace fs = std::filesystem;
 
 namespace {
-
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "viewer_stampa_gui_tests";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-}
 
 // Runs `azione` on the dialog of type T once it is open and modal; the
 // dialog is closed afterwards if the action left it open.
@@ -110,7 +102,7 @@ class DialogoStampa : public ::testing::Test {
   std::string Documento() const { return dir_ / "X_00001.TIF"; }
 
   struct Applicazione_Prima {
-    Applicazione_Prima() { Applicazione(); }
+    Applicazione_Prima() { prova::Applicazione(); }
   } applicazione_;  // before any widget
   prova::Cartella_Prova dir_{"imv_frm_stampa"};
   std::string ini_;

@@ -25,6 +25,7 @@
 #include "qod/printing/cups_privato.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
+#include "qod/ui/prova_qt.h"
 #include "qod/viewer/frm_stampa.h"
 #include "qod/viewer/proprieta_stampante.h"
 
@@ -33,15 +34,6 @@ using namespace qod::imv;
 namespace fs = std::filesystem;
 
 namespace {
-
-void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "viewer_stampa_cups_tests";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-}
 
 fs::path Schermate() {
   const auto d = fs::path(QOD_SCHERMATE);
@@ -132,7 +124,7 @@ class StampaCups : public ::testing::Test {
   std::string Documento() const { return dir_ / "DOC_001.TIF"; }
 
   struct Applicazione_Prima {
-    Applicazione_Prima() { Applicazione(); }
+    Applicazione_Prima() { prova::Applicazione(); }
   } applicazione_;
   prova::Cartella_Prova dir_{"imv_stampa_cups"};
   stampa::prova::Cups_Privato cups_;
