@@ -1,5 +1,6 @@
 #include "qod/client/criteri.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -72,7 +73,11 @@ std::string Ordinabile(const std::string& t, bool ora) {
 bool Numero_Valido(const std::string& testo, int32_t larghezza) {
   if (!IsNumeric(testo)) return false;
   if (testo.find_first_of(".,-+") != std::string::npos) return false;
-  return static_cast<int64_t>(Format(Arrotonda_Pari(Val(testo)), "#0").size()) <= larghezza;
+  // An exponent beyond any number ("1e999") is no value the key can hold:
+  // its text "inf" would fit a short key and the query would look for 0.
+  const double v = Arrotonda_Pari(Val(testo));
+  if (!std::isfinite(v)) return false;
+  return static_cast<int64_t>(Format(v, "#0").size()) <= larghezza;
 }
 
 // The range from..to of a key checked by type: false when it runs backwards.

@@ -82,6 +82,9 @@ TEST(SearchCriteria, OneBoxByType) {
       {"N", 5, "abc", false, "abc"},
       {"N", 5, "", true, ""},
       {"N", 5, "00012345", true, "00012345"},  // leading zeros take no room
+      {"N", 5, "1e3", true, "1e3"},      // an exponent is a number: 1000
+      {"N", 5, "1e999", false, "1e999"},  // beyond any number
+      {"N", 3, "9D400", false, "9D400"},
       {"A", 3, "abc", true, "ABC"},
       {"A", 3, "abcd", false, "ABCD"},
       {"A", 3, "ab   ", true, "AB   "},

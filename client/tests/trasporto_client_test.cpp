@@ -4,6 +4,7 @@
 #include <string>
 
 #include "qod/basic.h"
+#include "qod/client/collegamento_client.h"
 #include "qod/client/trasporto_client.h"
 #include "qod/prova/finti.h"
 #include "support/pari.h"
@@ -245,4 +246,20 @@ TEST_F(ClientTransport, WriteCutsAndPadsToTheRecordLength) {
   EXPECT_EQ(In_Esa(pari_.Ricevi(4)), "C1C24040");
   ASSERT_TRUE(t_.Sock_Write(1, "ABCD", 2));
   EXPECT_EQ(In_Esa(pari_.Ricevi(2)), "C1C2");
+}
+
+// A search definition longer than a record is dropped whole: the answers to
+// the requests after it are still theirs.
+TEST_F(ClientTransport, OversizedDefinitionIsDroppedAndTheStreamStaysInStep) {
+  Avvia();
+  pari_.Invia(Esa("F0 F0 F9 F0 F0 F0") + std::string(9000, '\xF0') +  // accepted, 9000 bytes of "0"
+              Esa("F1 F0 F0 F0 F0 F0") +                            // refused, no body
+              Esa("F0 F0 F0 F0 F0 F3 C1 C2 C3"));                   // accepted, "ABC"
+  std::string testo = "previous";
+  EXPECT_EQ(Definizione_Leggi(t_, 1, testo), Esito_Definizione::Rifiutata);
+  EXPECT_EQ(testo, "");
+  EXPECT_EQ(Definizione_Leggi(t_, 2, testo), Esito_Definizione::Rifiutata);
+  EXPECT_EQ(Definizione_Leggi(t_, 3, testo), Esito_Definizione::Letta);
+  EXPECT_EQ(testo, "ABC");
+  EXPECT_NE(t_.Socket(1), net::kNessuno);
 }

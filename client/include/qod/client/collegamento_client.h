@@ -37,8 +37,9 @@ inline constexpr int kRicerche_Massime = 32;
 enum class Esito_Definizione { Letta, Rifiutata, Fallita };
 
 // Asks the host for search definition `numero` ("CR"): Letta with the whole
-// body in `testo`; Rifiutata when the host has no such definition (a body
-// it announced is dropped); Fallita when the transfer failed.
+// body in `testo`; Rifiutata when the host has no such definition or sends
+// one longer than a record (a body it announced is dropped); Fallita when
+// the transfer failed.
 Esito_Definizione Definizione_Leggi(Trasporto& trasporto, int numero, std::string& testo);
 inline constexpr const char* kTitolo_Viewer = "Quillon Viewer ";
 
