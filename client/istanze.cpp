@@ -57,7 +57,10 @@ int Istanza_Slot(const std::string& file_dat, int32_t pid, const std::function<b
       break;
     }
   }
-  if (::pwrite(fd, record.data(), kByte, 0) == static_cast<ssize_t>(kByte)) (void)::ftruncate(fd, kByte);
+  // A slot that did not reach the file is not ours: a second copy would take
+  // the same number and remove this copy's page files.
+  if (::pwrite(fd, record.data(), kByte, 0) != static_cast<ssize_t>(kByte)) return 0;
+  (void)::ftruncate(fd, kByte);
   return numero;
 }
 

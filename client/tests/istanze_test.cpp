@@ -67,6 +67,11 @@ TEST(InstanceSlots, TableOfCases) {
   }
 }
 
+TEST(InstanceSlots, ASlotThatCannotBeWrittenIsNotTaken) {
+  // Every write to this device fails for want of space.
+  EXPECT_EQ(Istanza_Slot("/dev/full", 4242, [](int32_t) { return false; }), 0);
+}
+
 TEST(InstanceSlots, LivenessRejectsAReusedIdOfAnotherProgram) {
   EXPECT_FALSE(Processo_Attivo(0, "x"));
   EXPECT_FALSE(Processo_Attivo(-5, "x"));

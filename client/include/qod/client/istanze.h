@@ -26,7 +26,7 @@ bool Processo_Attivo(int32_t pid, const std::string& nome);
 // that two copies starting together take different slots. A slot holding
 // `pid` itself is a leftover of an ended copy whose id came back to us.
 // Result: the instance number 1..32, or 0 when every slot is busy (or the
-// file cannot be opened at all).
+// file cannot be opened or written).
 int Istanza_Slot(const std::string& file_dat, int32_t pid, const std::function<bool(int32_t)>& attivo);
 
 }  // namespace qod
