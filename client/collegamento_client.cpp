@@ -47,13 +47,18 @@ Esito_Definizione Definizione_Leggi(Trasporto& trasporto, int numero, std::strin
     return Esito_Definizione::Fallita;
   if (!r.Accettata())
     return trasporto.Corpo_Scarta(kSlot_Host, r.Lunghezza) ? Esito_Definizione::Rifiutata : Esito_Definizione::Fallita;
-  // A body the record buffer cannot take is no definition: it is read and
-  // dropped, so that the next request does not take it for its answer.
-  if (r.Lunghezza > kBlocco_Massimo)
-    return trasporto.Corpo_Scarta(kSlot_Host, r.Lunghezza) ? Esito_Definizione::Rifiutata : Esito_Definizione::Fallita;
-  if (!trasporto.Sock_Read(kSlot_Host, r.Lunghezza)) return Esito_Definizione::Fallita;
-  testo = trasporto.Sock_Field("A", 1, r.Lunghezza);
-  return Esito_Definizione::Letta;
+  // A body the record buffer cannot take is no definition: it is dropped,
+  // so that the next request does not take it for its answer.
+  switch (trasporto.Corpo_Leggi(kSlot_Host, r.Lunghezza)) {
+    case Trasporto::Esito_Corpo::Letto:
+      testo = trasporto.Sock_Field("A", 1, r.Lunghezza);
+      return Esito_Definizione::Letta;
+    case Trasporto::Esito_Corpo::Scartato:
+      return Esito_Definizione::Rifiutata;
+    case Trasporto::Esito_Corpo::Guasto:
+      break;
+  }
+  return Esito_Definizione::Fallita;
 }
 
 std::vector<Voce_Ricerca> Collegamento_Client::Ricerche_Elenca() {

@@ -145,8 +145,7 @@ void Ricerca_Archivio::Carica(bool inizio) {
       guasto = true;
     } else if (!r.Accettata()) {
       guasto = !trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza);  // the end of the list
-    } else if (r.Lunghezza < 1 || r.Lunghezza > kBlocco_Massimo || !trasporto_.Sock_Read(kSlot_Host, r.Lunghezza)) {
-      trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza);
+    } else if (trasporto_.Corpo_Leggi(kSlot_Host, r.Lunghezza) != Trasporto::Esito_Corpo::Letto) {
       guasto = true;
     } else {
       elenco_.Righe.push_back(Riga_Decodifica());

@@ -81,10 +81,7 @@ bool Presenta_Client::Record_Leggi(char lettera, const std::string& corpo, int p
   }
   // A length the record buffer cannot take is read and dropped: a failure
   // that leaves the stream in step.
-  const bool letto = r.Lunghezza >= 1 && r.Lunghezza <= kBlocco_Massimo
-                         ? t_.Sock_Read(kSlot_Host, r.Lunghezza)
-                         : (t_.Corpo_Scarta(kSlot_Host, r.Lunghezza), false);
-  if (!letto) {
+  if (t_.Corpo_Leggi(kSlot_Host, r.Lunghezza) != Trasporto::Esito_Corpo::Letto) {
     vista.Messaggio_Mostra(kProcedura + "Errore Sock_Read " + l + "(" + std::to_string(passo + 1) + ")");
     return false;
   }

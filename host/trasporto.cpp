@@ -305,6 +305,12 @@ bool Trasporto::Corpo_Scarta(int slot, int32_t lunghezza) {
   return true;
 }
 
+Trasporto::Esito_Corpo Trasporto::Corpo_Leggi(int slot, int32_t lunghezza) {
+  if (lunghezza >= 1 && lunghezza <= kBlocco_Massimo)
+    return Sock_Read(slot, lunghezza) ? Esito_Corpo::Letto : Esito_Corpo::Guasto;
+  return Corpo_Scarta(slot, lunghezza) ? Esito_Corpo::Scartato : Esito_Corpo::Guasto;
+}
+
 // ---- Helpers ---------------------------------------------------------------
 
 std::string Trasporto::Sock_Local_IP(int slot) const {

@@ -154,6 +154,11 @@ class Trasporto {
   // Reads and drops `lunghezza` body bytes that no step reads, so that the
   // next reply starts where it should.
   bool Corpo_Scarta(int slot, int32_t lunghezza);
+  // Reads a reply body of 1..8192 bytes into the record buffer, as
+  // Sock_Read does. A body of any other length cannot be a record: it is
+  // read and dropped so that the next reply starts where it should.
+  enum class Esito_Corpo { Letto, Scartato, Guasto };
+  Esito_Corpo Corpo_Leggi(int slot, int32_t lunghezza);
   // A request whose body is `testata` (text, converted) followed by `grezzi`
   // (bytes as they stand, not converted): the five-digit length counts both.
   // Every byte goes out, waiting for writability; false when the record
