@@ -62,13 +62,6 @@ std::string Testo_Data(const Data_Ora& d) {
   return Due(d.giorno) + "/" + Due(d.mese) + "/" + b;
 }
 
-// The sortable form of a normalised date: yyyymmdd, or yyyymmddhhnnss.
-std::string Ordinabile(const std::string& t, bool ora) {
-  std::string s = Mid(t, 7, 4) + Mid(t, 4, 2) + Mid(t, 1, 2);
-  if (ora) s += Mid(t, 12, 2) + Mid(t, 15, 2) + Mid(t, 18, 2);
-  return s;
-}
-
 // "N" criteria: a whole, unsigned number that fits the key.
 bool Numero_Valido(const std::string& testo, int32_t larghezza) {
   if (!IsNumeric(testo)) return false;
@@ -99,12 +92,18 @@ bool Intervallo_Valido(Modello_Ricerca& m, int q, const std::array<uint8_t, 256>
   if (tipo == "D" || tipo == "Z") {
     if (Trim(da).empty()) return true;
     if (Trim(a).empty()) return false;
-    return Ordinabile(a, tipo == "Z") >= Ordinabile(da, tipo == "Z");
+    return Data_Ordinabile(a, tipo == "Z") >= Data_Ordinabile(da, tipo == "Z");
   }
   return true;
 }
 
 }  // namespace
+
+std::string Data_Ordinabile(const std::string& t, bool ora) {
+  std::string s = Mid(t, 7, 4) + Mid(t, 4, 2) + Mid(t, 1, 2);
+  if (ora) s += Mid(t, 12, 2) + Mid(t, 15, 2) + Mid(t, 18, 2);
+  return s;
+}
 
 bool Data_Normalizza(std::string& testo) {
   Data_Ora d;

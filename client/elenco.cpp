@@ -38,11 +38,7 @@ std::string Cella_Testo(const std::string& tipo, const std::string& valore) {
 std::string Valore_Chiave(const std::string& tipo, int32_t larghezza, const std::string& testo) {
   if (tipo == "A") return Testo_Largo(testo, larghezza);
   if (tipo == "N") return Numero_Cifre(testo, larghezza);
-  if (tipo == "D" || tipo == "Z") {
-    std::string v = Mid(testo, 7, 4) + Mid(testo, 4, 2) + Mid(testo, 1, 2);
-    if (tipo == "Z") v += Mid(testo, 12, 2) + Mid(testo, 15, 2) + Mid(testo, 18, 2);
-    return Left(v, larghezza);
-  }
+  if (tipo == "D" || tipo == "Z") return Left(Data_Ordinabile(testo, tipo == "Z"), larghezza);
   return {};
 }
 

@@ -32,8 +32,6 @@ constexpr int kX_Etichetta = 8, kL_Etichetta = 180;
 constexpr int kX_Da = 196, kL_Da = 56, kX_Casella = 256, kL_Casella = 170;
 constexpr int kX_A = 436, kL_A = 20, kX_Casella_A = 460;
 
-std::string Ansi(const QString& s) { return Utf8_A_Ansi(s.toStdString()); }
-
 // The section of the list widths of definition "NN".
 std::string Sezione_Elenco(const std::string& ricerca) { return "Elenco " + ricerca; }
 
@@ -194,7 +192,7 @@ void Archivio_Client::Caselle_Mostra() {
   for (int i = 1; i <= kCaselle; ++i) {
     const Casella& c = m.txtDa[static_cast<size_t>(i)];
     QLineEdit* t = txt_da_[static_cast<size_t>(i)];
-    if (Ansi(t->text()) != c.Testo) t->setText(Testo_Qt(c.Testo));
+    if (Ansi_Qt(t->text()) != c.Testo) t->setText(Testo_Qt(c.Testo));
     t->setReadOnly(c.Bloccata);
     t->setVisible(c.Visibile);
     QPalette p = t->palette();
@@ -211,7 +209,7 @@ void Archivio_Client::Caselle_Leggi() {
   Modello_Ricerca& m = ricerca_.Modello();
   for (int i = 1; i <= kCaselle; ++i)
     if (!m.txtDa[static_cast<size_t>(i)].Bloccata)
-      m.txtDa[static_cast<size_t>(i)].Testo = Ansi(txt_da_[static_cast<size_t>(i)]->text());
+      m.txtDa[static_cast<size_t>(i)].Testo = Ansi_Qt(txt_da_[static_cast<size_t>(i)]->text());
 }
 
 // ---- The result list ----------------------------------------------------------------------

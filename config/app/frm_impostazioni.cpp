@@ -27,8 +27,6 @@ namespace {
 
 // A character that has no ANSI code becomes "¿", which the checks refuse,
 // rather than a "?" that would pass unnoticed.
-std::string Ansi_Da_Qt(const QString& testo) { return Utf8_A_Ansi(testo.toStdString(), '\xBF'); }
-
 // The password box shows "*" for every character, whatever the style.
 class Stile_Password : public QProxyStyle {
  public:
@@ -122,7 +120,7 @@ void FrmImpostazioni::Mostra() {
 }
 
 void FrmImpostazioni::Raccogli() {
-  for (size_t i = 0; i < box_.size(); ++i) editor_.valori[i] = Ansi_Da_Qt(box_[i]->text());
+  for (size_t i = 0; i < box_.size(); ++i) editor_.valori[i] = Ansi_Qt(box_[i]->text(), '\xBF');
   for (size_t i = 0; i < caselle_.size(); ++i) editor_.spunte[i] = caselle_[i]->isChecked();
 }
 

@@ -25,6 +25,10 @@ QString Testo_Qt(const std::string& ansi) {
   return QString::fromStdString(Ansi_A_Utf8(t));
 }
 
+std::string Ansi_Qt(const QString& testo, char sostituto) {
+  return Utf8_A_Ansi(testo.toStdString(), sostituto);
+}
+
 // ---- Timers ----------------------------------------------------------------------
 
 Timer_Qt::Timer_Qt() {

@@ -21,7 +21,7 @@ std::string Dialoghi_Qt::Scegli_File(const std::string& filtro) {
   d.setFileMode(QFileDialog::ExistingFile);
   d.setNameFilter(descrizione + " (" + schemi + ")");
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return "";
-  return Ansi_Da_Qt(d.selectedFiles().front());
+  return Ansi_Qt(d.selectedFiles().front());
 }
 
 std::optional<int32_t> Dialoghi_Qt::Scegli_Colore(int32_t iniziale) {

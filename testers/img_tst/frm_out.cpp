@@ -139,7 +139,7 @@ void FrmOut::x_zoom() {
   if (!ImageMan1->isVisibleTo(this) || ImageMan1->Vuota()) return;
   ImageMan1->hide();
   ImageMan1->Imposta_Origine(0, 0);
-  const Zoom z = Zoom_Calcola(Ansi_Da_Qt(Zoom1->currentText()), ImageMan1->width(), ImageMan1->height(),
+  const Zoom z = Zoom_Calcola(Ansi_Qt(Zoom1->currentText()), ImageMan1->width(), ImageMan1->height(),
                               ImageMan1->Larghezza_Immagine(), ImageMan1->Altezza_Immagine());
   if (z.adatta) {
     ImageMan1->Imposta_Adatta(true);

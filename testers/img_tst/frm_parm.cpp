@@ -298,8 +298,8 @@ QWidget* FrmParm::Campo_Widget(const std::string& nome) const {
 
 std::string FrmParm::Testo_Campo(const std::string& nome) const {
   QWidget* w = Campo_Widget(nome);
-  if (auto* e = dynamic_cast<QLineEdit*>(w)) return Ansi_Da_Qt(e->text());
-  if (auto* l = dynamic_cast<QComboBox*>(w)) return Ansi_Da_Qt(l->currentText());
+  if (auto* e = dynamic_cast<QLineEdit*>(w)) return Ansi_Qt(e->text());
+  if (auto* l = dynamic_cast<QComboBox*>(w)) return Ansi_Qt(l->currentText());
   if (auto* c = dynamic_cast<QCheckBox*>(w)) return c->isChecked() ? "1" : "0";
   return std::to_string(colore_);
 }

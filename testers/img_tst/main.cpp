@@ -9,7 +9,7 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   qod::testers::Dialoghi_Qt dialoghi(nullptr);
-  qod::testers::FrmParm frm(dialoghi, qod::testers::Ansi_Da_Qt(QDir::currentPath()));
+  qod::testers::FrmParm frm(dialoghi, qod::Ansi_Qt(QDir::currentPath()));
   frm.show();
   return app.exec();
 }

@@ -8,7 +8,7 @@
 namespace qod::testers {
 
 namespace {
-std::string Ansi_Testo(const QLineEdit* e) { return Ansi_Da_Qt(e->text()); }
+std::string Ansi_Testo(const QLineEdit* e) { return Ansi_Qt(e->text()); }
 }  // namespace
 
 FrmBase::FrmBase(const std::string& cartella, QWidget* genitore) : QWidget(genitore) {

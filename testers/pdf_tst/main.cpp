@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  qod::testers::FrmBase frm(qod::testers::Ansi_Da_Qt(QDir::currentPath()));
+  qod::testers::FrmBase frm(qod::Ansi_Qt(QDir::currentPath()));
   frm.show();
   return app.exec();
 }

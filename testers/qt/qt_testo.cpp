@@ -4,8 +4,6 @@
 
 namespace qod::testers {
 
-std::string Ansi_Da_Qt(const QString& testo) { return Utf8_A_Ansi(testo.toStdString()); }
-
 Separatori Separatori_Locale(const QLocale& l) {
   Separatori s;
   const QString d = l.decimalPoint(), g = l.groupSeparator();

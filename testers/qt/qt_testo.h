@@ -15,10 +15,6 @@
 
 namespace qod::testers {
 
-// QString to ANSI (the way back of Testo_Qt); a character outside
-// Windows-1252 becomes "?".
-std::string Ansi_Da_Qt(const QString& testo);
-
 // The decimal and group separators of `l` (the user's locale by default).
 Separatori Separatori_Locale(const QLocale& l = QLocale());
 

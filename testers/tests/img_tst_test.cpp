@@ -62,7 +62,7 @@ class ImgTst : public ::testing::Test {
   }
   QLineEdit* Testo(const char* nome) { return static_cast<QLineEdit*>(frm->Campo_Widget(nome)); }
   QComboBox* Lista(const char* nome) { return static_cast<QComboBox*>(frm->Campo_Widget(nome)); }
-  std::string Stato() { return Ansi_Da_Qt(frm->lblStato->text()); }
+  std::string Stato() { return Ansi_Qt(frm->lblStato->text()); }
   void Clic(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
   Cartella_Prova c{"tst"};

@@ -71,7 +71,7 @@ class PdfTst : public ::testing::Test {
     tif.opzioni = "EXTENSION = TIF";
     ASSERT_TRUE(img::Salva(im, c.Dir() / "pagine" / "im2.tif", tif));
   }
-  std::string Stato() { return Ansi_Da_Qt(frm->lblStato->text()); }
+  std::string Stato() { return Ansi_Qt(frm->lblStato->text()); }
 
   Cartella_Prova c{"tst"};
   std::unique_ptr<FrmBase> frm;

@@ -35,8 +35,6 @@ namespace {
 // Twips to screen pixels.
 int Px(int twip) { return twip / kTwip_Pixel; }
 
-std::string Ansi(const QString& q) { return Utf8_A_Ansi(q.toStdString()); }
-
 QColor Qt_Colore(img::Colore c) { return QColor(c.r, c.g, c.b); }
 
 void Swatch(QLabel* l, img::Colore c) {
@@ -75,7 +73,7 @@ void Riga(QGridLayout* g, int riga, const char* etichetta, QWidget* casella) {
 
 // A dialog box's value when it is valid (see Valore_Casella).
 std::optional<int> Valore(const QLineEdit* t, double minimo, double massimo) {
-  return Valore_Casella(Ansi(t->text()), minimo, massimo);
+  return Valore_Casella(Ansi_Qt(t->text()), minimo, massimo);
 }
 
 // Colours each box as its value is valid or not; true when all are.
@@ -148,7 +146,7 @@ std::string Dialoghi_Font_Qt::Apri_File(const std::string& filtro) {
   d.setFileMode(QFileDialog::ExistingFile);
   d.setNameFilter(Filtro_Qt(filtro));
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return "";
-  return Ansi(d.selectedFiles().front());
+  return Ansi_Qt(d.selectedFiles().front());
 }
 
 std::string Dialoghi_Font_Qt::Salva_File(const std::string& nome, const std::string& filtro) {
@@ -160,7 +158,7 @@ std::string Dialoghi_Font_Qt::Salva_File(const std::string& nome, const std::str
   d.setNameFilter(Filtro_Qt(filtro));
   d.selectFile(Testo_Qt(nome));
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return "";
-  return Ansi(d.selectedFiles().front());
+  return Ansi_Qt(d.selectedFiles().front());
 }
 
 std::optional<img::Colore> Dialoghi_Font_Qt::Scegli_Colore(img::Colore iniziale) {
@@ -173,7 +171,7 @@ bool Dialoghi_Font_Qt::Scegli_Font(Impostazioni_Font& f) {
   bool ok = false;
   const QFont q = QFontDialog::getFont(&ok, Qt_Font(f), finestra_);
   if (!ok) return false;
-  f.Font_Nome = Ansi(q.family());
+  f.Font_Nome = Ansi_Qt(q.family());
   f.Font_Punti = static_cast<int>(Arrotonda_Pari(q.pointSizeF() > 0 ? q.pointSizeF() : q.pixelSize()));
   f.Font_Grassetto = q.bold();
   f.Font_Corsivo = q.italic();

@@ -53,7 +53,7 @@ class Dialogo_Salva_Qt : public Dialogo_Salva {
     d.selectFile(Testo_Qt(r.nome));
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return std::nullopt;
     Scelta_Salva s;
-    s.file = Utf8_A_Ansi(d.selectedFiles().front().toStdString());
+    s.file = Ansi_Qt(d.selectedFiles().front());
     // The entry chosen, given back whole or as shown.
     qsizetype i = voci.indexOf(d.selectedNameFilter());
     if (i < 0) i = mostrate.indexOf(d.selectedNameFilter());

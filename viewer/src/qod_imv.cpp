@@ -24,8 +24,6 @@ namespace qod::imv {
 
 namespace {
 
-std::string Ansi_Testo(const QString& q) { return Utf8_A_Ansi(q.toStdString()); }
-
 // The saved state's key properties, in interface order, as toolbar keys.
 constexpr int kTasti_Stato[kTasti] = {T_Uscita,    T_Stampa,     T_Set_Stampa, T_Salva,   T_Ruota,
                                       T_Cancella,  T_Posiz,      T_Precedente, T_Successiva, T_InvioFax,
@@ -319,7 +317,7 @@ void Qod_IMV::qodimv_zoom(const std::string& testo) {
   Cambiata("qodimv_zoom");
 }
 
-std::string Qod_IMV::qodimv_zoom() const { return Ansi_Testo(zoom_->currentText()); }
+std::string Qod_IMV::qodimv_zoom() const { return Ansi_Qt(zoom_->currentText()); }
 
 void Qod_IMV::qodimv_Brv_Tipo(const std::string& v) {
   brv_tipo_ = v;

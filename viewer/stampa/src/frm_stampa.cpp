@@ -28,8 +28,6 @@ namespace qod::imv {
 
 namespace {
 
-std::string Ansi(const QString& q) { return Utf8_A_Ansi(q.toStdString()); }
-
 QLineEdit* Casella(QWidget* padre, const char* nome, int lunghezza) {
   auto* e = new QLineEdit(padre);
   e->setObjectName(nome);
@@ -202,7 +200,7 @@ void FrmStampa::Costruisci() {
   connect(cmd_Conferma, &QPushButton::clicked, this, [this] { Conferma(); });
   connect(cmd_Stampa, &QPushButton::clicked, this, [this] { Stampa_Ora(); });
   connect(cmd_Proprieta, &QPushButton::clicked, this, [this] {
-    if (servizi_.proprieta) servizi_.proprieta(this, Trim(Ansi(Stampanti->currentText())));
+    if (servizi_.proprieta) servizi_.proprieta(this, Trim(Ansi_Qt(Stampanti->currentText())));
   });
 }
 
@@ -216,7 +214,7 @@ void FrmStampa::Impostazioni_Leggi() {
 
 bool FrmStampa::Impostazioni_Scrivi() {
   Impostazioni_Stampa i = impostazioni_;  // the boxes' values as their checks read them
-  i.Nome = Trim(Ansi(Stampanti->currentText()));
+  i.Nome = Trim(Ansi_Qt(Stampanti->currentText()));
   i.Adatta = chkAdatta->isChecked() ? 1 : 0;
   i.Allinea_X = chkAllineaX->isChecked() ? 1 : 0;
   i.Allinea_Y = chkAllineaY->isChecked() ? 1 : 0;
@@ -229,7 +227,7 @@ bool FrmStampa::Impostazioni_Scrivi() {
 bool FrmStampa::Campo_Controlla_Intero(QLineEdit* box, int32_t& valore, int32_t minimo, int32_t massimo) {
   if (box->isHidden() || box->isReadOnly()) return true;
   Colori(box, false);
-  const bool bene = Controlla_Intero(Ansi(box->text()), Separatori_Utente(), minimo, massimo, valore);
+  const bool bene = Controlla_Intero(Ansi_Qt(box->text()), Separatori_Utente(), minimo, massimo, valore);
   if (!bene) Colori(box, true);
   return bene;
 }
@@ -237,7 +235,7 @@ bool FrmStampa::Campo_Controlla_Intero(QLineEdit* box, int32_t& valore, int32_t 
 bool FrmStampa::Campo_Controlla_Decimale(QLineEdit* box, double& valore, double minimo, double massimo) {
   if (box->isHidden() || box->isReadOnly()) return true;
   Colori(box, false);
-  const bool bene = Controlla_Decimale(Ansi(box->text()), Separatori_Utente(), minimo, massimo, valore);
+  const bool bene = Controlla_Decimale(Ansi_Qt(box->text()), Separatori_Utente(), minimo, massimo, valore);
   if (!bene) Colori(box, true);
   return bene;
 }

@@ -32,6 +32,9 @@ bool Data_Normalizza(std::string& testo);
 // The text as "dd/mm/yyyy hh.nn.ss" (no time: 00.00.00), or false with the
 // text unchanged.
 bool Data_Ora_Normalizza(std::string& testo);
+// The sortable form of a normalised date: yyyymmdd, with `ora`
+// yyyymmddhhnnss (the host's key bytes of a "D" or "Z" field).
+std::string Data_Ordinabile(const std::string& testo, bool ora);
 
 // Sets the colours of box `indice` (1..16): valid (locked or editable) or
 // invalid; an invalid visible box takes the focus when `focus`.

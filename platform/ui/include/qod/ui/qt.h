@@ -22,6 +22,9 @@ namespace qod {
 
 // ANSI text for Qt; a bare CR or CR LF becomes a line break.
 QString Testo_Qt(const std::string& ansi);
+// What the user typed, back in the core's 8-bit text; a character it has
+// no code for becomes `sostituto`.
+std::string Ansi_Qt(const QString& testo, char sostituto = '?');
 
 // A system timer: a QTimer on the user-interface thread, never faster than
 // the shortest interval of the system timer.
