@@ -137,8 +137,6 @@ bool Trasporto::Sock_Wait(int slot, std::string_view modo, bool attesa_lunga) {
   return Attendi_Fino(slot, a, Limite(attesa_lunga));
 }
 
-bool Trasporto::Attendi_Dati(int slot, bool) { return Attendi_Fino(slot, net::Attesa::Lettura, scadenza_); }
-
 bool Trasporto::Ricezione_Vuota(int vuote, bool) {
   if (vuote > kVuoteMassime) return false;
   Pompa_Messaggi();
@@ -185,11 +183,11 @@ long Trasporto::Ricevi_Una_Volta(int slot) {
 
 bool Trasporto::Riempi_Fino(int slot, int n) {
   // The limit holds for the whole read.
-  scadenza_ = Limite(true);
+  const Istante scadenza = Limite(true);
   interrotto_ = false;
   int vuote = 0;
   while (fine_ - inizio_ < n) {
-    if (Attendi_Dati(slot, true)) {
+    if (Attendi_Fino(slot, net::Attesa::Lettura, scadenza)) {
       if (Ricevi_Una_Volta(slot) > 0) continue;
       if (Ricezione_Vuota(++vuote, true)) continue;
     }
@@ -222,7 +220,7 @@ bool Trasporto::Sock_Read(int slot, int n) {
 
 bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
   // The limit holds for the whole line.
-  scadenza_ = Limite(attesa_lunga);
+  const Istante scadenza = Limite(attesa_lunga);
   interrotto_ = false;
   riga.clear();
   int vuote = 0;
@@ -239,7 +237,7 @@ bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
       }
     }
     esaminati = quanti;
-    if (!Attendi_Dati(slot, attesa_lunga) ||
+    if (!Attendi_Fino(slot, net::Attesa::Lettura, scadenza) ||
         (Ricevi_Una_Volta(slot) <= 0 && !Ricezione_Vuota(++vuote, attesa_lunga))) {
       riga = Riga_Fallita(attesa_lunga);
       Lettura_Fallita(slot, attesa_lunga);

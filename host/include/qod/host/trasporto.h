@@ -199,10 +199,6 @@ class Trasporto {
 
  protected:
   using Istante = int64_t;  // milliseconds on the transport's clock
-  // Before a receive: waits for the socket until the deadline of the
-  // operation under way (`Scadenza()`).
-  virtual bool Attendi_Dati(int slot, bool attesa_lunga);
-  Istante Scadenza() const { return scadenza_; }
   // Waits until the slot is ready or `scadenza` passes, in slices with a
   // pump and a look at the stop request between them.
   bool Attendi_Fino(int slot, net::Attesa modo, Istante scadenza);
@@ -244,7 +240,6 @@ class Trasporto {
   bool interrotto_ = false;
   Clock* orologio_ = &SystemClock::Istanza();
   Attesa_Socket attesa_socket_;
-  Istante scadenza_ = 0;
   Istante ultima_pompa_ = orologio_->Millisecondi();
   std::function<void(const std::string&)> registro_;
   bool avviato_ = false;
