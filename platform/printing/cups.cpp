@@ -138,24 +138,63 @@ int Dpi_Parola(const std::string& v) {
   return n;
 }
 
-// The medium a context prints on: the user's, else the queue's default, as
-// a page size; A4 when it names none Qt knows.
-QPageSize Formato_Predefinito(cups_dest_t* d, const std::string& media_utente) {
-  std::string media = media_utente.empty() ? Opzione(*d, "media") : media_utente;
-  if (media.empty()) {
-    if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d)) {
-      if (ipp_attribute_t* a = cupsFindDestDefault(CUPS_HTTP_DEFAULT, d, info, "media"))
-        if (const char* s = ippGetString(a, 0, nullptr)) media = s;
-      cupsFreeDestInfo(info);
+// What a context prints on: the medium as a page size, the margins the
+// queue cannot print in (hundredths of a millimetre, the paper upright) and
+// the queue's own resolution (0 when it names none).
+struct Carta {
+  QPageSize formato{QPageSize::A4};
+  int sinistro = 0, alto = 0, destro = 0, basso = 0;
+  int dpi = 0;
+};
+
+// The margins of a `media-col` value; false when it has none.
+bool Margini_Collezione(ipp_attribute_t* a, Carta& c) {
+  ipp_t* col = a ? ippGetCollection(a, 0) : nullptr;
+  if (!col) return false;
+  bool trovati = false;
+  auto margine = [&](const char* nome, int& v) {
+    if (ipp_attribute_t* m = ippFindAttribute(col, nome, IPP_TAG_INTEGER)) {
+      v = std::max(0, ippGetInteger(m, 0));
+      trovati = true;
     }
+  };
+  margine("media-left-margin", c.sinistro);
+  margine("media-top-margin", c.alto);
+  margine("media-right-margin", c.destro);
+  margine("media-bottom-margin", c.basso);
+  return trovati;
+}
+
+// The medium is the user's, else the queue's default, as a page size (A4
+// when it names none Qt knows). Its margins: for the queue's default medium
+// those of its default media collection, for another the ones the queue
+// gives for that medium; none when it gives none.
+Carta Carta_Coda(cups_dest_t* d, const std::string& media_utente) {
+  Carta c;
+  std::string media = media_utente.empty() ? Opzione(*d, "media") : media_utente;
+  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, d)) {
+    const std::string predefinito = Predefinito(d, info, "media");
+    if (media.empty()) media = predefinito;
+    bool margini = false;
+    if (media == predefinito) margini = Margini_Collezione(cupsFindDestDefault(CUPS_HTTP_DEFAULT, d, info, "media-col"), c);
+    cups_size_t misura{};
+    if (!margini && !media.empty() &&
+        cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, d, info, media.c_str(), CUPS_MEDIA_FLAGS_DEFAULT, &misura)) {
+      c.sinistro = std::max(0, misura.left);
+      c.alto = std::max(0, misura.top);
+      c.destro = std::max(0, misura.right);
+      c.basso = std::max(0, misura.bottom);
+    }
+    c.dpi = Dpi_Parola(Predefinito(d, info, "printer-resolution"));
+    cupsFreeDestInfo(info);
   }
   if (!media.empty()) {
     if (pwg_media_t* p = pwgMediaForPWG(media.c_str())) {
       if (p->width > 0 && p->length > 0)
-        return QPageSize(QSizeF(p->width / 100.0, p->length / 100.0), QPageSize::Millimeter);
+        c.formato = QPageSize(QSizeF(p->width / 100.0, p->length / 100.0), QPageSize::Millimeter);
     }
   }
-  return QPageSize(QPageSize::A4);
+  return c;
 }
 
 }  // namespace
@@ -166,23 +205,44 @@ struct Dispositivo_Cups::Contesto_Cups {
   Preferenze preferenze; // the user's defaults for the queue
   Modo_Dispositivo modo;
   std::string cassetto;  // the input slot asked for, or ""
-  QPageSize formato{QPageSize::A4};
+  Carta carta;
   std::unique_ptr<QPrinter> stampante;
   std::unique_ptr<QPainter> pittore;
   std::filesystem::path pdf;
   int32_t lavoro = 0;
   bool pagina_aperta = false, pagina_chiusa = false;
 
-  int Dpi() const { return modo.qualita > 0 ? modo.qualita : kDpi_Predefiniti; }
+  // The device mode's resolution, else the queue's, else 600 dpi.
+  int Dpi() const { return modo.qualita > 0 ? modo.qualita : carta.dpi > 0 ? carta.dpi : kDpi_Predefiniti; }
 
-  // Page size in device pixels: the medium in millimetres at the
-  // resolution, cut to whole pixels, across and down as oriented.
-  std::pair<int, int> Pixel() const {
-    const QSizeF mm = formato.size(QPageSize::Millimeter);
-    int w = static_cast<int>(std::floor(mm.width() / 25.4 * Dpi() + 1e-6));
-    int h = static_cast<int>(std::floor(mm.height() / 25.4 * Dpi() + 1e-6));
-    if (modo.orientamento == 2) std::swap(w, h);
-    return {w, h};
+  // The page in device pixels: the medium at the resolution, cut to whole
+  // pixels, across and down as oriented; the printable area the whole
+  // pixels inside the margins. In landscape the paper lies a quarter turn
+  // anticlockwise: its left margin is at the top, its bottom one on the left.
+  Capacita Geometria() const {
+    const int dpi = Dpi();
+    const QSizeF mm = carta.formato.size(QPageSize::Millimeter);
+    double w = mm.width() * 100, h = mm.height() * 100;  // hundredths of a millimetre
+    int s = carta.sinistro, a = carta.alto, de = carta.destro, b = carta.basso;
+    if (modo.orientamento == 2) {
+      std::swap(w, h);
+      const int s0 = s;
+      s = b;
+      b = de;
+      de = a;
+      a = s0;
+    }
+    auto giu = [dpi](double centesimi) { return static_cast<int>(std::floor(centesimi * dpi / 2540.0 + 1e-6)); };
+    auto su = [dpi](double centesimi) { return static_cast<int>(std::ceil(centesimi * dpi / 2540.0 - 1e-6)); };
+    Capacita c;
+    c.dpi_x = c.dpi_y = dpi;
+    c.larghezza_fisica = giu(w);
+    c.altezza_fisica = giu(h);
+    c.offset_x = std::min(su(s), c.larghezza_fisica);
+    c.offset_y = std::min(su(a), c.altezza_fisica);
+    c.larghezza = std::max(0, giu(w - de) - c.offset_x);
+    c.altezza = std::max(0, giu(h - b) - c.offset_y);
+    return c;
   }
 
   void Chiudi_Pdf() {
@@ -284,7 +344,7 @@ Contesto Dispositivo_Cups::Crea_DC(const std::string& nome) {
   c->coda = d->name;
   c->istanza = d->instance ? d->instance : "";
   c->preferenze = Preferenze_Leggi(preferenze_, Destinazioni::Nome(*d));
-  c->formato = Formato_Predefinito(d, c->preferenze.count("media") ? c->preferenze.at("media") : std::string());
+  c->carta = Carta_Coda(d, c->preferenze.count("media") ? c->preferenze.at("media") : std::string());
   Modo_Dispositivo modo;
   if (Modo_Leggi(nome, modo) == 0) c->modo = modo;
   const Contesto dc = prossimo_++;
@@ -312,8 +372,7 @@ int32_t Dispositivo_Cups::Reimposta_DC(Contesto dc, const Modo_Dispositivo& modo
 std::optional<Capacita> Dispositivo_Cups::Capacita_DC(Contesto dc) {
   Contesto_Cups* c = Trova(dc);
   if (!c) return std::nullopt;
-  const auto [w, h] = c->Pixel();
-  return Capacita{c->Dpi(), c->Dpi(), 0, 0, w, h, w, h};
+  return c->Geometria();
 }
 
 int32_t Dispositivo_Cups::Inizio_Doc(Contesto dc, const std::string& nome) {
@@ -357,7 +416,7 @@ int32_t Dispositivo_Cups::Inizio_Doc(Contesto dc, const std::string& nome) {
   p.setCreator(QStringLiteral("Quillon"));
   p.setFullPage(true);
   p.setResolution(c->Dpi());
-  p.setPageLayout(QPageLayout(c->formato,
+  p.setPageLayout(QPageLayout(c->carta.formato,
                               c->modo.orientamento == 2 ? QPageLayout::Landscape : QPageLayout::Portrait,
                               QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
   return lavoro;
@@ -392,8 +451,11 @@ bool Dispositivo_Cups::Disegna(Contesto dc, const img::Immagine& immagine, const
   if (!c || !c->pagina_aperta || !c->pittore) return false;
   const QImage q = img::A_QImage(immagine);
   if (q.isNull()) return false;
-  const double k = c->Dpi() / 1440.0;
-  const QRectF destinazione(r.sinistra * k, r.alto * k, (r.destra - r.sinistra) * k, (r.basso - r.alto) * k);
+  // Twips from the printable area's corner, on a page drawn whole.
+  const Capacita g = c->Geometria();
+  const double k = g.dpi_x / 1440.0;
+  const QRectF destinazione(g.offset_x + r.sinistra * k, g.offset_y + r.alto * k, (r.destra - r.sinistra) * k,
+                            (r.basso - r.alto) * k);
   c->pittore->drawImage(destinazione, q);
   return true;
 }

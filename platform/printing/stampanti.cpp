@@ -78,7 +78,8 @@ int32_t Stato_Testo(uint32_t stato, std::string& testo) {
 Info_Stampante Info_Da_Cups(int stato, const std::vector<std::string>& motivi, bool accetta_lavori) {
   Info_Stampante i;
   i.fuori_linea = !accetta_lavori;
-  if (stato == 4) i.stato |= kStato_In_Stampa;
+  // A queue that is processing a job is ready: CUPS holds the next job
+  // until the device is free. Only a stopped queue is paused.
   if (stato == 5) i.stato |= kStato_Pausa;
   static constexpr struct {
     const char* motivo;

@@ -15,6 +15,9 @@
 #ifndef QOD_CUPS_OPZIONI
 #error "QOD_CUPS_OPZIONI names the printer description of the queues with options"
 #endif
+#ifndef QOD_CUPS_MARGINI
+#error "QOD_CUPS_MARGINI names the printer description of the queues with margins"
+#endif
 
 namespace qod::stampa::prova {
 
@@ -55,16 +58,49 @@ Cups_Privato::~Cups_Privato() {
   std::filesystem::remove_all(cartella_, ec);
 }
 
+std::string Cups_Privato::Ppd_Opzioni() { return QOD_CUPS_OPZIONI; }
+
+std::string Cups_Privato::Ppd_Margini() { return QOD_CUPS_MARGINI; }
+
 bool Cups_Privato::Coda(const std::string& nome, bool opzioni) {
+  return Coda(nome, opzioni ? Ppd_Opzioni() : std::string(), 0);
+}
+
+bool Cups_Privato::Coda(const std::string& nome, const std::string& ppd, int trattieni_ms) {
   if (!avviato_) return false;
   std::string uscita;
   if (qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " queue " + Virgolette(cartella_.string()) + " " +
-                             Virgolette(nome) + (opzioni ? " " + Virgolette(QOD_CUPS_OPZIONI) : std::string()) +
-                             " 2>&1",
+                             Virgolette(nome) + " " + Virgolette(ppd.empty() ? "-" : ppd) + " " +
+                             std::to_string(std::max(0, trattieni_ms)) + " 2>&1",
                          &uscita) == 0)
     return true;
   errore_ = "queue " + nome + " not added: " + uscita;
   return false;
+}
+
+bool Cups_Privato::Rilascia(const std::string& coda) {
+  if (!avviato_) return false;
+  return qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " release " + Virgolette(cartella_.string()) + " " +
+                            Virgolette(coda) + " 2>&1") == 0;
+}
+
+int Cups_Privato::Stato(const std::string& coda) const {
+  if (!avviato_) return 0;
+  cups_dest_t* d = cupsGetNamedDest(CUPS_HTTP_DEFAULT, coda.c_str(), nullptr);
+  if (!d) return 0;
+  const char* v = cupsGetOption("printer-state", d->num_options, d->options);
+  const int stato = v ? std::atoi(v) : 0;
+  cupsFreeDests(1, d);
+  return stato;
+}
+
+bool Cups_Privato::Attendi_Stato(const std::string& coda, int stato, int limite_ms) const {
+  const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
+  for (;;) {
+    if (Stato(coda) == stato) return true;
+    if (std::chrono::steady_clock::now() > fine) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 std::vector<std::filesystem::path> Cups_Privato::Pdf(const std::string& coda) const {

@@ -5,11 +5,18 @@
 # a folder.
 #
 #   cups_privato.sh start DIR    starts cupsd (DIR/cups.sock); prints the socket
-#   cups_privato.sh queue DIR NAME [PPD]
+#   cups_privato.sh queue DIR NAME [PPD [HOLD_MS]]
 #                                adds a queue NAME that captures into
 #                                DIR/jobs/NAME (job-<id>.pdf and job-<id>.args):
-#                                raw, or with the options the PPD file
-#                                describes (its jobs still pass unfiltered)
+#                                raw (PPD "" or "-"), or with the options the
+#                                PPD file describes (its jobs still pass
+#                                unfiltered); with HOLD_MS a slow printer:
+#                                each job stays in the backend, the queue
+#                                processing, for HOLD_MS milliseconds or until
+#                                the queue is released
+#   cups_privato.sh release DIR NAME
+#                                lets the held job and every later one of a
+#                                slow queue go at once
 #   cups_privato.sh stop DIR     stops that cupsd
 #
 # Needs root (cupsd drops to the user lp for the backends) and the Debian
@@ -19,7 +26,7 @@ set -eu
 
 cmd=${1:-}
 dir=${2:-}
-[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 start|queue|stop DIR [NAME]" >&2; exit 2; }
+[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 start|queue|release|stop DIR [NAME]" >&2; exit 2; }
 
 cupsd_bin=${QOD_CUPSD:-/usr/sbin/cupsd}
 lib=/usr/lib/cups
@@ -45,13 +52,22 @@ start)
 #!/bin/sh
 # capture:<folder> - copies each job file into <folder>: job-<id>.pdf with
 # job-<id>.args (job id, user, title, copies, options), the file renamed
-# into place only once complete.
+# into place only once complete. A slow printer when <folder>/.hold names
+# milliseconds: the job is held that long first, or until <folder>/.release
+# exists, or until cupsd is gone.
 if [ $# -eq 0 ]; then
   echo 'direct capture "Unknown" "Capture to a folder"'
   exit 0
 fi
 umask 022
 out=${DEVICE_URI#capture:}
+hold=0
+[ -r "$out/.hold" ] && read -r hold < "$out/.hold"
+waited=0
+while [ "$waited" -lt "$hold" ] && [ ! -e "$out/.release" ] && [ -d "/proc/$PPID" ]; do
+  sleep 0.05
+  waited=$((waited + 50))
+done
 tmp="$out/.job-$1.part"
 if [ $# -ge 6 ]; then cat "$6" > "$tmp" || exit 1; else cat > "$tmp" || exit 1; fi
 printf 'job=%s\nuser=%s\ntitle=%s\ncopies=%s\noptions=%s\n' "$1" "$2" "$3" "$4" "$5" > "$out/job-$1.args"
@@ -72,10 +88,12 @@ TempDir $dir/spool/tmp
 ErrorLog $dir/log/error_log
 AccessLog $dir/log/access_log
 PageLog $dir/log/page_log
+Printcap $dir/etc/printcap
 CONF
   cat > "$dir/etc/cupsd.conf" <<CONF
 Listen $dir/cups.sock
 LogLevel info
+LogTimeFormat usecs
 Browsing No
 DefaultAuthType None
 WebInterface No
@@ -114,9 +132,12 @@ CONF
 queue)
   name=${3:?queue name}
   ppd=${4:-}
+  [ "$ppd" = - ] && ppd=
+  hold=${5:-0}
   dir=$(cd "$dir" && pwd)
   mkdir -p "$dir/jobs/$name"
   chmod 0777 "$dir/jobs/$name"
+  if [ "$hold" -gt 0 ]; then echo "$hold" > "$dir/jobs/$name/.hold"; fi
   # A server that has just started may drop the first connections: try again.
   i=0
   until CUPS_SERVER="$dir/cups.sock" lpadmin -p "$name" -E -v "capture:$dir/jobs/$name" ${ppd:+-P "$ppd"} 2>"$dir/log/lpadmin.err"; do
@@ -124,6 +145,10 @@ queue)
     if [ $i -ge 20 ]; then cat "$dir/log/lpadmin.err" >&2; exit 5; fi
     sleep 0.1
   done
+  ;;
+release)
+  name=${3:?queue name}
+  : > "$dir/jobs/$name/.release"
   ;;
 stop)
   if [ -f "$dir/cupsd.pid" ]; then

@@ -1,5 +1,6 @@
-// The CUPS print device against a private cupsd: queue status, a job that
-// arrives as a PDF whose pages show the images where they were placed.
+// The CUPS print device against a private cupsd: queue status (a queue
+// busy with a job is ready), a job that arrives as a PDF whose pages show
+// the images where they were placed, on a printer with margins too.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -46,6 +47,30 @@ qod::img::Immagine Pagina_Prova(int w, int h) {
   return im;
 }
 
+// Prints one page (an image at a place) on the printer: the job's id, 0 when it failed.
+int32_t Stampa_Pagina(Dispositivo_Cups& d, const std::string& nome, const qod::img::Immagine& im, const Rettangolo& r) {
+  const Contesto dc = d.Crea_DC(nome);
+  if (dc == 0) return 0;
+  const int32_t lavoro = d.Inizio_Doc(dc, "Quillon");
+  const bool bene = lavoro > 0 && d.Inizio_Pagina(dc) > 0 && d.Disegna(dc, im, r) && d.Fine_Pagina(dc) > 0 &&
+                    d.Fine_Doc(dc) > 0;
+  d.Elimina_DC(dc);
+  return bene ? lavoro : 0;
+}
+
+// Page `n` of a job rasterised at `dpi` in black and white, kept as `nome`.png.
+qod::img::Immagine Pagina_Resa(const fs::path& pdf, int n, int dpi, const std::string& nome) {
+  const fs::path uscita = fs::current_path() / "pagine_stampate";
+  fs::create_directories(uscita);
+  const std::string pagina_n = std::to_string(n);
+  EXPECT_EQ(qod::prova::Esegui("pdftoppm -singlefile -r " + std::to_string(dpi) + " -mono -png -f " + pagina_n +
+                               " -l " + pagina_n + " " + pdf.string() + " " + (uscita / nome).string()),
+            0);
+  qod::img::Immagine pagina;
+  EXPECT_TRUE(qod::img::Carica(uscita / (nome + ".png"), pagina).ok) << nome;
+  return pagina;
+}
+
 class CupsPrivato : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -83,6 +108,23 @@ TEST_F(CupsPrivato, QueueStatus) {
     EXPECT_EQ(Stampante_Stato(d, c.nome, testo), c.codice) << c.nome;
     EXPECT_EQ(testo, A(c.testo)) << c.nome;
   }
+
+  // A queue busy with a job is ready, and takes the next job: CUPS keeps it
+  // until the printer is free.
+  ASSERT_TRUE(cups_.Coda("Occupata", "", 20000)) << cups_.Errore();
+  const auto im = Pagina_Prova(200, 200);
+  const int32_t primo = Stampa_Pagina(d, "Occupata", im, {0, 0, 1440, 1440});
+  ASSERT_GT(primo, 0);
+  ASSERT_TRUE(cups_.Attendi_Stato("Occupata", 4)) << cups_.Stato("Occupata");
+  std::string testo;
+  EXPECT_EQ(Stampante_Stato(d, "Occupata", testo), 0);
+  EXPECT_EQ(testo, A("è in Pronto"));
+  const int32_t secondo = Stampa_Pagina(d, "Occupata", im, {0, 0, 1440, 1440});
+  EXPECT_GT(secondo, primo);
+  EXPECT_EQ(cups_.Stato("Occupata"), 4);  // still held at the first
+  ASSERT_TRUE(cups_.Rilascia("Occupata"));
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Occupata"));
+  EXPECT_EQ(cups_.Pdf("Occupata").size(), 2u);
 
   // A queue that refuses jobs gives no job id, and nothing arrives.
   const Contesto dc = d.Crea_DC("Rifiuta");
@@ -167,6 +209,101 @@ TEST_F(CupsPrivato, AbortedJobLeavesNothing) {
   d.Elimina_DC(dc);
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
   EXPECT_TRUE(cups_.Pdf("Laser").empty());
+}
+
+TEST_F(CupsPrivato, PrinterMarginsGiveTheOffsetsAndThePrintableArea) {
+  ASSERT_TRUE(cups_.Coda("Margini", prova::Cups_Privato::Ppd_Margini(), 0)) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
+  const std::string preferenze = (cups_.Cartella() / "Stampanti.INI").string();
+  Dispositivo_Cups d(preferenze);
+  // A4 is 210 x 297 mm; at 300 dpi 2480 x 3507 pixels, margins 75 left,
+  // 150 top, 225 right, 300 bottom.
+  const struct {
+    const char* caso;
+    const char* stampante;
+    bool verticale;
+    int32_t risoluzione;  // asked by the job, 0 for none
+    Capacita attesa;
+  } casi[] = {
+      {"the queue's resolution", "Margini", true, 0, {300, 300, 75, 150, 2180, 3057, 2480, 3507}},
+      {"the job's resolution", "Margini", true, 600, {600, 600, 150, 300, 4360, 6115, 4960, 7015}},
+      // A quarter turn: the paper's bottom margin on the left, its left one at the top.
+      {"landscape", "Margini", false, 0, {300, 300, 300, 75, 3057, 2180, 3507, 2480}},
+      {"no margins, no resolution", "Laser", true, 0, {600, 600, 0, 0, 4960, 7015, 4960, 7015}},
+  };
+  for (const auto& c : casi) {
+    const Contesto dc = d.Crea_DC(c.stampante);
+    ASSERT_NE(dc, 0) << c.caso;
+    ASSERT_EQ(Stampante_Imposta(d, {}, 0, dc, c.stampante, c.verticale, 1, "", c.risoluzione, c.risoluzione, 0), 0)
+        << c.caso;
+    const auto k = d.Capacita_DC(dc);
+    ASSERT_TRUE(k) << c.caso;
+    EXPECT_EQ(k->dpi_x, c.attesa.dpi_x) << c.caso;
+    EXPECT_EQ(k->dpi_y, c.attesa.dpi_y) << c.caso;
+    EXPECT_EQ(k->offset_x, c.attesa.offset_x) << c.caso;
+    EXPECT_EQ(k->offset_y, c.attesa.offset_y) << c.caso;
+    EXPECT_EQ(k->larghezza, c.attesa.larghezza) << c.caso;
+    EXPECT_EQ(k->altezza, c.attesa.altezza) << c.caso;
+    EXPECT_EQ(k->larghezza_fisica, c.attesa.larghezza_fisica) << c.caso;
+    EXPECT_EQ(k->altezza_fisica, c.attesa.altezza_fisica) << c.caso;
+    d.Elimina_DC(dc);
+  }
+
+  // The metrics of the print stage: 2180 pixels at 300 dpi are 10464 twips.
+  Contesto dc = d.Crea_DC("Margini");
+  ASSERT_EQ(Stampante_Imposta(d, {}, 0, dc, "Margini", true, 1, "", 0, 0, 0), 0);
+  Metriche_Pagina m;
+  Metriche_Pagina_Leggi(d, dc, m);
+  EXPECT_EQ(m.Offset_X, 75);
+  EXPECT_EQ(m.Offset_Y, 150);
+  EXPECT_EQ(m.Larghezza_Twips, 10464);
+  EXPECT_EQ(m.Altezza_Twips, 14674);
+
+  // Drawn from the printable area's corner: on the paper the image lands
+  // the offsets further right and down. The whole printable width, and a
+  // rectangle of its own.
+  const auto immagine = Pagina_Prova(1728, 2292);
+  const Rettangolo r1{0, 0, 10464, 13879};
+  const Rettangolo r2{1440, 2880, 1440 + 6000, 2880 + 9000};
+  ASSERT_GT(Stampante_Inizio_Doc(d, dc, "Quillon"), 0);
+  for (const Rettangolo& r : {r1, r2}) {
+    ASSERT_GT(Stampante_Inizio_Pagina(d, dc), 0);
+    ASSERT_TRUE(d.Disegna(dc, immagine, r));
+    ASSERT_GT(Stampante_Fine_Pagina(d, dc), 0);
+  }
+  ASSERT_GT(Stampante_Fine_Doc(d, dc), 0);
+  d.Elimina_DC(dc);
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Margini"));
+  const auto pdf = cups_.Pdf("Margini");
+  ASSERT_EQ(pdf.size(), 1u);
+  int n = 0;
+  for (const Rettangolo& r : {r1, r2}) {
+    ++n;
+    const auto pagina = Pagina_Resa(pdf[0], n, 300, "margini-" + std::to_string(n));
+    EXPECT_NEAR(pagina.Larghezza(), 2480, 1) << n;  // the whole paper
+    EXPECT_NEAR(pagina.Altezza(), 3508, 1) << n;
+    const double k = 300.0 / 1440.0;
+    const prova::Rettangolo_Pixel atteso{75 + r.sinistra * k, 150 + r.alto * k, 75 + r.destra * k, 150 + r.basso * k};
+    const auto e = prova::Confronta_Pagina(pagina, immagine, atteso);
+    EXPECT_TRUE(e.Buono()) << "page " << n << ": " << e.Testo();
+    const auto area = prova::Area_Scura(pagina);
+    EXPECT_NEAR(area.sinistra, atteso.sinistra, 1.5) << n;
+    EXPECT_NEAR(area.destra, atteso.destra, 1.5) << n;
+    EXPECT_NEAR(area.alto, atteso.alto, 1.5) << n;
+    EXPECT_NEAR(area.basso, atteso.basso, 1.5) << n;
+  }
+
+  // The user's own medium brings its own margins: US Letter, 1/2 inch all round.
+  ASSERT_EQ(d.Opzioni_Scrivi("Margini", {{"media", "na_letter_8.5x11in"}}), 0);
+  dc = d.Crea_DC("Margini");
+  const auto k = d.Capacita_DC(dc);
+  ASSERT_TRUE(k);
+  EXPECT_EQ(k->offset_x, 150);
+  EXPECT_EQ(k->offset_y, 150);
+  EXPECT_EQ(k->larghezza, 2250);
+  EXPECT_EQ(k->altezza, 3000);
+  EXPECT_EQ(k->larghezza_fisica, 2550);
+  d.Elimina_DC(dc);
 }
 
 }  // namespace

@@ -80,7 +80,9 @@ TEST(StampanteStato, CupsQueueStates) {
     Info_Stampante atteso;
   } casi[] = {
       {3, {"none"}, true, {0, 0, false, 0}},
-      {4, {"none"}, true, {0, 0, false, kStato_In_Stampa}},
+      {4, {"none"}, true, {0, 0, false, 0}},  // processing another job: the next one waits, ready
+      {4, {"paused"}, true, {0, 0, false, kStato_Pausa}},
+      {4, {"none"}, false, {0, 0, true, 0}},
       {5, {"paused"}, true, {0, 0, false, kStato_Pausa}},
       {3, {"toner-low-report"}, true, {0, 0, false, kStato_Toner_Scarso}},
       {3, {"media-empty-error", "toner-low-warning"}, true, {0, 0, false, kStato_Senza_Carta | kStato_Toner_Scarso}},

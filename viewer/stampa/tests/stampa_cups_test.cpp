@@ -1,8 +1,9 @@
 // Printing a three-page document from the viewer to a private CUPS server:
 // each job is rasterised with pdftoppm and the page content located on the
-// paper (fit or zoom, centring, margins in millimetres), the pages counted
-// in their order (copies, collation); a paused queue gives the message and
-// no job; the printer properties dialog keeps the user's choices for the
+// paper (fit or zoom, centring, margins in millimetres, a printer's own
+// margins), the pages counted in their order (copies, collation); a paused,
+// rejecting or unknown queue gives the message and no job, a busy one takes
+// the job; the printer properties dialog keeps the user's choices for the
 // queue and the next print carries them. Screenshots of the print dialog
 // and of the properties dialog are kept under the build folder.
 #include <gtest/gtest.h>
@@ -192,20 +193,78 @@ TEST_F(StampaCups, CopiesCollationAndPlacementOnThePaper) {
   }
 }
 
-TEST_F(StampaCups, PausedQueueGivesTheMessageAndNoJob) {
+TEST_F(StampaCups, FitsThePrintableAreaOfAPrinterWithMargins) {
+  // At its 300 dpi the printable area of A4 is 2180 x 3057 pixels (184.57 x
+  // 258.83 mm) from 6.35 mm left and 12.7 mm down. Fitted, the width
+  // decides (x 1.2111: 184.57 x 246.10 mm), centred down.
+  ASSERT_TRUE(cups_.Coda("Margini", stampa::prova::Cups_Privato::Ppd_Margini(), 0)) << cups_.Errore();
+  prova::File_Scrivi(ini_, prova::Righe_CRLF("[Stampante]\nNome=Margini"));
+  ASSERT_TRUE(stampa_.Stampa(0, ini_, "Stampante", Documento()));
+  EXPECT_TRUE(messaggi_.boxes.empty());
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Margini"));
+  const auto pdf = cups_.Pdf("Margini");
+  ASSERT_EQ(pdf.size(), 1u);
+  const auto pagine = Rasterizza(pdf[0], fs::current_path() / "pagine_stampate" / "margini");
+  ASSERT_EQ(pagine.size(), 3u);
+  int n = 0;
+  for (const auto& p : pagine) {
+    EXPECT_EQ(p.numero, ++n);
+    const double t = 0.6;
+    EXPECT_NEAR(p.larghezza_carta, 209.97, t);
+    EXPECT_NEAR(p.altezza_carta, 297.01, t);
+    EXPECT_NEAR(p.sinistra, 6.35, t);
+    EXPECT_NEAR(p.destra, 190.92, t);
+    EXPECT_NEAR(p.alto, 19.06, t);
+    EXPECT_NEAR(p.basso, 265.16, t);
+  }
+}
+
+TEST_F(StampaCups, QueueStatesBeforePrinting) {
   ASSERT_TRUE(cups_.Coda("Ferma")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Rifiuta")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Occupata", "", 20000)) << cups_.Errore();
   ASSERT_EQ(cups_.Comando("cupsdisable Ferma"), 0);
-  prova::File_Scrivi(ini_, prova::Righe_CRLF("[Stampante]\nNome=Ferma"));
-  EXPECT_FALSE(stampa_.Stampa(0, ini_, "Stampante", Documento()));
-  ASSERT_EQ(messaggi_.boxes.size(), 1u);
-  EXPECT_EQ(messaggi_.boxes[0].testo, A("La stampante è in pausa"));
-  std::string coda;
-  EXPECT_EQ(cups_.Comando("lpstat -o Ferma", &coda), 0);
-  EXPECT_EQ(coda.find_first_not_of(" \n"), std::string::npos) << coda;
-  std::string finiti;
-  cups_.Comando("lpstat -W completed -o Ferma", &finiti);
-  EXPECT_EQ(finiti.find_first_not_of(" \n"), std::string::npos) << finiti;
-  EXPECT_TRUE(cups_.Pdf("Ferma").empty());
+  ASSERT_EQ(cups_.Comando("cupsreject Rifiuta"), 0);
+  // Another job holds the printer: CUPS keeps the next one until it is free.
+  const fs::path altro = dir_.Dir() / "altro.txt";
+  prova::File_Scrivi(altro, "altro lavoro\n");
+  ASSERT_EQ(cups_.Comando("lp -d Occupata -t Altro " + altro.string()), 0);
+  ASSERT_TRUE(cups_.Attendi_Stato("Occupata", 4)) << cups_.Stato("Occupata");
+
+  const struct {
+    const char* coda;
+    const char* messaggio;  // UTF-8; nullptr: it prints
+  } casi[] = {
+      {"Ferma", "La stampante è in pausa"},
+      {"Rifiuta", "La stampante è fuori linea"},
+      {"Nessuna", "La stampante non è possibile contattarla"},
+      {"Occupata", nullptr},
+  };
+  for (const auto& c : casi) {
+    messaggi_.boxes.clear();
+    prova::File_Scrivi(ini_, prova::Righe_CRLF(std::string("[Stampante]\nNome=") + c.coda));
+    EXPECT_EQ(stampa_.Stampa(0, ini_, "Stampante", Documento()), c.messaggio == nullptr) << c.coda;
+    ASSERT_EQ(messaggi_.boxes.size(), c.messaggio ? 1u : 0u) << c.coda;
+    if (c.messaggio) {
+      EXPECT_EQ(messaggi_.boxes[0].testo, A(c.messaggio)) << c.coda;
+    }
+  }
+  EXPECT_EQ(cups_.Stato("Occupata"), 4);  // the other job still printing
+  ASSERT_TRUE(cups_.Rilascia("Occupata"));
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Occupata"));
+  const auto pdf = cups_.Pdf("Occupata");
+  ASSERT_EQ(pdf.size(), 2u);
+  EXPECT_NE(Argomenti(pdf[1]).find("title=Quillon\n"), std::string::npos);
+
+  // Nothing reached the queues that refused, nor waits there.
+  for (const char* coda : {"Ferma", "Rifiuta"}) {
+    std::string lavori;
+    EXPECT_EQ(cups_.Comando(std::string("lpstat -o ") + coda, &lavori), 0);
+    EXPECT_EQ(lavori.find_first_not_of(" \n"), std::string::npos) << lavori;
+    cups_.Comando(std::string("lpstat -W completed -o ") + coda, &lavori);
+    EXPECT_EQ(lavori.find_first_not_of(" \n"), std::string::npos) << lavori;
+    EXPECT_TRUE(cups_.Pdf(coda).empty()) << coda;
+  }
 }
 
 TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {

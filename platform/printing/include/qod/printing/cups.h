@@ -7,9 +7,14 @@
 // `printer-state-reasons` and `printer-is-accepting-jobs`.
 //
 // A device context is a QPrinter writing a PDF: its resolution is the
-// device mode's resolution across (600 dpi when none is asked), its page the
-// queue's default medium (A4 when the queue names none) in the device mode's
-// orientation, with the whole page printable. Starting a document creates
+// device mode's resolution across, else the queue's default resolution
+// (`printer-resolution-default`), else 600 dpi; its page the queue's default
+// medium (A4 when the queue names none) in the device mode's orientation.
+// The printable area is what the queue's margins for that medium leave
+// (`media-*-margin` of its default media collection; the whole page when it
+// gives none), the physical offsets are those margins in device pixels, and
+// drawing is placed from the printable area's corner: the PDF is the whole
+// paper with every image where it lands on it. Starting a document creates
 // the CUPS job (its id is the result: a queue that refuses jobs gives 0);
 // the first page starts the QPainter, each further page is a new page of it;
 // ending the document hands the PDF to CUPS as the job's one document and

@@ -50,9 +50,9 @@ struct Info_Stampante {
 };
 
 // The status word and the offline mark of a CUPS queue: `printer-state`
-// (3 idle, 4 processing, 5 stopped), its `printer-state-reasons` (with or
-// without the "-report", "-warning", "-error" endings) and
-// `printer-is-accepting-jobs`.
+// (3 idle and 4 processing are both ready, 5 stopped is paused), its
+// `printer-state-reasons` (with or without the "-report", "-warning",
+// "-error" endings) and `printer-is-accepting-jobs`.
 Info_Stampante Info_Da_Cups(int stato, const std::vector<std::string>& motivi, bool accetta_lavori);
 
 // ---- Device mode -----------------------------------------------------------
