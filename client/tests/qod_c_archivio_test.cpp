@@ -3,8 +3,8 @@
 // page images (two documents) and a statement as text (three documents, the
 // first of three pages). The user picks a search, types criteria (a bad one
 // is marked and nothing is sent), gets the list, opens a row in the viewer,
-// looks at the data grid, prints rows 5 back to 3, and leaves: the window's
-// settings are kept.
+// looks at the data grid, prints rows 5 back to 3 on a printer busy with
+// another job, and leaves: the window's settings are kept.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -163,7 +163,8 @@ class Qod_C_Archivio : public ::testing::Test {
 TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   ASSERT_NO_FATAL_FAILURE(Archivia());
   ASSERT_NO_FATAL_FAILURE(Cartella_Client());
-  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
+  // A slow printer: a job stays printing until the test releases the queue.
+  ASSERT_TRUE(cups_.Coda("Laser", "", 20000)) << cups_.Errore();
   ASSERT_EQ(cups_.Comando("lpadmin -d Laser"), 0);
   ASSERT_TRUE(Avvia()) << (messaggi_.boxes.empty() ? "" : messaggi_.boxes[0].testo);
   V().resize(900, 640);
@@ -235,7 +236,12 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   EXPECT_EQ(A().Grid3()->item(2, 1)->text().trimmed(), "Ferramenta Verdi");
   Foto("qod_c_dati");
 
-  // Rows 5 back to 3 printed: one question, three documents in list order.
+  // Rows 5 back to 3 printed while the printer is busy with another job:
+  // one question, three documents in list order, each taken by the queue.
+  const fs::path altro = dir_.Dir() / "altro.txt";
+  prova::File_Scrivi(altro, "altro lavoro\n");
+  ASSERT_EQ(cups_.Comando("lp -d Laser -t Altro " + altro.string()), 0);
+  ASSERT_TRUE(cups_.Attendi_Stato("Laser", 4)) << cups_.Stato("Laser");
   V().Schede()->setCurrentIndex(1);
   QTableWidget* g = A().Grid1();
   g->clearSelection();
@@ -252,12 +258,14 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   std::string chiavi;
   for (size_t i = prima_stampa; i < k.size(); ++i) chiavi += k[i].substr(6, 10) + " ";
   EXPECT_EQ(chiavi, "0000000003 0000000004 0000000005 ");
-  // One job each, in that order: three pages, one, two.
+  // One job each after the other one, in that order: three pages, one, two.
+  EXPECT_EQ(cups_.Stato("Laser"), 4);  // the other job still printing
+  ASSERT_TRUE(cups_.Rilascia("Laser"));
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
   const auto pdf = cups_.Pdf("Laser");
-  ASSERT_EQ(pdf.size(), 3u);
+  ASSERT_EQ(pdf.size(), 4u);
   const int attese[] = {3, 1, 2};
-  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(Pagine_Pdf(pdf[i]), attese[i]) << pdf[i];
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(Pagine_Pdf(pdf[i + 1]), attese[i]) << pdf[i + 1];
   EXPECT_EQ(messaggi_.boxes.size(), domande + 1) << messaggi_.boxes.back().testo;
 
   // At exit: the window's place, the zoom, the widths of the list's columns.

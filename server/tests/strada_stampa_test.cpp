@@ -145,6 +145,32 @@ TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
   EXPECT_EQ(pagina, 5);
 }
 
+TEST_F(Strada_Stampa, TwoSpoolFilesBackToBackOnABusyPrinter) {
+  // A slow printer: its first job stays printing until it is released, and
+  // the second spool file comes while it does.
+  ASSERT_TRUE(cups_.Coda("Lenta", "", 20000)) << cups_.Errore();
+  Spool("0001", "stampante_1 = lenta\n", 2);
+  Spool("0002", "stampante_1 = lenta\n", 3);
+  Avvia(0);
+  ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG);
+  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  ASSERT_TRUE(cups_.Attendi_Stato("Lenta", 4)) << cups_.Stato("Lenta");
+  ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG);
+  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(cups_.Stato("Lenta"), 4);  // the first job still printing
+  for (const char* spool : {"0001", "0002"}) {
+    EXPECT_FALSE(Esito_Host(spool).empty()) << spool;
+    EXPECT_EQ(Esito_Host(spool).find("*ERR"), std::string::npos) << spool << ": " << Esito_Host(spool);
+  }
+  ASSERT_TRUE(cups_.Rilascia("Lenta"));
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Lenta"));
+  const auto pdf = cups_.Pdf("Lenta");
+  ASSERT_EQ(pdf.size(), 2u);
+  EXPECT_EQ(Pagine_Pdf(pdf[0]), 2);
+  EXPECT_EQ(Pagine_Pdf(pdf[1]), 3);
+}
+
 TEST_F(Strada_Stampa, QueuesThatCannotPrint) {
   ASSERT_TRUE(cups_.Coda("Ferma")) << cups_.Errore();
   ASSERT_TRUE(cups_.Coda("Rifiuta")) << cups_.Errore();
