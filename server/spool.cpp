@@ -325,7 +325,10 @@ bool Spool_Server::Spool_Get_Passi() {
   // 7. Is the printer there?
   if (!Trim(Attributi.Indirizzo_Stampante).empty() && Attributi.Da_Stampare) {
     if (fasi_.Ping) {
-      Ultimo_Ping = fasi_.Ping->Ping(Attributi.Indirizzo_Stampante);
+      // An address that cannot be looked up: the printer does not answer.
+      Ultimo_Ping = fasi_.Ping->Ping(Attributi.Indirizzo_Stampante)
+                        .value_or(Risultato_Ping{"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale),
+                                                 1000, true});
     } else {
       Ultimo_Ping.Testo = "*** errore : ping non disponibile";
       Ultimo_Ping.Tempo = 1000;

@@ -26,9 +26,9 @@ int32_t Intero(double v) {
 
 }  // namespace
 
-Risultato_Ping Ping_Rete::Ping(const std::string& indirizzo) {
+std::optional<Risultato_Ping> Ping_Rete::Ping(const std::string& indirizzo) {
   const auto a = net::Hosts_Indirizzo(indirizzo);
-  if (!a) return {"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale), 1000, true};
+  if (!a) return std::nullopt;
   return net::Ping_Echo(20, 1000, *a, eco_);
 }
 
@@ -108,9 +108,12 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
   };
   stampa::Dispositivo_Stampa& d = s.Dispositivo;
 
-  // 1. Does the printer answer?
+  // 1. Does the printer answer? An address the HOSTS file cannot give is a
+  // failure of the stage itself.
   if (!Trim(a.Indirizzo_Stampante).empty()) {
-    if (s.Ping.Ping(a.Indirizzo_Stampante).Errore) return errore("La stampante non risponde");
+    const auto ping = s.Ping.Ping(a.Indirizzo_Stampante);
+    if (!ping) return errore("errore generico di stampa");
+    if (ping->Errore) return errore("La stampante non risponde");
   }
   // 2. Is it ready?
   if (a.Controllo_Stato != "N") {

@@ -31,7 +31,9 @@ namespace {
 
 class Senza_Ping : public Ping_Stampante {
  public:
-  Risultato_Ping Ping(const std::string&) override { return {"   OK : completato in 0ms.", 0, false}; }
+  std::optional<Risultato_Ping> Ping(const std::string&) override {
+    return Risultato_Ping{"   OK : completato in 0ms.", 0, false};
+  }
 };
 
 }  // namespace

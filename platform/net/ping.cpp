@@ -271,6 +271,9 @@ std::optional<uint32_t> Hosts_Indirizzo(std::string_view nome, const std::string
       if (k > 0) testo = campi[0];
     }
   }
+  // A file that could not be read through (a folder, a read error) fails
+  // like one that cannot be opened.
+  if (in.bad()) return std::nullopt;
 
   std::vector<std::string> parti;
   size_t i = 0;

@@ -204,6 +204,19 @@ TEST_F(Strada, SilentPrinterClosesTheSpoolFileWithTheErrorOutcome) {
   EXPECT_EQ(Server().Stampe_Totali, 0);
 }
 
+TEST_F(Strada, AddressThatCannotBeLookedUpCountsAsASilentPrinter) {
+  Avvia();
+  ping_.risultato = std::nullopt;
+  Attributi_Test r;
+  r.A(417, "1.2.3.4.5", 15).A(244, "S", 1).B(143, 1234).A(639, "X", 1).B(139, 500);
+  Host(P_Ok() + Risposta('0', r.Dati()) + Ok());
+  EXPECT_TRUE(Server().Spool_Get());
+  const auto ricevute = Ricevute();
+  ASSERT_EQ(ricevute.size(), 3u);
+  EXPECT_EQ(ricevute[2], "D0002500003000001234*ERR      X");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "La stampante non risponde");
+}
+
 TEST_F(Strada, BrokenDefinitionReplyDropsTheConnectionAndSendsNoDoneRecord) {
   Avvia();
   trasporto_.Imposta_Attese(Attese_Rete{150, 50, 1000});

@@ -221,6 +221,13 @@ TEST_F(Stampa, Failures) {
          p.risultato = {"*** errore : Requested IP timed out", 1000, true};
        },
        "La stampante non risponde", false},
+      // A lookup that fails is the stage's own failure: no echo, no printer asked.
+      {"address not looked up",
+       [](Attributi_Spool& a, Dispositivo_Registrato&, Ping_Finto& p) {
+         a.Indirizzo_Stampante = "1.2.3.4.5      ";
+         p.risultato = std::nullopt;
+       },
+       generico, false},
       {"printing another job",
        [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.stampanti["Laser"].stato = 0x400; },
        "La stampante è in stampa", false},
@@ -306,14 +313,22 @@ TEST(PingRete, LookupThenEcho) {
     return net::Risposta_Echo{true, 0, 3};
   });
   const auto r = ping.Ping("STAMPANTE1     ");
-  EXPECT_FALSE(r.Errore);
-  EXPECT_EQ(r.Testo, "   OK : completato in 3ms.");
+  ASSERT_TRUE(r);
+  EXPECT_FALSE(r->Errore);
+  EXPECT_EQ(r->Testo, "   OK : completato in 3ms.");
   EXPECT_EQ(indirizzi, std::vector<uint32_t>{0x0700000Au});
-  // A failed lookup: no echo, the printer does not answer.
-  const auto f = ping.Ping("cinque");
-  EXPECT_TRUE(f.Errore);
-  EXPECT_EQ(f.Testo, "*** errore : General failure");
-  EXPECT_EQ(indirizzi.size(), 1u);
+  // A name the file does not list stands for itself: address 0, which the
+  // echo does not answer.
+  const auto s = ping.Ping("sconosciuta");
+  ASSERT_TRUE(s);
+  EXPECT_EQ(indirizzi.back(), 0u);
+  // A failed lookup (five parts): nothing, and no echo.
+  EXPECT_EQ(ping.Ping("cinque"), std::nullopt);
+  EXPECT_EQ(indirizzi.size(), 2u);
+  // Nor without a readable file.
+  setenv("QOD_HOSTS", (dir.Dir() / "manca").c_str(), 1);
+  EXPECT_EQ(ping.Ping("10.0.0.7"), std::nullopt);
+  EXPECT_EQ(indirizzi.size(), 2u);
   unsetenv("QOD_HOSTS");
 }
 

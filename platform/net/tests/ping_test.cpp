@@ -142,6 +142,7 @@ TEST_F(Hosts, LookupTable) {
 
 TEST_F(Hosts, MissingFileFailsAndTheVariablePointsAtTheFile) {
   EXPECT_EQ(Hosts_Indirizzo("192.168.1.20", (file_.string() + ".manca")), std::nullopt);
+  EXPECT_EQ(Hosts_Indirizzo("192.168.1.20", file_.parent_path().string()), std::nullopt);  // a folder
   setenv("QOD_HOSTS", file_.c_str(), 1);
   EXPECT_EQ(Hosts_Percorso(), file_.string());
   EXPECT_EQ(Hosts_Indirizzo("stampante1"), 0x0700000Au);

@@ -44,11 +44,11 @@ struct Qod_IMG_Finto : Membri_Qod_IMG {
 
 class Ping_Finto : public Ping_Stampante {
  public:
-  Risultato_Ping Ping(const std::string& indirizzo) override {
+  std::optional<Risultato_Ping> Ping(const std::string& indirizzo) override {
     indirizzi.push_back(indirizzo);
     return risultato;
   }
-  Risultato_Ping risultato{"   OK : completato in 1ms.", 1, false};
+  std::optional<Risultato_Ping> risultato = Risultato_Ping{"   OK : completato in 1ms.", 1, false};  // nothing: lookup failed
   std::vector<std::string> indirizzi;
 };
 

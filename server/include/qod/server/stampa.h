@@ -18,11 +18,10 @@ namespace qod {
 
 // The reachability test over the network: the address column looked up in
 // the HOSTS file, one echo with time to live 20 and a time-out of 1000 ms.
-// A lookup that fails counts as a printer that does not answer.
 class Ping_Rete : public Ping_Stampante {
  public:
   explicit Ping_Rete(net::Eco eco = net::Eco_Icmp) : eco_(std::move(eco)) {}
-  Risultato_Ping Ping(const std::string& indirizzo) override;
+  std::optional<Risultato_Ping> Ping(const std::string& indirizzo) override;
 
  private:
   net::Eco eco_;
@@ -52,7 +51,9 @@ struct Servizi_Stampa {
 
 // Prints the spool file; true only when every job reached the printer. On a
 // failure the spool file is marked, the state row tells why (unless it
-// already held a message), and no job or device context stays open.
+// already held a message), and no job or device context stays open. A
+// printer address that cannot be looked up is an unexpected failure of the
+// stage, not a printer that does not answer.
 bool Spool_Stampa(const Lavoro_Stampa& lavoro, Servizi_Stampa& servizi);
 
 // The copy plan: passes over the whole document, passes per page, the copies

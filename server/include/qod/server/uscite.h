@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -67,8 +68,11 @@ class Fase_Uscita {
 class Ping_Stampante {
  public:
   virtual ~Ping_Stampante() = default;
-  // `indirizzo`: the 15-character address column, blanks kept.
-  virtual Risultato_Ping Ping(const std::string& indirizzo) = 0;
+  // `indirizzo`: the 15-character address column, blanks kept. Nothing when
+  // the lookup itself fails (the HOSTS file cannot be read, or the address
+  // it gives is malformed): then no echo was sent. A name the file does not
+  // list is no failure: it stands for itself.
+  virtual std::optional<Risultato_Ping> Ping(const std::string& indirizzo) = 0;
 };
 
 }  // namespace qod

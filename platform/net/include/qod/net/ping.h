@@ -64,8 +64,9 @@ std::string Hosts_Percorso();
 // regard to case) gives its first field, and the name stands for itself
 // when it is that first field or no line has it. That text split at "."
 // must give exactly four numbers, each kept to its low byte; fewer parts
-// give 0. Nothing (a failed lookup) when the file cannot be read, for more
-// than four parts, or for a part that is not a number.
+// give 0. Nothing (a failed lookup) when the file cannot be opened or read
+// (missing, not readable, a folder), for more than four parts, or for a
+// part that is not a number.
 std::optional<uint32_t> Hosts_Indirizzo(std::string_view nome, const std::string& percorso = Hosts_Percorso());
 
 }  // namespace qod::net
