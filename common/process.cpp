@@ -10,10 +10,22 @@
 #include <thread>
 
 #include "qod/ansi.h"
+#include "qod/winpath.h"
 
 extern char** environ;
 
 namespace qod {
+
+namespace {
+
+// "X:...", or a name with a folder in it.
+bool Con_Cartella(const std::string& programma) {
+  const bool lettera = programma.size() >= 2 && programma[1] == ':' &&
+                       ((programma[0] >= 'A' && programma[0] <= 'Z') || (programma[0] >= 'a' && programma[0] <= 'z'));
+  return lettera || programma.find_first_of("\\/") != std::string::npos;
+}
+
+}  // namespace
 
 std::vector<std::string> Riga_Comando_Dividi(std::string_view s) {
   std::vector<std::string> out;
@@ -76,6 +88,8 @@ std::vector<std::string> Riga_Comando_Dividi(std::string_view s) {
 std::optional<int> Processo_Esegui(std::string_view riga, const Pump& pompa, int fetta_ms) {
   auto parti = Riga_Comando_Dividi(riga);
   if (parti.empty() || parti[0].empty()) return std::nullopt;
+  const bool percorso = Con_Cartella(parti[0]);
+  if (percorso) parti[0] = Percorso_Risolvi(parti[0]);
   std::vector<std::string> utf8;
   for (auto& p : parti) utf8.push_back(Ansi_A_Utf8(p));
   std::vector<char*> argv;
@@ -86,7 +100,8 @@ std::optional<int> Processo_Esegui(std::string_view riga, const Pump& pompa, int
   posix_spawn_file_actions_init(&azioni);
   posix_spawn_file_actions_addopen(&azioni, 0, "/dev/null", O_RDONLY, 0);
   pid_t pid = 0;
-  int rc = posix_spawnp(&pid, argv[0], &azioni, nullptr, argv.data(), environ);
+  int rc = percorso ? posix_spawn(&pid, argv[0], &azioni, nullptr, argv.data(), environ)
+                    : posix_spawnp(&pid, argv[0], &azioni, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&azioni);
   if (rc != 0) return std::nullopt;
   int stato = 0;

@@ -54,3 +54,25 @@ TEST(Process, ProgramThatCannotStart) {
   EXPECT_FALSE(Processo_Esegui("   ", nullptr).has_value());
   EXPECT_EQ(Processo_Esegui("false", nullptr), 1);
 }
+
+TEST(Process, ProgramNameIsAPathThroughTheDriveLetters) {
+  namespace fs = std::filesystem;
+  const fs::path c = fs::temp_directory_path() / ("qod_process_c_" + std::to_string(::getpid()));
+  fs::create_directories(c / "Progra~1" / "Mail");
+  const fs::path programma = c / "Progra~1" / "Mail" / "invia.exe";
+  std::ofstream(programma) << "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"$(dirname \"$0\")/argomenti\"\n";
+  fs::permissions(programma, fs::perms::owner_all);
+  ASSERT_EQ(setenv("QOD_DRIVE_C", c.c_str(), 1), 0);
+  // The program's path is mapped, without regard to case; its arguments are not.
+  EXPECT_EQ(Processo_Esegui("C:\\PROGRA~1\\MAIL\\INVIA.EXE \"a b\" C:\\Dir\\f.txt", nullptr), 0);
+  std::ifstream in(c / "Progra~1" / "Mail" / "argomenti");
+  std::stringstream ss;
+  ss << in.rdbuf();
+  EXPECT_EQ(ss.str(), "a b\nC:\\Dir\\f.txt\n");
+  EXPECT_EQ(Processo_Esegui("\"c:\\progra~1\\mail\\invia.exe\"", nullptr), 0);
+  // A name with a folder is not looked up on PATH, nor started when it is not there.
+  EXPECT_FALSE(Processo_Esegui("C:\\PROGRA~1\\MAIL\\ALTRO.EXE", nullptr).has_value());
+  EXPECT_FALSE(Processo_Esegui("C:\\bin\\sh -c true", nullptr).has_value());
+  unsetenv("QOD_DRIVE_C");
+  fs::remove_all(c);
+}

@@ -245,6 +245,22 @@ TEST_F(Strada_Emissione, MailListThenOneCommand) {
             std::string::npos);
   EXPECT_NE(Esito_Host("0002").find("*ERR"), std::string::npos);
   EXPECT_EQ(File_Leggi(uscita / "lista.txt"), "a@example.it\r\n");
+
+  // The program named as a path of the host's: through drive C and without
+  // regard to case.
+  const fs::path c = dir_.Dir() / "c";
+  fs::create_directories(c / "Progra~1" / "Mail");
+  fs::copy_file(bin / "qod_registra", c / "Progra~1" / "Mail" / "invia.exe");
+  ASSERT_EQ(setenv("QOD_DRIVE_C", c.c_str(), 1), 0);
+  Spool("0003", "cartella = Q:\\USCITA\nconsegna = P\n",
+        kChiave + gruppi + "E | 4 | 0 | 0 | 40 | C | R | C:\\PROGRA~1\\MAIL\\INVIA.EXE ##INDI\n",
+        Pagine({{"E", "b@example.it"}}));
+  Esegui();
+  unsetenv("QOD_DRIVE_C");
+  EXPECT_EQ(Stato(), "Ok");
+  EXPECT_EQ(Esito_Host("0003").find("*ERR"), std::string::npos) << Esito_Host("0003");
+  EXPECT_EQ(File_Leggi(c / "Progra~1" / "Mail" / "argomenti"), "000000\n");
+  EXPECT_EQ(File_Leggi(c / "Progra~1" / "Mail" / "lista_vista"), "b@example.it\r\n");
 }
 
 namespace {

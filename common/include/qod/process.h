@@ -20,7 +20,10 @@ std::vector<std::string> Riga_Comando_Dividi(std::string_view riga);
 
 // Runs the command (split as above, no shell), waits in slices of
 // `fetta_ms`, pumping between slices, until it ends. Returns its exit status,
-// or nothing when it could not be started.
+// or nothing when it could not be started. A program name with a folder or
+// a drive letter is a path like any that arrives as data (Percorso_Risolvi:
+// drive letters, UNC names, each component without regard to case); one
+// without is looked up on PATH. The arguments go to the program as written.
 std::optional<int> Processo_Esegui(std::string_view riga, const Pump& pompa, int fetta_ms = 50);
 
 }  // namespace qod
