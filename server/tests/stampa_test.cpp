@@ -228,7 +228,7 @@ TEST_F(Stampa, Failures) {
          p.risultato = std::nullopt;
        },
        generico, false},
-      {"printing another job",
+      {"status word printing",  // a device's word; a CUPS queue busy with a job gives 0
        [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.stampanti["Laser"].stato = 0x400; },
        "La stampante è in stampa", false},
       {"paused", [](Attributi_Spool&, Dispositivo_Registrato& d, Ping_Finto&) { d.stampanti["Laser"].stato = 1; },
