@@ -1,7 +1,8 @@
 // The print stage on the whole road: the stand-in host's spool files, the
 // real page image generator, and a private CUPS server whose queues copy
 // every job into a folder. The printed pages, rasterised, must show the page
-// images where the scale mode puts them.
+// images where the scale mode puts them; a printer busy with a job takes the
+// next spool file's job; queues that cannot print refuse.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
