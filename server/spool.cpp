@@ -324,19 +324,24 @@ bool Spool_Server::Spool_Get_Passi() {
 
   // 7. Is the printer there?
   if (!Trim(Attributi.Indirizzo_Stampante).empty() && Attributi.Da_Stampare) {
+    // An address that cannot be looked up (no HOSTS file, a malformed
+    // address) is a failure of the look-up, not a printer that is silent.
+    std::optional<Risultato_Ping> ping;
     if (fasi_.Ping) {
-      // An address that cannot be looked up: the printer does not answer.
-      Ultimo_Ping = fasi_.Ping->Ping(Attributi.Indirizzo_Stampante)
-                        .value_or(Risultato_Ping{"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale),
-                                                 1000, true});
+      ping = fasi_.Ping->Ping(Attributi.Indirizzo_Stampante);
     } else {
-      Ultimo_Ping.Testo = "*** errore : ping non disponibile";
-      Ultimo_Ping.Tempo = 1000;
-      Ultimo_Ping.Errore = true;
+      ping = Risultato_Ping{"*** errore : ping non disponibile", 1000, true};
     }
-    if (Ultimo_Ping.Errore) {
+    if (!ping) {
+      Ultimo_Ping = {"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale), 1000, true};
       Errore_Spool = true;
-      pannello_.Valore_Imposta(Pannello::Riga_Stato, "La stampante non risponde");
+      pannello_.Valore_Imposta(Pannello::Riga_Stato, "errore generico di stampa");
+    } else {
+      Ultimo_Ping = *ping;
+      if (Ultimo_Ping.Errore) {
+        Errore_Spool = true;
+        pannello_.Valore_Imposta(Pannello::Riga_Stato, "La stampante non risponde");
+      }
     }
   }
 

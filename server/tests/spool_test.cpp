@@ -204,7 +204,7 @@ TEST_F(Strada, SilentPrinterClosesTheSpoolFileWithTheErrorOutcome) {
   EXPECT_EQ(Server().Stampe_Totali, 0);
 }
 
-TEST_F(Strada, AddressThatCannotBeLookedUpCountsAsASilentPrinter) {
+TEST_F(Strada, AddressThatCannotBeLookedUpIsAFailureOfTheLookUp) {
   Avvia();
   ping_.risultato = std::nullopt;
   Attributi_Test r;
@@ -214,7 +214,7 @@ TEST_F(Strada, AddressThatCannotBeLookedUpCountsAsASilentPrinter) {
   const auto ricevute = Ricevute();
   ASSERT_EQ(ricevute.size(), 3u);
   EXPECT_EQ(ricevute[2], "D0002500003000001234*ERR      X");
-  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "La stampante non risponde");
+  EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "errore generico di stampa");
 }
 
 TEST_F(Strada, BrokenDefinitionReplyDropsTheConnectionAndSendsNoDoneRecord) {
