@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 #include "qod/prova/strumenti.h"
@@ -36,12 +37,32 @@ Cups_Privato::Cups_Privato() {
     return;
   }
   cartella_ = modello;
+  // The script sets the folder up; cupsd is started here, in a process
+  // group of its own, so that it ends with this process.
   std::string uscita;
-  const int r = qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " start " + Virgolette(cartella_.string()) + " 2>&1",
-                                   &uscita);
-  if (r != 0) {
+  if (qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " prepare " + Virgolette(cartella_.string()) + " 2>&1",
+                         &uscita) != 0) {
     errore_ = "cupsd cannot run here: " + uscita;
     return;
+  }
+  std::vector<std::string> comando;
+  std::istringstream righe(uscita);
+  for (std::string riga; std::getline(righe, riga);)
+    if (!riga.empty()) comando.push_back(riga);
+  if (!cupsd_.Avvia({.argomenti = comando, .uscita = cartella_ / "log" / "cupsd.out", .gruppo = true})) {
+    errore_ = "cupsd not started: " + cupsd_.Errore();
+    return;
+  }
+  const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (qod::prova::Esegui("CUPS_SERVER=" + Virgolette(Socket()) + " lpstat -r >/dev/null 2>&1") != 0) {
+    if (!cupsd_.In_Esecuzione() || std::chrono::steady_clock::now() > fine) {
+      errore_ = "cupsd did not start: " +
+                qod::prova::Comando("tail -n 20 " + Virgolette((cartella_ / "log" / "cupsd.out").string()) + " " +
+                                    Virgolette((cartella_ / "log" / "error_log").string()) + " 2>/dev/null");
+      cupsd_.Ferma(0);
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   setenv("CUPS_SERVER", Socket().c_str(), 1);
   cupsSetServer(Socket().c_str());
@@ -50,7 +71,9 @@ Cups_Privato::Cups_Privato() {
 
 Cups_Privato::~Cups_Privato() {
   if (cartella_.empty()) return;
-  qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " stop " + Virgolette(cartella_.string()) + " 2>&1");
+  // Asked to end, cupsd stops its jobs; what is left of it after a short
+  // grace is killed.
+  cupsd_.Ferma(2000);
   std::error_code ec;
   std::filesystem::remove_all(cartella_, ec);
 }

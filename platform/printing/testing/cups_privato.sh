@@ -4,7 +4,13 @@
 # queues hand every job to a capture backend that copies the job file into
 # a folder.
 #
-#   cups_privato.sh start DIR    starts cupsd (DIR/cups.sock); prints the socket
+#   cups_privato.sh prepare DIR  sets up the folder and the configuration and
+#                                prints the command that runs cupsd in the
+#                                foreground, one argument a line, for a
+#                                caller that runs it itself (the tests: then
+#                                cupsd ends with them)
+#   cups_privato.sh start DIR    prepares and starts cupsd in the background
+#                                (DIR/cups.sock, DIR/cupsd.pid); prints the socket
 #   cups_privato.sh queue DIR NAME [PPD]
 #                                adds a queue NAME that captures into
 #                                DIR/jobs/NAME (job-<id>.pdf and job-<id>.args):
@@ -19,13 +25,12 @@ set -eu
 
 cmd=${1:-}
 dir=${2:-}
-[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 start|queue|stop DIR [NAME]" >&2; exit 2; }
+[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 prepare|start|queue|stop DIR [NAME]" >&2; exit 2; }
 
 cupsd_bin=${QOD_CUPSD:-/usr/sbin/cupsd}
 lib=/usr/lib/cups
 
-case "$cmd" in
-start)
+prepare() {
   [ -x "$cupsd_bin" ] || { echo "cupsd not found at $cupsd_bin (Debian package cups-daemon)" >&2; exit 3; }
   command -v lpadmin >/dev/null || { echo "lpadmin not found (Debian package cups-client)" >&2; exit 3; }
   [ "$(id -u)" -eq 0 ] || { echo "a private cupsd needs root here (it runs its backends as the user lp)" >&2; exit 3; }
@@ -50,13 +55,26 @@ if [ $# -eq 0 ]; then
   echo 'direct capture "Unknown" "Capture to a folder"'
   exit 0
 fi
+# A job never outlives its server (killed with the test that ran it): the
+# backend gets SIGTERM when cupsd ends and then ends with everything it
+# started (cupsd makes each backend the leader of a process group).
+if [ -z "${QOD_CAPTURE_SORVEGLIATO:-}" ] && command -v setpriv >/dev/null 2>&1; then
+  QOD_CAPTURE_SORVEGLIATO=1 exec setpriv --pdeathsig TERM "$0" "$@"
+fi
+gruppo=$(cut -d' ' -f5 /proc/$$/stat 2>/dev/null || true)
+if [ "$gruppo" = "$$" ]; then trap 'trap - TERM; kill -KILL 0' TERM; fi
+# The work runs beside this shell, which waits for it: a signal interrupts
+# the wait at once, whatever the work is doing.
+exec 3<&0
+(
 umask 022
 out=${DEVICE_URI#capture:}
 tmp="$out/.job-$1.part"
 if [ $# -ge 6 ]; then cat "$6" > "$tmp" || exit 1; else cat > "$tmp" || exit 1; fi
 printf 'job=%s\nuser=%s\ntitle=%s\ncopies=%s\noptions=%s\n' "$1" "$2" "$3" "$4" "$5" > "$out/job-$1.args"
 mv "$tmp" "$out/job-$1.pdf"
-exit 0
+) <&3 &
+wait $!
 BACKEND
   chmod 0755 "$dir/bin/backend/capture"
   cat > "$dir/etc/cups-files.conf" <<CONF
@@ -96,6 +114,15 @@ PreserveJobFiles No
   </Limit>
 </Policy>
 CONF
+}
+
+case "$cmd" in
+prepare)
+  prepare
+  printf '%s\n' "$cupsd_bin" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf"
+  ;;
+start)
+  prepare
   "$cupsd_bin" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" > "$dir/log/cupsd.out" 2>&1 &
   echo $! > "$dir/cupsd.pid"
   i=0

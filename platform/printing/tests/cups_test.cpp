@@ -1,17 +1,24 @@
 // The CUPS print device against a private cupsd: queue status, a job that
 // arrives as a PDF whose pages show the images where they were placed.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <QGuiApplication>
+#include <chrono>
+#include <functional>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "qod/ansi.h"
 #include "qod/imaging/file.h"
 #include "qod/printing/confronto.h"
 #include "qod/printing/cups.h"
 #include "qod/printing/cups_privato.h"
+#include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
 
 using namespace qod::stampa;
@@ -167,6 +174,40 @@ TEST_F(CupsPrivato, AbortedJobLeavesNothing) {
   d.Elimina_DC(dc);
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
   EXPECT_TRUE(cups_.Pdf("Laser").empty());
+}
+
+bool Attendi_Che(const std::function<bool()>& c, int limite_ms) {
+  const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
+  while (!c()) {
+    if (std::chrono::steady_clock::now() > fine) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// A stand-in for a test process starts the private server and a job that
+// hangs in its backend (the file it copies into is a pipe nobody reads),
+// and is then killed as CTest kills a test at its time limit: cupsd and
+// the job go with it.
+TEST(CupsPrivatoFine, EndsWithTheTestProcessAndSoDoItsJobs) {
+  const std::string cartella = qod::prova::Prova_Uccisa([&] {
+    static prova::Cups_Privato cups;
+    const std::string c = cups.Cartella().string();
+    const fs::path bloccato = cups.Lavori("Lenta") / ".job-1.part";
+    const fs::path file = cups.Cartella() / "lavoro.txt";
+    const bool pronto =
+        cups.Avviato() && cups.Coda("Lenta") && ::mkfifo(bloccato.c_str(), 0666) == 0 &&
+        ::chmod(bloccato.c_str(), 0666) == 0 && qod::prova::File_Scrivi(file, "prova\n") &&
+        cups.Comando("lp -d Lenta '" + file.string() + "'") == 0 &&
+        Attendi_Che([&] { return !qod::prova::Processi_Con(c + "/bin/backend/capture").empty(); }, 20000);
+    return pronto ? c : std::string();
+  });
+  ASSERT_FALSE(cartella.empty()) << "the stand-in could not start the server and its job";
+  EXPECT_TRUE(Attendi_Che([&] { return qod::prova::Processi_Con(cartella).empty(); }, 5000))
+      << qod::prova::Processi_Con(cartella).size() << " processes of " << cartella << " outlived their test process";
+  for (pid_t p : qod::prova::Processi_Con(cartella)) ::kill(p, SIGKILL);
+  std::error_code ec;
+  fs::remove_all(cartella, ec);
 }
 
 }  // namespace
