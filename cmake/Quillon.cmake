@@ -13,9 +13,10 @@ endif()
 
 # qod_test(<name> [TIMEOUT <s>] LABELS <label...> SOURCES <src...> LIBS <lib...>)
 # One GoogleTest executable, its cases registered with CTest and labelled,
-# each with a time limit of TIMEOUT seconds (60 unless given): a few times
-# what the slowest case takes on a loaded machine, so that a case that hangs
-# costs little time.
+# each with a time limit of TIMEOUT seconds: a few times what its slowest
+# case takes on a loaded machine (ctest -j16 on 8 cores), so that a case that
+# hangs costs little time; 30 unless given, for cases that take seconds at
+# most.
 #
 # CTest finds the cases through files that name neither this folder nor the
 # build folder, so that a copied build folder runs its own programs.
@@ -25,7 +26,7 @@ function(qod_test name)
     set(T_LABELS unit)
   endif()
   if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 60)
+    set(T_TIMEOUT 30)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} qod_warnings GTest::gtest GTest::gtest_main GTest::gmock)
