@@ -139,7 +139,8 @@ export QOD_HOSTS="$DEMO/hosts"
 
 # ---- The stand-in host -------------------------------------------------------
 
-"$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
+# The stand-in host and the server end with this script, however it ends.
+setpriv --pdeathsig KILL "$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
   --dictionary "$QOD_ROOT/hostsim/fixtures/dizionario_CA.txt" --user QSYS:DEMO:7 \
   --viewer "$QOD_ROOT/hostsim/fixtures/viewer.txt" \
   --spool-queue "$HOST/coda" --spool-done "$HOST/fatti" --archive "$HOST/archivio" >"$HOST/hostsim.out" 2>&1 &
@@ -168,7 +169,7 @@ echo "== stand-in host: FTP port $FTP, record port $REC"
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$DEMO/runtime"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
-(cd "$PROG" && exec "$QOD_S" /AUTO >"$DEMO/Qod_S.out" 2>&1) &
+(cd "$PROG" && exec setpriv --pdeathsig KILL "$QOD_S" /AUTO >"$DEMO/Qod_S.out" 2>&1) &
 SPID=$!
 echo "== Qod_S /AUTO started (pid $SPID), $N_SPOOL spool files in the queue"
 
