@@ -53,16 +53,12 @@ Cups_Privato::Cups_Privato() {
     errore_ = "cupsd not started: " + cupsd_.Errore();
     return;
   }
-  const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (qod::prova::Esegui("CUPS_SERVER=" + Virgolette(Socket()) + " lpstat -r >/dev/null 2>&1") != 0) {
-    if (!cupsd_.In_Esecuzione() || std::chrono::steady_clock::now() > fine) {
-      errore_ = "cupsd did not start: " +
-                qod::prova::Comando("tail -n 20 " + Virgolette((cartella_ / "log" / "cupsd.out").string()) + " " +
-                                    Virgolette((cartella_ / "log" / "error_log").string()) + " 2>/dev/null");
-      cupsd_.Ferma(0);
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  if (qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " ready " + Virgolette(cartella_.string()) + " " +
+                             std::to_string(cupsd_.Pid()) + " 2>&1 >/dev/null",
+                         &uscita) != 0) {
+    errore_ = uscita;
+    cupsd_.Ferma(0);
+    return;
   }
   setenv("CUPS_SERVER", Socket().c_str(), 1);
   cupsSetServer(Socket().c_str());

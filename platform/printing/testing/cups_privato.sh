@@ -7,8 +7,11 @@
 #   cups_privato.sh prepare DIR  sets up the folder and the configuration and
 #                                prints the command that runs cupsd in the
 #                                foreground, one argument a line, for a
-#                                caller that runs it itself (the tests: then
-#                                cupsd ends with them)
+#                                caller that runs it itself (the tests and
+#                                the demo: then cupsd ends with them)
+#   cups_privato.sh ready DIR PID
+#                                waits until the cupsd PID started on DIR
+#                                answers; prints the socket
 #   cups_privato.sh start DIR    prepares and starts cupsd in the background
 #                                (DIR/cups.sock, DIR/cupsd.pid); prints the socket
 #   cups_privato.sh queue DIR NAME [PPD]
@@ -25,7 +28,7 @@ set -eu
 
 cmd=${1:-}
 dir=${2:-}
-[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 prepare|start|queue|stop DIR [NAME]" >&2; exit 2; }
+[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 prepare|ready|start|queue|stop DIR [NAME|PID]" >&2; exit 2; }
 
 cupsd_bin=${QOD_CUPSD:-/usr/sbin/cupsd}
 lib=/usr/lib/cups
@@ -116,27 +119,40 @@ PreserveJobFiles No
 CONF
 }
 
+# Whether the process $1 runs (one that ended and nobody collected does not).
+running() {
+  kill -0 "$1" 2>/dev/null && ! grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null
+}
+
+# Waits (20 s at most) until the cupsd $1 answers on the folder's socket.
+ready() {
+  i=0
+  while ! CUPS_SERVER="$dir/cups.sock" lpstat -r >/dev/null 2>&1; do
+    i=$((i + 1))
+    if [ $i -gt 400 ] || ! running "$1"; then
+      echo "cupsd did not start:" >&2
+      cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null | tail -n 20 >&2
+      return 4
+    fi
+    sleep 0.05
+  done
+  echo "$dir/cups.sock"
+}
+
 case "$cmd" in
 prepare)
   prepare
   printf '%s\n' "$cupsd_bin" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf"
   ;;
+ready)
+  dir=$(cd "$dir" && pwd)
+  ready "${3:?cupsd pid}"
+  ;;
 start)
   prepare
   "$cupsd_bin" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" > "$dir/log/cupsd.out" 2>&1 &
   echo $! > "$dir/cupsd.pid"
-  i=0
-  while ! CUPS_SERVER="$dir/cups.sock" lpstat -r >/dev/null 2>&1; do
-    i=$((i + 1))
-    if [ $i -gt 100 ] || ! kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null; then
-      echo "cupsd did not start:" >&2
-      cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null | tail -n 20 >&2
-      kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true
-      exit 4
-    fi
-    sleep 0.05
-  done
-  echo "$dir/cups.sock"
+  ready "$(cat "$dir/cupsd.pid")" || { kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true; exit 4; }
   ;;
 queue)
   name=${3:?queue name}
@@ -158,7 +174,7 @@ stop)
     # Nothing of this server is worth keeping: a short grace, then gone.
     kill "$pid" 2>/dev/null || true
     i=0
-    while [ $i -lt 10 ] && kill -0 "$pid" 2>/dev/null && ! grep -q '^[0-9]* ([^)]*) Z' "/proc/$pid/stat" 2>/dev/null; do
+    while [ $i -lt 10 ] && running "$pid"; do
       sleep 0.05
       i=$((i + 1))
     done
