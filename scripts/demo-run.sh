@@ -120,10 +120,18 @@ STAMPE="$DEMO/cups/jobs/Demo"
 cleanup() {
   [ -n "${SPID:-}" ] && kill -TERM "$SPID" 2>/dev/null || true
   [ -n "${HPID:-}" ] && kill -TERM "$HPID" 2>/dev/null || true
-  "$CUPS_PRIVATO" stop "$DEMO/cups" 2>/dev/null || true
+  [ -n "${CPID:-}" ] && kill -TERM "$CPID" 2>/dev/null || true
 }
 trap cleanup EXIT
-if SOCK=$("$CUPS_PRIVATO" start "$DEMO/cups" 2>"$DEMO/cups.err") && "$CUPS_PRIVATO" queue "$DEMO/cups" Demo 2>>"$DEMO/cups.err"; then
+# cupsd, the stand-in host and the server end with this script, however it ends.
+avvia_cupsd() {
+  local comando
+  mapfile -t comando < <("$CUPS_PRIVATO" prepare "$DEMO/cups") && [ ${#comando[@]} -gt 0 ] || return 1
+  setpriv --pdeathsig KILL "${comando[@]}" >"$DEMO/cups/log/cupsd.out" 2>&1 &
+  CPID=$!
+  SOCK=$("$CUPS_PRIVATO" ready "$DEMO/cups" "$CPID")
+}
+if avvia_cupsd 2>"$DEMO/cups.err" && "$CUPS_PRIVATO" queue "$DEMO/cups" Demo 2>>"$DEMO/cups.err"; then
   export CUPS_SERVER="$SOCK"
   echo "== private CUPS server: $SOCK, queue Demo (jobs copied into $STAMPE)"
 else
@@ -139,7 +147,7 @@ export QOD_HOSTS="$DEMO/hosts"
 
 # ---- The stand-in host -------------------------------------------------------
 
-"$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
+setpriv --pdeathsig KILL "$HOSTSIM" --dir "$HOST" --ftp-port 0 --record-port 0 --ready-file "$HOST/ready" \
   --dictionary "$QOD_ROOT/hostsim/fixtures/dizionario_CA.txt" --user QSYS:DEMO:7 \
   --viewer "$QOD_ROOT/hostsim/fixtures/viewer.txt" \
   --spool-queue "$HOST/coda" --spool-done "$HOST/fatti" --archive "$HOST/archivio" >"$HOST/hostsim.out" 2>&1 &
@@ -168,7 +176,7 @@ echo "== stand-in host: FTP port $FTP, record port $REC"
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR="$DEMO/runtime"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
-(cd "$PROG" && exec "$QOD_S" /AUTO >"$DEMO/Qod_S.out" 2>&1) &
+(cd "$PROG" && exec setpriv --pdeathsig KILL "$QOD_S" /AUTO >"$DEMO/Qod_S.out" 2>&1) &
 SPID=$!
 echo "== Qod_S /AUTO started (pid $SPID), $N_SPOOL spool files in the queue"
 
@@ -216,7 +224,7 @@ awk -F'\t' '
   }' "$HOST/hostsim.log"
 
 kill -TERM "$HPID"; wait "$HPID" || true; HPID=""
-"$CUPS_PRIVATO" stop "$DEMO/cups" 2>/dev/null || true
+if [ -n "${CPID:-}" ]; then kill -TERM "$CPID" 2>/dev/null; wait "$CPID" || true; CPID=""; fi
 trap - EXIT
 
 # ---- What was done ------------------------------------------------------------------

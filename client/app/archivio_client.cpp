@@ -124,7 +124,9 @@ Archivio_Client::Archivio_Client(FrmClient& finestra, Client_Base& base, Traspor
   imv_->qodimv_subclass(base_.Subclass());
   imv_->qodimv_FileINI(base_.File_INI);
   imv_->qodimv_zoom(Profilo_Leggi(base_.File_INI, "Visualizza", "Zoom", "Adatta", 378));
-  // Its printing and print set-up: the program's printers.
+  // Its boxes are the program's; its printing and print set-up: the
+  // program's printers.
+  imv_->Imposta_Messaggi(&base_.Messaggi());
   imv::Stampa_Programma().Collega(*imv_);
 
   // Tab 3: the index fields of the shown document, one row per data row.

@@ -141,6 +141,7 @@ TEST(ClientWindowBoxes, BoxesAreCentredOnTheWindowWithTheirExactTitles) {
     QCoreApplication::processEvents();
     QRect box, finestra;
     QString titolo;
+    Modali_Attese attesa;  // clicked below
     QTimer::singleShot(50, [&] {
       auto* m = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!m) return;

@@ -250,7 +250,8 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   const size_t domande = messaggi_.boxes.size();
   const size_t prima_stampa = strada_.host->Richieste('K').size();
   V().Tasto("Stampa")->trigger();
-  ASSERT_EQ(messaggi_.boxes.size(), domande + 1);
+  ASSERT_EQ(messaggi_.boxes.size(), domande + 1)
+      << (messaggi_.boxes.empty() ? "" : messaggi_.boxes.back().testo);
   EXPECT_EQ(messaggi_.boxes.back().testo, "Confermi la stampa\rdi 3 documenti selezionati ?");
   EXPECT_EQ(messaggi_.boxes.back().titolo, "Stampa");
   EXPECT_EQ(messaggi_.boxes.back().stile, vbYesNo | vbQuestion);

@@ -4,7 +4,6 @@
 // the exit question; and, as separate processes, two copies started together
 // taking different slots and ending in order on SIGTERM.
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -29,7 +28,9 @@
 #include "qod/cripto.h"
 #include "qod/host_simulato.h"
 #include "qod/profile.h"
+#include "qod/prova/costruzione.h"
 #include "qod/prova/finti.h"
+#include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
 #include "qod/ui/prova_qt.h"
 
@@ -334,16 +335,15 @@ TEST(Qod_C_Processi, TwoCopiesStartedTogetherTakeDifferentSlots) {
   Cartella_Prova dir("qod_c_processi");
   Cartella_Client cartella(dir.Dir());
   ASSERT_TRUE(cartella.Prepara(false));
+  Processo copie[2];
   pid_t figli[2] = {-1, -1};
-  for (pid_t& f : figli) {
-    f = ::fork();
-    ASSERT_GE(f, 0);
-    if (f == 0) {
-      if (::chdir(cartella.programma_.c_str()) != 0) ::_exit(127);
-      ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      ::execl(QOD_QOD_C, "Qod_C", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(copie[i].Avvia({.argomenti = {Programma_Build(QOD_QOD_C)},
+                                .cartella = cartella.programma_,
+                                .uscita = dir.Dir() / ("Qod_C_" + std::to_string(i + 1) + ".out"),
+                                .ambiente = {{"QT_QPA_PLATFORM", "offscreen"}}}))
+        << copie[i].Errore();
+    figli[i] = copie[i].Pid();
   }
   Host_Simulato& host = *cartella.host_;
   const bool accessi = host.Attendi_Log(
@@ -364,10 +364,8 @@ TEST(Qod_C_Processi, TwoCopiesStartedTogetherTakeDifferentSlots) {
       20000);
   int codici[2] = {-1, -1};
   for (int i = 0; i < 2; ++i) {
-    ::kill(figli[i], SIGTERM);
-    int stato = 0;
-    ::waitpid(figli[i], &stato, 0);
-    codici[i] = WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
+    copie[i].Segnale(SIGTERM);
+    codici[i] = copie[i].Attendi(20000).value_or(-1);
   }
   ASSERT_TRUE(accessi) << host.Uscita();
   ASSERT_EQ(dat.size(), 128u);

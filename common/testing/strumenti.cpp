@@ -1,10 +1,10 @@
 #include "qod/prova/strumenti.h"
 
+#include "qod/prova/costruzione.h"
 #include "qod/prova/finti.h"
+#include "qod/prova/processo.h"
 
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,8 +13,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-
-extern char** environ;
 
 namespace qod::prova {
 
@@ -25,7 +23,7 @@ Cartella_Prova::Cartella_Prova(const std::string& prefisso) {
   std::string caso = info ? std::string(info->test_suite_name()) + "_" + info->name() : "fuori";
   for (auto& c : caso)
     if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  dir_ = fs::temp_directory_path() / ("qod_" + prefisso + "_" + std::to_string(::getpid()) + "_" + caso);
+  dir_ = Cartella_Temporanea() / ("qod_" + prefisso + "_" + std::to_string(::getpid()) + "_" + caso);
   std::error_code ec;
   fs::remove_all(dir_, ec);
   fs::create_directories(dir_);
@@ -39,19 +37,20 @@ Cartella_Prova::~Cartella_Prova() {
 
 namespace {
 
-// A file for one output stream of a child, open for it to write.
+// A file for one output stream of a child.
 struct Flusso {
   std::string nome;
-  int fd = -1;
   Flusso() {
     std::string modello = (fs::temp_directory_path() / "qod_esegui_XXXXXX").string();
-    fd = ::mkstemp(modello.data());
-    nome = modello;
+    const int fd = ::mkstemp(modello.data());
+    if (fd >= 0) {
+      ::close(fd);
+      nome = modello;
+    }
   }
   ~Flusso() {
-    if (fd >= 0) ::close(fd);
     std::error_code ec;
-    fs::remove(nome, ec);
+    if (!nome.empty()) fs::remove(nome, ec);
   }
 };
 
@@ -61,22 +60,9 @@ Esito_Comando Esegui(const std::vector<std::string>& argomenti) {
   Esito_Comando e;
   if (argomenti.empty()) return e;
   Flusso out, err;
-  if (out.fd < 0 || err.fd < 0) return e;
-  posix_spawn_file_actions_t azioni;
-  posix_spawn_file_actions_init(&azioni);
-  posix_spawn_file_actions_adddup2(&azioni, out.fd, 1);
-  posix_spawn_file_actions_adddup2(&azioni, err.fd, 2);
-  std::vector<char*> argv;
-  for (const auto& a : argomenti) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid;
-  if (posix_spawnp(&pid, argv[0], &azioni, nullptr, argv.data(), environ) == 0) {
-    int st = 0;
-    while (::waitpid(pid, &st, 0) < 0 && errno == EINTR) {
-    }
-    e.rc = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  }
-  posix_spawn_file_actions_destroy(&azioni);
+  if (out.nome.empty() || err.nome.empty()) return e;
+  Processo p;
+  if (p.Avvia({.argomenti = argomenti, .uscita = out.nome, .errori = err.nome})) e.rc = p.Attendi().value_or(-1);
   e.out = File_Leggi(out.nome);
   e.err = File_Leggi(err.nome);
   return e;

@@ -5,6 +5,7 @@
 
 #include "qod/cripto.h"
 #include "qod/profile.h"
+#include "qod/prova/costruzione.h"
 
 using namespace qod;
 
@@ -94,7 +95,7 @@ TEST(Cripto, NumeroZeri) {
 }
 
 TEST(Cripto, SettingsFileRoundTripAndReadingRule) {
-  auto dir = std::filesystem::temp_directory_path() / ("qod_cripto_" + std::to_string(::getpid()));
+  auto dir = qod::prova::Cartella_Temporanea() / ("qod_cripto_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   std::string ini = (dir / "Qod_S.INI").string();
   Parametri_Collegamento letto;

@@ -7,6 +7,7 @@
 
 #include "qod/cripto.h"
 #include "qod/profile.h"
+#include "qod/prova/costruzione.h"
 
 using namespace qod;
 
@@ -21,7 +22,7 @@ const Campo_Impostazione& Campo_Server(std::string_view box) {
 class Cartella : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
+    dir_ = qod::prova::Cartella_Temporanea() /
            ("qod_editor_" + std::to_string(::getpid()) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(dir_);

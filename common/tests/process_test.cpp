@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "qod/process.h"
+#include "qod/prova/costruzione.h"
 
 using namespace qod;
 
@@ -29,7 +30,7 @@ TEST(Process, WindowsCommandLineRules) {
 }
 
 TEST(Process, RunsWithoutAShellAndPumpsWhileWaiting) {
-  auto dir = std::filesystem::temp_directory_path() / ("qod_process_" + std::to_string(::getpid()));
+  auto dir = qod::prova::Cartella_Temporanea() / ("qod_process_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   auto out = dir / "out.txt";
   int pompe = 0;

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "qod/profile.h"
+#include "qod/prova/costruzione.h"
 
 using namespace qod;
 
@@ -45,7 +46,7 @@ const std::string kFixture =
 class Profile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("qod_profile_" + std::to_string(::getpid()) + "_" +
+    dir_ = qod::prova::Cartella_Temporanea() / ("qod_profile_" + std::to_string(::getpid()) + "_" +
                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir_);
     file_ = (dir_ / "Qod_S.INI").string();

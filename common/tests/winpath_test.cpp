@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "qod/prova/costruzione.h"
 #include "qod/winpath.h"
 
 using namespace qod;
@@ -25,7 +26,7 @@ TEST(WinPath, SeparatorsDrivesAndUnc) {
 }
 
 TEST(WinPath, MatchesComponentsCaseInsensitively) {
-  auto base = std::filesystem::temp_directory_path() / ("qod_winpath_" + std::to_string(::getpid()));
+  auto base = qod::prova::Cartella_Temporanea() / ("qod_winpath_" + std::to_string(::getpid()));
   std::filesystem::create_directories(base / "Lgo");
   std::ofstream(base / "Lgo" / "logo.bmp") << "x";
   std::string cartella = base.string() + "/";
@@ -50,7 +51,7 @@ TEST(WinPath, FolderPart) {
 class WinPathIndex : public ::testing::Test {
  protected:
   void SetUp() override {
-    base_ = std::filesystem::temp_directory_path() /
+    base_ = qod::prova::Cartella_Temporanea() /
             ("qod_winpath_index_" + std::to_string(::getpid()) + "_" +
              ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(base_);

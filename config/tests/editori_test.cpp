@@ -81,11 +81,7 @@ class Editore : public ::testing::Test {
     QCoreApplication::processEvents();
   }
   std::filesystem::path Ini() const { return avviato_.editor->File(); }
-  void Schermata(const char* nome) {
-    std::filesystem::create_directories(QOD_SCHERMATE);
-    auto f = std::filesystem::path(QOD_SCHERMATE) / nome;
-    EXPECT_TRUE(F().grab().save(QString::fromStdString(f.string()), "PNG")) << f;
-  }
+  void Schermata(const char* nome) { prova::Schermata(F(), nome); }
 
   Cartella_Prova cartella_;
   RecordingMessageSink messaggi_;
@@ -122,7 +118,7 @@ TEST_F(Editore, ServerFileChangedAndReadBackByTheServer) {
   EXPECT_EQ(Box("txt04")->displayText(), QString(10, '*'));  // the padding blanks too
   EXPECT_EQ(Box("txt14")->toolTip(), "tempo di attesa dopo richiesta");
   EXPECT_TRUE(Casella("chk02")->isChecked());
-  Schermata("Qod_S_INI.png");
+  Schermata("Qod_S_INI");
 
   Scrivi("txt01", "127.0.0.1");
   Scrivi("txt02", "4401");
@@ -160,7 +156,7 @@ TEST_F(Editore, ClientFileChangedAndReadBackByTheClientRule) {
   EXPECT_EQ(F().findChild<QLineEdit*>("txt07"), nullptr);
   EXPECT_TRUE(Casella("chk01")->isChecked());
   EXPECT_EQ(Casella("chk01")->text(), "Ricerche in maiuscolo");
-  Schermata("Qod_C_INI.png");
+  Schermata("Qod_C_INI");
 
   Scrivi("txt01", "127.0.0.1");
   Scrivi("txt02", "4402");

@@ -449,8 +449,11 @@ TEST_F(Connection, FtpDialogueMessages) {
     ASSERT_TRUE(h.Avvia()) << h.Uscita();
     std::string errore = "x";
     std::vector<std::string> righe = {"vecchia"};
-    const bool ok = Ftp_Comando(t_, 1, "127.0.0.1", h.Porta_Ftp(), " qsys ", "pw ", " CALL LIB/ZUM_121 ('P04400')",
-                                errore, &righe);
+    // The program on the stand-in's own record port: a fixed one may be
+    // taken by another test running at the same time.
+    char comando[40];
+    std::snprintf(comando, sizeof comando, " CALL LIB/ZUM_121 ('P%05d')", h.Porta_Record());
+    const bool ok = Ftp_Comando(t_, 1, "127.0.0.1", h.Porta_Ftp(), " qsys ", "pw ", comando, errore, &righe);
     EXPECT_EQ(ok, c.errore.empty()) << c.argomenti[0];
     EXPECT_EQ(errore, c.errore) << c.argomenti[0];
     EXPECT_EQ(t_.Socket(1), net::kNessuno);

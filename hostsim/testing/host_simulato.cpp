@@ -1,21 +1,16 @@
 #include "qod/host_simulato.h"
 
-#include <atomic>
-#include <cerrno>
-#include <chrono>
-#include <csignal>
-#include <fcntl.h>
-#include <fstream>
-#include <spawn.h>
-#include <sstream>
-#include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
 
 #include "qod/ansi.h"
 #include "qod/cripto.h"
-
-extern char** environ;
+#include "qod/prova/costruzione.h"
 
 namespace qod::prova {
 
@@ -64,7 +59,7 @@ std::string Voce_Log::Byte() const {
 }
 
 Host_Simulato::Host_Simulato(std::vector<std::string> argomenti) : argomenti_(std::move(argomenti)) {
-  cartella_ = std::filesystem::temp_directory_path() /
+  cartella_ = Cartella_Temporanea() /
               ("qod_hostsim_" + std::to_string(::getpid()) + "_" + std::to_string(contatore++));
   std::filesystem::remove_all(cartella_);
   std::filesystem::create_directories(cartella_);
@@ -78,7 +73,7 @@ Host_Simulato::~Host_Simulato() {
   }
 }
 
-std::string Host_Simulato::Eseguibile() { return QOD_HOSTSIM_PATH; }
+std::string Host_Simulato::Eseguibile() { return Programma_Build(QOD_HOSTSIM); }
 std::string Host_Simulato::Dizionario_Predefinito() { return QOD_HOSTSIM_FIXTURES "/dizionario_CA.txt"; }
 
 std::vector<std::string> Host_Simulato::Richieste(char lettera) const {
@@ -108,16 +103,8 @@ bool Host_Simulato::Programma_Prepara(const std::filesystem::path& programma, in
 }
 
 bool Host_Simulato::Scrivi_Tabella(const std::filesystem::path& file) {
-  std::vector<std::string> a = {Eseguibile(), "--write-table", file.string()};
-  std::vector<char*> argv;
-  for (auto& s : a) argv.push_back(s.data());
-  argv.push_back(nullptr);
-  pid_t pid;
-  if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
-  int stato = 0;
-  while (::waitpid(pid, &stato, 0) < 0 && errno == EINTR) {
-  }
-  return WIFEXITED(stato) && WEXITSTATUS(stato) == 0;
+  Processo p;
+  return p.Avvia({.argomenti = {Eseguibile(), "--write-table", file.string()}}) && p.Attendi() == 0;
 }
 
 bool Host_Simulato::Avvia(int limite_ms) {
@@ -128,21 +115,7 @@ bool Host_Simulato::Avvia(int limite_ms) {
                                 pronto.string(),    "--log",         (cartella_ / "hostsim.log").string(),
                                 "--ftp-port",       "0",             "--record-port",    "0"};
   a.insert(a.end(), argomenti_.begin(), argomenti_.end());
-  std::vector<char*> argv;
-  for (auto& s : a) argv.push_back(s.data());
-  argv.push_back(nullptr);
-
-  posix_spawn_file_actions_t azioni;
-  posix_spawn_file_actions_init(&azioni);
-  const std::string uscita = (cartella_ / "output.txt").string();
-  posix_spawn_file_actions_addopen(&azioni, 1, uscita.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&azioni, 1, 2);
-  int r = ::posix_spawn(&pid_, argv[0], &azioni, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&azioni);
-  if (r != 0) {
-    pid_ = -1;
-    return false;
-  }
+  if (!processo_.Avvia({.argomenti = a, .uscita = cartella_ / "output.txt"})) return false;
   const auto fine = Orologio::now() + std::chrono::milliseconds(limite_ms);
   while (Orologio::now() < fine) {
     if (std::filesystem::exists(pronto)) {
@@ -153,32 +126,14 @@ bool Host_Simulato::Avvia(int limite_ms) {
       }
       return true;
     }
-    int stato;
-    if (::waitpid(pid_, &stato, WNOHANG) == pid_) {  // it ended: a bad option
-      pid_ = -1;
-      return false;
-    }
+    if (!processo_.In_Esecuzione()) return false;  // it ended: a bad option
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   Ferma();
   return false;
 }
 
-void Host_Simulato::Ferma() {
-  if (pid_ <= 0) return;
-  ::kill(pid_, SIGTERM);
-  int stato;
-  const auto fine = Orologio::now() + std::chrono::seconds(3);
-  while (::waitpid(pid_, &stato, WNOHANG) == 0) {
-    if (Orologio::now() > fine) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, &stato, 0);
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
-  pid_ = -1;
-}
+void Host_Simulato::Ferma() { processo_.Ferma(3000); }
 
 std::string Host_Simulato::Uscita() const { return Leggi_File(cartella_ / "output.txt"); }
 

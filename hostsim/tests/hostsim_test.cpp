@@ -8,6 +8,7 @@
 #include "ebcdic.h"
 #include "host.h"
 #include "opzioni.h"
+#include "qod/prova/costruzione.h"
 
 using namespace hostsim;
 
@@ -51,7 +52,7 @@ TEST(HostsimEbcdic, BodyFields) {
 }
 
 TEST(HostsimOptions, FileThenCommandLine) {
-  auto dir = std::filesystem::temp_directory_path() / ("hostsim_opzioni_" + std::to_string(::getpid()));
+  auto dir = qod::prova::Cartella_Temporanea() / ("hostsim_opzioni_" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
   const auto ini = (dir / "hostsim.ini").string();
   std::ofstream(ini) << "[hostsim]\r\nport = 21\r\nname=\"dal file\"\r\nuser=A:1 B:2\r\nfast=1\r\n";

@@ -9,12 +9,13 @@
 
 #include "qod/imaging/file.h"
 #include "qod/imagegen/striscia_font.h"
+#include "qod/prova/costruzione.h"
 
 namespace qod::prova {
 
 const std::string& Striscia_Prova() {
   static const std::string file = [] {
-    const fs::path f = fs::temp_directory_path() / ("qod_img_striscia_" + std::to_string(::getpid()) + ".bmp");
+    const fs::path f = Cartella_Temporanea() / ("qod_img_striscia_" + std::to_string(::getpid()) + ".bmp");
     Opzioni_Striscia o;
     o.cella_larghezza = kCellaW;
     o.cella_altezza = kCellaH;
@@ -22,7 +23,7 @@ const std::string& Striscia_Prova() {
     if (!Scrivi_Striscia_Font(f, o, &errore)) ADD_FAILURE() << "font strip: " << errore;
     std::atexit([] {
       std::error_code ec;
-      fs::remove(fs::temp_directory_path() / ("qod_img_striscia_" + std::to_string(::getpid()) + ".bmp"), ec);
+      fs::remove(Cartella_Temporanea() / ("qod_img_striscia_" + std::to_string(::getpid()) + ".bmp"), ec);
     });
     return f.string();
   }();

@@ -48,6 +48,17 @@ bool Timer_Qt::Attivo() const { return timer_.isActive(); }
 
 // ---- Message boxes -----------------------------------------------------------------
 
+namespace {
+
+Messaggi_Qt::Controllo& Controllo_Box() {
+  static Messaggi_Qt::Controllo controllo;
+  return controllo;
+}
+
+}  // namespace
+
+void Messaggi_Qt::Controllo_Imposta(Controllo controllo) { Controllo_Box() = std::move(controllo); }
+
 int Messaggi_Qt::Risposta_Predefinita(int stile) {
   const int pulsanti = stile & 0xF;
   const int predefinito = (stile >> 8) & 0xF;  // 0 first, 1 second, 2 third button
@@ -92,6 +103,8 @@ class Centratore : public QObject {
 
 int Messaggi_Qt::MsgBox(const std::string& testo, int stile, const std::string& titolo) {
   if (interrotto_) return Risposta_Predefinita(stile);
+  if (const Controllo& c = Controllo_Box())
+    if (const std::optional<int> risposta = c(testo, stile, titolo)) return *risposta;
   QMessageBox box(proprietario_ ? proprietario_ : QApplication::activeWindow());
   if (proprietario_) box.installEventFilter(new Centratore(proprietario_, &box));
   box.setWindowTitle(Testo_Qt(titolo));

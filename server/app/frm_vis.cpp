@@ -9,8 +9,9 @@
 
 namespace qod {
 
-FrmVis::FrmVis(const std::string& caption_base, std::function<void()> chiusa)
+FrmVis::FrmVis(const std::string& caption_base, MessageSink& messaggi, std::function<void()> chiusa)
     : qod_imv1_(new imv::Qod_IMV(this)), chiusa_(std::move(chiusa)) {
+  qod_imv1_->Imposta_Messaggi(&messaggi);
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName("frmVis");
   setWindowTitle(Testo_Qt(Trim(caption_base) + "  Viewer"));

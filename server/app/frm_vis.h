@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "qod/ui.h"
+
 namespace qod {
 
 namespace imv {
@@ -17,9 +19,10 @@ class Qod_IMV;
 
 class FrmVis : public QWidget {
  public:
-  // `caption_base`: the main window's caption; `chiusa`: called once when
-  // the window closes (whichever side closes it).
-  FrmVis(const std::string& caption_base, std::function<void()> chiusa);
+  // `caption_base`: the main window's caption; `messaggi`: the program's
+  // message boxes, which the viewer and its printing show theirs through;
+  // `chiusa`: called once when the window closes (whichever side closes it).
+  FrmVis(const std::string& caption_base, MessageSink& messaggi, std::function<void()> chiusa);
   ~FrmVis() override;
 
   // Shows the page image `immagine` in the viewer and shows the window.

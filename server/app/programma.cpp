@@ -130,7 +130,8 @@ void Programma_Qod_S::Base_Avvio() {
 // The viewer window: made at the first load, released when it closes; its
 // closing puts the main window's "Visualizza" key up.
 void Programma_Qod_S::Visore_Carica(const std::string& immagine) {
-  if (!visore_) visore_ = new FrmVis(pannello_->Caption(), [this] { pannello_->Visualizza_Imposta(false); });
+  if (!visore_)
+    visore_ = new FrmVis(pannello_->Caption(), base_->Messaggi(), [this] { pannello_->Visualizza_Imposta(false); });
   visore_->Carica(immagine, Visore_Subclass(base_->Riga_Comando), base_->File_INI);
 }
 

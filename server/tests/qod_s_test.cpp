@@ -4,9 +4,7 @@
 // exit rules through the window; a screenshot of the panel in every run
 // state; and, as separate processes, one running copy per folder and the
 // orderly end on SIGTERM.
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -22,6 +20,8 @@
 #include <memory>
 
 #include "ebcdic_test.h"
+#include "qod/prova/costruzione.h"
+#include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
 #include "frm_base.h"
 #include "frm_splash.h"
@@ -89,12 +89,6 @@ class Cartella_Server {
   std::unique_ptr<Host_Simulato> host_;
 };
 
-std::filesystem::path Cartella_Schermate() {
-  std::filesystem::path d = std::filesystem::current_path() / "schermate";
-  std::filesystem::create_directories(d);
-  return d;
-}
-
 class Qod_S_Finestra : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { Applicazione(); }
@@ -116,7 +110,7 @@ class Qod_S_Finestra : public ::testing::Test {
       // Half a second into the start: the bar has moved on from its first cells.
       Attendi([] { return false; }, 500);
       EXPECT_TRUE(p_->Splash()->isVisible());
-      EXPECT_TRUE(p_->Splash()->grab().save(QString::fromStdString((Cartella_Schermate() / "splash.png").string())));
+      EXPECT_TRUE(p_->Splash()->grab().save(QString::fromStdString((Schermate() / "splash.png").string())));
     }
     ASSERT_TRUE(Attendi([this] { return p_->Caricato() || !fine_.empty(); }, 5000));
     ASSERT_TRUE(fine_.empty());
@@ -135,7 +129,7 @@ class Qod_S_Finestra : public ::testing::Test {
     const QPixmap p = V().grab();
     EXPECT_EQ(p.width(), 391);
     EXPECT_EQ(p.height(), 294);
-    const std::filesystem::path f = Cartella_Schermate() / (nome + ".png");
+    const std::filesystem::path f = Schermate() / (nome + ".png");
     EXPECT_TRUE(p.save(QString::fromStdString(f.string()), "PNG")) << f;
   }
 
@@ -299,7 +293,7 @@ TEST_F(Qod_S_Finestra, VisualizzaShowsTheLastSpoolFilesFirstPageAndClosingPutsTh
   vis.resize(700, 520);
   EXPECT_EQ(v.geometry(), vis.rect());
   QCoreApplication::processEvents();
-  EXPECT_TRUE(vis.grab().save(QString::fromStdString((Cartella_Schermate() / "visualizza.png").string())));
+  EXPECT_TRUE(vis.grab().save(QString::fromStdString((Schermate() / "visualizza.png").string())));
 
   // Closing the window by its own close box puts the key up and releases the window.
   vis.close();
@@ -351,51 +345,24 @@ TEST_F(Qod_S_Finestra, StartsWhereTheSettingsLeftItWithTheTotals) {
 namespace {
 
 // Qod_S started in `cartella` (its program folder), offscreen.
-class Processo {
+class Qod_S_Avviato {
  public:
-  Processo(const std::filesystem::path& cartella, const std::string& riga) {
+  Qod_S_Avviato(const std::filesystem::path& cartella, const std::string& riga) {
     uscita_ = cartella.string() + ".out";
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      if (::chdir(cartella.c_str()) != 0) ::_exit(127);
-      const int fd = ::open(uscita_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (fd >= 0) {
-        ::dup2(fd, 1);
-        ::dup2(fd, 2);
-      }
-      ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      const char* programma = QOD_QOD_S;
-      if (riga.empty())
-        ::execl(programma, programma, static_cast<char*>(nullptr));
-      else
-        ::execl(programma, programma, riga.c_str(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
+    std::filesystem::remove(uscita_);
+    std::vector<std::string> a = {Programma_Build(QOD_QOD_S)};
+    if (!riga.empty()) a.push_back(riga);
+    processo_.Avvia({.argomenti = a, .cartella = cartella, .uscita = uscita_,
+                     .ambiente = {{"QT_QPA_PLATFORM", "offscreen"}}});
   }
-  ~Processo() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      ::waitpid(pid_, nullptr, 0);
-    }
-  }
+  ~Qod_S_Avviato() { processo_.Ferma(0); }
   // Waits for the end; the exit code, or -1 when still running at the limit.
-  int Attendi_Fine(int limite_ms) {
-    const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
-    for (;;) {
-      int stato = 0;
-      if (::waitpid(pid_, &stato, WNOHANG) == pid_) {
-        pid_ = -1;
-        return WIFEXITED(stato) ? WEXITSTATUS(stato) : 128 + WTERMSIG(stato);
-      }
-      if (std::chrono::steady_clock::now() > fine) return -1;
-      ::usleep(10000);
-    }
-  }
-  void Segnale(int s) const { ::kill(pid_, s); }
+  int Attendi_Fine(int limite_ms) { return processo_.Attendi(limite_ms).value_or(-1); }
+  void Segnale(int s) const { processo_.Segnale(s); }
   std::string Uscita() const { return File_Leggi(uscita_); }
 
  private:
-  pid_t pid_ = -1;
+  Processo processo_;
   std::string uscita_;
 };
 
@@ -423,18 +390,18 @@ TEST(Qod_S_Processo, ASecondCopyInTheSameFolderEndsAtOnceSilently) {
   const auto altra = dir.Dir() / "Qod_S_2";
   ASSERT_TRUE(server.Prepara(altra, false));
 
-  Processo prima(server.programma_, "");
+  Qod_S_Avviato prima(server.programma_, "");
   ASSERT_TRUE(server.host_->Attendi_Evento("rec-connect", 8000)) << prima.Uscita();
   ASSERT_TRUE(Attendi_Vero([&] { return Sessioni_Dizionario(*server.host_) >= 1; }, 8000)) << prima.Uscita();
 
   const auto inizio = std::chrono::steady_clock::now();
-  Processo seconda(server.programma_, "/AUTO");
+  Qod_S_Avviato seconda(server.programma_, "/AUTO");
   EXPECT_EQ(seconda.Attendi_Fine(3000), 0);
   EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(2000));
   EXPECT_EQ(seconda.Uscita(), "");
 
   // Another folder is another slot: it runs beside the first.
-  Processo terza(altra, "");
+  Qod_S_Avviato terza(altra, "");
   ASSERT_TRUE(Attendi_Vero([&] { return Sessioni_Dizionario(*server.host_) >= 2; }, 8000)) << terza.Uscita();
   EXPECT_EQ(terza.Attendi_Fine(200), -1);
   EXPECT_EQ(server.host_->Eventi("rec-connect"), 2);
@@ -449,7 +416,7 @@ TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
   Cartella_Prova dir;
   Cartella_Server server(dir.Dir());
   ASSERT_TRUE(server.Prepara(server.programma_, false));
-  Processo p(server.programma_, "/AUTO");
+  Qod_S_Avviato p(server.programma_, "/AUTO");
   ASSERT_TRUE(Attendi_Vero([&] { return server.Fatti() >= 1; }, 10000)) << p.Uscita();
   p.Segnale(SIGTERM);
   EXPECT_EQ(p.Attendi_Fine(8000), 0) << p.Uscita();
@@ -505,7 +472,7 @@ TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
     server.host_ = std::make_unique<Host_Simulato>(argomenti);
     ASSERT_TRUE(server.Prepara(server.programma_, c.ftp)) << c.stato << server.host_->Uscita();
 
-    Processo p(server.programma_, "/AUTO");
+    Qod_S_Avviato p(server.programma_, "/AUTO");
     const std::string tmps = (server.programma_ / "TmpS").string();
     auto immagini = [&] {
       size_t n = 0;
@@ -550,7 +517,7 @@ TEST(Qod_S_Processo, LockFileThatCannotBeMadeIsAnError) {
   Cartella_Server server(dir.Dir());
   ASSERT_TRUE(server.Prepara(server.programma_, false));
   std::filesystem::create_directories(server.programma_ / "Qod_S.LCK");
-  Processo p(server.programma_, "/AUTO");
+  Qod_S_Avviato p(server.programma_, "/AUTO");
   EXPECT_EQ(p.Attendi_Fine(3000), 1);
   EXPECT_NE(p.Uscita().find("Qod_S: impossibile creare"), std::string::npos) << p.Uscita();
   EXPECT_NE(p.Uscita().find("Qod_S.LCK"), std::string::npos) << p.Uscita();
@@ -617,5 +584,5 @@ TEST(Qod_S_Quadro, ChangesBetweenTwoPassesAreOneRepaintOfTheirRows) {
   const QImage intera = f.grab().toImage().convertToFormat(QImage::Format_RGB32);
   ASSERT_EQ(a_pezzi.size(), intera.size());
   EXPECT_TRUE(a_pezzi == intera);
-  a_pezzi.save(QString::fromStdString((Cartella_Schermate() / "quadro_a_pezzi.png").string()));
+  a_pezzi.save(QString::fromStdString((Schermate() / "quadro_a_pezzi.png").string()));
 }

@@ -24,7 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using prova::Cartella_Prova;
-using prova_qt::Schermata;
 
 // Dialogs answered from a script.
 class Dialoghi_Prova : public Dialoghi {
@@ -49,7 +48,7 @@ class Dialoghi_Prova : public Dialoghi {
 class ImgTst : public ::testing::Test {
  protected:
   void SetUp() override {
-    prova_qt::Applicazione();
+    prova::Applicazione();
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     prova_qt::Cartella_Test(c.Dir());
     frm = std::make_unique<FrmParm>(dialoghi, c.Dir().string());
@@ -102,14 +101,14 @@ TEST_F(ImgTst, DefaultRunWritesTheFaxPageAndShowsIt) {
   EXPECT_TRUE(QRegularExpression("^\\d+,\\d\\d KB$").match(out->lblDim->text()).hasMatch())
       << out->lblDim->text().toStdString();
   EXPECT_EQ(out->Zoom1->currentText(), "100");
-  Schermata(frm.get(), "img_tst_frmParm");
+  prova::Schermata(*frm, "img_tst_frmParm");
 
   // The whole page fitted into the window.
   out->resize(600, 700);
   out->Zoom1->setCurrentIndex(0);
   emit out->Zoom1->activated(0);
   EXPECT_TRUE(out->ImageMan1->Adatta());
-  Schermata(out, "img_tst_frmOut");
+  prova::Schermata(*out, "img_tst_frmOut");
 }
 
 TEST_F(ImgTst, BadFieldIsNamedAndTheGeneratorIsNotCalled) {
@@ -172,7 +171,7 @@ TEST_F(ImgTst, OutputWindowShowsTheFontStripAndTheLogos) {
   EXPECT_EQ(out->Titolo(), "Immagine del font   " + (c.Dir() / "TEST" / "_FONT.BMP").string());
   EXPECT_EQ(out->lbl_Width->text(), "16");  // 4096 pixels, 256 cells
   EXPECT_EQ(out->lbl_Height->text(), "24");
-  Schermata(out, "img_tst_frmOut_font");
+  prova::Schermata(*out, "img_tst_frmOut_font");
 
   Clic(frm->img_Visualizza[1]);
   EXPECT_EQ(out->Titolo(), "Immagine 2          " + (c.Dir() / "TEST" / "_LOGO2.JPG").string());
@@ -247,7 +246,7 @@ TEST_F(ImgTst, HelpWindowShowsTheTagLanguage) {
   atteso.chop(1);
   EXPECT_EQ(h->txt_help->toPlainText(), atteso);
   EXPECT_EQ(h->txt_help->document()->blockCount(), 126);
-  Schermata(h, "img_tst_frmHelp");
+  prova::Schermata(*h, "img_tst_frmHelp");
 }
 
 // The text window.
@@ -270,7 +269,7 @@ TEST_F(ImgTstTesto, OpenAndSaveKeepEveryByte) {
   FrmTxt* t = frm->frmTxt();
   ASSERT_TRUE(t->isVisible());
   EXPECT_EQ(t->Titolo(), "File di testo       " + Testo_File().string());
-  Schermata(t, "img_tst_frmTxt");
+  prova::Schermata(*t, "img_tst_frmTxt");
   Clic(frm->txt_Modifica);
   EXPECT_EQ(frm->txt_Modifica->text(), "Modifica");
   EXPECT_FALSE(t->isVisible());

@@ -52,7 +52,7 @@ TEST(CampiPdf, TextsLoseTheBlanksAroundThem) {
 class PdfTst : public ::testing::Test {
  protected:
   void SetUp() override {
-    prova_qt::Applicazione();
+    prova::Applicazione();
     frm = std::make_unique<FrmBase>(c.Dir().string());
     frm->show();
     // Two page images: a PNG and a G4 TIFF.
@@ -92,13 +92,13 @@ TEST_F(PdfTst, APdfFromAFolderOfPageImages) {
   ASSERT_TRUE(frm->chkNumPag->isChecked());
   frm->txtPagLeft->setText("19");
   frm->txtPagTop->setText("0.5");
-  prova_qt::Schermata(frm.get(), "pdf_tst_frmBase");
+  prova::Schermata(*frm, "pdf_tst_frmBase");
   QElapsedTimer tempo;
   tempo.start();
   QTest::mouseClick(frm->Command1, Qt::LeftButton);
 
   EXPECT_EQ(Stato(), "OK");
-  prova_qt::Schermata(frm.get(), "pdf_tst_frmBase_ok");
+  prova::Schermata(*frm, "pdf_tst_frmBase_ok");
   // "OK" goes after two seconds, not before (a coarse timer may fire up to
   // 5% early).
   ASSERT_TRUE(QTest::qWaitFor([&] { return Stato().empty(); }, 60000));
@@ -110,8 +110,9 @@ TEST_F(PdfTst, APdfFromAFolderOfPageImages) {
   EXPECT_EQ(prova::Esegui("qpdf --check '" + out.string() + "' 2>&1", &uscita), 0) << uscita;
   EXPECT_EQ(prova::Comando("pdfinfo '" + out.string() + "' | grep '^Pages:' | tr -s ' '"), "Pages: 2");
   EXPECT_NE(prova::Comando("pdftotext -f 2 -l 2 '" + out.string() + "' -").find("pag. 2 / 2"), std::string::npos);
-  fs::create_directories("schermate");
-  EXPECT_EQ(prova::Esegui("pdftoppm -r 40 -png -f 1 -l 1 '" + out.string() + "' schermate/pdf_tst_pagina"), 0);
+  EXPECT_EQ(prova::Esegui("pdftoppm -r 40 -png -f 1 -l 1 '" + out.string() + "' '" +
+                         (prova::Schermate() / "pdf_tst_pagina").string() + "'"),
+            0);
 }
 
 TEST_F(PdfTst, MissingOutputFolderShowsTheMessageAndItStays) {
@@ -121,7 +122,7 @@ TEST_F(PdfTst, MissingOutputFolderShowsTheMessageAndItStays) {
   QTest::mouseClick(frm->Command1, Qt::LeftButton);
   EXPECT_EQ(Stato(), "Qod_PDF: La cartella dell file di output \xE8 errata o mancante");
   EXPECT_FALSE(frm->Timer1.isActive());
-  prova_qt::Schermata(frm.get(), "pdf_tst_frmBase_errore");
+  prova::Schermata(*frm, "pdf_tst_frmBase_errore");
   QTest::qWait(2200);
   EXPECT_EQ(Stato(), "Qod_PDF: La cartella dell file di output \xE8 errata o mancante");
 

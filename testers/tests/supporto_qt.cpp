@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-
-#include <cstdlib>
-
 #include "qod/imaging/file.h"
 #include "qod/imagegen/striscia_font.h"
 #include "supporto.h"
@@ -13,23 +9,6 @@
 namespace qod::testers::prova_qt {
 
 namespace fs = std::filesystem;
-
-void Applicazione() {
-  if (QApplication::instance()) return;
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char nome[] = "testers_tests";
-  static char* argv[] = {nome, nullptr};
-  new QApplication(argc, argv);
-}
-
-std::string Schermata(QWidget* w, const std::string& nome) {
-  std::error_code ec;
-  fs::create_directories("schermate", ec);
-  const std::string file = "schermate/" + nome + ".png";
-  EXPECT_TRUE(w->grab().save(QString::fromStdString(file))) << file;
-  return file;
-}
 
 void Cartella_Test(const fs::path& dir) {
   const fs::path t = dir / "TEST";

@@ -12,6 +12,7 @@
 #include "pagina_striscia.h"
 #include "qod/ansi.h"
 #include "qod/imaging/file.h"
+#include "qod/prova/costruzione.h"
 #include "qod/prova/strumenti.h"
 #include "supporto.h"
 
@@ -421,13 +422,12 @@ TEST(GeneraFont, PaginaLeggibile) {
   e.Font.Font_Punti = 26;
   e.Font.Centra_X = true;
   ASSERT_TRUE(e.Genera());
-  std::filesystem::create_directories(QOD_RENDERING);
-  const std::string striscia = std::string(QOD_RENDERING) + "/liberation_mono.bmp";
+  const std::string striscia = (Cartella_Immagini("renderings") / "liberation_mono.bmp").string();
   ASSERT_EQ(e.Salva(striscia), "");
   std::string stato;
   const img::Immagine p = Pagina_Striscia(
       striscia, {"Fattura n. 2026/0042 del 10/12/2026", "Totale EUR 1.234,56 - IVA 22%", A("àèéìòù ç £ § ° @#{}[]~")},
-      16, 32, std::string(QOD_RENDERING) + "/liberation_mono.png", &stato);
+      16, 32, (Cartella_Immagini("renderings") / "liberation_mono.png").string(), &stato);
   ASSERT_FALSE(p.Vuota()) << stato;
   // "F" of the first line lies in column 1, row 1 of the grid.
   EXPECT_GT(Inchiostro(p, 10, 10, 16, 32, img::Bianco), 20);
@@ -439,12 +439,13 @@ TEST(GeneraFont, PaginaLeggibile) {
 TEST(GeneraFont, LoStrumentoScriveUnaStrisciaCheIlGeneratoreLegge) {
   Cartella_Prova dir{"zufnt_genera"};
   const std::string f = dir / "COUR20.BMP";
-  EXPECT_EQ(Esegui({QOD_ZUFNT_GENERA, f, "--cell", "16x24", "--face", "Liberation Mono"}).rc, 0);
+  const std::string genera = Programma_Build(QOD_ZUFNT_GENERA);
+  EXPECT_EQ(Esegui({genera, f, "--cell", "16x24", "--face", "Liberation Mono"}).rc, 0);
   const img::Immagine s = Carica(f);
   EXPECT_EQ(s.Larghezza(), 256 * 16);
   EXPECT_EQ(s.Altezza(), 24);
-  EXPECT_EQ(Esegui({QOD_ZUFNT_GENERA, f, "--cell", "16"}).rc, 2);
-  EXPECT_EQ(Esegui(std::vector<std::string>{QOD_ZUFNT_GENERA}).rc, 2);
+  EXPECT_EQ(Esegui({genera, f, "--cell", "16"}).rc, 2);
+  EXPECT_EQ(Esegui(std::vector<std::string>{genera}).rc, 2);
   // The generator draws with it.
   File_Scrivi(dir / "testo.txt", Righe({"Strip"}));
   Qod_IMG g;

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -68,11 +67,6 @@ struct Dialoghi_Finti : Dialoghi_Font {
     return true;
   }
 };
-
-void Schermata(QWidget& w, const char* nome) {
-  QDir().mkpath(QOD_SCHERMATE);
-  EXPECT_TRUE(w.grab().save(QString(QOD_SCHERMATE) + "/" + nome + ".png")) << nome;
-}
 
 class FinestraFont : public ::testing::Test {
  protected:
@@ -272,6 +266,7 @@ TEST_F(FinestraFont, NuovoEGeneraDaLiberationMono) {
   const auto cartella = std::filesystem::current_path();
   std::filesystem::current_path(dir_.Dir());
   f_->Mostra_Modale = [&](QDialog& d) {
+    Modali_Attese attesa;  // shown and answered here
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     auto* w = d.findChild<QLineEdit*>("txtLarghezza");
@@ -314,6 +309,7 @@ TEST_F(FinestraFont, NuovoEGeneraDaLiberationMono) {
   dialoghi_.font->Font_Punti = 24;
   dialoghi_.font->Font_Grassetto = true;
   f_->Mostra_Modale = [&](QDialog& d) {
+    Modali_Attese attesa;  // shown and answered here
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     EXPECT_EQ(d.windowTitle(), "Genera ");
@@ -356,10 +352,9 @@ TEST_F(FinestraFont, NuovoEGeneraDaLiberationMono) {
   const bool salvata = std::filesystem::exists(dir_.Dir() / "Nuovo.bmp");
   std::filesystem::current_path(cartella);
   ASSERT_TRUE(salvata);
-  std::filesystem::create_directories(QOD_SCHERMATE);
   const img::Immagine p =
       Pagina_Striscia(dir_ / "Nuovo.bmp", {"ZuFNT: Liberation Mono 24, grassetto", "0123456789 +-*/ <=> ()"}, 16, 32,
-                      std::string(QOD_SCHERMATE) + "/zufnt_pagina.png");
+                      Schermata("zufnt_pagina").toStdString());
   EXPECT_FALSE(p.Vuota());
 }
 
@@ -369,6 +364,7 @@ TEST_F(FinestraFont, NuovoAColori) {
   const img::Colore blu{0, 0, 128}, giallo{255, 255, 0};
   dialoghi_.colori = {blu, giallo};
   f_->Mostra_Modale = [&](QDialog& d) {
+    Modali_Attese attesa;  // shown and answered here
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     d.findChild<QLineEdit*>("txtLarghezza")->setText("10");

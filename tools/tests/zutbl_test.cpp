@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -195,8 +194,7 @@ TEST_F(FinestraTabelle, MostraEScorreLaGriglia) {
   EXPECT_EQ(Testo("lblI1", 0), "241");
   EXPECT_EQ(Testo("lblI4", 14), "255");
   EXPECT_EQ(Testo("lblH4", 14), "FF");
-  QDir().mkpath(QOD_SCHERMATE);
-  EXPECT_TRUE(f_->grab().save(QString(QOD_SCHERMATE) + "/zutbl.png"));
+  EXPECT_TRUE(f_->grab().save(Schermata("zutbl")));
 }
 
 TEST_F(FinestraTabelle, ValoreErratoBloccaScorrimentoESalvataggio) {
@@ -216,8 +214,7 @@ TEST_F(FinestraTabelle, ValoreErratoBloccaScorrimentoESalvataggio) {
   W<QScrollBar>("VScroll1")->setValue(30);  // springs back
   EXPECT_EQ(W<QScrollBar>("VScroll1")->value(), 0);
   EXPECT_EQ(f_->Prima_Riga(), 0);
-  QDir().mkpath(QOD_SCHERMATE);
-  EXPECT_TRUE(f_->grab().save(QString(QOD_SCHERMATE) + "/zutbl_modifica.png"));
+  EXPECT_TRUE(f_->grab().save(Schermata("zutbl_modifica")));
 
   QTest::mouseClick(W<QPushButton>("cmd_Salva"), Qt::LeftButton);
   EXPECT_EQ(messaggi_.boxes.size(), 3u);

@@ -589,6 +589,7 @@ TEST_F(Azioni, TheSaveDialogOnScreen) {
   QStringList voci;
   QString scelta_iniziale, nome_iniziale;
   bool visto = false;
+  prova::Modali_Attese dialogo;  // answered below
   QTimer::singleShot(0, [&] {
     for (QWidget* w : QApplication::topLevelWidgets()) {
       auto* d = qobject_cast<QFileDialog*>(w);

@@ -2,11 +2,7 @@
 // as a child process, and files made to refuse writing (for root as well).
 #pragma once
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,15 +13,15 @@
 #include <thread>
 #include <vector>
 
+#include "qod/prova/costruzione.h"
+#include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
 #include "qod/viewer/azioni_file.h"
-
-extern char** environ;
 
 namespace qod::imv {
 
 // qod_brvsim listening on a socket of its own, recording into a file of
-// `cartella`; stopped at the end.
+// `cartella`; stopped at the end, and never outliving the test.
 class Brevin_Simulato {
  public:
   Brevin_Simulato(const std::filesystem::path& cartella, int pausa_ms, bool occupato = false) {
@@ -34,25 +30,14 @@ class Brevin_Simulato {
     indirizzo_ = "/tmp/qod_brv_" + std::to_string(::getpid()) + "_" + std::to_string(++numero) + ".s";
     std::filesystem::create_directories(cartella);
     registro_ = (cartella / ("brevin_" + std::to_string(numero) + ".log")).string();
-    std::vector<std::string> a = {QOD_BRVSIM, "--socket", indirizzo_, "--registro", registro_,
+    std::vector<std::string> a = {prova::Programma_Build(QOD_BRVSIM), "--socket", indirizzo_, "--registro", registro_,
                                   "--pausa", std::to_string(pausa_ms)};
     if (occupato) a.push_back("--occupato");
-    std::vector<char*> argv;
-    for (std::string& s : a) argv.push_back(s.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t azioni;
-    posix_spawn_file_actions_init(&azioni);
-    posix_spawn_file_actions_addopen(&azioni, 1, "/dev/null", O_WRONLY, 0);
-    if (::posix_spawn(&pid_, argv[0], &azioni, nullptr, argv.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&azioni);
-    if (pid_ > 0) avviato_ = Attendi_Riga("AVVIO " + indirizzo_);
+    const auto errori = cartella / ("brevin_" + std::to_string(numero) + ".err");
+    if (brvsim_.Avvia({.argomenti = a, .errori = errori})) avviato_ = Attendi_Riga("AVVIO " + indirizzo_);
   }
   ~Brevin_Simulato() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      int st = 0;
-      ::waitpid(pid_, &st, 0);
-    }
+    brvsim_.Ferma();
     ::unlink(indirizzo_.c_str());
   }
   Brevin_Simulato(const Brevin_Simulato&) = delete;
@@ -80,7 +65,7 @@ class Brevin_Simulato {
   }
 
  private:
-  pid_t pid_ = -1;
+  prova::Processo brvsim_;
   bool avviato_ = false;
   std::string indirizzo_, registro_;
 };

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 #include "qod/cripto.h"
+#include "qod/prova/processo.h"
 
 namespace qod::prova {
 
@@ -39,9 +39,10 @@ class Host_Simulato {
   // Starts the program and waits until it listens. False when it did not
   // (its output is in Uscita()).
   bool Avvia(int limite_ms = 30000);
-  // Stops it (SIGTERM, then SIGKILL) and waits for it.
+  // Stops it (SIGTERM, then SIGKILL) and waits for it. It never outlives
+  // the test process.
   void Ferma();
-  bool In_Esecuzione() const { return pid_ > 0; }
+  bool In_Esecuzione() { return processo_.In_Esecuzione(); }
 
   int Porta_Ftp() const { return porta_ftp_; }
   int Porta_Record() const { return porta_record_; }
@@ -79,7 +80,7 @@ class Host_Simulato {
  private:
   std::vector<std::string> argomenti_;
   std::filesystem::path cartella_;
-  pid_t pid_ = -1;
+  Processo processo_;
   int porta_ftp_ = -1, porta_record_ = -1;
 };
 

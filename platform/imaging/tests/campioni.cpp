@@ -17,6 +17,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "qod/prova/costruzione.h"
+
 namespace qod::img::prova {
 
 namespace fs = std::filesystem;
@@ -156,7 +158,7 @@ struct Pagina_Tiff {
 };
 
 std::vector<uint8_t> Tiff(const std::vector<Pagina_Tiff>& pagine, const char* modo = "wl") {
-  const fs::path cartella = fs::temp_directory_path() / ("qod_campioni_" + std::to_string(getpid()));
+  const fs::path cartella = qod::prova::Cartella_Temporanea() / ("qod_campioni_" + std::to_string(getpid()));
   fs::create_directories(cartella);
   const fs::path p = cartella / "t.tif";
   TIFF* t = TIFFOpen(p.c_str(), modo);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "qod/net/ping.h"
+#include "qod/prova/costruzione.h"
 
 using namespace qod::net;
 
@@ -98,7 +99,7 @@ TEST(PingEcho, RealEchoToLoopback) {
 class Hosts : public ::testing::Test {
  protected:
   void SetUp() override {
-    file_ = std::filesystem::temp_directory_path() / ("qod-hosts-" + std::to_string(::getpid()));
+    file_ = qod::prova::Cartella_Temporanea() / ("qod-hosts-" + std::to_string(::getpid()));
     std::ofstream(file_) << "# stampanti dell'ufficio: PRT1 e' in magazzino\n"
                             "127.0.0.1\tlocalhost\n"
                             "10.0.0.7    stampante1\n"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 #include "qod/prova/strumenti.h"
@@ -39,11 +40,27 @@ Cups_Privato::Cups_Privato() {
     return;
   }
   cartella_ = modello;
+  // The script sets the folder up; cupsd is started here, in a process
+  // group of its own, so that it ends with this process.
   std::string uscita;
-  const int r = qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " start " + Virgolette(cartella_.string()) + " 2>&1",
-                                   &uscita);
-  if (r != 0) {
+  if (qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " prepare " + Virgolette(cartella_.string()) + " 2>&1",
+                         &uscita) != 0) {
     errore_ = "cupsd cannot run here: " + uscita;
+    return;
+  }
+  std::vector<std::string> comando;
+  std::istringstream righe(uscita);
+  for (std::string riga; std::getline(righe, riga);)
+    if (!riga.empty()) comando.push_back(riga);
+  if (!cupsd_.Avvia({.argomenti = comando, .uscita = cartella_ / "log" / "cupsd.out", .gruppo = true})) {
+    errore_ = "cupsd not started: " + cupsd_.Errore();
+    return;
+  }
+  if (qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " ready " + Virgolette(cartella_.string()) + " " +
+                             std::to_string(cupsd_.Pid()) + " 2>&1 >/dev/null",
+                         &uscita) != 0) {
+    errore_ = uscita;
+    cupsd_.Ferma(0);
     return;
   }
   setenv("CUPS_SERVER", Socket().c_str(), 1);
@@ -53,7 +70,9 @@ Cups_Privato::Cups_Privato() {
 
 Cups_Privato::~Cups_Privato() {
   if (cartella_.empty()) return;
-  qod::prova::Esegui(std::string(QOD_CUPS_PRIVATO) + " stop " + Virgolette(cartella_.string()) + " 2>&1");
+  // Asked to end, cupsd stops its jobs; what is left of it after a short
+  // grace is killed.
+  cupsd_.Ferma(2000);
   std::error_code ec;
   std::filesystem::remove_all(cartella_, ec);
 }

@@ -4,7 +4,16 @@
 # queues hand every job to a capture backend that copies the job file into
 # a folder.
 #
-#   cups_privato.sh start DIR    starts cupsd (DIR/cups.sock); prints the socket
+#   cups_privato.sh prepare DIR  sets up the folder and the configuration and
+#                                prints the command that runs cupsd in the
+#                                foreground, one argument a line, for a
+#                                caller that runs it itself (the tests and
+#                                the demo: then cupsd ends with them)
+#   cups_privato.sh ready DIR PID
+#                                waits until the cupsd PID started on DIR
+#                                answers; prints the socket
+#   cups_privato.sh start DIR    prepares and starts cupsd in the background
+#                                (DIR/cups.sock, DIR/cupsd.pid); prints the socket
 #   cups_privato.sh queue DIR NAME [PPD [HOLD_MS]]
 #                                adds a queue NAME that captures into
 #                                DIR/jobs/NAME (job-<id>.pdf and job-<id>.args):
@@ -26,13 +35,12 @@ set -eu
 
 cmd=${1:-}
 dir=${2:-}
-[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 start|queue|release|stop DIR [NAME]" >&2; exit 2; }
+[ -n "$cmd" ] && [ -n "$dir" ] || { echo "use: $0 prepare|ready|start|queue|release|stop DIR [NAME|PID]" >&2; exit 2; }
 
 cupsd_bin=${QOD_CUPSD:-/usr/sbin/cupsd}
 lib=/usr/lib/cups
 
-case "$cmd" in
-start)
+prepare() {
   [ -x "$cupsd_bin" ] || { echo "cupsd not found at $cupsd_bin (Debian package cups-daemon)" >&2; exit 3; }
   command -v lpadmin >/dev/null || { echo "lpadmin not found (Debian package cups-client)" >&2; exit 3; }
   [ "$(id -u)" -eq 0 ] || { echo "a private cupsd needs root here (it runs its backends as the user lp)" >&2; exit 3; }
@@ -59,6 +67,25 @@ if [ $# -eq 0 ]; then
   echo 'direct capture "Unknown" "Capture to a folder"'
   exit 0
 fi
+# A job never outlives its server (killed with the test that ran it): the
+# backend gets SIGTERM when cupsd ends and then ends with everything it
+# started (cupsd makes each backend the leader of a process group).
+if [ -z "${QOD_CAPTURE_SORVEGLIATO:-}" ]; then
+  # A server killed before this job started leaves it to the system's
+  # reaper: nothing to print for.
+  tr '\0' ' ' < "/proc/$PPID/cmdline" 2>/dev/null | grep -qF -- "${0%/bin/backend/capture}/etc/" || exit 1
+  if command -v setpriv >/dev/null 2>&1; then
+    QOD_CAPTURE_SORVEGLIATO=$PPID exec setpriv --pdeathsig TERM "$0" "$@"
+  fi
+  QOD_CAPTURE_SORVEGLIATO=$PPID
+fi
+# A server that ended before the signal was asked for sends none: then the
+# parent is no longer the one that started the job, and the job ends here.
+[ "$PPID" = "$QOD_CAPTURE_SORVEGLIATO" ] || exit 1
+gruppo=$(cut -d' ' -f5 /proc/$$/stat 2>/dev/null || true)
+if [ "$gruppo" = "$$" ]; then trap 'trap - TERM; kill -KILL 0' TERM; fi
+exec 3<&0
+(
 umask 022
 out=${DEVICE_URI#capture:}
 hold=0
@@ -72,7 +99,8 @@ tmp="$out/.job-$1.part"
 if [ $# -ge 6 ]; then cat "$6" > "$tmp" || exit 1; else cat > "$tmp" || exit 1; fi
 printf 'job=%s\nuser=%s\ntitle=%s\ncopies=%s\noptions=%s\n' "$1" "$2" "$3" "$4" "$5" > "$out/job-$1.args"
 mv "$tmp" "$out/job-$1.pdf"
-exit 0
+) <&3 &
+wait $!
 BACKEND
   chmod 0755 "$dir/bin/backend/capture"
   cat > "$dir/etc/cups-files.conf" <<CONF
@@ -114,20 +142,42 @@ PreserveJobFiles No
   </Limit>
 </Policy>
 CONF
-  "$cupsd_bin" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" > "$dir/log/cupsd.out" 2>&1 &
-  echo $! > "$dir/cupsd.pid"
+}
+
+# Whether the process $1 runs (one that ended and nobody collected does not).
+running() {
+  kill -0 "$1" 2>/dev/null && ! grep -q '^[0-9]* ([^)]*) Z' "/proc/$1/stat" 2>/dev/null
+}
+
+# Waits (20 s at most) until the cupsd $1 answers on the folder's socket.
+ready() {
   i=0
   while ! CUPS_SERVER="$dir/cups.sock" lpstat -r >/dev/null 2>&1; do
     i=$((i + 1))
-    if [ $i -gt 100 ] || ! kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null; then
+    if [ $i -gt 400 ] || ! running "$1"; then
       echo "cupsd did not start:" >&2
       cat "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null | tail -n 20 >&2
-      kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true
-      exit 4
+      return 4
     fi
     sleep 0.05
   done
   echo "$dir/cups.sock"
+}
+
+case "$cmd" in
+prepare)
+  prepare
+  printf '%s\n' "$cupsd_bin" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf"
+  ;;
+ready)
+  dir=$(cd "$dir" && pwd)
+  ready "${3:?cupsd pid}"
+  ;;
+start)
+  prepare
+  "$cupsd_bin" -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" > "$dir/log/cupsd.out" 2>&1 &
+  echo $! > "$dir/cupsd.pid"
+  ready "$(cat "$dir/cupsd.pid")" || { kill "$(cat "$dir/cupsd.pid")" 2>/dev/null || true; exit 4; }
   ;;
 queue)
   name=${3:?queue name}
@@ -156,7 +206,7 @@ stop)
     # Nothing of this server is worth keeping: a short grace, then gone.
     kill "$pid" 2>/dev/null || true
     i=0
-    while [ $i -lt 10 ] && kill -0 "$pid" 2>/dev/null && ! grep -q '^[0-9]* ([^)]*) Z' "/proc/$pid/stat" 2>/dev/null; do
+    while [ $i -lt 10 ] && running "$pid"; do
       sleep 0.05
       i=$((i + 1))
     done

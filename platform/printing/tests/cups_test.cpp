@@ -2,17 +2,24 @@
 // busy with a job is ready), a job that arrives as a PDF whose pages show
 // the images where they were placed, on a printer with margins too.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <QGuiApplication>
+#include <chrono>
+#include <functional>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "qod/ansi.h"
 #include "qod/imaging/file.h"
 #include "qod/printing/confronto.h"
 #include "qod/printing/cups.h"
 #include "qod/printing/cups_privato.h"
+#include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
 
 using namespace qod::stampa;
@@ -304,6 +311,48 @@ TEST_F(CupsPrivato, PrinterMarginsGiveTheOffsetsAndThePrintableArea) {
   EXPECT_EQ(k->altezza, 3000);
   EXPECT_EQ(k->larghezza_fisica, 2550);
   d.Elimina_DC(dc);
+}
+
+bool Attendi_Che(const std::function<bool()>& c, int limite_ms) {
+  const auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(limite_ms);
+  while (!c()) {
+    if (std::chrono::steady_clock::now() > fine) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
+// A stand-in for a test process starts the private server and a job that
+// hangs in its backend (the file it copies into is a pipe nobody reads),
+// and is then killed as CTest kills a test at its time limit: cupsd and
+// the job go with it.
+TEST(CupsPrivatoFine, EndsWithTheTestProcessAndSoDoItsJobs) {
+  const std::string cartella = qod::prova::Prova_Uccisa([&] {
+    static prova::Cups_Privato cups;
+    const std::string c = cups.Cartella().string();
+    const fs::path bloccato = cups.Lavori("Lenta") / ".job-1.part";
+    const fs::path file = cups.Cartella() / "lavoro.txt";
+    const bool pronto =
+        cups.Avviato() && cups.Coda("Lenta") && ::mkfifo(bloccato.c_str(), 0666) == 0 &&
+        ::chmod(bloccato.c_str(), 0666) == 0 && qod::prova::File_Scrivi(file, "prova\n") &&
+        cups.Comando("lp -d Lenta '" + file.string() + "'") == 0 &&
+        Attendi_Che([&] { return !qod::prova::Processi_Con(c + "/bin/backend/capture").empty(); }, 20000);
+    return pronto ? c : std::string();
+  });
+  ASSERT_FALSE(cartella.empty()) << "the stand-in could not start the server and its job";
+  if (!Attendi_Che([&] { return qod::prova::Processi_Con(cartella).empty(); }, 5000)) {
+    std::string elenco;
+    for (pid_t p : qod::prova::Processi_Con(cartella)) {
+      std::string riga = qod::prova::File_Leggi("/proc/" + std::to_string(p) + "/cmdline");
+      for (char& ch : riga)
+        if (ch == '\0') ch = ' ';
+      elenco += "\n  " + std::to_string(p) + ": " + riga;
+    }
+    ADD_FAILURE() << "processes of " << cartella << " outlived their test process:" << elenco;
+  }
+  for (pid_t p : qod::prova::Processi_Con(cartella)) ::kill(p, SIGKILL);
+  std::error_code ec;
+  fs::remove_all(cartella, ec);
 }
 
 }  // namespace

@@ -456,13 +456,19 @@ bool FrmStampa::Documento_Stampa() {
 
 // ---- One request at a time --------------------------------------------------------------------
 
+Servizi_Stampa Stampa_Visore::Servizi(MessageSink* messaggi) const {
+  Servizi_Stampa s = servizi_;
+  if (!s.messaggi) s.messaggi = messaggi;
+  return s;
+}
+
 bool Stampa_Visore::Carica(QWidget* Padre, const std::string& FileINI, const std::string& Paragrafo,
-                           const std::string& NomeFile) {
+                           const std::string& NomeFile, MessageSink* messaggi) {
   if (occupato_) return false;
   occupato_ = true;
   bool r = false;
   {
-    FrmStampa frm(servizi_, Padre);
+    FrmStampa frm(Servizi(messaggi), Padre);
     r = frm.Carica(Padre, FileINI, Paragrafo, NomeFile);
   }
   occupato_ = false;
@@ -470,12 +476,12 @@ bool Stampa_Visore::Carica(QWidget* Padre, const std::string& FileINI, const std
 }
 
 bool Stampa_Visore::Stampa(int64_t hWnd, const std::string& FileINI, const std::string& Paragrafo,
-                           const std::string& NomeFile) {
+                           const std::string& NomeFile, MessageSink* messaggi) {
   if (occupato_) return false;
   occupato_ = true;
   bool r = false;
   {
-    FrmStampa frm(servizi_, nullptr);
+    FrmStampa frm(Servizi(messaggi), nullptr);
     r = frm.Stampa(hWnd, FileINI, Paragrafo, NomeFile);
   }
   occupato_ = false;
@@ -485,10 +491,11 @@ bool Stampa_Visore::Stampa(int64_t hWnd, const std::string& FileINI, const std::
 void Stampa_Visore::Collega(Qod_IMV& visore) {
   Azioni_Visore& a = visore.Azioni();
   a.Set_Stampa = [this](Qod_IMV& v, const std::string& nome) {
-    return Carica(v.window(), v.qodimv_FileINI(), v.qodimv_Paragrafo(), nome);
+    return Carica(v.window(), v.qodimv_FileINI(), v.qodimv_Paragrafo(), nome, &v.Messaggi());
   };
   a.Stampa = [this](Qod_IMV& v, const std::string& nome) {
-    return Stampa(reinterpret_cast<intptr_t>(v.window()), v.qodimv_FileINI(), v.qodimv_Paragrafo(), nome);
+    return Stampa(reinterpret_cast<intptr_t>(v.window()), v.qodimv_FileINI(), v.qodimv_Paragrafo(), nome,
+                  &v.Messaggi());
   };
 }
 

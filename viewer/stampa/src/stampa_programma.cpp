@@ -3,16 +3,15 @@
 #include <QCoreApplication>
 
 #include "qod/printing/cups.h"
-#include "qod/ui/qt.h"
 #include "qod/viewer/proprieta_stampante.h"
 
 namespace qod::imv {
 
 Stampa_Visore& Stampa_Programma() {
   static stampa::Dispositivo_Cups cups;
-  static Messaggi_Qt messaggi;
+  // No boxes of its own: those of the viewer that asks (Collega).
   static Stampa_Visore visore(Servizi_Stampa{
-      &cups, &messaggi, [] { QCoreApplication::processEvents(); },
+      &cups, nullptr, [] { QCoreApplication::processEvents(); },
       [](QWidget* finestra, const std::string& nome) { return Stampante_Proprieta(finestra, nome, cups); }});
   return visore;
 }

@@ -38,18 +38,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs `azione` on the dialog of type T once it is open and modal; the
-// dialog is closed afterwards if the action left it open.
-template <class T>
-void Quando_Aperto(std::function<void(T&)> azione) {
-  QTimer::singleShot(0, [azione] {
-    auto* d = qobject_cast<T*>(QApplication::activeModalWidget());
-    ASSERT_NE(d, nullptr) << "no dialog open";
-    azione(*d);
-    if (d->isVisible()) d->reject();
-  });
-}
-
 // A 1-bit page at 100 dpi, `w` pixels wide so that the pages of a document
 // tell apart in what the device records.
 void Pagina(const fs::path& file, int w) {
@@ -126,7 +114,7 @@ TEST_F(DialogoStampa, ToolbarKeyOpensTheDialogFilledFromTheSection) {
   const std::string prima = prova::File_Leggi(ini_);
   ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
   bool aperto = false;
-  Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+  prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
     aperto = true;
     EXPECT_EQ(f.windowTitle(), "Imposta stampa");
     EXPECT_EQ(f.parentWidget(), visore_.window());
@@ -188,7 +176,7 @@ TEST_F(DialogoStampa, KeptNamePicksItsPrinter) {
   };
   for (const auto& c : casi) {
     prova::File_Scrivi(ini_, std::string("[Stampante]\r\nNome=") + c.nome + "\r\n");
-    Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+    prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
       EXPECT_EQ(f.Stampanti->currentText().toStdString(), c.scelta) << c.nome;
       EXPECT_EQ(f.Stampanti->count(), 2);
       // Kept as it is shown: a printer that is gone leaves the default one next time.
@@ -207,7 +195,7 @@ TEST_F(DialogoStampa, SettingsWrittenAndReadBackInTheUsersLocale) {
   for (const auto& c : casi) {
     Locale_Prova locale(c.locale);
     fs::remove(ini_);
-    Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+    prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
       // No section: the default printer, fit, centred, 100 %, portrait, no margins, one copy.
       EXPECT_EQ(f.Stampanti->currentText(), "Ufficio");
       EXPECT_TRUE(f.chkAdatta->isChecked());
@@ -238,7 +226,7 @@ TEST_F(DialogoStampa, SettingsWrittenAndReadBackInTheUsersLocale) {
         << c.zoom_x;
 
     // Opened again, the dialog shows what was stored.
-    Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+    prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
       EXPECT_EQ(f.Stampanti->currentText(), "Laser");
       EXPECT_EQ(f.txtZoomX->text(), c.zoom_x);
       EXPECT_TRUE(f.opt_Orienta[0]->isChecked());
@@ -255,7 +243,7 @@ TEST_F(DialogoStampa, SettingsWrittenAndReadBackInTheUsersLocale) {
 TEST_F(DialogoStampa, BadBoxesAreHighlightedAndKeepTheDialogOpen) {
   Locale_Prova locale(QLocale(QLocale::Italian, QLocale::Italy));
   ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
-  Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+  prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
     f.chkAdatta->click();  // the zoom boxes take typing
     const struct {
       QLineEdit* box;
@@ -297,9 +285,7 @@ TEST_F(DialogoStampa, BadBoxesAreHighlightedAndKeepTheDialogOpen) {
     EXPECT_TRUE(f.isVisible());
     for (QLineEdit* b : {f.txtZoomX, f.txtMar_Bot, f.txtCopie}) EXPECT_TRUE(Evidenziata(b)) << b->objectName().toStdString();
     f.adjustSize();
-    const fs::path schermate = QOD_SCHERMATE;
-    fs::create_directories(schermate);
-    EXPECT_TRUE(f.grab().save(QString::fromStdString((schermate / "frm_stampa_errori.png").string())));
+    EXPECT_TRUE(f.grab().save(prova::Schermata("frm_stampa_errori")));
     f.cmd_Stampa->click();
     EXPECT_TRUE(f.isVisible());
   });
@@ -312,7 +298,7 @@ TEST_F(DialogoStampa, SettingsThatCannotBeStoredKeepTheDialogOpen) {
   const std::string ini = dir_ / "manca/Qod_C.INI";
   visore_.qodimv_FileINI(ini);
   ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
-  Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+  prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
     for (QPushButton* b : {f.cmd_Conferma, f.cmd_Stampa}) {
       b->click();
       EXPECT_TRUE(f.isVisible()) << b->text().toStdString();
@@ -382,7 +368,7 @@ TEST_F(DialogoStampa, CopiesCollationAndOrientationReachTheDevice) {
   dispositivo_.lavori.clear();
   prova::File_Scrivi(ini_, prova::Righe_CRLF("[Stampante]\nNome=Laser"));
   ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
-  Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+  prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
     Scrivi(f.txtPagDa, "2");
     Scrivi(f.txtCopie, "2");
     f.chkFascicola->click();
@@ -440,7 +426,7 @@ TEST_F(DialogoStampa, PrinterNotReadyAndFailedPrints) {
   messaggi_.boxes.clear();
   prova::File_Scrivi(ini_, prova::Righe_CRLF("[Stampante]\nNome=Ufficio"));
   ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
-  Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+  prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
     fs::remove(dir_.Dir() / "X_00002.TIF");
     f.cmd_Stampa->click();
   });
@@ -453,7 +439,7 @@ TEST_F(DialogoStampa, PrinterNotReadyAndFailedPrints) {
 
 TEST_F(DialogoStampa, OneRequestAtATime) {
   ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
-  Quando_Aperto<FrmStampa>([&](FrmStampa&) {
+  prova::Quando_Aperto<FrmStampa>([&](FrmStampa&) {
     EXPECT_TRUE(stampa_.Occupato());
     EXPECT_FALSE(stampa_.Stampa(0, ini_, "Stampante", Documento()));
     EXPECT_FALSE(stampa_.Carica(nullptr, ini_, "Stampante", Documento()));

@@ -36,22 +36,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path Schermate() {
-  const auto d = fs::path(QOD_SCHERMATE);
-  fs::create_directories(d);
-  return d;
-}
-
-template <class T>
-void Quando_Aperto(std::function<void(T&)> azione) {
-  QTimer::singleShot(0, [azione] {
-    auto* d = qobject_cast<T*>(QApplication::activeModalWidget());
-    ASSERT_NE(d, nullptr) << "no dialog open";
-    azione(*d);
-    if (d->isVisible()) d->reject();
-  });
-}
-
 // Page n of the fixture: 600 x 800 pixels at 100 dpi (6 x 8 inches), a
 // frame along its edges and a block at a place of its own near the top.
 constexpr int kLarghezza = 600, kAltezza = 800;
@@ -274,11 +258,11 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
   const fs::path preferenze = dir_.Dir() / "config/Quillon/Stampanti.INI";
 
   bool proprieta_viste = false;
-  Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
+  prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
     f.adjustSize();
-    EXPECT_TRUE(f.grab().save(QString::fromStdString((Schermate() / "frm_stampa.png").string())));
+    EXPECT_TRUE(f.grab().save(QString::fromStdString((prova::Schermate() / "frm_stampa.png").string())));
     EXPECT_EQ(f.Stampanti->currentText(), "Opzioni");
-    Quando_Aperto<FrmProprieta>([&](FrmProprieta& p) {
+    prova::Quando_Aperto<FrmProprieta>([&](FrmProprieta& p) {
       proprieta_viste = true;
       EXPECT_EQ(p.windowTitle(), QString::fromUtf8("Proprietà - Opzioni"));
       // The queue's own defaults first.
@@ -296,7 +280,7 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
                                  {"sides", "two-sided-long-edge"}};
       for (auto& [o, v] : scelte) p.Lista(o)->setCurrentIndex(p.Lista(o)->findData(QString(v)));
       p.adjustSize();
-      EXPECT_TRUE(p.grab().save(QString::fromStdString((Schermate() / "frm_proprieta.png").string())));
+      EXPECT_TRUE(p.grab().save(QString::fromStdString((prova::Schermate() / "frm_proprieta.png").string())));
       p.findChild<QPushButton*>("cmd_OK")->click();
     });
     f.cmd_Proprieta->click();
@@ -331,7 +315,7 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
   std::vector<stampa::Opzione_Stampante> opzioni;
   EXPECT_EQ(dispositivo_.Opzioni("Laser", opzioni), 0);
   EXPECT_TRUE(opzioni.empty());  // a raw queue offers nothing to choose
-  Quando_Aperto<FrmProprieta>([&](FrmProprieta& p) {
+  prova::Quando_Aperto<FrmProprieta>([&](FrmProprieta& p) {
     EXPECT_EQ(p.Lista("media")->currentData().toString(), "iso_a5_148x210mm");  // the user's, read back
     p.Lista("media")->setCurrentIndex(0);
     p.findChild<QPushButton*>("cmd_Annulla")->click();

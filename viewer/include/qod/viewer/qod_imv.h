@@ -151,6 +151,8 @@ class Qod_IMV : public QWidget {
   // Brevin_Indirizzo() unless replaced (what is given stays the caller's).
   void Imposta_Dialogo_Salva(Dialogo_Salva* d) { dialogo_salva_ = d; }
   void Imposta_Messaggi(MessageSink* m) { messaggi_ = m; }
+  // The boxes in force: the ones given, else the control's own on screen.
+  MessageSink& Messaggi();
   void Imposta_Brevin(std::string indirizzo) { brevin_ = std::move(indirizzo); }
   // The screen position of the pointer (QCursor::pos() unless replaced).
   void Imposta_Posizione_Puntatore(std::function<QPoint()> f) { posizione_ = std::move(f); }
@@ -217,7 +219,6 @@ class Qod_IMV : public QWidget {
   void Pagina_Cancella();
   void Documento_Invia(char tipo);
   Dialogo_Salva& Dialogo();
-  MessageSink& Messaggi();
 
   QWidget* toolbar_ = nullptr;
   std::array<QToolButton*, kTasti> pulsanti_{};

@@ -10,9 +10,9 @@
 
 namespace qod::prova {
 
-// An empty folder for one test under the system's temporary folder, named
-// after `prefisso`, the process and the running test; removed at the end
-// unless QOD_KEEP_TEST_FILES is set.
+// An empty folder for one test under the build folder the test runs from
+// ("tmp" beside the test program), named after `prefisso`, the process and
+// the running test; removed at the end unless QOD_KEEP_TEST_FILES is set.
 class Cartella_Prova {
  public:
   explicit Cartella_Prova(const std::string& prefisso = "prova");
@@ -30,14 +30,15 @@ class Cartella_Prova {
 };
 
 // What a program run by a test did: its exit status (-1 when it did not
-// start or end normally), its standard output and its standard error.
+// start, 128 + the signal when a signal ended it), its standard output and
+// its standard error.
 struct Esito_Comando {
   int rc = -1;
   std::string out, err;
 };
 
-// Runs a program with its arguments, without a shell (test oracles only,
-// never product code).
+// Runs a program with its arguments to its end, without a shell (test
+// oracles only, never product code); it does not outlive the test.
 Esito_Comando Esegui(const std::vector<std::string>& argomenti);
 
 // Runs `comando` through the shell and gives its exit status; its standard

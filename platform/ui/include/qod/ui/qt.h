@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,13 +48,22 @@ class Messaggi_Qt : public MessageSink {
   int MsgBox(const std::string& testo, int stile, const std::string& titolo) override;
   void Interrompi();
 
+  // Consulted by every box of the process before it comes up, with the
+  // box's text, style and title: when it gives an answer, the box is not
+  // shown and that is its answer. The offscreen tests set one that fails
+  // the test on a box it did not expect.
+  using Controllo = std::function<std::optional<int>(const std::string& testo, int stile, const std::string& titolo)>;
+  static void Controllo_Imposta(Controllo controllo);
+
+  // The answer of a box closed without a choice: its default button's.
+  static int Risposta_Predefinita(int stile);
+
   // The window the boxes belong to: each box is centred on it as it comes
   // up (on the window's centre, even when the box is the larger). Unset:
   // the active window, and Qt places the box.
   void Proprietario(QWidget* finestra) { proprietario_ = finestra; }
 
  private:
-  static int Risposta_Predefinita(int stile);
   QWidget* proprietario_ = nullptr;
   QMessageBox* aperta_ = nullptr;
   bool interrotto_ = false;

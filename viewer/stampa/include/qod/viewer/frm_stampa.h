@@ -117,15 +117,21 @@ class Stampa_Visore {
  public:
   explicit Stampa_Visore(Servizi_Stampa servizi) : servizi_(std::move(servizi)) {}
 
-  bool Carica(QWidget* Padre, const std::string& FileINI, const std::string& Paragrafo, const std::string& NomeFile);
-  bool Stampa(int64_t hWnd, const std::string& FileINI, const std::string& Paragrafo, const std::string& NomeFile);
+  // `messaggi` shows this request's boxes when the services have none.
+  bool Carica(QWidget* Padre, const std::string& FileINI, const std::string& Paragrafo, const std::string& NomeFile,
+              MessageSink* messaggi = nullptr);
+  bool Stampa(int64_t hWnd, const std::string& FileINI, const std::string& Paragrafo, const std::string& NomeFile,
+              MessageSink* messaggi = nullptr);
   bool Occupato() const { return occupato_; }
 
   // Gives the viewer its print and printer set-up actions (keys "Stampa",
-  // "Set_Stampa", and the methods Immagine_Stampa, Immagine_Set_Stampa).
+  // "Set_Stampa", and the methods Immagine_Stampa, Immagine_Set_Stampa);
+  // without boxes of the services, they show the viewer's (Qod_IMV::Messaggi).
   void Collega(Qod_IMV& visore);
 
  private:
+  Servizi_Stampa Servizi(MessageSink* messaggi) const;
+
   Servizi_Stampa servizi_;
   bool occupato_ = false;
 };

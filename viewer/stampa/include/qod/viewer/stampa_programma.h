@@ -1,6 +1,7 @@
 // The printing of a program's viewers on the platform: the CUPS printers
-// with the user's own defaults, message boxes on screen, the window events
-// let run while printing, and the printer properties dialog.
+// with the user's own defaults, the message boxes of the viewer that asks,
+// the window events let run while printing, and the printer properties
+// dialog.
 #pragma once
 
 #include "qod/viewer/frm_stampa.h"

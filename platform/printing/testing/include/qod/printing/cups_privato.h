@@ -1,13 +1,16 @@
-// A private CUPS server for one test program, the demo or the benchmark:
-// cupsd started in a scratch folder of its own, listening only on a Unix
-// socket there, with queues whose jobs are copied into folders. This
-// process (and every program it starts) is pointed at it through
-// CUPS_SERVER. The server is stopped and its folder removed at the end.
+// A private CUPS server for one test program or the benchmark: cupsd
+// started in a scratch folder of its own, listening only on a Unix socket
+// there, with queues whose jobs are copied into folders. This process (and
+// every program it starts) is pointed at it through CUPS_SERVER. The server
+// is stopped and its folder removed at the end; it never outlives this
+// process (nor do its jobs outlive it).
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include "qod/prova/processo.h"
 
 namespace qod::stampa::prova {
 
@@ -57,6 +60,7 @@ class Cups_Privato {
 
  private:
   std::filesystem::path cartella_;
+  qod::prova::Processo cupsd_;
   bool avviato_ = false;
   std::string errore_;
 };

@@ -1,26 +1,62 @@
-// What the offscreen tests of the Qt programs share: the application,
-// waiting on the event loop, and the folder the screenshots go to.
+// What the offscreen tests of the Qt programs share: the application with
+// its guard against boxes and dialogs nobody answers, waiting on the event
+// loop, and the screenshots.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
+
+class QWidget;
 
 namespace qod::prova {
 
-inline void Applicazione() {
-  static int argc = 1;
-  static char nome[] = "prova_qt";
-  static char* argv[] = {nome, nullptr};
-  if (QCoreApplication::instance()) return;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
+// The application, made once (offscreen unless a platform is named), with
+// its guard: a message box that comes up while no Modali_Attese lives fails
+// the running test at once, with its title and text, and takes its default
+// answer without being shown; any other modal window fails the test and is
+// closed as soon as it is seen. No test waits on a window nobody answers.
+void Applicazione();
+
+// The boxes and modal dialogs the running test brings up on purpose and
+// answers itself (from a timer, say): while one of these lives they come up
+// as in the program. One still open after `limite_ms` fails the test and is
+// closed.
+class Modali_Attese {
+ public:
+  explicit Modali_Attese(int limite_ms = 15000);
+  ~Modali_Attese();
+  Modali_Attese(const Modali_Attese&) = delete;
+  Modali_Attese& operator=(const Modali_Attese&) = delete;
+
+  static bool Attive();
+  static int Limite_ms();
+
+ private:
+  int limite_precedente_;
+};
+
+// Runs `azione` on the modal dialog of type T as soon as one is open (the
+// next turn of the event loop, the dialog's own); the dialog is closed
+// afterwards if the action left it open. Till then the dialog is expected.
+template <class T>
+void Quando_Aperto(std::function<void(T&)> azione) {
+  auto attese = std::make_shared<Modali_Attese>();
+  QTimer::singleShot(0, [azione, attese] {
+    auto* d = qobject_cast<T*>(QApplication::activeModalWidget());
+    ASSERT_NE(d, nullptr) << "no dialog open";
+    azione(*d);
+    if (d->isVisible()) d->reject();
+  });
 }
 
 // Lets the event loop run until `condizione` holds or the time is up.
@@ -34,11 +70,13 @@ inline bool Attendi(const std::function<bool()>& condizione, int limite_ms = 100
   return true;
 }
 
-// The path of a screenshot under the build folder's "schermate".
-inline QString Schermata(const std::string& nome) {
-  std::filesystem::path d = std::filesystem::current_path() / "schermate";
-  std::filesystem::create_directories(d);
-  return QString::fromStdString((d / (nome + ".png")).string());
-}
+// The screenshots' folder: "schermate" beside the test program, in the
+// build folder it runs from.
+std::filesystem::path Schermate();
+// The path of the screenshot `nome`.png.
+QString Schermata(const std::string& nome);
+// `finestra` as it stands (pending events let run first), saved as the
+// screenshot `nome`.png; the test fails when it cannot be saved.
+void Schermata(QWidget& finestra, const std::string& nome);
 
 }  // namespace qod::prova
