@@ -16,8 +16,11 @@ bool Client_Base::Base_Inizializza(const std::string& cartella, std::string_view
   File_CHM = Percorso + "Qod_C.CHM";
 
   // 2-3. The connection record, its check text and its values.
-  if (!Collegamento_Leggi(File_INI, Collegamento)) {
-    Messaggi().MsgBox("Impostazione del server non corretta", vbCritical, kTitolo_Client);
+  // The message names the file and the key or line at fault, also on the
+  // error output.
+  std::string difetto;
+  if (!Collegamento_Leggi(File_INI, Collegamento, &difetto)) {
+    Messaggi().MsgBox_Errore("Impostazione del server non corretta\r" + difetto, vbCritical, kTitolo_Client);
     return false;
   }
 

@@ -1,7 +1,16 @@
 #include "qod/cripto.h"
 
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "qod/ansi.h"
 #include "qod/basic.h"
 #include "qod/profile.h"
+#include "qod/winpath.h"
 
 namespace qod {
 
@@ -81,12 +90,41 @@ std::string Parametri_Collegamento::Componi(bool con_indice) const {
   return r;
 }
 
-bool Collegamento_Leggi(const std::string& file_ini, Parametri_Collegamento& out) {
+std::string Collegamento_Difetto(const std::string& file_ini) {
+  const std::filesystem::path percorso = Percorso_Fs(file_ini);
+  std::error_code ec;
+  const auto stato = std::filesystem::status(percorso, ec);
+  if (!std::filesystem::exists(stato)) return file_ini + ": il file non esiste";
+  if (std::filesystem::is_directory(stato)) return file_ini + A(": è una cartella, non un file");
+  std::ifstream in(percorso, std::ios::binary);
+  if (!in) return file_ini + ": il file non si legge (" + Utf8_A_Ansi(std::strerror(errno)) + ")";
+  std::ostringstream contenuto;
+  contenuto << in.rdbuf();
+  const Profilo_Testo t(contenuto.str());
+  bool generale = false;
+  for (const auto& s : t.Sezioni()) generale = generale || UCase(Trim(s)) == "GENERALE";
+  if (!generale) return file_ini + ": manca la sezione [Generale]";
+  const int riga_licenza = t.Riga_Chiave("Generale", "Licenza");
+  if (riga_licenza == 0) return file_ini + ": manca la chiave Licenza in [Generale]";
+  const int riga_check = t.Riga_Chiave("Generale", "Check");
+  if (riga_check == 0) return file_ini + ": manca la chiave Check in [Generale]";
+  std::string licenza;
+  t.Leggi("Generale", "Licenza", licenza);
+  if (licenza.empty())
+    return file_ini + ", riga " + std::to_string(riga_licenza) + A(": la chiave Licenza è vuota");
+  return file_ini + ", riga " + std::to_string(riga_check) + ": la chiave Check non corrisponde a Licenza (riga " +
+         std::to_string(riga_licenza) + ")";
+}
+
+bool Collegamento_Leggi(const std::string& file_ini, Parametri_Collegamento& out, std::string* difetto) {
   std::string licenza = Profilo_Leggi(file_ini, "Generale", "Licenza", "", 255);
   std::string check = Profilo_Leggi(file_ini, "Generale", "Check", "", 255);
   std::string chiaro, calcolato;
   cripto_out(chiaro, licenza, calcolato);
-  if (calcolato != check) return false;
+  if (calcolato != check) {
+    if (difetto) *difetto = Collegamento_Difetto(file_ini);
+    return false;
+  }
   out = Parametri_Collegamento::Leggi(chiaro);
   return true;
 }

@@ -115,21 +115,34 @@ std::vector<Profilo_Testo::Riga> Profilo_Testo::Righe() const {
   return r;
 }
 
-bool Profilo_Testo::Leggi(std::string_view sezione, std::string_view chiave, std::string& valore) const {
+size_t Profilo_Testo::Trova(std::string_view sezione, std::string_view chiave, const std::vector<Riga>& righe) const {
   bool dentro = false;
   std::string_view nome, k, v;
-  for (const auto& r : Righe()) {
-    std::string_view t = Testo(r);
+  for (size_t i = 0; i < righe.size(); ++i) {
+    std::string_view t = Testo(righe[i]);
     if (E_Sezione(t, nome)) {
       dentro = Uguali(nome, Pulisci(sezione));
       continue;
     }
-    if (dentro && E_Chiave(t, k, v) && Uguali(k, Pulisci(chiave))) {
-      valore = Valore_Letto(v);
-      return true;
-    }
+    if (dentro && E_Chiave(t, k, v) && Uguali(k, Pulisci(chiave))) return i;
   }
-  return false;
+  return righe.size();
+}
+
+bool Profilo_Testo::Leggi(std::string_view sezione, std::string_view chiave, std::string& valore) const {
+  const std::vector<Riga> righe = Righe();
+  const size_t i = Trova(sezione, chiave, righe);
+  if (i == righe.size()) return false;
+  std::string_view k, v;
+  E_Chiave(Testo(righe[i]), k, v);
+  valore = Valore_Letto(v);
+  return true;
+}
+
+int Profilo_Testo::Riga_Chiave(std::string_view sezione, std::string_view chiave) const {
+  const std::vector<Riga> righe = Righe();
+  const size_t i = Trova(sezione, chiave, righe);
+  return i == righe.size() ? 0 : static_cast<int>(i) + 1;
 }
 
 void Profilo_Testo::Scrivi(std::string_view sezione, std::string_view chiave, std::string_view valore) {

@@ -28,8 +28,11 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
   Percorso_Cartella_Propria(Percorso_Tmp);
 
   // 3-4. The connection record and its check text.
-  if (!Collegamento_Leggi(File_INI, Collegamento)) {
-    Messaggi().MsgBox("Impostazione del server non corretta", vbCritical, "Quillon Server");
+  // The message names the file and the key or line at fault, also on the
+  // error output: a program started without anyone at the screen says why.
+  std::string difetto;
+  if (!Collegamento_Leggi(File_INI, Collegamento, &difetto)) {
+    Messaggi().MsgBox_Errore("Impostazione del server non corretta\r" + difetto, vbCritical, "Quillon Server");
     return false;
   }
 

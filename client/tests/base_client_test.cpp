@@ -101,10 +101,14 @@ TEST_F(ClientStartup, WrongOrMissingRecordEndsWithItsMessage) {
   const struct {
     const char* nome;
     std::function<void(const std::string&)> prepara;
+
+    const char* difetto;  // the further line, after the file's name
   } casi[] = {
-      {"no settings file", [](const std::string&) {}},
-      {"check text changed", [](const std::string& ini) { Profilo_Scrivi(ini, "Generale", "Check", "123"); }},
-      {"record changed", [](const std::string& ini) { Profilo_Scrivi(ini, "Generale", "Licenza", "XYZ"); }},
+      {"no settings file", [](const std::string&) {}, ": il file non esiste"},
+      {"check text changed", [](const std::string& ini) { Profilo_Scrivi(ini, "Generale", "Check", "123"); },
+       ", riga 3: la chiave Check non corrisponde a Licenza (riga 2)"},
+      {"record changed", [](const std::string& ini) { Profilo_Scrivi(ini, "Generale", "Licenza", "XYZ"); },
+       ", riga 3: la chiave Check non corrisponde a Licenza (riga 2)"},
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
@@ -114,7 +118,7 @@ TEST_F(ClientStartup, WrongOrMissingRecordEndsWithItsMessage) {
     messaggi_.boxes.clear();
     EXPECT_FALSE(base_.Base_Inizializza(dir_.Testo(), ""));
     ASSERT_EQ(messaggi_.boxes.size(), 1u);
-    EXPECT_EQ(messaggi_.boxes[0].testo, "Impostazione del server non corretta");
+    EXPECT_EQ(messaggi_.boxes[0].testo, "Impostazione del server non corretta\r" + (dir_ / "Qod_C.INI") + c.difetto);
     EXPECT_EQ(messaggi_.boxes[0].titolo, "Quillon Viewer");
     EXPECT_EQ(messaggi_.boxes[0].stile, vbCritical);
   }

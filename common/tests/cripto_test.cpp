@@ -6,6 +6,7 @@
 #include "qod/cripto.h"
 #include "qod/profile.h"
 #include "qod/prova/costruzione.h"
+#include "qod/prova/strumenti.h"
 
 using namespace qod;
 
@@ -117,4 +118,51 @@ TEST(Cripto, SettingsFileRoundTripAndReadingRule) {
   Profilo_Scrivi(ini, "Generale", "Check", "1");
   EXPECT_FALSE(Collegamento_Leggi(ini, letto));
   std::filesystem::remove_all(dir);
+}
+
+// A record that does not pass its check is explained by file and key or line.
+TEST(Cripto, AFailedRecordNamesTheFileAndTheKeyOrLine) {
+  qod::prova::Cartella_Prova dir("cripto_difetto");
+  const std::string ini = dir / "Qod_S.INI";
+  std::string licenza, check;
+  cripto_in("host", licenza, check);
+  const struct {
+    const char* nome;
+    std::string contenuto;  // empty: no file
+    std::string atteso;     // after the file's name
+  } casi[] = {
+      {"no file", "", ": il file non esiste"},
+      {"garbage", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\r\n\xFF\xFE=\x01", 16), ": manca la sezione [Generale]"},
+      {"other sections only", "[Dimensioni]\r\nLeft=0\r\n", ": manca la sezione [Generale]"},
+      {"no Licenza", "[Generale]\r\nCheck=" + check + "\r\n", ": manca la chiave Licenza in [Generale]"},
+      {"no Check", "[Generale]\r\nLog=S\r\nLicenza=" + licenza + "\r\n", ": manca la chiave Check in [Generale]"},
+      {"empty Licenza", "[Generale]\r\nLicenza=\r\nCheck=12\r\n", ", riga 2: la chiave Licenza \xE8 vuota"},
+      {"wrong Check", "; comment\r\n[Generale]\r\nLicenza=" + licenza + "\r\nLog=S\r\nCheck=1" + check + "\r\n",
+       ", riga 5: la chiave Check non corrisponde a Licenza (riga 3)"},
+      // The key read is the first of two, in any case, in a section met twice.
+      {"second section", "[Generale]\r\nLog=S\r\n[Altro]\r\nCheck=0\r\n[GENERALE]\r\nlicenza=" + licenza +
+                             "\r\nCHECK=9\r\nCheck=" + check + "\r\n",
+       ", riga 7: la chiave Check non corrisponde a Licenza (riga 6)"},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    std::filesystem::remove(ini);
+    if (!c.contenuto.empty()) qod::prova::File_Scrivi(ini, c.contenuto);
+    Parametri_Collegamento p;
+    std::string difetto;
+    EXPECT_FALSE(Collegamento_Leggi(ini, p, &difetto));
+    EXPECT_EQ(difetto, ini + c.atteso);
+  }
+  // A folder in the file's place.
+  std::filesystem::remove(ini);
+  std::filesystem::create_directories(ini);
+  EXPECT_EQ(Collegamento_Difetto(ini), ini + ": \xE8 una cartella, non un file");
+  std::filesystem::remove(ini);
+  // A good record says nothing.
+  qod::prova::File_Scrivi(ini, "[Generale]\r\nLicenza=" + licenza + "\r\nCheck=" + check + "\r\n");
+  Parametri_Collegamento p;
+  std::string difetto = "untouched";
+  EXPECT_TRUE(Collegamento_Leggi(ini, p, &difetto));
+  EXPECT_EQ(p.Host, "host");
+  EXPECT_EQ(difetto, "untouched");
 }

@@ -47,10 +47,16 @@ class Base : public ::testing::Test {
 
 }  // namespace
 
+// The message names the file at fault in a further line, in the box and on
+// the error output.
 TEST_F(Base, NoSettingsFileStopsTheProgram) {
+  testing::internal::CaptureStderr();
   EXPECT_FALSE(base_.Base_Inizializza(cartella_, ""));
+  const std::string errori = testing::internal::GetCapturedStderr();
   ASSERT_EQ(messaggi_.boxes.size(), 1u);
-  EXPECT_EQ(messaggi_.boxes[0].testo, "Impostazione del server non corretta");
+  EXPECT_EQ(messaggi_.boxes[0].testo, "Impostazione del server non corretta\r" + cartella_ + "Qod_S.INI: il file non esiste");
+  EXPECT_EQ(errori, Nome_Programma() + ": Quillon Server: Impostazione del server non corretta\n" + Nome_Programma() +
+                        ": " + cartella_ + "Qod_S.INI: il file non esiste\n");
   EXPECT_EQ(messaggi_.boxes[0].stile, vbCritical);
   EXPECT_EQ(messaggi_.boxes[0].titolo, "Quillon Server");
 }

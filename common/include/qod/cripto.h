@@ -40,8 +40,14 @@ struct Parametri_Collegamento {
 
 // The reading rule of the programs: read `Licenza` and `Check` from
 // [Generale] of the settings file, unscramble, compare. False when the check
-// text differs (the caller shows its message and ends).
-bool Collegamento_Leggi(const std::string& file_ini, Parametri_Collegamento& out);
+// text differs (the caller shows its message and ends); `difetto` then says
+// why, as Collegamento_Difetto does.
+bool Collegamento_Leggi(const std::string& file_ini, Parametri_Collegamento& out, std::string* difetto = nullptr);
+
+// Why the record of `file_ini` does not pass its check, naming the file and
+// the key or its line: the file missing or unreadable, no [Generale], a key
+// missing, an empty `Licenza`, or a `Check` that does not match (ANSI).
+std::string Collegamento_Difetto(const std::string& file_ini);
 
 // The two writes that store a record: `Licenza` with the scrambled text and
 // `Check` with its check text. A scrambled text that begins or ends with a

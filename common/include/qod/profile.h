@@ -47,6 +47,8 @@ class Profilo_Testo {
   explicit Profilo_Testo(std::string contenuto = {});
   const std::string& Contenuto() const { return testo_; }
   bool Leggi(std::string_view sezione, std::string_view chiave, std::string& valore) const;
+  // The line (from 1) of the key Leggi reads, or 0 when there is none.
+  int Riga_Chiave(std::string_view sezione, std::string_view chiave) const;
   void Scrivi(std::string_view sezione, std::string_view chiave, std::string_view valore);
   void Cancella_Chiave(std::string_view sezione, std::string_view chiave);
   void Cancella_Sezione(std::string_view sezione);
@@ -58,6 +60,8 @@ class Profilo_Testo {
     size_t inizio, fine, fine_con_a_capo;  // byte offsets of the line
   };
   std::vector<Riga> Righe() const;
+  // The index in `righe` of the key read, or righe.size().
+  size_t Trova(std::string_view sezione, std::string_view chiave, const std::vector<Riga>& righe) const;
   std::string_view Testo(const Riga& r) const { return std::string_view(testo_).substr(r.inizio, r.fine - r.inizio); }
   std::string testo_;
 };

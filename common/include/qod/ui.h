@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "qod/console.h"
+
 namespace qod {
 
 // "Let the window process its messages."
@@ -36,6 +38,13 @@ class MessageSink {
   virtual ~MessageSink() = default;
   // Shows `testo` (ANSI) with `stile` and `titolo`; returns the answer.
   virtual int MsgBox(const std::string& testo, int stile, const std::string& titolo) = 0;
+  // A message that must reach whoever started the program even when no one
+  // sees the box (a start-up that cannot go on): written to standard error,
+  // then shown as MsgBox shows it.
+  virtual int MsgBox_Errore(const std::string& testo, int stile, const std::string& titolo) {
+    Errore_Scrivi(titolo, testo);
+    return MsgBox(testo, stile, titolo);
+  }
 };
 
 // ---- System timers ----------------------------------------------------------
