@@ -26,12 +26,6 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &segnali, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
 
-  const Ebcdic& e = Ebcdic::Standard();
-  if (!e.Valida()) {
-    std::fprintf(stderr, "qod_hostsim: iconv has no IBM280 <-> CP1252 conversion\n");
-    return 2;
-  }
-
   Opzioni o;
   bool aiuto = false;
   std::string tabella, cartella;
@@ -43,18 +37,24 @@ int main(int argc, char** argv) {
   auto moduli = Moduli_Crea();
   for (auto& m : moduli) m->Opzioni_Dichiara(o);
 
+  const std::string uso =
+      "qod_hostsim: stand-in for the host's FTP server and host program.\n\n"
+      "usage: qod_hostsim [--config FILE] [options]\n\n"
+      "  --config FILE               options from section [hostsim] of FILE (keys named as the options)\n" +
+      o.Aiuto();
   std::string errore;
   if (!o.Analizza(std::vector<std::string>(argv + 1, argv + argc), errore)) {
-    std::fprintf(stderr, "qod_hostsim: %s\n", errore.c_str());
+    std::fprintf(stderr, "qod_hostsim: %s\n\n%s", errore.c_str(), uso.c_str());
     return 2;
   }
   if (aiuto) {
-    std::printf(
-        "qod_hostsim: stand-in for the host's FTP server and host program.\n\n"
-        "usage: qod_hostsim [--config FILE] [options]\n\n"
-        "  --config FILE               options from section [hostsim] of FILE (keys named as the options)\n%s",
-        o.Aiuto().c_str());
+    std::fputs(uso.c_str(), stdout);
     return 0;
+  }
+  const Ebcdic& e = Ebcdic::Standard();
+  if (!e.Valida()) {
+    std::fprintf(stderr, "qod_hostsim: iconv has no IBM280 <-> CP1252 conversion\n");
+    return 2;
   }
   if (!tabella.empty()) {
     const std::string dati = e.Tabella_File();

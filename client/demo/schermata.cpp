@@ -27,6 +27,7 @@
 #include "frm_client.h"
 #include "programma_client.h"
 #include "qod/ansi.h"
+#include "qod/console.h"
 #include "qod/viewer/qod_imv.h"
 #include "qod/winpath.h"
 
@@ -86,8 +87,18 @@ bool Ricerca_Mostra(qod::Programma_Qod_C& programma, int numero, const QString& 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "uso: qod_c_schermata FILE.png [ARGOMENTI DI Qod_C ...]\n");
+  const qod::Uso_Programma uso{"qod_c_schermata",
+                               "uso: qod_c_schermata FILE.png [--ricerca=NN] [/NOSUBCLASS]\n"
+                               "  esegue Qod_C nella cartella corrente e salva FILE.png (con --ricerca=NN anche\n"
+                               "  FILE_elenco.png e FILE_documento.png); /NOSUBCLASS va a Qod_C\n",
+                               {"/NOSUBCLASS"},
+                               true};
+  if (argc < 2 || argv[1][0] == '-') {
+    // "--help" gives the usage on standard output, an unknown option on
+    // standard error; anything else is a missing picture name.
+    if (argc >= 2)
+      if (const auto fine = qod::Uso_Controlla(uso, 2, argv)) return *fine;
+    std::fprintf(stderr, "qod_c_schermata: manca FILE.png\n\n%s", uso.testo.c_str());
     return 2;
   }
   const QString file = QString::fromLocal8Bit(argv[1]);
@@ -99,6 +110,8 @@ int main(int argc, char** argv) {
     ricerca = std::atoi(argv[2] + 10);
     primo = 3;
   }
+  // The rest is Qod_C's command line: its switch, or Qt's options.
+  if (const auto fine = qod::Uso_Controlla(uso, argc - primo + 1, argv + primo - 1)) return *fine;
   std::string riga;
   for (int i = primo; i < argc; ++i) {
     if (i > primo) riga += ' ';

@@ -5,14 +5,18 @@
 // editor's "Aggiorna"); other keys through the settings layer. For the demo
 // and for setting up a folder by script.
 //
-//   qod_s_imposta FILE.INI [--client] [--standard]
+//   qod_s_imposta FILE.INI [--standard]
 //                 [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]
+//                 [SEZIONE CHIAVE VALORE ...]
+//   qod_s_imposta FILE.INI --client [--standard]
+//                 [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA]
 //                 [SEZIONE CHIAVE VALORE ...]
 //
 // --client takes the viewer's editor, whose record has no INDICE.
 // --standard starts from the editor's standard values instead of the file's.
-// A check box key (Log, Backup) is ticked by "S". Text is taken as UTF-8
-// and written as ANSI.
+// A check box key is ticked by the value that turns it on for the program
+// that reads it: "S" for Log and Backup, "1" for "Ricerche in maiuscolo".
+// Text is taken as UTF-8 and written as ANSI.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,20 +28,39 @@
 
 namespace {
 
-int Uso() {
-  std::fprintf(stderr,
-               "uso: qod_s_imposta FILE.INI [--client] [--standard]\n"
-               "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]\n"
-               "                    [SEZIONE CHIAVE VALORE ...]\n");
+constexpr const char* kUso =
+    "uso: qod_s_imposta FILE.INI [--standard]\n"
+    "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]\n"
+    "                    [SEZIONE CHIAVE VALORE ...]\n"
+    "     qod_s_imposta FILE.INI --client [--standard]\n"
+    "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA]\n"
+    "                    [SEZIONE CHIAVE VALORE ...]\n"
+    "  Le caselle si spuntano con \"S\" (Log, Backup) e con \"1\" (Ricerche in maiuscolo).\n";
+
+int Uso(const char* sconosciuta = nullptr) {
+  if (sconosciuta) std::fprintf(stderr, "qod_s_imposta: opzione sconosciuta: %s\n", sconosciuta);
+  std::fputs(kUso, stderr);
   return 2;
 }
 
+bool Aiuto(std::string_view a) { return a == "--help" || a == "-h"; }
+
 bool Uguali(std::string_view a, std::string_view b) { return qod::UCase(a) == qod::UCase(b); }
+
+// The value that ticks a check box: the one its program reads as on.
+const char* Spuntata(const qod::Casella_Impostazione& casella) {
+  return casella.regola == qod::Regola_Casella::S_N ? "S" : "1";
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && Aiuto(argv[1])) {
+    std::fputs(kUso, stdout);
+    return 0;
+  }
   if (argc < 2) return Uso();
+  if (argv[1][0] == '-') return Uso(argv[1]);
   const std::string ini = qod::Utf8_A_Ansi(argv[1]);
   std::vector<std::string> a;
   for (int i = 2; i < argc; ++i) a.push_back(qod::Utf8_A_Ansi(argv[i], '\xBF'));
@@ -63,6 +86,8 @@ int main(int argc, char** argv) {
       con_editor = true;
       i += 1 + campi;
     } else {
+      // No section begins with "--": an option this program does not take.
+      if (a[i].rfind("--", 0) == 0) return Uso(argv[2 + i + (client ? 1 : 0)]);
       if (i + 3 > a.size()) return Uso();
       const std::string &sezione = a[i], &chiave = a[i + 1], &valore = a[i + 2];
       bool preso = false;
@@ -72,7 +97,7 @@ int main(int argc, char** argv) {
           if (c && Uguali(c, chiave)) editor.valori[k] = valore, preso = true;
         }
         for (size_t k = 0; k < editor.spunte.size() && !preso; ++k) {
-          if (Uguali(modulo.caselle[k].chiave, chiave)) editor.spunte[k] = valore == "S", preso = true;
+          if (Uguali(modulo.caselle[k].chiave, chiave)) editor.spunte[k] = valore == Spuntata(modulo.caselle[k]), preso = true;
         }
       }
       if (preso)

@@ -12,11 +12,13 @@
 
 namespace {
 
+constexpr const char* kUso =
+    "usage: zufnt_genera OUT.BMP [--cell WxH] [--bits 1|24] [--face NAME] [--size N] [--width N]\n"
+    "                    [--bold] [--center-x] [--center-y] [--left N] [--top N] [--rotate DEG]\n"
+    "  defaults: --cell 16x32 --bits 1 --face Arial --size 14 (pixels; with --width, the cell height)\n";
+
 int Uso() {
-  std::fprintf(stderr,
-               "usage: zufnt_genera OUT.BMP [--cell WxH] [--bits 1|24] [--face NAME] [--size N] [--width N]\n"
-               "                    [--bold] [--center-x] [--center-y] [--left N] [--top N] [--rotate DEG]\n"
-               "  defaults: --cell 16x32 --bits 1 --face Arial --size 14 (pixels; with --width, the cell height)\n");
+  std::fputs(kUso, stderr);
   return 2;
 }
 
@@ -31,6 +33,13 @@ bool Intero(const std::string& s, int& n) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::fputs(kUso, stdout);
+      return 0;
+    }
+  }
   int w = 16, h = 32, bit = 1;
   qod::Impostazioni_Font f;
   std::string uscita;
@@ -64,6 +73,7 @@ int main(int argc, char** argv) {
     } else if (!a.empty() && a[0] != '-' && uscita.empty()) {
       uscita = a;
     } else {
+      if (!a.empty() && a[0] == '-') std::fprintf(stderr, "zufnt_genera: unknown option or missing value: %s\n", a.c_str());
       return Uso();
     }
   }

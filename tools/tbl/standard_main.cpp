@@ -10,9 +10,23 @@
 #include "editor_tabelle.h"
 #include "qod/ansi.h"
 
+namespace {
+
+constexpr const char* kUso =
+    "usage: zutbl_standard [FOLDER]\n"
+    "  writes ZuTBL1.TBL and ZuTBL2.TBL into FOLDER (default: the current folder)\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc > 2) {
-    std::fprintf(stderr, "usage: zutbl_standard [FOLDER]\n");
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::fputs(kUso, stdout);
+    return 0;
+  }
+  // A folder whose name begins with "-" is given as "./-name".
+  if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
+    if (argc == 2) std::fprintf(stderr, "zutbl_standard: unknown option %s\n", argv[1]);
+    std::fputs(kUso, stderr);
     return 2;
   }
   std::string cartella = argc == 2 ? argv[1] : ".";
