@@ -5,8 +5,29 @@
 
 #include "avvio.h"
 #include "programma_client.h"
+#include "qod/console.h"
+
+namespace {
+
+const qod::Uso_Programma kUso{
+    "Qod_C",
+    "uso: Qod_C [/NOSUBCLASS]\n"
+    "\n"
+    "Il visualizzatore dell'archivio di Quillon. La cartella del programma è la cartella\n"
+    "corrente: Qod_C.INI, Qod_TBL1.Tbl, Qod_C.DAT e la cartella TmpC.\n"
+    "\n"
+    "  /NOSUBCLASS  la finestra non ha una dimensione minima e si ridispone a ogni\n"
+    "               cambio; il visualizzatore non prende i tasti né la rotella\n"
+    "\n"
+    "/NOSUBCLASS si scrive come qui, in maiuscolo. --help mostra questo testo.\n",
+    {"/NOSUBCLASS"},
+    true};
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  // "--help" and an unknown option end here, before anything is made.
+  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
   qod::Opzioni_Qod_C opzioni;
   opzioni.cartella = qod::Cartella_Programma();
   return qod::Programma_Esegui<qod::Programma_Qod_C>(argc, argv, std::move(opzioni));

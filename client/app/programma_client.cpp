@@ -133,7 +133,12 @@ bool Programma_Qod_C::Form_Load() {
   vista_->Istanza_Imposta(base_->Titolo_Istanza);
   vista_->Release_Imposta(std::string(QOD_VERSIONE) + "   Quillon Viewer per Linux");
 
-  // 8. The host: FTP start, connection, login, dictionary.
+  // 8. The host: FTP start, connection, login, dictionary; the splash says
+  // so meanwhile.
+  if (splash_) {
+    splash_->Stato_Imposta(Testo_Qt("Connessione a " + base_->Collegamento.Host + " ..."));
+    Pompa_Qt();
+  }
   collegamento_ = std::make_unique<Collegamento_Client>(*base_, *base_, *trasporto_, numero,
                                                         opzioni_.attese_collegamento);
   if (finito_ || !collegamento_->Host_Collega(Pump(Pompa_Qt))) return false;

@@ -295,24 +295,29 @@ TEST_F(Qod_C_Programma, InstanceSlotsOfTheCopiesRunning) {
   }
 }
 
+// The settings message names the file and the line at fault; the splash
+// says what the start waits for once it connects.
 TEST_F(Qod_C_Programma, StartFailuresEndWithOneMessage) {
   const struct {
     const char* nome;
     std::function<void(Cartella_Client&)> prepara;
-    const char* testo;
+    std::string testo;
     const char* titolo;
+    const char* splash;
   } casi[] = {
       {"wrong connection record",
        [](Cartella_Client& c) {
          ASSERT_TRUE(c.Prepara(false));
          ASSERT_TRUE(Profilo_Scrivi(c.Ini(), "Generale", "Check", "1"));
        },
-       "Impostazione del server non corretta", "Quillon Viewer"},
+       "Impostazione del server non corretta\r" + cartella_.Ini() +
+           ", riga 3: la chiave Check non corrisponde a Licenza (riga 2)",
+       "Quillon Viewer", ""},
       {"nothing listens on the record port",
        [](Cartella_Client& c) {
          ASSERT_TRUE(c.Prepara(false, 1));
        },
-       "Connessione al server non riuscita", "Quillon      ERRORE"},
+       "Connessione al server non riuscita", "Quillon      ERRORE", "Connessione a 127.0.0.1 ..."},
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
@@ -324,6 +329,7 @@ TEST_F(Qod_C_Programma, StartFailuresEndWithOneMessage) {
     ASSERT_EQ(messaggi_.boxes.size(), 1u);
     EXPECT_EQ(messaggi_.boxes[0].testo, c.testo);
     EXPECT_EQ(messaggi_.boxes[0].titolo, c.titolo);
+    EXPECT_EQ(p_->Splash()->Stato(), QString(c.splash));
     EXPECT_FALSE(V().isVisible());
     p_.reset();
   }

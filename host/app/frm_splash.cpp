@@ -139,9 +139,21 @@ void FrmSplash::Disegna(const std::vector<Splash_Barra::Riquadro>& riquadri) {
   update();
 }
 
+void FrmSplash::Stato_Imposta(const QString& testo) {
+  stato_ = testo;
+  update();
+}
+
 void FrmSplash::paintEvent(QPaintEvent*) {
   QPainter g(this);
   g.drawImage(0, 0, immagine_);
+  if (stato_.isEmpty()) return;
+  QFont f(QStringLiteral("Liberation Sans"));
+  f.setPixelSize(12);
+  g.setFont(f);
+  g.setPen(QColor(30, 70, 110));
+  const QRect riga(180, 112, 200, 18);
+  g.drawText(riga, Qt::AlignLeft | Qt::AlignVCenter, g.fontMetrics().elidedText(stato_, Qt::ElideMiddle, riga.width()));
 }
 
 }  // namespace qod

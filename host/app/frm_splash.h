@@ -25,6 +25,11 @@ class FrmSplash : public QWidget {
   // Stops the three timers and closes the window (as the unload does).
   void Scarica();
 
+  // What the start is waiting for ("Connessione a HOST ..."), drawn under
+  // the program's name until replaced; empty: nothing.
+  void Stato_Imposta(const QString& testo);
+  const QString& Stato() const { return stato_; }
+
  protected:
   void paintEvent(QPaintEvent*) override;
 
@@ -33,7 +38,7 @@ class FrmSplash : public QWidget {
   void Sfondo();
 
   std::function<void()> prepara_, avvio_;
-  QString programma_;
+  QString programma_, stato_;
   Splash_Barra barra_;
   QImage immagine_;
   QTimer timer1_, timer2_, timer3_;

@@ -1,6 +1,7 @@
 #include "qod/ui/qt.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
 
@@ -8,6 +9,7 @@
 #include <cmath>
 
 #include "qod/ansi.h"
+#include "qod/console.h"
 
 namespace qod {
 
@@ -59,6 +61,37 @@ Messaggi_Qt::Controllo& Controllo_Box() {
 
 void Messaggi_Qt::Controllo_Imposta(Controllo controllo) { Controllo_Box() = std::move(controllo); }
 
+namespace {
+
+std::function<void()>& Fine_Senza_Risposta() {
+  static std::function<void()> fine;
+  return fine;
+}
+bool senza_risposta = false;
+
+}  // namespace
+
+bool Messaggi_Qt::Nessuno_Risponde() {
+  if (Controllo_Box()) return false;
+  const QString piattaforma = QGuiApplication::platformName();
+  return piattaforma == QLatin1String("offscreen") || piattaforma == QLatin1String("minimal");
+}
+
+void Messaggi_Qt::Fine_Senza_Risposta_Imposta(std::function<void()> fine) { Fine_Senza_Risposta() = std::move(fine); }
+
+void Messaggi_Qt::Senza_Risposta() {
+  if (senza_risposta) return;
+  senza_risposta = true;
+  QTimer::singleShot(0, QCoreApplication::instance(), [] {
+    if (Fine_Senza_Risposta())
+      Fine_Senza_Risposta()();
+    else
+      QCoreApplication::exit(1);
+  });
+}
+
+bool Messaggi_Qt::Senza_Risposta_Avvenuta() { return senza_risposta; }
+
 int Messaggi_Qt::Risposta_Predefinita(int stile) {
   const int pulsanti = stile & 0xF;
   const int predefinito = (stile >> 8) & 0xF;  // 0 first, 1 second, 2 third button
@@ -101,10 +134,20 @@ class Centratore : public QObject {
 
 }  // namespace
 
+int Messaggi_Qt::MsgBox_Errore(const std::string& testo, int stile, const std::string& titolo) {
+  if (Nessuno_Risponde()) return MsgBox(testo, stile, titolo);
+  return MessageSink::MsgBox_Errore(testo, stile, titolo);
+}
+
 int Messaggi_Qt::MsgBox(const std::string& testo, int stile, const std::string& titolo) {
   if (interrotto_) return Risposta_Predefinita(stile);
   if (const Controllo& c = Controllo_Box())
     if (const std::optional<int> risposta = c(testo, stile, titolo)) return *risposta;
+  if (Nessuno_Risponde()) {
+    Errore_Scrivi(titolo, testo);
+    Senza_Risposta();
+    return Risposta_Predefinita(stile);
+  }
   QMessageBox box(proprietario_ ? proprietario_ : QApplication::activeWindow());
   if (proprietario_) box.installEventFilter(new Centratore(proprietario_, &box));
   box.setWindowTitle(Testo_Qt(titolo));

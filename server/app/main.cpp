@@ -7,9 +7,33 @@
 
 #include "avvio.h"
 #include "programma.h"
+#include "qod/console.h"
 #include "qod/server/istanza.h"
 
+namespace {
+
+const qod::Uso_Programma kUso{
+    "Qod_S",
+    "uso: Qod_S [/AUTO] [/ICON] [/NOSUBCLASS]\n"
+    "\n"
+    "Il server di spool di Quillon. La cartella del programma è la cartella corrente:\n"
+    "Qod_S.INI, Qod_S.LOG, Qod_TBL1.Tbl e le cartelle TmpS, Lgo, Fnt, Backup.\n"
+    "\n"
+    "  /AUTO        parte con il funzionamento automatico\n"
+    "  /ICON        parte ridotto a icona, nell'area di notifica\n"
+    "  /NOSUBCLASS  il visualizzatore non prende i tasti né la rotella del mouse\n"
+    "\n"
+    "Le parole si scrivono come qui, in maiuscolo, anche unite (/AUTO/ICON).\n"
+    "--help mostra questo testo.\n",
+    {"/AUTO", "/ICON", "/NOSUBCLASS"},
+    true};
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // "--help" and an unknown option end here, before anything is made.
+  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
+
   const std::string cartella = qod::Cartella_Programma();
 
   // A second copy in the same folder ends at once, with no window and no

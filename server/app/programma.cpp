@@ -119,6 +119,11 @@ void Programma_Qod_S::Base_Avvio() {
     return;
   }
   if (termina_) return;  // asked to end while the settings message was open
+  // The window's load connects to the host: the splash says so meanwhile.
+  if (splash_) {
+    splash_->Stato_Imposta(Testo_Qt("Connessione a " + base_->Collegamento.Host + " ..."));
+    Pompa_Qt();
+  }
   Finestra_Collegamento_Iniziale(*base_, spool_->End, spool_->Restart);
   // From here on the window logic ends the program in order.
   in_finestra_ = true;

@@ -1,20 +1,35 @@
 // ZuFNT: the font-strip editor. Makes blank strips, opens, edits pixel by
 // pixel, generates the glyphs from an installed font and saves strips for
 // the page image generator.
-#include <QApplication>
-
 #include <string>
 
 #include "frm_font.h"
+#include "qod/console.h"
+#include "qod/ui/applicazione_qt.h"
 #include "qod/ui/qt.h"
 
+namespace {
+
+const qod::Uso_Programma kUso{
+    "ZuFNT",
+    "uso: ZuFNT\n"
+    "\n"
+    "L'editor delle strisce di caratteri del generatore delle immagini di pagina:\n"
+    "le crea, le apre, le modifica punto per punto, le genera da un font installato\n"
+    "e le salva. Non ha opzioni; --help mostra questo testo.\n",
+    {},
+    true};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
+  qod::Applicazione_Qt app(argc, argv);
   qod::Messaggi_Qt messaggi;
   qod::Dialoghi_Font_Qt dialoghi;
   qod::Editor_Font editor;
   qod::FrmFont finestra(editor, messaggi, dialoghi, std::string(QOD_VERSIONE) + "   " + QOD_DATA_VERSIONE);
   dialoghi.Imposta_Finestra(&finestra);
   finestra.show();
-  return app.exec();
+  return app.Esegui();
 }

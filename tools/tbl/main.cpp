@@ -2,17 +2,32 @@
 // from the current folder, shows both side by side and writes both back on
 // "Salva". A missing, short or unreadable table ends the program with a
 // message before the window is shown.
-#include <QApplication>
-
 #include <filesystem>
 #include <string>
 
 #include "frm_tabelle.h"
+#include "qod/console.h"
+#include "qod/ui/applicazione_qt.h"
 #include "qod/ui/qt.h"
 #include "qod/winpath.h"
 
+namespace {
+
+const qod::Uso_Programma kUso{
+    "ZuTBL",
+    "uso: ZuTBL\n"
+    "\n"
+    "L'editor delle tabelle di conversione: legge ZuTBL1.TBL e ZuTBL2.TBL dalla\n"
+    "cartella corrente, le mostra affiancate e le riscrive con \"Salva\".\n"
+    "Non ha opzioni; --help mostra questo testo.\n",
+    {},
+    true};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
+  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
+  qod::Applicazione_Qt app(argc, argv);
   qod::Messaggi_Qt messaggi;
   std::error_code ec;
   qod::Editor_Tabelle editor;
@@ -23,5 +38,5 @@ int main(int argc, char** argv) {
   }
   qod::FrmTabelle finestra(editor, messaggi, std::string(QOD_VERSIONE) + "   " + QOD_DATA_VERSIONE);
   finestra.show();
-  return app.exec();
+  return app.Esegui();
 }

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "qod/prova/costruzione.h"
+#include "qod/ui/applicazione_qt.h"
 #include "qod/ui/qt.h"
 
 namespace qod::prova {
@@ -91,7 +92,8 @@ void Applicazione() {
   static char* argv[] = {nome, nullptr};
   if (QCoreApplication::instance()) return;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  auto* app = new QApplication(argc, argv);
+  // The programs' own start: Qt's texts in Italian.
+  auto* app = new Applicazione_Qt(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   Messaggi_Qt::Controllo_Imposta(Box_Controllato);
   new Sorveglianza(app);

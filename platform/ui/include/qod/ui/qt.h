@@ -43,10 +43,27 @@ class Timer_Qt : public Timer_Sistema {
 
 // Message boxes on screen. Once interrupted (the program is asked to end),
 // an open box closes with its default answer and no further box is shown.
+//
+// A box nobody can answer is not shown: on the offscreen or minimal platform
+// (which is also where a program started without a display runs), unless a
+// test answers the boxes (Controllo_Imposta). Its title and text go to
+// standard error, it takes its default answer, and the program is told to
+// end (Fine_Senza_Risposta_Imposta) instead of waiting for an answer.
 class Messaggi_Qt : public MessageSink {
  public:
   int MsgBox(const std::string& testo, int stile, const std::string& titolo) override;
+  // Written to standard error once, whether the box is shown or not.
+  int MsgBox_Errore(const std::string& testo, int stile, const std::string& titolo) override;
   void Interrompi();
+
+  static bool Nessuno_Risponde();
+  // What ends the program after a message nobody could answer; it runs once,
+  // from the event loop. Unset: the event loop ends with code 1.
+  static void Fine_Senza_Risposta_Imposta(std::function<void()> fine);
+  // A message nobody could answer has gone to standard error: the program
+  // ends as told above (the end is asked for once).
+  static void Senza_Risposta();
+  static bool Senza_Risposta_Avvenuta();
 
   // Consulted by every box of the process before it comes up, with the
   // box's text, style and title: when it gives an answer, the box is not
