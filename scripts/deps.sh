@@ -7,7 +7,7 @@ QOD_PACKAGES=(
   clang libclang-rt-14-dev
   cmake ninja-build pkg-config g++ make git ca-certificates
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libtiff-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-liberation2
   libzint-dev libcups2-dev cups-daemon cups-client

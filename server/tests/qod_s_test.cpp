@@ -4,7 +4,10 @@
 // exit rules through the window; a screenshot of the panel in every run
 // state; and, as separate processes, one running copy per folder and the
 // orderly end on SIGTERM.
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +17,7 @@
 #include <QPaintEvent>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -338,6 +342,54 @@ TEST_F(Qod_S_Finestra, StartsWhereTheSettingsLeftItWithTheTotals) {
   EXPECT_TRUE(messaggi_.boxes.empty());
   EXPECT_TRUE(server_.host_->Attendi_Evento("rec-close"));
   EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Left"), "1500");
+}
+
+// While the window's load connects, the splash says to what: here to a host
+// that takes the connection and never greets.
+TEST_F(Qod_S_Finestra, TheSplashSaysWhatTheStartWaitsFor) {
+  const int muto = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(muto, 0);
+  sockaddr_in indirizzo{};
+  indirizzo.sin_family = AF_INET;
+  indirizzo.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t lunghezza = sizeof indirizzo;
+  ASSERT_EQ(::bind(muto, reinterpret_cast<sockaddr*>(&indirizzo), sizeof indirizzo), 0);
+  ASSERT_EQ(::listen(muto, 4), 0);
+  ASSERT_EQ(::getsockname(muto, reinterpret_cast<sockaddr*>(&indirizzo), &lunghezza), 0);
+  ASSERT_TRUE(server_.Prepara(server_.programma_, false));
+  Parametri_Collegamento c = server_.host_->Collegamento();
+  c.Porta = ntohs(indirizzo.sin_port);
+  c.Indice_Server = 1;
+  ASSERT_TRUE(Collegamento_Scrivi((server_.programma_ / "Qod_S.INI").string(), c.Componi()));
+
+  Opzioni_Qod_S o;
+  o.cartella = server_.programma_.string() + "/";
+  o.messaggi = &messaggi_;
+  o.tray = &tray_;
+  o.stampanti = &stampanti_;
+  o.attese_rete = Attese_Rete{600, 200, 1000};
+  o.attese_collegamento = Attese_Collegamento{1, 1, 10};
+  o.fine = [this](int codice) { fine_.push_back(codice); };
+  p_ = std::make_unique<Programma_Qod_S>(o);
+  // The start runs inside the splash's timer: a timer of the test looks on
+  // from the waits' pumps.
+  QString visto;
+  QTimer guarda;
+  QObject::connect(&guarda, &QTimer::timeout, [&] {
+    FrmSplash* s = p_->Splash();
+    if (!visto.isEmpty() || !s || s->Stato().isEmpty()) return;
+    visto = s->Stato();
+    prova::Schermata(*s, "splash_connessione");
+  });
+  guarda.start(20);
+  p_->Avvia();
+  EXPECT_TRUE(Attendi([&] { return p_->Caricato() || !fine_.empty(); }, 10000));
+  guarda.stop();
+  ::close(muto);
+  EXPECT_EQ(visto.toStdString(), "Connessione a 127.0.0.1 ...");
+  // The host never greeted: the manual start goes on unconnected.
+  EXPECT_TRUE(p_->Caricato());
+  EXPECT_EQ(F().Stato_Ciclo, 0);
 }
 
 // ---- As separate processes ------------------------------------------------------------
