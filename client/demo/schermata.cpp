@@ -28,6 +28,7 @@
 #include "programma_client.h"
 #include "qod/ansi.h"
 #include "qod/console.h"
+#include "qod/ui/applicazione_qt.h"
 #include "qod/viewer/qod_imv.h"
 #include "qod/winpath.h"
 
@@ -118,7 +119,12 @@ int main(int argc, char** argv) {
     riga += argv[i];
   }
 
-  QApplication app(argc, argv);
+  // It only keeps pictures: without a display it draws offscreen, as the
+  // demo runs it; Qt's texts in Italian, as in the program.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  qod::Applicazione_Qt app(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
   Messaggi_Testo messaggi;
   qod::Opzioni_Qod_C o;
