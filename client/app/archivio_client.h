@@ -104,6 +104,8 @@ class Archivio_Client : public Vista_Documento {
  private:
   // The form from the model, and the typed criteria into it.
   void Modulo_Mostra();
+  // Places the form's rows and columns for the texts they show.
+  void Modulo_Disponi();
   void Caselle_Leggi();
   void Caselle_Mostra();
   // The list's columns for the chosen definition, with their kept widths.

@@ -63,6 +63,8 @@ class FrmClient : public QWidget {
   // when the window is minimised or its inside is 10 pixels or less.
   void Base_Ridimensiona_();
   void Scheda_Disponi(int scheda);
+  // The height of the pages inside the tab control (tabs 0, 1 and 3).
+  int Altezza_Pagine() const;
   int Scheda() const { return schede_->currentIndex(); }
   void Scheda_Imposta(int scheda) { schede_->setCurrentIndex(scheda); }
 
@@ -117,6 +119,8 @@ class FrmClient : public QWidget {
  private:
   class Area_Schede;
   void Ripristina_Da_Tray();
+  int Alto_Barra() const;
+  int Alto_Linea() const;
 
   Area_Notifica& tray_;
   MessageSink& messaggi_;

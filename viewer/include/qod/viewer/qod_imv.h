@@ -209,6 +209,11 @@ class Qod_IMV : public QWidget {
   Puntatore::Contesto Contesto_Puntatore() const;
   void Posiziona_Figli();
   QRect In_Pixel(const Rettangolo& r) const;
+  // The sizes of the toolbar's end at the current font, in twips.
+  struct Misure_Barra {
+    double contatore_x = 0, contatore_y = 0, pagina_x = 0, pagina_y = 0, zoom_x = 0, barra_y = 0;
+  };
+  Misure_Barra Misure() const;
 
   // The file actions of the toolbar: save the page shown in another format,
   // turn it (and write it back with qodimv_Memo), delete it, hand the
