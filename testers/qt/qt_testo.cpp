@@ -1,6 +1,7 @@
 #include "qt_testo.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 
 #include <algorithm>
 
@@ -72,7 +73,8 @@ QFont Font_Testo(const QFont& base) {
     f.setPixelSize(base.pixelSize());
   // A character the first family lacks is taken from the next one that has
   // it: the control pictures from the font installed for them.
-  f.setFamilies({f.family(), QString::fromLatin1(kFont_Simboli)});
+  // The fixed font by the name it resolves to ("monospace" is only an alias).
+  f.setFamilies({QFontInfo(f).family(), QString::fromLatin1(kFont_Simboli)});
   return f;
 }
 

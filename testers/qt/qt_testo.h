@@ -27,7 +27,7 @@ std::string Riga_Ansi(const QString& riga);
 // so that it grows with the user's font.
 QFont Font_Piccolo(const QFont& base);
 // The installed font that has the control pictures (U+2400 to U+2421).
-inline constexpr const char* kFont_Simboli = "FreeMono";
+inline constexpr const char* kFont_Simboli = "Unifont";
 // The text windows' font: the system's fixed font at the size of `base`,
 // then the font with the control pictures for the characters it lacks.
 QFont Font_Testo(const QFont& base);
