@@ -13,6 +13,7 @@
 #include "qod/ansi.h"
 #include "qod/basic.h"
 #include "qod/profile.h"
+#include "qod/ui/cursore.h"
 #include "qod/ui/qt.h"
 #include "qod/viewer/qod_imv.h"
 #include "qod/viewer/stampa_programma.h"
@@ -128,6 +129,12 @@ Archivio_Client::Archivio_Client(FrmClient& finestra, Client_Base& base, Traspor
   // program's printers.
   imv_->Imposta_Messaggi(&base_.Messaggi());
   imv::Stampa_Programma().Collega(*imv_);
+  // What its printing has sent shows in the window's status line.
+  imv_->Stato_Stampa = [this](const std::string& t) {
+    std::string stato = stato_documento_;
+    if (!t.empty()) stato = stato.empty() ? t : stato + " - " + t;
+    Stato_Mostra(stato);
+  };
 
   // Tab 3: the index fields of the shown document, one row per data row.
   grid3_ = new QTableWidget(kDati_Righe, 2, finestra_.Pagina(3));
@@ -386,7 +393,24 @@ void Archivio_Client::Stampa_Righe(int prima, int ultima) {
   std::vector<std::string> chiavi;
   for (int r = prima; r <= ultima; ++r) chiavi.push_back(ricerca_.Elenco().Righe[static_cast<size_t>(r)].Chiave);
   Occupato_Finche guardia(occupato_);
-  for (const std::string& k : chiavi) presenta_.Spool_Presenta(k, "Stampa", *this);
+  // The busy pointer for the whole run, which document is on its way in the
+  // status line when there are several, cleared at the end.
+  const Cursore_Attesa attesa;
+  struct Fine_Stato {
+    Archivio_Client& a;
+    ~Fine_Stato() {
+      a.stato_documento_.clear();
+      a.Stato_Mostra("");
+    }
+  } fine{*this};
+  for (size_t i = 0; i < chiavi.size(); ++i) {
+    if (chiavi.size() > 1) {
+      stato_documento_ = "Stampa documento " + std::to_string(i + 1) + " di " + std::to_string(chiavi.size());
+      Stato_Mostra(stato_documento_);
+      Pompa(pompa_);
+    }
+    presenta_.Spool_Presenta(chiavi[i], "Stampa", *this);
+  }
 }
 
 void Archivio_Client::Toolbar_Azione(const std::string& chiave) {
@@ -471,7 +495,17 @@ void Archivio_Client::Dati_Mostra(const std::vector<std::string>& valori) {
                                                                         : QString());
 }
 
-void Archivio_Client::Messaggio_Mostra(const std::string& testo) { finestra_.Messaggio_Mostra(testo, 0, ""); }
+void Archivio_Client::Stato_Mostra(const std::string& testo) {
+  // The window's line, and the viewer's for the document's tab.
+  finestra_.Stato_Imposta(testo);
+  imv_->Stato_Mostra(testo);
+}
+
+void Archivio_Client::Messaggio_Mostra(const std::string& testo) {
+  // The box waits for the user with the normal pointer.
+  const Cursore_Sospeso normale;
+  finestra_.Messaggio_Mostra(testo, 0, "");
+}
 
 void Archivio_Client::Immagine_Carica(const std::string& primo_file, const Valori_Fax& fax) {
   imv_->qodimv_Brv_Tipo(fax.Tipo);

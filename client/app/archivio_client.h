@@ -120,6 +120,8 @@ class Archivio_Client : public Vista_Documento {
   void Riga_Scegli(int riga);
   void Presenta(int riga, const char* modo);
   void Stampa_Righe(int prima, int ultima);
+  // The status line of a print run.
+  void Stato_Mostra(const std::string& testo);
 
   FrmClient& finestra_;
   Client_Base& base_;
@@ -145,6 +147,8 @@ class Archivio_Client : public Vista_Documento {
   bool in_caricamento_ = false;
   bool occupato_ = false;
   int occupato_livello_ = 0;
+  // Which of several documents a print run is at ("" otherwise).
+  std::string stato_documento_;
 };
 
 }  // namespace qod

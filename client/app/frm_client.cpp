@@ -151,6 +151,10 @@ FrmClient::FrmClient(Area_Notifica& tray, MessageSink& messaggi, Messaggi_Qt* me
   }
 
   release_ = new QLabel(tab_);
+  stato_ = new QLabel(tab_);
+  stato_->setObjectName(QStringLiteral("lblStato"));
+  stato_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  stato_->hide();
 
   ricerche_ = new QComboBox(pagine_[0]);
   ricerche_->setObjectName(QStringLiteral("Ricerche"));
@@ -196,6 +200,11 @@ void FrmClient::Istanza_Imposta(const std::string& titolo) {
 void FrmClient::Release_Imposta(const std::string& testo) {
   release_->setText(Testo_Qt(testo));
   release_->adjustSize();
+}
+
+void FrmClient::Stato_Imposta(const std::string& testo) {
+  stato_->setText(Testo_Qt(testo));
+  stato_->setVisible(!testo.empty() && Scheda() != 2);
 }
 
 void FrmClient::Subclass_Attiva(bool attiva) {
@@ -281,6 +290,11 @@ void FrmClient::Scheda_Disponi(int scheda) {
       break;
   }
   toolbar_->resize(toolbar_->sizeHint());
+  // The status line after the toolbar's keys, up to the frame's right end;
+  // on the document's tab the viewer's own row shows it.
+  const int x_stato = toolbar_->geometry().right() + 1 + 8;
+  stato_->setGeometry(x_stato, alto_barra, std::max(0, tw - 8 - 4 - x_stato), toolbar_->height());
+  stato_->setVisible(!documento && !stato_->text().isEmpty());
   for (size_t n = 0; n < pagine_.size(); ++n) {
     if (static_cast<int>(n) == scheda) continue;
     pagine_[n]->hide();

@@ -213,6 +213,9 @@ Qod_IMV::Qod_IMV(QWidget* parent) : QWidget(parent) {
   lbl_pag0_->setFrameShape(QFrame::Box);
   lbl_pag1_ = new QLabel(this);
   lbl_pag1_->setAlignment(Qt::AlignCenter);
+  lbl_stato_ = new QLabel(this);
+  lbl_stato_->setObjectName("lblStato");
+  lbl_stato_->hide();
   zoom_ = new QComboBox(this);
   zoom_->setObjectName("Zoom");
   zoom_->setEditable(true);
@@ -449,6 +452,22 @@ void Qod_IMV::Barra_Allinea() {
   lbl_pag0_->setGeometry(In_Pixel({b.sinistra_pagina, 0, m.pagina_x, m.pagina_y}));
   lbl_pag1_->setGeometry(In_Pixel({b.sinistra_contatore, 60, m.contatore_x, m.contatore_y}));
   zoom_->setGeometry(In_Pixel({b.sinistra_zoom, 0, m.zoom_x, m.barra_y}));
+  // The status line of a print fills the rest of the row.
+  const int x = (zoom_->isHidden() ? zoom_->x() : zoom_->geometry().right() + 1) + 8;
+  lbl_stato_->setGeometry(x, 0, std::max(0, width() - x - 4), zoom_->height());
+}
+
+void Qod_IMV::Stato_Stampa_Mostra(const std::string& testo) {
+  if (Stato_Stampa) {
+    Stato_Stampa(testo);
+    return;
+  }
+  Stato_Mostra(testo);
+}
+
+void Qod_IMV::Stato_Mostra(const std::string& testo) {
+  lbl_stato_->setText(Testo_Qt(testo));
+  lbl_stato_->setVisible(!testo.empty() && lbl_stato_->width() > 0);
 }
 
 void Qod_IMV::resizeEvent(QResizeEvent*) {
