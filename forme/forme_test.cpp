@@ -7,10 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QBuffer>
 #include <QComboBox>
 #include <QFont>
-#include <QImage>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTest>
@@ -263,6 +264,39 @@ const Forma kForme[] = {
     {"ZuTBL", ZuTBL},              {"Qod_IMG_TST", Qod_IMG_TST},
     {"Qod_PDF_TST", Qod_PDF_TST},
 };
+
+// The check itself: what it finds on a window made wrong on purpose, and
+// what it lets be (a frame holding a control, a hidden control).
+TEST(Geometria, FindsOverlapsAndCutTextsAndLetsFramesHold) {
+  Applicazione();
+  QWidget w;
+  w.resize(400, 200);
+  auto* a = new QPushButton("Uno", &w);
+  a->setGeometry(10, 10, 80, 30);
+  auto* b = new QPushButton("Due", &w);
+  b->setGeometry(60, 20, 80, 30);  // over "Uno"
+  auto* corta = new QLabel("un testo troppo lungo", &w);
+  corta->setGeometry(10, 60, 30, 20);
+  auto* cornice = new QGroupBox("Cornice", &w);
+  cornice->setGeometry(200, 10, 180, 120);
+  auto* dentro = new QLabel("dentro", &w);  // a sibling drawn inside the frame
+  dentro->setGeometry(220, 40, 100, 20);
+  auto* nascosta = new QLabel("nascosta", &w);
+  nascosta->setGeometry(10, 10, 80, 30);
+  nascosta->hide();
+  auto* lista = new QComboBox(&w);
+  lista->addItems({"breve", "una voce molto molto lunga"});
+  lista->setGeometry(10, 100, 90, 24);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  const std::vector<std::string> d = Difetti_Geometria(w);
+  ASSERT_EQ(d.size(), 3u) << ::testing::PrintToString(d);
+  EXPECT_NE(d[0].find("\"Uno\"") , std::string::npos) << d[0];
+  EXPECT_NE(d[0].find("overlaps QPushButton \"Due\""), std::string::npos) << d[0];
+  const std::string resto = d[1] + "\n" + d[2];
+  EXPECT_NE(resto.find("\"un testo troppo lungo\": its text needs"), std::string::npos) << resto;
+  EXPECT_NE(resto.find("entry \"una voce molto molto lunga\""), std::string::npos) << resto;
+}
 
 class Forme : public ::testing::TestWithParam<std::tuple<int, const char*, int>> {
  protected:
