@@ -9,7 +9,7 @@ QOD_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev qt6-translations-l10n
   libtiff-dev libpng-dev libjpeg62-turbo-dev zlib1g-dev
-  libfreetype-dev libfontconfig-dev fontconfig fonts-liberation2
+  libfreetype-dev libfontconfig-dev fontconfig fonts-liberation2 fonts-unifont
   libzint-dev libcups2-dev cups-daemon cups-client
   qpdf poppler-utils libtiff-tools pngcheck zbar-tools img2pdf libxml2-utils
   locales python3

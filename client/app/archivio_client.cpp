@@ -1,16 +1,19 @@
 #include "archivio_client.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cmath>
 
 #include "frm_client.h"
 #include "qod/ansi.h"
 #include "qod/basic.h"
 #include "qod/profile.h"
+#include "qod/ui/cursore.h"
 #include "qod/ui/qt.h"
 #include "qod/viewer/qod_imv.h"
 #include "qod/viewer/stampa_programma.h"
@@ -26,11 +29,13 @@ constexpr const char* kLarghezza_Colonna = "1500";
 constexpr int kDati_Etichetta = 2400, kDati_Valore = 3500;
 constexpr int kDati_Righe = Dizionario_Campi::kMassimo;
 
-// The form's rows on the search tab, in pixels.
-constexpr int kRiga_Alto = 44, kRiga_Passo = 30;
+// The form's rows on the search tab, in pixels: where they stand at the
+// usual font; a wider text or a taller box moves what follows it.
+constexpr int kRiga_Alto = 44, kRiga_Altezza = 24, kRiga_Spazio = 6;
 constexpr int kX_Etichetta = 8, kL_Etichetta = 180;
-constexpr int kX_Da = 196, kL_Da = 56, kX_Casella = 256, kL_Casella = 170;
-constexpr int kX_A = 436, kL_A = 20, kX_Casella_A = 460;
+constexpr int kL_Da = 56, kL_Casella = 170, kL_A = 20;
+// The gaps after the key's label, after a caption and after the first box.
+constexpr int kDopo_Etichetta = 8, kDopo_Didascalia = 4, kDopo_Casella = 10;
 
 // The section of the list widths of definition "NN".
 std::string Sezione_Elenco(const std::string& ricerca) { return "Elenco " + ricerca; }
@@ -79,26 +84,22 @@ Archivio_Client::Archivio_Client(FrmClient& finestra, Client_Base& base, Traspor
   // Tab 0: the key rows under the list of searches.
   QWidget* p0 = finestra_.Pagina(0);
   for (int q = 1; q <= kChiavi_Massime; ++q) {
-    const int y = kRiga_Alto + (q - 1) * kRiga_Passo;
     auto* l = new QLabel(p0);
     l->setObjectName(QStringLiteral("lblChiave%1").arg(q));
-    l->setGeometry(kX_Etichetta, y, kL_Etichetta, 24);
     l->hide();
     lbl_chiave_[static_cast<size_t>(q)] = l;
     for (int i : {q, q + kChiavi_Massime}) {
-      const bool a = i > kChiavi_Massime;
       auto* d = new QLabel(p0);
       d->setObjectName(QStringLiteral("lblDa%1").arg(i));
-      d->setGeometry(a ? kX_A : kX_Da, y, a ? kL_A : kL_Da, 24);
       d->hide();
       lbl_da_[static_cast<size_t>(i)] = d;
       auto* t = new QLineEdit(p0);
       t->setObjectName(QStringLiteral("txtDa%1").arg(i));
-      t->setGeometry(a ? kX_Casella_A : kX_Casella, y, kL_Casella, 24);
       t->hide();
       txt_da_[static_cast<size_t>(i)] = t;
     }
   }
+  Modulo_Disponi();
 
   // Tab 1: the result list; whole rows are chosen, one run of them at a time.
   grid1_ = new Griglia_Elenco(finestra_.Pagina(1));
@@ -128,6 +129,12 @@ Archivio_Client::Archivio_Client(FrmClient& finestra, Client_Base& base, Traspor
   // program's printers.
   imv_->Imposta_Messaggi(&base_.Messaggi());
   imv::Stampa_Programma().Collega(*imv_);
+  // What its printing has sent shows in the window's status line.
+  imv_->Stato_Stampa = [this](const std::string& t) {
+    std::string stato = stato_documento_;
+    if (!t.empty()) stato = stato.empty() ? t : stato + " - " + t;
+    Stato_Mostra(stato);
+  };
 
   // Tab 3: the index fields of the shown document, one row per data row.
   grid3_ = new QTableWidget(kDati_Righe, 2, finestra_.Pagina(3));
@@ -186,7 +193,43 @@ void Archivio_Client::Modulo_Mostra() {
     lbl_da_[static_cast<size_t>(i)]->setText(Testo_Qt(c));
     lbl_da_[static_cast<size_t>(i)]->setVisible(!c.empty());
   }
+  Modulo_Disponi();
   Caselle_Mostra();
+}
+
+void Archivio_Client::Modulo_Disponi() {
+  // Each column as wide as its widest text shown, at least as designed.
+  const QFontMetrics fm(finestra_.Pagina(0)->font());
+  auto larghezza = [&](int minimo, auto&& etichette) {
+    int l = minimo;
+    for (QLabel* e : etichette)
+      if (!e->text().isEmpty()) l = std::max(l, fm.horizontalAdvance(e->text()) + 2);
+    return l;
+  };
+  std::vector<QLabel*> chiavi, da, a;
+  for (int q = 1; q <= kChiavi_Massime; ++q) {
+    chiavi.push_back(lbl_chiave_[static_cast<size_t>(q)]);
+    da.push_back(lbl_da_[static_cast<size_t>(q)]);
+    a.push_back(lbl_da_[static_cast<size_t>(q + kChiavi_Massime)]);
+  }
+  const int l_etichetta = larghezza(kL_Etichetta, chiavi);
+  const int x_da = kX_Etichetta + l_etichetta + kDopo_Etichetta;
+  const int l_da = larghezza(kL_Da, da);
+  const int x_casella = x_da + l_da + kDopo_Didascalia;
+  const int x_a = x_casella + kL_Casella + kDopo_Casella;
+  const int l_a = larghezza(kL_A, a);
+  const int x_casella_a = x_a + l_a + kDopo_Didascalia;
+  const int altezza = std::max(kRiga_Altezza, txt_da_[1]->sizeHint().height());
+  const int alto = std::max(kRiga_Alto, finestra_.Ricerche()->geometry().bottom() + 1 + 10);
+  for (int q = 1; q <= kChiavi_Massime; ++q) {
+    const int y = alto + (q - 1) * (altezza + kRiga_Spazio);
+    const auto k = static_cast<size_t>(q), k_a = static_cast<size_t>(q + kChiavi_Massime);
+    lbl_chiave_[k]->setGeometry(kX_Etichetta, y, l_etichetta, altezza);
+    lbl_da_[k]->setGeometry(x_da, y, l_da, altezza);
+    txt_da_[k]->setGeometry(x_casella, y, kL_Casella, altezza);
+    lbl_da_[k_a]->setGeometry(x_a, y, l_a, altezza);
+    txt_da_[k_a]->setGeometry(x_casella_a, y, kL_Casella, altezza);
+  }
 }
 
 void Archivio_Client::Caselle_Mostra() {
@@ -266,7 +309,7 @@ void Archivio_Client::Elenco_Mostra() {
   Pompa(pompa_);
 }
 
-int Archivio_Client::Griglia_Altezza() const { return finestra_.Tab_()->height() - 61; }
+int Archivio_Client::Griglia_Altezza() const { return finestra_.Altezza_Pagine(); }
 
 void Archivio_Client::Spool_Ricerca() {
   if (Occupato()) return;
@@ -350,7 +393,24 @@ void Archivio_Client::Stampa_Righe(int prima, int ultima) {
   std::vector<std::string> chiavi;
   for (int r = prima; r <= ultima; ++r) chiavi.push_back(ricerca_.Elenco().Righe[static_cast<size_t>(r)].Chiave);
   Occupato_Finche guardia(occupato_);
-  for (const std::string& k : chiavi) presenta_.Spool_Presenta(k, "Stampa", *this);
+  // The busy pointer for the whole run, which document is on its way in the
+  // status line when there are several, cleared at the end.
+  const Cursore_Attesa attesa;
+  struct Fine_Stato {
+    Archivio_Client& a;
+    ~Fine_Stato() {
+      a.stato_documento_.clear();
+      a.Stato_Mostra("");
+    }
+  } fine{*this};
+  for (size_t i = 0; i < chiavi.size(); ++i) {
+    if (chiavi.size() > 1) {
+      stato_documento_ = "Stampa documento " + std::to_string(i + 1) + " di " + std::to_string(chiavi.size());
+      Stato_Mostra(stato_documento_);
+      Pompa(pompa_);
+    }
+    presenta_.Spool_Presenta(chiavi[i], "Stampa", *this);
+  }
 }
 
 void Archivio_Client::Toolbar_Azione(const std::string& chiave) {
@@ -435,7 +495,17 @@ void Archivio_Client::Dati_Mostra(const std::vector<std::string>& valori) {
                                                                         : QString());
 }
 
-void Archivio_Client::Messaggio_Mostra(const std::string& testo) { finestra_.Messaggio_Mostra(testo, 0, ""); }
+void Archivio_Client::Stato_Mostra(const std::string& testo) {
+  // The window's line, and the viewer's for the document's tab.
+  finestra_.Stato_Imposta(testo);
+  imv_->Stato_Mostra(testo);
+}
+
+void Archivio_Client::Messaggio_Mostra(const std::string& testo) {
+  // The box waits for the user with the normal pointer.
+  const Cursore_Sospeso normale;
+  finestra_.Messaggio_Mostra(testo, 0, "");
+}
 
 void Archivio_Client::Immagine_Carica(const std::string& primo_file, const Valori_Fax& fax) {
   imv_->qodimv_Brv_Tipo(fax.Tipo);

@@ -104,6 +104,8 @@ class Archivio_Client : public Vista_Documento {
  private:
   // The form from the model, and the typed criteria into it.
   void Modulo_Mostra();
+  // Places the form's rows and columns for the texts they show.
+  void Modulo_Disponi();
   void Caselle_Leggi();
   void Caselle_Mostra();
   // The list's columns for the chosen definition, with their kept widths.
@@ -118,6 +120,8 @@ class Archivio_Client : public Vista_Documento {
   void Riga_Scegli(int riga);
   void Presenta(int riga, const char* modo);
   void Stampa_Righe(int prima, int ultima);
+  // The status line of a print run.
+  void Stato_Mostra(const std::string& testo);
 
   FrmClient& finestra_;
   Client_Base& base_;
@@ -143,6 +147,8 @@ class Archivio_Client : public Vista_Documento {
   bool in_caricamento_ = false;
   bool occupato_ = false;
   int occupato_livello_ = 0;
+  // Which of several documents a print run is at ("" otherwise).
+  std::string stato_documento_;
 };
 
 }  // namespace qod

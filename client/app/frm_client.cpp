@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 #include "qod/ui/qt.h"
 
 namespace qod {
@@ -149,9 +151,14 @@ FrmClient::FrmClient(Area_Notifica& tray, MessageSink& messaggi, Messaggi_Qt* me
   }
 
   release_ = new QLabel(tab_);
+  stato_ = new QLabel(tab_);
+  stato_->setObjectName(QStringLiteral("lblStato"));
+  stato_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  stato_->hide();
 
   ricerche_ = new QComboBox(pagine_[0]);
   ricerche_->setObjectName(QStringLiteral("Ricerche"));
+  ricerche_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   ricerche_->setGeometry(8, 8, 320, ricerche_->sizeHint().height());
   QObject::connect(ricerche_, &QComboBox::currentIndexChanged, [this](int i) {
     if (in_riempimento_ || i < 0 || !Ricerche_Click) return;
@@ -195,6 +202,11 @@ void FrmClient::Release_Imposta(const std::string& testo) {
   release_->adjustSize();
 }
 
+void FrmClient::Stato_Imposta(const std::string& testo) {
+  stato_->setText(Testo_Qt(testo));
+  stato_->setVisible(!testo.empty() && Scheda() != 2);
+}
+
 void FrmClient::Subclass_Attiva(bool attiva) {
   subclass_ = attiva;
   if (attiva) {
@@ -210,6 +222,8 @@ void FrmClient::Ricerche_Riempi(const std::vector<std::pair<int, std::string>>& 
   in_riempimento_ = true;
   ricerche_->clear();
   for (const auto& [numero, nome] : voci) ricerche_->addItem(Testo_Qt(nome), numero);
+  // 320 pixels, or what the longest name needs.
+  ricerche_->resize(std::max(320, ricerche_->sizeHint().width()), ricerche_->sizeHint().height());
   in_riempimento_ = false;
   // The first entry is chosen, which builds its form.
   if (ricerche_->count() > 0) {
@@ -227,19 +241,27 @@ void FrmClient::Base_Ridimensiona_() {
   Scheda_Disponi(Scheda());
 }
 
+// The toolbar 26 pixels down and the frame's top line 50, unless a larger
+// font makes the tabs or the bar taller: then they follow right under them.
+int FrmClient::Alto_Barra() const { return std::max(26, schede_->sizeHint().height()); }
+int FrmClient::Alto_Linea() const { return std::max(50, Alto_Barra() + toolbar_->height()); }
+int FrmClient::Altezza_Pagine() const { return tab_->height() - 9 - (Alto_Linea() + 2); }
+
 void FrmClient::Scheda_Disponi(int scheda) {
   const int tw = tab_->width(), th = tab_->height();
+  schede_->resize(schede_->sizeHint());
   // 1. The version label at the top right, on every tab.
   release_->move(tw - release_->width() - 3, 4);
   release_->raise();
 
   // 2. The toolbar and the frame, on every tab but the document's.
   const bool documento = scheda == 2;
+  const int alto_barra = Alto_Barra(), alto_linea = Alto_Linea();
   if (!documento) {
     pagine_[2]->hide();
-    toolbar_->move(6, 26);
+    toolbar_->move(6, alto_barra);
     toolbar_->resize(toolbar_->sizeHint());
-    const int x0 = 6, y0 = 50, x1 = tw - 8, y1 = th - 8;
+    const int x0 = 6, y0 = alto_linea, x1 = tw - 8, y1 = th - 8;
     linee_[0] = QLine(x0, y0, x1, y0);
     linee_[1] = QLine(x1, y0, x1, y1);
     linee_[2] = QLine(x0, y1, x1 + 1, y1);
@@ -268,6 +290,11 @@ void FrmClient::Scheda_Disponi(int scheda) {
       break;
   }
   toolbar_->resize(toolbar_->sizeHint());
+  // The status line after the toolbar's keys, up to the frame's right end;
+  // on the document's tab the viewer's own row shows it.
+  const int x_stato = toolbar_->geometry().right() + 1 + 8;
+  stato_->setGeometry(x_stato, alto_barra, std::max(0, tw - 8 - 4 - x_stato), toolbar_->height());
+  stato_->setVisible(!documento && !stato_->text().isEmpty());
   for (size_t n = 0; n < pagine_.size(); ++n) {
     if (static_cast<int>(n) == scheda) continue;
     pagine_[n]->hide();
@@ -275,9 +302,9 @@ void FrmClient::Scheda_Disponi(int scheda) {
   if (scheda >= 0 && scheda < 4) {
     QWidget* p = pagine_[static_cast<size_t>(scheda)];
     if (documento)
-      p->setGeometry(tab_->x() + 6, tab_->y() + 26, tw - 13, th - 33);
+      p->setGeometry(tab_->x() + 6, tab_->y() + alto_barra, tw - 13, th - 7 - alto_barra);
     else
-      p->setGeometry(8, 52, tw - 17, th - 61);
+      p->setGeometry(8, alto_linea + 2, tw - 17, Altezza_Pagine());
     p->show();
     p->raise();
     if (documento && p->isVisible()) p->setFocus();

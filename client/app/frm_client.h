@@ -49,6 +49,9 @@ class FrmClient : public QWidget {
   // tip of the icon.
   void Istanza_Imposta(const std::string& titolo);
   void Release_Imposta(const std::string& testo);
+  // The window's status line, after the toolbar's keys on tabs 0, 1 and 3:
+  // what a print in progress has done ("" hides it).
+  void Stato_Imposta(const std::string& testo);
   // Installs the re-layout at the end of a move or a resize and the minimum
   // size (500 x 260 pixels); without it ("/NOSUBCLASS") every resize lays
   // the window out at once and there is no minimum.
@@ -63,6 +66,8 @@ class FrmClient : public QWidget {
   // when the window is minimised or its inside is 10 pixels or less.
   void Base_Ridimensiona_();
   void Scheda_Disponi(int scheda);
+  // The height of the pages inside the tab control (tabs 0, 1 and 3).
+  int Altezza_Pagine() const;
   int Scheda() const { return schede_->currentIndex(); }
   void Scheda_Imposta(int scheda) { schede_->setCurrentIndex(scheda); }
 
@@ -100,6 +105,7 @@ class FrmClient : public QWidget {
   QToolBar* Toolbar() const { return toolbar_; }
   QAction* Tasto(const std::string& chiave) const;
   QLabel* Release() const { return release_; }
+  QLabel* Stato() const { return stato_; }
   QComboBox* Ricerche() const { return ricerche_; }
   // The four lines of the frame (0 top, 1 right, 2 bottom, 3 left), in the
   // tab control's pixels, and whether they are drawn.
@@ -117,6 +123,8 @@ class FrmClient : public QWidget {
  private:
   class Area_Schede;
   void Ripristina_Da_Tray();
+  int Alto_Barra() const;
+  int Alto_Linea() const;
 
   Area_Notifica& tray_;
   MessageSink& messaggi_;
@@ -127,6 +135,7 @@ class FrmClient : public QWidget {
   QToolBar* toolbar_ = nullptr;
   std::vector<std::pair<std::string, QAction*>> tasti_;
   QLabel* release_ = nullptr;
+  QLabel* stato_ = nullptr;
   QComboBox* ricerche_ = nullptr;
   std::array<QWidget*, 4> pagine_{};
   std::array<QLine, 4> linee_{};

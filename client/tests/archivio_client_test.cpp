@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QHeaderView>
@@ -28,7 +29,10 @@
 #include "qod/profile.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
+#include "qod/printing/registrato.h"
+#include "qod/ui/geometria_prova.h"
 #include "qod/ui/prova_qt.h"
+#include "qod/viewer/frm_stampa.h"
 #include "qod/viewer/qod_imv.h"
 
 using namespace qod;
@@ -146,7 +150,14 @@ class Finestra_Archivio : public ::testing::Test {
   Cartella_Prova dir_{"archivio_client"};
   const fs::path programma_ = dir_.Dir() / "Qod_C";
   std::unique_ptr<Host_Simulato> host_;
-  RecordingMessageSink messaggi_;
+  // The boxes, and whether each came up under a busy pointer.
+  struct Messaggi_Puntatore : RecordingMessageSink {
+    std::vector<bool> occupato;
+    int MsgBox(const std::string& testo, int stile, const std::string& titolo) override {
+      occupato.push_back(QApplication::overrideCursor() != nullptr);
+      return RecordingMessageSink::MsgBox(testo, stile, titolo);
+    }
+  } messaggi_;
   Tray_Finto tray_;
   std::vector<int> fine_;
   std::vector<std::string> stampati_, impostati_;
@@ -258,6 +269,68 @@ TEST_F(Finestra_Archivio, TheSelectionDecidesWhatTheKeysAndClicksDo) {
   EXPECT_EQ(messaggi_.boxes[box + 1].testo, "[Spool_Presenta] Errore Esito {K}");
   EXPECT_EQ(Chiesti(), (std::vector<int>{2, 4, 4, 5, 6}));
   EXPECT_EQ(stampati_, (std::vector<std::string>{"00001_I_00001_00001.PNG", "00001_I_00001_00001.PNG"}));
+}
+
+// Printing rows keeps the pointer busy from the first fetch to the last
+// page sent and names in the window's status line the document on its way;
+// the count of a long document's pages follows it there (the viewer's
+// printing reports it). All is gone at the end; a box in between has the
+// normal pointer. The status line fits beside the tabs and the version.
+TEST_F(Finestra_Archivio, PrintingRowsShowsTheBusyPointerAndTheDocumentOnItsWay) {
+  ASSERT_NO_FATAL_FAILURE(Avvia(QSize(640, 320)));
+  stampa::Dispositivo_Registrato d;
+  d.stampanti["Laser"] = {};
+  d.predefinita = "Laser";
+  struct Visto {
+    bool occupato;
+    std::string stato;
+  };
+  std::vector<Visto> visti;
+  bool controllata = false;
+  imv::Stampa_Visore stampa(imv::Servizi_Stampa{&d, nullptr, [&] {
+                                                  const QCursor* c = QApplication::overrideCursor();
+                                                  visti.push_back({c && c->shape() == Qt::WaitCursor,
+                                                                   V().Stato()->isVisible()
+                                                                       ? V().Stato()->text().toStdString()
+                                                                       : ""});
+                                                  if (!controllata) {
+                                                    controllata = true;
+                                                    Schermata(V(), "qod_c_stampa_in_corso");
+                                                    for (const std::string& f : Difetti_Geometria(V()))
+                                                      ADD_FAILURE() << f;
+                                                  }
+                                                  QCoreApplication::processEvents();
+                                                },
+                                                {}});
+  stampa.Collega(*A().Qod_IMV1());
+  Scheda(1);
+  Seleziona(2, 4);
+  Tasto("Stampa");
+  EXPECT_EQ(d.Finiti().size(), 3u);
+  std::vector<std::string> stati;
+  for (const Visto& v : visti) {
+    EXPECT_TRUE(v.occupato) << v.stato;
+    if (stati.empty() || stati.back() != v.stato) stati.push_back(v.stato);
+  }
+  EXPECT_EQ(stati, (std::vector<std::string>{"Stampa documento 1 di 3", "Stampa documento 2 di 3",
+                                             "Stampa documento 3 di 3"}));
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_FALSE(V().Stato()->isVisible());
+
+  // A long document's pages after its name; a document gone from the store
+  // gives its box with the normal pointer.
+  A().Qod_IMV1()->Stato_Stampa_Mostra("Pagine inviate: 3 di 9");
+  EXPECT_EQ(V().Stato()->text(), "Pagine inviate: 3 di 9");
+  A().Qod_IMV1()->Stato_Stampa_Mostra("");
+  EXPECT_FALSE(V().Stato()->isVisible());
+  fs::remove_all(dir_.Dir() / "archivio" / Format(5, "0000000000"));
+  const size_t box = messaggi_.boxes.size();
+  Seleziona(4, 4);
+  Tasto("Stampa");
+  ASSERT_EQ(messaggi_.boxes.size(), box + 2);
+  EXPECT_EQ(messaggi_.boxes[box + 1].testo, "[Spool_Presenta] Errore Esito {K}");
+  EXPECT_FALSE(messaggi_.occupato[box + 1]);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(Finestra_Archivio, WindowEventsWhileTheHostIsAskedStartNothing) {

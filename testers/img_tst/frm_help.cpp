@@ -18,9 +18,7 @@ FrmHelp::FrmHelp(QWidget* genitore) : QWidget(genitore, Qt::Window) {
   txt_help = new QPlainTextEdit(this);
   txt_help->setObjectName("txt_help");
   txt_help->setLineWrapMode(QPlainTextEdit::NoWrap);
-  QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  f.setPointSizeF(8.25);
-  txt_help->setFont(f);
+  txt_help->setFont(Font_Testo(font()));
   // The box shows rows; the text's CR LF line ends become its row breaks.
   QString testo = Testo_Qt(Testo_Help());
   if (testo.endsWith('\n')) testo.chop(1);

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "qod/basic.h"
@@ -27,12 +28,9 @@ FrmOut::FrmOut(QWidget* genitore) : QWidget(genitore, Qt::Window) {
   colonna->setContentsMargins(0, 0, 0, 0);
   colonna->setSpacing(0);
   auto* striscia = new QWidget(this);
-  striscia->setFixedHeight(kStriscia);
   auto* riga = new QHBoxLayout(striscia);
   riga->setContentsMargins(2, 0, 2, 0);
-  QFont piccolo = font();
-  piccolo.setPointSizeF(7);
-  striscia->setFont(piccolo);
+  striscia->setFont(Font_Piccolo(font()));
   auto valore = [&](const char* didascalia, const char* nome) {
     riga->addWidget(new QLabel(didascalia, striscia));
     auto* l = new QLabel(striscia);
@@ -57,6 +55,8 @@ FrmOut::FrmOut(QWidget* genitore) : QWidget(genitore, Qt::Window) {
   lbl_Ry = valore("Ry", "lbl_Ry");
   lbl_n_colori = valore("Col.", "lbl_n_colori");
   riga->addStretch(1);
+  // As designed, or as high as the zoom list needs at a larger font.
+  striscia->setFixedHeight(std::max(kStriscia, riga->sizeHint().height()));
   colonna->addWidget(striscia);
   ImageMan1 = new img::Vista_Immagine(this);
   ImageMan1->setObjectName("ImageMan1");

@@ -75,9 +75,7 @@ FrmParm::FrmParm(Dialoghi& dialoghi, const std::string& cartella, QWidget* genit
 FrmParm::~FrmParm() = default;
 
 void FrmParm::Costruisci() {
-  QFont piccolo = font();
-  piccolo.setPointSizeF(7);
-  setFont(piccolo);
+  setFont(Font_Piccolo(font()));
 
   // The fields, made from the table.
   for (const Campo& c : Campi()) {
@@ -163,7 +161,7 @@ void FrmParm::Costruisci() {
   lo->addWidget(out_Visualizza, 0, 7);
   metti(lo, "out_Width", 1, 0);
   metti(lo, "out_Height", 1, 2);
-  metti(lo, "txt_S", 1, 4, 2);
+  metti(lo, "txt_S", 1, 4);
   metti(lo, "txt_Rx", 2, 0);
   metti(lo, "txt_Ry", 2, 2);
   lo->addWidget(new QLabel("Colore", this), 2, 4);

@@ -20,9 +20,7 @@ FrmTxt::FrmTxt(QWidget* genitore) : QWidget(genitore, Qt::Window) {
   txt_Cmd = new QPlainTextEdit(this);
   txt_Cmd->setObjectName("txt_Cmd");
   txt_Cmd->setLineWrapMode(QPlainTextEdit::NoWrap);
-  QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-  f.setPointSizeF(8.25);
-  txt_Cmd->setFont(f);
+  txt_Cmd->setFont(Font_Testo(font()));
   l->addWidget(txt_Cmd);
 }
 

@@ -5,6 +5,7 @@
 // U+2400 + code, and come back as the same bytes).
 #pragma once
 
+#include <QFont>
 #include <QLocale>
 #include <QString>
 
@@ -21,5 +22,14 @@ Separatori Separatori_Locale(const QLocale& l = QLocale());
 // One row (no line ends in it) for the editor and back.
 QString Riga_Qt(const std::string& riga);
 std::string Riga_Ansi(const QString& riga);
+
+// The forms' small font: the share of `base` that 6.75 points are of 8.25,
+// so that it grows with the user's font.
+QFont Font_Piccolo(const QFont& base);
+// The installed font that has the control pictures (U+2400 to U+2421).
+inline constexpr const char* kFont_Simboli = "Unifont";
+// The text windows' font: the system's fixed font at the size of `base`,
+// then the font with the control pictures for the characters it lacks.
+QFont Font_Testo(const QFont& base);
 
 }  // namespace qod::testers

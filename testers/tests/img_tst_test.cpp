@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLocale>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextBlock>
 
 #include <deque>
 #include <filesystem>
@@ -283,6 +286,49 @@ TEST_F(ImgTstTesto, OpenAndSaveKeepEveryByte) {
   QTest::keyClicks(t->txt_Cmd, "X");
   Clic(frm->txt_Modifica);
   EXPECT_EQ(prova::File_Leggi(Testo_File()), dati + "X");
+}
+
+// Every control byte the window shows as a picture (NUL to 0x1F but TAB,
+// and DEL) is drawn with the window's own font as a glyph of its own: no
+// two look alike, none is blank or the font's empty box.
+TEST_F(ImgTstTesto, EachControlByteLooksDifferent) {
+  std::string dati;
+  std::vector<int> codici;
+  for (int b = 0; b < 0x20; ++b)
+    if (b != '\t' && b != '\r' && b != '\n') codici.push_back(b);
+  codici.push_back(0x7F);
+  for (int b : codici) dati += static_cast<char>(b);
+  prova::File_Scrivi(Testo_File(), dati);
+  Clic(frm->txt_Modifica);
+  FrmTxt* t = frm->frmTxt();
+  const QString riga = t->txt_Cmd->document()->begin().text();
+  ASSERT_EQ(riga.size(), static_cast<qsizetype>(codici.size()));
+  prova::Schermata(*t, "img_tst_frmTxt_controlli");
+
+  const QFont f = t->txt_Cmd->font();
+  const QFontMetrics fm(f);
+  auto disegno = [&](QChar c) {
+    QImage i(fm.maxWidth() * 2, fm.height(), QImage::Format_RGB32);
+    i.fill(Qt::white);
+    QPainter p(&i);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    p.drawText(0, fm.ascent(), QString(c));
+    return i;
+  };
+  // What a character no font has looks like (a private-use code).
+  const QImage manca = disegno(QChar(0xE000));
+  std::vector<QImage> disegni;
+  for (QChar c : riga) disegni.push_back(disegno(c));
+  for (size_t i = 0; i < disegni.size(); ++i) {
+    int neri = 0;
+    for (int y = 0; y < disegni[i].height(); ++y)
+      for (int x = 0; x < disegni[i].width(); ++x) neri += qGray(disegni[i].pixel(x, y)) < 224;
+    EXPECT_GT(neri, 4) << "byte " << codici[i] << " draws (almost) nothing";
+    EXPECT_NE(disegni[i], manca) << "byte " << codici[i] << " draws the missing-glyph box";
+    for (size_t j = 0; j < i; ++j)
+      EXPECT_NE(disegni[i], disegni[j]) << "bytes " << codici[j] << " and " << codici[i] << " look the same";
+  }
 }
 
 TEST_F(ImgTstTesto, RunSavesTheCommandFileBeingEditedFirst) {

@@ -43,7 +43,8 @@ std::array<Tasto_Posto, kTasti> Tasti_Disponi(const std::array<bool, kTasti>& vi
 }
 
 Barra_Posti Barra_Allinea(double sinistra_toolbar, const std::array<Tasto_Posto, kTasti>& tasti,
-                          const std::array<bool, kTasti>& visibili, bool pagine, double tx) {
+                          const std::array<bool, kTasti>& visibili, bool pagine, double tx,
+                          double larghezza_pagina) {
   Barra_Posti b;
   double x = Arrotonda_Pari(sinistra_toolbar);
   int i = kTasti - 1;
@@ -53,7 +54,7 @@ Barra_Posti Barra_Allinea(double sinistra_toolbar, const std::array<Tasto_Posto,
   b.larghezza_toolbar = std::max(0.0, x - 2 * tx);
   b.sinistra_pagina = x;
   b.sinistra_contatore = x + 4 * tx;
-  if (pagine) x = Arrotonda_Pari(b.sinistra_pagina + kLarghezza_Pagina + 2 * tx);
+  if (pagine) x = Arrotonda_Pari(b.sinistra_pagina + larghezza_pagina + 2 * tx);
   b.sinistra_zoom = x;
   return b;
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QBitmap>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,9 +11,11 @@
 #include <QPainterPath>
 #include <QPointer>
 #include <QStyle>
+#include <QStyleOption>
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cmath>
 
 #include "qod/ansi.h"
@@ -210,6 +213,9 @@ Qod_IMV::Qod_IMV(QWidget* parent) : QWidget(parent) {
   lbl_pag0_->setFrameShape(QFrame::Box);
   lbl_pag1_ = new QLabel(this);
   lbl_pag1_->setAlignment(Qt::AlignCenter);
+  lbl_stato_ = new QLabel(this);
+  lbl_stato_->setObjectName("lblStato");
+  lbl_stato_->hide();
   zoom_ = new QComboBox(this);
   zoom_->setObjectName("Zoom");
   zoom_->setEditable(true);
@@ -406,23 +412,68 @@ Borsa Qod_IMV::Stato_Salva() const {
 
 // ---- Layout ----------------------------------------------------------------------------------
 
+Qod_IMV::Misure_Barra Qod_IMV::Misure() const {
+  // The design sizes, each grown to what its text needs at the current font:
+  // the counter to its text, the page box round it with the same 4-pixel
+  // margins, the zoom list to its longest entry; the toolbar's row as high
+  // as the tallest of them.
+  const double tx = Twips_X(), ty = Twips_Y();
+  const QFontMetrics fm(lbl_pag1_->font());
+  Misure_Barra m;
+  m.contatore_x = std::max(kLarghezza_Contatore, (fm.horizontalAdvance(lbl_pag1_->text()) + 2) * tx);
+  m.contatore_y = std::max(kAltezza_Contatore, fm.height() * ty);
+  m.pagina_x = std::max(kLarghezza_Pagina, m.contatore_x + 8 * tx);
+  m.pagina_y = std::max(kAltezza_Pagina, m.contatore_y + 8 * ty);
+  const QFontMetrics fz(zoom_->font());
+  int voce = 0;
+  for (int i = 0; i < zoom_->count(); ++i) voce = std::max(voce, fz.horizontalAdvance(zoom_->itemText(i)));
+  // The list's frame and arrow: all of it but its text field; and the
+  // field's own margins.
+  QStyleOptionComboBox o;
+  o.initFrom(zoom_);
+  o.editable = true;
+  o.rect = QRect(0, 0, 1000, zoom_->sizeHint().height());
+  const int cornice = 1000 - zoom_->style()->subControlRect(QStyle::CC_ComboBox, &o, QStyle::SC_ComboBoxEditField,
+                                                             zoom_).width();
+  m.zoom_x = std::max(kLarghezza_Zoom, (voce + cornice + 4) * tx);
+  m.barra_y = std::max({kAltezza_Toolbar, zoom_->sizeHint().height() * ty, m.pagina_y});
+  return m;
+}
+
 void Qod_IMV::Barra_Allinea() {
   const double tx = Twips_X(), ty = Twips_Y();
+  const Misure_Barra m = Misure();
   const auto posti = Tasti_Disponi(visibili_);
-  const Barra_Posti b = imv::Barra_Allinea(0, posti, visibili_, pagine_, tx);
+  const Barra_Posti b = imv::Barra_Allinea(0, posti, visibili_, pagine_, tx, m.pagina_x);
   toolbar_->setGeometry(0, 0, static_cast<int>(std::lround(b.larghezza_toolbar / tx)),
                         static_cast<int>(std::lround(kAltezza_Toolbar / ty)));
   for (int i = 0; i < kTasti; ++i)
     tasti_widget_[i]->setGeometry(In_Pixel({posti[i].sinistra, 0, posti[i].larghezza, kAltezza_Toolbar}));
-  lbl_pag0_->setGeometry(In_Pixel({b.sinistra_pagina, 0, kLarghezza_Pagina, kAltezza_Pagina}));
-  lbl_pag1_->setGeometry(In_Pixel({b.sinistra_contatore, 60, kLarghezza_Contatore, kAltezza_Contatore}));
-  zoom_->setGeometry(In_Pixel({b.sinistra_zoom, 0, kLarghezza_Zoom, kAltezza_Toolbar}));
+  lbl_pag0_->setGeometry(In_Pixel({b.sinistra_pagina, 0, m.pagina_x, m.pagina_y}));
+  lbl_pag1_->setGeometry(In_Pixel({b.sinistra_contatore, 60, m.contatore_x, m.contatore_y}));
+  zoom_->setGeometry(In_Pixel({b.sinistra_zoom, 0, m.zoom_x, m.barra_y}));
+  // The status line of a print fills the rest of the row.
+  const int x = (zoom_->isHidden() ? zoom_->x() : zoom_->geometry().right() + 1) + 8;
+  lbl_stato_->setGeometry(x, 0, std::max(0, width() - x - 4), zoom_->height());
+}
+
+void Qod_IMV::Stato_Stampa_Mostra(const std::string& testo) {
+  if (Stato_Stampa) {
+    Stato_Stampa(testo);
+    return;
+  }
+  Stato_Mostra(testo);
+}
+
+void Qod_IMV::Stato_Mostra(const std::string& testo) {
+  lbl_stato_->setText(Testo_Qt(testo));
+  lbl_stato_->setVisible(!testo.empty() && lbl_stato_->width() > 0);
 }
 
 void Qod_IMV::resizeEvent(QResizeEvent*) {
   Barra_Allinea();
   const double tx = Twips_X(), ty = Twips_Y();
-  disposizione_ = Disposizione_Calcola(width() * tx, height() * ty, 0, kAltezza_Toolbar, tx, ty);
+  disposizione_ = Disposizione_Calcola(width() * tx, height() * ty, 0, Misure().barra_y, tx, ty);
   update();
   if (disposizione_.fondo) {
     fondo_->setGeometry(In_Pixel(*disposizione_.fondo));
@@ -557,6 +608,8 @@ bool Qod_IMV::Mostra() {
   Abilita(T_Precedente, s.Pagina_Attuale >= 2);
   Abilita(T_Successiva, s.Pagina_Attuale < s.Pagine_Numero);
   lbl_pag1_->setText(QString::fromStdString(s.Contatore()));
+  // A longer count widens its box.
+  Barra_Allinea();
   long x = 0, y = 0;
   return Zoom_Applica(x, y);
 }

@@ -20,6 +20,7 @@
 #include "qod/ansi.h"
 #include "qod/basic.h"
 #include "qod/imaging/file.h"
+#include "qod/ui/cursore.h"
 #include "qod/ui/qt.h"
 #include "qod/viewer/pagine.h"
 #include "qod/viewer/qod_imv.h"
@@ -62,6 +63,10 @@ void Colori(QLineEdit* box, bool errato) {
 }
 
 }  // namespace
+
+std::string Testo_Avanzamento(int inviate, int totale) {
+  return "Pagine inviate: " + std::to_string(inviate) + " di " + std::to_string(totale);
+}
 
 FrmStampa::FrmStampa(const Servizi_Stampa& servizi, QWidget* padre) : QDialog(padre), servizi_(servizi) {
   setObjectName("frmStampa");
@@ -354,6 +359,8 @@ void FrmStampa::Stampa_Ora() {
 }
 
 void FrmStampa::Messaggio(const std::string& testo) {
+  // A box waits for the user with the normal pointer, also in the middle of a print.
+  const Cursore_Sospeso normale;
   if (servizi_.messaggi) servizi_.messaggi->MsgBox(A(testo), vbOKOnly, kTitolo_Stampa);
 }
 
@@ -394,6 +401,21 @@ bool FrmStampa::Documento_Stampa() {
   stampa::Contesto dc = 0;
   bool lavoro = false;
   int saltate = 0;
+  // The busy pointer while the pages are drawn and sent, and the count of
+  // a long job, until the job ends however it ends.
+  const Cursore_Attesa attesa;
+  struct Conteggio {
+    const Servizi_Stampa& s;
+    bool attivo = false;
+    void Inviate(int n, int totale) {
+      if (totale <= kPoche_Pagine || !s.avanzamento) return;
+      attivo = true;
+      s.avanzamento(n, totale);
+    }
+    ~Conteggio() {
+      if (attivo) s.avanzamento(0, 0);
+    }
+  } conteggio{servizi_};
   try {
     Impostazioni_Leggi();
     const Impostazioni_Stampa& i = impostazioni_;
@@ -420,6 +442,9 @@ bool FrmStampa::Documento_Stampa() {
     const auto H = static_cast<int32_t>(Arrotonda_Pari(capacita->altezza * 1440.0 / capacita->dpi_y));
     if (stampa::Stampante_Inizio_Doc(d, dc, "Quillon") <= 0) throw std::runtime_error("job not started");
     lavoro = true;
+    const int64_t totale = static_cast<int64_t>(passate) * std::max<int64_t>(0, int64_t{modello_.a} - modello_.da + 1);
+    const int totale_int = static_cast<int>(std::min<int64_t>(totale, std::numeric_limits<int>::max()));
+    int inviate = 0;
     for (int32_t passata = 1; passata <= passate; ++passata) {
       for (int64_t p = modello_.da; p <= modello_.a; ++p) {
         if (!Pagine_Cerca(static_cast<int32_t>(p))) {
@@ -431,6 +456,7 @@ bool FrmStampa::Documento_Stampa() {
         if (!d.Disegna(dc, im3_, r)) throw std::runtime_error("page not drawn");
         Pompa(servizi_.pompa);
         stampa::Stampante_Fine_Pagina(d, dc);
+        conteggio.Inviate(++inviate, totale_int);
         Pompa(servizi_.pompa);
       }
     }
@@ -456,19 +482,20 @@ bool FrmStampa::Documento_Stampa() {
 
 // ---- One request at a time --------------------------------------------------------------------
 
-Servizi_Stampa Stampa_Visore::Servizi(MessageSink* messaggi) const {
+Servizi_Stampa Stampa_Visore::Servizi(MessageSink* messaggi, Avanzamento avanzamento) const {
   Servizi_Stampa s = servizi_;
   if (!s.messaggi) s.messaggi = messaggi;
+  if (!s.avanzamento) s.avanzamento = std::move(avanzamento);
   return s;
 }
 
 bool Stampa_Visore::Carica(QWidget* Padre, const std::string& FileINI, const std::string& Paragrafo,
-                           const std::string& NomeFile, MessageSink* messaggi) {
+                           const std::string& NomeFile, MessageSink* messaggi, Avanzamento avanzamento) {
   if (occupato_) return false;
   occupato_ = true;
   bool r = false;
   {
-    FrmStampa frm(Servizi(messaggi), Padre);
+    FrmStampa frm(Servizi(messaggi, std::move(avanzamento)), Padre);
     r = frm.Carica(Padre, FileINI, Paragrafo, NomeFile);
   }
   occupato_ = false;
@@ -476,12 +503,12 @@ bool Stampa_Visore::Carica(QWidget* Padre, const std::string& FileINI, const std
 }
 
 bool Stampa_Visore::Stampa(int64_t hWnd, const std::string& FileINI, const std::string& Paragrafo,
-                           const std::string& NomeFile, MessageSink* messaggi) {
+                           const std::string& NomeFile, MessageSink* messaggi, Avanzamento avanzamento) {
   if (occupato_) return false;
   occupato_ = true;
   bool r = false;
   {
-    FrmStampa frm(Servizi(messaggi), nullptr);
+    FrmStampa frm(Servizi(messaggi, std::move(avanzamento)), nullptr);
     r = frm.Stampa(hWnd, FileINI, Paragrafo, NomeFile);
   }
   occupato_ = false;
@@ -490,12 +517,15 @@ bool Stampa_Visore::Stampa(int64_t hWnd, const std::string& FileINI, const std::
 
 void Stampa_Visore::Collega(Qod_IMV& visore) {
   Azioni_Visore& a = visore.Azioni();
-  a.Set_Stampa = [this](Qod_IMV& v, const std::string& nome) {
-    return Carica(v.window(), v.qodimv_FileINI(), v.qodimv_Paragrafo(), nome, &v.Messaggi());
+  auto stato = [](Qod_IMV& v) {
+    return [&v](int inviate, int totale) { v.Stato_Stampa_Mostra(inviate > 0 ? Testo_Avanzamento(inviate, totale) : ""); };
   };
-  a.Stampa = [this](Qod_IMV& v, const std::string& nome) {
+  a.Set_Stampa = [this, stato](Qod_IMV& v, const std::string& nome) {
+    return Carica(v.window(), v.qodimv_FileINI(), v.qodimv_Paragrafo(), nome, &v.Messaggi(), stato(v));
+  };
+  a.Stampa = [this, stato](Qod_IMV& v, const std::string& nome) {
     return Stampa(reinterpret_cast<intptr_t>(v.window()), v.qodimv_FileINI(), v.qodimv_Paragrafo(), nome,
-                  &v.Messaggi());
+                  &v.Messaggi(), stato(v));
   };
 }
 

@@ -95,10 +95,22 @@ class DialogoStampa : public ::testing::Test {
   prova::Cartella_Prova dir_{"imv_frm_stampa"};
   std::string ini_;
   stampa::Dispositivo_Registrato dispositivo_;
-  RecordingMessageSink messaggi_;
+  // The boxes, and whether each came up under a busy pointer.
+  struct Messaggi_Puntatore : RecordingMessageSink {
+    std::vector<bool> occupato;
+    int MsgBox(const std::string& testo, int stile, const std::string& titolo) override {
+      occupato.push_back(QApplication::overrideCursor() != nullptr);
+      return RecordingMessageSink::MsgBox(testo, stile, titolo);
+    }
+  } messaggi_;
   int pompe_ = 0;
+  std::function<void()> ad_ogni_pompa_;
   std::vector<std::string> proprieta_;
-  Stampa_Visore stampa_{Servizi_Stampa{&dispositivo_, &messaggi_, [this] { ++pompe_; },
+  Stampa_Visore stampa_{Servizi_Stampa{&dispositivo_, &messaggi_,
+                                       [this] {
+                                         ++pompe_;
+                                         if (ad_ogni_pompa_) ad_ogni_pompa_();
+                                       },
                                        [this](QWidget* w, const std::string& nome) {
                                          EXPECT_NE(qobject_cast<FrmStampa*>(w), nullptr);
                                          proprieta_.push_back(nome);
@@ -448,6 +460,69 @@ TEST_F(DialogoStampa, OneRequestAtATime) {
   EXPECT_FALSE(stampa_.Occupato());
   EXPECT_TRUE(dispositivo_.lavori.empty());
   EXPECT_TRUE(stampa_.Stampa(0, ini_, "Stampante", Documento()));
+}
+
+// While a document is drawn and sent the pointer is busy; a job of more
+// than a few pages counts the pages sent in the viewer's status line. Both
+// are gone when the job ends, printed or failed, and a box in between shows
+// the normal pointer.
+TEST_F(DialogoStampa, BusyPointerAndPagesSentWhilePrinting) {
+  for (int p = 4; p <= 7; ++p) Pagina(dir_.Dir() / ("X_0000" + std::to_string(p) + ".TIF"), 300 + p * 10);
+  visore_.show();
+  ASSERT_TRUE(visore_.Immagine_Carica(Documento()));
+  struct Visto {
+    bool occupato;
+    std::string stato;
+  };
+  std::vector<Visto> visti;
+  ad_ogni_pompa_ = [&] {
+    visti.push_back({QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor,
+                     visore_.lblStato()->isVisible() ? visore_.lblStato()->text().toStdString() : ""});
+    if (visti.size() == 8 && !visore_.Stato_Stampa) prova::Schermata(visore_, "stampa_avanzamento");
+  };
+  visore_.Pulsante(T_Stampa)->click();
+  ASSERT_EQ(dispositivo_.Finiti().size(), 1u);
+  ASSERT_FALSE(visti.empty());
+  std::vector<std::string> conteggi;
+  for (const Visto& v : visti) {
+    EXPECT_TRUE(v.occupato);
+    if (!v.stato.empty() && (conteggi.empty() || conteggi.back() != v.stato)) conteggi.push_back(v.stato);
+  }
+  std::vector<std::string> attesi;
+  for (int n = 1; n <= 7; ++n) attesi.push_back("Pagine inviate: " + std::to_string(n) + " di 7");
+  EXPECT_EQ(conteggi, attesi);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_FALSE(visore_.lblStato()->isVisible());
+
+  // Two copies collated are fourteen pages sent; a host's status line takes
+  // the count in place of the control's.
+  std::vector<std::string> host;
+  visore_.Stato_Stampa = [&](const std::string& t) { host.push_back(t); };
+  prova::File_Scrivi(ini_, prova::Righe_CRLF("[Stampante]\nNome=Laser\nCopie=2\nFascicola=1"));
+  visti.clear();
+  visore_.Pulsante(T_Stampa)->click();
+  ASSERT_EQ(host.size(), 15u);
+  EXPECT_EQ(host[13], "Pagine inviate: 14 di 14");
+  EXPECT_EQ(host.back(), "");
+  EXPECT_FALSE(visore_.lblStato()->isVisible());
+  visore_.Stato_Stampa = nullptr;
+
+  // A short job is not counted; a failed one gives its box with the normal
+  // pointer and leaves neither the busy pointer nor a count behind.
+  prova::File_Scrivi(ini_, prova::Righe_CRLF("[Stampante]\nNome=Laser"));
+  ASSERT_TRUE(visore_.Immagine_Carica(dir_ / "X_00005.TIF"));
+  visti.clear();
+  visore_.Pulsante(T_Stampa)->click();
+  EXPECT_EQ(dispositivo_.lavori.back().pagine.size(), 3u);
+  ASSERT_FALSE(visti.empty());
+  for (const Visto& v : visti) EXPECT_EQ(v.stato, "");
+  dispositivo_.fallisce_disegno = true;
+  visore_.Pulsante(T_Stampa)->click();
+  ASSERT_FALSE(messaggi_.boxes.empty());
+  EXPECT_EQ(messaggi_.boxes.back().testo, "Errore generico in stampa");
+  EXPECT_FALSE(messaggi_.occupato.back());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_FALSE(visore_.lblStato()->isVisible());
 }
 
 }  // namespace

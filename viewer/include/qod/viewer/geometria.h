@@ -60,9 +60,11 @@ struct Barra_Posti {
 
 // The toolbar-end placement: the page box 2 pixels after the last visible
 // key, the counter 4 pixels into the page box, the zoom list 2 pixels after
-// the page box when the page counter is shown, else where the page box is.
+// the page box (`larghezza_pagina` wide) when the page counter is shown,
+// else where the page box is.
 Barra_Posti Barra_Allinea(double sinistra_toolbar, const std::array<Tasto_Posto, kTasti>& tasti,
-                          const std::array<bool, kTasti>& visibili, bool pagine, double tx);
+                          const std::array<bool, kTasti>& visibili, bool pagine, double tx,
+                          double larghezza_pagina = kLarghezza_Pagina);
 
 // ---- Resize layout ------------------------------------------------------
 

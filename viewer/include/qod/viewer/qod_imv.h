@@ -154,6 +154,12 @@ class Qod_IMV : public QWidget {
   // The boxes in force: the ones given, else the control's own on screen.
   MessageSink& Messaggi();
   void Imposta_Brevin(std::string indirizzo) { brevin_ = std::move(indirizzo); }
+  // The status line of a print in progress ("" when it is over): the host's
+  // when it sets one, else the control's own, after the zoom list.
+  std::function<void(const std::string& testo)> Stato_Stampa;
+  void Stato_Stampa_Mostra(const std::string& testo);
+  // The control's own status line ("" hides it).
+  void Stato_Mostra(const std::string& testo);
   // The screen position of the pointer (QCursor::pos() unless replaced).
   void Imposta_Posizione_Puntatore(std::function<QPoint()> f) { posizione_ = std::move(f); }
 
@@ -161,6 +167,7 @@ class Qod_IMV : public QWidget {
   QComboBox* Zoom() const { return zoom_; }
   QLabel* lblPag0() const { return lbl_pag0_; }
   QLabel* lblPag1() const { return lbl_pag1_; }
+  QLabel* lblStato() const { return lbl_stato_; }
   QWidget* Toolbar() const { return toolbar_; }
   QWidget* Fondo() const { return fondo_; }
   QToolButton* Pulsante(int tasto) const { return pulsanti_[tasto]; }
@@ -209,6 +216,11 @@ class Qod_IMV : public QWidget {
   Puntatore::Contesto Contesto_Puntatore() const;
   void Posiziona_Figli();
   QRect In_Pixel(const Rettangolo& r) const;
+  // The sizes of the toolbar's end at the current font, in twips.
+  struct Misure_Barra {
+    double contatore_x = 0, contatore_y = 0, pagina_x = 0, pagina_y = 0, zoom_x = 0, barra_y = 0;
+  };
+  Misure_Barra Misure() const;
 
   // The file actions of the toolbar: save the page shown in another format,
   // turn it (and write it back with qodimv_Memo), delete it, hand the
@@ -226,6 +238,7 @@ class Qod_IMV : public QWidget {
   std::array<bool, kTasti> visibili_{};
   QLabel* lbl_pag0_ = nullptr;
   QLabel* lbl_pag1_ = nullptr;
+  QLabel* lbl_stato_ = nullptr;
   QComboBox* zoom_ = nullptr;
   QWidget* fondo_ = nullptr;
   img::Vista_Immagine* im1_ = nullptr;

@@ -41,10 +41,18 @@ struct Servizi_Stampa {
   Pump pompa;
   // Shows the properties of the printer `nome`, owned by `finestra`; its code.
   std::function<int32_t(QWidget* finestra, const std::string& nome)> proprieta;
+  // Told, in a job of more than kPoche_Pagine pages, how many were sent so
+  // far after each one; (0, 0) when the job is over, whatever its end.
+  std::function<void(int inviate, int totale)> avanzamento;
 };
 
 // The title of the viewer's message boxes.
 inline constexpr const char* kTitolo_Stampa = "Qod_IMV";
+
+// A job of this many pages or fewer is sent without counting its pages.
+inline constexpr int kPoche_Pagine = 5;
+// The status line while a longer one is sent: "Pagine inviate: 3 di 12".
+std::string Testo_Avanzamento(int inviate, int totale);
 
 // The dialog and the printing procedure: one for each request.
 class FrmStampa : public QDialog {
@@ -117,20 +125,23 @@ class Stampa_Visore {
  public:
   explicit Stampa_Visore(Servizi_Stampa servizi) : servizi_(std::move(servizi)) {}
 
-  // `messaggi` shows this request's boxes when the services have none.
+  // `messaggi` shows this request's boxes and `avanzamento` counts its
+  // pages when the services have none.
+  using Avanzamento = std::function<void(int inviate, int totale)>;
   bool Carica(QWidget* Padre, const std::string& FileINI, const std::string& Paragrafo, const std::string& NomeFile,
-              MessageSink* messaggi = nullptr);
+              MessageSink* messaggi = nullptr, Avanzamento avanzamento = {});
   bool Stampa(int64_t hWnd, const std::string& FileINI, const std::string& Paragrafo, const std::string& NomeFile,
-              MessageSink* messaggi = nullptr);
+              MessageSink* messaggi = nullptr, Avanzamento avanzamento = {});
   bool Occupato() const { return occupato_; }
 
   // Gives the viewer its print and printer set-up actions (keys "Stampa",
   // "Set_Stampa", and the methods Immagine_Stampa, Immagine_Set_Stampa);
-  // without boxes of the services, they show the viewer's (Qod_IMV::Messaggi).
+  // without boxes of the services, they show the viewer's (Qod_IMV::Messaggi),
+  // and the pages sent show in the viewer's status line.
   void Collega(Qod_IMV& visore);
 
  private:
-  Servizi_Stampa Servizi(MessageSink* messaggi) const;
+  Servizi_Stampa Servizi(MessageSink* messaggi, Avanzamento avanzamento) const;
 
   Servizi_Stampa servizi_;
   bool occupato_ = false;
