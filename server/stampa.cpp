@@ -137,6 +137,12 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
   const stampa::Contesto dc = stampa::Stampante_Crea_DC(d, a.Stampante);
   const Piano_Copie piano = Piano_Copie_Calcola(a.Copie, a.Copie_Server == "S", l.Copie_Immagini);
   bool documento = false;
+  // Nothing stays open: the job being drawn is dropped whole (no part of it
+  // reaches the printer) and the device freed.
+  auto lascia = [&] {
+    if (documento) d.Annulla_Doc(dc);
+    stampa::Stampante_Elimina_DC(d, dc);
+  };
   try {
     // 5. The job's settings.
     fase(2);
@@ -205,14 +211,10 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
     consegnato();
     stampa::Stampante_Elimina_DC(d, dc);
   } catch (const Stampa_Fermata&) {
-    // The job being drawn is dropped whole: no part of it reaches the printer.
-    if (documento) d.Annulla_Doc(dc);
-    stampa::Stampante_Elimina_DC(d, dc);
+    lascia();
     return false;
   } catch (const std::exception&) {
-    // Nothing stays open: the job is dropped and the device freed.
-    if (documento) d.Annulla_Doc(dc);
-    stampa::Stampante_Elimina_DC(d, dc);
+    lascia();
     return errore("errore generico di stampa");
   }
   q.Valore_Imposta(Pannello::Riga_Stato, "");
