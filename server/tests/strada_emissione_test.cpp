@@ -3,7 +3,9 @@
 // command, XML from a template with the host's data), the page images
 // copied to a folder, and their failures. Outside checkers read the files.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <algorithm>
@@ -499,6 +501,39 @@ TEST_F(Strada_Emissione, ImagesCopiedUnderTheDocumentName) {
     EXPECT_GT(copia.size(), 100u);
   }
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 4 / 4");
+}
+
+// A copy cut short (here by a file size limit, as a full disk would) fails
+// the stage and leaves nothing under the page's name.
+TEST_F(Strada_Emissione, ACopyCutShortLeavesNoPartialImage) {
+  rlimit prima{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &prima), 0);
+  struct Limitata : Fase_Uscita {
+    Fase_Uscita& fase;
+    rlimit prima;
+    Limitata(Fase_Uscita& f, rlimit p) : fase(f), prima(p) {}
+    bool Esegui(Contesto_Fase& c) override {
+      // Files may not grow past 200 bytes while the stage runs; the write
+      // that would fails instead of raising a signal.
+      const auto segnale = ::signal(SIGXFSZ, SIG_IGN);
+      rlimit piccolo = prima;
+      piccolo.rlim_cur = 200;
+      ::setrlimit(RLIMIT_FSIZE, &piccolo);
+      const bool ok = fase.Esegui(c);
+      ::setrlimit(RLIMIT_FSIZE, &prima);
+      ::signal(SIGXFSZ, segnale);
+      return ok;
+    }
+  } limitata(emissione_immagini_, prima);
+  immagini_ = &limitata;
+  Avvia();
+  Spool("0001", "cartella = Q:\\Uscita\nsalva_pdf = N\n", kChiave, Pagine({{"ABC", "1"}, {"ABC", "2"}}));
+  Esegui();
+  EXPECT_GT(fs::file_size(tmps_ + "00001_I_00001_00001.PNG"), 200u);
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato(), "errore generico emissione immagini");
+  EXPECT_TRUE(Nomi(unita_ / "uscita").empty()) << Nomi(unita_ / "uscita").front();
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
 }
 
 TEST_F(Strada_Emissione, MissingImageStopsTheCopies) {
