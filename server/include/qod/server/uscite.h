@@ -78,9 +78,9 @@ class Fase_Uscita {
  public:
   virtual ~Fase_Uscita() = default;
   virtual bool Esegui(Contesto_Fase& contesto) = 0;
-  // The spool file the stage last ran for was abandoned after the stage
-  // ended (a stop request): what the stage handed on and can still take
-  // back is taken back. The print stage cancels its jobs that the printing
+  // The spool file the stage last ran for was abandoned on a stop request,
+  // during the stage or after it: what the stage handed on and can still
+  // take back is taken back. The print stage cancels its jobs that the printing
   // system has not completed; the other stages leave only whole files.
   virtual void Abbandona() {}
 };

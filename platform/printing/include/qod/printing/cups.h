@@ -19,7 +19,8 @@
 // the first page starts the QPainter, each further page is a new page of it;
 // ending the document hands the PDF to CUPS as the job's one document and
 // succeeds only when CUPS has taken it whole. A job dropped before its end
-// is cancelled in CUPS before any document reaches it, and its PDF removed. Copies, colour and the input
+// is cancelled in CUPS before any document reaches it, and its PDF removed;
+// one taken whole can be cancelled by its id until CUPS has completed it. Copies, colour and the input
 // slot of the paper bin (bins are the queue's input slots in their order;
 // an unknown bin keeps the default) travel as the job's options, so the
 // pages are drawn once. A Y resolution apart from X cannot be honoured: X
