@@ -159,6 +159,7 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
     connesso = trasporto_.Sock_Connect(kSlot_Host, c.Host, c.Porta, indirizzo) && Greeting_Leggi();
     if (connesso) break;
     Chiudi();  // no socket is left behind by a failed attempt
+    if (Interrotto()) return false;
     if (tentativo < attese_.tentativi) {
       for (int i = 0; i < attese_.passi; ++i) {
         programma_.Orologio().Attendi(attese_.passo_ms);

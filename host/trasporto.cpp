@@ -78,7 +78,8 @@ bool Trasporto::Sock_Connect(int slot, const std::string& host, int porta, std::
   if (!ip) return false;
   indirizzo = Sock_IP_Text(*ip) + ":" + std::to_string(porta);
   Sock_Close(slot);
-  net::Handle fd = net::Connetti(*ip, static_cast<uint16_t>(porta), attese_.connessione_ms);
+  interrotto_ = false;
+  net::Handle fd = net::Connetti(*ip, static_cast<uint16_t>(porta), attese_.connessione_ms, [this] { return Arresto_Visto(); });
   if (fd == net::kNessuno) return false;
   slot_[slot] = fd;
   return true;
@@ -101,19 +102,22 @@ Trasporto::Istante Trasporto::Limite(bool attesa_lunga) const {
   return orologio_->Millisecondi() + (attesa_lunga ? attese_.lunga_ms : attese_.breve_ms);
 }
 
+bool Trasporto::Arresto_Visto() {
+  // The message loop runs at least once a slice, also while bytes keep
+  // coming, so that a stop request can arrive.
+  if (orologio_->Millisecondi() - ultima_pompa_ >= kFetta_ms) {
+    Pompa_Messaggi();
+    ultima_pompa_ = orologio_->Millisecondi();
+  }
+  if (!interrompi_ || !interrompi_()) return false;
+  interrotto_ = true;
+  return true;
+}
+
 bool Trasporto::Attendi_Fino(int slot, net::Attesa modo, Istante scadenza) {
   for (bool prima = true;; prima = false) {
-    // The message loop runs at least once a slice, also while bytes keep
-    // coming, so that a stop request can arrive.
-    Istante adesso = orologio_->Millisecondi();
-    if (adesso - ultima_pompa_ >= kFetta_ms) {
-      Pompa_Messaggi();
-      ultima_pompa_ = adesso = orologio_->Millisecondi();
-    }
-    if (interrompi_ && interrompi_()) {
-      interrotto_ = true;
-      return false;
-    }
+    if (Arresto_Visto()) return false;
+    const Istante adesso = orologio_->Millisecondi();
     const Istante resto = scadenza - adesso;
     if (resto <= 0 && !prima) return false;
     const int fetta = static_cast<int>(std::clamp<Istante>(resto, 0, kFetta_ms));
@@ -160,7 +164,8 @@ bool Trasporto::Invia_Grezzo(int slot, std::string_view dati) {
   net::Handle fd = Socket(slot);
   if (fd == net::kNessuno) return false;
   ++stat_.invii;
-  return net::Invia_Tutto(fd, dati.data(), dati.size(), Limite_Scrittura_ms());
+  interrotto_ = false;
+  return net::Invia_Tutto(fd, dati.data(), dati.size(), Limite_Scrittura_ms(), [this] { return Arresto_Visto(); });
 }
 
 // ---- Receiving -------------------------------------------------------------

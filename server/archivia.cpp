@@ -20,11 +20,7 @@ class Caricamento {
  public:
   explicit Caricamento(Contesto_Fase& c) : c_(c), t_(c.Canale) {}
 
-  bool Guasto(const std::string& messaggio) {
-    c_.Base.Log_Scrivi(true, true, kProcedura + messaggio);
-    c_.Host.Host_Scollega_Riprova();
-    return false;
-  }
+  bool Guasto(const std::string& messaggio) { return c_.Guasto(kProcedura + messaggio); }
 
   // The reply header of a record that carries no body: "0" required, any
   // body read and dropped.
@@ -127,6 +123,9 @@ bool Fase_Archivia::Esegui(Contesto_Fase& c) {
   std::string id = kNessun_Archivio;
   const int32_t totale = static_cast<int32_t>(pagine.size());
   for (size_t i = 0; i < pagine.size(); ++i) {
+    // A stop request leaves the document open on the host: it is never
+    // complete there, and the spool file is archived anew next time.
+    if (c.Arresto()) return false;
     const Pagina_Resa& pr = pagine[i];
     if (pr.Inizio) {
       if (id != kNessun_Archivio && !u.Semplice('B', id)) return false;

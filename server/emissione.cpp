@@ -108,14 +108,25 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
 
   // 1. The mail list.
   File_Righe lista;
+  std::string nome_lista;
   if (posta) {
     Spool_Campi(base, t, c.Gruppi, pagine);
-    const std::string nome_lista = Percorso_Risolvi(Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 1, pagine.front().Pagina))));
+    nome_lista = Percorso_Risolvi(Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 1, pagine.front().Pagina))));
     if (!Cancella_Se_Esiste(nome_lista) || !lista.Apri(nome_lista, "wb")) {
       c.Errore(kErrore_PDF);
       return true;
     }
   }
+  // A stop request: the documents written so far stay, whole; the mail
+  // list, which only its command would read, goes.
+  auto fermato = [&] {
+    if (!c.Arresto()) return false;
+    if (posta) {
+      lista.Chiudi();
+      Cancella_Se_Esiste(nome_lista);
+    }
+    return true;
+  };
 
   // 2. The writer's settings.
   pdf::Qod_PDF pdf(base.Orologio());
@@ -134,6 +145,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
   // 3. One PDF per document.
   std::string immagini;
   for (const Pagina_Resa& pr : pagine) {
+    if (fermato()) return false;
     const int32_t p = pr.Pagina;
     if (pr.Inizio) {
       if (xml) {
@@ -174,6 +186,10 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
       c.Errore(kErrore_PDF);
       return true;
     }
+    // Once started, the command (which sends the mail) is waited for, and
+    // the spool file goes to its end: abandoned, it would be sent twice.
+    if (fermato()) return false;
+    c.Irrevocabile();
     if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), c.Pompa)) {
       c.Errore(kErrore_PDF);
       return true;
@@ -181,6 +197,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
   } else if (xml) {
     for (const Pagina_Resa& pr : pagine) {
       if (!pr.Inizio) continue;
+      if (c.Arresto()) return false;
       // A transfer failure leaves the connection dropped: nothing more is
       // asked of the host for this spool file.
       if (Spool_XML(c, pr.Pagina) == Esito_XML::Trasporto) return false;
@@ -210,8 +227,7 @@ Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
     Trasporto& tr = c.Canale;
     const std::string corpo = Testo_Largo(chiave + Testo_Largo(Valore_Gruppo(t, 5, p), 1024), 1034);
     auto guasto = [&](const char* n) {
-      base.Log_Scrivi(true, true, std::string("[Spool_Formato_XML] Errore Sock_Read {N}(") + n + ")");
-      c.Host.Host_Scollega_Riprova();
+      c.Guasto(std::string("[Spool_Formato_XML] Errore Sock_Read {N}(") + n + ")");
       return Esito_XML::Trasporto;
     };
     Intestazione_Risposta r;
@@ -263,6 +279,7 @@ bool Emissione_Immagini::Esegui(Contesto_Fase& c) {
   }
   std::string documento;
   for (const Pagina_Resa& pr : pagine) {
+    if (c.Arresto()) return false;
     const int32_t p = pr.Pagina;
     if (pr.Inizio)
       documento = Nome_Documento(
@@ -270,9 +287,15 @@ bool Emissione_Immagini::Esegui(Contesto_Fase& c) {
     const std::string destinazione = Percorso_Risolvi(Nome_In_Cartella(
         cartella, documento + "_" + Format(static_cast<int64_t>(pr.Numero), "00000") + c.Estensione_Immagine));
     const std::string sorgente = base.Percorso_Tmp + Immagine_Copia_1(c, p);
+    // Copied under a temporary name beside the target, which it takes only
+    // whole: a copy cut short (a full disk) leaves nothing under the name.
+    const std::string temporaneo = destinazione + "#";
     std::error_code ec;
-    if (!Cancella_Se_Esiste(destinazione) ||
-        !std::filesystem::copy_file(Percorso_Fs(sorgente), Percorso_Fs(destinazione), ec) || ec) {
+    const bool copiato = Cancella_Se_Esiste(destinazione) && Cancella_Se_Esiste(temporaneo) &&
+                         std::filesystem::copy_file(Percorso_Fs(sorgente), Percorso_Fs(temporaneo), ec) && !ec;
+    if (copiato) std::filesystem::rename(Percorso_Fs(temporaneo), Percorso_Fs(destinazione), ec);
+    if (!copiato || ec) {
+      Cancella_Se_Esiste(temporaneo);
       c.Errore(kErrore_Immagini);
       return true;
     }

@@ -37,8 +37,7 @@ Sorgente_Dati::Esito Sorgente_Memoria::Blocco(int32_t offset, std::span<const ui
 }
 
 bool Interprete_SCS::Fallito(const char* messaggio) {
-  if (Registro) Registro(messaggio);
-  if (Scollega) Scollega();
+  if (Guasto) Guasto(messaggio);
   return false;
 }
 

@@ -60,7 +60,7 @@ Spool_Server::Spool_Server(Server_Base& base, Trasporto& trasporto, Connessione_
   Pagine.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
   Pagine.Errore = [this](const std::string& r) { Errore_Segnala(r); };
   Interprete.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
-  Interprete.Scollega = [this] { host_.Host_Scollega_Riprova(); };
+  Interprete.Guasto = [this](const std::string& r) { Guasto(r); };
   Interprete.Quadro = &pannello_;
   Interprete.Pompa_Messaggi = pompa_;
   Interprete.Arresto = [this] { return Arresto_Richiesto(); };
@@ -69,7 +69,12 @@ Spool_Server::Spool_Server(Server_Base& base, Trasporto& trasporto, Connessione_
 std::string Spool_Server::Slot() const { return Format(base_.Collegamento.Indice_Server, "00000"); }
 
 bool Spool_Server::Guasto(const std::string& messaggio) {
-  base_.Log_Scrivi(true, true, messaggio);
+  // Cut short by the stop request: the host did nothing wrong. The
+  // exchange is left halfway, so the connection goes all the same.
+  if (!Canale().Interrotto())
+    base_.Log_Scrivi(true, true, messaggio);
+  else if (preso_ && !irrevocabile_)
+    abbandonato_ = true;
   host_.Host_Scollega_Riprova();
   return false;
 }
@@ -152,13 +157,22 @@ Contesto_Fase Spool_Server::Contesto() {
       .Canale = trasporto_,
       .Host = host_,
       .Errore = [this](const std::string& messaggio) { Errore_Segnala(messaggio); },
+      .Guasto = [this](const std::string& messaggio) { return Guasto(messaggio); },
+      .Arresto = [this] { return Arresto_Richiesto(); },
+      .Irrevocabile = [this] { irrevocabile_ = true; },
   };
 }
 
+// False when the spool file ends here without its done record: the stage
+// said so (a transfer failure), or a stop request abandoned the spool file
+// before or during it.
 bool Spool_Server::Fase(Fase_Uscita* fase, int riga, const char* nome) {
+  if (Arresto_Richiesto()) return false;
   if (fase) {
+    eseguite_.push_back(fase);
     Contesto_Fase contesto = Contesto();
-    return fase->Esegui(contesto);
+    const bool ok = fase->Esegui(contesto);
+    return ok && !Arresto_Richiesto();
   }
   // A stage this server does not have makes nothing, so it cannot succeed.
   pannello_.Valore_Imposta(riga, " non disponibile");
@@ -226,7 +240,7 @@ void Spool_Server::Ritentativo_Registra(bool riuscito) {
 }
 
 bool Spool_Server::Arresto_Richiesto() {
-  if (!abbandonato_ && Arresto && Arresto()) abbandonato_ = true;
+  if (!abbandonato_ && !irrevocabile_ && Arresto && Arresto()) abbandonato_ = true;
   return abbandonato_;
 }
 
@@ -234,14 +248,17 @@ bool Spool_Server::Spool_Get() {
   // 1. Busy for the whole call; no error yet.
   Occupato occupato(Spool_In_Corso);
   Errore_Spool = false;
-  preso_ = saltato_ = abbandonato_ = false;
+  preso_ = saltato_ = abbandonato_ = irrevocabile_ = false;
+  eseguite_.clear();
   const bool ok = Spool_Get_Passi();
-  // A read cut short by the stop request abandons the spool file too.
-  if (!ok && preso_ && Canale().Interrotto()) abbandonato_ = true;
-  if (abbandonato_)
+  if (abbandonato_) {
+    // What the outputs handed on for it and can take back goes back.
+    for (Fase_Uscita* f : eseguite_) f->Abbandona();
     base_.Log_Scrivi(true, true, "Arresto richiesto: il file di spool in corso viene abbandonato");
-  else if (preso_ && !saltato_)
+  } else if (preso_ && !saltato_) {
     Ritentativo_Registra(ok);
+  }
+  eseguite_.clear();
   return ok;
 }
 
@@ -369,11 +386,15 @@ bool Spool_Server::Spool_Get_Passi() {
   if (pannello_.Visualizza() && !Errore_Spool && fasi_.Visore_Carica) fasi_.Visore_Carica(Immagine_Visualizza);
 
   // 12. Outputs: switch on, flag set, no error so far.
+  // The print stage's own result is not looked at; the other two fail
+  // the spool file without its done record on a transfer failure of theirs
+  // (the archive upload, the XML data); any of them on a stop request.
   auto fatta = [&](int riga, bool flag) { return pannello_.Interruttore(riga) && flag && !Errore_Spool; };
-  if (fatta(Pannello::Riga_Stampa, Attributi.Da_Stampare))
-    Fase(fasi_.Stampa, Pannello::Riga_Stampa, "Stampa");
-  else
+  if (fatta(Pannello::Riga_Stampa, Attributi.Da_Stampare)) {
+    if (!Fase(fasi_.Stampa, Pannello::Riga_Stampa, "Stampa") && abbandonato_) return false;
+  } else {
     pannello_.Valore_Imposta(Pannello::Riga_Stampa, " - ");
+  }
   if (fatta(Pannello::Riga_Archivia, Attributi.Da_Archiviare)) {
     if (!Fase(fasi_.Archivia, Pannello::Riga_Archivia, "Archiviazione")) return false;
   } else {
@@ -381,14 +402,15 @@ bool Spool_Server::Spool_Get_Passi() {
   }
   if (fatta(Pannello::Riga_Salva, Attributi.Da_Salvare)) {
     if (Attributi.Salva_PDF == "S") {
-      // False only after a transfer failure of the XML data: no done record.
       if (!Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF")) return false;
-    } else {
-      Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini");
+    } else if (!Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini") && abbandonato_) {
+      return false;
     }
   } else {
     pannello_.Valore_Imposta(Pannello::Riga_Salva, " - ");
   }
+  // No done record goes out after a stop request.
+  if (Arresto_Richiesto()) return false;
 
   // 13. Outcome and totals.
   if (Errore_Spool) {

@@ -18,6 +18,9 @@ struct Guasto_Stampa : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A stop request in the middle of printing.
+struct Stampa_Fermata {};
+
 int32_t Intero(double v) {
   const auto r = CLng(v);
   if (!r) throw std::overflow_error("Overflow");
@@ -107,6 +110,14 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
     pompa();
   };
   stampa::Dispositivo_Stampa& d = s.Dispositivo;
+  auto fermo = [&] {
+    if (s.Arresto && s.Arresto()) throw Stampa_Fermata{};
+  };
+  // A job the printing system took whole.
+  int32_t lavoro = 0;
+  auto consegnato = [&] {
+    if (s.Consegnati && lavoro > 0) s.Consegnati->push_back(lavoro);
+  };
 
   // 1. Does the printer answer? An address the HOSTS file cannot give is a
   // failure of the stage itself.
@@ -126,6 +137,12 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
   const stampa::Contesto dc = stampa::Stampante_Crea_DC(d, a.Stampante);
   const Piano_Copie piano = Piano_Copie_Calcola(a.Copie, a.Copie_Server == "S", l.Copie_Immagini);
   bool documento = false;
+  // Nothing stays open: the job being drawn is dropped whole (no part of it
+  // reaches the printer) and the device freed.
+  auto lascia = [&] {
+    if (documento) d.Annulla_Doc(dc);
+    stampa::Stampante_Elimina_DC(d, dc);
+  };
   try {
     // 5. The job's settings.
     fase(2);
@@ -140,7 +157,7 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
     stampa::Metriche_Pagina m;
     stampa::Metriche_Pagina_Leggi(d, dc, m);
     fase(4);
-    if (stampa::Stampante_Inizio_Doc(d, dc, kNome_Documento) <= 0) throw Guasto_Stampa("StartDoc");
+    if ((lavoro = stampa::Stampante_Inizio_Doc(d, dc, kNome_Documento)) <= 0) throw Guasto_Stampa("StartDoc");
     documento = true;
     int32_t blocco = 0;
 
@@ -153,12 +170,15 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
               File_Immagine(l.Percorso_Tmp, l.Indice_Server, copia, a.Prima_Pagina + h - 1, l.Estensione);
           std::error_code ec;
           if (!std::filesystem::exists(file, ec)) continue;
+          fermo();
 
           if (l.Max_Pagine_Blocco > 0 && blocco >= l.Max_Pagine_Blocco) {
             fase(5);
+            fermo();
             documento = false;
             if (stampa::Stampante_Fine_Doc(d, dc) <= 0) throw Guasto_Stampa("EndDoc");
-            if (stampa::Stampante_Inizio_Doc(d, dc, kNome_Documento) <= 0) throw Guasto_Stampa("StartDoc");
+            consegnato();
+            if ((lavoro = stampa::Stampante_Inizio_Doc(d, dc, kNome_Documento)) <= 0) throw Guasto_Stampa("StartDoc");
             documento = true;
             blocco = 0;
           }
@@ -185,13 +205,16 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
 
     // 8. The last job.
     fase(9);
+    fermo();
     documento = false;
     if (stampa::Stampante_Fine_Doc(d, dc) <= 0) throw Guasto_Stampa("EndDoc");
+    consegnato();
     stampa::Stampante_Elimina_DC(d, dc);
+  } catch (const Stampa_Fermata&) {
+    lascia();
+    return false;
   } catch (const std::exception&) {
-    // Nothing stays open: the job is dropped and the device freed.
-    if (documento) d.Annulla_Doc(dc);
-    stampa::Stampante_Elimina_DC(d, dc);
+    lascia();
     return errore("errore generico di stampa");
   }
   q.Valore_Imposta(Pannello::Riga_Stato, "");
@@ -204,15 +227,23 @@ bool Fase_Stampa::Esegui(Contesto_Fase& c) {
                              c.Copie_Immagini,   c.Estensione_Immagine,
                              base.Percorso_Tmp,  base.Collegamento.Indice_Server,
                              base.Generale.Max_Pagine_Blocco};
+  consegnati_.clear();
   Servizi_Stampa servizi{dispositivo_,
                          ping_,
                          c.Quadro,
                          c.Pompa,
                          [&base](std::string_view riga) { base.Log_Scrivi(true, true, riga); },
                          c.Errore,
-                         Finestra};
+                         Finestra,
+                         c.Arresto,
+                         &consegnati_};
   Spool_Stampa(lavoro, servizi);
   return true;
+}
+
+void Fase_Stampa::Abbandona() {
+  for (const int32_t lavoro : consegnati_) dispositivo_.Annulla_Lavoro(lavoro);
+  consegnati_.clear();
 }
 
 }  // namespace qod

@@ -75,7 +75,10 @@ int main(int argc, char** argv) {
   const Pump pompa;
   bool errore = false;
   Contesto_Fase c{a, {}, formato, gruppi, pagine, estensione, 1, ping, base, quadro, pompa, trasporto, conn,
-                  [&](const std::string&) { errore = true; }};
+                  [&](const std::string&) { errore = true; }, [&](const std::string&) {
+                    errore = true;
+                    return false;
+                  }};
   Fase_Archivia fase;
 
   bench::Serie upload, semplice;

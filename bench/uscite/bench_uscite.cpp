@@ -88,7 +88,11 @@ int main(int argc, char** argv) {
                          .Pompa = pompa,
                          .Canale = trasporto,
                          .Host = conn,
-                         .Errore = [&](const std::string&) { errore_spool = true; }};
+                         .Errore = [&](const std::string&) { errore_spool = true; },
+                         .Guasto = [&](const std::string&) {
+                           errore_spool = true;
+                           return false;
+                         }};
   a.Prima_Pagina = 1;
   a.Utente = "BENCH";
   a.Cartella = uscita.string();

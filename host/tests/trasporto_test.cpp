@@ -368,6 +368,56 @@ TEST_F(Transport, ConnectToASilentAddressGivesUpWithinItsLimit) {
   EXPECT_EQ(t_.Socket(1), net::kNessuno);
 }
 
+// A stop request gives up the waits a connect and a send may make, within
+// a slice, however long their limits: a connect to an address that never
+// answers, and a send to a peer that never reads. The message loop runs
+// meanwhile, so that the stop can arrive, and the failure is told as an
+// interruption.
+TEST_F(Transport, StopRequestEndsAConnectThatIsNeverAnswered) {
+  // A listener whose queue is full lets new handshakes go unanswered.
+  Pari pieno;
+  std::string indirizzo;
+  std::vector<std::unique_ptr<Trasporto>> altri;
+  for (int i = 0; i < 8; ++i) {  // a queue of 4 (the kernel takes one more)
+    altri.push_back(std::make_unique<Trasporto>(Attese_Rete{1000, 100, 20}));
+    altri.back()->Sock_Connect(1, "127.0.0.1", pieno.Porta(), indirizzo);
+  }
+  t_.Imposta_Attese(Attese_Rete{60000, 1000, 60000});
+  const auto inizio = steady_clock::now();
+  t_.Imposta_Interruzione([&] { return Ms_Da(inizio) > 300; });
+  const bool connesso = t_.Sock_Connect(1, "127.0.0.1", pieno.Porta(), indirizzo);
+  if (connesso) GTEST_SKIP() << "this kernel answered a handshake on a full queue";
+  EXPECT_LT(Ms_Da(inizio), 10000);
+  EXPECT_TRUE(t_.Interrotto());
+  EXPECT_GT(pompate_, 0);
+  EXPECT_EQ(t_.Socket(1), net::kNessuno);
+}
+
+TEST_F(Transport, StopRequestEndsASendToAPeerThatNeverReads) {
+  Connetti();
+  const int piccolo = 4096;
+  ASSERT_EQ(::setsockopt(t_.Socket(1), SOL_SOCKET, SO_SNDBUF, &piccolo, sizeof piccolo), 0);
+  t_.Imposta_Attese(Attese_Rete{60000, 1000, 60000});
+  const auto inizio = steady_clock::now();
+  t_.Imposta_Interruzione([&] { return Ms_Da(inizio) > 300; });
+  // Records until the socket buffers on both sides are full.
+  const std::string record = Ripeti("X", 60000);
+  bool inviato = true;
+  for (int i = 0; i < 200 && inviato; ++i) inviato = t_.Sock_Write(1, record, static_cast<int>(record.size()));
+  EXPECT_FALSE(inviato);
+  EXPECT_LT(Ms_Da(inizio), 10000);
+  EXPECT_TRUE(t_.Interrotto());
+  EXPECT_GT(pompate_, 0);
+  // A failure of the peer is no interruption.
+  t_.Imposta_Interruzione({});
+  pari_.Chiudi();
+  std::this_thread::sleep_for(milliseconds(20));
+  inviato = true;
+  for (int i = 0; i < 20 && inviato; ++i) inviato = t_.Sock_Write(1, record, static_cast<int>(record.size()));
+  EXPECT_FALSE(inviato);
+  EXPECT_FALSE(t_.Interrotto());
+}
+
 TEST_F(Transport, RawRequestConvertsTheHeaderOnlyAndWaitsForASlowReader) {
   Connetti();
   // Every byte value, so a conversion of the raw part would show.

@@ -1,5 +1,6 @@
 #include "qod/net/socket.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -34,6 +35,30 @@ short Poll_Uno(Handle fd, short eventi, int limite_ms) {
     if (r == 0) return 0;
     if (errno != EINTR) return POLLERR;
   }
+}
+
+// Poll_Uno in slices of kFetta_Interruzione_ms with a look at `interrompi`
+// before each: 0 also when interrupted.
+short Poll_A_Fette(Handle fd, short eventi, int limite_ms, const Interruzione& interrompi) {
+  if (!interrompi) return Poll_Uno(fd, eventi, limite_ms);
+  const auto fine = Orologio::now() + std::chrono::milliseconds(std::max(limite_ms, 0));
+  for (;;) {
+    if (interrompi()) return 0;
+    const int resto = Millisecondi_Restanti(fine);
+    const short ev = Poll_Uno(fd, eventi, std::min(resto, kFetta_Interruzione_ms));
+    if (ev != 0 || resto <= kFetta_Interruzione_ms) return ev;
+  }
+}
+
+// Attendi, with a look at `interrompi` between slices.
+bool Pronto(Handle fd, Attesa modo, int limite_ms, const Interruzione& interrompi) {
+  if (fd < 0) return false;
+  const short voluto = modo == Attesa::Lettura ? POLLIN : POLLOUT;
+  short ev = Poll_A_Fette(fd, static_cast<short>(voluto | POLLPRI), limite_ms, interrompi);
+  if (ev & (POLLERR | POLLNVAL | POLLPRI)) return false;
+  // A peer that has closed reads as end of stream: that is readable.
+  if (modo == Attesa::Lettura && (ev & POLLHUP)) return true;
+  return (ev & voluto) != 0;
 }
 
 }  // namespace
@@ -77,7 +102,7 @@ int Linger(Handle fd, bool attivo, int secondi) {
   return (letto.l_onoff != 0) == attivo && (!attivo || letto.l_linger == secondi) ? 0 : -1;
 }
 
-Handle Connetti(uint32_t indirizzo, uint16_t porta, int limite_ms) {
+Handle Connetti(uint32_t indirizzo, uint16_t porta, int limite_ms, const Interruzione& interrompi) {
   Handle fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
   if (fd < 0) return kNessuno;
   auto fallito = [&] {
@@ -95,8 +120,8 @@ Handle Connetti(uint32_t indirizzo, uint16_t porta, int limite_ms) {
   } while (r != 0 && errno == EINTR);
   if (r != 0) {
     if (errno != EINPROGRESS) return fallito();
-    short ev = Poll_Uno(fd, POLLOUT, limite_ms);
-    if (!(ev & (POLLOUT | POLLERR | POLLHUP))) return fallito();  // no answer in time
+    short ev = Poll_A_Fette(fd, POLLOUT, limite_ms, interrompi);
+    if (!(ev & (POLLOUT | POLLERR | POLLHUP))) return fallito();  // no answer in time, or given up
     int errore = 0;
     socklen_t n = sizeof errore;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &errore, &n) != 0 || errore != 0) return fallito();
@@ -106,15 +131,7 @@ Handle Connetti(uint32_t indirizzo, uint16_t porta, int limite_ms) {
   return fd;
 }
 
-bool Attendi(Handle fd, Attesa modo, int limite_ms) {
-  if (fd < 0) return false;
-  const short voluto = modo == Attesa::Lettura ? POLLIN : POLLOUT;
-  short ev = Poll_Uno(fd, static_cast<short>(voluto | POLLPRI), limite_ms);
-  if (ev & (POLLERR | POLLNVAL | POLLPRI)) return false;
-  // A peer that has closed reads as end of stream: that is readable.
-  if (modo == Attesa::Lettura && (ev & POLLHUP)) return true;
-  return (ev & voluto) != 0;
-}
+bool Attendi(Handle fd, Attesa modo, int limite_ms) { return Pronto(fd, modo, limite_ms, {}); }
 
 ssize_t Ricevi(Handle fd, void* dati, size_t n) {
   if (fd < 0) return -1;
@@ -132,7 +149,7 @@ ssize_t Invia(Handle fd, const void* dati, size_t n) {
   }
 }
 
-bool Invia_Tutto(Handle fd, const void* dati, size_t n, int limite_ms) {
+bool Invia_Tutto(Handle fd, const void* dati, size_t n, int limite_ms, const Interruzione& interrompi) {
   const auto* p = static_cast<const unsigned char*>(dati);
   size_t fatti = 0;
   while (fatti < n) {
@@ -142,7 +159,7 @@ bool Invia_Tutto(Handle fd, const void* dati, size_t n, int limite_ms) {
       continue;
     }
     if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
-    if (!Attendi(fd, Attesa::Scrittura, limite_ms)) return false;
+    if (!Pronto(fd, Attesa::Scrittura, limite_ms, interrompi)) return false;
   }
   return true;
 }

@@ -508,6 +508,13 @@ int32_t Dispositivo_Cups::Annulla_Doc(Contesto dc) {
   return 1;
 }
 
+int32_t Dispositivo_Cups::Annulla_Lavoro(int32_t lavoro) {
+  // By the job's own URI: the queue is not needed. A job already complete
+  // cannot be cancelled any more.
+  if (lavoro <= 0) return 0;
+  return cupsCancelJob2(CUPS_HTTP_DEFAULT, nullptr, lavoro, 0) == IPP_STATUS_OK ? 1 : 0;
+}
+
 int32_t Dispositivo_Cups::Opzioni(const std::string& nome, std::vector<Opzione_Stampante>& opzioni) {
   opzioni.clear();
   Destinazioni dd;

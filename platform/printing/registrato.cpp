@@ -1,5 +1,7 @@
 #include "qod/printing/registrato.h"
 
+#include <algorithm>
+
 namespace qod::stampa {
 
 std::vector<const Dispositivo_Registrato::Lavoro*> Dispositivo_Registrato::Finiti() const {
@@ -100,6 +102,17 @@ int32_t Dispositivo_Registrato::Annulla_Doc(Contesto dc) {
   l->annullato = true;
   contesti_[dc].lavoro = -1;
   return 1;
+}
+
+int32_t Dispositivo_Registrato::Annulla_Lavoro(int32_t lavoro) {
+  chiamate.push_back("Annulla_Lavoro");
+  if (std::find(completati.begin(), completati.end(), lavoro) != completati.end()) return 0;
+  for (auto& l : lavori)
+    if (l.id == lavoro && l.finito && !l.annullato) {
+      l.annullato = true;
+      return 1;
+    }
+  return 0;
 }
 
 int32_t Dispositivo_Registrato::Inizio_Pagina(Contesto dc) {

@@ -47,12 +47,13 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
     if (finestra_) finestra_->Stato_Imposta(s);
   };
   effetti.Automatico = [this] { return finestra_ && finestra_->Automatico(); };
-  // Every wait gives way to a stop request.
-  auto termina = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
+  // The one stop request of the program's work: every wait on the host
+  // (connect, send, reply, the pauses between connection attempts) and the
+  // spool file's road with its stages give way to it.
+  const std::function<bool()> termina = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
   trasporto_->Imposta_Interruzione(termina);
-  // The pauses between connection attempts give up once the program is ending.
   Attese_Collegamento attese = opzioni_.attese_collegamento;
-  if (!attese.interrompi) attese.interrompi = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
+  if (!attese.interrompi) attese.interrompi = termina;
   host_ = std::make_unique<Connessione_Host>(*base_, *base_, *trasporto_, effetti, attese);
 
   // The page image generator the window hosts, and the saving stages. The

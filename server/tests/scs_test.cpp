@@ -48,7 +48,10 @@ class Interprete : public ::testing::Test {
     pagine.Avvia(cfg);
     Interprete_SCS scs(pagine);
     scs.Registro = [&](const std::string& r) { e.registro.push_back(r); };
-    scs.Scollega = [&] { ++e.scollegamenti; };
+    scs.Guasto = [&](const std::string& r) {
+      e.registro.push_back(r);
+      ++e.scollegamenti;
+    };
     scs.Quadro = &quadro_;
     Sorgente_Memoria sorgente(dati, blocco);
     e.ok = scs.Spool_Dati(sorgente, Tabella_Ebcdic::IBM280().ansi, static_cast<int32_t>(dati.size()), ultima);
@@ -276,7 +279,10 @@ TEST_F(Interprete, TransferFailuresAreLoggedAndDropTheConnection) {
     std::vector<std::string> registro;
     int scollegamenti = 0;
     scs.Registro = [&](const std::string& r) { registro.push_back(r); };
-    scs.Scollega = [&] { ++scollegamenti; };
+    scs.Guasto = [&](const std::string& r) {
+      registro.push_back(r);
+      ++scollegamenti;
+    };
     Sorgente_Guasta sorgente(c.esito, c.vuoto);
     EXPECT_FALSE(scs.Spool_Dati(sorgente, Tabella_Ebcdic::IBM280().ansi, 100, 9999));
     EXPECT_EQ(registro, std::vector<std::string>{c.messaggio});

@@ -3,6 +3,7 @@
 // it can fail.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,9 @@ class Stampa : public ::testing::Test {
                            [this] { stati_.push_back(quadro_.Valore(Pannello::Riga_Stato)); },
                            [this](std::string_view r) { log_.emplace_back(r); },
                            [this](const std::string& m) { errori_.push_back(m); },
-                           5};
+                           5,
+                           arresto_,
+                           &consegnati_};
     return Spool_Stampa(lavoro, servizi);
   }
 
@@ -78,6 +81,8 @@ class Stampa : public ::testing::Test {
   Ping_Finto ping_;
   Pannello quadro_;
   std::vector<std::string> stati_, log_, errori_;
+  std::function<bool()> arresto_;
+  std::vector<int32_t> consegnati_;
 };
 
 TEST_F(Stampa, CopyPlan) {
@@ -133,6 +138,48 @@ TEST_F(Stampa, JobsOfAtMostMaxImagesAndMissingFilesSkipped) {
   EXPECT_TRUE(Esegui(5, 1, 2));
   EXPECT_EQ(Pagine_Lavori(), (std::vector<size_t>{2, 2}));
   EXPECT_TRUE(errori_.empty());
+}
+
+// A stop request before an image, or before a job is ended: the job being
+// drawn is dropped, never ended, whatever was drawn on it; the jobs ended
+// before it are the ones handed on; the device context goes; nothing is
+// marked failed.
+TEST_F(Stampa, StopRequestDropsTheJobBeingDrawn) {
+  const struct {
+    int disegnate;  // images drawn when the stop comes
+    std::vector<size_t> finiti;
+    size_t pagine_annullato;  // pages of the dropped job
+  } casi[] = {
+      {0, {}, 0},
+      {2, {}, 2},      // a whole block drawn, not yet ended
+      {3, {2}, 1},
+      {5, {2, 2}, 1},  // every image drawn, the last job not ended
+  };
+  Immagini(5);
+  for (const auto& c : casi) {
+    d_ = Dispositivo_Registrato();
+    d_.stampanti["Laser"] = {};
+    consegnati_.clear();
+    errori_.clear();
+    arresto_ = [&] {
+      int n = 0;
+      for (const auto& l : d_.lavori)
+        for (const auto& p : l.pagine) n += static_cast<int>(p.disegni.size());
+      return n >= c.disegnate;
+    };
+    EXPECT_FALSE(Esegui(5, 1, 2)) << c.disegnate;
+    EXPECT_EQ(Pagine_Lavori(), c.finiti) << c.disegnate;
+    ASSERT_EQ(d_.lavori.size(), c.finiti.size() + 1) << c.disegnate;
+    EXPECT_TRUE(d_.lavori.back().annullato) << c.disegnate;
+    EXPECT_FALSE(d_.lavori.back().finito) << c.disegnate;
+    EXPECT_EQ(d_.lavori.back().pagine.size(), c.pagine_annullato) << c.disegnate;
+    std::vector<int32_t> finiti;
+    for (const auto* l : d_.Finiti()) finiti.push_back(l->id);
+    EXPECT_EQ(consegnati_, finiti) << c.disegnate;
+    EXPECT_EQ(d_.contesti_eliminati, d_.contesti_creati) << c.disegnate;
+    EXPECT_TRUE(errori_.empty()) << c.disegnate;
+  }
+  arresto_ = {};
 }
 
 TEST_F(Stampa, PhaseTextsThenEmpty) {

@@ -293,6 +293,28 @@ INSTANTIATE_TEST_SUITE_P(
         Host_Strano{"slow_reader", {"--slow-reader", "512:1", "--receive-buffer", "4096"}}),
     [](const auto& i) { return std::string(i.param.nome); });
 
+// A stop request during the upload abandons the spool file at its next
+// page: nothing more goes to the host, no done record, nothing logged as a
+// failure. The document being uploaded is never closed, so the store never
+// counts it complete.
+TEST_F(Strada_Archivio, StopRequestAbandonsTheUploadAtTheNextPage) {
+  Avvia();
+  Prima_Del_Caricamento({{Immagine(1), Contenuto(20000, 1)}, {Immagine(2), Contenuto(100, 2)}});
+  auto stop = [this] { return strada_.pannello.Valore(Pannello::Riga_Archivia) == " 1 / 3"; };
+  strada_.server->Arresto = stop;
+  strada_.trasporto.Imposta_Interruzione(stop);
+  EXPECT_FALSE(strada_.server->Spool_Get());
+  EXPECT_TRUE(strada_.server->Abbandonato());
+  EXPECT_EQ(Lettere_Archivio(), "ICWWW");
+  EXPECT_NE(File_Leggi(Documento(1) / "stato.txt"), "chiuso\n");
+  EXPECT_FALSE(Fatto());
+  EXPECT_TRUE(fs::exists(strada_.coda / "0001_A"));
+  EXPECT_TRUE(stati_.empty());  // the connection stays
+  const std::string log = Log_Server();
+  EXPECT_EQ(log.find("Errore"), std::string::npos) << log;
+  EXPECT_NE(log.find("Arresto richiesto: il file di spool in corso viene abbandonato"), std::string::npos) << log;
+}
+
 // A step that fails: logged, the connection dropped, no done record, the
 // spool file still on the host.
 struct Passo_Rotto {

@@ -3,7 +3,9 @@
 // command, XML from a template with the host's data), the page images
 // copied to a folder, and their failures. Outside checkers read the files.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
 #include <filesystem>
 #include <algorithm>
@@ -104,6 +106,21 @@ class Strada_Emissione : public ::testing::Test {
   // Runs one spool file the whole way.
   void Esegui() { ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG) << host_->Uscita(); }
 
+  // The mail command of the tests, a script found on the PATH: it records
+  // its arguments one per line in `argomenti` and the list file named by
+  // QOD_PROVA_LISTA as it found it in `lista_vista`, both beside it. Its
+  // folder.
+  fs::path Comando_Registra() {
+    const fs::path bin = dir_.Dir() / "bin";
+    fs::create_directories(bin);
+    File_Scrivi(bin / "qod_registra",
+                "#!/bin/sh\nd=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$d/argomenti\"; done\n"
+                "cat \"$QOD_PROVA_LISTA\" > \"$d/lista_vista\"\n");
+    fs::permissions(bin / "qod_registra", fs::perms::owner_all);
+    EXPECT_EQ(setenv("PATH", (bin.string() + ":" + getenv("PATH")).c_str(), 1), 0);
+    return bin;
+  }
+
   std::string Stato() const { return pannello_.Valore(Pannello::Riga_Stato); }
   std::vector<std::string> Record() const { return s_.Record(); }
   // The done record the stand-in received for a spool file.
@@ -202,15 +219,7 @@ TEST_F(Strada_Emissione, PdfPagesMatchTheirImages) {
 }
 
 TEST_F(Strada_Emissione, MailListThenOneCommand) {
-  // The command is a script of the test, found on the PATH: it records its
-  // arguments one per line and the list file as it found it.
-  const fs::path bin = dir_.Dir() / "bin";
-  fs::create_directories(bin);
-  File_Scrivi(bin / "qod_registra",
-              "#!/bin/sh\nd=$(dirname \"$0\")\nfor a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$d/argomenti\"; done\n"
-              "cat \"$QOD_PROVA_LISTA\" > \"$d/lista_vista\"\n");
-  fs::permissions(bin / "qod_registra", fs::perms::owner_all);
-  ASSERT_EQ(setenv("PATH", (bin.string() + ":" + getenv("PATH")).c_str(), 1), 0);
+  const fs::path bin = Comando_Registra();
   Avvia();
   ASSERT_EQ(setenv("QOD_PROVA_LISTA", (unita_ / "uscita" / "lista.txt").c_str(), 1), 0);
   const std::string gruppi =
@@ -384,6 +393,84 @@ TEST_F(Strada_Emissione, XmlTransferFailureStopsTheDocuments) {
   EXPECT_TRUE(fs::exists(coda_ / "0001"));
 }
 
+// A stop request in a saving stage abandons the spool file at its next
+// page or document, without its done record: the files under final names
+// are whole (those of the documents before the stop), nothing is left
+// under a temporary name, the mail list goes and its command never runs.
+// Once the mail command has started the spool file goes to its end
+// instead, done record included, so that its mail is not sent again.
+TEST_F(Strada_Emissione, StopRequestLeavesOnlyWholeFilesAndNoDoneRecord) {
+  const fs::path bin = Comando_Registra();
+  Avvia();
+  const fs::path uscita = unita_ / "uscita";
+  for (const char* d : {"pdf", "img", "posta", "posta2", "xml"}) fs::create_directories(uscita / d);
+  File_Scrivi(uscita / "xml" / "modello.xml", kModello);
+  const std::string posta = std::string(kChiave) +
+                            "E | 1 | 0 | 0 | 9  | C | R | lista.txt\n"
+                            "E | 2 | 1 | 1 | 3  | A | R |\n"
+                            "E | 2 | 0 | 0 | 4  | C |   | .PDF\n"
+                            "E | 3 | 2 | 1 | 30 | A | R |\n"
+                            "E | 4 | 0 | 0 | 20 | C | R | qod_registra ##INDI\n";
+  auto salvate = [this](const char* riga) {
+    return std::function<bool()>([this, riga] { return pannello_.Valore(Pannello::Riga_Salva) == riga; });
+  };
+  const std::vector<std::string> pdf = {"A.PDF", "B.PDF", "C.PDF", "D.PDF"};
+  const struct {
+    const char* nome;
+    const char* attributi;
+    std::string definizioni;
+    std::function<bool()> quando;  // the stop comes
+    const char* cartella;
+    std::vector<std::string> file;  // left there
+    bool fatto;                     // the done record went out
+  } casi[] = {
+      {"pdf", "cartella = Q:\\Uscita\\Pdf\n", kChiave, salvate(" 2 / 4"), "pdf", {"A.PDF", "B.PDF"}, false},
+      {"images", "cartella = Q:\\Uscita\\Img\nsalva_pdf = N\n", kChiave, salvate(" 2 / 4"), "img",
+       {"A_00001.PNG", "B_00001.PNG"}, false},
+      {"mail, before its command", "cartella = Q:\\Uscita\\Posta\nconsegna = P\n", posta, salvate(" 4 / 4"),
+       "posta", pdf, false},
+      {"xml", "consegna = X\n", std::string(kChiave) + kGruppi_XML, [&] { return fs::exists(uscita / "xml" / "B.xml"); },
+       "xml", {"A.PDF", "A.xml", "B.PDF", "B.xml", "C.PDF", "D.PDF", "modello.xml"}, false},
+      {"mail, during its command", "cartella = Q:\\Uscita\\Posta2\nconsegna = P\n", posta,
+       [&] { return fs::exists(bin / "argomenti"); }, "posta2", {"A.PDF", "B.PDF", "C.PDF", "D.PDF", "lista.txt"}, true},
+  };
+  int n = 0;
+  for (const auto& c : casi) {
+    const std::string spool = "000" + std::to_string(++n);
+    ASSERT_EQ(setenv("QOD_PROVA_LISTA", (uscita / c.cartella / "lista.txt").c_str(), 1), 0);
+    Spool(spool, c.attributi, c.definizioni,
+          Pagine({{"A", "a@example.it"}, {"B", "b@example.it"}, {"C", "c@example.it"}, {"D", "d@example.it"}}));
+    pannello_.Valore_Imposta(Pannello::Riga_Salva, "");  // the last spool file's
+    bool chiesto = false;
+    auto stop = [&] {
+      if (!chiesto) chiesto = c.quando();
+      return chiesto;
+    };
+    server_->Arresto = stop;
+    s_.trasporto.Imposta_Interruzione(stop);
+    const bool ok = server_->Spool_Get();
+    EXPECT_TRUE(chiesto) << c.nome;
+    EXPECT_EQ(Nomi(uscita / c.cartella), c.file) << c.nome;
+    EXPECT_FALSE(server_->Errore_Spool) << c.nome << Stato();
+    if (c.fatto) {
+      EXPECT_FALSE(server_->Abbandonato()) << c.nome;
+      // Its reply is not waited for: the stop cut the wait short.
+      EXPECT_TRUE(host_->Attendi_Log([&](const auto&) { return !Esito_Host(spool).empty(); }, 10000)) << c.nome;
+      EXPECT_EQ(Esito_Host(spool).substr(0, 14), "00001" + Format(n, "000000000")) << c.nome;
+      EXPECT_EQ(File_Leggi(bin / "argomenti"), "000000\n") << c.nome;  // run once
+    } else {
+      EXPECT_FALSE(ok) << c.nome;
+      EXPECT_TRUE(server_->Abbandonato()) << c.nome;
+      EXPECT_EQ(Esito_Host(spool), "") << c.nome;
+      EXPECT_TRUE(fs::exists(coda_ / spool)) << c.nome;
+      fs::remove_all(coda_ / spool);  // the next spool file next
+      EXPECT_FALSE(fs::exists(bin / "argomenti")) << c.nome;
+    }
+  }
+  const std::string log = File_Leggi(base_.File_LOG);
+  EXPECT_EQ(log.find("Errore"), std::string::npos) << log;
+}
+
 TEST_F(Strada_Emissione, PdfWriterRefusalStopsAtThatDocument) {
   // Document B's first page image is damaged before the stage runs.
   Dopo guasta(emissione_pdf_, [this] { File_Scrivi(tmps_ + "00001_I_00001_00002.PNG", "non un PNG"); });
@@ -414,6 +501,39 @@ TEST_F(Strada_Emissione, ImagesCopiedUnderTheDocumentName) {
     EXPECT_GT(copia.size(), 100u);
   }
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 4 / 4");
+}
+
+// A copy cut short (here by a file size limit, as a full disk would) fails
+// the stage and leaves nothing under the page's name.
+TEST_F(Strada_Emissione, ACopyCutShortLeavesNoPartialImage) {
+  rlimit prima{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &prima), 0);
+  struct Limitata : Fase_Uscita {
+    Fase_Uscita& fase;
+    rlimit prima;
+    Limitata(Fase_Uscita& f, rlimit p) : fase(f), prima(p) {}
+    bool Esegui(Contesto_Fase& c) override {
+      // Files may not grow past 200 bytes while the stage runs; the write
+      // that would fails instead of raising a signal.
+      const auto segnale = ::signal(SIGXFSZ, SIG_IGN);
+      rlimit piccolo = prima;
+      piccolo.rlim_cur = 200;
+      ::setrlimit(RLIMIT_FSIZE, &piccolo);
+      const bool ok = fase.Esegui(c);
+      ::setrlimit(RLIMIT_FSIZE, &prima);
+      ::signal(SIGXFSZ, segnale);
+      return ok;
+    }
+  } limitata(emissione_immagini_, prima);
+  immagini_ = &limitata;
+  Avvia();
+  Spool("0001", "cartella = Q:\\Uscita\nsalva_pdf = N\n", kChiave, Pagine({{"ABC", "1"}, {"ABC", "2"}}));
+  Esegui();
+  EXPECT_GT(fs::file_size(tmps_ + "00001_I_00001_00001.PNG"), 200u);
+  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_EQ(Stato(), "errore generico emissione immagini");
+  EXPECT_TRUE(Nomi(unita_ / "uscita").empty()) << Nomi(unita_ / "uscita").front();
+  EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
 }
 
 TEST_F(Strada_Emissione, MissingImageStopsTheCopies) {

@@ -73,11 +73,10 @@ class Strada_Stampa : public ::testing::Test {
     std::string errore;
     ASSERT_TRUE(Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", Opzioni_Striscia{}, &errore))
         << errore;
-    Fasi_Spool fasi;
-    fasi.Immagini = &generatore_;
-    fasi.Stampa = &fase_;
-    fasi.Ping = &ping_;
-    ASSERT_TRUE(s_.Collega(fasi));
+    fasi_.Immagini = &generatore_;
+    fasi_.Stampa = &fase_;
+    fasi_.Ping = &ping_;
+    ASSERT_TRUE(s_.Collega(fasi_));
     pannello_.Interruttore_Imposta(Pannello::Riga_Stampa, true);
   }
 
@@ -100,6 +99,7 @@ class Strada_Stampa : public ::testing::Test {
   stampa::Dispositivo_Cups dispositivo_;
   Ping_Finto ping_;
   Fase_Stampa fase_{dispositivo_, ping_};
+  Fasi_Spool fasi_;
 };
 
 TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
@@ -170,6 +170,71 @@ TEST_F(Strada_Stampa, TwoSpoolFilesBackToBackOnABusyPrinter) {
   ASSERT_EQ(pdf.size(), 2u);
   EXPECT_EQ(Pagine_Pdf(pdf[0]), 2);
   EXPECT_EQ(Pagine_Pdf(pdf[1]), 3);
+}
+
+namespace {
+
+// A later stage during which the stop request comes.
+class Fase_Arresto : public Fase_Uscita {
+ public:
+  explicit Fase_Arresto(bool& chiesto) : chiesto_(chiesto) {}
+  bool Esegui(Contesto_Fase&) override {
+    chiesto_ = true;
+    return true;
+  }
+
+ private:
+  bool& chiesto_;
+};
+
+}  // namespace
+
+// A stop request abandons the spool file without its done record, and no
+// job of it stays in CUPS: the job being drawn is cancelled before any of
+// it is sent, and a job CUPS took whole but has not printed yet (a slow
+// printer holds it) is cancelled too, also when the stop comes in a later
+// stage. Nothing reaches the printer.
+TEST_F(Strada_Stampa, StopRequestLeavesNoJobOfTheSpoolFileInTheQueue) {
+  ASSERT_TRUE(cups_.Coda("Lenta", "", 60000)) << cups_.Errore();
+  bool chiesto = false;
+  Fase_Arresto arresto(chiesto);
+  fasi_.Archivia = &arresto;
+  const struct {
+    const char* spool;
+    const char* attributi;
+    int pagine;
+    const char* stampate;  // the print row when the stop comes; "" in the later stage
+  } casi[] = {
+      {"0001", "", 6, " 3 / 6"},
+      {"0002", "archivia = S\n", 2, ""},
+  };
+  for (const auto& c : casi) Spool(c.spool, std::string("stampante_1 = lenta\n") + c.attributi, c.pagine);
+  Avvia(2);
+  pannello_.Interruttore_Imposta(Pannello::Riga_Archivia, true);
+  for (const auto& c : casi) {
+    chiesto = false;
+    const std::string stampate = c.stampate;
+    auto stop = [&] {
+      if (!stampate.empty() && pannello_.Valore(Pannello::Riga_Stampa) == stampate) chiesto = true;
+      return chiesto;
+    };
+    server_->Arresto = stop;
+    s_.trasporto.Imposta_Interruzione(stop);
+    EXPECT_FALSE(server_->Spool_Get()) << c.spool << File_Leggi(base_.File_LOG);
+    EXPECT_TRUE(server_->Abbandonato()) << c.spool;
+    EXPECT_EQ(Esito_Host(c.spool), "") << c.spool;
+    EXPECT_TRUE(cups_.Attendi_Coda_Vuota("Lenta")) << c.spool;
+    std::string lavori;
+    cups_.Comando("lpstat -o", &lavori);
+    EXPECT_EQ(lavori.find_first_not_of(" \n"), std::string::npos) << c.spool << ": " << lavori;
+    // The spool file stays in the host's queue; the next one is taken next.
+    ASSERT_TRUE(fs::exists(s_.coda / c.spool)) << c.spool;
+    fs::remove_all(s_.coda / c.spool);
+  }
+  const std::string log = File_Leggi(base_.File_LOG);
+  EXPECT_EQ(log.find("Errore"), std::string::npos) << log;
+  ASSERT_TRUE(cups_.Rilascia("Lenta"));
+  EXPECT_TRUE(cups_.Pdf("Lenta").empty());
 }
 
 TEST_F(Strada_Stampa, QueuesThatCannotPrint) {

@@ -11,9 +11,10 @@
 //
 // Waiting. Everything runs on the caller's thread. A read waits for the
 // socket with a limit (20 s by default) that holds for the whole read, not
-// for each wait, so a peer that drips its reply cannot keep it alive. Waits
-// go in short slices: between them the message loop is pumped and a stop
-// request is looked at, so a stop is answered within one slice. A read
+// for each wait, so a peer that drips its reply cannot keep it alive. Every
+// wait (a reply, a connect, room to send) goes in short slices: between
+// them the message loop is pumped and a stop request is looked at, so a
+// stop is answered within one slice. A read
 // receives what the stack holds and pumps after each empty receive; the
 // 21st empty receive of one read ends it. A derived class may wait another way (the archive
 // viewer polls with short sleeps) while keeping the framing, the buffers and
@@ -81,10 +82,11 @@ class Trasporto {
   void Imposta_Attese(const Attese_Rete& attese) { attese_ = attese; }
   const Attese_Rete& Attese() const { return attese_; }
   void Imposta_Pompa(Pump pompa) { pompa_ = std::move(pompa); }
-  // Asked between the slices of every wait: true (the program is ending)
-  // makes the operation fail at once.
+  // Asked between the slices of every wait (a reply, a connect, room to
+  // send): true (the program is ending) makes the operation fail at once.
   void Imposta_Interruzione(std::function<bool()> interrompi) { interrompi_ = std::move(interrompi); }
-  // True when the last failure came from a stop request.
+  // True when the last connect, send or read failed on a stop request:
+  // the exchange was cut short, not refused by the peer.
   bool Interrotto() const { return interrotto_; }
   // Where the transport writes its one log line (a missing or short table).
   void Imposta_Registro(std::function<void(const std::string&)> registro) { registro_ = std::move(registro); }
@@ -202,6 +204,10 @@ class Trasporto {
   // Waits until the slot is ready or `scadenza` passes, in slices with a
   // pump and a look at the stop request between them.
   bool Attendi_Fino(int slot, net::Attesa modo, Istante scadenza);
+  // Between two slices of any wait: pumps when a slice has passed since the
+  // last pump, then asks for the stop request; true (and `Interrotto`) when
+  // it has come.
+  bool Arresto_Visto();
   // After the `vuote`-th empty receive of one read: pumps, and gives up
   // at the 21st.
   virtual bool Ricezione_Vuota(int vuote, bool attesa_lunga);

@@ -169,9 +169,10 @@ class Finestra_Base {
   // The timers stop; when nothing is running the program ends in order
   // (position kept, connection closed), else it ends as soon as the running
   // work returns. The work looks at `Termina_Richiesto` in every wait and
-  // at every block and page, so it returns within one of them; the spool
-  // file being handled is then abandoned without its done record. A second
-  // request while a spool file is handled also closes the connection.
+  // at every block, page, printed image and saved document, so it returns
+  // within one of them; the spool file being handled is then abandoned
+  // without its done record. A second request while a spool file is
+  // handled also closes the connection.
   void Termina_Richiesta();
   bool Termina_Richiesto() const { return termina_; }
   // The automatic cycle runs: states 4 and 6, and the load under "/AUTO".

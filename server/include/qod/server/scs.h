@@ -55,8 +55,9 @@ class Interprete_SCS {
 
   // A log line (written with a blank line before it and the date prefix).
   std::function<void(const std::string&)> Registro;
-  // Drops the host connection for a reconnection after a transfer failure.
-  std::function<void()> Scollega;
+  // A transfer failure of a block, with its message: the caller logs it
+  // and drops the host connection for a reconnection.
+  std::function<void(const std::string&)> Guasto;
   Pannello* Quadro = nullptr;  // the Dati row shows the progress
   Pump Pompa_Messaggi;         // once per block
   // Asked once per block, after the pump: true (the program is ending)

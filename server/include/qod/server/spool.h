@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "qod/host/base.h"
 #include "qod/host/collegamento.h"
@@ -81,9 +82,13 @@ class Spool_Server {
   // spool file and shows the message on the state row when that is empty.
   void Errore_Segnala(const std::string& messaggio);
 
-  // Asked once per block of print data and once per page image: true (the
-  // program is ending) abandons the spool file where it stands, without its
-  // done record, so that the host keeps it.
+  // The program's stop request. The road asks it (through
+  // Arresto_Richiesto, the one check the fetch, the render, the output
+  // stages share) once per block of print data, page image, printed image,
+  // saved or archived page and document, and before the done record: true
+  // (the program is ending) abandons the spool file where it stands, without
+  // its done record, so that the host keeps it. The host waits ask the same
+  // request through the transport.
   std::function<bool()> Arresto;
   bool Abbandonato() const { return abbandonato_; }
 
@@ -129,6 +134,8 @@ class Spool_Server {
   Trasporto& Canale() { return trasporto_; }
   std::string Slot() const;  // Format(Indice_Server, "00000")
 
+  // A transfer failure: logged, the connection dropped; false. One that a
+  // stop request cut short abandons the spool file and is not logged.
   bool Guasto(const std::string& messaggio);
   bool Keep_Alive();
   void Spool_Mostra();
@@ -137,6 +144,8 @@ class Spool_Server {
   bool Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo);
   bool Fase(Fase_Uscita* fase, int riga, const char* nome);
   bool Spool_Get_Passi();
+  // True once the stop request has abandoned the spool file in hand (asked
+  // of `Arresto` until then).
   bool Arresto_Richiesto();
   // A spool file that failed without its done record: which one, how often
   // in a row, and when it may be taken again (a serial date). A spool file
@@ -160,6 +169,8 @@ class Spool_Server {
   bool preso_ = false;        // this call took a spool file from the host
   bool saltato_ = false;      // and left it alone (waiting for its next attempt)
   bool abbandonato_ = false;  // and abandoned it on a stop request
+  bool irrevocabile_ = false; // past what a stage cannot take back: no abandoning
+  std::vector<Fase_Uscita*> eseguite_;  // the output stages run for it
 
   // Working values no one outside the road reads.
   std::array<uint8_t, kLunghezza_Attributi> Record_Attributi{};  // raw, kept when 621 is "T" and archived

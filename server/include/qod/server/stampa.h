@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "qod/net/ping.h"
 #include "qod/printing/stampanti.h"
@@ -47,13 +48,20 @@ struct Servizi_Stampa {
   stampa::Scrivi_Log Log;                          // one line, blank line and date before it
   std::function<void(const std::string&)> Errore;  // marks the spool file failed (shows the text when the row is empty)
   int64_t Finestra = 0;                            // the main window, for the log
+  // Asked before every image and before a job is ended: true stops the
+  // print there (the spool file is abandoned).
+  std::function<bool()> Arresto;
+  // Gets the id of every job the printing system took whole.
+  std::vector<int32_t>* Consegnati = nullptr;
 };
 
 // Prints the spool file; true only when every job reached the printer. On a
 // failure the spool file is marked, the state row tells why (unless it
 // already held a message), and no job or device context stays open. A
 // printer address that cannot be looked up is an unexpected failure of the
-// stage, not a printer that does not answer.
+// stage, not a printer that does not answer. On a stop request the job
+// being drawn is dropped (it never reaches the printer), the device context
+// is freed and the result is false, with no failure marked.
 bool Spool_Stampa(const Lavoro_Stampa& lavoro, Servizi_Stampa& servizi);
 
 // The copy plan: passes over the whole document, passes per page, the copies
@@ -77,11 +85,15 @@ class Fase_Stampa : public Fase_Uscita {
  public:
   Fase_Stampa(stampa::Dispositivo_Stampa& dispositivo, Ping_Stampante& ping) : dispositivo_(dispositivo), ping_(ping) {}
   bool Esegui(Contesto_Fase& contesto) override;
+  // Cancels the jobs of the last spool file that the printing system has
+  // not completed.
+  void Abbandona() override;
   int64_t Finestra = 0;
 
  private:
   stampa::Dispositivo_Stampa& dispositivo_;
   Ping_Stampante& ping_;
+  std::vector<int32_t> consegnati_;  // the jobs of the last spool file
 };
 
 }  // namespace qod

@@ -50,17 +50,39 @@ struct Contesto_Fase {
   // Marks the spool file failed and shows the message on the state row
   // when that is still empty.
   std::function<void(const std::string&)> Errore;
+  // A transfer failure on the host connection: logs the message and drops
+  // the connection for a new attempt; false. An exchange that a stop
+  // request cut short is no failure: it abandons the spool file instead,
+  // and nothing is logged for it.
+  std::function<bool(const std::string&)> Guasto;
+  // The stop request, as the road itself looks at it: true once the
+  // program is ending, and from then on for the rest of the spool file,
+  // which is abandoned without its done record. A stage asks it before
+  // each page, copy, job block and document, and when it is true returns
+  // at once, leaves no partial file under a final name and reports no
+  // failure. Unset, nothing stops.
+  std::function<bool()> Arresto = [] { return false; };
+  // The stage has done what cannot be taken back (a mail command has been
+  // started): from here on a stop request no longer abandons the spool
+  // file, which goes to its end with its done record.
+  std::function<void()> Irrevocabile = [] {};
 };
 
 // One output stage. It reads what it needs from the context, writes its
 // panel row, and on a failure of its own calls `Errore` with its message.
 // The result is the stage's own: for the archive, false means a transfer
 // failure that has already been logged and has dropped the connection (the
-// spool file then stays on the host).
+// spool file then stays on the host). After a stop request the result does
+// not matter: the road looks at the request itself.
 class Fase_Uscita {
  public:
   virtual ~Fase_Uscita() = default;
   virtual bool Esegui(Contesto_Fase& contesto) = 0;
+  // The spool file the stage last ran for was abandoned on a stop request,
+  // during the stage or after it: what the stage handed on and can still
+  // take back is taken back. The print stage cancels its jobs that the printing
+  // system has not completed; the other stages leave only whole files.
+  virtual void Abbandona() {}
 };
 
 // Looks the printer address up (HOSTS file) and sends one echo with time to

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,11 +30,18 @@ std::string Testo_IP(uint32_t indirizzo);
 // otherwise.
 int Linger(Handle fd, bool attivo, int secondi);
 
+// Asked between the slices of a long wait (connect, writability), at least
+// every kFetta_Interruzione_ms: true gives the wait up at once. Empty: the
+// wait runs to its limit.
+using Interruzione = std::function<bool()>;
+inline constexpr int kFetta_Interruzione_ms = 100;
+
 // Opens a non-blocking TCP connection to `indirizzo`:`porta` (network byte
 // order address, host order port) with linger on for 0 s, so that closing
 // drops the connection at once. Gives up after `limite_ms` when the peer
-// neither accepts nor refuses. The socket is closed on every failure.
-Handle Connetti(uint32_t indirizzo, uint16_t porta, int limite_ms);
+// neither accepts nor refuses, or as soon as `interrompi` says so. The
+// socket is closed on every failure.
+Handle Connetti(uint32_t indirizzo, uint16_t porta, int limite_ms, const Interruzione& interrompi = {});
 
 enum class Attesa { Lettura, Scrittura };
 
@@ -50,9 +58,10 @@ ssize_t Ricevi(Handle fd, void* dati, size_t n);
 ssize_t Invia(Handle fd, const void* dati, size_t n);
 
 // Sends all `n` bytes, waiting for writability whenever the socket's buffer
-// is full; gives up when no progress is possible for `limite_ms`. True when
-// every byte went out. In the normal case this is one send.
-bool Invia_Tutto(Handle fd, const void* dati, size_t n, int limite_ms);
+// is full; gives up when no progress is possible for `limite_ms`, or as
+// soon as `interrompi` says so while it waits. True when every byte went
+// out. In the normal case this is one send.
+bool Invia_Tutto(Handle fd, const void* dati, size_t n, int limite_ms, const Interruzione& interrompi = {});
 
 void Chiudi(Handle fd);
 

@@ -18,7 +18,9 @@
 // the CUPS job (its id is the result: a queue that refuses jobs gives 0);
 // the first page starts the QPainter, each further page is a new page of it;
 // ending the document hands the PDF to CUPS as the job's one document and
-// succeeds only when CUPS has taken it whole. Copies, colour and the input
+// succeeds only when CUPS has taken it whole. A job dropped before its end
+// is cancelled in CUPS before any document reaches it, and its PDF removed;
+// one taken whole can be cancelled by its id until CUPS has completed it. Copies, colour and the input
 // slot of the paper bin (bins are the queue's input slots in their order;
 // an unknown bin keeps the default) travel as the job's options, so the
 // pages are drawn once. A Y resolution apart from X cannot be honoured: X
@@ -60,6 +62,7 @@ class Dispositivo_Cups : public Dispositivo_Stampa, public Opzioni_Stampanti {
   int32_t Inizio_Doc(Contesto dc, const std::string& nome) override;
   int32_t Fine_Doc(Contesto dc) override;
   int32_t Annulla_Doc(Contesto dc) override;
+  int32_t Annulla_Lavoro(int32_t lavoro) override;
   int32_t Inizio_Pagina(Contesto dc) override;
   int32_t Fine_Pagina(Contesto dc) override;
   int32_t Elimina_DC(Contesto dc) override;

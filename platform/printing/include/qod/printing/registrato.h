@@ -29,7 +29,7 @@ class Dispositivo_Registrato : public Dispositivo_Stampa {
     Modo_Dispositivo modo;  // as the context had it when the job started
     std::vector<Pagina> pagine;
     bool finito = false;    // ended with success
-    bool annullato = false;
+    bool annullato = false; // dropped before its end, or cancelled after it
   };
 
   // The printers the device knows, with their status.
@@ -44,6 +44,9 @@ class Dispositivo_Registrato : public Dispositivo_Stampa {
   // Failures to give, as error codes (0 = none) or flags.
   int32_t errore_apri = 0, errore_modo_leggi = 0, errore_modo_scrivi = 0, errore_reimposta = 0;
   bool fallisce_crea = false, fallisce_inizio_doc = false, fallisce_fine_doc = false, fallisce_disegno = false;
+
+  // The ids of the jobs the printer has completed: they cannot be cancelled.
+  std::vector<int32_t> completati;
 
   // What happened.
   std::vector<Lavoro> lavori;
@@ -66,6 +69,8 @@ class Dispositivo_Registrato : public Dispositivo_Stampa {
   int32_t Inizio_Doc(Contesto dc, const std::string& nome) override;
   int32_t Fine_Doc(Contesto dc) override;
   int32_t Annulla_Doc(Contesto dc) override;
+  // Jobs ended whole and not in `completati` are cancelled.
+  int32_t Annulla_Lavoro(int32_t lavoro) override;
   int32_t Inizio_Pagina(Contesto dc) override;
   int32_t Fine_Pagina(Contesto dc) override;
   int32_t Elimina_DC(Contesto dc) override;

@@ -124,6 +124,12 @@ class Dispositivo_Stampa {
   virtual int32_t Fine_Doc(Contesto dc) = 0;
   // Drops the open print job, whatever was drawn.
   virtual int32_t Annulla_Doc(Contesto dc) = 0;
+  // Cancels a job the printing system took whole (by the id Inizio_Doc
+  // gave) unless it is already complete: above 0 when it was cancelled.
+  virtual int32_t Annulla_Lavoro(int32_t lavoro) {
+    (void)lavoro;
+    return 0;
+  }
   virtual int32_t Inizio_Pagina(Contesto dc) = 0;
   virtual int32_t Fine_Pagina(Contesto dc) = 0;
   virtual int32_t Elimina_DC(Contesto dc) = 0;
