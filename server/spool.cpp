@@ -4,24 +4,13 @@
 #include <system_error>
 
 #include "qod/basic.h"
+#include "qod/occupato.h"
 #include "qod/server/registro.h"
 #include "qod/winpath.h"
 
 namespace qod {
 
 namespace {
-
-// Clears the busy flag on every way out of a call.
-class Occupato {
- public:
-  explicit Occupato(bool& flag) : flag_(flag) { flag_ = true; }
-  ~Occupato() { flag_ = false; }
-  Occupato(const Occupato&) = delete;
-  Occupato& operator=(const Occupato&) = delete;
-
- private:
-  bool& flag_;
-};
 
 std::string Contatori(int64_t avvio, int64_t totale) {
   return " " + Format(avvio, "###,###,###,##0") + " / " + Format(totale, "###,###,###,##0");
@@ -246,7 +235,7 @@ bool Spool_Server::Arresto_Richiesto() {
 
 bool Spool_Server::Spool_Get() {
   // 1. Busy for the whole call; no error yet.
-  Occupato occupato(Spool_In_Corso);
+  Occupato_Finche occupato(Spool_In_Corso);
   Errore_Spool = false;
   preso_ = saltato_ = abbandonato_ = irrevocabile_ = false;
   eseguite_.clear();
