@@ -35,10 +35,8 @@ std::filesystem::path Dati(const std::string& nome) { return std::filesystem::pa
 // The settings file an editor edits; the fixtures of its tests bear the same name.
 std::string File_Di(const Modulo_Impostazioni& modulo) { return Nomi_Editor(modulo).Impostazioni; }
 
-class Editore : public ::testing::Test {
+class Editore : public Prova_Qt {
  protected:
-  void SetUp() override { Applicazione(); }
-
   // Copies the fixture `file` into the folder as the editor's settings file
   // and starts the editor there, its window shown.
   void Apri(const Modulo_Impostazioni& modulo, const std::optional<std::string>& fixture, std::string_view riga = "") {

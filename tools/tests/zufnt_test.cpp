@@ -68,10 +68,9 @@ struct Dialoghi_Finti : Dialoghi_Font {
   }
 };
 
-class FinestraFont : public ::testing::Test {
+class FinestraFont : public Prova_Qt {
  protected:
   void SetUp() override {
-    Applicazione();
     f_ = std::make_unique<FrmFont>(editor_, messaggi_, dialoghi_, "1.0.0   10.12.2026");
     f_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f_.get()));

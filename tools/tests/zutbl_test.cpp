@@ -138,10 +138,9 @@ TEST(EditorTabelle, TabelleStandard) {
   }
 }
 
-class FinestraTabelle : public ::testing::Test {
+class FinestraTabelle : public Prova_Qt {
  protected:
   void SetUp() override {
-    Applicazione();
     File_Scrivi(dir_.Dir() / kFile_Tabella_1, Tabella_File());
     File_Scrivi(dir_.Dir() / kFile_Tabella_2, Tabella_File(1));
     ASSERT_EQ(editor_.Carica(dir_.Testo()), "");
@@ -194,7 +193,7 @@ TEST_F(FinestraTabelle, MostraEScorreLaGriglia) {
   EXPECT_EQ(Testo("lblI1", 0), "241");
   EXPECT_EQ(Testo("lblI4", 14), "255");
   EXPECT_EQ(Testo("lblH4", 14), "FF");
-  EXPECT_TRUE(f_->grab().save(Schermata("zutbl")));
+  Schermata(*f_, "zutbl");
 }
 
 TEST_F(FinestraTabelle, ValoreErratoBloccaScorrimentoESalvataggio) {
@@ -214,7 +213,7 @@ TEST_F(FinestraTabelle, ValoreErratoBloccaScorrimentoESalvataggio) {
   W<QScrollBar>("VScroll1")->setValue(30);  // springs back
   EXPECT_EQ(W<QScrollBar>("VScroll1")->value(), 0);
   EXPECT_EQ(f_->Prima_Riga(), 0);
-  EXPECT_TRUE(f_->grab().save(Schermata("zutbl_modifica")));
+  Schermata(*f_, "zutbl_modifica");
 
   QTest::mouseClick(W<QPushButton>("cmd_Salva"), Qt::LeftButton);
   EXPECT_EQ(messaggi_.boxes.size(), 3u);

@@ -16,7 +16,7 @@ using namespace qod;
 
 namespace {
 
-using prova::Applicazione;
+using prova::Prova_Qt;
 
 img::Immagine Bianca(int w, int h, int bit) {
   img::Immagine im;
@@ -24,12 +24,7 @@ img::Immagine Bianca(int w, int h, int bit) {
   return im;
 }
 
-// The application exists before any fixture's view.
-struct Con_Applicazione {
-  Con_Applicazione() { Applicazione(); }
-};
-
-class Vista : public ::testing::Test {
+class Vista : public Prova_Qt {
  protected:
   void SetUp() override {
     v_.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -37,7 +32,6 @@ class Vista : public ::testing::Test {
     v_.resize(400, 300);
     v_.show();
   }
-  Con_Applicazione app_;
   img::Vista_Immagine v_;
 };
 

@@ -74,7 +74,7 @@ class Locale_Prova {
   ~Locale_Prova() { QLocale::setDefault(QLocale::system()); }
 };
 
-class DialogoStampa : public ::testing::Test {
+class DialogoStampa : public prova::Prova_Qt {
  protected:
   void SetUp() override {
     dispositivo_.stampanti["Laser"] = {};
@@ -89,9 +89,6 @@ class DialogoStampa : public ::testing::Test {
   }
   std::string Documento() const { return dir_ / "X_00001.TIF"; }
 
-  struct Applicazione_Prima {
-    Applicazione_Prima() { prova::Applicazione(); }
-  } applicazione_;  // before any widget
   prova::Cartella_Prova dir_{"imv_frm_stampa"};
   std::string ini_;
   stampa::Dispositivo_Registrato dispositivo_;
@@ -297,7 +294,7 @@ TEST_F(DialogoStampa, BadBoxesAreHighlightedAndKeepTheDialogOpen) {
     EXPECT_TRUE(f.isVisible());
     for (QLineEdit* b : {f.txtZoomX, f.txtMar_Bot, f.txtCopie}) EXPECT_TRUE(Evidenziata(b)) << b->objectName().toStdString();
     f.adjustSize();
-    EXPECT_TRUE(f.grab().save(prova::Schermata("frm_stampa_errori")));
+    prova::Schermata(f, "frm_stampa_errori");
     f.cmd_Stampa->click();
     EXPECT_TRUE(f.isVisible());
   });
