@@ -162,7 +162,7 @@ void ZuFNT(const Esame& esame, const fs::path&) {
   // The two dialogs are modal; here they are shown, looked at and closed.
   Modali_Attese attese;
   // With a strip: the cell previews and the editor box.
-  f.Mostra_Modale = [](QDialog& d) { QTest::mouseClick(d.findChild<QPushButton*>("cmdNuovo"), Qt::LeftButton); };
+  f.Mostra_Modale = [](QDialog& d) { QTest::mouseClick(dynamic_cast<FrmNuovo&>(d).cmdNuovo(), Qt::LeftButton); };
   f.Azione("Nuovo")->trigger();
   esame(f, "");
   FrmNuovo n(f, editor, dialoghi);

@@ -47,11 +47,11 @@ class Editore : public Prova_Qt {
   }
   FrmImpostazioni& F() { return *avviato_.finestra; }
   QLineEdit* Box(const char* nome) {
-    auto* b = F().findChild<QLineEdit*>(nome);
+    auto* b = F().Box(nome);
     EXPECT_TRUE(b) << nome;
     return b;
   }
-  QCheckBox* Casella(const char* nome) { return F().findChild<QCheckBox*>(nome); }
+  QCheckBox* Casella(const char* nome) { return F().Casella(nome); }
   // Replaces the text of a box by typing, as a user would; characters
   // outside ASCII arrive as key events carrying their text.
   void Scrivi(const char* nome, const QString& testo) {
@@ -73,7 +73,7 @@ class Editore : public Prova_Qt {
     QTest::mouseClick(k, Qt::LeftButton, Qt::NoModifier, QPoint(6, k->height() / 2));
   }
   void Premi(const char* nome) {
-    auto* b = F().findChild<QPushButton*>(nome);
+    auto* b = F().Pulsante(nome);
     ASSERT_TRUE(b) << nome;
     QTest::mouseClick(b, Qt::LeftButton);
     QCoreApplication::processEvents();
@@ -151,7 +151,7 @@ TEST_F(Editore, ServerFileChangedAndReadBackByTheServer) {
 TEST_F(Editore, ClientFileChangedAndReadBackByTheClientRule) {
   Apri(kEditor_Client, "Qod_C.INI");
   EXPECT_EQ(F().windowTitle(), "Quillon  Impostazione client di visualizzazione");
-  EXPECT_EQ(F().findChild<QLineEdit*>("txt07"), nullptr);
+  EXPECT_EQ(F().Box("txt07"), nullptr);
   EXPECT_TRUE(Casella("chk01")->isChecked());
   EXPECT_EQ(Casella("chk01")->text(), "Ricerche in maiuscolo");
   Schermata("Qod_C_INI");
@@ -312,7 +312,7 @@ TEST_F(Editore, BoxSelectsItsTextOnFocus) {
   Box("txt06")->setFocus(Qt::TabFocusReason);
   QTest::qWait(20);
   EXPECT_EQ(Box("txt06")->selectedText(), "JR        ");
-  auto* release = F().findChild<QLabel*>("Release");
+  QLabel* release = F().Release();
   ASSERT_TRUE(release);
   EXPECT_TRUE(release->text().contains(QRegularExpression("^\\d+\\.\\d+\\.\\d+   \\d\\d\\.\\d\\d\\.\\d{4}$")))
       << release->text().toStdString();

@@ -127,13 +127,11 @@ TEST_F(DialogoStampa, ToolbarKeyOpensTheDialogFilledFromTheSection) {
     aperto = true;
     EXPECT_EQ(f.windowTitle(), "Imposta stampa");
     EXPECT_EQ(f.parentWidget(), visore_.window());
-    const char* cornici[][2] = {{"frame_1", " Stampante "},   {"frame_2", " Orientamento "},
-                                {"frame_3", " Margini (millimetri) "}, {"frame_4", " Copie "},
-                                {"frame_5", " Dimensione "}, {"frame_6", " Pagine da stampare "}};
-    for (auto& c : cornici) {
-      auto* g = f.findChild<QGroupBox*>(c[0]);
-      ASSERT_NE(g, nullptr) << c[0];
-      EXPECT_EQ(g->title(), c[1]);
+    const char* cornici[] = {" Stampante ", " Orientamento ", " Margini (millimetri) ", " Copie ",
+                             " Dimensione ", " Pagine da stampare "};
+    for (int i = 0; i < 6; ++i) {
+      ASSERT_NE(f.Cornici[i], nullptr) << i;
+      EXPECT_EQ(f.Cornici[i]->title(), cornici[i]);
     }
     EXPECT_EQ(f.opt_Orienta[0]->text(), "Orrizzontale");
     EXPECT_EQ(f.cmd_Proprieta->text(), QString::fromUtf8("Proprietà"));

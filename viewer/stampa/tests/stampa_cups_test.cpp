@@ -278,7 +278,7 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
       for (auto& [o, v] : scelte) p.Lista(o)->setCurrentIndex(p.Lista(o)->findData(QString(v)));
       p.adjustSize();
       prova::Schermata(p, "frm_proprieta");
-      p.findChild<QPushButton*>("cmd_OK")->click();
+      p.cmd_OK()->click();
     });
     f.cmd_Proprieta->click();
     f.cmd_Stampa->click();
@@ -315,7 +315,7 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
   prova::Quando_Aperto<FrmProprieta>([&](FrmProprieta& p) {
     EXPECT_EQ(p.Lista("media")->currentData().toString(), "iso_a5_148x210mm");  // the user's, read back
     p.Lista("media")->setCurrentIndex(0);
-    p.findChild<QPushButton*>("cmd_Annulla")->click();
+    p.cmd_Annulla()->click();
   });
   EXPECT_EQ(Stampante_Proprieta(nullptr, "Opzioni", dispositivo_), 0);
   EXPECT_EQ(prova::File_Leggi(preferenze), prima);
