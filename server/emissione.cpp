@@ -106,7 +106,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
     return true;
   }
 
-  // 1. The mail list.
+  // Open the mail list.
   File_Righe lista;
   std::string nome_lista;
   if (posta) {
@@ -128,7 +128,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
     return true;
   };
 
-  // 2. The writer's settings.
+  // Set up the PDF writer from the attributes.
   pdf::Qod_PDF pdf(base.Orologio());
   pdf.qodpdf_Left = a.PDF_Left;
   pdf.qodpdf_Top = a.PDF_Top;
@@ -142,7 +142,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
   pdf.qodpdf_Title = "Titolo";
   pdf.qodpdf_Dir = base.Percorso_Tmp;
 
-  // 3. One PDF per document.
+  // Write one PDF per document.
   std::string immagini;
   for (const Pagina_Resa& pr : pagine) {
     if (fermato()) return false;
@@ -180,7 +180,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
     Pompa(c.Pompa);
   }
 
-  // 5. The command after the list, or the XML output of every document.
+  // Close the list and run the command, or write the XML output of every document.
   if (posta) {
     if (!lista.Chiudi()) {
       c.Errore(kErrore_PDF);
@@ -213,14 +213,14 @@ Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
   Tabelle_Pagine& t = c.Pagine.Tabelle;
   const Gruppi_Campi& g = c.Gruppi;
 
-  // 1. Groups 1-3 were expanded before the document's PDF; the request
+  // Groups 1-3 were expanded before the document's PDF; the request
   // groups here.
   for (int k = 4; k <= 5; ++k) {
     std::string& v = Valore_Gruppo(t, k, p);
     v = Gruppo_Espandi(base, v, g[static_cast<size_t>(k)], true);
   }
 
-  // 2. The document's data from the host.
+  // Ask the host for the document's data.
   std::string risposta = Space(4096);
   const std::string& chiave = Valore_Gruppo(t, 4, p);
   if (!Trim(chiave).empty()) {
@@ -240,11 +240,11 @@ Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
     }
   }
 
-  // 3-4. The field values.
+  // Take the field values from the host's reply.
   const Gruppo_Campi& g6 = g[6];
   const std::vector<std::string> valori = Campi_XML(base, Valore_Gruppo(t, 6, p), g6, risposta);
 
-  // 5-7. The template filled, under a temporary name until complete.
+  // Fill the template, under a temporary name until complete.
   auto errore = [&] {
     c.Errore(kErrore_XML);
     return Esito_XML::Errore;

@@ -97,7 +97,7 @@ bool Programma_Qod_C::Form_Load() {
     ~Fine_Caricamento() { f = false; }
   } fine{in_caricamento_};
 
-  // 2. The instance slot: the number keeps the page files of the copies apart.
+  // Take an instance slot: the number keeps the page files of the copies apart.
   const int32_t pid = opzioni_.pid ? opzioni_.pid : static_cast<int32_t>(::getpid());
   auto attivo = opzioni_.attivo;
   if (!attivo) attivo = [](int32_t p) { return Processo_Attivo(p, kProgramma_Client); };
@@ -108,12 +108,12 @@ bool Programma_Qod_C::Form_Load() {
     return false;
   }
 
-  // 3. Caption and version.
+  // The caption and the version.
   base_->Istanza_Imposta(numero);
   vista_->Istanza_Imposta(base_->Titolo_Istanza);
   vista_->Release_Imposta(std::string(QOD_VERSIONE) + "   Quillon Viewer per Linux");
 
-  // 8. The host: FTP start, connection, login, dictionary; the splash says
+  // Connect to the host: FTP start, connection, login, dictionary; the splash says
   // so meanwhile.
   Stato_Connessione(base_->Collegamento.Host);
   collegamento_ = std::make_unique<Collegamento_Client>(*base_, *base_, *trasporto_, numero,
@@ -121,7 +121,7 @@ bool Programma_Qod_C::Form_Load() {
   if (Finito() || !collegamento_->Host_Collega(Pump(Pompa_Qt))) return false;
   if (Finito()) return false;
 
-  // 6, 7, 11. The pages' contents: the search form, the list, the viewer
+  // The pages' contents: the search form, the list, the viewer
   // with the settings file and the kept zoom, the data grid with its labels.
   archivio_ = std::make_unique<Archivio_Client>(*vista_, *base_, *trasporto_, *collegamento_, Pump(Pompa_Qt));
   archivio_->In_Caricamento(true);
@@ -129,16 +129,16 @@ bool Programma_Qod_C::Form_Load() {
   vista_->Toolbar_Azione = [this](const std::string& k) { archivio_->Toolbar_Azione(k); };
   vista_->Scheda_Disposta = [this](int n) { archivio_->Scheda_Disposta(n); };
 
-  // 9-10. The search definitions the host offers; the first is chosen.
+  // List the search definitions the host offers; the first is chosen.
   ricerche_ = collegamento_->Ricerche_Elenca();
   std::vector<std::pair<int, std::string>> voci;
   for (const auto& r : ricerche_) voci.emplace_back(r.Numero, r.Nome);
   vista_->Ricerche_Riempi(voci);
 
-  // 12. The minimum size and the re-layout at the end of a move or resize.
+  // The minimum size and the re-layout at the end of a move or resize.
   vista_->Subclass_Attiva(base_->Subclass());
 
-  // 13-14. Where the window was at the last exit, then its layout.
+  // Put the window where it was at the last exit, then lay it out.
   Posizione_Carica();
   archivio_->In_Caricamento(false);
   return !Finito();

@@ -227,19 +227,19 @@ Qod_IMV::Qod_IMV(QWidget* parent) : QWidget(parent) {
   im1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   im1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-  // 2-3. The keys' pictures are set above; every key but "Uscita" disabled.
+  // The keys' pictures are set above; every key but "Uscita" disabled.
   for (int i = 0; i < kTasti; ++i)
     if (pulsanti_[i] && i != T_Uscita) pulsanti_[i]->setEnabled(false);
-  // 4-5. The counter empty; the zoom list disabled with its entries, "Adatta".
+  // The counter empty; the zoom list disabled with its entries, "Adatta".
   lbl_pag1_->setText("");
   zoom_->setEnabled(false);
   zoom_->clear();
   for (const char* v : Zoom_Voci()) zoom_->addItem(v);
   zoom_->setEditText("Adatta");
   zoom_->lineEdit()->setCursorPosition(0);
-  // 6. The image hidden.
+  // Hide the image.
   im1_->hide();
-  // 7-9. The pointer shapes; the hand over the image; pointer state 0.
+  // The pointer shapes; the hand over the image; pointer state 0.
   cursori_[0] = QCursor(Qt::ArrowCursor);
   cursori_[1] = Cursore_Crea(1, 7, 16, "", "");
   cursori_[2] = Cursore_Crea(2, 7, 16, "", "");
