@@ -12,7 +12,6 @@
 #include <limits>
 #include <random>
 
-#include "file_uscita.h"
 #include "interno.h"
 #include "qod/basic.h"
 #include "qod/pdf/font_metrics.h"
@@ -20,8 +19,6 @@
 
 namespace qod::pdf {
 namespace {
-
-constexpr uint64_t kNessuno = std::numeric_limits<uint64_t>::max();
 
 // Escapes a text for a PDF literal string: "\" first, then the parentheses.
 std::string Escape(std::string_view s) {
@@ -124,13 +121,12 @@ std::string X_PDF::Num(float valore_utente) const { return FormatNum(ToPoints(va
 
 void X_PDF::WriteBytes(const void* dati, size_t n) {
   if (!file_) throw std::logic_error("X_PDF: no document open");
-  file_->Scrivi(dati, n);
+  file_->Byte(dati, n);
 }
 
 void X_PDF::WriteLine(std::string_view testo) {
   if (!file_) throw std::logic_error("X_PDF: no document open");
-  file_->Scrivi(testo.data(), testo.size());
-  file_->Scrivi("\n", 1);
+  file_->Riga(testo);
 }
 
 void X_PDF::WriteEndObj() { WriteLine("endobj"); }
@@ -143,17 +139,7 @@ uint64_t X_PDF::Posizione() const {
 int32_t X_PDF::BeginObject(int32_t numero) {
   if (!file_) throw std::logic_error("X_PDF: no document open");
   if (numero < 0) throw std::invalid_argument("X_PDF: negative object number");
-  if (numero == 0) {
-    if (oggetti_ == std::numeric_limits<int32_t>::max()) throw Errore_PDF("too many objects");
-    numero = oggetti_ + 1;
-  }
-  if (numero > oggetti_) oggetti_ = numero;
-  if (xref_.size() < static_cast<size_t>(oggetti_) + 1) xref_.resize(static_cast<size_t>(oggetti_) + 1, kNessuno);
-  uint64_t posizione = Posizione();
-  if (posizione > 9999999999ULL) throw Errore_PDF("PDF file too large for its cross-reference table");
-  xref_[numero] = posizione;
-  WriteLine(std::to_string(numero) + " 0 obj");
-  return numero;
+  return file_->Inizia_Oggetto(numero);
 }
 
 void X_PDF::Richiedi_Caricamento(const char* chi) const {
@@ -180,8 +166,6 @@ void X_PDF::Abbandona() {
 }
 
 void X_PDF::Azzera_Documento() {
-  oggetti_ = 0;
-  xref_.clear();
   pagine_ = 0;
   lista_pagine_.clear();
   lista_font_.clear();
@@ -218,13 +202,13 @@ std::string X_PDF::InitPDFFile(std::string& strFileName) {
   std::filesystem::path destinazione = Percorso_Fs(strFileName);
   std::filesystem::path cartella = destinazione.parent_path();
   if (cartella.empty()) cartella = ".";
-  std::unique_ptr<File_Uscita> f;
+  std::unique_ptr<Documento_Pdf> f;
   std::filesystem::path temp;
   for (int tentativo = 0; tentativo < 100 && !f; ++tentativo) {
     char nome[40];
     std::snprintf(nome, sizeof nome, ".~qodpdf%08X.tmp", static_cast<unsigned>(Casuale()()));
     temp = cartella / nome;
-    f = File_Uscita::Crea(temp);
+    f = Documento_Pdf::Crea(temp);
     if (!f && errno != EEXIST) break;
   }
   if (!f) throw Errore_PDF("cannot create the PDF file in " + cartella.string());
@@ -235,7 +219,6 @@ std::string X_PDF::InitPDFFile(std::string& strFileName) {
 
   try {
     WriteLine("%PDF-1.3");
-    oggetti_ = 0;
 
     BeginObject(1);
     WriteLine("<<");
@@ -271,8 +254,7 @@ std::string X_PDF::InitPDFFile(std::string& strFileName) {
     WriteEndObj();
 
     // 4 (page tree) and 5 (resources) are written at the end.
-    oggetti_ = 5;
-    xref_.resize(6, kNessuno);
+    file_->Riserva(5);
   } catch (...) {
     Abbandona();
     throw;
@@ -308,36 +290,7 @@ void X_PDF::ClosePDFFile() {
     WriteLine(">>");
     WriteEndObj();
 
-    uint64_t inizio_xref = Posizione();
-    WriteLine("xref");
-    WriteLine("0 " + std::to_string(oggetti_ + 1));
-    std::string righe;
-    righe.reserve(20 * (static_cast<size_t>(oggetti_) + 1));
-    righe += "0000000000 65535 f\r\n";
-    for (int32_t i = 1; i <= oggetti_; ++i) {
-      char riga[32];
-      if (xref_[i] == kNessuno)
-        std::snprintf(riga, sizeof riga, "0000000000 65535 f\r\n");
-      else
-        std::snprintf(riga, sizeof riga, "%010llu 00000 n\r\n", static_cast<unsigned long long>(xref_[i]));
-      righe += riga;
-      if (righe.size() >= (1 << 16)) {
-        WriteBytes(righe.data(), righe.size());
-        righe.clear();
-      }
-    }
-    WriteBytes(righe.data(), righe.size());
-    WriteLine("trailer");
-    WriteLine("<<");
-    WriteLine("/Size " + std::to_string(oggetti_ + 1));
-    WriteLine("/Info 1 0 R");
-    WriteLine("/Root 2 0 R");
-    WriteLine(">>");
-    WriteLine("startxref");
-    WriteLine(std::to_string(inizio_xref));
-    WriteLine("%%EOF");
-
-    file_->Chiudi();
+    file_->Chiudi(1, 2, true);
     file_.reset();
     std::error_code ec;
     std::filesystem::rename(Percorso_Fs(percorso_temp_), Percorso_Fs(percorso_), ec);

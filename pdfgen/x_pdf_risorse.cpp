@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "file_uscita.h"
+#include "qod/pdf/documento.h"
 #include "interno.h"
 #include "qod/basic.h"
 #include "qod/pdf/font_metrics.h"
