@@ -5,14 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <random>
 
-#include "interno.h"
 #include "qod/basic.h"
 #include "qod/pdf/font_metrics.h"
 #include "qod/winpath.h"
@@ -20,25 +17,12 @@
 namespace qod::pdf {
 namespace {
 
-// Escapes a text for a PDF literal string: "\" first, then the parentheses.
-std::string Escape(std::string_view s) {
-  std::string r;
-  r.reserve(s.size());
-  for (char c : s) {
-    if (c == '\\' || c == '(' || c == ')') r += '\\';
-    r += c;
-  }
-  return r;
-}
-
 std::mt19937& Casuale() {
   static std::mt19937 g{std::random_device{}()};
   return g;
 }
 
 }  // namespace
-
-std::string Escape_Pdf(std::string_view s) { return Escape(s); }
 
 X_PDF::X_PDF(const Clock& orologio) : orologio_(orologio) {
   Title("(senza titolo)");
@@ -71,9 +55,9 @@ void X_PDF::PaperSize(int32_t New_PaperSize) {
   }
 }
 
-void X_PDF::Title(std::string_view New_Title) { titolo_ = Escape(New_Title); }
-void X_PDF::Autor(std::string_view New_Autor) { autore_ = Escape(New_Autor); }
-void X_PDF::Subject(std::string_view New_Subject) { oggetto_ = Escape(New_Subject); }
+void X_PDF::Title(std::string_view New_Title) { titolo_ = Escape_Pdf(New_Title); }
+void X_PDF::Autor(std::string_view New_Autor) { autore_ = Escape_Pdf(New_Autor); }
+void X_PDF::Subject(std::string_view New_Subject) { oggetto_ = Escape_Pdf(New_Subject); }
 
 void X_PDF::InitFontMetrics() { (void)Tabella_Metriche(); }
 
@@ -99,21 +83,7 @@ float X_PDF::FromPoints(float v) const {
   }
 }
 
-std::string X_PDF::FormatNum(double v, int decimali) {
-  if (!std::isfinite(v)) throw std::invalid_argument("FormatNum: number is not finite");
-  if (decimali < 0) decimali = 0;
-  if (decimali > 15) decimali = 15;
-  // to_chars rounds the exact binary value, ties to even, in the C locale.
-  char buf[400];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimali);
-  std::string s(buf, r.ptr);
-  if (s.find('.') != std::string::npos) {
-    while (s.back() == '0') s.pop_back();
-    if (s.back() == '.') s.pop_back();
-  }
-  if (s == "-0") s = "0";
-  return s;
-}
+std::string X_PDF::FormatNum(double v, int decimali) { return Numero_Pdf(v, decimali); }
 
 std::string X_PDF::Num(float valore_utente) const { return FormatNum(ToPoints(valore_utente)); }
 

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "qod/pdf/documento.h"
-#include "interno.h"
 #include "qod/basic.h"
 #include "qod/pdf/font_metrics.h"
 #include "qod/pdf/x_pdf.h"

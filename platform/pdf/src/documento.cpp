@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -19,9 +21,47 @@ std::string Descrizione(const char* cosa) { return std::string(cosa) + ": " + st
 
 }  // namespace
 
+std::string Numero_Pdf(double v, int decimali) {
+  if (!std::isfinite(v)) throw std::invalid_argument("FormatNum: number is not finite");
+  if (decimali < 0) decimali = 0;
+  if (decimali > 15) decimali = 15;
+  // to_chars rounds the exact binary value, ties to even, in the C locale.
+  char buf[400];
+  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimali);
+  std::string s(buf, r.ptr);
+  if (s.find('.') != std::string::npos) {
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+  }
+  if (s == "-0") s = "0";
+  return s;
+}
+
+std::string Escape_Pdf(std::string_view s) {
+  std::string r;
+  r.reserve(s.size());
+  for (char c : s) {
+    if (c == '\\' || c == '(' || c == ')') r += '\\';
+    r += c;
+  }
+  return r;
+}
+
 std::unique_ptr<Documento_Pdf> Documento_Pdf::Crea(const std::filesystem::path& percorso) {
   std::FILE* f = std::fopen(percorso.c_str(), "wbx");
   if (!f) return nullptr;
+  std::unique_ptr<Documento_Pdf> d(new Documento_Pdf(f));
+  d->buffer_ = std::make_unique<char[]>(kBuffer);
+  std::setvbuf(f, d->buffer_.get(), _IOFBF, kBuffer);
+  return d;
+}
+
+std::unique_ptr<Documento_Pdf> Documento_Pdf::Su_Descrittore(int fd) {
+  std::FILE* f = ::fdopen(fd, "wb");
+  if (!f) {
+    ::close(fd);
+    return nullptr;
+  }
   std::unique_ptr<Documento_Pdf> d(new Documento_Pdf(f));
   d->buffer_ = std::make_unique<char[]>(kBuffer);
   std::setvbuf(f, d->buffer_.get(), _IOFBF, kBuffer);

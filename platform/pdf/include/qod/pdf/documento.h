@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,11 +21,23 @@ class Errore_PDF : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A number as the file carries it: rounded to `decimali` places (halves to
+// even), in its shortest form, "." as the decimal point whatever the
+// process locale: 595.27, 28.346, 8, -1.5. Throws std::invalid_argument for
+// a number that is not finite.
+std::string Numero_Pdf(double v, int decimali = 3);
+
+// A text for a PDF literal string: "\" doubled, "(" and ")" escaped.
+std::string Escape_Pdf(std::string_view s);
+
 class Documento_Pdf {
  public:
   // Creates `percorso` exclusively (it must not exist); nullptr, with errno
   // telling why, when it cannot.
   static std::unique_ptr<Documento_Pdf> Crea(const std::filesystem::path& percorso);
+  // Writes into the new, empty file open on `fd` (taken over: closed with
+  // the document); nullptr when it cannot.
+  static std::unique_ptr<Documento_Pdf> Su_Descrittore(int fd);
   ~Documento_Pdf();
   Documento_Pdf(const Documento_Pdf&) = delete;
   Documento_Pdf& operator=(const Documento_Pdf&) = delete;
