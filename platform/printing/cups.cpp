@@ -2,14 +2,12 @@
 
 #include <cups/cups.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <QPageSize>
 #include <QSize>
 #include <QSizeF>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -209,7 +207,7 @@ struct Dispositivo_Cups::Contesto_Cups {
   // 2 (catalog) and 3 (page tree) come at its end.
   std::filesystem::path pdf;
   std::unique_ptr<pdf::Documento_Pdf> documento;
-  std::string titolo;           // UTF-8
+  std::string titolo;           // Windows-1252
   int larghezza_punti = 0, altezza_punti = 0;  // the paper as oriented
   double punti_pixel = 0;       // points per device pixel
   std::string pagine;           // the pages' references, in order
@@ -524,6 +522,9 @@ bool Dispositivo_Cups::Disegna_Immagine(Contesto dc, const Immagine_Pagina* pagi
       oggetto = pdf::Scrivi_Raster(*c->documento, nome, raster);
     }
   } catch (const std::exception&) {
+    // A file that could not be read or written midway leaves half an
+    // object: the job cannot end whole.
+    c->Chiudi_Pdf();
     return false;
   }
   if (oggetto == 0) return false;

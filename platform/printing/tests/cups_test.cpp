@@ -217,9 +217,27 @@ TEST_F(CupsPrivato, AbortedJobLeavesNothing) {
   ASSERT_TRUE(d.Disegna(dc, Pagina_Prova(100, 100), {0, 0, 1440, 1440}));
   EXPECT_EQ(d.Annulla_Doc(dc), 1);
   EXPECT_EQ(d.Fine_Doc(dc), 0);  // nothing open any more
+
+  // A page file gone before it is drawn: the drawing fails, and the job
+  // cannot end whole.
+  const std::string file = (cups_.Cartella() / "pagina.tif").string();
+  ASSERT_TRUE(qod::img::Salva(Pagina_Prova(100, 100), file, {5, false, ""}).ok);
+  Immagine_Pagina p;
+  ASSERT_TRUE(Immagine_Pagina_Leggi(file, p).ok);
+  ASSERT_TRUE(p.Diretta());
+  fs::remove(file);
+  ASSERT_GT(d.Inizio_Doc(dc, "Quillon"), 0);
+  ASSERT_GT(d.Inizio_Pagina(dc), 0);
+  ASSERT_TRUE(d.Disegna(dc, Pagina_Prova(100, 100), {0, 0, 1440, 1440}));
+  EXPECT_FALSE(d.Disegna_Pagina(dc, p, {0, 0, 1440, 1440}));
+  EXPECT_EQ(d.Fine_Pagina(dc), 0);
+  EXPECT_EQ(d.Fine_Doc(dc), 0);
   d.Elimina_DC(dc);
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
   EXPECT_TRUE(cups_.Pdf("Laser").empty());
+  std::string lavori;
+  cups_.Comando("lpstat -o Laser", &lavori);
+  EXPECT_EQ(lavori.find_first_not_of(" \n"), std::string::npos) << lavori;
 }
 
 TEST_F(CupsPrivato, PrinterMarginsGiveTheOffsetsAndThePrintableArea) {
