@@ -61,7 +61,7 @@ class Documento_Pdf {
   // Writes the cross-reference table (objects never begun are free) and the
   // trailer naming the information and catalog objects, then flushes and
   // closes the file, to the disk as well when `su_disco`. Throws on any
-  // failure; the file is closed either way.
+  // failure (a file still open then closes with the document).
   void Chiudi(int32_t info, int32_t catalogo, bool su_disco);
 
  private:
