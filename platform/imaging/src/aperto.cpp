@@ -64,8 +64,8 @@ size_t Leggi_Fd(int fd, uint64_t off, void* buf, size_t n) {
 // A TIFF file as libtiff reads a mapped file, without mapping the file
 // itself (a file cut short while mapped would end the program): a private
 // block of the file's size, untouched until a part of it is made ready by
-// reading that part of the file into it, page by page. Directories and tag
-// data stay; an image's data is let go once the image is decoded.
+// reading that part of the file into it, page by page. The directories read
+// and their tag data stay; an image's data is let go once it is decoded.
 class Sorgente_File : public Sorgente {
  public:
   explicit Sorgente_File(uint64_t dimensione) : n_(dimensione) {
@@ -96,6 +96,18 @@ class Sorgente_File : public Sorgente {
   size_t Leggi(uint64_t off, void* buf, size_t n) override {
     if (off >= n_ || fd_ < 0) return 0;
     return Leggi_Fd(fd_, off, buf, static_cast<size_t>(std::min<uint64_t>(n, n_ - off)));
+  }
+
+  const uint8_t* Vedi(uint64_t off, size_t n) override {
+    if (off > n_ || n > n_ - off) return nullptr;
+    if (off >= vista_da_ && off - vista_da_ + n <= vista_.size()) return vista_.data() + (off - vista_da_);
+    // One read takes a directory's count and, as a rule, its entries.
+    const size_t k = static_cast<size_t>(std::max<uint64_t>(n, std::min<uint64_t>(kAnticipo, n_ - off)));
+    vista_.resize(k);
+    const size_t letti = fd_ < 0 ? 0 : Leggi_Fd(fd_, off, vista_.data(), k);
+    vista_.resize(letti);
+    vista_da_ = off;
+    return letti >= n ? vista_.data() : nullptr;
   }
 
   bool Prepara(uint64_t off, uint64_t n, bool tieni) override {
@@ -138,6 +150,7 @@ class Sorgente_File : public Sorgente {
 
  private:
   static constexpr uint8_t kLetta = 1, kTenuta = 2;
+  static constexpr size_t kAnticipo = 512;
 
   uint64_t n_;
   uint64_t pagina_ = 4096, pagine_ = 0;
@@ -145,6 +158,8 @@ class Sorgente_File : public Sorgente {
   int fd_ = -1;
   std::vector<uint8_t> stato_;  // per page: read, kept
   std::vector<std::pair<uint64_t, uint64_t>> dati_;  // runs of image data read since Rilascia
+  std::vector<uint8_t> vista_;  // the last bytes looked at
+  uint64_t vista_da_ = 0;
 };
 
 // Opens a file for reading, with the messages of the whole-file read.

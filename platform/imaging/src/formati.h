@@ -35,6 +35,9 @@ class Sorgente {
   // Copies up to n bytes at `off` into buf, from the file itself: the count
   // copied (fewer at the end, 0 past it or on an error).
   virtual size_t Leggi(uint64_t off, void* buf, size_t n) = 0;
+  // The n bytes at `off` to look at, valid until the next call; nullptr
+  // when they are not all there. They need not be in the block.
+  virtual const uint8_t* Vedi(uint64_t off, size_t n) = 0;
   // The block; it does not move while the source lives.
   virtual const uint8_t* Base() const = 0;
   // Makes [off, off + n) of the block hold the file's bytes: for good with
@@ -50,6 +53,7 @@ class Sorgente_Memoria : public Sorgente {
   Sorgente_Memoria(const uint8_t* d, size_t n) : d_(d), n_(n) {}
   uint64_t Dimensione() const override { return n_; }
   size_t Leggi(uint64_t off, void* buf, size_t n) override;
+  const uint8_t* Vedi(uint64_t off, size_t n) override { return Prepara(off, n, true) ? d_ + off : nullptr; }
   const uint8_t* Base() const override { return d_; }
   bool Prepara(uint64_t off, uint64_t n, bool tieni) override;
 
@@ -60,7 +64,8 @@ class Sorgente_Memoria : public Sorgente {
 
 // A TIFF file open for reading its images one after another: the directory
 // chain is checked and counted once, at the opening; each image read costs
-// its own directory and data. The source must outlive the reader.
+// its own directory and data (libtiff goes to a directory by its offset, not
+// along the chain). The source must outlive the reader.
 class Lettore_Tiff {
  public:
   Lettore_Tiff();

@@ -145,8 +145,7 @@ int Dpi_Tiff(TIFF* t, ttag_t tag) {
 // that is cut off, for example, makes a palette image grey, and pages after
 // a cut disappear). Before decoding, the chain and the out-of-line data of
 // the tags that make up an image are checked to lie inside the file. Only
-// the directories are read (and kept ready for libtiff's own walk of the
-// chain), not the data they point to.
+// the directories are read, not the data they point to.
 struct Catena {
   bool le = true, grande = false;
   std::vector<uint64_t> directory;  // offsets, in chain order
@@ -171,7 +170,7 @@ const uint8_t* Blocco(Sorgente& s, uint64_t off, uint64_t n) {
 Esito Verifica_Catena(Sorgente& s, Catena& c) {
   const uint64_t n = s.Dimensione();
   if (n < 8) return Esito::Errore("TIFF: truncated header");
-  const uint8_t* testa = Blocco(s, 0, 8);
+  const uint8_t* testa = s.Vedi(0, 8);
   if (!testa) return Esito::Errore("TIFF: truncated header");
   const bool le = testa[0] == 'I';
   auto u16 = [le](const uint8_t* p) { return Leggi_U16(le, p); };
@@ -183,7 +182,7 @@ Esito Verifica_Catena(Sorgente& s, Catena& c) {
   c.directory.clear();
   uint64_t off = 0;
   if (grande) {
-    const uint8_t* t = n < 16 ? nullptr : Blocco(s, 0, 16);
+    const uint8_t* t = n < 16 ? nullptr : s.Vedi(0, 16);
     if (!t) return Esito::Errore("TIFF: truncated header");
     off = u64(t + 8);
   } else {
@@ -197,12 +196,12 @@ Esito Verifica_Catena(Sorgente& s, Catena& c) {
     if (visti.size() >= 65535) return Esito::Errore("TIFF: too many directories");
     visti.insert(off);
     c.directory.push_back(off);
-    const uint8_t* conto_voci = Blocco(s, off, dim_conto);
+    const uint8_t* conto_voci = s.Vedi(off, dim_conto);
     if (!conto_voci) return Esito::Errore("TIFF: a directory is cut off");
     const uint64_t voci = grande ? u64(conto_voci) : u16(conto_voci);
     if (voci > (n - off - dim_conto) / dim_voce || n - off - dim_conto - voci * dim_voce < dim_valore)
       return Esito::Errore("TIFF: a directory is cut off");
-    const uint8_t* dir = Blocco(s, off, dim_conto + voci * dim_voce + dim_valore);
+    const uint8_t* dir = s.Vedi(off, dim_conto + voci * dim_voce + dim_valore);
     if (!dir) return Esito::Errore("TIFF: a directory is cut off");
     for (uint64_t i = 0; i < voci; ++i) {
       const uint8_t* e = dir + dim_conto + i * dim_voce;
@@ -228,8 +227,8 @@ Esito Verifica_Catena(Sorgente& s, Catena& c) {
   return Esito::Bene();
 }
 
-// Makes ready the data of every tag of the directory at `off` (checked by
-// Verifica_Catena), which libtiff reads when it reads the directory.
+// Makes ready the directory at `off` (checked by Verifica_Catena) and the
+// data of every tag in it, which libtiff reads when it reads the directory.
 bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off) {
   const uint64_t n = s.Dimensione();
   const uint64_t dim_conto = c.grande ? 8 : 2, dim_voce = c.grande ? 20 : 12, dim_valore = c.grande ? 8 : 4;
@@ -434,8 +433,10 @@ Esito Lettore_Tiff::Apri(Sorgente& s, int* immagini) {
   if (Esito e = Verifica_Catena(s, st->catena); !e) return e;
   if (!Prepara_Tag(s, st->catena, st->catena.directory.front())) return Esito::Errore("TIFF: read error");
   if (!st->tf.Apri_Sorgente(s)) return st->tf.Errore("cannot open");
-  st->immagini = TIFFNumberOfDirectories(*st->tf);
-  if (immagini) *immagini = st->immagini > 65535 ? 65535 : static_cast<int>(st->immagini);
+  // The chain as checked, every directory inside the file: libtiff's own
+  // count walks the same one.
+  st->immagini = static_cast<tdir_t>(st->catena.directory.size());
+  if (immagini) *immagini = static_cast<int>(st->immagini);
   stato_ = std::move(st);
   return Esito::Bene();
 }
@@ -452,7 +453,7 @@ Esito Lettore_Tiff::Carica(int indice, Immagine& out) {
     st.corrente = dir;
     if (dir >= st.catena.directory.size() || !Prepara_Tag(*st.sorgente, st.catena, st.catena.directory[dir]))
       e = Esito::Errore("TIFF: cannot read image " + std::to_string(indice));
-    else if (!TIFFSetDirectory(*st.tf, dir))
+    else if (!TIFFSetSubDirectory(*st.tf, st.catena.directory[dir]))
       e = st.tf.Errore("cannot read image " + std::to_string(indice));
   }
   if (e && !Prepara_Dati(*st.sorgente, *st.tf)) e = Esito::Errore("TIFF: read error");

@@ -43,6 +43,17 @@ class Riduzione {
     uint32_t peso_primo, peso_ultimo;
   };
 
+  // The same for 1-bit rows, when no column spans more than 57 pixels: the
+  // column's pixels are read as one 64-bit window of the row.
+  struct Finestra {
+    uint32_t byte;
+    uint32_t spostamento;  // of the first pixel within the window's first byte
+    uint32_t ultimo;       // the bit of the last pixel, counted from the lowest
+    uint32_t peso_primo, peso_ultimo;
+    uint64_t dentro;  // the bits of the pixels between the first and the last
+  };
+
+  static void Colonne_Bit(const uint8_t* riga, const Finestra* f, size_t n, uint32_t pieno, uint32_t* uscita);
   void Riga_Orizzontale(int64_t y);
   void Riga(int j);
 
@@ -50,6 +61,8 @@ class Riduzione {
   int64_t w_ = 0, h_ = 0;
   int wd_ = 0, hd_ = 0;
   std::vector<Tratto> colonne_;
+  std::vector<Finestra> finestre_;  // empty when a column is too wide for one
+  std::vector<uint8_t> riga_bit_;   // a 1-bit row with room to read past its end
   std::vector<bool> fatte_;
   QImage uscita_;
   // 1-bit images: how much of each column is of colour 1 (of w_ per column).
