@@ -53,6 +53,29 @@ bool Riga_Uniforme(const uint8_t* r, int64_t w, bool& valore) {
 
 inline uint8_t Premoltiplica(uint8_t c, uint8_t a) { return static_cast<uint8_t>((c * a + 127) / 255); }
 
+// The weighted sums of each column of a row of pixels of C bytes (R, G, B
+// and, with four, alpha), four values per column; without alpha the fourth is
+// that of a whole alpha.
+template <int C, class Tratti>
+void Somma_Colonne(const uint8_t* p, const Tratti& colonne, uint32_t pieno, uint32_t* uscita) {
+  for (size_t x = 0; x < colonne.size(); ++x) {
+    const auto& t = colonne[x];
+    uint32_t* s = uscita + 4 * x;
+    const uint8_t* a = p + C * t.primo;
+    if (t.primo == t.ultimo) {
+      for (int c = 0; c < C; ++c) s[c] = t.peso_primo * a[c];
+      if (C == 3) s[3] = t.peso_primo * 255;
+      continue;
+    }
+    uint32_t dentro[C] = {};
+    for (const uint8_t* q = a + C; q < p + C * t.ultimo; q += C)
+      for (int c = 0; c < C; ++c) dentro[c] += q[c];
+    const uint8_t* b = p + C * t.ultimo;
+    for (int c = 0; c < C; ++c) s[c] = t.peso_primo * a[c] + t.peso_ultimo * b[c] + pieno * dentro[c];
+    if (C == 3) s[3] = (t.peso_primo + t.peso_ultimo + pieno * static_cast<uint32_t>(t.ultimo - t.primo - 1)) * 255;
+  }
+}
+
 inline uint64_t Carica_64(const uint8_t* p) {
   uint64_t v = 0;
   for (int i = 0; i < 8; ++i) v = (v << 8) | p[i];
@@ -196,51 +219,33 @@ void Riduzione::Riga_Orizzontale(int64_t y) {
     return;
   }
   uniforme_ = false;
+  const int bit = im_->Bit();
+  if (bit == 24) {
+    // RGB as it is; alpha is whole everywhere.
+    Somma_Colonne<3>(r, colonne_, wd, orizzontale_.data());
+    return;
+  }
   // The row as premultiplied RGBA.
   uint8_t* o = riga_rgba_.data();
-  const int bit = im_->Bit();
-  for (int64_t x = 0; x < w_; ++x, o += 4) {
-    switch (bit) {
-      case 24:
-        o[0] = r[3 * x];
-        o[1] = r[3 * x + 1];
-        o[2] = r[3 * x + 2];
-        o[3] = 255;
-        break;
-      case 32: {
-        const uint8_t a = r[4 * x + 3];
-        o[0] = Premoltiplica(r[4 * x], a);
-        o[1] = Premoltiplica(r[4 * x + 1], a);
-        o[2] = Premoltiplica(r[4 * x + 2], a);
-        o[3] = a;
-        break;
-      }
-      default: {
-        const uint32_t i = bit == 8 ? r[x] : (x & 1) ? (r[x >> 1] & 0x0Fu) : (r[x >> 1] >> 4);
-        const QRgb c = colori_[i];
-        o[0] = static_cast<uint8_t>(qRed(c));
-        o[1] = static_cast<uint8_t>(qGreen(c));
-        o[2] = static_cast<uint8_t>(qBlue(c));
-        o[3] = 255;
-        break;
-      }
+  if (bit == 32) {
+    for (int64_t x = 0; x < w_; ++x, o += 4) {
+      const uint8_t a = r[4 * x + 3];
+      o[0] = Premoltiplica(r[4 * x], a);
+      o[1] = Premoltiplica(r[4 * x + 1], a);
+      o[2] = Premoltiplica(r[4 * x + 2], a);
+      o[3] = a;
+    }
+  } else {
+    for (int64_t x = 0; x < w_; ++x, o += 4) {
+      const uint32_t i = bit == 8 ? r[x] : (x & 1) ? (r[x >> 1] & 0x0Fu) : (r[x >> 1] >> 4);
+      const QRgb c = colori_[i];
+      o[0] = static_cast<uint8_t>(qRed(c));
+      o[1] = static_cast<uint8_t>(qGreen(c));
+      o[2] = static_cast<uint8_t>(qBlue(c));
+      o[3] = 255;
     }
   }
-  const uint8_t* p = riga_rgba_.data();
-  for (size_t x = 0; x < colonne_.size(); ++x) {
-    const Tratto& t = colonne_[x];
-    uint32_t* s = &orizzontale_[4 * x];
-    const uint8_t* a = p + 4 * t.primo;
-    if (t.primo == t.ultimo) {
-      for (int c = 0; c < 4; ++c) s[c] = t.peso_primo * a[c];
-      continue;
-    }
-    uint32_t dentro[4] = {0, 0, 0, 0};
-    for (const uint8_t* q = a + 4; q < p + 4 * t.ultimo; q += 4)
-      for (int c = 0; c < 4; ++c) dentro[c] += q[c];
-    const uint8_t* b = p + 4 * t.ultimo;
-    for (int c = 0; c < 4; ++c) s[c] = t.peso_primo * a[c] + t.peso_ultimo * b[c] + wd * dentro[c];
-  }
+  Somma_Colonne<4>(riga_rgba_.data(), colonne_, wd, orizzontale_.data());
 }
 
 void Riduzione::Riga(int j) {
