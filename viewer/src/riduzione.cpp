@@ -90,7 +90,7 @@ inline uint64_t Carica_64(const uint8_t* p) {
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 [[gnu::target_clones("popcnt", "default")]]
 #endif
-void Riduzione::Colonne_Bit(const uint8_t* riga, const Finestra* f, size_t n, uint32_t pieno, uint32_t* uscita) {
+void Riduzione::Colonne_Bit(const uint8_t* riga, const Lettura_Bit* f, size_t n, uint32_t pieno, uint32_t* uscita) {
   for (size_t x = 0; x < n; ++x) {
     const uint64_t v = Carica_64(riga + f[x].byte) << f[x].spostamento;
     uscita[x] = f[x].peso_primo * static_cast<uint32_t>(v >> 63) +
@@ -103,28 +103,33 @@ void Riduzione::Svuota() {
   im_ = nullptr;
   w_ = h_ = 0;
   wd_ = hd_ = 0;
+  finestra_ = QRect();
   colonne_.clear();
   fatte_.clear();
   uscita_ = QImage();
   riga_orizzontale_ = -1;
 }
 
-void Riduzione::Prepara(const Immagine& im, int larghezza, int altezza) {
+void Riduzione::Prepara(const Immagine& im, int larghezza, int altezza, QRect finestra) {
   Svuota();
   if (im.Vuota() || larghezza < 1 || altezza < 1) return;
+  const QRect tutto(0, 0, larghezza, altezza);
+  finestra = finestra.isEmpty() ? tutto : finestra & tutto;
+  if (finestra.isEmpty()) return;
   const bool alfa = im.Bit() == 32;
-  uscita_ = QImage(larghezza, altezza, alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  uscita_ = QImage(finestra.size(), alfa ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
   if (uscita_.isNull()) return;
   im_ = &im;
   w_ = im.Larghezza();
   h_ = im.Altezza();
   wd_ = larghezza;
   hd_ = altezza;
+  finestra_ = finestra;
   // In units of which an image pixel holds wd_ and a dest column w_.
-  colonne_.resize(static_cast<size_t>(wd_));
-  for (int64_t x = 0; x < wd_; ++x) {
+  colonne_.resize(static_cast<size_t>(finestra.width()));
+  for (int64_t x = finestra.left(); x <= finestra.right(); ++x) {
     const int64_t a = x * w_, b = a + w_;
-    Tratto& t = colonne_[static_cast<size_t>(x)];
+    Tratto& t = colonne_[static_cast<size_t>(x - finestra.left())];
     t.primo = a / wd_;
     t.ultimo = (b - 1) / wd_;
     if (t.primo == t.ultimo) {
@@ -135,27 +140,27 @@ void Riduzione::Prepara(const Immagine& im, int larghezza, int altezza) {
       t.peso_ultimo = static_cast<uint32_t>(b - t.ultimo * wd_);
     }
   }
-  finestre_.clear();
+  letture_.clear();
   if (im.Bit() == 1) {
     riga_bit_.assign(im.Byte_Riga() + 8, 0);
     for (const Tratto& t : colonne_) {
       const int64_t spostamento = t.primo & 7, lunghezza = t.ultimo - t.primo + 1;
       if (spostamento + lunghezza > 64) {
-        finestre_.clear();
+        letture_.clear();
         break;
       }
-      Finestra f{};
+      Lettura_Bit f{};
       f.byte = static_cast<uint32_t>(t.primo >> 3);
       f.spostamento = static_cast<uint32_t>(spostamento);
       f.ultimo = static_cast<uint32_t>(64 - lunghezza);
       f.peso_primo = t.peso_primo;
       f.peso_ultimo = t.primo == t.ultimo ? 0 : t.peso_ultimo;
       f.dentro = lunghezza > 2 ? ((uint64_t{1} << (lunghezza - 2)) - 1) << (65 - lunghezza) : 0;
-      finestre_.push_back(f);
+      letture_.push_back(f);
     }
   }
-  fatte_.assign(static_cast<size_t>(hd_), false);
-  const size_t valori = im.Bit() == 1 ? static_cast<size_t>(wd_) : 4 * static_cast<size_t>(wd_);
+  fatte_.assign(static_cast<size_t>(finestra.height()), false);
+  const size_t valori = (im.Bit() == 1 ? 1 : 4) * colonne_.size();
   orizzontale_.assign(valori, 0);
   somma_.assign(valori, 0);
   colori_.clear();
@@ -180,13 +185,15 @@ void Riduzione::Prepara(const Immagine& im, int larghezza, int altezza) {
 
 void Riduzione::Righe(int da, int a) {
   if (!im_) return;
-  da = std::max(da, 0);
-  a = std::min(a, hd_);
-  for (int j = da; j < a; ++j)
-    if (!fatte_[static_cast<size_t>(j)]) {
+  da = std::max(da, finestra_.top());
+  a = std::min(a, finestra_.bottom() + 1);
+  for (int j = da; j < a; ++j) {
+    const size_t k = static_cast<size_t>(j - finestra_.top());
+    if (!fatte_[k]) {
       Riga(j);
-      fatte_[static_cast<size_t>(j)] = true;
+      fatte_[k] = true;
     }
+  }
 }
 
 void Riduzione::Riga_Orizzontale(int64_t y) {
@@ -200,9 +207,9 @@ void Riduzione::Riga_Orizzontale(int64_t y) {
       std::fill(orizzontale_.begin(), orizzontale_.end(), valore ? static_cast<uint32_t>(w_) : 0u);
       return;
     }
-    if (!finestre_.empty()) {
+    if (!letture_.empty()) {
       std::memcpy(riga_bit_.data(), r, im_->Byte_Riga());
-      Colonne_Bit(riga_bit_.data(), finestre_.data(), finestre_.size(), wd, orizzontale_.data());
+      Colonne_Bit(riga_bit_.data(), letture_.data(), letture_.size(), wd, orizzontale_.data());
       return;
     }
     for (size_t x = 0; x < colonne_.size(); ++x) {
@@ -269,7 +276,7 @@ void Riduzione::Riga(int j) {
     for (size_t i = 0; i < somma_.size(); ++i) somma_[i] += peso * orizzontale_[i];
   }
   const double inverso = 1.0 / (static_cast<double>(w_) * static_cast<double>(h_));
-  auto* o = reinterpret_cast<QRgb*>(uscita_.scanLine(j));
+  auto* o = reinterpret_cast<QRgb*>(uscita_.scanLine(j - finestra_.top()));
   if (bilivello) {
     const double k = 255.0 * inverso;
     for (size_t x = 0; x < somma_.size(); ++x) {
@@ -279,7 +286,7 @@ void Riduzione::Riga(int j) {
     return;
   }
   auto canale = [inverso](uint64_t s) { return std::min(255, static_cast<int>(static_cast<double>(s) * inverso + 0.5)); };
-  for (size_t x = 0; x < static_cast<size_t>(wd_); ++x) {
+  for (size_t x = 0; x < colonne_.size(); ++x) {
     const uint64_t* s = &somma_[4 * x];
     o[x] = qRgba(canale(s[0]), canale(s[1]), canale(s[2]), canale(s[3]));
   }

@@ -324,20 +324,24 @@ void Vista_Immagine::paintEvent(QPaintEvent*) {
   if (sx <= 0 || sy <= 0) return;
   if (sx < 1 || sy < 1) {
     // Shrunk: the page at its size on screen, area averaged, made once for
-    // this zoom; only the rows under the view are made, then copied.
+    // this zoom; only the rows under the view are made, then copied. A page
+    // too large to keep so (a long stretch) is made for the view alone.
     const double w = qimmagine_.width(), h = qimmagine_.height();
     const int wd = static_cast<int>(std::max(1.0, std::min(w * sx + 0.5, double(Lato_Massimo))));
     const int hd = static_cast<int>(std::max(1.0, std::min(h * sy + 0.5, double(Lato_Massimo))));
-    if (!ridotta_.Pronta() || ridotta_.Larghezza() != wd || ridotta_.Altezza() != hd)
-      ridotta_.Prepara(immagine_, wd, hd);
+    const int ox = static_cast<int>(std::lround(origine_x_ * wd / w));
+    const int oy = static_cast<int>(std::lround(origine_y_ * hd / h));
+    const QRect vista = QRect(ox, oy, vp.width(), vp.height()) & QRect(0, 0, wd, hd);
+    if (vista.isEmpty()) return;
+    constexpr int64_t kPixel_Tenuti = int64_t{16} << 20;
+    const QRect finestra = int64_t{wd} * hd <= kPixel_Tenuti ? QRect() : vista;
+    if (!ridotta_.Pronta() || ridotta_.Larghezza() != wd || ridotta_.Altezza() != hd ||
+        (!finestra.isEmpty() && !ridotta_.Finestra().contains(vista)))
+      ridotta_.Prepara(immagine_, wd, hd, finestra);
     if (ridotta_.Pronta()) {
-      const int ox = static_cast<int>(std::lround(origine_x_ * wd / w));
-      const int oy = static_cast<int>(std::lround(origine_y_ * hd / h));
-      const int x0 = std::max(0, ox), y0 = std::max(0, oy);
-      const int x1 = std::min(wd, ox + vp.width()), y1 = std::min(hd, oy + vp.height());
-      if (x1 <= x0 || y1 <= y0) return;
-      ridotta_.Righe(y0, y1);
-      p.drawImage(QPoint(x0 - ox, y0 - oy), ridotta_.Risultato(), QRect(x0, y0, x1 - x0, y1 - y0));
+      ridotta_.Righe(vista.top(), vista.bottom() + 1);
+      const QPoint angolo = ridotta_.Finestra().topLeft();
+      p.drawImage(vista.topLeft() - QPoint(ox, oy), ridotta_.Risultato(), vista.translated(-angolo));
       return;
     }
   }

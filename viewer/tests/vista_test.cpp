@@ -199,6 +199,13 @@ TEST(Riduzione_Area, OgniPixelELaMediaDellAreaSottoDiLui) {
     r.Prepara(im, c.wd, c.hd);
     for (int j = c.hd - 1; j >= 0; --j) r.Righe(j, j + 1);
     ASSERT_EQ(tutto.size(), QSize(c.wd, c.hd));
+    // A window alone is that part of the whole.
+    const QRect parte(c.wd / 3, c.hd / 4, std::max(1, c.wd / 2), std::max(1, c.hd / 2));
+    img::Riduzione finestra;
+    finestra.Prepara(im, c.wd, c.hd, parte);
+    finestra.Righe(0, c.hd);
+    ASSERT_EQ(finestra.Finestra(), parte);
+    ASSERT_EQ(finestra.Risultato(), tutto.copy(parte)) << c.w << "x" << c.h << "@" << c.bit;
     for (int y = 0; y < c.hd; ++y)
       for (int x = 0; x < c.wd; ++x) {
         const std::array<double, 4> m = Media(im, c.wd, c.hd, x, y);
@@ -252,6 +259,31 @@ TEST_F(Vista, ShrunkPagesAreAveragedSharpFromOneHundredPercent) {
           ASSERT_EQ(schermo.pixel(x, y), qRgb(c.r, c.g, c.b)) << modo << " " << zoom << " " << x << "," << y;
         }
     }
+  }
+}
+
+// A page stretched so far that its shrunk whole would be too large to keep
+// (a 2000 x 2000 page twenty times as tall, at 50%) is made for the view
+// alone, wherever it is scrolled.
+TEST_F(Vista, ALongStretchIsShrunkForTheViewAlone) {
+  img::Immagine im = Casuale(2000, 2000, 1, 99);
+  v_.Imposta_Immagine(im);
+  v_.Imposta_Sorgente(0, 0, 1999, 1999);
+  v_.Imposta_Destinazione(0, 0, 2000, 40000);
+  v_.Applica_Rettangoli();
+  v_.Imposta_Adatta(false);
+  v_.Imposta_Zoom(50);
+  for (const QPointF o : {QPointF(0, 0), QPointF(700, 1234.5), QPointF(1900, 1990)}) {
+    v_.Imposta_Origine(o.x(), o.y());
+    const QImage schermo = v_.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int ox = static_cast<int>(std::lround(o.x() / 2)), oy = static_cast<int>(std::lround(o.y() * 10));
+    img::Riduzione r;
+    r.Prepara(im, 1000, 20000, QRect(ox, oy, schermo.width(), schermo.height()));
+    r.Righe(0, 20000);
+    const QRect& parte = r.Finestra();
+    for (int y = 0; y < parte.height(); ++y)
+      for (int x = 0; x < parte.width(); ++x)
+        ASSERT_EQ(schermo.pixel(parte.left() - ox + x, parte.top() - oy + y), r.Risultato().pixel(x, y)) << x << "," << y;
   }
 }
 

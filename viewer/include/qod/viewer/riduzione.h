@@ -6,10 +6,13 @@
 // stretched axis takes the colours of the one or two image pixels under it.
 //
 // Rows are made when they are first asked for, so the part of a page that is
-// scrolled into view at one zoom is shrunk once and then only copied.
+// scrolled into view at one zoom is shrunk once and then only copied. A part
+// of the result alone may be asked for (a window), where the whole would be
+// too large to keep.
 #pragma once
 
 #include <QImage>
+#include <QRect>
 
 #include <cstdint>
 #include <vector>
@@ -20,18 +23,21 @@ namespace qod::img {
 
 class Riduzione {
  public:
-  // The image `im` at `larghezza` x `altezza` screen pixels. The image must
+  // The image `im` at `larghezza` x `altezza` screen pixels, of which the
+  // window `finestra` is made (all of them when it is empty). The image must
   // stay as it is, and alive, until Svuota or the next Prepara.
-  void Prepara(const Immagine& im, int larghezza, int altezza);
+  void Prepara(const Immagine& im, int larghezza, int altezza, QRect finestra = {});
   void Svuota();
   bool Pronta() const { return im_ != nullptr; }
   int Larghezza() const { return wd_; }
   int Altezza() const { return hd_; }
+  const QRect& Finestra() const { return finestra_; }
 
-  // Makes rows [da, a) of the result ready (clamped to it).
+  // Makes rows [da, a) of the result ready (clamped to the window).
   void Righe(int da, int a);
-  // The result: RGB32, or premultiplied ARGB32 for an image with alpha.
-  // Rows not yet made ready hold nothing defined.
+  // The window's pixels: RGB32, or premultiplied ARGB32 for an image with
+  // alpha; its pixel (0, 0) is the window's top-left corner. Rows not yet
+  // made ready hold nothing defined.
   const QImage& Risultato() const { return uscita_; }
 
  private:
@@ -45,7 +51,7 @@ class Riduzione {
 
   // The same for 1-bit rows, when no column spans more than 57 pixels: the
   // column's pixels are read as one 64-bit window of the row.
-  struct Finestra {
+  struct Lettura_Bit {
     uint32_t byte;
     uint32_t spostamento;  // of the first pixel within the window's first byte
     uint32_t ultimo;       // the bit of the last pixel, counted from the lowest
@@ -53,15 +59,16 @@ class Riduzione {
     uint64_t dentro;  // the bits of the pixels between the first and the last
   };
 
-  static void Colonne_Bit(const uint8_t* riga, const Finestra* f, size_t n, uint32_t pieno, uint32_t* uscita);
+  static void Colonne_Bit(const uint8_t* riga, const Lettura_Bit* f, size_t n, uint32_t pieno, uint32_t* uscita);
   void Riga_Orizzontale(int64_t y);
   void Riga(int j);
 
   const Immagine* im_ = nullptr;
   int64_t w_ = 0, h_ = 0;
   int wd_ = 0, hd_ = 0;
+  QRect finestra_;
   std::vector<Tratto> colonne_;
-  std::vector<Finestra> finestre_;  // empty when a column is too wide for one
+  std::vector<Lettura_Bit> letture_;  // empty when a column is too wide for one
   std::vector<uint8_t> riga_bit_;   // a 1-bit row with room to read past its end
   std::vector<bool> fatte_;
   QImage uscita_;
