@@ -141,11 +141,8 @@ int Dpi_Tiff(TIFF* t, ttag_t tag) {
 
 // ---- The directory chain ------------------------------------------------------
 
-// libtiff reads past a damaged directory chain or tag quietly (a colour map
-// that is cut off, for example, makes a palette image grey, and pages after
-// a cut disappear). Before decoding, the chain and the out-of-line data of
-// the tags that make up an image are checked to lie inside the file. Only
-// the directories are read, not the data they point to.
+// The directory chain of a file, as checked: byte order, classic or big
+// TIFF, and where each directory lies.
 struct Catena {
   bool le = true, grande = false;
   std::vector<uint64_t> directory;  // offsets, in chain order
@@ -167,6 +164,11 @@ const uint8_t* Blocco(Sorgente& s, uint64_t off, uint64_t n) {
   return s.Prepara(off, n, true) ? s.Base() + off : nullptr;
 }
 
+// libtiff reads past a damaged directory chain or tag quietly (a colour map
+// that is cut off, for example, makes a palette image grey, and pages after
+// a cut disappear). Before decoding, the chain and the out-of-line data of
+// the tags that make up an image are checked to lie inside the file. Only
+// the directories are read, not the data they point to.
 Esito Verifica_Catena(Sorgente& s, Catena& c) {
   const uint64_t n = s.Dimensione();
   if (n < 8) return Esito::Errore("TIFF: truncated header");
@@ -207,14 +209,13 @@ Esito Verifica_Catena(Sorgente& s, Catena& c) {
       const uint8_t* e = dir + dim_conto + i * dim_voce;
       const uint64_t tag = u16(e), tipo = u16(e + 2);
       const uint64_t conto = grande ? u64(e + 4) : u32(e + 4);
-      const uint8_t* kDim = kDim_Tipo;
       const bool usato = (tag >= 256 && tag <= 259) || tag == 262 || tag == 266 || (tag >= 273 && tag <= 279) ||
                          (tag >= 282 && tag <= 284) || tag == 292 || tag == 293 || tag == 296 || tag == 317 ||
                          tag == 320 || (tag >= 322 && tag <= 325) || tag == 338 || tag == 339 || tag == 347 ||
                          tag == 530 || tag == 532;
-      if (!usato || tipo >= 19 || kDim[tipo] == 0) continue;
+      if (!usato || tipo >= 19 || kDim_Tipo[tipo] == 0) continue;
       if (conto > UINT64_MAX / 8) return Esito::Errore("TIFF: tag " + std::to_string(tag) + " is damaged");
-      const uint64_t dim = conto * kDim[tipo];
+      const uint64_t dim = conto * kDim_Tipo[tipo];
       if (dim <= dim_valore) continue;
       const uint64_t dove = grande ? u64(e + 12) : u32(e + 8);
       if (dove > n || n - dove < dim)
