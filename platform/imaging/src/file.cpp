@@ -79,25 +79,16 @@ Esito Carica_Memoria(const uint8_t* dati, size_t n, Immagine& out, int indice, I
 
 Esito Carica(const fs::path& percorso, Immagine& out, int indice, Info_File* info) {
   out.Svuota();
-  if (info) *info = {};
-  std::string dati;
-  if (Esito e = Leggi_File(percorso.string(), dati); !e) return e;
-  Esito e = Carica_Memoria(reinterpret_cast<const uint8_t*>(dati.data()), dati.size(), out, indice, info);
-  if (!e) e.motivo = percorso.string() + ": " + e.motivo;
+  File_Aperto f;
+  Esito e = f.Apri(percorso);
+  if (e) e = f.Carica(indice, out);
+  if (info) *info = f.Info();
   return e;
 }
 
 int Conta_Immagini(const fs::path& percorso) {
-  std::string dati;
-  if (!Leggi_File(percorso.string(), dati)) return 0;
-  const auto* d = reinterpret_cast<const uint8_t*>(dati.data());
-  switch (Formato_Dati(d, dati.size())) {
-    case Formato::TIFF: return Conta_Tiff(d, dati.size());
-    case Formato::BMP:
-    case Formato::PNG:
-    case Formato::JPEG: return 1;
-    default: return 0;
-  }
+  File_Aperto f;
+  return f.Apri(percorso) ? f.Info().immagini : 0;
 }
 
 // ---- Options -----------------------------------------------------------

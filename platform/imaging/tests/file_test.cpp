@@ -83,6 +83,62 @@ TEST(Caricamento_Multiplo, ConteggioESceltaDelleImmagini) {
   EXPECT_FALSE(Carica(dir, im));
 }
 
+// A file kept open follows the file on disk: replaced (renamed over, as the
+// layer saves), rewritten in place or cut short, its next load reads what
+// is there now; gone, the load fails.
+TEST(Caricamento_Multiplo, UnFileApertoSegueIlDisco) {
+  const qod::prova::Cartella_Prova cartella("aperto");
+  const fs::path dir = cartella.Dir();
+  const fs::path f = dir / "tre.tif";
+  const auto& tre = prova::Campione_Di("tif_tre_pagine").dati;
+  prova::Scrivi_Byte(f, tre);
+  File_Aperto a;
+  ASSERT_TRUE(a.Apri(f));
+  EXPECT_EQ(a.Info().immagini, 3);
+  EXPECT_TRUE(a.Invariato());
+  Immagine im;
+  ASSERT_TRUE(a.Carica(3, im));
+  EXPECT_EQ(im.Pixel(3, 4), (Colore{34, 34, 34}));
+  ASSERT_TRUE(a.Carica(2, im));
+  EXPECT_EQ(im.Pixel(5, 7), prova::Motivo_Colore(5, 7));
+  EXPECT_FALSE(a.Carica(4, im));
+  EXPECT_TRUE(im.Vuota());
+  ASSERT_TRUE(a.Carica(1, im));  // a refused image leaves the file readable
+
+  // Replaced by a one-page file of the same name.
+  Immagine pagina;
+  ASSERT_TRUE(pagina.Crea(30, 20, 1));
+  pagina.Riempi(Nero);
+  ASSERT_TRUE(Salva(pagina, f, {5, false, "EXTENSION = TIF"}));
+  EXPECT_FALSE(a.Invariato());
+  ASSERT_TRUE(a.Carica(1, im));
+  EXPECT_EQ(im.Larghezza(), 30);
+  EXPECT_EQ(im.Pixel(0, 0), Nero);
+  EXPECT_FALSE(a.Carica(2, im));
+  EXPECT_EQ(a.Info().immagini, 1);
+
+  // Rewritten in place with the three pages, then cut short in place.
+  prova::Scrivi_Byte(f, tre);
+  ASSERT_TRUE(a.Carica(2, im));
+  EXPECT_EQ(im.Pixel(5, 7), prova::Motivo_Colore(5, 7));
+  prova::Scrivi_Byte(f, std::vector<uint8_t>(tre.begin(), tre.begin() + static_cast<std::ptrdiff_t>(tre.size() / 2)));
+  EXPECT_FALSE(a.Carica(3, im));
+  EXPECT_TRUE(im.Vuota());
+  EXPECT_FALSE(a.Aperto());
+
+  // Other formats, and a file gone.
+  prova::Scrivi_Byte(dir / "a.png", prova::Campione_Di("png_rgb8").dati);
+  ASSERT_TRUE(a.Apri(dir / "a.png"));
+  EXPECT_EQ(a.Info().formato, Formato::PNG);
+  ASSERT_TRUE(a.Carica(1, im));
+  EXPECT_FALSE(a.Carica(2, im));
+  fs::remove(dir / "a.png");
+  EXPECT_FALSE(a.Invariato());
+  EXPECT_FALSE(a.Carica(1, im));
+  EXPECT_FALSE(a.Apri(dir / "a.png"));
+  EXPECT_FALSE(a.Apri(dir));
+}
+
 // ---- Writing and reading back ---------------------------------------------------
 
 Immagine Prova(int bit, bool liscio = false) {
