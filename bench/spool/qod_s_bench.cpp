@@ -6,7 +6,9 @@
 // image; the job is timed from its arrival until the stand-in has its done
 // record (its folder in the done folder), as a running server meets it. The
 // server is then stopped with SIGTERM; its peak resident memory (VmHWM) is
-// read just before.
+// read just before. The CPU time of both processes and the server's minor
+// page faults during the job (from /proc) tell whether it waited on the
+// stand-in and whether its memory was allocated anew page after page.
 //
 // Beside it, in the same round, the bare steps of the same work: the
 // loopback transfer of the print data's bytes (the only bytes this job moves
@@ -24,6 +26,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -56,14 +60,36 @@ double Picco_Mib(pid_t pid) {
   return 0;
 }
 
+// What /proc tells of a running process: its minor page faults and its CPU
+// time (user and system) in seconds.
+struct Conti {
+  double faults = 0, cpu = 0;
+};
+Conti Conti_Processo(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string testo((std::istreambuf_iterator<char>(in)), {});
+  Conti c;
+  const size_t fine_nome = testo.rfind(')');
+  if (fine_nome == std::string::npos) return c;
+  std::istringstream campi(testo.substr(fine_nome + 2));
+  std::vector<std::string> v;
+  for (std::string x; campi >> x;) v.push_back(x);
+  // From the state (field 3): minflt is field 10, utime 14, stime 15.
+  if (v.size() < 13) return c;
+  const double tick = static_cast<double>(::sysconf(_SC_CLK_TCK));
+  c.faults = std::strtod(v[7].c_str(), nullptr);
+  c.cpu = (std::strtod(v[11].c_str(), nullptr) + std::strtod(v[12].c_str(), nullptr)) / tick;
+  return c;
+}
+
 struct Giro {
-  double avvio = 0, strada = 0, trasferimento = 0, g4 = 0, memoria = 0;
+  double avvio = 0, strada = 0, trasferimento = 0, g4 = 0, memoria = 0, faults = 0, cpu = 0, cpu_host = 0;
 };
 
 struct Lunghezza {
   int pagine = 0;
   std::vector<uint8_t> spool;
-  Serie avvio, strada, trasferimento, g4, memoria;
+  Serie avvio, strada, trasferimento, g4, memoria, faults, cpu, cpu_host;
 };
 
 }  // namespace
@@ -150,10 +176,22 @@ int main(int argc, char** argv) {
     }
     if (!Attendi_Fatto("0001", t0)) return 5;
     t.avvio = Secondi(t0);
+    // The stand-in's process, from its ready file.
+    pid_t pid_host = 0;
+    {
+      std::ifstream pronto(host.Cartella() / "ready");
+      for (std::string riga; std::getline(pronto, riga);)
+        if (riga.rfind("pid=", 0) == 0) pid_host = static_cast<pid_t>(std::atoi(riga.c_str() + 4));
+    }
+    const Conti prima = Conti_Processo(server.Pid()), prima_host = Conti_Processo(pid_host);
     t0 = Orologio::now();
     fs::rename(arrivo / "0002", coda / "0002");
     if (!Attendi_Fatto("0002", t0)) return 5;
     t.strada = Secondi(t0);
+    const Conti dopo = Conti_Processo(server.Pid());
+    t.faults = (dopo.faults - prima.faults) / l.pagine;
+    t.cpu = dopo.cpu - prima.cpu;
+    t.cpu_host = Conti_Processo(pid_host).cpu - prima_host.cpu;
     t.memoria = Picco_Mib(server.Pid());
     server.Segnale(SIGTERM);
     if (server.Attendi(20000) != 0) {
@@ -198,6 +236,9 @@ int main(int argc, char** argv) {
       l.trasferimento.Aggiungi(t.trasferimento);
       l.g4.Aggiungi(t.g4);
       l.memoria.Aggiungi(t.memoria);
+      l.faults.Aggiungi(t.faults);
+      l.cpu.Aggiungi(t.cpu);
+      l.cpu_host.Aggiungi(t.cpu_host);
     }
 
   std::printf("%d rounds, interleaved; median (lowest - highest)\n", giri);
@@ -212,6 +253,9 @@ int main(int argc, char** argv) {
     std::printf("  ratio Qod_S / (transfer + G4 encode)   %s   (goal: at most 1.5)\n",
                 bench::Rapporto(l.strada, bench::Somma(l.trasferimento, l.g4)).Testo().c_str());
     std::printf("  Qod_S peak resident memory      %s MiB\n", l.memoria.Testo("%.1f").c_str());
+    std::printf("  CPU time / job time: Qod_S %s, the stand-in %s\n", bench::Rapporto(l.cpu, l.strada).Testo().c_str(),
+                bench::Rapporto(l.cpu_host, l.strada).Testo().c_str());
+    std::printf("  Qod_S minor page faults a page  %s\n", l.faults.Testo("%.1f").c_str());
   }
   const Lunghezza &corta = lunghezze[0], &lunga = lunghezze[1];
   std::printf("\ncost per page at %d pages / at %d pages   %s   (goal: within 0.90 - 1.10)\n", lunga.pagine,

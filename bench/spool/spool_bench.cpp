@@ -13,9 +13,11 @@
 //    spool file, beside the bare steps it is made of in the same round: the
 //    transfer of the same print data ("G" requests through the transport)
 //    and, when every page is rendered to a 1728 x 2292 G4 page image, the
-//    bare libtiff G4 encode of the same page images. Run for a spool file of
-//    text pages only (records, layout and page files), and rendered at N/10
-//    and N pages, with the cost per page of each.
+//    bare libtiff G4 encode of the same page images (rows packed into one
+//    reused buffer). Run for a spool file of text pages only (records, layout
+//    and page files), and rendered at N/10 and N pages, with the cost per
+//    page of each. bench_qod_s measures the same road as the real Qod_S
+//    process.
 //
 //   bench_spool [megabytes] [pages] [rounds] [rendered pages N]
 //   (defaults 20, 2000, 3 and 1000)
