@@ -547,24 +547,17 @@ Esito Scrivi_Directory(Tiff& tf, const Immagine& im, const Opzioni& o, int compr
     TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(dpi_y));
     TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   }
+  // Row by row: libtiff encodes each row into the strip it belongs to, which
+  // gives the file the same bytes as whole strips would, and only one row
+  // is copied here (a strip of a whole page would be a page-sized buffer
+  // for every page).
   const size_t byte_riga = bit == 24 ? size_t{w} * 3 : s.Byte_Riga();
-  std::vector<uint8_t> buf;
-  try {
-    buf.resize(byte_riga * rps);
-  } catch (const std::bad_alloc&) {
-    return Esito::Errore("TIFF: image too large");
-  }
-  uint32_t strip = 0;
-  for (uint32_t riga = 0; riga < h; riga += rps, ++strip) {
-    const uint32_t righe = std::min(rps, h - riga);
-    for (uint32_t k = 0; k < righe; ++k) {
-      uint8_t* d = buf.data() + k * byte_riga;
-      std::memcpy(d, s.Riga(static_cast<int>(riga + k)), byte_riga);
-      if (inverti)
-        for (size_t i = 0; i < byte_riga; ++i) d[i] = static_cast<uint8_t>(~d[i]);
-    }
-    if (TIFFWriteEncodedStrip(t, strip, buf.data(), static_cast<tmsize_t>(byte_riga * righe)) < 0)
-      return tf.Errore("cannot write strip " + std::to_string(strip));
+  std::vector<uint8_t> riga(byte_riga);
+  for (uint32_t y = 0; y < h; ++y) {
+    std::memcpy(riga.data(), s.Riga(static_cast<int>(y)), byte_riga);
+    if (inverti)
+      for (uint8_t& b : riga) b = static_cast<uint8_t>(~b);
+    if (TIFFWriteScanline(t, riga.data(), y, 0) < 0) return tf.Errore("cannot write strip " + std::to_string(y / rps));
   }
   if (!TIFFWriteDirectory(t)) return tf.Errore("cannot write the directory");
   return Esito::Bene();
