@@ -5,15 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <random>
 
-#include "file_uscita.h"
-#include "interno.h"
 #include "qod/basic.h"
 #include "qod/pdf/font_metrics.h"
 #include "qod/winpath.h"
@@ -21,27 +17,12 @@
 namespace qod::pdf {
 namespace {
 
-constexpr uint64_t kNessuno = std::numeric_limits<uint64_t>::max();
-
-// Escapes a text for a PDF literal string: "\" first, then the parentheses.
-std::string Escape(std::string_view s) {
-  std::string r;
-  r.reserve(s.size());
-  for (char c : s) {
-    if (c == '\\' || c == '(' || c == ')') r += '\\';
-    r += c;
-  }
-  return r;
-}
-
 std::mt19937& Casuale() {
   static std::mt19937 g{std::random_device{}()};
   return g;
 }
 
 }  // namespace
-
-std::string Escape_Pdf(std::string_view s) { return Escape(s); }
 
 X_PDF::X_PDF(const Clock& orologio) : orologio_(orologio) {
   Title("(senza titolo)");
@@ -74,9 +55,9 @@ void X_PDF::PaperSize(int32_t New_PaperSize) {
   }
 }
 
-void X_PDF::Title(std::string_view New_Title) { titolo_ = Escape(New_Title); }
-void X_PDF::Autor(std::string_view New_Autor) { autore_ = Escape(New_Autor); }
-void X_PDF::Subject(std::string_view New_Subject) { oggetto_ = Escape(New_Subject); }
+void X_PDF::Title(std::string_view New_Title) { titolo_ = Escape_Pdf(New_Title); }
+void X_PDF::Autor(std::string_view New_Autor) { autore_ = Escape_Pdf(New_Autor); }
+void X_PDF::Subject(std::string_view New_Subject) { oggetto_ = Escape_Pdf(New_Subject); }
 
 void X_PDF::InitFontMetrics() { (void)Tabella_Metriche(); }
 
@@ -102,21 +83,7 @@ float X_PDF::FromPoints(float v) const {
   }
 }
 
-std::string X_PDF::FormatNum(double v, int decimali) {
-  if (!std::isfinite(v)) throw std::invalid_argument("FormatNum: number is not finite");
-  if (decimali < 0) decimali = 0;
-  if (decimali > 15) decimali = 15;
-  // to_chars rounds the exact binary value, ties to even, in the C locale.
-  char buf[400];
-  auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimali);
-  std::string s(buf, r.ptr);
-  if (s.find('.') != std::string::npos) {
-    while (s.back() == '0') s.pop_back();
-    if (s.back() == '.') s.pop_back();
-  }
-  if (s == "-0") s = "0";
-  return s;
-}
+std::string X_PDF::FormatNum(double v, int decimali) { return Numero_Pdf(v, decimali); }
 
 std::string X_PDF::Num(float valore_utente) const { return FormatNum(ToPoints(valore_utente)); }
 
@@ -124,13 +91,12 @@ std::string X_PDF::Num(float valore_utente) const { return FormatNum(ToPoints(va
 
 void X_PDF::WriteBytes(const void* dati, size_t n) {
   if (!file_) throw std::logic_error("X_PDF: no document open");
-  file_->Scrivi(dati, n);
+  file_->Byte(dati, n);
 }
 
 void X_PDF::WriteLine(std::string_view testo) {
   if (!file_) throw std::logic_error("X_PDF: no document open");
-  file_->Scrivi(testo.data(), testo.size());
-  file_->Scrivi("\n", 1);
+  file_->Riga(testo);
 }
 
 void X_PDF::WriteEndObj() { WriteLine("endobj"); }
@@ -143,17 +109,7 @@ uint64_t X_PDF::Posizione() const {
 int32_t X_PDF::BeginObject(int32_t numero) {
   if (!file_) throw std::logic_error("X_PDF: no document open");
   if (numero < 0) throw std::invalid_argument("X_PDF: negative object number");
-  if (numero == 0) {
-    if (oggetti_ == std::numeric_limits<int32_t>::max()) throw Errore_PDF("too many objects");
-    numero = oggetti_ + 1;
-  }
-  if (numero > oggetti_) oggetti_ = numero;
-  if (xref_.size() < static_cast<size_t>(oggetti_) + 1) xref_.resize(static_cast<size_t>(oggetti_) + 1, kNessuno);
-  uint64_t posizione = Posizione();
-  if (posizione > 9999999999ULL) throw Errore_PDF("PDF file too large for its cross-reference table");
-  xref_[numero] = posizione;
-  WriteLine(std::to_string(numero) + " 0 obj");
-  return numero;
+  return file_->Inizia_Oggetto(numero);
 }
 
 void X_PDF::Richiedi_Caricamento(const char* chi) const {
@@ -180,8 +136,6 @@ void X_PDF::Abbandona() {
 }
 
 void X_PDF::Azzera_Documento() {
-  oggetti_ = 0;
-  xref_.clear();
   pagine_ = 0;
   lista_pagine_.clear();
   lista_font_.clear();
@@ -218,13 +172,13 @@ std::string X_PDF::InitPDFFile(std::string& strFileName) {
   std::filesystem::path destinazione = Percorso_Fs(strFileName);
   std::filesystem::path cartella = destinazione.parent_path();
   if (cartella.empty()) cartella = ".";
-  std::unique_ptr<File_Uscita> f;
+  std::unique_ptr<Documento_Pdf> f;
   std::filesystem::path temp;
   for (int tentativo = 0; tentativo < 100 && !f; ++tentativo) {
     char nome[40];
     std::snprintf(nome, sizeof nome, ".~qodpdf%08X.tmp", static_cast<unsigned>(Casuale()()));
     temp = cartella / nome;
-    f = File_Uscita::Crea(temp);
+    f = Documento_Pdf::Crea(temp);
     if (!f && errno != EEXIST) break;
   }
   if (!f) throw Errore_PDF("cannot create the PDF file in " + cartella.string());
@@ -235,7 +189,6 @@ std::string X_PDF::InitPDFFile(std::string& strFileName) {
 
   try {
     WriteLine("%PDF-1.3");
-    oggetti_ = 0;
 
     BeginObject(1);
     WriteLine("<<");
@@ -271,8 +224,7 @@ std::string X_PDF::InitPDFFile(std::string& strFileName) {
     WriteEndObj();
 
     // 4 (page tree) and 5 (resources) are written at the end.
-    oggetti_ = 5;
-    xref_.resize(6, kNessuno);
+    file_->Riserva(5);
   } catch (...) {
     Abbandona();
     throw;
@@ -308,36 +260,7 @@ void X_PDF::ClosePDFFile() {
     WriteLine(">>");
     WriteEndObj();
 
-    uint64_t inizio_xref = Posizione();
-    WriteLine("xref");
-    WriteLine("0 " + std::to_string(oggetti_ + 1));
-    std::string righe;
-    righe.reserve(20 * (static_cast<size_t>(oggetti_) + 1));
-    righe += "0000000000 65535 f\r\n";
-    for (int32_t i = 1; i <= oggetti_; ++i) {
-      char riga[32];
-      if (xref_[i] == kNessuno)
-        std::snprintf(riga, sizeof riga, "0000000000 65535 f\r\n");
-      else
-        std::snprintf(riga, sizeof riga, "%010llu 00000 n\r\n", static_cast<unsigned long long>(xref_[i]));
-      righe += riga;
-      if (righe.size() >= (1 << 16)) {
-        WriteBytes(righe.data(), righe.size());
-        righe.clear();
-      }
-    }
-    WriteBytes(righe.data(), righe.size());
-    WriteLine("trailer");
-    WriteLine("<<");
-    WriteLine("/Size " + std::to_string(oggetti_ + 1));
-    WriteLine("/Info 1 0 R");
-    WriteLine("/Root 2 0 R");
-    WriteLine(">>");
-    WriteLine("startxref");
-    WriteLine(std::to_string(inizio_xref));
-    WriteLine("%%EOF");
-
-    file_->Chiudi();
+    file_->Chiudi(1, 2, true);
     file_.reset();
     std::error_code ec;
     std::filesystem::rename(Percorso_Fs(percorso_temp_), Percorso_Fs(percorso_), ec);

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <limits>
 
-#include "interno.h"
 #include "qod/basic.h"
 #include "qod/pdf/x_pdf.h"
 

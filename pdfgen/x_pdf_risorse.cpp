@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "file_uscita.h"
-#include "interno.h"
+#include "qod/pdf/documento.h"
 #include "qod/basic.h"
 #include "qod/pdf/font_metrics.h"
 #include "qod/pdf/x_pdf.h"

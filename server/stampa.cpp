@@ -184,16 +184,17 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
           }
           ++blocco;
 
-          img::Immagine immagine;
-          if (!img::Carica(file, immagine)) throw Guasto_Stampa("image");
+          // A page file the printer can take as it stands is not decoded.
+          stampa::Immagine_Pagina immagine;
+          if (!stampa::Immagine_Pagina_Leggi(file, immagine)) throw Guasto_Stampa("image");
           double orizzontale = 0, verticale = 0;
           const stampa::Rettangolo r =
-              Destinazione_Immagine(a, m.Larghezza_Twips, m.Altezza_Twips, immagine.Larghezza(), immagine.Altezza(),
-                                    immagine.Dpi_X(), immagine.Dpi_Y(), orizzontale, verticale);
+              Destinazione_Immagine(a, m.Larghezza_Twips, m.Altezza_Twips, immagine.larghezza, immagine.altezza,
+                                    immagine.dpi_x, immagine.dpi_y, orizzontale, verticale);
           fase(6);
           if (stampa::Stampante_Inizio_Pagina(d, dc) <= 0) throw Guasto_Stampa("StartPage");
           fase(7);
-          if (!d.Disegna(dc, immagine, r)) throw Guasto_Stampa("draw");
+          if (!d.Disegna_Pagina(dc, immagine, r)) throw Guasto_Stampa("draw");
           pompa();
           fase(8);
           if (stampa::Stampante_Fine_Pagina(d, dc) <= 0) throw Guasto_Stampa("EndPage");

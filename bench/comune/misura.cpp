@@ -80,13 +80,16 @@ bool Tiff_G4(const img::Immagine& im, const std::string& file) {
   TIFFSetField(t, TIFFTAG_XRESOLUTION, 204.0f);
   TIFFSetField(t, TIFFTAG_YRESOLUTION, 196.0f);
   TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-  const size_t br = im.Byte_Riga();
-  std::vector<uint8_t> buf(br * static_cast<size_t>(im.Altezza()));
+  const size_t br = im.Byte_Riga(), n = br * static_cast<size_t>(im.Altezza());
+  // One buffer for every call: grown when a larger page comes, never
+  // allocated or cleared again for a page that fits.
+  thread_local std::vector<uint8_t> buf;
+  if (buf.size() < n) buf.resize(n);
   for (int y = 0; y < im.Altezza(); ++y) {
     const uint8_t* r = im.Riga(y);
     for (size_t i = 0; i < br; ++i) buf[static_cast<size_t>(y) * br + i] = static_cast<uint8_t>(~r[i]);
   }
-  const bool ok = TIFFWriteEncodedStrip(t, 0, buf.data(), static_cast<tmsize_t>(buf.size())) >= 0;
+  const bool ok = TIFFWriteEncodedStrip(t, 0, buf.data(), static_cast<tmsize_t>(n)) >= 0;
   TIFFClose(t);
   return ok;
 }

@@ -3,7 +3,7 @@
 //  - an A4 page at 300 dpi, 2480 x 3508, 24 bits, saved as PNG;
 // each split into composition (checks, canvas, glyphs, logo, tags) and save
 // (encode, file, resolution), beside the bare encode of the same canvas
-// with libtiff or libpng directly. The generator and the bare encode run
+// with libtiff (rows packed into one reused buffer) or libpng directly. The generator and the bare encode run
 // interleaved, round after round; the ratios are taken within each round and
 // reported as the median with the spread (lowest - highest). The font strip
 // and the logo are files installed before the job, as a server has them.
@@ -147,13 +147,17 @@ int main(int argc, char** argv) {
     pagina(a, b);
     img::Immagine tela;
     if (!img::Carica(g.qodimg_Out_File, tela)) return 1;
-    const std::string nudo = (dir / (std::string("nudo") + c.estensione)).string();
+    // The bare encode writes a new file each round, as the generator does
+    // (it removes the earlier page before writing): rewriting a file in
+    // place would have the file system write its blocks out at the close.
+    auto nudo = [&](int i) { return (dir / ("nudo" + std::to_string(i) + c.estensione)).string(); };
     bench::Serie componi, salva, encode;
     for (int i = 0; i < volte; ++i) {
       pagina(a, b);
       componi.Aggiungi(a);
       salva.Aggiungi(b);
-      encode.Aggiungi(bench::Cronometra_Ms([&] { c.diretto(tela, nudo); }));
+      const std::string file = nudo(i);
+      encode.Aggiungi(bench::Cronometra_Ms([&] { c.diretto(tela, file); }));
     }
     const bench::Serie pagina_intera = bench::Somma(componi, salva);
     std::printf("%s\n", c.nome);
@@ -164,7 +168,7 @@ int main(int argc, char** argv) {
     std::printf("  ratio compose / encode           %s\n", bench::Rapporto(componi, encode).Testo().c_str());
     std::printf("  ratio compose + save / encode    %s\n", bench::Rapporto(pagina_intera, encode).Testo().c_str());
   }
-  std::printf("\ngoal: compose + save / encode of the fax page at most 1.5\n");
+  std::printf("\ngoal: compose + save / encode of the fax page at most 1.2\n");
   fs::remove_all(dir);
   return 0;
 }

@@ -13,9 +13,11 @@
 //    spool file, beside the bare steps it is made of in the same round: the
 //    transfer of the same print data ("G" requests through the transport)
 //    and, when every page is rendered to a 1728 x 2292 G4 page image, the
-//    bare libtiff G4 encode of the same page images. Run for a spool file of
-//    text pages only (records, layout and page files), and rendered at N/10
-//    and N pages, with the cost per page of each.
+//    bare libtiff G4 encode of the same page images (rows packed into one
+//    reused buffer). Run for a spool file of text pages only (records, layout
+//    and page files), and rendered at N/10 and N pages, with the cost per
+//    page of each. bench_qod_s measures the same road as the real Qod_S
+//    process.
 //
 //   bench_spool [megabytes] [pages] [rounds] [rendered pages N]
 //   (defaults 20, 2000, 3 and 1000)
@@ -29,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "flusso.h"
 #include "qod/basic.h"
 #include "qod/bench/misura.h"
 #include "qod/imaging/file.h"
@@ -49,43 +52,6 @@ using bench::Serie;
 namespace {
 
 double Secondi(Orologio::time_point t0) { return std::chrono::duration<double>(Orologio::now() - t0).count(); }
-
-std::array<uint8_t, 256> Tabella(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::string s((std::istreambuf_iterator<char>(in)), {});
-  std::array<uint8_t, 256> t{};
-  for (size_t i = 0; i < 256 && 6 + i < s.size(); ++i) t[i] = static_cast<uint8_t>(s[6 + i]);
-  return t;
-}
-
-// A realistic page: 60 lines of 80 characters with positions, a few tags
-// and a skipped 2B control, then a form feed. Pages until the stream has
-// `byte_minimi` bytes, or exactly `pagine_esatte` pages when given.
-std::vector<uint8_t> Flusso(const std::array<uint8_t, 256>& tabella, size_t byte_minimi, int& pagine,
-                            int pagine_esatte = 0) {
-  std::array<uint8_t, 256> inversa{};
-  for (int i = 0; i < 256; ++i) inversa[tabella[static_cast<size_t>(i)]] = static_cast<uint8_t>(i);
-  std::vector<uint8_t> d;
-  auto testo = [&](const std::string& t) {
-    for (char c : t) d.push_back(inversa[static_cast<unsigned char>(c)]);
-  };
-  pagine = 0;
-  while (pagine_esatte > 0 ? pagine < pagine_esatte : d.size() < byte_minimi) {
-    d.insert(d.end(), {0x2B, 0xC6, 0x02, 0x06, 0x34, 0xC4, 0x02});
-    testo("{TP=800}{FN=Arial}");
-    for (int r = 0; r < 60; ++r) {
-      d.insert(d.end(), {0x34, 0xC0, 0x05});
-      testo("Riga " + std::to_string(r) + " della pagina " + std::to_string(pagine + 1));
-      d.insert(d.end(), {0x34, 0xC8, 0x04});
-      testo("Descrizione articolo  Quantita  12,50  1.250,00");
-      if (r % 20 == 0) d.insert(d.end(), {0x2B, 0xD2, 0x04, 0x29, 0x00, 0x01});
-      d.push_back(0x15);
-    }
-    d.push_back(0x0C);
-    ++pagine;
-  }
-  return d;
-}
 
 class Generatore_Nullo : public Generatore_Immagini {
  public:
@@ -125,13 +91,13 @@ int main(int argc, char** argv) {
   };
   fs::path tmps = Nuova("tmps");
   if (!prova::Host_Simulato::Scrivi_Tabella(cartella / "Qod_TBL1.Tbl")) return 1;
-  const auto tabella = Tabella(cartella / "Qod_TBL1.Tbl");
+  const auto tabella = bench::Tabella_Conversione(cartella / "Qod_TBL1.Tbl");
   const auto striscia = cartella / "BENCH.BMP";
   if (!Scrivi_Striscia_Font(striscia, Opzioni_Striscia{})) return 1;
 
   // ---- 1. Interpretation from memory ---------------------------------------
   int pagine = 0;
-  const std::vector<uint8_t> dati = Flusso(tabella, megabyte << 20, pagine);
+  const std::vector<uint8_t> dati = bench::Flusso_Scs(tabella, megabyte << 20, pagine);
   auto Interpreta = [&]() -> double {
     Pagine_Spool p;
     Pagine_Spool::Impostazioni cfg;
@@ -203,10 +169,7 @@ int main(int argc, char** argv) {
     std::ofstream attributi(coda / "0001" / "attributi.txt");
     attributi << "formato = BENCH\ntipo_immagine = A\n";
     if (rendi)
-      attributi << "out_width = 1728\nout_height = 2292\nout_resx = 204\nout_resy = 196\n"
-                   "out_zoomx = 100\nout_zoomy = 100\ntxt_cols = 80\ntxt_rows = 66\ntxt_left = 64\n"
-                   "txt_top = 40\ntxt_col_dim = 20\ntxt_row_dim = 33\ntxt_orie = 1\nfnt_file = BENCH.BMP\n"
-                   "sfondo_r = 255\nsfondo_g = 255\nsfondo_b = 255\n";
+      attributi << bench::Attributi_Rendering();
     attributi.close();
     prova::Host_Simulato host(std::vector<std::string>{
         "--ftp-port", "-1", "--dictionary", prova::Host_Simulato::Dizionario_Predefinito(), "--spool-queue",
@@ -284,9 +247,9 @@ int main(int argc, char** argv) {
   Strada strade[] = {{"text pages only (records, layout, page files)", false, {}},
                      {"every page rendered to G4 at 1728 x 2292", true, {}},
                      {"every page rendered to G4 at 1728 x 2292", true, {}}};
-  strade[0].spool = Flusso(tabella, static_cast<size_t>(pagine_e2e) * 5000, strade[0].pagine);
-  strade[1].spool = Flusso(tabella, 0, strade[1].pagine, pagine_render / 10);
-  strade[2].spool = Flusso(tabella, 0, strade[2].pagine, pagine_render);
+  strade[0].spool = bench::Flusso_Scs(tabella, static_cast<size_t>(pagine_e2e) * 5000, strade[0].pagine);
+  strade[1].spool = bench::Flusso_Scs(tabella, 0, strade[1].pagine, pagine_render / 10);
+  strade[2].spool = bench::Flusso_Scs(tabella, 0, strade[2].pagine, pagine_render);
   for (int giro = 0; giro < giri; ++giro)
     for (Strada& s : strade) {
       Giro_E2E t;

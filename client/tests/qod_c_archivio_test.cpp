@@ -9,8 +9,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTableWidget>
 
@@ -23,6 +25,8 @@
 #include "qod/basic.h"
 #include "qod/cripto.h"
 #include "qod/imagegen/qod_img.h"
+#include "qod/imaging/file.h"
+#include "qod/imaging/qimage.h"
 #include "qod/imagegen/striscia_font.h"
 #include "qod/printing/cups_privato.h"
 #include "qod/profile.h"
@@ -277,4 +281,69 @@ TEST_F(Qod_C_Archivio, FindsShowsAndPrintsWhatTheServerArchived) {
   EXPECT_EQ(Profilo_Leggi(Ini(), "Visualizza", "Zoom", "?", 378), "Adatta");
   EXPECT_EQ(Profilo_Leggi(Ini(), "Elenco 06", "01", "?", 378), "1500");
   EXPECT_EQ(Profilo_Leggi(Ini(), "Elenco 06", "02", "?", 378), "3000");
+}
+
+// The first invoice, a text page, at "Adatta" on the document tab reads as
+// its page does: the view is the page file shrunk by area averaging (beside
+// Qt's own smooth scaling of the same file, the mean difference is small)
+// and every stroke of the page is on the screen, "QUILLON DEMO S.p.A." with
+// both L's.
+TEST_F(Qod_C_Archivio, AnInvoiceAtFitReadsAsItsPage) {
+  ASSERT_NO_FATAL_FAILURE(Archivia());
+  ASSERT_NO_FATAL_FAILURE(Cartella_Client());
+  ASSERT_TRUE(Avvia()) << (messaggi_.boxes.empty() ? "" : messaggi_.boxes[0].testo);
+  V().resize(800, 560);
+  V().Base_Ridimensiona_();
+  QComboBox* ricerche = V().Ricerche();
+  ricerche->setCurrentIndex(ricerche->findText("Per documento"));
+  A().txtDa(1)->setText("A");
+  A().txtDa(9)->setText("99999999");
+  V().Schede()->setCurrentIndex(1);
+  ASSERT_TRUE(prova::Attendi([this] { return A().Grid1()->rowCount() == 5; }));
+  ASSERT_EQ(Cella(0, 6), "A");  // a page image from the server
+  A().Grid1()->setCurrentCell(0, 3);
+  A().Grid1_DblClick(0);
+  ASSERT_TRUE(prova::Attendi([this] { return V().Scheda() == 2; }));
+  imv::Qod_IMV& v = *A().Qod_IMV1();
+  ASSERT_EQ(v.qodimv_zoom(), "Adatta");
+  img::Vista_Immagine& im1 = *v.IM1();
+  QCoreApplication::processEvents();
+  Foto("qod_c_fattura_adatta");
+
+  img::Immagine pagina;
+  ASSERT_TRUE(img::Carica(im1.File(), pagina));
+  ASSERT_EQ(pagina.Bit(), 1);
+  const double scala = im1.Zoom() / 100;
+  ASSERT_LT(scala, 0.5);
+  const int wd = static_cast<int>(std::lround(pagina.Larghezza() * scala * im1.Allungamento_X()));
+  const int hd = static_cast<int>(std::lround(pagina.Altezza() * scala * im1.Allungamento_Y()));
+  const QImage schermo = im1.viewport()->grab().toImage().convertToFormat(QImage::Format_Grayscale8);
+  ASSERT_GE(schermo.width(), wd);
+  ASSERT_GE(schermo.height(), hd);
+  const QImage atteso = img::A_QImage(pagina)
+                            .convertToFormat(QImage::Format_Grayscale8)
+                            .scaled(wd, hd, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  // Where there is ink on either, the two agree closely; every pixel that
+  // is dark in the average of the page is dark on the screen.
+  double somma = 0;
+  int inchiostro = 0, scuri = 0, persi = 0, peggiore = 0;
+  for (int y = 0; y < hd; ++y)
+    for (int x = 0; x < wd; ++x) {
+      const int a = atteso.constScanLine(y)[x], b = schermo.constScanLine(y)[x];
+      if (a >= 250 && b >= 250) continue;
+      ++inchiostro;
+      somma += std::abs(a - b);
+      peggiore = std::max(peggiore, std::abs(a - b));
+      if (a < 128) {
+        ++scuri;
+        persi += b > 200;
+      }
+    }
+  ASSERT_GT(scuri, 500);  // a page of text
+  EXPECT_LE(somma / inchiostro, 4.0);
+  EXPECT_LE(peggiore, 32);
+  EXPECT_EQ(persi, 0) << "of " << scuri << " dark pixels";
+  // The heading three times as large, for a person to read.
+  const QImage testa = schermo.copy(QRect(0, 0, wd / 2, hd / 8));
+  EXPECT_TRUE(testa.scaled(testa.size() * 3).save(prova::Schermata("qod_c_fattura_adatta_intestazione")));
 }

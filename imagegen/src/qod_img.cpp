@@ -181,9 +181,8 @@ std::string Qod_IMG::Motore::Controlli() {
     W = static_cast<int32_t>(Arrotonda_Pari(w));
     H = static_cast<int32_t>(Arrotonda_Pari(h));
     if (W < 1 || H < 1 || imagegen::Byte_Immagine(W, H, tipo->bit_tela) > Limite_Immagine ||
-        !tela.Crea(W, H, tipo->bit_tela))
+        !tela.Crea(W, H, tipo->bit_tela, img::Colore::Da_RGB(static_cast<uint32_t>(g.qodimg_Out_BkColor))))
       return fase;
-    tela.Riempi(img::Colore::Da_RGB(static_cast<uint32_t>(g.qodimg_Out_BkColor)));
   }
   // The font strip is needed for a page text.
   fase = "Errore di Fnt_File";
@@ -454,11 +453,11 @@ std::string Qod_IMG::Motore::Esegui(bool inizializza) {
   const img::Colore sfondo = img::Colore::Da_RGB(static_cast<uint32_t>(g.qodimg_Out_BkColor));
   if (g.qodimg_Txt_Orie == 0) {
     fase = "Errore nella rotazione";
-    if (!tela.Ruota(27000, sfondo)) return fase;
+    if (!tela.Ruota(27000, sfondo, &g.riserva_)) return fase;
   }
   if (g.qodimg_Out_ZoomX != 1 || g.qodimg_Out_ZoomY != 1) {
     fase = "Errore nello zoom";
-    if (!tela.Ridimensiona(g.qodimg_Out_Width, g.qodimg_Out_Height)) return fase;
+    if (!tela.Ridimensiona(g.qodimg_Out_Width, g.qodimg_Out_Height, &g.riserva_)) return fase;
   }
   const double t1 = tempi ? Ora_Ms() : 0;
   fase = "Errore nel salvataggio";

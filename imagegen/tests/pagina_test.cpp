@@ -343,6 +343,47 @@ TEST_F(Pagina, WindowsPathsAreResolvedCaseInsensitively) {
   EXPECT_TRUE(fs::exists(dir.Dir() / "Tmp" / "Pagina.TIF"));
 }
 
+// Page after page in one generator, the canvas and the image its turn or
+// zoom is drawn into are made in the memory of the pages before: every file
+// is byte for byte the one a fresh generator writes for the same page, also
+// for widths whose rows end inside a byte and types that store those bits
+// (uncompressed TIFF, BMP), turned and zoomed pages and other backgrounds.
+TEST_F(Pagina, PagesMadeInTheMemoryOfEarlierPagesAreTheFilesOfAFreshGenerator) {
+  File_Scrivi(dir / "testo.txt", Pagina_Densa());
+  struct Caso {
+    int w, h, tipo, orie;
+    double zoom;
+    int32_t sfondo;
+  };
+  const Caso casi[] = {
+      {1728, 2292, 10, 1, 1, 0xFFFFFF}, {1699, 2292, 1, 1, 1, 0xFFFFFF}, {1728, 2292, 10, 0, 1, 0xFFFFFF},
+      {1728, 2292, 10, 0, 1, 0xFFFFFF}, {1701, 2201, 1, 0, 1, 0x000000}, {1701, 2201, 1, 1, 1, 0xFFFFFF},
+      {1728, 2292, 3, 1, 1, 0xFFFFFF},  {1699, 2292, 3, 1, 1, 0xFFFFFF}, {1699, 2203, 3, 0, 1, 0xFFFFFF},
+      {1699, 2203, 7, 0, 0.5, 0xFFFFFF}, {1203, 1601, 9, 0, 2, 0x3366CC}, {1203, 1601, 2, 1, 1, 0xCCCCCC},
+      {1728, 2292, 0, 0, 0.7, 0xFFFFFF}, {1728, 2292, 10, 1, 1, 0xFFFFFF}};
+  int n = 0;
+  for (const Caso& c : casi) {
+    const bool fax = c.tipo == 0 || c.tipo == 10;
+    auto imposta = [&](Qod_IMG& x, const std::string& file) {
+      Pagina_Imposta(x, file, {c.w, c.h, c.tipo, fax ? 204 : 200, fax ? 196 : 200, 64, 80, 80, 66});
+      x.qodimg_Out_ZoomX = x.qodimg_Out_ZoomY = c.zoom;
+      x.qodimg_Txt_Orie = static_cast<int16_t>(c.orie);
+      x.qodimg_Out_BkColor = c.sfondo;
+      x.qodimg_Fnt_File = Striscia_Prova();
+      x.qodimg_Txt_File = dir / "testo.txt";
+    };
+    const std::string estensione = img::Estensione_Tipo(c.tipo), nome = "pagina" + std::to_string(++n);
+    imposta(g, dir / (nome + estensione));
+    Elabora();
+    Qod_IMG fresco;
+    imposta(fresco, dir / (nome + "_fresco" + estensione));
+    fresco.qodimg_Elabora(true);
+    ASSERT_FALSE(fresco.qodimg_Error) << fresco.qodimg_Status;
+    EXPECT_EQ(File_Leggi(dir / (nome + estensione)), File_Leggi(dir / (nome + "_fresco" + estensione)))
+        << "page " << n << ": " << c.w << " x " << c.h << ", type " << c.tipo << ", Txt_Orie " << c.orie;
+  }
+}
+
 // The canvas, the font strip and the logos are kept from page to page: a
 // page shows nothing of the one before, and a strip or logo changed on disk
 // under the same name, or a member that changes how it is made ready, is

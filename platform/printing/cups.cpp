@@ -2,23 +2,18 @@
 
 #include <cups/cups.h>
 #include <stdlib.h>
-#include <unistd.h>
 
-#include <QMarginsF>
-#include <QPageLayout>
 #include <QPageSize>
-#include <QPainter>
-#include <QPrinter>
-#include <QRectF>
-#include <QString>
+#include <QSize>
+#include <QSizeF>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include "qod/ansi.h"
-#include "qod/imaging/qimage.h"
+#include "qod/pdf/documento.h"
+#include "qod/pdf/immagini.h"
 
 namespace qod::stampa {
 
@@ -206,11 +201,19 @@ struct Dispositivo_Cups::Contesto_Cups {
   Modo_Dispositivo modo;
   std::string cassetto;  // the input slot asked for, or ""
   Carta carta;
-  std::unique_ptr<QPrinter> stampante;
-  std::unique_ptr<QPainter> pittore;
-  std::filesystem::path pdf;
   int32_t lavoro = 0;
-  bool pagina_aperta = false, pagina_chiusa = false;
+
+  // The job's PDF while it is being drawn: objects 1 (information),
+  // 2 (catalog) and 3 (page tree) come at its end.
+  std::filesystem::path pdf;
+  std::unique_ptr<pdf::Documento_Pdf> documento;
+  std::string titolo;           // Windows-1252
+  int larghezza_punti = 0, altezza_punti = 0;  // the paper as oriented
+  double punti_pixel = 0;       // points per device pixel
+  std::string pagine;           // the pages' references, in order
+  int32_t numero_pagine = 0, immagini = 0;
+  bool pagina_aperta = false;
+  std::string contenuto, risorse;  // of the open page
 
   // The device mode's resolution, else the queue's, else 600 dpi.
   int Dpi() const { return modo.qualita > 0 ? modo.qualita : carta.dpi > 0 ? carta.dpi : kDpi_Predefiniti; }
@@ -245,15 +248,87 @@ struct Dispositivo_Cups::Contesto_Cups {
     return c;
   }
 
+  // Starts the job's PDF in a new temporary file: the paper in whole
+  // points, device pixels at the resolution. False when it cannot.
+  bool Apri_Pdf(const std::string& nome) {
+    std::string modello = (std::filesystem::temp_directory_path() / "qod-stampa-XXXXXX.pdf").string();
+    const int fd = mkstemps(modello.data(), 4);
+    if (fd < 0) return false;
+    pdf = modello;
+    documento = pdf::Documento_Pdf::Su_Descrittore(fd);
+    if (!documento) {
+      Chiudi_Pdf();
+      return false;
+    }
+    titolo = nome;
+    QSize punti = carta.formato.sizePoints();
+    if (modo.orientamento == 2) punti.transpose();
+    larghezza_punti = punti.width();
+    altezza_punti = punti.height();
+    punti_pixel = 72.0 / Dpi();
+    pagine.clear();
+    numero_pagine = immagini = 0;
+    pagina_aperta = false;
+    try {
+      documento->Riga("%PDF-1.3");
+      documento->Riserva(3);
+    } catch (const std::exception&) {
+      Chiudi_Pdf();
+      return false;
+    }
+    return true;
+  }
+
+  // Writes the open page: its content, then the page naming its images.
+  void Scrivi_Pagina() {
+    pagina_aperta = false;
+    const int32_t flusso = documento->Inizia_Oggetto();
+    documento->Riga("<< /Length " + std::to_string(contenuto.size()) + " >>");
+    documento->Riga("stream");
+    documento->Byte(contenuto.data(), contenuto.size());
+    documento->Riga("endstream");
+    documento->Fine_Oggetto();
+    const int32_t p = documento->Inizia_Oggetto();
+    documento->Riga("<<");
+    documento->Riga("/Type /Page");
+    documento->Riga("/Parent 3 0 R");
+    documento->Riga("/MediaBox [0 0 " + std::to_string(larghezza_punti) + " " + std::to_string(altezza_punti) + "]");
+    documento->Riga("/Resources << /ProcSet [/PDF /ImageB /ImageC /ImageI] /XObject <<" + risorse + " >> >>");
+    documento->Riga("/Contents " + std::to_string(flusso) + " 0 R");
+    documento->Riga(">>");
+    documento->Fine_Oggetto();
+    pagine += " " + std::to_string(p) + " 0 R";
+    contenuto.clear();
+    risorse.clear();
+  }
+
+  // Closes the PDF whole: the open page, the page tree, the catalog and
+  // the information.
+  void Completa_Pdf() {
+    if (pagina_aperta) Scrivi_Pagina();
+    documento->Inizia_Oggetto(3);
+    documento->Riga("<< /Type /Pages /Count " + std::to_string(numero_pagine) + " /Kids [" + pagine + " ] >>");
+    documento->Fine_Oggetto();
+    documento->Inizia_Oggetto(2);
+    documento->Riga("<< /Type /Catalog /Pages 3 0 R >>");
+    documento->Fine_Oggetto();
+    documento->Inizia_Oggetto(1);
+    documento->Riga("<< /Title (" + pdf::Escape_Pdf(titolo) + ") /Creator (Quillon) /Producer (Quillon) >>");
+    documento->Fine_Oggetto();
+    documento->Chiudi(1, 2, false);
+    documento.reset();
+  }
+
   void Chiudi_Pdf() {
-    if (pittore && pittore->isActive()) pittore->end();
-    pittore.reset();
+    documento.reset();
     if (!pdf.empty()) {
       std::error_code ec;
       std::filesystem::remove(pdf, ec);
       pdf.clear();
     }
-    pagina_aperta = pagina_chiusa = false;
+    pagina_aperta = false;
+    contenuto.clear();
+    risorse.clear();
   }
 
   void Annulla() {
@@ -354,7 +429,7 @@ Contesto Dispositivo_Cups::Crea_DC(const std::string& nome) {
 
 int32_t Dispositivo_Cups::Reimposta_DC(Contesto dc, const Modo_Dispositivo& modo) {
   Contesto_Cups* c = Trova(dc);
-  if (!c || c->pittore) return 6;  // no such context, or a document is being drawn
+  if (!c || (c->documento && c->numero_pagine > 0)) return 6;  // no such context, or a document is being drawn
   c->modo = modo;
   c->cassetto.clear();
   if ((modo.campi & DM_DEFAULTSOURCE) && modo.cassetto > 0) {
@@ -380,11 +455,7 @@ int32_t Dispositivo_Cups::Inizio_Doc(Contesto dc, const std::string& nome) {
   if (!c || c->lavoro > 0) return 0;
 
   // The job's PDF, written beside the other temporary files.
-  std::string modello = (std::filesystem::temp_directory_path() / "qod-stampa-XXXXXX.pdf").string();
-  const int fd = mkstemps(modello.data(), 4);
-  if (fd < 0) return 0;
-  ::close(fd);
-  c->pdf = modello;
+  if (!c->Apri_Pdf(nome)) return 0;
 
   cups_option_t* opzioni = nullptr;
   int n = 0;
@@ -407,78 +478,101 @@ int32_t Dispositivo_Cups::Inizio_Doc(Contesto dc, const std::string& nome) {
   }
   c->lavoro = lavoro;
   ultimo_lavoro_ = lavoro;
-
-  c->stampante = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  QPrinter& p = *c->stampante;
-  p.setOutputFormat(QPrinter::PdfFormat);
-  p.setOutputFileName(QString::fromStdString(c->pdf.string()));
-  p.setDocName(QString::fromStdString(titolo));
-  p.setCreator(QStringLiteral("Quillon"));
-  p.setFullPage(true);
-  p.setResolution(c->Dpi());
-  p.setPageLayout(QPageLayout(c->carta.formato,
-                              c->modo.orientamento == 2 ? QPageLayout::Landscape : QPageLayout::Portrait,
-                              QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
   return lavoro;
 }
 
 int32_t Dispositivo_Cups::Inizio_Pagina(Contesto dc) {
   Contesto_Cups* c = Trova(dc);
-  if (!c || c->lavoro <= 0 || c->pagina_aperta) return 0;
-  if (!c->pittore) {
-    c->pittore = std::make_unique<QPainter>();
-    if (!c->pittore->begin(c->stampante.get())) {
-      c->pittore.reset();
-      return 0;
-    }
-  } else if (!c->stampante->newPage()) {
-    return 0;
-  }
+  if (!c || c->lavoro <= 0 || !c->documento || c->pagina_aperta) return 0;
   c->pagina_aperta = true;
+  ++c->numero_pagine;
   return 1;
 }
 
 int32_t Dispositivo_Cups::Fine_Pagina(Contesto dc) {
   Contesto_Cups* c = Trova(dc);
   if (!c || !c->pagina_aperta) return 0;
-  c->pagina_aperta = false;
-  c->pagina_chiusa = true;
+  try {
+    c->Scrivi_Pagina();
+  } catch (const std::exception&) {
+    // The file cannot be written: the job cannot end whole.
+    c->Chiudi_Pdf();
+    return 0;
+  }
   return 1;
 }
 
-bool Dispositivo_Cups::Disegna(Contesto dc, const img::Immagine& immagine, const Rettangolo& r) {
+// Each image is an image object of the job's PDF, drawn by the open page
+// into the destination: twips from the printable area's corner, on a page
+// drawn whole, device pixels at the resolution, the paper's top edge the
+// top of the PDF page.
+bool Dispositivo_Cups::Disegna_Immagine(Contesto dc, const Immagine_Pagina* pagina, const img::Immagine* immagine,
+                                        const Rettangolo& r) {
   Contesto_Cups* c = Trova(dc);
-  if (!c || !c->pagina_aperta || !c->pittore) return false;
-  const QImage q = img::A_QImage(immagine);
-  if (q.isNull()) return false;
-  // Twips from the printable area's corner, on a page drawn whole.
+  if (!c || !c->pagina_aperta || !c->documento) return false;
+  const std::string nome = "Im" + std::to_string(c->immagini + 1);
+  int32_t oggetto = 0;
+  try {
+    if (pagina && pagina->Diretta()) {
+      oggetto = pdf::Scrivi_Tiff(*c->documento, nome, pagina->file);
+    } else {
+      pdf::Raster_Pdf raster;
+      std::string motivo;
+      if (!pdf::Raster_Da_Immagine(pagina ? pagina->decodificata : *immagine, raster, motivo)) return false;
+      oggetto = pdf::Scrivi_Raster(*c->documento, nome, raster);
+    }
+  } catch (const std::exception&) {
+    // A file that could not be read or written midway leaves half an
+    // object: the job cannot end whole.
+    c->Chiudi_Pdf();
+    return false;
+  }
+  if (oggetto == 0) return false;
+  ++c->immagini;
   const Capacita g = c->Geometria();
-  const double k = g.dpi_x / 1440.0;
-  const QRectF destinazione(g.offset_x + r.sinistra * k, g.offset_y + r.alto * k, (r.destra - r.sinistra) * k,
-                            (r.basso - r.alto) * k);
-  c->pittore->drawImage(destinazione, q);
+  const double k = g.dpi_x / 1440.0, s = c->punti_pixel;
+  const double x = g.offset_x + r.sinistra * k, y = g.offset_y + r.alto * k;
+  const double w = (r.destra - r.sinistra) * k, h = (r.basso - r.alto) * k;
+  auto numero = [](double v) { return pdf::Numero_Pdf(v, 6); };
+  c->contenuto += "q " + numero(w * s) + " 0 0 " + numero(h * s) + " " + numero(x * s) + " " +
+                  numero(c->altezza_punti - (y + h) * s) + " cm /" + nome + " Do Q\n";
+  c->risorse += " /" + nome + " " + std::to_string(oggetto) + " 0 R";
   return true;
+}
+
+bool Dispositivo_Cups::Disegna(Contesto dc, const img::Immagine& immagine, const Rettangolo& r) {
+  return Disegna_Immagine(dc, nullptr, &immagine, r);
+}
+
+bool Dispositivo_Cups::Disegna_Pagina(Contesto dc, const Immagine_Pagina& pagina, const Rettangolo& r) {
+  return Disegna_Immagine(dc, &pagina, nullptr, r);
 }
 
 int32_t Dispositivo_Cups::Fine_Doc(Contesto dc) {
   Contesto_Cups* c = Trova(dc);
   if (!c || c->lavoro <= 0) return 0;
-  if (!c->pittore) {
+  if (!c->documento) {
+    // A page could not be written: the job is dropped.
+    c->Annulla();
+    return 0;
+  }
+  if (c->numero_pagine == 0) {
     // No page: nothing for the printer.
     c->Annulla();
     return 1;
   }
-  c->pittore->end();
-  c->pittore.reset();
-  c->stampante.reset();
-
   bool bene = false;
+  try {
+    c->Completa_Pdf();
+    bene = true;
+  } catch (const std::exception&) {
+  }
   std::ifstream in(c->pdf, std::ios::binary);
   const std::string nome_doc = c->pdf.filename().string();
-  if (in && cupsStartDocument(CUPS_HTTP_DEFAULT, c->coda.c_str(), c->lavoro, nome_doc.c_str(), CUPS_FORMAT_PDF, 1) ==
-                HTTP_STATUS_CONTINUE) {
-    bene = true;
-    std::vector<char> blocco(1 << 16);
+  if (bene && in &&
+      cupsStartDocument(CUPS_HTTP_DEFAULT, c->coda.c_str(), c->lavoro, nome_doc.c_str(), CUPS_FORMAT_PDF, 1) ==
+          HTTP_STATUS_CONTINUE) {
+    std::vector<char> blocco(1 << 18);
     while (in) {
       in.read(blocco.data(), static_cast<std::streamsize>(blocco.size()));
       const auto n = in.gcount();
@@ -490,6 +584,8 @@ int32_t Dispositivo_Cups::Fine_Doc(Contesto dc) {
     }
     // The document request is always finished, so the connection stays usable.
     if (cupsFinishDocument(CUPS_HTTP_DEFAULT, c->coda.c_str()) > IPP_STATUS_OK_CONFLICTING) bene = false;
+  } else {
+    bene = false;
   }
   if (!bene) {
     c->Annulla();
@@ -504,7 +600,6 @@ int32_t Dispositivo_Cups::Annulla_Doc(Contesto dc) {
   Contesto_Cups* c = Trova(dc);
   if (!c || c->lavoro <= 0) return 0;
   c->Annulla();
-  c->stampante.reset();
   return 1;
 }
 

@@ -6,6 +6,8 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/imaging/file.h"
+#include "qod/pdf/immagini.h"
 
 namespace qod::stampa {
 
@@ -216,6 +218,32 @@ void Metriche_Pagina_Leggi(Dispositivo_Stampa& dispositivo, Contesto dc, Metrich
   const auto c = dispositivo.Capacita_DC(dc);
   if (!c) throw std::runtime_error("device context without capabilities");
   metriche = Metriche_Da_Capacita(*c);
+}
+
+img::Esito Immagine_Pagina_Leggi(const std::filesystem::path& file, Immagine_Pagina& pagina) {
+  pagina = Immagine_Pagina{};
+  pagina.file = file;
+  if (const auto t = pdf::Tiff_Senza_Decodifica(file)) {
+    pagina.larghezza = static_cast<int>(t->larghezza);
+    pagina.altezza = static_cast<int>(t->altezza);
+    pagina.dpi_x = t->dpi_x;
+    pagina.dpi_y = t->dpi_y;
+    return img::Esito::Bene();
+  }
+  img::Esito esito = img::Carica(file, pagina.decodificata);
+  if (!esito) return esito;
+  pagina.larghezza = pagina.decodificata.Larghezza();
+  pagina.altezza = pagina.decodificata.Altezza();
+  pagina.dpi_x = pagina.decodificata.Dpi_X();
+  pagina.dpi_y = pagina.decodificata.Dpi_Y();
+  return esito;
+}
+
+bool Dispositivo_Stampa::Disegna_Pagina(Contesto dc, const Immagine_Pagina& pagina, const Rettangolo& destinazione) {
+  if (!pagina.Diretta()) return Disegna(dc, pagina.decodificata, destinazione);
+  img::Immagine immagine;
+  if (!img::Carica(pagina.file, immagine)) return false;
+  return Disegna(dc, immagine, destinazione);
 }
 
 std::optional<std::string> Coda_Per_Nome(const std::string& nome, const std::vector<std::string>& code,

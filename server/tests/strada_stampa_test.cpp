@@ -1,8 +1,9 @@
 // The print stage on the whole road: the stand-in host's spool files, the
 // real page image generator, and a private CUPS server whose queues copy
 // every job into a folder. The printed pages, rasterised, must show the page
-// images where the scale mode puts them; a printer busy with a job takes the
-// next spool file's job; queues that cannot print refuse.
+// images where the scale mode puts them; G4 page images reach the printer
+// with their own bytes; a printer busy with a job takes the next spool
+// file's job; queues that cannot print refuse.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -12,6 +13,7 @@
 #include "qod/host_simulato.h"
 #include "qod/imagegen/qod_img.h"
 #include "qod/imaging/file.h"
+#include "qod/pdf/immagini.h"
 #include "qod/printing/confronto.h"
 #include "qod/printing/cups.h"
 #include "qod/printing/cups_privato.h"
@@ -135,6 +137,35 @@ TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
     }
   }
   EXPECT_EQ(pagina, 5);
+}
+
+TEST_F(Strada_Stampa, G4PageImagesReachThePrinterWithTheirOwnBytes) {
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
+  Spool("0001", "stampante_1 = laser\ntipo_immagine = A\nout_resx = 204\nout_resy = 196\n", 3);
+  Avvia(0);
+  ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG);
+  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
+  const auto pdf = cups_.Pdf("Laser");
+  ASSERT_EQ(pdf.size(), 1u);
+  EXPECT_EQ(prova::Esegui("qpdf --check '" + pdf[0].string() + "' >/dev/null"), 0);
+  const std::string dati = File_Leggi(pdf[0]);
+  for (int p = 1; p <= 3; ++p) {
+    // A G4 page file made by the generator: one strip, its data whole in the job.
+    const std::string file = File_Immagine(base_.Percorso_Tmp, 1, 1, p, ".TIF");
+    const std::string pagina = File_Leggi(file);
+    ASSERT_EQ(pagina.substr(0, 4), std::string("II*\0", 4)) << file;
+    const auto intestazione = pdf::Tiff_Senza_Decodifica(file);
+    ASSERT_TRUE(intestazione) << file;
+    const std::string tiffinfo = prova::Comando("tiffinfo -s '" + file + "'");
+    ASSERT_NE(tiffinfo.find("CCITT Group 4"), std::string::npos) << tiffinfo;
+    const auto riga = tiffinfo.find("    0: [");
+    ASSERT_NE(riga, std::string::npos) << tiffinfo;
+    const size_t offset = std::stoul(tiffinfo.substr(riga + 8));
+    const size_t byte = std::stoul(tiffinfo.substr(tiffinfo.find(',', riga) + 1));
+    EXPECT_NE(dati.find(pagina.substr(offset, byte)), std::string::npos) << "page " << p;
+  }
+  EXPECT_EQ(Pagine_Pdf(pdf[0]), 3);
 }
 
 TEST_F(Strada_Stampa, TwoSpoolFilesBackToBackOnABusyPrinter) {

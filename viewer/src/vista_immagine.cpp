@@ -72,19 +72,39 @@ Vista_Immagine::~Vista_Immagine() = default;
 
 Esito Vista_Immagine::Carica(const std::filesystem::path& percorso, int indice) {
   Immagine im;
-  Info_File info;
-  Esito e = img::Carica(percorso, im, indice, &info);
+  File_Aperto f;
+  Esito e = f.Apri(percorso);
+  if (e) e = f.Carica(indice, im);
   file_ = percorso;
-  immagini_ = e ? info.immagini : 0;
+  immagini_ = e ? f.Info().immagini : 0;
   Imposta_Immagine(std::move(im));
+  if (e) {
+    aperto_ = std::move(f);
+    indice_ = indice;
+  } else {
+    aperto_.Chiudi();
+  }
   return e;
 }
 
 Esito Vista_Immagine::Seleziona(int indice) {
   if (file_.empty()) return Esito::Errore("nessun file caricato");
+  if (indice == indice_ && !immagine_.Vuota() && aperto_.Invariato()) {
+    // Already on show as the file holds it: only the stretch is reset.
+    allungamento_x_ = allungamento_y_ = 1;
+    Barre_Aggiorna();
+    viewport()->update();
+    return Esito::Bene();
+  }
+  if (!aperto_.Aperto()) {
+    if (Esito e = aperto_.Apri(file_); !e) return e;
+  }
   Immagine im;
-  Esito e = img::Carica(file_, im, indice);
-  if (e) Imposta_Immagine(std::move(im));
+  Esito e = aperto_.Carica(indice, im);
+  if (e) {
+    Imposta_Immagine(std::move(im));
+    indice_ = indice;
+  }
   return e;
 }
 
@@ -98,11 +118,14 @@ void Vista_Immagine::Svuota() {
   immagine_.Svuota();
   file_.clear();
   immagini_ = 0;
+  aperto_.Chiudi();
   allungamento_x_ = allungamento_y_ = 1;
   Immagine_Cambiata();
 }
 
 void Vista_Immagine::Immagine_Cambiata() {
+  indice_ = 0;
+  ridotta_.Svuota();
   qimmagine_ = Vista_Pixel(immagine_);
   Barre_Aggiorna();
   viewport()->update();
@@ -131,6 +154,7 @@ bool Vista_Immagine::Crea(int larghezza, int altezza, int bit) {
   if (!im.Crea(larghezza, altezza, bit)) return false;
   file_.clear();
   immagini_ = 0;
+  aperto_.Chiudi();
   Imposta_Immagine(std::move(im));
   return true;
 }
@@ -169,6 +193,7 @@ bool Vista_Immagine::Incolla() {
   if (q.isNull() || !Da_QImage(q, im)) return false;
   file_.clear();
   immagini_ = 0;
+  aperto_.Chiudi();
   Imposta_Immagine(std::move(im));
   return true;
 }
@@ -297,6 +322,29 @@ void Vista_Immagine::paintEvent(QPaintEvent*) {
   if (qimmagine_.isNull()) return;
   const double sx = Scala_X(), sy = Scala_Y();
   if (sx <= 0 || sy <= 0) return;
+  if (sx < 1 || sy < 1) {
+    // Shrunk: the page at its size on screen, area averaged, made once for
+    // this zoom; only the rows under the view are made, then copied. A page
+    // too large to keep so (a long stretch) is made for the view alone.
+    const double w = qimmagine_.width(), h = qimmagine_.height();
+    const int wd = static_cast<int>(std::max(1.0, std::min(w * sx + 0.5, double(Lato_Massimo))));
+    const int hd = static_cast<int>(std::max(1.0, std::min(h * sy + 0.5, double(Lato_Massimo))));
+    const int ox = static_cast<int>(std::lround(origine_x_ * wd / w));
+    const int oy = static_cast<int>(std::lround(origine_y_ * hd / h));
+    const QRect vista = QRect(ox, oy, vp.width(), vp.height()) & QRect(0, 0, wd, hd);
+    if (vista.isEmpty()) return;
+    constexpr int64_t kPixel_Tenuti = int64_t{16} << 20;
+    const QRect finestra = int64_t{wd} * hd <= kPixel_Tenuti ? QRect() : vista;
+    if (!ridotta_.Pronta() || ridotta_.Larghezza() != wd || ridotta_.Altezza() != hd ||
+        (!finestra.isEmpty() && !ridotta_.Finestra().contains(vista)))
+      ridotta_.Prepara(immagine_, wd, hd, finestra);
+    if (ridotta_.Pronta()) {
+      ridotta_.Righe(vista.top(), vista.bottom() + 1);
+      const QPoint angolo = ridotta_.Finestra().topLeft();
+      p.drawImage(vista.topLeft() - QPoint(ox, oy), ridotta_.Risultato(), vista.translated(-angolo));
+      return;
+    }
+  }
   // Only the image pixels under the view are drawn.
   const double x0 = std::max(0.0, std::floor(origine_x_));
   const double y0 = std::max(0.0, std::floor(origine_y_));
@@ -305,7 +353,6 @@ void Vista_Immagine::paintEvent(QPaintEvent*) {
   if (x1 <= x0 || y1 <= y0) return;
   const QRectF sorgente(x0, y0, x1 - x0, y1 - y0);
   const QRectF bersaglio((x0 - origine_x_) * sx, (y0 - origine_y_) * sy, (x1 - x0) * sx, (y1 - y0) * sy);
-  if (modo_ == 3 && (sx < 1 || sy < 1)) p.setRenderHint(QPainter::SmoothPixmapTransform);
   p.drawImage(bersaglio, qimmagine_, sorgente);
 }
 

@@ -5,10 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <system_error>
 #include <vector>
 
@@ -79,25 +83,16 @@ Esito Carica_Memoria(const uint8_t* dati, size_t n, Immagine& out, int indice, I
 
 Esito Carica(const fs::path& percorso, Immagine& out, int indice, Info_File* info) {
   out.Svuota();
-  if (info) *info = {};
-  std::string dati;
-  if (Esito e = Leggi_File(percorso.string(), dati); !e) return e;
-  Esito e = Carica_Memoria(reinterpret_cast<const uint8_t*>(dati.data()), dati.size(), out, indice, info);
-  if (!e) e.motivo = percorso.string() + ": " + e.motivo;
+  File_Aperto f;
+  Esito e = f.Apri(percorso);
+  if (e) e = f.Carica(indice, out);
+  if (info) *info = f.Info();
   return e;
 }
 
 int Conta_Immagini(const fs::path& percorso) {
-  std::string dati;
-  if (!Leggi_File(percorso.string(), dati)) return 0;
-  const auto* d = reinterpret_cast<const uint8_t*>(dati.data());
-  switch (Formato_Dati(d, dati.size())) {
-    case Formato::TIFF: return Conta_Tiff(d, dati.size());
-    case Formato::BMP:
-    case Formato::PNG:
-    case Formato::JPEG: return 1;
-    default: return 0;
-  }
+  File_Aperto f;
+  return f.Apri(percorso) ? f.Info().immagini : 0;
 }
 
 // ---- Options -----------------------------------------------------------
@@ -155,19 +150,44 @@ int Dpi_Da_Ppm(uint32_t ppm) {
 
 // ---- Temporary files -----------------------------------------------------
 
+namespace {
+
+// The file mode creation mask of the process, read once (from
+// /proc/self/status, which leaves it untouched; else by setting it and
+// putting it back, at the first save).
+mode_t Maschera_Processo() {
+  static const mode_t maschera = [] {
+    File_C f("/proc/self/status", "r");
+    char riga[256];
+    while (f && std::fgets(riga, sizeof riga, f.get()))
+      if (std::strncmp(riga, "Umask:", 6) == 0) return static_cast<mode_t>(std::strtoul(riga + 6, nullptr, 8) & 0777);
+    const mode_t m = umask(0);
+    umask(m);
+    return m;
+  }();
+  return maschera;
+}
+
+// Where this process's temporary names start: a random point, so that two
+// processes writing into one folder seldom meet.
+uint64_t Inizio_Nomi() {
+  try {
+    std::random_device caso;
+    return (uint64_t{caso()} << 32) ^ caso();
+  } catch (...) {
+    return static_cast<uint64_t>(getpid()) * 2654435761u ^
+           static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
+  }
+}
+
+}  // namespace
+
 // Puts the finished temporary file in place of the target, with the target's
 // permissions (or the usual ones for a new file: the temporary file was
 // created private).
 Esito Rinomina_Su(const std::string& tmp, const std::string& destinazione) {
   struct stat st {};
-  mode_t modo;
-  if (stat(destinazione.c_str(), &st) == 0) {
-    modo = st.st_mode & 07777;
-  } else {
-    const mode_t maschera = umask(0);
-    umask(maschera);
-    modo = 0666 & ~maschera;
-  }
+  const mode_t modo = stat(destinazione.c_str(), &st) == 0 ? st.st_mode & 07777 : 0666 & ~Maschera_Processo();
   chmod(tmp.c_str(), modo);
   if (std::rename(tmp.c_str(), destinazione.c_str()) != 0) {
     const std::string motivo = std::strerror(errno);
@@ -177,15 +197,27 @@ Esito Rinomina_Su(const std::string& tmp, const std::string& destinazione) {
   return Esito::Bene();
 }
 
-
+// "<destination>.<six characters>.~tmp": the characters count on from a
+// number of this process (digits and lower-case letters only, so that two
+// names never differ only in case), and the create itself (O_EXCL) tells
+// whether a name is free: one system call for a name.
 std::string Nome_Temporaneo(const std::string& destinazione) {
-  std::string modello = destinazione + ".XXXXXX.~tmp";
-  std::vector<char> buf(modello.begin(), modello.end());
-  buf.push_back('\0');
-  const int fd = mkstemps(buf.data(), 5);
-  if (fd < 0) return {};
-  close(fd);
-  return std::string(buf.data());
+  static std::atomic<uint64_t> prossimo{Inizio_Nomi()};
+  static constexpr char kCifre[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+  constexpr uint64_t kNomi = 36ull * 36 * 36 * 36 * 36 * 36;
+  std::string nome = destinazione + ".000000.~tmp";
+  const size_t da = destinazione.size() + 1;
+  for (int tentativo = 0; tentativo < 1000; ++tentativo) {
+    uint64_t v = prossimo.fetch_add(1, std::memory_order_relaxed) % kNomi;
+    for (size_t i = 6; i-- > 0; v /= 36) nome[da + i] = kCifre[v % 36];
+    const int fd = open(nome.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      close(fd);
+      return nome;
+    }
+    if (errno != EEXIST) return {};
+  }
+  return {};
 }
 
 namespace {

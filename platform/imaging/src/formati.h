@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "qod/imaging/file.h"
@@ -22,6 +23,66 @@ struct Opzioni {
 };
 
 Opzioni Leggi_Opzioni(const std::string& testo);
+
+// Where the bytes of a TIFF file come from: memory, or a file read where its
+// directories and the data of the image asked for lie. libtiff takes a
+// source as a mapped file: one block of the file's size, of which only the
+// parts made ready hold the file's bytes (all of it, for memory).
+class Sorgente {
+ public:
+  virtual ~Sorgente() = default;
+  virtual uint64_t Dimensione() const = 0;
+  // Copies up to n bytes at `off` into buf, from the file itself: the count
+  // copied (fewer at the end, 0 past it or on an error).
+  virtual size_t Leggi(uint64_t off, void* buf, size_t n) = 0;
+  // The n bytes at `off` to look at, valid until the next call; nullptr
+  // when they are not all there. They need not be in the block.
+  virtual const uint8_t* Vedi(uint64_t off, size_t n) = 0;
+  // The block; it does not move while the source lives.
+  virtual const uint8_t* Base() const = 0;
+  // Makes [off, off + n) of the block hold the file's bytes: for good with
+  // `tieni` (directories and tag data), else until Rilascia (an image's
+  // data). False when they are not all there.
+  virtual bool Prepara(uint64_t off, uint64_t n, bool tieni) = 0;
+  // Lets the image data made ready go.
+  virtual void Rilascia() {}
+};
+
+class Sorgente_Memoria : public Sorgente {
+ public:
+  Sorgente_Memoria(const uint8_t* d, size_t n) : d_(d), n_(n) {}
+  uint64_t Dimensione() const override { return n_; }
+  size_t Leggi(uint64_t off, void* buf, size_t n) override;
+  const uint8_t* Vedi(uint64_t off, size_t n) override { return Prepara(off, n, true) ? d_ + off : nullptr; }
+  const uint8_t* Base() const override { return d_; }
+  bool Prepara(uint64_t off, uint64_t n, bool tieni) override;
+
+ private:
+  const uint8_t* d_;
+  size_t n_;
+};
+
+// A TIFF file open for reading its images one after another: the directory
+// chain is checked and counted once, at the opening; each image read costs
+// its own directory and data (libtiff goes to a directory by its offset, not
+// along the chain). The source must outlive the reader.
+class Lettore_Tiff {
+ public:
+  Lettore_Tiff();
+  ~Lettore_Tiff();
+  Lettore_Tiff(const Lettore_Tiff&) = delete;
+  Lettore_Tiff& operator=(const Lettore_Tiff&) = delete;
+
+  // Refuses a file whose directories or tag data lie past its end.
+  Esito Apri(Sorgente& s, int* immagini);
+  bool Aperto() const { return stato_ != nullptr; }
+  // Image `indice` (from 1). After a failure the reader is closed.
+  Esito Carica(int indice, Immagine& out);
+
+ private:
+  struct Stato;
+  std::unique_ptr<Stato> stato_;
+};
 
 Esito Carica_Bmp(const uint8_t* d, size_t n, Immagine& out);
 Esito Carica_Tiff(const uint8_t* d, size_t n, Immagine& out, int indice, int* immagini);

@@ -72,6 +72,32 @@ bool Accesso_Interno::Alloca(Immagine& im, int w, int h, int bit, std::vector<Co
     return false;
   }
   im.dati_ = std::move(dati);
+  Imposta_Forma(im, w, h, bit, passo, std::move(tavolozza));
+  return true;
+}
+
+void Accesso_Interno::Normalizza_1bit(Immagine& im) {
+  if (im.bit_ != 1 || im.tavolozza_.size() != 2) return;
+  if (im.tavolozza_[0].Luminanza() <= im.tavolozza_[1].Luminanza()) return;
+  std::swap(im.tavolozza_[0], im.tavolozza_[1]);
+  for (auto& b : im.dati_) b = static_cast<uint8_t>(~b);
+}
+
+bool Accesso_Interno::Riusabile(const Immagine& im, size_t byte) {
+  return byte != 0 && im.dati_.capacity() >= byte && im.dati_.capacity() / 2 <= byte;
+}
+
+bool Accesso_Interno::Alloca_Riusando(Immagine& im, int w, int h, int bit, std::vector<Colore> tavolozza) {
+  size_t passo = 0;
+  const size_t n = Byte_Necessari(w, h, bit, &passo);
+  if (!Riusabile(im, n)) return Alloca(im, w, h, bit, std::move(tavolozza));
+  im.dati_.resize(n);
+  std::fill(im.dati_.begin(), im.dati_.end(), uint8_t{0});
+  Imposta_Forma(im, w, h, bit, passo, std::move(tavolozza));
+  return true;
+}
+
+void Accesso_Interno::Imposta_Forma(Immagine& im, int w, int h, int bit, size_t passo, std::vector<Colore> tavolozza) {
   im.larghezza_ = w;
   im.altezza_ = h;
   im.bit_ = bit;
@@ -84,34 +110,32 @@ bool Accesso_Interno::Alloca(Immagine& im, int w, int h, int bit, std::vector<Co
   } else {
     im.tavolozza_.clear();
   }
-  return true;
 }
 
-void Accesso_Interno::Normalizza_1bit(Immagine& im) {
-  if (im.bit_ != 1 || im.tavolozza_.size() != 2) return;
-  if (im.tavolozza_[0].Luminanza() <= im.tavolozza_[1].Luminanza()) return;
-  std::swap(im.tavolozza_[0], im.tavolozza_[1]);
-  for (auto& b : im.dati_) b = static_cast<uint8_t>(~b);
-}
-
-bool Immagine::Crea(int larghezza, int altezza, int bit) {
-  // The same size and depth again: the memory is used again as it is.
-  if (!dati_.empty() && larghezza == larghezza_ && altezza == altezza_ && bit == bit_) {
-    dpi_x_ = dpi_y_ = 0;
-    if (bit <= 8) {
-      tavolozza_ = Tavolozza_Predefinita(bit);
-      tavolozza_.resize(size_t{1} << bit, Nero);
+bool Immagine::Crea(int larghezza, int altezza, int bit, Colore fondo) {
+  size_t passo = 0;
+  const size_t n = Byte_Necessari(larghezza, altezza, bit, &passo);
+  if (Accesso_Interno::Riusabile(*this, n)) {
+    // The memory of the image it was is used again, without clearing it:
+    // the fill below sets every pixel, and what lies outside the pixels
+    // (the bits after a row's last pixel, the row padding, the spare bytes
+    // at the end) is set to 0 here, as a new image has it.
+    dati_.resize(n);
+    Accesso_Interno::Imposta_Forma(*this, larghezza, altezza, bit, passo, {});
+    const size_t byte_riga = Byte_Riga();
+    const size_t da = (static_cast<size_t>(larghezza) * static_cast<size_t>(bit)) % 8 ? byte_riga - 1 : byte_riga;
+    for (int y = 0; y < altezza; ++y) std::memset(Riga(y) + da, 0, passo - da);
+    std::fill(dati_.begin() + static_cast<std::ptrdiff_t>(passo * static_cast<size_t>(altezza)), dati_.end(),
+              uint8_t{0});
+  } else {
+    Immagine nuova;
+    if (!Accesso_Interno::Alloca(nuova, larghezza, altezza, bit)) {
+      Svuota();
+      return false;
     }
-    Riempi(Bianco);
-    return true;
+    *this = std::move(nuova);
   }
-  Immagine nuova;
-  if (!Accesso_Interno::Alloca(nuova, larghezza, altezza, bit)) {
-    Svuota();
-    return false;
-  }
-  *this = std::move(nuova);
-  Riempi(Bianco);
+  Riempi(fondo);
   return true;
 }
 
@@ -220,6 +244,13 @@ void Immagine::Riempi(int x, int y, int larghezza, int altezza, Colore c) {
         break;
       }
       case 8: std::memset(riga + x0, static_cast<int>(v), static_cast<size_t>(x1 - x0)); break;
+      case 24:
+        if (c.r == c.g && c.g == c.b) {
+          // White, black or a grey: every byte the same.
+          std::memset(riga + x0 * 3, c.r, static_cast<size_t>(x1 - x0) * 3);
+          break;
+        }
+        [[fallthrough]];
       default:
         for (int64_t a = x0; a < x1; ++a) Scrivi_Valore(riga, a, bit_, v);
         break;

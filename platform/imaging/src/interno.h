@@ -15,6 +15,15 @@ struct Accesso_Interno {
   // Allocates w x h at `bit` with every byte 0 and the given palette (the
   // default palette of the depth when empty). False past the limits.
   static bool Alloca(Immagine& im, int w, int h, int bit, std::vector<Colore> tavolozza = {});
+  // The same in the memory `im` already holds when it is large enough and
+  // not more than twice what is needed (every byte 0 all the same): for an
+  // image made again and again, page after page.
+  static bool Alloca_Riusando(Immagine& im, int w, int h, int bit, std::vector<Colore> tavolozza = {});
+  // Whether the memory of `im` is used again for `byte` bytes.
+  static bool Riusabile(const Immagine& im, size_t byte);
+  // Size, depth, row step and palette (the default one of the depth when
+  // empty); no resolution.
+  static void Imposta_Forma(Immagine& im, int w, int h, int bit, size_t passo, std::vector<Colore> tavolozza);
   static std::vector<uint8_t>& Dati(Immagine& im) { return im.dati_; }
   static std::vector<Colore>& Tavolozza(Immagine& im) { return im.tavolozza_; }
   // Keeps the darker entry of a 1-bit palette at 0 (flipping the bits).

@@ -121,11 +121,16 @@ void Quarti_Byte(const Immagine& s, Immagine& d, int quarti) {
     }
 }
 
-bool Quarti(Immagine& im, int quarti, Colore) {
+// The image `d` a turn or a resize is drawn into: `riserva` when given (its
+// memory used again), else a new one.
+Immagine& Destinazione(Immagine& propria, Immagine* riserva) { return riserva ? *riserva : propria; }
+
+bool Quarti(Immagine& im, int quarti, Immagine* riserva) {
   const int W = im.Larghezza(), H = im.Altezza(), bit = im.Bit();
-  Immagine d;
+  Immagine propria;
+  Immagine& d = Destinazione(propria, riserva);
   const bool scambia = quarti != 2;
-  if (!Accesso_Interno::Alloca(d, scambia ? H : W, scambia ? W : H, bit, im.Tavolozza())) return false;
+  if (!Accesso_Interno::Alloca_Riusando(d, scambia ? H : W, scambia ? W : H, bit, im.Tavolozza())) return false;
   d.Imposta_Dpi(scambia ? im.Dpi_Y() : im.Dpi_X(), scambia ? im.Dpi_X() : im.Dpi_Y());
   if (bit == 1) {
     if (quarti == 2) Mezzo_Giro_1bit(im, d);
@@ -146,18 +151,18 @@ bool Quarti(Immagine& im, int quarti, Colore) {
         Scrivi_Valore(d.Riga(ty), tx, bit, Leggi_Valore(im.Riga(y), x, bit));
       }
   }
-  im = std::move(d);
+  std::swap(im, d);
   return true;
 }
 
 }  // namespace
 
-bool Immagine::Ruota(long centesimi, Colore riempimento) {
-  if (Vuota()) return false;
+bool Immagine::Ruota(long centesimi, Colore riempimento, Immagine* riserva) {
+  if (Vuota() || riserva == this) return false;
   long a = centesimi % 36000;
   if (a < 0) a += 36000;
   if (a == 0) return true;
-  if (a % 9000 == 0) return Quarti(*this, static_cast<int>(a / 9000), riempimento);
+  if (a % 9000 == 0) return Quarti(*this, static_cast<int>(a / 9000), riserva);
 
   const double t = static_cast<double>(a) / 100.0 * std::numbers::pi / 180.0;
   const double c = std::cos(t), s = std::sin(t);
@@ -167,8 +172,9 @@ bool Immagine::Ruota(long centesimi, Colore riempimento) {
   const int64_t W2 = std::max<int64_t>(1, std::llround(nw));
   const int64_t H2 = std::max<int64_t>(1, std::llround(nh));
   if (W2 > Lato_Massimo || H2 > Lato_Massimo) return false;
-  Immagine d;
-  if (!Accesso_Interno::Alloca(d, static_cast<int>(W2), static_cast<int>(H2), bit_, tavolozza_)) return false;
+  Immagine propria;
+  Immagine& d = Destinazione(propria, riserva);
+  if (!Accesso_Interno::Alloca_Riusando(d, static_cast<int>(W2), static_cast<int>(H2), bit_, tavolozza_)) return false;
   d.Imposta_Dpi(dpi_x_, dpi_y_);
   Mappa_Colore mappa(bit_, tavolozza_);
   const uint32_t fondo = mappa(riempimento);
@@ -192,18 +198,18 @@ bool Immagine::Ruota(long centesimi, Colore riempimento) {
       Scrivi_Valore(o, x, bit_, val);
     }
   }
-  *this = std::move(d);
+  std::swap(*this, d);
   return true;
 }
 
-bool Immagine::Ridimensiona(int larghezza, int altezza) {
+bool Immagine::Ridimensiona(int larghezza, int altezza, Immagine* riserva) {
   if (Vuota()) return false;
-  return Adatta(0, 0, larghezza_ - 1, altezza_ - 1, 0, 0, larghezza, altezza);
+  return Adatta(0, 0, larghezza_ - 1, altezza_ - 1, 0, 0, larghezza, altezza, riserva);
 }
 
 bool Immagine::Adatta(int src_sinistra, int src_alto, int src_destra, int src_basso,
-                      int dst_sinistra, int dst_alto, int dst_destra, int dst_basso) {
-  if (Vuota()) return false;
+                      int dst_sinistra, int dst_alto, int dst_destra, int dst_basso, Immagine* riserva) {
+  if (Vuota() || riserva == this) return false;
   const int64_t sw = int64_t{src_destra} - src_sinistra + 1;
   const int64_t sh = int64_t{src_basso} - src_alto + 1;
   const int64_t dw = int64_t{dst_destra} - dst_sinistra;
@@ -212,15 +218,16 @@ bool Immagine::Adatta(int src_sinistra, int src_alto, int src_destra, int src_ba
   if (dw == larghezza_ && dh == altezza_ && sw == larghezza_ && sh == altezza_ && src_sinistra == 0 &&
       src_alto == 0)
     return true;
-  Immagine d;
-  if (!Accesso_Interno::Alloca(d, static_cast<int>(std::min<int64_t>(dw, Lato_Massimo + 1)),
-                               static_cast<int>(std::min<int64_t>(dh, Lato_Massimo + 1)), bit_, tavolozza_))
+  Immagine propria;
+  Immagine& d = Destinazione(propria, riserva);
+  if (!Accesso_Interno::Alloca_Riusando(d, static_cast<int>(std::min<int64_t>(dw, Lato_Massimo + 1)),
+                                        static_cast<int>(std::min<int64_t>(dh, Lato_Massimo + 1)), bit_, tavolozza_))
     return false;
   d.Riempi(Bianco);
   d.Imposta_Dpi(dpi_x_, dpi_y_);
   Trasferisci_Adattato(d, 0, 0, static_cast<int>(dw), static_cast<int>(dh), *this, src_sinistra, src_alto,
                        static_cast<int>(sw), static_cast<int>(sh), Raster::SRCCOPY);
-  *this = std::move(d);
+  std::swap(*this, d);
   return true;
 }
 

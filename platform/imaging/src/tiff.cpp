@@ -9,8 +9,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "formati.h"
@@ -23,40 +25,40 @@ namespace {
 
 // ---- libtiff plumbing -----------------------------------------------------
 
-struct Memoria {
-  const uint8_t* dati;
-  uint64_t n;
+// libtiff reads through these from a Sorgente, memory or a file, which it
+// takes as a mapped file: both kinds take the same road through the library.
+struct Lettura {
+  Sorgente* sorgente;
   uint64_t pos;
 };
 
-tmsize_t Mem_Leggi(thandle_t h, void* buf, tmsize_t size) {
-  auto* m = static_cast<Memoria*>(h);
-  if (size <= 0 || m->pos >= m->n) return 0;
-  const uint64_t k = std::min<uint64_t>(static_cast<uint64_t>(size), m->n - m->pos);
-  std::memcpy(buf, m->dati + m->pos, static_cast<size_t>(k));
-  m->pos += k;
+tmsize_t Sorg_Leggi(thandle_t h, void* buf, tmsize_t size) {
+  auto* l = static_cast<Lettura*>(h);
+  if (size <= 0 || l->pos >= l->sorgente->Dimensione()) return 0;
+  const size_t k = l->sorgente->Leggi(l->pos, buf, static_cast<size_t>(size));
+  l->pos += k;
   return static_cast<tmsize_t>(k);
 }
-tmsize_t Mem_Scrivi(thandle_t, void*, tmsize_t) { return 0; }
-toff_t Mem_Cerca(thandle_t h, toff_t off, int whence) {
-  auto* m = static_cast<Memoria*>(h);
+tmsize_t Sorg_Scrivi(thandle_t, void*, tmsize_t) { return 0; }
+toff_t Sorg_Cerca(thandle_t h, toff_t off, int whence) {
+  auto* l = static_cast<Lettura*>(h);
   uint64_t base = 0;
-  if (whence == SEEK_CUR) base = m->pos;
-  else if (whence == SEEK_END) base = m->n;
+  if (whence == SEEK_CUR) base = l->pos;
+  else if (whence == SEEK_END) base = l->sorgente->Dimensione();
   const uint64_t nuovo = base + off;
   if (nuovo < base) return static_cast<toff_t>(-1);
-  m->pos = nuovo;
+  l->pos = nuovo;
   return nuovo;
 }
-int Mem_Chiudi(thandle_t) { return 0; }
-toff_t Mem_Dimensione(thandle_t h) { return static_cast<Memoria*>(h)->n; }
-int Mem_Mappa(thandle_t h, void** base, toff_t* size) {
-  auto* m = static_cast<Memoria*>(h);
-  *base = const_cast<uint8_t*>(m->dati);
-  *size = m->n;
+int Sorg_Chiudi(thandle_t) { return 0; }
+toff_t Sorg_Dimensione(thandle_t h) { return static_cast<Lettura*>(h)->sorgente->Dimensione(); }
+int Sorg_Mappa(thandle_t h, void** base, toff_t* size) {
+  Sorgente* s = static_cast<Lettura*>(h)->sorgente;
+  *base = const_cast<uint8_t*>(s->Base());
+  *size = s->Dimensione();
   return 1;
 }
-void Mem_Smappa(thandle_t, void*, toff_t) {}
+void Sorg_Smappa(thandle_t, void*, toff_t) {}
 
 int Gestore_Errore(TIFF*, void* utente, const char* modulo, const char* formato, va_list ap) {
   auto* testo = static_cast<std::string*>(utente);
@@ -94,10 +96,10 @@ class Tiff {
   Tiff(const Tiff&) = delete;
   Tiff& operator=(const Tiff&) = delete;
 
-  bool Apri_Memoria(const uint8_t* d, size_t n) {
-    mem_ = {d, n, 0};
-    t_ = TIFFClientOpenExt("memoria", "r", &mem_, Mem_Leggi, Mem_Scrivi, Mem_Cerca, Mem_Chiudi,
-                           Mem_Dimensione, Mem_Mappa, Mem_Smappa, opzioni_);
+  bool Apri_Sorgente(Sorgente& s) {
+    lettura_ = {&s, 0};
+    t_ = TIFFClientOpenExt("sorgente", "r", &lettura_, Sorg_Leggi, Sorg_Scrivi, Sorg_Cerca, Sorg_Chiudi,
+                           Sorg_Dimensione, Sorg_Mappa, Sorg_Smappa, opzioni_);
     return t_ != nullptr;
   }
   bool Apri_File(const std::string& percorso, const char* modo) {
@@ -112,6 +114,8 @@ class Tiff {
     return errore_.empty();
   }
   TIFF* operator*() const { return t_; }
+  // Forgets the errors reported so far (before another image is read).
+  void Dimentica_Errori() { errore_.clear(); }
   Esito Errore(const std::string& cosa) const {
     return Esito::Errore("TIFF: " + cosa + (errore_.empty() ? "" : " (" + errore_ + ")"));
   }
@@ -119,7 +123,7 @@ class Tiff {
  private:
   TIFF* t_ = nullptr;
   TIFFOpenOptions* opzioni_ = nullptr;
-  Memoria mem_{};
+  Lettura lettura_{};
   std::string errore_;
 };
 
@@ -137,54 +141,134 @@ int Dpi_Tiff(TIFF* t, ttag_t tag) {
 
 // ---- The directory chain ------------------------------------------------------
 
+// The directory chain of a file, as checked: byte order, classic or big
+// TIFF, and where each directory lies.
+struct Catena {
+  bool le = true, grande = false;
+  std::vector<uint64_t> directory;  // offsets, in chain order
+};
+
+uint64_t Leggi_U16(bool le, const uint8_t* p) { return le ? p[0] | (p[1] << 8) : (p[0] << 8) | p[1]; }
+uint64_t Leggi_U32(bool le, const uint8_t* p) {
+  return le ? (uint64_t(p[0]) | uint64_t(p[1]) << 8 | uint64_t(p[2]) << 16 | uint64_t(p[3]) << 24)
+            : (uint64_t(p[0]) << 24 | uint64_t(p[1]) << 16 | uint64_t(p[2]) << 8 | uint64_t(p[3]));
+}
+uint64_t Leggi_U64(bool le, const uint8_t* p) {
+  return le ? Leggi_U32(le, p) | (Leggi_U32(le, p + 4) << 32) : (Leggi_U32(le, p) << 32) | Leggi_U32(le, p + 4);
+}
+
+// Bytes of one value of a tag type; 0 for a type libtiff does not read.
+constexpr uint8_t kDim_Tipo[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
+
+const uint8_t* Blocco(Sorgente& s, uint64_t off, uint64_t n) {
+  return s.Prepara(off, n, true) ? s.Base() + off : nullptr;
+}
+
 // libtiff reads past a damaged directory chain or tag quietly (a colour map
 // that is cut off, for example, makes a palette image grey, and pages after
 // a cut disappear). Before decoding, the chain and the out-of-line data of
-// the tags that make up an image are checked to lie inside the file.
-Esito Verifica_Catena(const uint8_t* d, size_t n) {
+// the tags that make up an image are checked to lie inside the file. Only
+// the directories are read, not the data they point to.
+Esito Verifica_Catena(Sorgente& s, Catena& c) {
+  const uint64_t n = s.Dimensione();
   if (n < 8) return Esito::Errore("TIFF: truncated header");
-  const bool le = d[0] == 'I';
-  auto u16 = [&](uint64_t p) -> uint64_t { return le ? d[p] | (d[p + 1] << 8) : (d[p] << 8) | d[p + 1]; };
-  auto u32 = [&](uint64_t p) -> uint64_t {
-    return le ? (uint64_t(d[p]) | uint64_t(d[p + 1]) << 8 | uint64_t(d[p + 2]) << 16 | uint64_t(d[p + 3]) << 24)
-              : (uint64_t(d[p]) << 24 | uint64_t(d[p + 1]) << 16 | uint64_t(d[p + 2]) << 8 | uint64_t(d[p + 3]));
-  };
-  auto u64 = [&](uint64_t p) -> uint64_t { return le ? u32(p) | (u32(p + 4) << 32) : (u32(p) << 32) | u32(p + 4); };
-  const bool grande = u16(2) == 43;
-  if (grande && n < 16) return Esito::Errore("TIFF: truncated header");
+  const uint8_t* testa = s.Vedi(0, 8);
+  if (!testa) return Esito::Errore("TIFF: truncated header");
+  const bool le = testa[0] == 'I';
+  auto u16 = [le](const uint8_t* p) { return Leggi_U16(le, p); };
+  auto u32 = [le](const uint8_t* p) { return Leggi_U32(le, p); };
+  auto u64 = [le](const uint8_t* p) { return Leggi_U64(le, p); };
+  const bool grande = u16(testa + 2) == 43;
+  c.le = le;
+  c.grande = grande;
+  c.directory.clear();
+  uint64_t off = 0;
+  if (grande) {
+    const uint8_t* t = n < 16 ? nullptr : s.Vedi(0, 16);
+    if (!t) return Esito::Errore("TIFF: truncated header");
+    off = u64(t + 8);
+  } else {
+    off = u32(testa + 4);
+  }
   const uint64_t dim_conto = grande ? 8 : 2, dim_voce = grande ? 20 : 12, dim_valore = grande ? 8 : 4;
-  uint64_t off = grande ? u64(8) : u32(4);
-  std::vector<uint64_t> visti;
+  std::unordered_set<uint64_t> visti;
   while (off != 0) {
     if (off > n || n - off < dim_conto) return Esito::Errore("TIFF: a directory lies past the end of the file");
-    if (std::find(visti.begin(), visti.end(), off) != visti.end()) return Esito::Errore("TIFF: directory loop");
+    if (visti.count(off)) return Esito::Errore("TIFF: directory loop");
     if (visti.size() >= 65535) return Esito::Errore("TIFF: too many directories");
-    visti.push_back(off);
-    const uint64_t voci = grande ? u64(off) : u16(off);
+    visti.insert(off);
+    c.directory.push_back(off);
+    const uint8_t* conto_voci = s.Vedi(off, dim_conto);
+    if (!conto_voci) return Esito::Errore("TIFF: a directory is cut off");
+    const uint64_t voci = grande ? u64(conto_voci) : u16(conto_voci);
     if (voci > (n - off - dim_conto) / dim_voce || n - off - dim_conto - voci * dim_voce < dim_valore)
       return Esito::Errore("TIFF: a directory is cut off");
+    const uint8_t* dir = s.Vedi(off, dim_conto + voci * dim_voce + dim_valore);
+    if (!dir) return Esito::Errore("TIFF: a directory is cut off");
     for (uint64_t i = 0; i < voci; ++i) {
-      const uint64_t e = off + dim_conto + i * dim_voce;
+      const uint8_t* e = dir + dim_conto + i * dim_voce;
       const uint64_t tag = u16(e), tipo = u16(e + 2);
       const uint64_t conto = grande ? u64(e + 4) : u32(e + 4);
-      static const uint8_t kDim[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
       const bool usato = (tag >= 256 && tag <= 259) || tag == 262 || tag == 266 || (tag >= 273 && tag <= 279) ||
                          (tag >= 282 && tag <= 284) || tag == 292 || tag == 293 || tag == 296 || tag == 317 ||
                          tag == 320 || (tag >= 322 && tag <= 325) || tag == 338 || tag == 339 || tag == 347 ||
                          tag == 530 || tag == 532;
-      if (!usato || tipo >= 19 || kDim[tipo] == 0) continue;
+      if (!usato || tipo >= 19 || kDim_Tipo[tipo] == 0) continue;
       if (conto > UINT64_MAX / 8) return Esito::Errore("TIFF: tag " + std::to_string(tag) + " is damaged");
-      const uint64_t dim = conto * kDim[tipo];
+      const uint64_t dim = conto * kDim_Tipo[tipo];
       if (dim <= dim_valore) continue;
       const uint64_t dove = grande ? u64(e + 12) : u32(e + 8);
       if (dove > n || n - dove < dim)
         return Esito::Errore("TIFF: the data of tag " + std::to_string(tag) + " lies past the end of the file");
     }
-    const uint64_t prossimo = off + dim_conto + voci * dim_voce;
+    const uint8_t* prossimo = dir + dim_conto + voci * dim_voce;
     off = grande ? u64(prossimo) : u32(prossimo);
   }
   if (visti.empty()) return Esito::Errore("TIFF: no image directory");
   return Esito::Bene();
+}
+
+// Makes ready the directory at `off` (checked by Verifica_Catena) and the
+// data of every tag in it, which libtiff reads when it reads the directory.
+bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off) {
+  const uint64_t n = s.Dimensione();
+  const uint64_t dim_conto = c.grande ? 8 : 2, dim_voce = c.grande ? 20 : 12, dim_valore = c.grande ? 8 : 4;
+  const uint8_t* p = Blocco(s, off, dim_conto);
+  if (!p) return false;
+  const uint64_t voci = c.grande ? Leggi_U64(c.le, p) : Leggi_U16(c.le, p);
+  const uint8_t* dir = Blocco(s, off, dim_conto + voci * dim_voce + dim_valore);
+  if (!dir) return false;
+  // Pointers into the source's block stay valid: the block does not move.
+  for (uint64_t i = 0; i < voci; ++i) {
+    const uint8_t* e = dir + dim_conto + i * dim_voce;
+    const uint64_t tipo = Leggi_U16(c.le, e + 2);
+    const uint64_t conto = c.grande ? Leggi_U64(c.le, e + 4) : Leggi_U32(c.le, e + 4);
+    if (tipo >= 19 || kDim_Tipo[tipo] == 0 || conto > UINT64_MAX / 8) continue;
+    const uint64_t dim = conto * kDim_Tipo[tipo];
+    if (dim <= dim_valore) continue;
+    const uint64_t dove = c.grande ? Leggi_U64(c.le, e + 12) : Leggi_U32(c.le, e + 8);
+    // Data past the end is refused by libtiff itself, as from a mapped file.
+    if (dove > n || n - dove < dim) continue;
+    if (!s.Prepara(dove, dim, true)) return false;
+  }
+  return true;
+}
+
+// Makes ready the strips or tiles of the directory libtiff has read.
+bool Prepara_Dati(Sorgente& s, TIFF* t) {
+  const bool tile = TIFFIsTiled(t);
+  const uint32_t pezzi = tile ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t);
+  uint64_t* dove = nullptr;
+  uint64_t* conti = nullptr;
+  if (!TIFFGetField(t, tile ? TIFFTAG_TILEOFFSETS : TIFFTAG_STRIPOFFSETS, &dove) ||
+      !TIFFGetField(t, tile ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &conti) || !dove || !conti)
+    return true;  // libtiff tells what is missing when it decodes
+  const uint64_t n = s.Dimensione();
+  for (uint32_t k = 0; k < pezzi; ++k) {
+    if (conti[k] == 0 || dove[k] >= n) continue;
+    if (!s.Prepara(dove[k], std::min(conti[k], n - dove[k]), false)) return false;
+  }
+  return true;
 }
 
 // ---- Reading ---------------------------------------------------------------
@@ -320,25 +404,79 @@ Esito Leggi_Directory(Tiff& tf, Immagine& out) {
 
 }  // namespace
 
-int Conta_Tiff(const uint8_t* d, size_t n) {
-  if (!Verifica_Catena(d, n)) return 0;
+// ---- Memory and the open file ------------------------------------------------
+
+size_t Sorgente_Memoria::Leggi(uint64_t off, void* buf, size_t n) {
+  if (off >= n_) return 0;
+  const size_t k = static_cast<size_t>(std::min<uint64_t>(n, n_ - off));
+  std::memcpy(buf, d_ + off, k);
+  return k;
+}
+
+bool Sorgente_Memoria::Prepara(uint64_t off, uint64_t n, bool) { return off <= n_ && n <= n_ - off; }
+
+struct Lettore_Tiff::Stato {
+  Sorgente* sorgente = nullptr;
+  Catena catena;
   Tiff tf;
-  if (!tf.Apri_Memoria(d, n)) return 0;
-  const tdir_t k = TIFFNumberOfDirectories(*tf);
-  return k > 65535 ? 65535 : static_cast<int>(k);
+  tdir_t immagini = 0;
+  tdir_t corrente = 0;  // the directory libtiff has read
+};
+
+Lettore_Tiff::Lettore_Tiff() = default;
+Lettore_Tiff::~Lettore_Tiff() = default;
+
+Esito Lettore_Tiff::Apri(Sorgente& s, int* immagini) {
+  stato_.reset();
+  if (immagini) *immagini = 0;
+  auto st = std::make_unique<Stato>();
+  st->sorgente = &s;
+  if (Esito e = Verifica_Catena(s, st->catena); !e) return e;
+  if (!Prepara_Tag(s, st->catena, st->catena.directory.front())) return Esito::Errore("TIFF: read error");
+  if (!st->tf.Apri_Sorgente(s)) return st->tf.Errore("cannot open");
+  // The chain as checked, every directory inside the file: libtiff's own
+  // count walks the same one.
+  st->immagini = static_cast<tdir_t>(st->catena.directory.size());
+  if (immagini) *immagini = static_cast<int>(st->immagini);
+  stato_ = std::move(st);
+  return Esito::Bene();
+}
+
+Esito Lettore_Tiff::Carica(int indice, Immagine& out) {
+  if (!stato_) return Esito::Errore("TIFF: not open");
+  Stato& st = *stato_;
+  if (indice < 1 || static_cast<tdir_t>(indice) > st.immagini)
+    return Esito::Errore("TIFF: no image " + std::to_string(indice));
+  st.tf.Dimentica_Errori();
+  const tdir_t dir = static_cast<tdir_t>(indice - 1);
+  Esito e = Esito::Bene();
+  if (dir != st.corrente) {
+    st.corrente = dir;
+    if (dir >= st.catena.directory.size() || !Prepara_Tag(*st.sorgente, st.catena, st.catena.directory[dir]))
+      e = Esito::Errore("TIFF: cannot read image " + std::to_string(indice));
+    else if (!TIFFSetSubDirectory(*st.tf, st.catena.directory[dir]))
+      e = st.tf.Errore("cannot read image " + std::to_string(indice));
+  }
+  if (e && !Prepara_Dati(*st.sorgente, *st.tf)) e = Esito::Errore("TIFF: read error");
+  if (e) e = Leggi_Directory(st.tf, out);
+  st.sorgente->Rilascia();
+  // After a failure libtiff's state is not trusted for the next image.
+  if (!e) stato_.reset();
+  return e;
+}
+
+int Conta_Tiff(const uint8_t* d, size_t n) {
+  Sorgente_Memoria s(d, n);
+  Lettore_Tiff l;
+  int k = 0;
+  return l.Apri(s, &k) ? k : 0;
 }
 
 Esito Carica_Tiff(const uint8_t* d, size_t n, Immagine& out, int indice, int* immagini) {
-  if (immagini) *immagini = 0;
-  if (Esito e = Verifica_Catena(d, n); !e) return e;
-  Tiff tf;
-  if (!tf.Apri_Memoria(d, n)) return tf.Errore("cannot open");
-  const tdir_t k = TIFFNumberOfDirectories(*tf);
-  if (immagini) *immagini = k > 65535 ? 65535 : static_cast<int>(k);
-  if (indice < 1 || static_cast<tdir_t>(indice) > k) return Esito::Errore("TIFF: no image " + std::to_string(indice));
-  if (indice != 1 && !TIFFSetDirectory(*tf, static_cast<tdir_t>(indice - 1)))
-    return tf.Errore("cannot read image " + std::to_string(indice));
-  return Leggi_Directory(tf, out);
+  Sorgente_Memoria s(d, n);
+  Lettore_Tiff l;
+  if (Esito e = l.Apri(s, immagini); !e) return e;
+  return l.Carica(indice, out);
 }
 
 // ---- Writing ---------------------------------------------------------------
@@ -409,24 +547,17 @@ Esito Scrivi_Directory(Tiff& tf, const Immagine& im, const Opzioni& o, int compr
     TIFFSetField(t, TIFFTAG_YRESOLUTION, static_cast<float>(dpi_y));
     TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   }
+  // Row by row: libtiff encodes each row into the strip it belongs to, which
+  // gives the file the same bytes as whole strips would, and only one row
+  // is copied here (a strip of a whole page would be a page-sized buffer
+  // for every page).
   const size_t byte_riga = bit == 24 ? size_t{w} * 3 : s.Byte_Riga();
-  std::vector<uint8_t> buf;
-  try {
-    buf.resize(byte_riga * rps);
-  } catch (const std::bad_alloc&) {
-    return Esito::Errore("TIFF: image too large");
-  }
-  uint32_t strip = 0;
-  for (uint32_t riga = 0; riga < h; riga += rps, ++strip) {
-    const uint32_t righe = std::min(rps, h - riga);
-    for (uint32_t k = 0; k < righe; ++k) {
-      uint8_t* d = buf.data() + k * byte_riga;
-      std::memcpy(d, s.Riga(static_cast<int>(riga + k)), byte_riga);
-      if (inverti)
-        for (size_t i = 0; i < byte_riga; ++i) d[i] = static_cast<uint8_t>(~d[i]);
-    }
-    if (TIFFWriteEncodedStrip(t, strip, buf.data(), static_cast<tmsize_t>(byte_riga * righe)) < 0)
-      return tf.Errore("cannot write strip " + std::to_string(strip));
+  std::vector<uint8_t> riga(byte_riga);
+  for (uint32_t y = 0; y < h; ++y) {
+    std::memcpy(riga.data(), s.Riga(static_cast<int>(y)), byte_riga);
+    if (inverti)
+      for (uint8_t& b : riga) b = static_cast<uint8_t>(~b);
+    if (TIFFWriteScanline(t, riga.data(), y, 0) < 0) return tf.Errore("cannot write strip " + std::to_string(y / rps));
   }
   if (!TIFFWriteDirectory(t)) return tf.Errore("cannot write the directory");
   return Esito::Bene();
@@ -523,8 +654,9 @@ Esito Salva_Tiff(const Immagine& im, const std::string& percorso, const Opzioni&
 
 Esito Sostituisci_Tiff(const Immagine& im, const uint8_t* d, size_t n, const std::string& percorso, int indice,
                        const Opzioni& o, int compressione) {
+  Sorgente_Memoria sorgente(d, n);
   Tiff ts;
-  if (!ts.Apri_Memoria(d, n)) return ts.Errore("cannot open");
+  if (!ts.Apri_Sorgente(sorgente)) return ts.Errore("cannot open");
   Tiff td;
   if (!td.Apri_File(percorso, TIFFIsBigEndian(*ts) ? "wb" : "wl")) return td.Errore("cannot open for writing");
   const tdir_t k = TIFFNumberOfDirectories(*ts);

@@ -3,6 +3,7 @@
 // at a time whatever the bit offsets of source and target (narrow spans, as
 // glyph rows, in one 64-bit word).
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -49,22 +50,33 @@ void Centro_1(uint8_t* d, const uint8_t* s, int64_t n, int sh) {
   }
 }
 
-// A span of at most 56 bits (a glyph row): source and target bytes are
-// gathered into one 64-bit word each, the first bit at the top, and the span
-// is shifted, combined and masked in one step.
+// Eight bytes from p as one word, the first byte at the top.
+inline uint64_t Parola(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  return v;
+}
+
+inline void Metti_Parola(uint8_t* p, uint64_t v) {
+  if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
+  std::memcpy(p, &v, 8);
+}
+
+// A span of at most 56 bits (a glyph row): source and target are read as one
+// 64-bit word each, the first bit at the top, and the span is shifted,
+// combined and masked in one step. Eight bytes from any byte of a row lie
+// inside the image's memory (the spare bytes after the last row see to
+// that); the target bytes past the span are written back as they were.
 inline void Riga_1_Stretta(uint8_t* d, int64_t dx, const uint8_t* s, int64_t sx, int64_t w, Raster m) {
   const int dsh = static_cast<int>(dx & 7), ssh = static_cast<int>(sx & 7);
-  const int nd = static_cast<int>((dsh + w + 7) >> 3), ns = static_cast<int>((ssh + w + 7) >> 3);
   uint8_t* dp = d + (dx >> 3);
-  const uint8_t* sp = s + (sx >> 3);
-  uint64_t sv = 0, dv = 0;
-  for (int i = 0; i < ns; ++i) sv |= uint64_t{sp[i]} << (56 - 8 * i);
-  for (int i = 0; i < nd; ++i) dv |= uint64_t{dp[i]} << (56 - 8 * i);
+  uint64_t sv = Parola(s + (sx >> 3)), dv = Parola(dp);
+  // Source bits past the span land past it in the target too, under the mask.
   sv = ssh >= dsh ? sv << (ssh - dsh) : sv >> (dsh - ssh);
   const uint64_t maschera = (~uint64_t{0} >> dsh) & ~(~uint64_t{0} >> (dsh + w));
   const uint64_t v = m == Raster::SRCAND ? (dv & sv) : m == Raster::SRCPAINT ? (dv | sv) : sv;
-  dv = (dv & ~maschera) | (v & maschera);
-  for (int i = 0; i < nd; ++i) dp[i] = static_cast<uint8_t>(dv >> (56 - 8 * i));
+  Metti_Parola(dp, (dv & ~maschera) | (v & maschera));
 }
 
 // Target bits [dx, dx + w) of row d take source bits [sx, sx + w) of row s.

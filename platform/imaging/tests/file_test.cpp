@@ -2,9 +2,14 @@
 // themselves, multi-image files, and what the writers write read back.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "campioni.h"
 #include "qod/imaging/file.h"
@@ -81,6 +86,62 @@ TEST(Caricamento_Multiplo, ConteggioESceltaDelleImmagini) {
   EXPECT_EQ(Conta_Immagini(dir / "manca.tif"), 0);
   EXPECT_FALSE(Carica(dir / "manca.tif", im));
   EXPECT_FALSE(Carica(dir, im));
+}
+
+// A file kept open follows the file on disk: replaced (renamed over, as the
+// layer saves), rewritten in place or cut short, its next load reads what
+// is there now; gone, the load fails.
+TEST(Caricamento_Multiplo, UnFileApertoSegueIlDisco) {
+  const qod::prova::Cartella_Prova cartella("aperto");
+  const fs::path dir = cartella.Dir();
+  const fs::path f = dir / "tre.tif";
+  const auto& tre = prova::Campione_Di("tif_tre_pagine").dati;
+  prova::Scrivi_Byte(f, tre);
+  File_Aperto a;
+  ASSERT_TRUE(a.Apri(f));
+  EXPECT_EQ(a.Info().immagini, 3);
+  EXPECT_TRUE(a.Invariato());
+  Immagine im;
+  ASSERT_TRUE(a.Carica(3, im));
+  EXPECT_EQ(im.Pixel(3, 4), (Colore{34, 34, 34}));
+  ASSERT_TRUE(a.Carica(2, im));
+  EXPECT_EQ(im.Pixel(5, 7), prova::Motivo_Colore(5, 7));
+  EXPECT_FALSE(a.Carica(4, im));
+  EXPECT_TRUE(im.Vuota());
+  ASSERT_TRUE(a.Carica(1, im));  // a refused image leaves the file readable
+
+  // Replaced by a one-page file of the same name.
+  Immagine pagina;
+  ASSERT_TRUE(pagina.Crea(30, 20, 1));
+  pagina.Riempi(Nero);
+  ASSERT_TRUE(Salva(pagina, f, {5, false, "EXTENSION = TIF"}));
+  EXPECT_FALSE(a.Invariato());
+  ASSERT_TRUE(a.Carica(1, im));
+  EXPECT_EQ(im.Larghezza(), 30);
+  EXPECT_EQ(im.Pixel(0, 0), Nero);
+  EXPECT_FALSE(a.Carica(2, im));
+  EXPECT_EQ(a.Info().immagini, 1);
+
+  // Rewritten in place with the three pages, then cut short in place.
+  prova::Scrivi_Byte(f, tre);
+  ASSERT_TRUE(a.Carica(2, im));
+  EXPECT_EQ(im.Pixel(5, 7), prova::Motivo_Colore(5, 7));
+  prova::Scrivi_Byte(f, std::vector<uint8_t>(tre.begin(), tre.begin() + static_cast<std::ptrdiff_t>(tre.size() / 2)));
+  EXPECT_FALSE(a.Carica(3, im));
+  EXPECT_TRUE(im.Vuota());
+  EXPECT_FALSE(a.Aperto());
+
+  // Other formats, and a file gone.
+  prova::Scrivi_Byte(dir / "a.png", prova::Campione_Di("png_rgb8").dati);
+  ASSERT_TRUE(a.Apri(dir / "a.png"));
+  EXPECT_EQ(a.Info().formato, Formato::PNG);
+  ASSERT_TRUE(a.Carica(1, im));
+  EXPECT_FALSE(a.Carica(2, im));
+  fs::remove(dir / "a.png");
+  EXPECT_FALSE(a.Invariato());
+  EXPECT_FALSE(a.Carica(1, im));
+  EXPECT_FALSE(a.Apri(dir / "a.png"));
+  EXPECT_FALSE(a.Apri(dir));
 }
 
 // ---- Writing and reading back ---------------------------------------------------
@@ -308,6 +369,50 @@ TEST(Tiff_Pagine, SostituireUnaPaginaTieneLeAltre) {
   EXPECT_EQ(l.Dpi_X(), 204);
   EXPECT_FALSE(Sostituisci_Pagina_Tiff(nuova, f, 4, {0, false, ""}));
   EXPECT_EQ(Conta_Immagini(f), 3);
+}
+
+// ---- The temporary file of a save --------------------------------------------------
+
+// Saves from several threads at once into one folder, each under names of
+// its own and some onto the same name: every save succeeds, every file holds
+// what its last save wrote, and no temporary file stays behind. A new file
+// gets the usual permissions, a replaced one keeps its own.
+TEST(Salvataggio_Temporaneo, SalvataggiInsiemeNellaStessaCartella) {
+  const qod::prova::Cartella_Prova cartella("temporanei");
+  const fs::path dir = cartella.Dir();
+  constexpr int kFili = 6, kFile = 20;
+  std::vector<std::thread> fili;
+  std::atomic<int> falliti{0};
+  for (int f = 0; f < kFili; ++f)
+    fili.emplace_back([&, f] {
+      Immagine im = Prova(1);
+      for (int k = 0; k < kFile; ++k) {
+        im.Imposta_Pixel(0, 0, (f + k) % 2 ? Nero : Bianco);
+        const std::string nome = k % 5 == 0 ? "comune.tif" : "f" + std::to_string(f) + "_" + std::to_string(k) + ".tif";
+        if (!Salva(im, dir / nome, {5, false, "EXTENSION = TIF"})) ++falliti;
+      }
+    });
+  for (auto& t : fili) t.join();
+  EXPECT_EQ(falliti, 0);
+  int file = 0;
+  for (const auto& v : fs::directory_iterator(dir)) {
+    ++file;
+    EXPECT_EQ(v.path().extension(), ".tif") << v.path();
+    Immagine l;
+    EXPECT_TRUE(Carica(v.path(), l)) << v.path();
+  }
+  EXPECT_EQ(file, kFili * (kFile - kFile / 5) + 1);
+  Immagine l;
+  ASSERT_TRUE(Carica(dir / "f3_6.tif", l));
+  EXPECT_EQ(l.Pixel(0, 0), Nero);
+  EXPECT_EQ(l.Pixel(1, 0), Prova(1).Pixel(1, 0));
+
+  const mode_t maschera = ::umask(0);
+  ::umask(maschera);
+  EXPECT_EQ(fs::status(dir / "f0_1.tif").permissions(), static_cast<fs::perms>(0666 & ~maschera));
+  fs::permissions(dir / "f0_1.tif", static_cast<fs::perms>(0640));
+  ASSERT_TRUE(Salva(Prova(1), dir / "f0_1.tif", {5, false, "EXTENSION = TIF"}));
+  EXPECT_EQ(fs::status(dir / "f0_1.tif").permissions(), static_cast<fs::perms>(0640));
 }
 
 }  // namespace

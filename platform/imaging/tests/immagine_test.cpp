@@ -2,6 +2,7 @@
 // rotation, inversion, grey levels, conversions and the memory cap.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <string>
@@ -421,6 +422,82 @@ TEST(Disegno, RiempiRitagliato) {
   EXPECT_EQ(im.Pixel(0, 0), Bianco);
   EXPECT_EQ(im.Pixel(-1, 0), Nero);  // outside reads black and changes nothing
   im.Imposta_Pixel(25, 0, Nero);
+}
+
+// ---- Memory used again ------------------------------------------------------
+
+// Every byte of every row (pixels and padding), for images made in memory
+// used again against new ones.
+std::vector<std::vector<uint8_t>> Byte_Righe(const Immagine& im) {
+  std::vector<std::vector<uint8_t>> r;
+  for (int y = 0; y < im.Altezza(); ++y) r.emplace_back(im.Riga(y), im.Riga(y) + im.Passo());
+  return r;
+}
+
+// An image whose every byte is set, padding included.
+Immagine Piena(int w, int h, int bit) {
+  Immagine im;
+  EXPECT_TRUE(im.Crea(w, h, bit));
+  for (int y = 0; y < h; ++y) std::fill(im.Riga(y), im.Riga(y) + im.Passo(), uint8_t{0xA5});
+  return im;
+}
+
+TEST(Memoria_Riusata, CreaInUnaMemoriaUsataEComeNuova) {
+  struct Caso {
+    int bit, w1, h1, w2, h2;
+  };
+  // The same size, a narrower width with bits after the last pixel, fewer
+  // rows, a quarter-turned shape, and a size past the memory held.
+  const Caso casi[] = {{1, 1701, 97, 1701, 97}, {1, 1701, 97, 1699, 97}, {1, 64, 100, 13, 80}, {4, 31, 40, 29, 41},
+                       {8, 100, 50, 50, 99},    {24, 77, 33, 33, 77},    {32, 10, 10, 9, 11},   {1, 16, 16, 200, 200}};
+  for (const auto& c : casi)
+    for (Colore fondo : {Bianco, Nero, Colore{200, 30, 90}}) {
+      Immagine usata = Piena(c.w1, c.h1, c.bit);
+      ASSERT_TRUE(usata.Crea(c.w2, c.h2, c.bit, fondo));
+      Immagine nuova;
+      ASSERT_TRUE(nuova.Crea(c.w2, c.h2, c.bit, fondo));
+      EXPECT_EQ(usata.Larghezza(), c.w2);
+      EXPECT_EQ(usata.Tavolozza(), nuova.Tavolozza());
+      EXPECT_EQ(usata.Dpi_X(), 0);
+      EXPECT_EQ(Byte_Righe(usata), Byte_Righe(nuova))
+          << "bit " << c.bit << " " << c.w1 << "x" << c.h1 << " -> " << c.w2 << "x" << c.h2 << " fondo " << fondo.RGB();
+    }
+}
+
+TEST(Memoria_Riusata, RuotaERidimensionaConUnaRiserva) {
+  // Page after page into the same spare image: each result as without one,
+  // and the spare takes the image as it was.
+  std::mt19937 caso(5);
+  Immagine riserva = Piena(40, 40, 24);
+  for (int bit : {1, 8, 24}) {
+    for (int pagina = 0; pagina < 3; ++pagina) {
+      Immagine im;
+      ASSERT_TRUE(im.Crea(37 + pagina, 21, bit));
+      for (int k = 0; k < 60; ++k)
+        im.Imposta_Pixel(int(caso() % 37), int(caso() % 21), Colore{uint8_t(caso()), uint8_t(caso()), uint8_t(caso())});
+      im.Imposta_Dpi(204, 196);
+      for (long angolo : {9000L, 18000L, 27000L, 3000L}) {
+        Immagine con = im, senza = im;
+        ASSERT_TRUE(con.Ruota(angolo, Bianco, &riserva));
+        ASSERT_TRUE(senza.Ruota(angolo, Bianco));
+        EXPECT_EQ(con.Larghezza(), senza.Larghezza());
+        EXPECT_EQ(con.Dpi_X(), senza.Dpi_X());
+        EXPECT_EQ(Byte_Righe(con), Byte_Righe(senza)) << "bit " << bit << " angolo " << angolo;
+        EXPECT_EQ(Byte_Righe(riserva), Byte_Righe(im)) << "bit " << bit << " angolo " << angolo;
+      }
+      Immagine con = im, senza = im;
+      ASSERT_TRUE(con.Ridimensiona(50, 17, &riserva));
+      ASSERT_TRUE(senza.Ridimensiona(50, 17));
+      EXPECT_EQ(Byte_Righe(con), Byte_Righe(senza)) << "bit " << bit;
+      EXPECT_EQ(Byte_Righe(riserva), Byte_Righe(im));
+    }
+  }
+  // The image itself cannot be its own spare.
+  Immagine im;
+  ASSERT_TRUE(im.Crea(5, 3, 1));
+  EXPECT_FALSE(im.Ruota(9000, Bianco, &im));
+  EXPECT_FALSE(im.Ridimensiona(2, 2, &im));
+  EXPECT_EQ(im.Larghezza(), 5);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // and UndefinedBehaviorSanitizer by scripts/sanitize.sh.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -183,6 +184,49 @@ TEST(File_Rovinati, Bmp32EPagineTiff) {
   }
   // Only the files the test wrote are left: no temporary files.
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 3);
+}
+
+// A TIFF file is read from disk piece by piece, never whole: every damaged
+// variant of every TIFF sample gives from its file what it gives from memory
+// (the same image or a refusal, the same count), whichever image is asked for
+// first and in whatever order the others follow.
+TEST(File_Rovinati, TiffDaFileComeDallaMemoria) {
+  const qod::prova::Cartella_Prova cartella("rovinati_aperto");
+  const fs::path f = cartella.Dir() / "a.tif";
+  int confronti = 0;
+  for (const auto& c : prova::Campioni()) {
+    if (c.formato != Formato::TIFF) continue;
+    for (const auto& v : Varianti(c.dati, 17)) {
+      prova::Scrivi_Byte(f, v);
+      File_Aperto aperto;
+      const Esito apertura = aperto.Apri(f);
+      for (int k : {2, 1, 3, 2}) {
+        Immagine da_memoria, da_file;
+        Info_File info_memoria, info_file;
+        const Esito m = Carica_Memoria(v.data(), v.size(), da_memoria, k, &info_memoria);
+        const Esito d = Carica(f, da_file, k, &info_file);
+        ASSERT_EQ(bool(m), bool(d)) << c.nome << " image " << k << ": " << m.motivo << " / " << d.motivo;
+        EXPECT_EQ(info_file.immagini, info_memoria.immagini) << c.nome;
+        if (apertura) {
+          Immagine di_seguito;
+          ASSERT_EQ(bool(aperto.Carica(k, di_seguito)), bool(m)) << c.nome << " image " << k;
+          ASSERT_EQ(di_seguito.Larghezza(), da_memoria.Larghezza());
+          for (int y = 0; y < di_seguito.Altezza(); ++y)
+            ASSERT_EQ(std::memcmp(di_seguito.Riga(y), da_memoria.Riga(y), da_memoria.Byte_Riga()), 0) << c.nome;
+        }
+        if (!m) continue;
+        ++confronti;
+        ASSERT_EQ(da_file.Larghezza(), da_memoria.Larghezza());
+        ASSERT_EQ(da_file.Altezza(), da_memoria.Altezza());
+        ASSERT_EQ(da_file.Bit(), da_memoria.Bit());
+        EXPECT_EQ(da_file.Tavolozza(), da_memoria.Tavolozza());
+        EXPECT_EQ(da_file.Dpi_X(), da_memoria.Dpi_X());
+        for (int y = 0; y < da_file.Altezza(); ++y)
+          ASSERT_EQ(std::memcmp(da_file.Riga(y), da_memoria.Riga(y), da_memoria.Byte_Riga()), 0) << c.nome << " row " << y;
+      }
+    }
+  }
+  EXPECT_GT(confronti, 100);  // the damage left many images readable
 }
 
 }  // namespace

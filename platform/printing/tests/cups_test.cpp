@@ -1,13 +1,17 @@
 // The CUPS print device against a private cupsd: queue status (a queue
 // busy with a job is ready), a job that arrives as a PDF whose pages show
-// the images where they were placed, on a printer with margins too.
+// the images where they were placed, on a printer with margins too; page
+// files whose data goes as it stands arrive with their bytes, and every
+// image, rasterised at its own resolution, comes back pixel for pixel.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <tiffio.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <functional>
+#include <random>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -204,9 +208,27 @@ TEST_F(CupsPrivato, AbortedJobLeavesNothing) {
   ASSERT_TRUE(d.Disegna(dc, Pagina_Prova(100, 100), {0, 0, 1440, 1440}));
   EXPECT_EQ(d.Annulla_Doc(dc), 1);
   EXPECT_EQ(d.Fine_Doc(dc), 0);  // nothing open any more
+
+  // A page file gone before it is drawn: the drawing fails, and the job
+  // cannot end whole.
+  const std::string file = (cups_.Cartella() / "pagina.tif").string();
+  ASSERT_TRUE(qod::img::Salva(Pagina_Prova(100, 100), file, {5, false, ""}).ok);
+  Immagine_Pagina p;
+  ASSERT_TRUE(Immagine_Pagina_Leggi(file, p).ok);
+  ASSERT_TRUE(p.Diretta());
+  fs::remove(file);
+  ASSERT_GT(d.Inizio_Doc(dc, "Quillon"), 0);
+  ASSERT_GT(d.Inizio_Pagina(dc), 0);
+  ASSERT_TRUE(d.Disegna(dc, Pagina_Prova(100, 100), {0, 0, 1440, 1440}));
+  EXPECT_FALSE(d.Disegna_Pagina(dc, p, {0, 0, 1440, 1440}));
+  EXPECT_EQ(d.Fine_Pagina(dc), 0);
+  EXPECT_EQ(d.Fine_Doc(dc), 0);
   d.Elimina_DC(dc);
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
   EXPECT_TRUE(cups_.Pdf("Laser").empty());
+  std::string lavori;
+  cups_.Comando("lpstat -o Laser", &lavori);
+  EXPECT_EQ(lavori.find_first_not_of(" \n"), std::string::npos) << lavori;
 }
 
 TEST_F(CupsPrivato, PrinterMarginsGiveTheOffsetsAndThePrintableArea) {
@@ -302,6 +324,104 @@ TEST_F(CupsPrivato, PrinterMarginsGiveTheOffsetsAndThePrintableArea) {
   EXPECT_EQ(k->altezza, 3000);
   EXPECT_EQ(k->larghezza_fisica, 2550);
   d.Elimina_DC(dc);
+}
+
+// The first strip of a TIFF as the file holds it.
+std::string Strip_Grezza(const std::string& file) {
+  TIFF* t = TIFFOpen(file.c_str(), "r");
+  if (!t) return {};
+  std::string dati(static_cast<size_t>(TIFFRawStripSize(t, 0)), '\0');
+  if (TIFFReadRawStrip(t, 0, dati.data(), static_cast<tmsize_t>(dati.size())) < 0) dati.clear();
+  TIFFClose(t);
+  return dati;
+}
+
+TEST_F(CupsPrivato, ImagesArriveWithTheirBytesOrLosslessAndPrintPixelForPixel) {
+  ASSERT_TRUE(cups_.Coda("Laser")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Margini", prova::Cups_Privato::Ppd_Margini(), 0)) << cups_.Errore();
+  // 7 x 10 inches at 288 dpi: rasterised at 288 dpi, A4's 842 points are
+  // 3368 whole pixels and every image pixel is one page pixel. Scattered
+  // dots and bars show any bit, row or placement out of place.
+  qod::img::Immagine bn;
+  ASSERT_TRUE(bn.Crea(2016, 2880, 1));
+  bn.Imposta_Dpi(288, 288);
+  std::mt19937 g(5);
+  for (int i = 0; i < 30000; ++i) bn.Imposta_Pixel(static_cast<int>(g() % 2016), static_cast<int>(g() % 2880), qod::img::Nero);
+  for (int y = 100; y < 2800; y += 97) bn.Riempi(40, y, 1900, 1 + y % 4, qod::img::Nero);
+  qod::img::Immagine colore;
+  ASSERT_TRUE(colore.Crea(2016, 2880, 24));
+  colore.Imposta_Dpi(288, 288);
+  for (int y = 0; y < 2880; y += 8)
+    for (int x = 0; x < 2016; x += 8)
+      colore.Riempi(x, y, 8, 8, {static_cast<uint8_t>(x * 7), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x ^ y)});
+  const fs::path cartella = cups_.Cartella() / "pagine";
+  fs::create_directories(cartella);
+  const std::string g4 = (cartella / "g4.tif").string(), g4_inversa = (cartella / "g4_inversa.tif").string();
+  ASSERT_TRUE(qod::img::Salva(bn, g4, {5, false, ""}).ok);
+  ASSERT_TRUE(qod::img::Salva(bn, g4_inversa, {5, false, "TIFF_FILLORDER = 2"}).ok);
+
+  const struct {
+    const char* caso;
+    const char* coda;
+    int x, y;  // the printable area's corner at 288 dpi
+    std::string file;  // drawn from its file; else the image decoded
+    const qod::img::Immagine* immagine;
+    const char* filtro;
+  } casi[] = {
+      {"G4 as it stands", "Laser", 0, 0, g4, &bn, "/CCITTFaxDecode"},
+      {"G4 with its bits from the low end", "Margini", 72, 144, g4_inversa, &bn, "/CCITTFaxDecode"},
+      {"decoded black and white", "Margini", 72, 144, "", &bn, "/FlateDecode"},
+      {"decoded colour", "Laser", 0, 0, "", &colore, "/FlateDecode"},
+  };
+  Dispositivo_Cups d;
+  for (const auto& c : casi) {
+    const Contesto dc = d.Crea_DC(c.coda);
+    ASSERT_NE(dc, 0) << c.caso;
+    ASSERT_GT(d.Inizio_Doc(dc, "Quillon"), 0) << c.caso;
+    ASSERT_GT(d.Inizio_Pagina(dc), 0) << c.caso;
+    const Rettangolo r{0, 0, 10080, 14400};  // the image's own size
+    if (c.file.empty()) {
+      ASSERT_TRUE(d.Disegna(dc, *c.immagine, r)) << c.caso;
+    } else {
+      Immagine_Pagina p;
+      ASSERT_TRUE(Immagine_Pagina_Leggi(c.file, p).ok) << c.caso;
+      ASSERT_TRUE(p.Diretta()) << c.caso;
+      ASSERT_TRUE(d.Disegna_Pagina(dc, p, r)) << c.caso;
+    }
+    ASSERT_GT(d.Fine_Pagina(dc), 0) << c.caso;
+    ASSERT_GT(d.Fine_Doc(dc), 0) << c.caso;
+    d.Elimina_DC(dc);
+    ASSERT_TRUE(cups_.Attendi_Coda_Vuota(c.coda));
+    const fs::path pdf = cups_.Pdf(c.coda).back();
+    EXPECT_EQ(qod::prova::Esegui("qpdf --check '" + pdf.string() + "' >/dev/null"), 0) << c.caso;
+    const std::string dati = qod::prova::File_Leggi(pdf);
+    EXPECT_NE(dati.find(c.filtro), std::string::npos) << c.caso;
+    if (c.file == g4) {
+      const std::string strip = Strip_Grezza(g4);
+      ASSERT_GT(strip.size(), 1000u);
+      EXPECT_NE(dati.find(strip), std::string::npos) << c.caso << ": the page file's data is not in the job";
+    }
+
+    const fs::path uscita = fs::current_path() / "pagine_stampate";
+    fs::create_directories(uscita);
+    const std::string png = (uscita / ("pixel-" + std::to_string(&c - casi))).string();
+    ASSERT_EQ(qod::prova::Esegui("pdftocairo -r 288 -singlefile -png " + std::string(c.immagine->Bit() == 1 ? "-gray " : "") +
+                                 "'" + pdf.string() + "' '" + png + "'"),
+              0);
+    qod::img::Immagine pagina;
+    ASSERT_TRUE(qod::img::Carica(png + ".png", pagina).ok) << c.caso;
+    ASSERT_EQ(pagina.Larghezza(), 2380) << c.caso;
+    ASSERT_EQ(pagina.Altezza(), 3368) << c.caso;
+    long diversi = 0;
+    for (int y = 0; y < pagina.Altezza(); ++y)
+      for (int x = 0; x < pagina.Larghezza(); ++x) {
+        const int ix = x - c.x, iy = y - c.y;
+        const bool dentro = ix >= 0 && iy >= 0 && ix < 2016 && iy < 2880;
+        const qod::img::Colore atteso = dentro ? c.immagine->Pixel(ix, iy) : qod::img::Bianco;
+        diversi += !(pagina.Pixel(x, y) == atteso);
+      }
+    EXPECT_EQ(diversi, 0) << c.caso;
+  }
 }
 
 bool Attendi_Che(const std::function<bool()>& c, int limite_ms) {

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "qod/ansi.h"
+#include "qod/imaging/file.h"
 #include "qod/printing/registrato.h"
 #include "qod/printing/stampanti.h"
+#include "qod/prova/strumenti.h"
 
 using namespace qod::stampa;
 using qod::A;
@@ -226,6 +228,70 @@ TEST(NomeCoda, NamesMatchExactlyThenByCaseThenByLastPart) {
   };
   for (const auto& c : casi) EXPECT_EQ(Coda_Per_Nome(c.nome, code, "Ufficio"), c.coda) << c.nome;
   EXPECT_EQ(Coda_Per_Nome("", code, ""), std::nullopt);
+}
+
+// A page file is read for printing from its directory alone when its data
+// can go as it stands (a G4 TIFF), else decoded; either way with the sizes
+// and resolution a decoding gives, and a device that takes only decoded
+// images draws it decoded.
+TEST(PaginaStampa, PageFilesAreReadWithoutDecodingWhereTheirDataCanGoAsItStands) {
+  qod::prova::Cartella_Prova dir("printing");
+  qod::img::Immagine im;
+  ASSERT_TRUE(im.Crea(120, 80, 1));
+  im.Imposta_Dpi(204, 196);
+  im.Riempi(10, 10, 30, 20, qod::img::Nero);
+  const struct {
+    const char* file;
+    qod::img::Parametri_Salvataggio salva;
+    bool diretta;
+  } casi[] = {
+      {"g4.tif", {5, false, ""}, true},
+      {"g4_strisce.tif", {5, false, "TIFF_ROWSPERSTRIP = 16"}, false},
+      {"pagina.png", {0, false, "EXTENSION = PNG"}, false},
+      {"pagina.bmp", {0, false, "EXTENSION = BMP"}, false},
+  };
+  for (const auto& c : casi) {
+    const std::string file = dir / c.file;
+    ASSERT_TRUE(qod::img::Salva(im, file, c.salva).ok) << c.file;
+    qod::img::Immagine decodificata;
+    ASSERT_TRUE(qod::img::Carica(file, decodificata).ok) << c.file;
+    Immagine_Pagina p;
+    ASSERT_TRUE(Immagine_Pagina_Leggi(file, p).ok) << c.file;
+    EXPECT_EQ(p.Diretta(), c.diretta) << c.file;
+    EXPECT_EQ(p.file, file);
+    EXPECT_EQ(p.larghezza, 120) << c.file;
+    EXPECT_EQ(p.altezza, 80) << c.file;
+    EXPECT_EQ(p.dpi_x, decodificata.Dpi_X()) << c.file;
+    EXPECT_EQ(p.dpi_y, decodificata.Dpi_Y()) << c.file;
+
+    Dispositivo_Registrato d;
+    const Contesto dc = d.Crea_DC("Laser");
+    ASSERT_GT(d.Inizio_Doc(dc, "Quillon"), 0);
+    ASSERT_GT(d.Inizio_Pagina(dc), 0);
+    ASSERT_TRUE(d.Disegna_Pagina(dc, p, {0, 0, 1440, 960})) << c.file;
+    ASSERT_EQ(d.lavori.size(), 1u);
+    ASSERT_EQ(d.lavori[0].pagine.size(), 1u);
+    ASSERT_EQ(d.lavori[0].pagine[0].disegni.size(), 1u);
+    const auto& disegno = d.lavori[0].pagine[0].disegni[0];
+    EXPECT_EQ(disegno.larghezza, 120) << c.file;
+    EXPECT_EQ(disegno.bit, 1) << c.file;
+    EXPECT_EQ(disegno.dpi_x, decodificata.Dpi_X()) << c.file;
+  }
+
+  // A file that is no image fails, and so does its drawing once it is gone.
+  const std::string rotto = dir / "rotto.tif";
+  ASSERT_TRUE(qod::prova::File_Scrivi(rotto, "II*\0garbage"));
+  Immagine_Pagina p;
+  EXPECT_FALSE(Immagine_Pagina_Leggi(rotto, p).ok);
+  EXPECT_TRUE(p.Diretta());
+  EXPECT_EQ(p.larghezza, 0);
+  ASSERT_TRUE(Immagine_Pagina_Leggi(dir / "g4.tif", p).ok);
+  std::filesystem::remove(dir / "g4.tif");
+  Dispositivo_Registrato d;
+  const Contesto dc = d.Crea_DC("Laser");
+  ASSERT_GT(d.Inizio_Doc(dc, "Quillon"), 0);
+  ASSERT_GT(d.Inizio_Pagina(dc), 0);
+  EXPECT_FALSE(d.Disegna_Pagina(dc, p, {0, 0, 1440, 960}));
 }
 
 }  // namespace

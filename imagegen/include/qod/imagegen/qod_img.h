@@ -98,15 +98,15 @@ class Qod_IMG : public Membri_Qod_IMG {
   int32_t fine_testo_ = 0;         // end of the text of the last text pass
 
   // What a page needs of the last one while the members and files it comes
-  // from stay the same: the canvas (its memory), the font strip and the
-  // logos as they were read and made ready. `chiave` names the file, its
-  // size and times and how the image was made ready; empty when nothing is
-  // kept.
+  // from stay the same: the canvas and the image its turn or zoom is drawn
+  // into (their memory), the font strip and the logos as they were read and
+  // made ready. `chiave` names the file, its size and times and how the
+  // image was made ready; empty when nothing is kept.
   struct Caricata {
     std::string chiave;
     img::Immagine im;
   };
-  img::Immagine tela_;
+  img::Immagine tela_, riserva_;
   Caricata striscia_, logo1_, logo2_;
 };
 

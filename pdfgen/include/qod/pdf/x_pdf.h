@@ -27,15 +27,9 @@
 #include <vector>
 
 #include "qod/clock.h"
+#include "qod/pdf/documento.h"
 
 namespace qod::pdf {
-
-struct Raster_Pdf;
-
-class Errore_PDF : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 class X_PDF {
  public:
@@ -140,7 +134,6 @@ class X_PDF {
   static std::string Ascii85Encode(std::string& d);
 
  private:
-  class File_Uscita;
   enum class Stato { Nessuno, Documento, Pagina, Forma };
 
   int32_t BeginObject(int32_t numero);
@@ -155,18 +148,14 @@ class X_PDF {
   void Richiedi_Flusso(const char* chi) const;
   void Fine_Flusso();
   void Registra_Immagine(std::string_view name, int32_t n);
-  void Scrivi_Raster(std::string_view name, const Raster_Pdf& r);
-  bool Ricodifica(std::string_view name, std::string_view file_name, bool tiff);
   void Abbandona();
   void Azzera_Documento();
 
   const Clock& orologio_;
-  std::unique_ptr<File_Uscita> file_;
+  std::unique_ptr<Documento_Pdf> file_;
   Stato stato_ = Stato::Nessuno;
   std::string percorso_;          // the document's name
   std::string percorso_temp_;     // where it is being written
-  int32_t oggetti_ = 0;           // highest object number begun
-  std::vector<uint64_t> xref_;    // offset of each object; UINT64_MAX none
   int32_t pagine_ = 0;
   std::string lista_pagine_, lista_font_, registro_font_, lista_immagini_, lista_forme_;
   std::vector<std::pair<std::string, std::string>> forme_;  // name, placement flags

@@ -10,6 +10,11 @@
 // pixels across and Zoom()/100 x Allungamento_Y() down. The visible extent
 // is the view's size in image pixels (it may exceed the image: the view is
 // then larger than the page, which sits at its top-left corner).
+//
+// A page drawn smaller than its pixels (in either direction) is shrunk by
+// area averaging, a two-colour page into grey levels, so that thin strokes
+// stay; the shrunk page is kept for the zoom in force, so scrolling only
+// copies it. At 100% and above every image pixel is drawn as a sharp block.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -22,6 +27,7 @@
 
 #include "qod/imaging/file.h"
 #include "qod/imaging/immagine.h"
+#include "qod/viewer/riduzione.h"
 
 class QPainter;
 
@@ -37,12 +43,14 @@ class Vista_Immagine : public QAbstractScrollArea {
   // ---- The image -----------------------------------------------------------
 
   // Loads image `indice` (from 1) of a file; on failure the view is empty.
-  // The display stretch is reset.
+  // The display stretch is reset. The file stays open for Seleziona.
   Esito Carica(const std::filesystem::path& percorso, int indice = 1);
   // The file loaded ("" when the image was set otherwise), and its image count.
   const std::filesystem::path& File() const { return file_; }
   int Immagini_Nel_File() const { return immagini_; }
-  // Selects another image of the file loaded.
+  // Selects another image of the file loaded (reading only that image's
+  // part of a multi-image file). The image already shown, unchanged since it
+  // was read and with the file unchanged on disk, is not read again.
   Esito Seleziona(int indice);
 
   // Sets the image held (the stretch is reset), or empties the view.
@@ -95,8 +103,9 @@ class Vista_Immagine : public QAbstractScrollArea {
   void Imposta_Zoom(double percento);
   double Zoom() const;
 
-  // Display mode: 3 shows a two-colour page smoothed to grey levels when it
-  // is shrunk, any other value shows pixels as they are.
+  // Display mode, as the viewer sets it (3 for a two-colour page, 2 after a
+  // change to 24 bits). Every mode is drawn alike: shrunk by area averaging,
+  // sharp from 100% up.
   void Imposta_Modo(int modo);
   int Modo() const { return modo_; }
 
@@ -147,6 +156,9 @@ class Vista_Immagine : public QAbstractScrollArea {
   QImage qimmagine_;  // immagine_'s pixels as Qt reads them (shares its rows)
   std::filesystem::path file_;
   int immagini_ = 0;
+  File_Aperto aperto_;  // the file loaded, for Seleziona
+  int indice_ = 0;      // the image of it shown, as read; 0 once changed
+  Riduzione ridotta_;   // the page shrunk for the zoom in force
   int src_[4] = {0, 0, 0, 0};
   double dst_[4] = {0, 0, 0, 0};
   double allungamento_x_ = 1, allungamento_y_ = 1;

@@ -50,7 +50,9 @@ double Loopback_Ms(size_t byte);
 img::Immagine Pagina_Testo(unsigned seme);
 
 // The bare CCITT G4 encode of a 1-bit page with libtiff (white is 0 in the
-// file, as fax readers expect), one strip, the fax resolution.
+// file, as fax readers expect), one strip, the fax resolution. The rows are
+// packed into one buffer kept from call to call, as an encoder that writes
+// page after page would keep it.
 bool Tiff_G4(const img::Immagine& im, const std::string& file);
 
 }  // namespace qod::bench

@@ -49,6 +49,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "qod/imaging/immagine.h"
@@ -76,6 +77,38 @@ Esito Carica_Memoria(const uint8_t* dati, size_t n, Immagine& out, int indice = 
 // Number of images in the file: TIFF directories, 1 for the other formats,
 // 0 for a file that cannot be read.
 int Conta_Immagini(const std::filesystem::path& percorso);
+
+// An image file kept open to load its images one at a time, as a viewer
+// turns pages. A TIFF file is never read whole: the opening reads and checks
+// its directories, each load reads the directory and the data of its image,
+// so image 1000 of a long file costs what image 2 costs. Other formats (one
+// image each) are read whole at the opening. No descriptor stays open
+// between calls; a load first makes sure the file is still the one opened
+// (same file, size and times) and opens it again when it is not.
+class File_Aperto {
+ public:
+  File_Aperto();
+  ~File_Aperto();
+  File_Aperto(File_Aperto&&) noexcept;
+  File_Aperto& operator=(File_Aperto&&) noexcept;
+
+  // Opens the file and counts its images, with the checks and messages of
+  // Carica; `Info()` tells the format and count (also after a failure).
+  Esito Apri(const std::filesystem::path& percorso);
+  bool Aperto() const;
+  const Info_File& Info() const;
+  const std::filesystem::path& Percorso() const;
+  // Loads image `indice` (from 1), as Carica on the file would. On failure
+  // `out` is left empty.
+  Esito Carica(int indice, Immagine& out);
+  // Whether the file on disk is still the one opened.
+  bool Invariato() const;
+  void Chiudi();
+
+ private:
+  struct Stato;
+  std::unique_ptr<Stato> s_;
+};
 
 struct Parametri_Salvataggio {
   int compressione = 0;  // 0, 4 or 5

@@ -83,9 +83,12 @@ class Immagine {
   Immagine() = default;  // empty: width and height 0, no pixels
 
   // Blank image of the given size and depth (1, 4, 8, 24 or 32 bits), every
-  // pixel white (grey palettes for 4 and 8 bits). False, and the image left
-  // empty, for a size below 1 or past the limits, or another depth.
-  bool Crea(int larghezza, int altezza, int bit);
+  // pixel `fondo` (the default palettes: black and white, grey for 4 and 8
+  // bits). False, and the image left empty, for a size below 1 or past the
+  // limits, or another depth. The memory the image holds is used again when
+  // the new one fits in it (and needs at least half of it), so that an image
+  // made page after page is not allocated again.
+  bool Crea(int larghezza, int altezza, int bit, Colore fondo = Bianco);
   void Svuota();
 
   bool Vuota() const { return larghezza_ == 0; }
@@ -147,18 +150,23 @@ class Immagine {
   // bounding box (sizes rounded to whole pixels), the area no source pixel
   // covers takes `riempimento`. Negative angles and angles past a full turn
   // are taken modulo 36000. False (the image unchanged) past the limits.
-  bool Ruota(long centesimi, Colore riempimento);
+  //
+  // Here and in the resizing below, `riserva` (another image, or none) lends
+  // its memory for the result when that fits in it, and receives the image
+  // as it was before: a caller that turns page after page keeps it and
+  // allocates nothing after the first pages.
+  bool Ruota(long centesimi, Colore riempimento, Immagine* riserva = nullptr);
 
   // The image resized to larghezza x altezza. Enlarging repeats pixels;
   // shrinking a 1-bit image keeps a pixel dark when any source pixel under it
   // is dark, other depths take the nearest source pixel. Resolution stays.
-  bool Ridimensiona(int larghezza, int altezza);
+  bool Ridimensiona(int larghezza, int altezza, Immagine* riserva = nullptr);
 
   // Source rectangle (inclusive edges) stretched to a new image of
   // (destra - sinistra) x (basso - alto) of the destination rectangle, as
   // the imaging control's source and destination members give them.
   bool Adatta(int src_sinistra, int src_alto, int src_destra, int src_basso,
-              int dst_sinistra, int dst_alto, int dst_destra, int dst_basso);
+              int dst_sinistra, int dst_alto, int dst_destra, int dst_basso, Immagine* riserva = nullptr);
 
   // To another depth: 1 (luminance threshold), 24 or 32 from any depth;
   // 4 and 8 keep an indexed image whose palette fits, and otherwise give

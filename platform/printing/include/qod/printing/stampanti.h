@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -96,6 +97,23 @@ struct Rettangolo {
   bool operator==(const Rettangolo&) const = default;
 };
 
+// A page image to print: image 1 of its file, and what placing it needs.
+// When the file's data can go to a printer as it stands (a TIFF whose
+// image is one strip of CCITT data, or uncompressed or single-strip LZW
+// data, that a PDF filter reads exactly), only its directory is read and
+// `decodificata` stays empty; otherwise it holds the decoded image.
+struct Immagine_Pagina {
+  std::filesystem::path file;
+  int larghezza = 0, altezza = 0;  // pixels
+  int dpi_x = 0, dpi_y = 0;        // 0 when the file gives none
+  img::Immagine decodificata;
+  bool Diretta() const { return decodificata.Vuota(); }
+};
+
+// Reads a page file for printing, as above. On failure (the file cannot be
+// decoded) the reason, and `pagina` holds no image.
+img::Esito Immagine_Pagina_Leggi(const std::filesystem::path& file, Immagine_Pagina& pagina);
+
 // The printing system under the programs. Printer names are Windows-1252.
 class Dispositivo_Stampa {
  public:
@@ -136,6 +154,10 @@ class Dispositivo_Stampa {
   // Draws the image stretched into the destination (twips from the
   // printable area's corner) on the open page. False when it cannot.
   virtual bool Disegna(Contesto dc, const img::Immagine& immagine, const Rettangolo& destinazione) = 0;
+  // The same for a page image read by Immagine_Pagina_Leggi. A device that
+  // can pass the file's own data on does; by default the image is drawn
+  // decoded (decoded now when it was not).
+  virtual bool Disegna_Pagina(Contesto dc, const Immagine_Pagina& pagina, const Rettangolo& destinazione);
 };
 
 // ---- The calls of the programs ---------------------------------------------

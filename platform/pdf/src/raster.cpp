@@ -1,13 +1,12 @@
-#include "ricodifica.h"
-
+// Decoded images: from the raster layer's model to the rows a PDF image
+// takes, and those rows as one Flate stream.
 #include <zlib.h>
 
 #include <cstring>
 #include <stdexcept>
 
 #include "qod/imaging/file.h"
-#include "qod/imaging/immagine.h"
-#include "qod/pdf/x_pdf.h"
+#include "qod/pdf/immagini.h"
 
 namespace qod::pdf {
 namespace {
@@ -16,19 +15,13 @@ uint8_t Su_Bianco(uint8_t c, uint8_t a) { return static_cast<uint8_t>((c * a + 2
 
 }  // namespace
 
-bool Decodifica_Immagine(const std::filesystem::path& percorso, bool tiff, Raster_Pdf& r, std::string& motivo) {
-  if (img::Formato_File(percorso) != (tiff ? img::Formato::TIFF : img::Formato::PNG)) {
-    motivo = tiff ? "not a TIFF file" : "not a PNG file";
-    return false;
-  }
-  img::Immagine im;
-  img::Esito esito = img::Carica(percorso, im);
-  if (!esito) {
-    motivo = esito.motivo;
-    return false;
-  }
+bool Raster_Da_Immagine(const img::Immagine& im, Raster_Pdf& r, std::string& motivo) {
   const uint32_t w = static_cast<uint32_t>(im.Larghezza()), h = static_cast<uint32_t>(im.Altezza());
   const int bit = im.Bit();
+  if (w == 0 || h == 0) {
+    motivo = "empty image";
+    return false;
+  }
   const bool grigia = im.Tavolozza_Grigia();
   // Black and white stays 1 bit; grey palettes give grey levels; everything
   // else (colour palettes, alpha composited on white) gives RGB.
@@ -74,6 +67,20 @@ bool Decodifica_Immagine(const std::filesystem::path& percorso, bool tiff, Raste
   return true;
 }
 
+bool Decodifica_Immagine(const std::filesystem::path& percorso, bool tiff, Raster_Pdf& r, std::string& motivo) {
+  if (img::Formato_File(percorso) != (tiff ? img::Formato::TIFF : img::Formato::PNG)) {
+    motivo = tiff ? "not a TIFF file" : "not a PNG file";
+    return false;
+  }
+  img::Immagine im;
+  img::Esito esito = img::Carica(percorso, im);
+  if (!esito) {
+    motivo = esito.motivo;
+    return false;
+  }
+  return Raster_Da_Immagine(im, r, motivo);
+}
+
 std::vector<uint8_t> Comprimi_Flate(const Raster_Pdf& r) {
   const uint64_t byte = r.Byte_Riga() * r.altezza;
   if (byte != r.dati.size()) throw std::logic_error("Comprimi_Flate: raster size mismatch");
@@ -89,6 +96,28 @@ std::vector<uint8_t> Comprimi_Flate(const Raster_Pdf& r) {
   deflateEnd(&z);
   if (esito != Z_STREAM_END) throw Errore_PDF("zlib: deflate failed");
   return out;
+}
+
+int32_t Scrivi_Raster(Documento_Pdf& d, std::string_view nome, const Raster_Pdf& r) {
+  std::vector<uint8_t> dati = Comprimi_Flate(r);
+  const int32_t n = d.Inizia_Oggetto();
+  d.Riga("<<");
+  d.Riga("/Type /XObject");
+  d.Riga("/Subtype /Image");
+  d.Riga("/Name /" + std::string(nome));
+  d.Riga("/Width " + std::to_string(r.larghezza));
+  d.Riga("/Height " + std::to_string(r.altezza));
+  d.Riga("/Filter /FlateDecode");
+  d.Riga("/BitsPerComponent " + std::to_string(r.bit == 1 ? 1 : 8));
+  d.Riga(r.bit == 24 ? "/ColorSpace  /DeviceRGB" : "/ColorSpace  /DeviceGray");
+  d.Riga("/Length " + std::to_string(dati.size()));
+  d.Riga(">>");
+  d.Riga("stream");
+  d.Byte(dati.data(), dati.size());
+  d.Byte("\r", 1);
+  d.Riga("endstream");
+  d.Fine_Oggetto();
+  return n;
 }
 
 }  // namespace qod::pdf

@@ -1,0 +1,301 @@
+// An image file kept open for loading its images one at a time: a TIFF file
+// is read piece by piece (its directories at the opening, then each image's
+// own directory and data), never whole; other formats are read whole.
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "formati.h"
+#include "qod/imaging/file.h"
+
+namespace qod::img {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What tells one state of a file from another: the file itself, its size and
+// its times.
+struct Identita {
+  dev_t dev = 0;
+  ino_t ino = 0;
+  off_t dimensione = 0;
+  timespec modifica{}, cambio{};
+
+  explicit Identita(const struct stat& st = {})
+      : dev(st.st_dev), ino(st.st_ino), dimensione(st.st_size), modifica(st.st_mtim), cambio(st.st_ctim) {}
+  bool operator==(const Identita& o) const {
+    return dev == o.dev && ino == o.ino && dimensione == o.dimensione && modifica.tv_sec == o.modifica.tv_sec &&
+           modifica.tv_nsec == o.modifica.tv_nsec && cambio.tv_sec == o.cambio.tv_sec &&
+           cambio.tv_nsec == o.cambio.tv_nsec;
+  }
+};
+
+struct Descrittore {
+  int fd = -1;
+  Descrittore() = default;
+  Descrittore(const Descrittore&) = delete;
+  Descrittore& operator=(const Descrittore&) = delete;
+  ~Descrittore() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// Up to n bytes at `off`; fewer at the end of the file or on an error.
+size_t Leggi_Fd(int fd, uint64_t off, void* buf, size_t n) {
+  size_t fatti = 0;
+  while (fatti < n) {
+    const ssize_t r = ::pread(fd, static_cast<char*>(buf) + fatti, n - fatti, static_cast<off_t>(off + fatti));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    fatti += static_cast<size_t>(r);
+  }
+  return fatti;
+}
+
+// A TIFF file as libtiff reads a mapped file, without mapping the file
+// itself (a file cut short while mapped would end the program): a private
+// block of the file's size, untouched until a part of it is made ready by
+// reading that part of the file into it, page by page. The directories read
+// and their tag data stay; an image's data is let go once it is decoded.
+class Sorgente_File : public Sorgente {
+ public:
+  explicit Sorgente_File(uint64_t dimensione) : n_(dimensione) {
+    pagina_ = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
+    if (pagina_ == 0 || pagina_ > (1u << 20)) pagina_ = 4096;
+    pagine_ = (n_ + pagina_ - 1) / pagina_;
+    if (n_ > 0 && n_ <= SIZE_MAX) {
+      void* b = ::mmap(nullptr, static_cast<size_t>(n_), PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+      if (b != MAP_FAILED) base_ = static_cast<uint8_t*>(b);
+    }
+    if (base_) stato_.assign(static_cast<size_t>(pagine_), 0);
+  }
+  ~Sorgente_File() override {
+    if (base_) ::munmap(base_, static_cast<size_t>(n_));
+  }
+  Sorgente_File(const Sorgente_File&) = delete;
+  Sorgente_File& operator=(const Sorgente_File&) = delete;
+
+  // False when the block could not be had (the caller reads the file whole).
+  bool Pronta() const { return base_ != nullptr; }
+  // The descriptor the reads use until the next call (-1: none, reads fail).
+  void Usa(int fd) { fd_ = fd; }
+
+  uint64_t Dimensione() const override { return n_; }
+  const uint8_t* Base() const override { return base_; }
+
+  size_t Leggi(uint64_t off, void* buf, size_t n) override {
+    if (off >= n_ || fd_ < 0) return 0;
+    return Leggi_Fd(fd_, off, buf, static_cast<size_t>(std::min<uint64_t>(n, n_ - off)));
+  }
+
+  const uint8_t* Vedi(uint64_t off, size_t n) override {
+    if (off > n_ || n > n_ - off) return nullptr;
+    if (off >= vista_da_ && off - vista_da_ + n <= vista_.size()) return vista_.data() + (off - vista_da_);
+    // One read takes a directory's count and, as a rule, its entries.
+    const size_t k = static_cast<size_t>(std::max<uint64_t>(n, std::min<uint64_t>(kAnticipo, n_ - off)));
+    vista_.resize(k);
+    const size_t letti = fd_ < 0 ? 0 : Leggi_Fd(fd_, off, vista_.data(), k);
+    vista_.resize(letti);
+    vista_da_ = off;
+    return letti >= n ? vista_.data() : nullptr;
+  }
+
+  bool Prepara(uint64_t off, uint64_t n, bool tieni) override {
+    if (!base_ || off > n_ || n > n_ - off) return false;
+    if (n == 0) return true;
+    const uint64_t prima = off / pagina_, ultima = (off + n - 1) / pagina_;
+    for (uint64_t p = prima; p <= ultima;) {
+      if (stato_[p] & kLetta) {
+        if (tieni) stato_[p] |= kTenuta;
+        ++p;
+        continue;
+      }
+      // A run of pages not read yet: one read.
+      uint64_t q = p;
+      while (q <= ultima && !(stato_[q] & kLetta)) ++q;
+      const uint64_t da = p * pagina_, quanti = std::min(q * pagina_, n_) - da;
+      if (fd_ < 0 || Leggi_Fd(fd_, da, base_ + da, static_cast<size_t>(quanti)) != quanti) return false;
+      for (uint64_t k = p; k < q; ++k) stato_[k] = static_cast<uint8_t>(kLetta | (tieni ? kTenuta : 0));
+      if (!tieni) dati_.push_back({p, q});
+      p = q;
+    }
+    return true;
+  }
+
+  void Rilascia() override {
+    for (const auto& [da, a] : dati_)
+      for (uint64_t p = da; p < a;) {
+        if ((stato_[p] & (kLetta | kTenuta)) != kLetta) {
+          ++p;
+          continue;
+        }
+        uint64_t q = p;
+        while (q < a && (stato_[q] & (kLetta | kTenuta)) == kLetta) stato_[q++] = 0;
+        const uint64_t inizio = p * pagina_, fine = std::min(q * pagina_, n_);
+        ::madvise(base_ + inizio, static_cast<size_t>(fine - inizio), MADV_DONTNEED);
+        p = q;
+      }
+    dati_.clear();
+  }
+
+ private:
+  static constexpr uint8_t kLetta = 1, kTenuta = 2;
+  static constexpr size_t kAnticipo = 512;
+
+  uint64_t n_;
+  uint64_t pagina_ = 4096, pagine_ = 0;
+  uint8_t* base_ = nullptr;
+  int fd_ = -1;
+  std::vector<uint8_t> stato_;  // per page: read, kept
+  std::vector<std::pair<uint64_t, uint64_t>> dati_;  // runs of image data read since Rilascia
+  std::vector<uint8_t> vista_;  // the last bytes looked at
+  uint64_t vista_da_ = 0;
+};
+
+// Opens a file for reading, with the messages of the whole-file read.
+Esito Apri_Descrittore(const std::string& nome, Descrittore& d, struct stat& st) {
+  d.fd = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC);
+  if (d.fd < 0) return Esito::Errore("cannot open " + nome + ": " + std::strerror(errno));
+  if (::fstat(d.fd, &st) != 0 || !S_ISREG(st.st_mode)) return Esito::Errore("not a regular file: " + nome);
+  return Esito::Bene();
+}
+
+}  // namespace
+
+struct File_Aperto::Stato {
+  fs::path percorso;
+  Info_File info;
+  bool aperto = false;
+  Identita identita;
+  std::string dati;  // a file read whole
+  std::unique_ptr<Sorgente_File> file;
+  std::unique_ptr<Sorgente_Memoria> memoria;  // over dati
+  std::unique_ptr<Lettore_Tiff> tiff;  // after its source: it goes first
+
+  // Reads what the opening reads, from a descriptor of the file.
+  Esito Apri_Da(int fd, const struct stat& st) {
+    const std::string nome = percorso.string();
+    info = {};
+    aperto = false;
+    tiff.reset();
+    file.reset();
+    memoria.reset();
+    dati.clear();
+    identita = Identita(st);
+    const uint64_t dimensione = static_cast<uint64_t>(st.st_size);
+    uint8_t testa[8] = {};
+    const size_t n = Leggi_Fd(fd, 0, testa, sizeof testa);
+    if (Formato_Dati(testa, n) == Formato::TIFF) {
+      file = std::make_unique<Sorgente_File>(dimensione);
+      if (!file->Pronta()) file.reset();
+    }
+    if (!file) {
+      // The other formats hold one image: the whole file, as their loaders
+      // take it (a TIFF file too, when no block could be had for it).
+      if (dimensione > Limite_Memoria()) return Esito::Errore("file larger than the memory limit: " + nome);
+      dati.resize(static_cast<size_t>(dimensione));
+      if (Leggi_Fd(fd, 0, dati.data(), dati.size()) != dati.size()) {
+        dati.clear();
+        return Esito::Errore("read error: " + nome);
+      }
+    }
+    const auto* d = reinterpret_cast<const uint8_t*>(dati.data());
+    info.formato = file ? Formato::TIFF : Formato_Dati(d, dati.size());
+    switch (info.formato) {
+      case Formato::Sconosciuto: return Esito::Errore(nome + ": unknown image format");
+      case Formato::TIFF: break;
+      default:
+        info.immagini = 1;
+        aperto = true;
+        return Esito::Bene();
+    }
+    Sorgente* s = file.get();
+    if (!s) s = (memoria = std::make_unique<Sorgente_Memoria>(d, dati.size())).get();
+    tiff = std::make_unique<Lettore_Tiff>();
+    if (file) file->Usa(fd);
+    Esito e = tiff->Apri(*s, &info.immagini);
+    if (file) file->Usa(-1);
+    if (!e) {
+      e.motivo = nome + ": " + e.motivo;
+      return e;
+    }
+    aperto = true;
+    return Esito::Bene();
+  }
+};
+
+File_Aperto::File_Aperto() : s_(std::make_unique<Stato>()) {}
+File_Aperto::~File_Aperto() = default;
+File_Aperto::File_Aperto(File_Aperto&& o) noexcept : s_(std::move(o.s_)) {}
+File_Aperto& File_Aperto::operator=(File_Aperto&& o) noexcept {
+  s_ = std::move(o.s_);
+  return *this;
+}
+
+bool File_Aperto::Aperto() const { return s_ && s_->aperto; }
+
+const Info_File& File_Aperto::Info() const {
+  static const Info_File nessuna;
+  return s_ ? s_->info : nessuna;
+}
+
+const fs::path& File_Aperto::Percorso() const {
+  static const fs::path nessuno;
+  return s_ ? s_->percorso : nessuno;
+}
+
+void File_Aperto::Chiudi() { s_ = std::make_unique<Stato>(); }
+
+Esito File_Aperto::Apri(const fs::path& percorso) {
+  Chiudi();
+  s_->percorso = percorso;
+  Descrittore d;
+  struct stat st {};
+  if (Esito e = Apri_Descrittore(percorso.string(), d, st); !e) return e;
+  return s_->Apri_Da(d.fd, st);
+}
+
+bool File_Aperto::Invariato() const {
+  struct stat st {};
+  return Aperto() && ::stat(s_->percorso.c_str(), &st) == 0 && Identita(st) == s_->identita;
+}
+
+Esito File_Aperto::Carica(int indice, Immagine& out) {
+  out.Svuota();
+  if (!Aperto()) return Esito::Errore("no image file open");
+  Stato& s = *s_;
+  const std::string nome = s.percorso.string();
+  // The file is read again through a descriptor of its own; when it is no
+  // longer the file opened (replaced, or written since), it is opened anew.
+  Descrittore d;
+  struct stat st {};
+  if (Esito e = Apri_Descrittore(nome, d, st); !e) return e;
+  if (!(Identita(st) == s.identita) || (s.tiff && !s.tiff->Aperto())) {
+    if (Esito e = s.Apri_Da(d.fd, st); !e) return e;
+  }
+  Esito e;
+  if (s.tiff) {
+    if (s.file) s.file->Usa(d.fd);
+    e = s.tiff->Carica(indice, out);
+    if (s.file) s.file->Usa(-1);
+  } else {
+    e = Carica_Memoria(reinterpret_cast<const uint8_t*>(s.dati.data()), s.dati.size(), out, indice);
+  }
+  if (!e) {
+    out.Svuota();
+    e.motivo = nome + ": " + e.motivo;
+  }
+  return e;
+}
+
+}  // namespace qod::img
