@@ -169,34 +169,6 @@ TEST_F(Base, FailedCounterWriteIsLogged) {
   EXPECT_NE(log.find("Impossibile scrivere [Numeratori] ##NABC=1"), std::string::npos) << log;
 }
 
-TEST(Helpers, CifraBase36) {
-  EXPECT_EQ(Cifra_Base36("0"), 0);
-  EXPECT_EQ(Cifra_Base36("9"), 9);
-  EXPECT_EQ(Cifra_Base36("A"), 10);
-  EXPECT_EQ(Cifra_Base36("Z"), 35);
-  EXPECT_EQ(Cifra_Base36("a"), -1);
-  EXPECT_EQ(Cifra_Base36(""), -1);
-  EXPECT_EQ(Cifra_Base36("#"), -1);
-}
-
-TEST(Helpers, RecordComprimi) {
-  struct Caso {
-    const char* record;
-    std::vector<std::string> tipi;
-    std::vector<int32_t> inizi;
-    const char* atteso;
-  } casi[] = {
-      {"AB  00012", {"R", "Z"}, {1, 5, 10}, "AB12"},
-      {"AB  00000", {"R", "Z"}, {1, 5, 10}, "AB"},    // a "Z" field of zeros goes entirely
-      {"AB  00012", {"X", "Z"}, {1, 5, 10}, "AB  12"},
-      {"    X", {"R"}, {1, 6}, "    X"},             // only trailing blanks
-      {"A B ", {"R"}, {1, 5}, "A B"},
-      {"AB", {"R", "Z"}, {1, 5, 10}, "AB"},           // fields past the end of a short record
-  };
-  for (auto& c : casi)
-    EXPECT_EQ(Record_Comprimi(c.record, c.tipi, c.inizi, static_cast<int32_t>(c.tipi.size())), c.atteso) << c.record;
-}
-
 TEST_F(Base, EseguiAttendiPumpsAndLogs) {
   Impostazioni_Valide();
   ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));

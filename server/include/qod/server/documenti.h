@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "qod/host/base.h"
-#include "qod/server/definizioni.h"
+#include "qod/record/definizioni.h"
 #include "qod/server/pagine.h"
 
 namespace qod {
