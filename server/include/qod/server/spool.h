@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/record/attributi.h"

@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/net/ping.h"

@@ -1,4 +1,4 @@
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 
 #include <filesystem>
 #include <system_error>
