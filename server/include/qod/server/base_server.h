@@ -1,6 +1,6 @@
 // The server's module level: its program base, general settings, the
-// connection values, file-name templates and small helpers that every
-// stage of the server shares.
+// connection values and the file-name templates that every stage of the
+// server shares.
 #pragma once
 
 #include <cstdint>
