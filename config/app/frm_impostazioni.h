@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "qod/editor_impostazioni.h"
+#include "qod/config/editor_impostazioni.h"
 #include "qod/host/programma.h"
 #include "qod/ui.h"
 
