@@ -4,6 +4,7 @@
 #include "qod/client/collegamento_client.h"
 #include "qod/client/criteri.h"
 #include "qod/occupato.h"
+#include "qod/record/indice_archivio.h"
 
 namespace qod {
 
@@ -148,9 +149,10 @@ void Ricerca_Archivio::Carica(bool inizio) {
 
 Riga_Elenco Ricerca_Archivio::Riga_Decodifica() const {
   Riga_Elenco riga;
-  riga.Chiave = trasporto_.Sock_Field("A", 2, 10);
-  riga.Pagine = trasporto_.Sock_Field("S", 12, 5, 5, 0);
-  riga.Tipo_Immagine = trasporto_.Sock_Field("A", 110, 1);
+  const Indice_Archivio indice = Indice_Archivio::Decodifica(Lettore_Trasporto(trasporto_));
+  riga.Chiave = indice.Chiave_Archivio;
+  riga.Pagine = indice.Pagine;
+  riga.Tipo_Immagine = indice.Tipo_Immagine;
   for (int32_t c = 1; c <= modello_.Colonne_Numero; ++c) {
     const int32_t f = modello_.Colonna_Campo[static_cast<size_t>(c)];
     riga.Celle.push_back(f == 0 ? std::string()

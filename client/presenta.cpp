@@ -7,7 +7,8 @@
 
 #include "qod/basic.h"
 #include "qod/client/elenco.h"
-#include "qod/server/file_pagina.h"
+#include "qod/record/file_pagina.h"
+#include "qod/record/indice_archivio.h"
 #include "qod/winpath.h"
 
 namespace qod {
@@ -129,8 +130,9 @@ bool Presenta_Client::Indice_Leggi(std::string_view chiave, Esito_Presenta& e, s
   const int32_t campi = static_cast<int32_t>(celle.size());
   const int32_t lunghezza = dizionario_.Inizio[static_cast<size_t>(campi + 1)] - 1;
   if (!Record_Leggi('K', Testo_Largo(chiave, kLunghezza_Chiave) + Format(lunghezza, "00000"), 1, vista)) return false;
-  e.Pagine = std::max<int32_t>(0, CLng(std::string_view(t_.Sock_Field("S", 12, 5, 5, 0))).value_or(0));
-  e.Tipo = t_.Sock_Field("A", 110, 1);
+  const Indice_Archivio indice = Indice_Archivio::Decodifica(Lettore_Trasporto(t_));
+  e.Pagine = std::max<int32_t>(0, CLng(std::string_view(indice.Pagine)).value_or(0));
+  e.Tipo = indice.Tipo_Immagine;
   for (int32_t riga = 1; riga <= campi; ++riga) {
     const int32_t f = Campo_Riga(accesso_, campi, riga);
     if (f == 0) continue;
@@ -204,11 +206,7 @@ bool Presenta_Client::Testo_Scarica(std::string_view chiave, Esito_Presenta& e, 
   if (!Record_Leggi('R', Testo_Largo(chiave, kLunghezza_Chiave) + "0" + "00000" + "00000", 3, vista, &lunghezza))
     return false;
   int32_t errata = 0;
-  const auto layout = Attributi_Spool::Decodifica_Pagina(
-      [this](std::string_view tipo, int32_t inizio, int32_t n, int32_t cifre, int32_t decimali) {
-        return t_.Sock_Field(tipo, inizio, n, cifre, decimali);
-      },
-      lunghezza, errata);
+  const auto layout = Attributi_Spool::Decodifica_Pagina(Lettore_Trasporto(t_), lunghezza, errata);
   if (!layout) {
     vista.Messaggio_Mostra(kProcedura + "Errore Dati {R}");
     return false;

@@ -28,7 +28,7 @@
 #include "programma_client.h"
 #include "qod/basic.h"
 #include "qod/cripto.h"
-#include "qod/editor_impostazioni.h"
+#include "qod/config/editor_impostazioni.h"
 #include "qod/host_simulato.h"
 #include "qod/imaging/file.h"
 #include "qod/imaging/immagine.h"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "qod/basic.h"
+#include "qod/record/indice_archivio.h"
 #include "qod/server/documenti.h"
 #include "qod/winpath.h"
 
@@ -91,19 +92,6 @@ class Caricamento {
 
 }  // namespace
 
-std::string Indice_Archivio(const Attributi_Spool& a, bool testo, int32_t pagine, const std::string& chiave,
-                            const std::string& data_ora, const std::string& dati_archivio, int32_t larghezza) {
-  std::string r = "U" + Space(10) + Format(pagine, "00000") + Testo_Largo(a.Indice_33, 4) + Testo_Largo(chiave, 40) +
-                  "00000" + Testo_Largo(data_ora, 14) + Testo_Largo(a.Archivio_31, 10) +
-                  Testo_Largo(a.Archivio_21, 10) + Testo_Largo(a.Utente, 10);
-  if (testo)
-    r += "TTT";
-  else
-    r += Testo_Largo(a.Tipo_Immagine, 1) + Testo_Largo(a.Indice_127, 1) + Testo_Largo(a.Salva_PDF, 1);
-  r += dati_archivio;
-  return Testo_Largo(r, static_cast<size_t>(std::max<int32_t>(larghezza, 0)));
-}
-
 bool Fase_Archivia::Esegui(Contesto_Fase& c) {
   const Attributi_Spool& a = c.Attributi;
   Tabelle_Pagine& t = c.Pagine.Tabelle;
@@ -134,9 +122,10 @@ bool Fase_Archivia::Esegui(Contesto_Fase& c) {
       size_t ultima = i;
       while (!pagine[ultima].Fine) ++ultima;
       const std::string indice =
-          Indice_Archivio(a, testo, pagine[ultima].Numero, cella(t.Chiave_Documento, pr.Pagina),
-                          Format(c.Base.Orologio().Adesso(), "yyyymmddhhnnss"), cella(t.Dati_Archivio, pr.Pagina),
-                          larghezza);
+          Indice_Archivio::Da_Attributi(a, testo, pagine[ultima].Numero, cella(t.Chiave_Documento, pr.Pagina),
+                                        Format(c.Base.Orologio().Adesso(), "yyyymmddhhnnss"),
+                                        cella(t.Dati_Archivio, pr.Pagina))
+              .Componi(larghezza);
       const std::string prefisso =
           Testo_Largo(a.Indice_1, 1) + Testo_Largo(a.Indice_2, 10) + Format(larghezza, "00000");
       if (!u.Indice(prefisso + indice, id)) return false;

@@ -16,12 +16,6 @@ std::string Contatori(int64_t avvio, int64_t totale) {
   return " " + Format(avvio, "###,###,###,##0") + " / " + Format(totale, "###,###,###,##0");
 }
 
-int32_t Intero(const std::string& campo) {
-  double v = Val(campo);
-  if (v > 2147483647.0 || v < -2147483648.0) return 0;
-  return static_cast<int32_t>(Arrotonda_Pari(v));
-}
-
 }  // namespace
 
 std::string Timbro_Pannello(const std::string& t) {
@@ -270,11 +264,7 @@ bool Spool_Server::Spool_Get_Passi() {
                      "[Spool_Get] Record corto {S}: " + std::to_string(r.Lunghezza) + " byte invece di " +
                          std::to_string(kLunghezza_Attributi));
   int32_t posizione_errata = 0;
-  Attributi = Attributi_Spool::Decodifica(
-      [&t](std::string_view tipo, int32_t inizio, int32_t n, int32_t cifre, int32_t decimali) {
-        return t.Sock_Field(tipo, inizio, n, cifre, decimali);
-      },
-      posizione_errata);
+  Attributi = Attributi_Spool::Decodifica(Lettore_Trasporto(t), posizione_errata);
   // 5. The raw record, taken before any other read.
   Record_Attributi_Copiato = Attributi.Record_Grezzo == "T" && Attributi.Da_Archiviare;
   if (Record_Attributi_Copiato)
@@ -443,22 +433,14 @@ bool Spool_Server::Spool_Formato() {
     if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
 
     // 4. One row.
-    const std::string tipo = t.Sock_Field("A", 1, 1);
+    const Riga_Definizione c = Riga_Definizione::Decodifica(Lettore_Trasporto(t));
+    const std::string& tipo = c.Genere;
     if (tipo != "K" && tipo != "F" && tipo != "C") continue;
-    Campo_Definizione c;
-    c.Riga = Intero(t.Sock_Field("S", 7, 3, 3, 0));
-    c.Riga_Fine = Intero(t.Sock_Field("S", 10, 3, 3, 0));
-    c.Colonna = Intero(t.Sock_Field("S", 13, 3, 3, 0));
-    c.Lunghezza = Intero(t.Sock_Field("S", 16, 3, 3, 0));
-    c.Tipo = t.Sock_Field("A", 19, 1);
     if (tipo == "C") {
-      c.Costante = Trim(t.Sock_Field("A", 20, 300));
-      if (c.Riga_Fine == 0) c.Riga_Fine = c.Riga;
-      Formato.Costanti.push_back(std::move(c));
+      Formato.Costanti.push_back(c);
       continue;
     }
-    c.Costante = t.Sock_Field("A", 20, 20);
-    const int32_t n = Intero(t.Sock_Field("S", 2, 5, 5, 0));  // the field number of the row
+    const int32_t n = c.Numero;
     const int32_t massimo = tipo == "K" ? Definizione_Formato::kChiavi : Definizione_Formato::kIndici;
     if (n < 1 || n > massimo) {
       // No slot for it: the list is still read to its end, then the spool file fails.
@@ -502,27 +484,11 @@ bool Spool_Server::Definizioni_Leggi(char lettera, const char* procedura, int ma
     if (!r.Accettata()) return Guasto(p + "Errore Esito " + l);
     if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
 
-    const std::string gruppo = t.Sock_Field("A", 1, 1);
+    const Lettore_Campi campi = Lettore_Trasporto(t);
+    Riga_Gruppo c = xml ? Riga_Gruppo::Decodifica_XML(campi) : Riga_Gruppo::Decodifica_Posta(campi);
+    const std::string& gruppo = c.Gruppo;
     if (gruppo.size() != 1 || gruppo[0] < '1' || gruppo[0] > '0' + massimo_gruppo) continue;
     const size_t g = static_cast<size_t>(gruppo[0] - '0');
-    Campo_Definizione c;
-    if (xml) {
-      if (g == 6) c.Nome = Trim(t.Sock_Field("A", 2, 10));
-      c.Riga = Intero(t.Sock_Field("S", 12, 3, 3, 0));
-      c.Colonna = Intero(t.Sock_Field("S", 15, 4, 4, 0));
-      c.Lunghezza = Intero(t.Sock_Field("S", 19, 4, 4, 0));
-      c.Tipo = t.Sock_Field("A", 23, 1);
-      c.Compattazione = t.Sock_Field("A", 24, 1);
-      c.Costante = t.Sock_Field("A", 25, 60);
-    } else {
-      c.Riga = Intero(t.Sock_Field("S", 2, 3, 3, 0));
-      c.Colonna = Intero(t.Sock_Field("S", 5, 3, 3, 0));
-      c.Lunghezza = Intero(t.Sock_Field("S", 8, 3, 3, 0));
-      c.Tipo = t.Sock_Field("A", 11, 1);
-      c.Compattazione = t.Sock_Field("A", 12, 1);
-      c.Costante = t.Sock_Field("A", 13, 60);
-    }
-    c.Riga_Fine = c.Riga;
     Gruppi[g].Aggiungi(std::move(c));
   }
 }

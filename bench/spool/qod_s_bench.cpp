@@ -41,7 +41,7 @@
 #include "qod/prova/costruzione.h"
 #include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
-#include "qod/server/file_pagina.h"
+#include "qod/record/file_pagina.h"
 
 using namespace qod;
 namespace fs = std::filesystem;

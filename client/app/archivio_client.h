@@ -26,7 +26,7 @@
 #include "qod/client/presenta.h"
 #include "qod/client/trasporto_client.h"
 #include "qod/imagegen/qod_img.h"
-#include "qod/server/immagini.h"
+#include "qod/record/immagini.h"
 #include "qod/ui.h"
 
 namespace qod {

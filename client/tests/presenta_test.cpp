@@ -14,8 +14,9 @@
 #include "qod/client/trasporto_client.h"
 #include "qod/host_simulato.h"
 #include "qod/prova/finti.h"
+#include "qod/prova/strumenti.h"
+#include "generatore_finto.h"
 #include "record_test.h"
-#include "strada_test.h"
 #include "viewer_su_host.h"
 
 using namespace qod;

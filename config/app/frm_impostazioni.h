@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "qod/editor_impostazioni.h"
+#include "qod/config/editor_impostazioni.h"
 #include "qod/host/programma.h"
 #include "qod/ui.h"
 

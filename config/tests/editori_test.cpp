@@ -20,7 +20,7 @@
 #include "frm_impostazioni.h"
 #include "qod/ansi.h"
 #include "qod/cripto.h"
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/profile.h"
 #include "qod/prova/finti.h"
 #include "qod/ui/prova_qt.h"

@@ -8,7 +8,6 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
-#include "qod/host/base.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/ftp.h"
 #include "qod/host_simulato.h"
@@ -41,6 +40,12 @@ std::vector<int> Sessioni_Record(const Host_Simulato& h) {
   return r;
 }
 
+// The server's side of the connection: its program base and its
+// connection values.
+struct Base_Collegamento : Base_Programma, Dati_Collegamento {
+  Base_Collegamento(Clock& orologio, MessageSink& messaggi) : Base_Programma(orologio, messaggi, kNomi_Server) {}
+};
+
 class Connection : public ::testing::Test {
  protected:
   // Starts the stand-in with the fixture dictionary and the user QSYS/PW
@@ -63,7 +68,10 @@ class Connection : public ::testing::Test {
     p.Libreria = libreria;
     p.Indice_Server = 3;
     ASSERT_TRUE(Collegamento_Scrivi((cartella_ / "Qod_S.INI").string(), p.Componi()));
-    ASSERT_TRUE(base_.Base_Inizializza(cartella_.string(), ""));
+    base_.Cartella_Imposta(cartella_.string());
+    ASSERT_TRUE(Collegamento_Leggi(base_.File_INI, base_.Collegamento));
+    base_.Titolo_Login = "Quillon Server  3";
+    base_.Riconnessione = false;
   }
 
   std::string Log_Server() const { return File_Leggi(cartella_ / "Qod_S.LOG"); }
@@ -73,8 +81,7 @@ class Connection : public ::testing::Test {
   std::unique_ptr<Host_Simulato> host_;
   FakeClock orologio_;
   RecordingMessageSink messaggi_;
-  NoPrinters stampanti_;
-  Server_Base base_{orologio_, messaggi_, stampanti_};
+  Base_Collegamento base_{orologio_, messaggi_};
   Trasporto t_{Attese_Rete{1000, 50, 1000}};
   std::vector<std::string> etichette_;
   std::vector<int> stati_;

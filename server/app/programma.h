@@ -13,7 +13,7 @@
 
 #include "programma_qt.h"
 #include "qod/clock.h"
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/server/archivia.h"

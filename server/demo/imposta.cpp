@@ -23,7 +23,7 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
-#include "qod/editor_impostazioni.h"
+#include "qod/config/editor_impostazioni.h"
 #include "qod/profile.h"
 
 namespace {

@@ -11,8 +11,9 @@
 
 #include "qod/prova/strumenti.h"
 #include "ebcdic_test.h"
+#include "generatore_finto.h"
 #include "qod/clock.h"
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/imagegen/qod_img.h"
@@ -24,23 +25,6 @@
 namespace qod::test {
 
 using namespace qod::prova;
-
-// A stand-in for the image generator with its members: records every call.
-struct Qod_IMG_Finto : Membri_Qod_IMG {
-  // Every call, with the members it was made with; an output file named
-  // in `fallisce` fails with `messaggio`.
-  struct Chiamata {
-    std::string Out_File, Txt_File, Cmd_File, Im2_File;
-    int32_t Cmd_CPY;
-    bool inizializza;
-  };
-  std::vector<Chiamata> chiamate;
-  std::string fallisce, messaggio = "Out_File manca";
-  // When set, each call writes a blank page of the asked size at the output
-  // name (as a PBM image, whatever the extension says).
-  bool scrivi = false;
-  void qodimg_Elabora(bool& inizializza);
-};
 
 class Ping_Finto : public Ping_Stampante {
  public:

@@ -24,8 +24,8 @@
 
 #include "qod/client/collegamento_client.h"
 #include "qod/client/trasporto_client.h"
-#include "qod/server/attributi.h"
-#include "qod/server/immagini.h"
+#include "qod/record/attributi.h"
+#include "qod/record/immagini.h"
 #include "qod/ui.h"
 
 namespace qod {

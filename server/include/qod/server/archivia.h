@@ -25,11 +25,4 @@ class Fase_Archivia : public Fase_Uscita {
   bool Esegui(Contesto_Fase& contesto) override;
 };
 
-// The archive index record of a document: "U", ten blanks, the page count,
-// attribute values, the key (cut or padded to 40), the date and time
-// ("yyyymmddhhnnss"), the image type or "T" in text mode, and from column 113
-// the archive data of its first page, `larghezza` characters in all.
-std::string Indice_Archivio(const Attributi_Spool& a, bool testo, int32_t pagine, const std::string& chiave,
-                            const std::string& data_ora, const std::string& dati_archivio, int32_t larghezza);
-
 }  // namespace qod

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "qod/clock.h"
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/ui.h"
 
 namespace qod {

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "qod/host/base.h"
-#include "qod/server/definizioni.h"
+#include "qod/server/base_server.h"
+#include "qod/record/definizioni.h"
 #include "qod/server/pagine.h"
 
 namespace qod {

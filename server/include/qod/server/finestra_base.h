@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
 #include "qod/server/ciclo.h"
 #include "qod/server/pannello.h"

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "qod/server/definizioni.h"
-#include "qod/server/file_pagina.h"
+#include "qod/record/definizioni.h"
+#include "qod/record/file_pagina.h"
 #include "qod/host/collegamento.h"
 
 namespace qod {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/server/pannello.h"
 
 namespace qod {

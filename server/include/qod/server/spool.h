@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
-#include "qod/server/attributi.h"
-#include "qod/server/definizioni.h"
-#include "qod/server/immagini.h"
+#include "qod/record/attributi.h"
+#include "qod/record/definizioni.h"
+#include "qod/record/immagini.h"
 #include "qod/server/pagine.h"
 #include "qod/server/pannello.h"
 #include "qod/server/scs.h"

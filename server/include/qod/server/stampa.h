@@ -10,7 +10,7 @@
 
 #include "qod/net/ping.h"
 #include "qod/printing/stampanti.h"
-#include "qod/server/attributi.h"
+#include "qod/record/attributi.h"
 #include "qod/server/pannello.h"
 #include "qod/server/uscite.h"
 #include "qod/ui.h"

@@ -1,4 +1,4 @@
-#include "qod/editor_impostazioni.h"
+#include "qod/config/editor_impostazioni.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-// The check the client's road tests share: two page images of the same size
+// The check the road tests share: two page images of the same size
 // whose pixels differ nowhere, and which hold text (a blank page equal to a
 // blank page proves nothing).
 #pragma once

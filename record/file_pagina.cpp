@@ -1,4 +1,4 @@
-#include "qod/server/file_pagina.h"
+#include "qod/record/file_pagina.h"
 
 #include "qod/basic.h"
 

@@ -6,8 +6,11 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
+
+#include "qod/record/tracciato.h"
 
 namespace qod {
 
@@ -22,6 +25,33 @@ struct Campo_Definizione {
   std::string Compattazione;  // group fields: "R", "Z" or other
   std::string Costante;    // 20 (K/F), 60 (groups) or up to 300 (C) characters
   std::string Nome;        // XML group 6: element name, trimmed
+};
+
+// One row of a format definition as the host sends it: "K" a key field,
+// "F" an archive index field, "C" a constant text with tags; a row of any
+// other kind is skipped. Numbers are read as Val reads them.
+struct Riga_Definizione : Campo_Definizione {
+  std::string Genere;   // 1 A1: "K", "F", "C"
+  int32_t Numero = 0;   // 2 S5: "K", "F": the field's number
+  std::string Testo;    // 20 A300: "C": the text with its tags
+
+  // A "C" row keeps its text trimmed as `Costante`, and its first line as
+  // its last when the row gives 0; "K" and "F" rows keep the 20 characters.
+  static Riga_Definizione Decodifica(const Lettore_Campi& campo);
+  static std::span<const Campo_Record<Riga_Definizione>> Tracciato();
+};
+
+// One row of a mail or XML definition: the field group it belongs to, then
+// the field. Mail and XML rows place the same columns differently.
+struct Riga_Gruppo : Campo_Definizione {
+  std::string Gruppo;  // 1 A1: "1".."4" mail, "1".."6" XML
+
+  // The field ends on its first line; an XML row keeps its name (trimmed)
+  // in group 6 only.
+  static Riga_Gruppo Decodifica_Posta(const Lettore_Campi& campo);
+  static Riga_Gruppo Decodifica_XML(const Lettore_Campi& campo);
+  static std::span<const Campo_Record<Riga_Gruppo>> Tracciato_Posta();
+  static std::span<const Campo_Record<Riga_Gruppo>> Tracciato_XML();
 };
 
 // `Definizione_Formato`, as read by the format definition stage.

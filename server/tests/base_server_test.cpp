@@ -1,3 +1,6 @@
+// The server's base: its start-up from the settings file (the connection
+// record, [Generale], its folders, the printers in the log) and the
+// file-name templates.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -5,7 +8,7 @@
 #include <sstream>
 
 #include "qod/basic.h"
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/profile.h"
 #include "qod/prova/finti.h"
 #include "qod/prova/strumenti.h"
@@ -95,33 +98,6 @@ TEST_F(Base, ReadsTheRecordAndTheGeneralKeys) {
                 "\r\nHP LaserJet\r\nUfficio\xE8\r\n" + std::string(50, '=') + "\r\n");
 }
 
-TEST_F(Base, LogLineBytes) {
-  Impostazioni_Valide();
-  ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
-  std::filesystem::remove(base_.File_LOG);
-  base_.Log_Scrivi(true, true, "Stampanti configurate");
-  base_.Log_Scrivi(false, true, "b");
-  base_.Log_Scrivi(true, false, "c");
-  base_.Log_Scrivi(false, false, "d\xE8");
-  EXPECT_EQ(Leggi(base_.File_LOG),
-            " \r\n07/03/2026 09:05:04 - Stampanti configurate\r\n07/03/2026 09:05:04 - b\r\n \r\nc\r\nd\xE8\r\n");
-  // The log can be removed while the program runs: the next line makes a new one.
-  std::filesystem::remove(base_.File_LOG);
-  base_.Log_Scrivi(false, false, "e");
-  EXPECT_EQ(Leggi(base_.File_LOG), "e\r\n");
-}
-
-// Values from the host may hold control characters: none of them reaches
-// the log, where a CR or LF would start a line of the host's choosing.
-TEST_F(Base, ControlCharactersInLogValuesBecomeBlanks) {
-  Impostazioni_Valide();
-  ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
-  std::filesystem::remove(base_.File_LOG);
-  base_.Log_Scrivi(false, false, "A\r\n01/01/2026 00:00:00 - falso\tB\x01\x1F\x7F\x80\xE8");
-  base_.Log_Scrivi(false, false, std::string("nul\0x", 5));
-  EXPECT_EQ(Leggi(base_.File_LOG), "A  01/01/2026 00:00:00 - falso B   \x80\xE8\r\nnul x\r\n");
-}
-
 TEST_F(Base, FileNameTemplates) {
   Impostazioni_Valide();
   ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
@@ -169,62 +145,3 @@ TEST_F(Base, FailedCounterWriteIsLogged) {
   EXPECT_NE(log.find("Impossibile scrivere [Numeratori] ##NABC=1"), std::string::npos) << log;
 }
 
-TEST(Helpers, CifraBase36) {
-  EXPECT_EQ(Cifra_Base36("0"), 0);
-  EXPECT_EQ(Cifra_Base36("9"), 9);
-  EXPECT_EQ(Cifra_Base36("A"), 10);
-  EXPECT_EQ(Cifra_Base36("Z"), 35);
-  EXPECT_EQ(Cifra_Base36("a"), -1);
-  EXPECT_EQ(Cifra_Base36(""), -1);
-  EXPECT_EQ(Cifra_Base36("#"), -1);
-}
-
-TEST(Helpers, RecordComprimi) {
-  struct Caso {
-    const char* record;
-    std::vector<std::string> tipi;
-    std::vector<int32_t> inizi;
-    const char* atteso;
-  } casi[] = {
-      {"AB  00012", {"R", "Z"}, {1, 5, 10}, "AB12"},
-      {"AB  00000", {"R", "Z"}, {1, 5, 10}, "AB"},    // a "Z" field of zeros goes entirely
-      {"AB  00012", {"X", "Z"}, {1, 5, 10}, "AB  12"},
-      {"    X", {"R"}, {1, 6}, "    X"},             // only trailing blanks
-      {"A B ", {"R"}, {1, 5}, "A B"},
-      {"AB", {"R", "Z"}, {1, 5, 10}, "AB"},           // fields past the end of a short record
-  };
-  for (auto& c : casi)
-    EXPECT_EQ(Record_Comprimi(c.record, c.tipi, c.inizi, static_cast<int32_t>(c.tipi.size())), c.atteso) << c.record;
-}
-
-TEST_F(Base, EseguiAttendiPumpsAndLogs) {
-  Impostazioni_Valide();
-  ASSERT_TRUE(base_.Base_Inizializza(cartella_, ""));
-  std::filesystem::remove(base_.File_LOG);
-  int pompe = 0;
-  base_.Esegui_Attendi("sleep 0.2", [&] { ++pompe; });
-  EXPECT_GE(pompe, 2);
-  std::string log = Leggi(base_.File_LOG);
-  EXPECT_NE(log.find("[Esegui_Attendi] Avvio: sleep 0.2"), std::string::npos);
-  EXPECT_NE(log.find("[Esegui_Attendi] Fine, codice 0"), std::string::npos);
-  base_.Esegui_Attendi("/no/such/program", nullptr);
-  EXPECT_NE(Leggi(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /no/such/program"), std::string::npos);
-}
-
-// A program other than the server builds on the same base with its own names.
-TEST_F(Base, ProgramBaseUsesTheProgramsOwnNames) {
-  Base_Programma client(orologio_, messaggi_, kNomi_Client);
-  client.Cartella_Imposta(dir_.string());
-  EXPECT_EQ(client.Percorso, cartella_);
-  EXPECT_EQ(client.Percorso_Tmp, cartella_ + "TmpC/");
-  EXPECT_TRUE(std::filesystem::is_directory(dir_ / "TmpC"));
-  EXPECT_EQ(client.File_INI, cartella_ + "Qod_C.INI");
-  EXPECT_EQ(client.File_TBL, cartella_ + "Qod_TBL1.Tbl");
-  ASSERT_TRUE(client.Impostazione_Scrivi("Generale", "Maiuscolo", "S"));
-  EXPECT_EQ(Profilo_Leggi(cartella_ + "Qod_C.INI", "Generale", "Maiuscolo", "", 255), "S");
-  EXPECT_EQ(client.Impostazione_Leggi("Generale", "Maiuscolo"), "S");
-  // Without a log name no log file appears.
-  EXPECT_TRUE(client.File_LOG.empty());
-  client.Log_Scrivi(true, true, "riga");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 2);  // TmpC and Qod_C.INI
-}

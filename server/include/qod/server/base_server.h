@@ -1,12 +1,11 @@
 // The server's module level: its program base, general settings, the
-// connection values, file-name templates and small helpers that every
-// stage of the server shares.
+// connection values and the file-name templates that every stage of the
+// server shares.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "qod/clock.h"
 #include "qod/host/collegamento.h"
@@ -64,13 +63,5 @@ class Server_Base : public Base_Programma, public Dati_Collegamento {
  private:
   PrinterList& stampanti_;
 };
-
-// 0..35 for "0".."9", "A".."Z" (exact: lower case gives -1); -1 otherwise.
-int32_t Cifra_Base36(std::string_view carattere);
-
-// Compacts a fixed-column record: field i covers columns inizi[i-1] ..
-// inizi[i]-1; kind "R" loses its trailing blanks, "Z" its leading zeros.
-std::string Record_Comprimi(std::string record, const std::vector<std::string>& tipi,
-                            const std::vector<int32_t>& inizi, int32_t numero);
 
 }  // namespace qod

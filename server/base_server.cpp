@@ -1,4 +1,4 @@
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 
 #include <filesystem>
 #include <system_error>
@@ -114,36 +114,6 @@ std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sosti
     t = r;
   }
   return t;
-}
-
-int32_t Cifra_Base36(std::string_view c) {
-  static constexpr std::string_view kCifre = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-  if (c.size() != 1) return -1;
-  size_t k = kCifre.find(c[0]);
-  return k == std::string_view::npos ? -1 : static_cast<int32_t>(k);
-}
-
-std::string Record_Comprimi(std::string r, const std::vector<std::string>& tipi, const std::vector<int32_t>& inizi,
-                            int32_t numero) {
-  constexpr char kMarca = 19;
-  for (int32_t i = 1; i <= numero; ++i) {
-    if (static_cast<size_t>(i) >= inizi.size() || static_cast<size_t>(i - 1) >= tipi.size()) break;
-    int64_t da = inizi[static_cast<size_t>(i - 1)], a = inizi[static_cast<size_t>(i)] - 1;
-    const std::string& tipo = tipi[static_cast<size_t>(i - 1)];
-    auto dentro = [&](int64_t col) { return col >= 1 && col <= static_cast<int64_t>(r.size()); };
-    if (tipo == "R") {
-      for (int64_t col = a; col >= da && dentro(col) && r[static_cast<size_t>(col - 1)] == ' '; --col)
-        r[static_cast<size_t>(col - 1)] = kMarca;
-    } else if (tipo == "Z") {
-      for (int64_t col = da; col <= a && dentro(col) && r[static_cast<size_t>(col - 1)] == '0'; ++col)
-        r[static_cast<size_t>(col - 1)] = kMarca;
-    }
-  }
-  std::string out;
-  out.reserve(r.size());
-  for (char ch : r)
-    if (ch != kMarca) out.push_back(ch);
-  return out;
 }
 
 }  // namespace qod

@@ -10,9 +10,7 @@
 #include <string>
 
 #include "qod/basic.h"
-#include "qod/host/base.h"
-#include "qod/server/attributi.h"
-#include "qod/server/file_pagina.h"
+#include "qod/record/attributi.h"
 
 namespace qod {
 

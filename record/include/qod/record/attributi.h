@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "qod/record/tracciato.h"
 
 namespace qod {
 
@@ -26,11 +28,6 @@ inline constexpr int kLunghezza_Attributi_958 = 958;
 // their columns in the 1118-byte version (0 or -40); nothing for a length
 // that is no version of the record.
 std::optional<int32_t> Scarto_Versione(int32_t lunghezza);
-
-// Reads one field of the record: kind ("A", "S", "B"), first column (from
-// 1), width, digits, decimals; as the transport's field decoder does.
-using Lettore_Campi =
-    std::function<std::string(std::string_view tipo, int32_t inizio, int32_t lunghezza, int32_t cifre, int32_t decimali)>;
 
 struct Attributi_Spool {
   // ---- The spool file ----------------------------------------------------
@@ -141,6 +138,15 @@ struct Attributi_Spool {
   // for a length that is no version of the record.
   static std::optional<Attributi_Spool> Decodifica_Pagina(const Lettore_Campi& campo, int32_t lunghezza,
                                                           int32_t& posizione_errata);
+
+  // The layout of the 1118-byte version, every field read; the page image
+  // values are its part kParte_Pagina.
+  static constexpr int kParte_Pagina = 1;
+  static std::span<const Campo_Record<Attributi_Spool>> Tracciato();
 };
+
+// The image type's number: 0..35 for "0".."9", "A".."Z" (exact: lower case
+// gives -1); -1 otherwise.
+int32_t Cifra_Base36(std::string_view carattere);
 
 }  // namespace qod
