@@ -7,6 +7,7 @@
 
 #include "qod/basic.h"
 #include "qod/pdf/qod_pdf.h"
+#include "qod/scrittura.h"
 #include "qod/server/documenti.h"
 #include "qod/winpath.h"
 
@@ -258,9 +259,9 @@ Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
   if (!Cancella_Se_Esiste(nome_temporaneo) || !uscita.Apri(nome_temporaneo, "wb")) return errore();
   for (std::string riga; modello.Leggi_Riga(riga);) uscita.Riga(Modello_Riga(riga, g6, valori));
   if (modello.Errore() || !modello.Chiudi() || !uscita.Chiudi()) return errore();
-  std::error_code ec;
-  std::filesystem::rename(Percorso_Fs(nome_temporaneo), Percorso_Fs(nome_uscita), ec);
-  if (ec) return errore();
+  // A failed write or rename leaves the temporary file; the next run of the
+  // document removes it first.
+  if (!Temporaneo_Rinomina(Percorso_Fs(nome_temporaneo), Percorso_Fs(nome_uscita), nullptr, true)) return errore();
   return Esito_XML::Fatto;
 }
 
@@ -293,8 +294,7 @@ bool Emissione_Immagini::Esegui(Contesto_Fase& c) {
     std::error_code ec;
     const bool copiato = Cancella_Se_Esiste(destinazione) && Cancella_Se_Esiste(temporaneo) &&
                          std::filesystem::copy_file(Percorso_Fs(sorgente), Percorso_Fs(temporaneo), ec) && !ec;
-    if (copiato) std::filesystem::rename(Percorso_Fs(temporaneo), Percorso_Fs(destinazione), ec);
-    if (!copiato || ec) {
+    if (!copiato || !Temporaneo_Rinomina(Percorso_Fs(temporaneo), Percorso_Fs(destinazione))) {
       Cancella_Se_Esiste(temporaneo);
       c.Errore(kErrore_Immagini);
       return true;
