@@ -49,8 +49,14 @@ class Host_Simulato {
   const std::filesystem::path& Cartella() const { return cartella_; }
   std::string Uscita() const;  // what it wrote on stdout and stderr
 
+  // The request log. The stand-in writes it in batches: reading it first
+  // asks the stand-in to write everything it has received so far, as well as
+  // the archive store's files.
   std::vector<Voce_Log> Log() const;
   std::vector<Voce_Log> Log(const std::string& canale) const;
+  // Returns once the stand-in has written its log and its archive store's
+  // files for everything it received so far.
+  void Sincronizza() const;
   // The texts of the records received that start with `lettera`, in order.
   std::vector<std::string> Richieste(char lettera) const;
   // Waits until `condizione` holds over the log.
@@ -81,7 +87,7 @@ class Host_Simulato {
   std::vector<std::string> argomenti_;
   std::filesystem::path cartella_;
   Processo processo_;
-  int porta_ftp_ = -1, porta_record_ = -1;
+  int porta_ftp_ = -1, porta_record_ = -1, porta_controllo_ = -1;
 };
 
 }  // namespace qod::prova
