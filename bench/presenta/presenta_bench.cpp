@@ -1,14 +1,17 @@
-// Fetch rate of the archive viewer (index record, then every page's chunks
-// into its page files) for a document of 50 page images of 60 KB and a text
-// document of 50 pages (a 66 x 80 page text and its tag commands, plus the
-// attribute record), from the stand-in host's archive store, beside a plain
-// loopback transfer (send/recv, 8192-byte sends) of the same number of bytes
-// in the same run. The three run interleaved, round after round; each
-// round's ratio fetch / plain is reported as the median with its spread
-// (lowest - highest). Text pages are not rendered here: the generator is
-// measured by bench_imagegen. Each round checks the page files byte for byte.
+// Fetch rate of the archive viewer's real code path (index record, then
+// every page's chunks into its page files, as Qod_C does when a document is
+// opened) from the stand-in host's archive store: a document of 50 page images
+// of 60 KB (3 MB) and a text document of 50 pages (a 66 x 80 page text and its
+// tag commands, plus the attribute record). Beside each, in the same round, a
+// bare request/reply loop of the same exchanges (the same request and reply
+// sizes, one after another, over loopback; bench/comune/scambi.h). The four
+// run interleaved, round after round; each round's ratio fetch / bare is
+// reported as the median with its spread (lowest - highest). Text pages are
+// not rendered here: the generator is measured by bench_imagegen. Each round
+// checks the page files byte for byte and the stand-in's log for the number
+// of requests.
 //
-//   bench_presenta [rounds]     (default 5)
+//   bench_presenta [rounds]     (default 7)
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,6 +22,7 @@
 
 #include "qod/basic.h"
 #include "qod/bench/misura.h"
+#include "qod/bench/scambi.h"
 #include "qod/client/collegamento_client.h"
 #include "qod/client/presenta.h"
 #include "qod/client/trasporto_client.h"
@@ -34,6 +38,7 @@ namespace {
 constexpr int kPagine = 50;
 constexpr size_t kImmagine = 60 * 1024;
 constexpr size_t kPezzo = 8161;  // the largest chunk the server uploads
+constexpr size_t kRichiesta_K = 6 + 15, kRichiesta_R = 6 + 21;  // "K": id, width; "R": id, kind, page, chunk
 
 // Renders nothing: the fetch alone is measured.
 class Nessun_Generatore : public Generatore_Immagini {
@@ -55,35 +60,59 @@ struct Vista_Muta : Vista_Documento {
   void Immagine_Set_Stampa(const std::string&) override {}
 };
 
-// A closed document of the store: its index record and its files cut into
-// chunks as the server uploads them. Returns the bytes of its chunks.
-size_t Documento(const fs::path& archivio, int numero, const std::string& tipo,
-                 const std::map<std::string, std::string>& file) {
-  const fs::path d = archivio / Format(numero, "0000000000");
-  fs::create_directories(d / "chunk");
+// Archives a document in the stand-in's store the way the server does (its
+// index record "I", then "C", its files cut into chunks "W", "B"), so that the
+// store holds it as it holds what a server archived. Adds to `scambi` the
+// exchanges that fetch it (after the index record): the attribute record
+// first (chunk 0 of page 0), then each page's chunks and the reply that ends
+// the page, each naming the file in `nudo` its bytes go to (none for the
+// attribute record, which the viewer keeps in memory). Returns the bytes of
+// its chunks, 0 when the upload failed.
+size_t Documento(Trasporto& t, const std::string& tipo, const std::map<std::string, std::string>& file,
+                 const std::string& nudo, std::vector<bench::Scambio>& scambi) {
   std::string indice = "U" + Space(10) + Format(kPagine, "00000") + Space(93) + (tipo == "T" ? "TTT" : tipo + "  ");
   indice += Space(69);
-  prova::File_Scrivi(d / "indice.txt", indice);
-  prova::File_Scrivi(d / "stato.txt", "chiuso\n");
+  Intestazione_Risposta r;
+  if (!t.Richiesta(kSlot_Host, 'I', "U" + Space(10) + Format(static_cast<int64_t>(indice.size()), "00000") + indice, r) ||
+      !r.Accettata() || !t.Sock_Read(kSlot_Host, r.Lunghezza))
+    return 0;
+  const std::string id = t.Sock_Field("A", 1, 10);
+  auto semplice = [&](char lettera) {
+    return t.Richiesta(kSlot_Host, lettera, id, r) && r.Accettata() && t.Corpo_Scarta(kSlot_Host, r.Lunghezza);
+  };
+  if (!semplice('C')) return 0;
   size_t totale = 0;
   std::map<std::string, int> numeri;
+  std::string ultima;
+  auto fine_pagina = [&] {
+    if (!ultima.empty() && ultima != "0_00000") scambi.push_back({kRichiesta_R, 0, scambi.back().file});
+  };
   for (const auto& [nome, dati] : file) {  // "K_PPPPP" or "K_PPPPP_x" for a second file of the page
     const std::string pagina = nome.substr(0, 7);
+    if (pagina != ultima) fine_pagina();
+    ultima = pagina;
     for (size_t i = 0; i < dati.size(); i += kPezzo) {
       const std::string pezzo = dati.substr(i, kPezzo);
       // The attribute record is chunk 0 of page 0.
       const int n = pagina == "0_00000" ? 0 : ++numeri[pagina];
-      prova::File_Scrivi(d / "chunk" / (pagina + "_" + Format(n, "00000") + ".bin"), pezzo);
+      const std::string testata = id + pagina.substr(0, 1) + pagina.substr(2, 5) + Format(n, "00000") +
+                                  Format(static_cast<int64_t>(pezzo.size()), "0000");
+      if (!t.Richiesta_Grezza_Invia(kSlot_Host, 'W', testata,
+                                    std::span(reinterpret_cast<const uint8_t*>(pezzo.data()), pezzo.size())) ||
+          !t.Intestazione_Leggi(kSlot_Host, r) || !r.Accettata() || !t.Corpo_Scarta(kSlot_Host, r.Lunghezza))
+        return 0;
       totale += pezzo.size();
+      scambi.push_back({kRichiesta_R, pezzo.size(), pagina == "0_00000" ? "" : nudo + nome + ".bin"});
     }
   }
-  return totale;
+  fine_pagina();
+  return semplice('B') ? totale : 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int giri = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const int giri = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
   const fs::path dir = fs::temp_directory_path() / ("bench_presenta_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   prova::Host_Simulato host({"--dictionary", prova::Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1"});
@@ -93,7 +122,6 @@ int main(int argc, char** argv) {
   // The image document: 50 pages of varied bytes. The text document: the
   // attribute record (1118 EBCDIC blanks with image type "7"), then per page
   // 66 lines of 80 characters and a few tag lines.
-  const fs::path archivio = host.Cartella() / "archivio";
   std::map<std::string, std::string> immagini, testi;
   for (int p = 1; p <= kPagine; ++p) {
     std::string dati(kImmagine, '\0');
@@ -107,8 +135,6 @@ int main(int argc, char** argv) {
   std::string attributi(1118, '\x40');
   attributi[826] = '\xF7';
   testi["0_00000"] = attributi;
-  const size_t byte_immagini = Documento(archivio, 1, "7", immagini);
-  const size_t byte_testo = Documento(archivio, 2, "T", testi);
 
   FakeClock orologio;
   RecordingMessageSink messaggi;
@@ -119,23 +145,53 @@ int main(int argc, char** argv) {
   Trasporto_Client t;
   Collegamento_Client collegamento(base, dati, t, 1);
   if (!collegamento.Host_Collega()) return 1;
+  const std::string nudo = (dir / "nudo").string() + "/";
+  fs::create_directories(nudo);
+  std::vector<bench::Scambio> scambi_img, scambi_txt;
+  const size_t byte_immagini = Documento(t, "7", immagini, nudo, scambi_img);
+  const size_t byte_testo = Documento(t, "T", testi, nudo, scambi_txt);
+  if (byte_immagini == 0 || byte_testo == 0) {
+    std::fprintf(stderr, "the documents could not be archived\n");
+    return 1;
+  }
   const std::string tmpc = (dir / "TmpC").string() + "/";
   Nessun_Generatore generatore;
   Presenta_Client presenta(t, collegamento.Dizionario(), collegamento.Accesso(),
                            Cartelle_Client{tmpc, tmpc, tmpc}, 1, &generatore);
+  // The index record comes first, of the width the viewer asks for.
+  const size_t indice = static_cast<size_t>(collegamento.Dizionario().Inizio[static_cast<size_t>(
+                            collegamento.Dizionario().Numero + 1)] - 1);
+  scambi_img.insert(scambi_img.begin(), {kRichiesta_K, indice});
+  scambi_txt.insert(scambi_txt.begin(), {kRichiesta_K, indice});
+  // The same exchanges without the page files.
+  auto senza_file = [](std::vector<bench::Scambio> v) {
+    for (auto& s : v) s.file.clear();
+    return v;
+  };
+  const std::vector<bench::Scambio> solo_img = senza_file(scambi_img), solo_txt = senza_file(scambi_txt);
 
-  bench::Serie f_img, s_img, f_txt, s_txt;
-  bool esatti = true;
+  bench::Serie f_img, s_img, n_img, f_txt, s_txt, n_txt;
+  bool esatti = true, conteggio = true;
+  size_t richieste = host.Log("REC").size();
+  auto richieste_giro = [&](size_t attese) {
+    const size_t ora = host.Log("REC").size();
+    conteggio = conteggio && ora - richieste == attese;
+    richieste = ora;
+  };
   for (int g = 0; g < giri; ++g) {
     Vista_Muta vista;
     Esito_Presenta e;
     f_img.Aggiungi(bench::Cronometra_Ms([&] { e = presenta.Spool_Presenta("0000000001", "", vista); }));
     esatti = esatti && e.completo && prova::File_Leggi(tmpc + "00001_I_00001_00050.PNG") == immagini["1_00050"];
-    s_img.Aggiungi(bench::Loopback_Ms(byte_immagini));
+    richieste_giro(scambi_img.size());
+    s_img.Aggiungi(bench::Scambi_Ms(scambi_img));
+    n_img.Aggiungi(bench::Scambi_Ms(solo_img));
     f_txt.Aggiungi(bench::Cronometra_Ms([&] { e = presenta.Spool_Presenta("0000000002", "", vista); }));
     esatti = esatti && e.completo && prova::File_Leggi(tmpc + "00001_S_00050.TXT") == testi["0_00050"] &&
              prova::File_Leggi(tmpc + "00001_C_00050.TXT") == testi["0_00050_c"];
-    s_txt.Aggiungi(bench::Loopback_Ms(byte_testo));
+    richieste_giro(scambi_txt.size());
+    s_txt.Aggiungi(bench::Scambi_Ms(scambi_txt));
+    n_txt.Aggiungi(bench::Scambi_Ms(solo_txt));
     if (vista.messaggi) return 1;
   }
   auto rate = [](const bench::Serie& ms, size_t byte) {
@@ -143,19 +199,23 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < ms.Quanti(); ++i) r.Aggiungi(static_cast<double>(byte) / 1e6 / (ms[i] / 1000.0));
     return r;
   };
-  std::printf("document fetch from the stand-in's archive store, %d rounds, interleaved\n", giri);
-  std::printf("image document, %d pages x %zu bytes (%.2f MB)\n", kPagine, kImmagine, byte_immagini / 1e6);
-  std::printf("  fetch MB/s:          %s\n", rate(f_img, byte_immagini).Testo("%.1f").c_str());
-  std::printf("  plain loopback MB/s: %s\n", rate(s_img, byte_immagini).Testo("%.1f").c_str());
-  std::printf("  ratio fetch/plain:   %s\n",
-              bench::Rapporto(rate(f_img, byte_immagini), rate(s_img, byte_immagini)).Testo("%.3f").c_str());
-  std::printf("text document, %d pages of text and tags + attribute record (%.2f MB)\n", kPagine, byte_testo / 1e6);
-  std::printf("  fetch MB/s:          %s\n", rate(f_txt, byte_testo).Testo("%.1f").c_str());
-  std::printf("  plain loopback MB/s: %s\n", rate(s_txt, byte_testo).Testo("%.1f").c_str());
-  std::printf("  ratio fetch/plain:   %s\n",
-              bench::Rapporto(rate(f_txt, byte_testo), rate(s_txt, byte_testo)).Testo("%.3f").c_str());
-  std::printf("  page files byte for byte: %s\n", esatti ? "ok" : "MISMATCH");
+  std::printf("document fetch from the stand-in's archive store, %d rounds, interleaved; median (lowest - highest)\n",
+              giri);
+  auto riporta = [&](const char* nome, const bench::Serie& f, const bench::Serie& s, const bench::Serie& n, size_t byte,
+                     size_t quanti) {
+    std::printf("%s (%.2f MB, %zu exchanges)\n", nome, static_cast<double>(byte) / 1e6, quanti);
+    std::printf("  fetch MB/s:                         %s\n", rate(f, byte).Testo("%.1f").c_str());
+    std::printf("  bare exchanges + page files MB/s:   %s\n", rate(s, byte).Testo("%.1f").c_str());
+    std::printf("  bare exchanges alone MB/s:          %s\n", rate(n, byte).Testo("%.1f").c_str());
+    std::printf("  ratio fetch / bare with files:      %s\n", bench::Rapporto(f, s).Testo("%.2f").c_str());
+    std::printf("  ratio fetch / bare exchanges alone: %s\n", bench::Rapporto(f, n).Testo("%.2f").c_str());
+  };
+  riporta("image document, 50 pages x 60 KB", f_img, s_img, n_img, byte_immagini, scambi_img.size());
+  riporta("text document, 50 pages of text and tags + attribute record", f_txt, s_txt, n_txt, byte_testo,
+          scambi_txt.size());
+  std::printf("  page files byte for byte: %s; requests per round as expected: %s\n", esatti ? "ok" : "MISMATCH",
+              conteggio ? "ok" : "MISMATCH");
   std::error_code ec;
   fs::remove_all(dir, ec);
-  return esatti ? 0 : 1;
+  return esatti && conteggio ? 0 : 1;
 }

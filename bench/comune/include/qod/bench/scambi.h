@@ -1,0 +1,34 @@
+// The bare reference for transfers over the record protocol: a request/reply
+// loop over loopback written on its own. A process of its own answers, as the
+// host is a process of its own for the programs. The caller sends each
+// request in one send and receives until its reply is whole (the reply's
+// 6-byte header, an Esito and five ASCII digits, announces the body), then
+// sends the next; the answering process reads each request whole and answers
+// it with one send from memory. Nothing is converted, logged or kept: it is
+// the least any program moving the same records must do.
+//
+// An exchange may name a page file, for the file work a fetch or an upload
+// does beside the records: a fetch writes each reply body to its page file,
+// an upload reads the end of each request from it. A file is opened at the
+// first exchange that names it and closed at the first one that does not; a
+// fetch first deletes the files it is about to write (the previous round's).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace qod::bench {
+
+struct Scambio {
+  size_t richiesta = 0;  // bytes of the request, header included
+  size_t corpo = 0;      // body bytes of the reply (its header adds 6)
+  std::string file;      // the page file, or empty
+  size_t dal_file = 0;   // upload: the request's last bytes read from the file
+};
+
+// Milliseconds the exchanges take, in order, over a fresh loopback connection
+// (set up before the clock starts), with their file work.
+double Scambi_Ms(const std::vector<Scambio>& scambi);
+
+}  // namespace qod::bench
