@@ -24,7 +24,7 @@ constexpr size_t kSoglia = size_t{64} << 20;
 // Past this many bytes of chunks in memory, the oldest complete documents
 // whose files are written are left to the folder (and their memory serves
 // what comes next).
-constexpr size_t kMemoria = size_t{32} << 20;
+constexpr size_t kMemoria = size_t{16} << 20;
 
 // The whole file; false when it cannot be read.
 bool Leggi(const std::string& file, std::string& dati) {
@@ -251,7 +251,7 @@ std::string Archivio::Indice(const std::string& id) const {
 }
 
 Archivio::Pezzo Archivio::Pezzo_Leggi(const std::string& id, const std::string& tipo, const std::string& pagina,
-                                      const std::string& pezzo, bool senza_fine, std::string& dati) const {
+                                      const std::string& pezzo, bool senza_fine, Byte_Condivisi& dati) const {
   const int n_pagina = std::stoi(pagina), n_pezzo = std::stoi(pezzo);
   if (auto it = documenti_.find(id); it != documenti_.end()) {
     const Documento& d = it->second;
@@ -266,7 +266,7 @@ Archivio::Pezzo Archivio::Pezzo_Leggi(const std::string& id, const std::string& 
       }
     }
     if (p == d.pezzi.end()) return Pezzo::Nessuno;
-    dati = p->second.byte;
+    dati = p->second;
     return Pezzo::Letto;
   }
   if (!Id_Valido(id) || !Completo_Su_Disco(Percorso(id))) return Pezzo::Non_Completo;
@@ -276,7 +276,10 @@ Archivio::Pezzo Archivio::Pezzo_Leggi(const std::string& id, const std::string& 
     for (int n = 1; n < n_pezzo && ::access((cartella + Cinque(n) + ".bin").c_str(), F_OK) == 0; ++n)
       file = cartella + Cinque(n) + ".bin";
   }
-  return Leggi(file, dati) ? Pezzo::Letto : Pezzo::Nessuno;
+  std::string letti;
+  if (!Leggi(file, letti)) return Pezzo::Nessuno;
+  dati = Byte_Condivisi::Di(std::move(letti));
+  return Pezzo::Letto;
 }
 
 void Archivio::Accoda(Operazione o) {

@@ -62,7 +62,7 @@ class Archivio {
   // A chunk of a complete document as it was stored. `senza_fine`: past the
   // page's last chunk, the last one again.
   Pezzo Pezzo_Leggi(const std::string& id, const std::string& tipo, const std::string& pagina,
-                    const std::string& pezzo, bool senza_fine, std::string& dati) const;
+                    const std::string& pezzo, bool senza_fine, Byte_Condivisi& dati) const;
 
   // Returns once every file of the documents received so far is written.
   void Sincronizza();

@@ -68,7 +68,9 @@ class Corpo {
 struct Risposta {
   struct Frame {
     char esito;
-    std::string corpo;  // EBCDIC
+    std::string corpo;      // EBCDIC
+    Byte_Condivisi grezzo;  // or the body as it is kept elsewhere (a chunk of the store), not copied
+    std::string_view Byte() const { return grezzo.tenuta ? grezzo.byte : std::string_view(corpo); }
   };
   std::vector<Frame> frame;
   bool chiudi = false;  // close the connection after the reply

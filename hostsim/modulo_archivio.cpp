@@ -131,7 +131,7 @@ class Modulo_Store : public Modulo {
     if (!Cifre(pagina) || !Cifre(pezzo)) return Risposta::Una('9');
     Risposta risposta;
     risposta.frame.push_back({'0', {}});
-    switch (store_.Pezzo_Leggi(corpo.substr(0, kId), tipo, pagina, pezzo, senza_fine_, risposta.frame[0].corpo)) {
+    switch (store_.Pezzo_Leggi(corpo.substr(0, kId), tipo, pagina, pezzo, senza_fine_, risposta.frame[0].grezzo)) {
       case Archivio::Pezzo::Letto: return risposta;
       case Archivio::Pezzo::Nessuno: return Risposta::Una('1');
       case Archivio::Pezzo::Non_Completo: break;

@@ -426,19 +426,19 @@ bool Server::Invia(int fd, int id, const Risposta& r, char lettera, int occorren
     std::string testate;
     for (const auto& f : r.frame) {
       testate += e.Codifica(std::string(1, f.esito));
-      testate += Zoned(static_cast<int64_t>(f.corpo.size()), 5);
+      testate += Zoned(static_cast<int64_t>(f.Byte().size()), 5);
     }
     std::vector<std::string_view> parti;
     for (size_t i = 0; i < r.frame.size(); ++i) {
       parti.push_back(std::string_view(testate).substr(6 * i, 6));
-      parti.push_back(r.frame[i].corpo);
+      parti.push_back(r.frame[i].Byte());
     }
     return Scrivi_Parti(fd, std::move(parti)) && !r.chiudi;
   }
   std::string byte;
   for (size_t i = 0; i < r.frame.size(); ++i) {
     const auto& f = r.frame[i];
-    std::string corpo = f.corpo;
+    std::string corpo(f.Byte());
     if (corpo.empty() && c_.corpo_su_vuoto > 0) {
       corpo = e.Codifica(qod::Testo_Largo("CORPO DA SCARTARE", c_.corpo_su_vuoto));
     }

@@ -42,7 +42,7 @@ bool Invia(int fd, const char* dati, size_t n) {
 
 }  // namespace
 
-double Scambi_Ms(const std::vector<Scambio>& scambi) {
+double Scambi_Ms(const std::vector<Scambio>& scambi, const std::string& cartella) {
   size_t massimo_richiesta = 0, massimo_corpo = 0;
   for (const auto& s : scambi) {
     massimo_richiesta = std::max(massimo_richiesta, s.richiesta);
@@ -91,6 +91,9 @@ double Scambi_Ms(const std::vector<Scambio>& scambi) {
 
   std::string richiesta(massimo_richiesta, '\xE9');
   std::string buffer(6 + massimo_corpo, '\0');
+  std::vector<std::string> nomi(scambi.size());
+  for (size_t i = 0; i < scambi.size(); ++i)
+    if (!scambi[i].file.empty()) nomi[i] = cartella + scambi[i].file;
   int fd_file = -1;
   const std::string* aperto = nullptr;
   auto file_chiudi = [&] {
@@ -99,15 +102,17 @@ double Scambi_Ms(const std::vector<Scambio>& scambi) {
     aperto = nullptr;
   };
   const auto t0 = std::chrono::steady_clock::now();
-  for (const auto& s : scambi)
-    if (!s.file.empty() && s.dal_file == 0) ::unlink(s.file.c_str());
-  for (const auto& s : scambi) {
-    if (aperto && (s.file.empty() || s.file != *aperto)) file_chiudi();
-    if (!s.file.empty() && !aperto) {
-      fd_file = s.dal_file ? ::open(s.file.c_str(), O_RDONLY | O_CLOEXEC)
-                           : ::open(s.file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  for (size_t i = 0; i < scambi.size(); ++i)
+    if (!nomi[i].empty() && scambi[i].dal_file == 0) ::unlink(nomi[i].c_str());
+  for (size_t i = 0; i < scambi.size(); ++i) {
+    const Scambio& s = scambi[i];
+    const std::string& nome = nomi[i];
+    if (aperto && (nome.empty() || nome != *aperto)) file_chiudi();
+    if (!nome.empty() && !aperto) {
+      fd_file = s.dal_file ? ::open(nome.c_str(), O_RDONLY | O_CLOEXEC)
+                           : ::open(nome.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
       if (fd_file < 0) Fallito("open");
-      aperto = &s.file;
+      aperto = &nome;
     }
     if (s.dal_file && ::read(fd_file, richiesta.data() + s.richiesta - s.dal_file, s.dal_file) !=
                           static_cast<ssize_t>(s.dal_file))

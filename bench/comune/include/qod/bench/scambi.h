@@ -11,7 +11,7 @@
 // does beside the records: a fetch writes each reply body to its page file,
 // an upload reads the end of each request from it. A file is opened at the
 // first exchange that names it and closed at the first one that does not; a
-// fetch first deletes the files it is about to write (the previous round's).
+// fetch first deletes the files it is about to write, if they are there.
 #pragma once
 
 #include <cstddef>
@@ -28,7 +28,8 @@ struct Scambio {
 };
 
 // Milliseconds the exchanges take, in order, over a fresh loopback connection
-// (set up before the clock starts), with their file work.
-double Scambi_Ms(const std::vector<Scambio>& scambi);
+// (set up before the clock starts), with their file work; the page files'
+// names follow `cartella`.
+double Scambi_Ms(const std::vector<Scambio>& scambi, const std::string& cartella = "");
 
 }  // namespace qod::bench
