@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <pthread.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,9 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 
 // The writer runs when a document is closed, when asked to, past this many
-// queued bytes, and otherwise once a second: while a document comes in, the
-// stand-in does little but answer.
-constexpr auto kPeriodo = std::chrono::seconds(1);
+// queued bytes, and otherwise once requests pause for kQuiete (or what waits
+// has waited kAttesa): while a document comes in, the stand-in does little
+// but answer.
+constexpr auto kQuiete = std::chrono::milliseconds(200);
+constexpr auto kAttesa = std::chrono::seconds(5);
 constexpr size_t kSoglia = size_t{64} << 20;
 // Past this many bytes of chunks in memory, the oldest complete documents
 // whose files are written are left to the folder (and their memory serves
@@ -129,9 +132,9 @@ std::string Archivio::Crea(Byte_Condivisi richiesta_i, const std::string& indice
   Documento& d = documenti_[id];
   d = Documento{};
   d.indice = indice;
-  Accoda({Percorso(id) + "/chunk", true});
-  Accoda({Percorso(id) + "/richiesta_i.ebc", false, {std::move(richiesta_i)}, true});
-  Accoda({Percorso(id) + "/indice.txt", false, {Byte_Condivisi::Di(indice)}, true});
+  Accoda({Operazione::Cartella, Percorso(id) + "/chunk"});
+  Accoda({Operazione::File, Percorso(id) + "/richiesta_i.ebc", {std::move(richiesta_i)}, true});
+  Accoda({Operazione::File, Percorso(id) + "/indice.txt", {Byte_Condivisi::Di(indice)}, true});
   Scrivi_Stato(id, d, "indice");
   return id;
 }
@@ -166,7 +169,7 @@ std::string Archivio::Stato(const std::string& id) {
 
 void Archivio::Scrivi_Stato(const std::string& id, Documento& d, const std::string& stato) {
   d.stato = stato;
-  Accoda({Percorso(id) + "/stato.txt", false, {Byte_Condivisi::Di(stato + "\n")}, true});
+  Accoda({Operazione::File, Percorso(id) + "/stato.txt", {Byte_Condivisi::Di(stato + "\n")}, true});
 }
 
 bool Archivio::Apri(const std::string& id) {
@@ -181,10 +184,12 @@ void Archivio::Pezzo_Aggiungi(const std::string& id, const std::string& tipo, co
   Documento* d = Trova(id);
   if (!d) return;
   const int n_pagina = std::stoi(pagina), n_pezzo = std::stoi(pezzo);
-  auto& posto = d->pezzi[{tipo[0], n_pagina, n_pezzo}];
+  const Chiave chiave{tipo[0], n_pagina, n_pezzo};
+  auto& posto = d->pezzi[chiave];
   byte_memoria_ = byte_memoria_ - posto.byte.size() + dati.byte.size();
   posto = dati;
-  Accoda({Percorso(id) + "/chunk/" + Nome_Pezzo(tipo[0], n_pagina, n_pezzo), false, {std::move(dati)}});
+  // Its file's name is made by the writer.
+  Accoda({Operazione::Pezzo, id, {}, false, chiave, std::move(dati)});
 }
 
 void Archivio::Chiudi(const std::string& id) {
@@ -194,7 +199,7 @@ void Archivio::Chiudi(const std::string& id) {
   // page is one file.
   for (auto it = d->pezzi.begin(); it != d->pezzi.end();) {
     const auto [tipo, pagina, pezzo] = it->first;
-    Operazione o{Percorso(id) + "/" + std::string(1, tipo) + "_" + Cinque(pagina) + ".bin", false, {}, true};
+    Operazione o{Operazione::File, Percorso(id) + "/" + std::string(1, tipo) + "_" + Cinque(pagina) + ".bin", {}, true};
     for (; it != d->pezzi.end() && std::get<0>(it->first) == tipo && std::get<1>(it->first) == pagina; ++it)
       o.dati.push_back(it->second);
     Accoda(std::move(o));
@@ -202,6 +207,10 @@ void Archivio::Chiudi(const std::string& id) {
   Scrivi_Stato(id, *d, "chiuso");
   std::lock_guard<std::mutex> l(m_);
   d->scritto_con = accodate_;
+}
+
+void Archivio::Scrivi_Ora() {
+  std::lock_guard<std::mutex> l(m_);
   sveglia_ = true;
   lavoro_.notify_one();
 }
@@ -285,6 +294,9 @@ Archivio::Pezzo Archivio::Pezzo_Leggi(const std::string& id, const std::string& 
 void Archivio::Accoda(Operazione o) {
   std::lock_guard<std::mutex> l(m_);
   for (const auto& p : o.dati) byte_in_coda_ += p.byte.size();
+  byte_in_coda_ += o.pezzo.byte.size();
+  ultima_ = std::chrono::steady_clock::now();
+  if (coda_.empty()) prima_ = ultima_;
   coda_.push_back(std::move(o));
   ++accodate_;
   if (byte_in_coda_ >= kSoglia) lavoro_.notify_one();
@@ -300,11 +312,16 @@ void Archivio::Sincronizza() {
 }
 
 void Archivio::Scrittore() {
+  pthread_setname_np(pthread_self(), "archivio");
   std::vector<Operazione> lotto;
   std::map<std::string, size_t> ultima;  // path -> its last write in the batch
   std::unique_lock<std::mutex> l(m_);
   for (;;) {
-    lavoro_.wait_for(l, kPeriodo, [this] { return fine_ || richiesta_ || sveglia_ || byte_in_coda_ >= kSoglia; });
+    lavoro_.wait_for(l, kQuiete, [this] { return fine_ || richiesta_ || sveglia_ || byte_in_coda_ >= kSoglia; });
+    const auto adesso = std::chrono::steady_clock::now();
+    if (!fine_ && !richiesta_ && !sveglia_ && byte_in_coda_ < kSoglia && adesso - ultima_ < kQuiete &&
+        adesso - prima_ < kAttesa)
+      continue;
     richiesta_ = sveglia_ = false;
     if (!coda_.empty()) {
       lotto.swap(coda_);
@@ -312,12 +329,19 @@ void Archivio::Scrittore() {
       const uint64_t fino = accodate_;
       l.unlock();
       ultima.clear();
-      for (size_t i = 0; i < lotto.size(); ++i)
-        if (!lotto[i].cartella) ultima[lotto[i].percorso] = i;
+      for (size_t i = 0; i < lotto.size(); ++i) {
+        Operazione& o = lotto[i];
+        if (o.tipo == Operazione::Pezzo) {
+          const auto [tipo, pagina, numero] = o.chiave;
+          o.percorso = Percorso(o.percorso) + "/chunk/" + Nome_Pezzo(tipo, pagina, numero);
+          o.dati = {std::move(o.pezzo)};
+        }
+        if (o.tipo != Operazione::Cartella) ultima[o.percorso] = i;
+      }
       for (size_t i = 0; i < lotto.size(); ++i) {
         const Operazione& o = lotto[i];
         std::error_code ec;
-        if (o.cartella) {
+        if (o.tipo == Operazione::Cartella) {
           fs::create_directories(o.percorso, ec);
         } else if (ultima[o.percorso] != i) {
           continue;  // written again later in the batch: only the last one counts

@@ -13,6 +13,7 @@
 // come from any thread.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <map>
@@ -51,7 +52,11 @@ class Archivio {
   void Pezzo_Aggiungi(const std::string& id, const std::string& tipo, const std::string& pagina,
                       const std::string& pezzo, Byte_Condivisi dati);
   // Closes it: every page's chunks joined in chunk order, state "chiuso".
+  // Its files are written once Scrivi_Ora() or Sincronizza() is called, or
+  // once requests pause.
   void Chiudi(const std::string& id);
+  // Has the writer start on what waits.
+  void Scrivi_Ora();
 
   // The ids of the complete documents, in id order.
   std::vector<std::string> Documenti() const;
@@ -77,10 +82,12 @@ class Archivio {
     uint64_t scritto_con = 0;  // closed: its files are written once the writer has done this many
   };
   struct Operazione {
-    std::string percorso;
-    bool cartella = false;             // a folder to make, else a file to write
-    std::vector<Byte_Condivisi> dati;  // the file's bytes, one part after another
+    enum Tipo : uint8_t { Cartella, File, Pezzo } tipo;
+    std::string percorso;              // of the folder or the file; for a chunk, its document's id
+    std::vector<Byte_Condivisi> dati;  // a file's bytes, one part after another
     bool sostituisci = false;          // written aside and renamed over the old one
+    Chiave chiave{};                   // a chunk: its kind, page and number
+    Byte_Condivisi pezzo;              // and its bytes
   };
 
   Archivio() = default;
@@ -104,6 +111,7 @@ class Archivio {
   std::vector<Operazione> coda_;
   size_t byte_in_coda_ = 0;
   uint64_t accodate_ = 0, eseguite_ = 0;
+  std::chrono::steady_clock::time_point prima_, ultima_;  // the oldest operation waiting, the last one
   bool richiesta_ = false, sveglia_ = false, fine_ = false;
   std::thread filo_;
 };

@@ -74,6 +74,8 @@ struct Risposta {
   };
   std::vector<Frame> frame;
   bool chiudi = false;  // close the connection after the reply
+  // Runs once the reply has been sent (what need not hold the reply up).
+  std::function<void()> dopo;
 
   Risposta& Aggiungi(char esito, const Corpo& corpo = {}) {
     frame.push_back({esito, corpo.Byte()});

@@ -106,7 +106,10 @@ class Modulo_Store : public Modulo {
     if (aperti_[s.id] != id || store_.Stato(id).empty()) return Risposta::Una('9');
     aperti_.erase(s.id);
     store_.Chiudi(id);
-    return Risposta::Una('0');
+    // The files are written once the reply is out.
+    Risposta r0 = Risposta::Una('0');
+    r0.dopo = [this] { store_.Scrivi_Ora(); };
+    return r0;
   }
 
   // "K": archive id (10), the index width R (5 digits). The index record

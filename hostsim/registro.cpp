@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include "ebcdic.h"
@@ -14,9 +15,13 @@ namespace hostsim {
 namespace {
 
 // Past this many queued bytes the thread writes at once, and past the second
-// limit whoever logs waits for it (a sender faster than the log).
+// limit whoever logs waits for it (a sender faster than the log). Unasked, it
+// writes once requests pause for kQuiete, or when its oldest line has waited
+// kAttesa: a stream of requests is not slowed by the log being written
+// beside it.
 constexpr size_t kSoglia = size_t{16} << 20, kMassimo = size_t{128} << 20;
-constexpr auto kPeriodo = std::chrono::milliseconds(100);
+constexpr auto kQuiete = std::chrono::milliseconds(100);
+constexpr auto kAttesa = std::chrono::seconds(2);
 
 void Esadecimale_Aggiungi(std::string_view byte, std::string& r) {
   static constexpr char kCifre[] = "0123456789ABCDEF";
@@ -78,6 +83,8 @@ void Registro::Accoda(Voce v) {
   if (fine_ || !attivo_) return;
   spazio_.wait(l, [this] { return byte_in_coda_ < kMassimo || fine_; });
   byte_in_coda_ += v.testo.size() + v.record.byte.size() + 16;
+  ultima_ = std::chrono::steady_clock::now();
+  if (coda_.empty()) prima_ = ultima_;
   coda_.push_back(std::move(v));
   ++accodate_;
   if (byte_in_coda_ >= kSoglia) lavoro_.notify_one();
@@ -104,12 +111,16 @@ void Registro::Chiudi() {
 }
 
 void Registro::Scrivi() {
+  pthread_setname_np(pthread_self(), "log");
   const Ebcdic& e = Ebcdic::Standard();
   std::vector<Voce> lotto;
   std::string testo;
   std::unique_lock<std::mutex> l(m_);
   for (;;) {
-    lavoro_.wait_for(l, kPeriodo, [this] { return fine_ || richiesta_ || byte_in_coda_ >= kSoglia; });
+    lavoro_.wait_for(l, kQuiete, [this] { return fine_ || richiesta_ || byte_in_coda_ >= kSoglia; });
+    const auto adesso = std::chrono::steady_clock::now();
+    if (!fine_ && !richiesta_ && byte_in_coda_ < kSoglia && adesso - ultima_ < kQuiete && adesso - prima_ < kAttesa)
+      continue;
     const bool ultimo = fine_;
     richiesta_ = false;
     if (!coda_.empty()) {

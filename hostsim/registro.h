@@ -6,11 +6,13 @@
 // written as UTF-8, with bytes below 32, 127 and "\" written as "\xHH".
 //
 // Lines are queued in the order they are logged and written by the log's own
-// thread, in batches: every 100 ms, and whenever Scarica() asks for it (at the
-// end of every connection, when a test reads the log, at exit). A request
-// costs its connection no formatting and no write of its own.
+// thread, in batches: once requests pause for 100 ms (within 2 s however many
+// come), and whenever Scarica() asks for it (at the end of every connection,
+// when a test reads the log, at exit). A request costs its connection no
+// formatting and no write of its own.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
@@ -58,6 +60,7 @@ class Registro {
   std::vector<Voce> coda_;
   size_t byte_in_coda_ = 0;
   uint64_t accodate_ = 0, scritte_ = 0;  // lines queued and lines written, counted from the start
+  std::chrono::steady_clock::time_point prima_, ultima_;  // the oldest line waiting, the last one
   bool attivo_ = false, richiesta_ = false, fine_ = false;
   int fd_ = -1;
   std::thread filo_;

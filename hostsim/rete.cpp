@@ -10,6 +10,7 @@
 #include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <pthread.h>
 #include <regex>
 #include <sys/socket.h>
 #include <sys/uio.h>
@@ -339,6 +340,7 @@ void Server::Controllo(int ascolto) {
 // ---- The host's FTP server --------------------------------------------------
 
 void Server::Sessione_Ftp(int fd, int id) {
+  pthread_setname_np(pthread_self(), ("ftp " + std::to_string(id)).substr(0, 15).c_str());
   log_.Evento(id, "ftp-connect");
   if (c_.ftp_greeting_infinito_ms > 0) {
     // Continuation lines for ever, until the client goes away.
@@ -483,6 +485,7 @@ bool Server::Invia(int fd, int id, const Risposta& r, char lettera, int occorren
 }
 
 void Server::Sessione_Record(int fd, int id) {
+  pthread_setname_np(pthread_self(), ("record " + std::to_string(id)).substr(0, 15).c_str());
   const Ebcdic& e = Ebcdic::Standard();
   const int numero = ++connessioni_record_;
   {
@@ -539,6 +542,7 @@ void Server::Sessione_Record(int fd, int id) {
       }
     }
     avanti = Invia(fd, id, risposta, r.lettera, occorrenza);
+    if (risposta.dopo) risposta.dopo();
   }
   ::close(fd);
   {

@@ -4,12 +4,18 @@
 // archive store; beside, in the same round, a bare request/reply loop of the
 // same exchanges (the same request and reply sizes, one after another, over
 // loopback; bench/comune/scambi.h), once reading the same page files the
-// bare way and once without them. In each round the three run interleaved,
-// three times each, and each keeps its fastest time (on a shared machine
-// the other runs only add time); each round's ratio upload / bare is
-// reported as the median over the rounds with its spread (lowest - highest).
+// bare way and once without them; and, to see what the stand-in itself
+// costs, the same upload against that bare answering process (with replies
+// the server understands) in place of the stand-in. In each round the four
+// run interleaved, three times each, and each keeps its fastest time (on a
+// shared machine the other runs only add time); each round's ratios are
+// reported as the median over the rounds with their spread (lowest -
+// highest).
 // Each round also checks the request count: the sum of ceil(size / 8161)
 // over the pages plus 3 per document.
+//
+// Everything runs on one core (bench/comune/scambi.h: Un_Nucleo) unless
+// QOD_BENCH_CORE says otherwise; TMPDIR chooses the page files' file system.
 //
 //   bench_archivio [rounds]     (default 9)
 #include <unistd.h>
@@ -39,6 +45,7 @@ constexpr size_t kImmagine = 50 * 1024;
 
 int main(int argc, char** argv) {
   const int giri = argc > 1 ? std::max(1, std::atoi(argv[1])) : 9;
+  const int nucleo = bench::Un_Nucleo();
   const fs::path dir = fs::temp_directory_path() / ("bench_archivio_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   prova::Host_Simulato host({"--dictionary", prova::Host_Simulato::Dizionario_Predefinito(), "--ftp-port", "-1"});
@@ -85,6 +92,16 @@ int main(int argc, char** argv) {
   scambi.push_back({6 + 10, 0});
   std::vector<bench::Scambio> solo = scambi;
   for (auto& x : solo) x.file.clear(), x.dal_file = 0;
+  // The replies the server understands, in EBCDIC: "0", the zoned length,
+  // the body (for "I" an id of ten digits).
+  std::vector<bench::Scambio> risposte = solo;
+  for (auto& x : risposte) x.risposta = x.corpo == 10 ? "\xF0\xF0\xF0\xF0\xF1\xF0" + std::string(9, '\xF0') + "\xF1"
+                                                      : std::string(6, '\xF0');
+  // Against that bare host, the server's transport has a connection of its
+  // own to it for each upload.
+  Trasporto verso_nudo;
+  std::string descrizione;
+  verso_nudo.Sock_Init(descrizione, (programma / "Qod_TBL1.Tbl").string());
   Definizione_Formato formato;
   Gruppi_Campi gruppi;
   const std::string estensione = ".PNG";
@@ -94,12 +111,36 @@ int main(int argc, char** argv) {
   bool errore = false;
   Contesto_Fase c{a, {}, formato, gruppi, pagine, estensione, 1, ping, base, quadro, pompa, trasporto, conn,
                   [&](const std::string&) { errore = true; }};
+  Contesto_Fase c_nudo{a, {}, formato, gruppi, pagine, estensione, 1, ping, base, quadro, pompa, verso_nudo, conn,
+                       [&](const std::string&) { errore = true; }};
   Fase_Archivia fase;
+  // The upload against the bare host: its time.
+  auto Verso_Nudo = [&]() {
+    bench::Risponditore r(risposte);
+    std::string indirizzo;
+    if (!verso_nudo.Sock_Connect(kSlot_Host, "127.0.0.1", r.Porta(), indirizzo)) std::exit(1);
+    bool ok = true;
+    const double ms = bench::Cronometra_Ms([&] { ok = fase.Esegui(c_nudo); });
+    verso_nudo.Sock_Close(kSlot_Host);
+    if (!ok || errore || !r.Fine()) {
+      std::fprintf(stderr, "upload to the bare host failed\n");
+      std::exit(1);
+    }
+    return ms;
+  };
 
-  bench::Serie upload, nudo, solo_scambi;
+  // First, uploads that are not counted, as many as the stand-in keeps in
+  // memory and one more: it then runs as it does for good, on memory it has
+  // had before (fresh memory costs a page fault for every page).
+  for (int volta = 0; volta < 5; ++volta) {
+    if (!fase.Esegui(c) || errore) return 1;
+    host.Sincronizza();
+  }
+  Verso_Nudo();
+  bench::Serie upload, nudo, solo_scambi, host_nudo;
   const size_t richieste_prima = host.Log("REC").size();
   for (int g = 0; g < giri; ++g) {
-    double u = 1e300, n = 1e300, k = 1e300;
+    double u = 1e300, n = 1e300, k = 1e300, h = 1e300;
     for (int volta = 0; volta < 3; ++volta) {
       bool ok = true;
       u = std::min(u, bench::Cronometra_Ms([&] { ok = fase.Esegui(c); }));
@@ -112,7 +153,9 @@ int main(int argc, char** argv) {
       host.Sincronizza();
       n = std::min(n, bench::Scambi_Ms(scambi));
       k = std::min(k, bench::Scambi_Ms(solo));
+      h = std::min(h, Verso_Nudo());
     }
+    host_nudo.Aggiungi(h);
     upload.Aggiungi(u);
     nudo.Aggiungi(n);
     solo_scambi.Aggiungi(k);
@@ -127,12 +170,15 @@ int main(int argc, char** argv) {
   };
   std::printf("archive upload, 1 document of %d pages x %zu bytes (%.1f MB, %zu exchanges), %d rounds of 3,\n", kPagine,
               kImmagine, mb, scambi.size(), giri);
-  std::printf("interleaved, the fastest of each in a round; median (lowest - highest)\n");
+  std::printf("interleaved, the fastest of each in a round, on %s; median (lowest - highest)\n",
+              nucleo < 0 ? "every core" : ("core " + std::to_string(nucleo)).c_str());
   std::printf("  upload MB/s:                         %s\n", rate(upload).Testo("%.1f").c_str());
   std::printf("  bare exchanges + page files MB/s:    %s\n", rate(nudo).Testo("%.1f").c_str());
   std::printf("  bare exchanges alone MB/s:           %s\n", rate(solo_scambi).Testo("%.1f").c_str());
   std::printf("  ratio upload / bare with files:      %s\n", bench::Rapporto(upload, nudo).Testo("%.2f").c_str());
   std::printf("  ratio upload / bare exchanges alone: %s\n", bench::Rapporto(upload, solo_scambi).Testo("%.2f").c_str());
+  std::printf("  upload to a bare host MB/s:          %s\n", rate(host_nudo).Testo("%.1f").c_str());
+  std::printf("  ratio stand-in / bare host:          %s\n", bench::Rapporto(upload, host_nudo).Testo("%.2f").c_str());
   std::printf("  requests per upload:  %lld expected (sum of chunks %lld + 3): %s\n",
               static_cast<long long>(pezzi + 3), static_cast<long long>(pezzi), conteggio ? "ok" : "MISMATCH");
   std::error_code ec;

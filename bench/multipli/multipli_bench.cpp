@@ -178,7 +178,7 @@ class Banco {
     const Tempi_Cpu m0 = Cpu_Macchina();
     std::vector<long long> c0;
     for (auto& p : server) c0.push_back(Cpu_Processo(p->Pid()));
-    const long long h0 = Cpu_Processo(Pid_Host(host));
+    const long long h0 = Cpu_Processo(host.Pid());
     const auto t0 = Orologio::now();
     for (int i = 1; i <= file_; ++i) fs::rename(pronti / Nome(i), coda / Nome(i));
     while (prova::Nomi(fatti).size() < static_cast<size_t>(file_)) {
@@ -190,7 +190,7 @@ class Banco {
     }
     e.secondi = std::chrono::duration<double>(Orologio::now() - t0).count();
     const Tempi_Cpu m1 = Cpu_Macchina();
-    long long nostri = Cpu_Processo(Pid_Host(host)) - h0;
+    long long nostri = Cpu_Processo(host.Pid()) - h0;
     for (size_t i = 0; i < server.size(); ++i) nostri += Cpu_Processo(server[i]->Pid()) - c0[i];
     const double nuclei = static_cast<double>(std::thread::hardware_concurrency());
     const double totale = static_cast<double>(std::max(1LL, m1.totale - m0.totale));
@@ -224,13 +224,6 @@ class Banco {
     std::snprintf(n, sizeof n, "%04d", i);
     return n;
   }
-  static pid_t Pid_Host(const prova::Host_Simulato& host) {
-    std::ifstream in(host.Cartella() / "ready");
-    for (std::string riga; std::getline(in, riga);)
-      if (riga.rfind("pid=", 0) == 0) return static_cast<pid_t>(std::atoi(riga.c_str() + 4));
-    return -1;
-  }
-
   int file_, pagine_;
   fs::path cartella_;
   std::string dati_;

@@ -43,6 +43,7 @@ class Host_Simulato {
   // the test process.
   void Ferma();
   bool In_Esecuzione() { return processo_.In_Esecuzione(); }
+  pid_t Pid() const { return processo_.Pid(); }
 
   int Porta_Ftp() const { return porta_ftp_; }
   int Porta_Record() const { return porta_record_; }
