@@ -74,8 +74,10 @@ struct Risposta {
   };
   std::vector<Frame> frame;
   bool chiudi = false;  // close the connection after the reply
-  // Runs once the reply has been sent (what need not hold the reply up).
-  std::function<void()> dopo;
+  // Run outside the handlers' turn (others may run meanwhile): `prima`
+  // before the reply is sent (what must be done by then but may take long),
+  // `dopo` once it has been sent (what need not hold the reply up).
+  std::function<void()> prima, dopo;
 
   Risposta& Aggiungi(char esito, const Corpo& corpo = {}) {
     frame.push_back({esito, corpo.Byte()});

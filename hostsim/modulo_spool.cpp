@@ -309,12 +309,14 @@ class Spool : public Modulo {
     g.Registra("D", [this](Sessione& s, const Richiesta& r) {
       auto& stato = stati_[s.id];
       if (!stato.corrente) return Risposta::Una('9');
-      // What the spool file archived is in the store's files once it is done.
-      Archivio::Store().Sincronizza();
       Togli(*stato.corrente, r.Corpo_Testo());
       presi_.erase(stato.corrente->nome);
       stato.corrente.reset();
-      return Risposta::Una('0');
+      // What the spool file archived is in the store's files by the reply
+      // (the other servers meanwhile go on).
+      Risposta risposta = Risposta::Una('0');
+      risposta.prima = [] { Archivio::Store().Sincronizza(); };
+      return risposta;
     });
   }
 

@@ -541,6 +541,7 @@ void Server::Sessione_Record(int fd, int id) {
         risposta = Risposta::Una('9');
       }
     }
+    if (risposta.prima) risposta.prima();
     avanti = Invia(fd, id, risposta, r.lettera, occorrenza);
     if (risposta.dopo) risposta.dopo();
   }
