@@ -1,15 +1,16 @@
 #include "archivio.h"
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <pthread.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace hostsim {
 
@@ -17,10 +18,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The writer runs when a document is closed, when asked to, past this many
-// queued bytes, and otherwise once requests pause for kQuiete (or what waits
-// has waited kAttesa): while a document comes in, the stand-in does little
-// but answer.
+// The writer runs once the reply to a document's close is out, when asked
+// to, past this many queued bytes, and otherwise once requests pause for
+// kQuiete (or what waits has waited kAttesa): while a document comes in, the
+// stand-in does little but answer.
 constexpr auto kQuiete = std::chrono::milliseconds(200);
 constexpr auto kAttesa = std::chrono::seconds(5);
 constexpr size_t kSoglia = size_t{64} << 20;

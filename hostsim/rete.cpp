@@ -62,9 +62,11 @@ bool Scrivi_Parti(int fd, std::vector<std::string_view> parti) {
 class Buffer_Record {
  public:
   static constexpr size_t kMisura = 8192 + 64;  // the largest record the programs send, and some
-  // A buffer of `n` bytes; `dove` is where they go.
+  static constexpr size_t kCorto = 1024;
+  // A buffer of `n` bytes; `dove` is where they go. Short records get one of
+  // their own size.
   static Byte_Condivisi Prendi(size_t n, char*& dove) {
-    if (n > kMisura) {
+    if (n > kMisura || n <= kCorto) {
       auto s = std::make_shared<std::string>(n, '\0');
       dove = s->data();
       return {s, *s};

@@ -140,27 +140,45 @@ bool Host_Simulato::Avvia(int limite_ms) {
 
 void Host_Simulato::Ferma() {
   processo_.Ferma(3000);
+  std::lock_guard<std::mutex> l(controllo_m_);
+  Controllo_Chiudi();
   porta_controllo_ = -1;
 }
 
 std::string Host_Simulato::Uscita() const { return Leggi_File(cartella_ / "output.txt"); }
 
 void Host_Simulato::Sincronizza() const {
+  std::lock_guard<std::mutex> l(controllo_m_);
   if (porta_controllo_ <= 0) return;
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(static_cast<uint16_t>(porta_controllo_));
-  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  // A stand-in that has ended wrote everything at its end: nothing to wait for.
-  if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0 &&
-      ::send(fd, "sync\n", 5, MSG_NOSIGNAL) == 5) {
+  // One connection to the control port, kept for the next time; a new one
+  // when it has failed. A stand-in that has ended wrote everything at its
+  // end: then there is nothing to wait for.
+  for (int prova = 0; prova < 2; ++prova) {
+    if (controllo_fd_ < 0) {
+      controllo_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_in sa{};
+      sa.sin_family = AF_INET;
+      sa.sin_port = htons(static_cast<uint16_t>(porta_controllo_));
+      sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      if (controllo_fd_ < 0 || ::connect(controllo_fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        Controllo_Chiudi();
+        return;
+      }
+    }
     std::string risposta;
     char c = 0;
-    pollfd p{fd, POLLIN, 0};
-    while (risposta.size() < 3 && ::poll(&p, 1, 30000) == 1 && ::recv(fd, &c, 1, 0) == 1) risposta.push_back(c);
+    pollfd p{controllo_fd_, POLLIN, 0};
+    if (::send(controllo_fd_, "sync\n", 5, MSG_NOSIGNAL) == 5)
+      while (risposta.size() < 3 && ::poll(&p, 1, 30000) == 1 && ::recv(controllo_fd_, &c, 1, 0) == 1)
+        risposta.push_back(c);
+    if (risposta == "ok\n") return;
+    Controllo_Chiudi();
   }
-  if (fd >= 0) ::close(fd);
+}
+
+void Host_Simulato::Controllo_Chiudi() const {
+  if (controllo_fd_ >= 0) ::close(controllo_fd_);
+  controllo_fd_ = -1;
 }
 
 std::vector<Voce_Log> Host_Simulato::Log() const {

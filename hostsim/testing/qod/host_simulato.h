@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -88,7 +89,11 @@ class Host_Simulato {
   std::vector<std::string> argomenti_;
   std::filesystem::path cartella_;
   Processo processo_;
+  void Controllo_Chiudi() const;
+
   int porta_ftp_ = -1, porta_record_ = -1, porta_controllo_ = -1;
+  mutable std::mutex controllo_m_;
+  mutable int controllo_fd_ = -1;  // the connection to the control port
 };
 
 }  // namespace qod::prova
