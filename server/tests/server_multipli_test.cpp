@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "qod/basic.h"
-#include "qod/host/base.h"
+#include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
 #include "qod/host/trasporto.h"
 #include "qod/host_simulato.h"
