@@ -375,35 +375,26 @@ void FrmParm::Accanto(QWidget* finestra) {
   finestra->move(x() + frameGeometry().width(), y());
 }
 
-FrmOut* FrmParm::frmOut() {
-  if (!out_) {
-    out_ = new FrmOut(this);
-    out_->setAttribute(Qt::WA_DeleteOnClose);
-    out_->chiusa = [this] { out_ = nullptr; };
-    Accanto(out_);
+template <class Finestra>
+Finestra* FrmParm::Secondaria(QPointer<Finestra>& finestra) {
+  if (!finestra) {
+    finestra = new Finestra(this);
+    finestra->setAttribute(Qt::WA_DeleteOnClose);
+    finestra->chiusa = [&finestra] { finestra = nullptr; };
+    Accanto(finestra);
   }
-  return out_;
+  return finestra;
 }
 
-FrmHelp* FrmParm::frmHelp() {
-  if (!help_) {
-    help_ = new FrmHelp(this);
-    help_->setAttribute(Qt::WA_DeleteOnClose);
-    help_->chiusa = [this] { help_ = nullptr; };
-    Accanto(help_);
-  }
-  return help_;
-}
+FrmOut* FrmParm::frmOut() { return Secondaria(out_); }
+
+FrmHelp* FrmParm::frmHelp() { return Secondaria(help_); }
 
 FrmTxt* FrmParm::frmTxt() {
-  if (!txt_) {
-    txt_ = new FrmTxt(this);
-    txt_->setAttribute(Qt::WA_DeleteOnClose);
-    txt_->chiusa = [this] { txt_ = nullptr; };
-    Accanto(txt_);
-    txt_->chiusura = [this] { return Chiudi_Editor(); };
-  }
-  return txt_;
+  const bool nuova = !txt_;
+  FrmTxt* t = Secondaria(txt_);
+  if (nuova) t->chiusura = [this] { return Chiudi_Editor(); };
+  return t;
 }
 
 void FrmParm::Modifica(int quale) {

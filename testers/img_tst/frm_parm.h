@@ -91,6 +91,9 @@ class FrmParm : public QWidget {
   void Apri(const std::string& tipo, const std::string& campo);
   void Colore_Imposta(int32_t rgb);
   void Accanto(QWidget* finestra);
+  // A secondary window, made beside the form when it is not open.
+  template <class Finestra>
+  Finestra* Secondaria(QPointer<Finestra>& finestra);
   std::string Testo_Campo(const std::string& nome) const;
   void Imposta_Campo(const std::string& nome, const std::string& testo);
 
