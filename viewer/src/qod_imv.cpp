@@ -700,6 +700,36 @@ void Qod_IMV::mouseMoveEvent(QMouseEvent*) {
   if (a.cursore) Cursore_Imposta();
 }
 
+// ---- Turning and deleting as the window shows them -----------------------------------------------
+
+void Qod_IMV::Immagine_Ruota() {
+  if (!Immagine_Gira()) return;
+  long x = 0, y = 0;
+  Zoom_Applica(x, y);
+}
+
+void Qod_IMV::Pagina_Cancella() {
+  switch (Pagina_Cancella_File()) {
+    case Cancellazione::Nessuna: return;
+    // A gap is left: show the document as it now is on disk.
+    case Cancellazione::Con_Buco: Immagine_Pagina(0); return;
+    case Cancellazione::Fatta: break;
+  }
+  Pagine& s = pagine_stato_;
+  if (s.Pagina_Attuale > 1) {
+    Immagine_Pagina(-1);
+    return;
+  }
+  // The first page was deleted: the page that took its number is shown.
+  Nascondi_Per_Cambio();
+  if (s.Pagine_Numero < 1 || !Carica_Pagina_Attuale()) {
+    s.Azzera();
+    Stato_Vuoto();
+    return;
+  }
+  Mostra();
+}
+
 // ---- Toolbar, wheel and keys ---------------------------------------------------------------------
 
 void Qod_IMV::Toolbar_ButtonClick(int tasto) {
