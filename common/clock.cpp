@@ -36,6 +36,19 @@ std::string Due(int v) {
   return s.size() < 2 ? "0" + s : s;
 }
 
+// The field a two-letter pattern at the start of `p` writes in two digits,
+// or none.
+int DateTime::*Campo_Due(std::string_view p) {
+  static constexpr struct {
+    std::string_view segno;
+    int DateTime::*campo;
+  } kCampi[] = {{"yy", &DateTime::anno}, {"mm", &DateTime::mese},   {"dd", &DateTime::giorno},
+                {"hh", &DateTime::ora},  {"nn", &DateTime::minuto}, {"ss", &DateTime::secondo}};
+  for (const auto& c : kCampi)
+    if (p.starts_with(c.segno)) return c.campo;
+  return nullptr;
+}
+
 }  // namespace
 
 double DateTime::Seriale() const {
@@ -81,23 +94,8 @@ std::string Format(const DateTime& d, std::string_view p) {
       while (y.size() < 4) y.insert(y.begin(), '0');
       out += y;
       i += 4;
-    } else if (inizia("yy")) {
-      out += Due(d.anno);
-      i += 2;
-    } else if (inizia("mm")) {
-      out += Due(d.mese);
-      i += 2;
-    } else if (inizia("dd")) {
-      out += Due(d.giorno);
-      i += 2;
-    } else if (inizia("hh")) {
-      out += Due(d.ora);
-      i += 2;
-    } else if (inizia("nn")) {
-      out += Due(d.minuto);
-      i += 2;
-    } else if (inizia("ss")) {
-      out += Due(d.secondo);
+    } else if (int DateTime::*campo = Campo_Due(p.substr(i))) {
+      out += Due(d.*campo);
       i += 2;
     } else {
       out.push_back(p[i]);

@@ -174,19 +174,9 @@ void Profilo_Testo::Scrivi(std::string_view sezione, std::string_view chiave, st
 }
 
 void Profilo_Testo::Cancella_Chiave(std::string_view sezione, std::string_view chiave) {
-  bool dentro = false;
-  std::string_view nome, k, v;
-  for (const auto& r : Righe()) {
-    std::string_view t = Testo(r);
-    if (E_Sezione(t, nome)) {
-      dentro = Uguali(nome, Pulisci(sezione));
-      continue;
-    }
-    if (dentro && E_Chiave(t, k, v) && Uguali(k, Pulisci(chiave))) {
-      testo_.erase(r.inizio, r.fine_con_a_capo - r.inizio);
-      return;
-    }
-  }
+  const std::vector<Riga> righe = Righe();
+  const size_t i = Trova(sezione, chiave, righe);
+  if (i < righe.size()) testo_.erase(righe[i].inizio, righe[i].fine_con_a_capo - righe[i].inizio);
 }
 
 void Profilo_Testo::Cancella_Sezione(std::string_view sezione) {
