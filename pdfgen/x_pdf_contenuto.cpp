@@ -67,23 +67,15 @@ void X_PDF::EndPage() {
 
 // ---- Text state and text -----------------------------------------------
 
-void X_PDF::SetWordSpacing(float w) {
-  Richiedi_Flusso("SetWordSpacing");
-  spaziatura_parole_ = w;
-  WriteLine(FormatNum(w) + " Tw");
+void X_PDF::Stato_Testo(const char* chi, float& campo, float valore, const char* operatore) {
+  Richiedi_Flusso(chi);
+  campo = valore;
+  WriteLine(FormatNum(valore) + " " + operatore);
 }
 
-void X_PDF::SetCharSpacing(float w) {
-  Richiedi_Flusso("SetCharSpacing");
-  spaziatura_car_ = w;
-  WriteLine(FormatNum(w) + " Tc");
-}
-
-void X_PDF::SetTextHorizontalScaling(float w) {
-  Richiedi_Flusso("SetTextHorizontalScaling");
-  scala_orizz_ = w;
-  WriteLine(FormatNum(w) + " Tz");
-}
+void X_PDF::SetWordSpacing(float w) { Stato_Testo("SetWordSpacing", spaziatura_parole_, w, "Tw"); }
+void X_PDF::SetCharSpacing(float w) { Stato_Testo("SetCharSpacing", spaziatura_car_, w, "Tc"); }
+void X_PDF::SetTextHorizontalScaling(float w) { Stato_Testo("SetTextHorizontalScaling", scala_orizz_, w, "Tz"); }
 
 void X_PDF::SetTextRenderingMode(float w) {
   Richiedi_Flusso("SetTextRenderingMode");

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -148,6 +149,12 @@ class X_PDF {
   void Richiedi_Flusso(const char* chi) const;
   void Fine_Flusso();
   void Registra_Immagine(std::string_view name, int32_t n);
+  // Writes the image file `file` as an object by `scrivi` and registers it
+  // under `name`; false when it cannot be read.
+  bool Carica_Immagine(const char* chi, std::string_view name, std::string_view file,
+                       int32_t (*scrivi)(Documento_Pdf&, std::string_view, const std::filesystem::path&));
+  // Keeps `valore` in `campo` and writes it with the text operator `operatore`.
+  void Stato_Testo(const char* chi, float& campo, float valore, const char* operatore);
   void Abbandona();
   void Azzera_Documento();
 
