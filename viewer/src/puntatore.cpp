@@ -37,24 +37,18 @@ Azione_Puntatore Puntatore::Mosso(float x, float y, const Contesto& c) {
   return a;
 }
 
-Azione_Puntatore Puntatore::Rilasciato() {
+Azione_Puntatore Puntatore::Lascia(bool cambia, int nuovo) {
   Azione_Puntatore a;
   pulsante_ = 0;
-  if (stato_ == P_Normale || stato_ == P_Presa) {
-    stato_ = P_Mano;
+  if (cambia) {
+    stato_ = nuovo;
     a.cursore = true;
   }
   return a;
 }
 
-Azione_Puntatore Puntatore::Fuori() {
-  Azione_Puntatore a;
-  pulsante_ = 0;
-  if (stato_ != P_Normale) {
-    stato_ = P_Normale;
-    a.cursore = true;
-  }
-  return a;
-}
+Azione_Puntatore Puntatore::Rilasciato() { return Lascia(stato_ == P_Normale || stato_ == P_Presa, P_Mano); }
+
+Azione_Puntatore Puntatore::Fuori() { return Lascia(stato_ != P_Normale, P_Normale); }
 
 }  // namespace qod::imv

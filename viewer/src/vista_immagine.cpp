@@ -16,21 +16,15 @@ namespace qod::img {
 
 namespace {
 
-int Pulsante_Di(Qt::MouseButtons b) {
-  int r = 0;
-  if (b & Qt::LeftButton) r |= 1;
-  if (b & Qt::RightButton) r |= 2;
-  if (b & Qt::MiddleButton) r |= 4;
-  return r;
+// The bits 1, 2 and 4 of the flags `uno`, `due` and `quattro` set in `f`.
+template <typename Flags, typename Flag>
+int Bit_Di(Flags f, Flag uno, Flag due, Flag quattro) {
+  return (f & uno ? 1 : 0) | (f & due ? 2 : 0) | (f & quattro ? 4 : 0);
 }
 
-int Shift_Di(Qt::KeyboardModifiers m) {
-  int r = 0;
-  if (m & Qt::ShiftModifier) r |= 1;
-  if (m & Qt::ControlModifier) r |= 2;
-  if (m & Qt::AltModifier) r |= 4;
-  return r;
-}
+int Pulsante_Di(Qt::MouseButtons b) { return Bit_Di(b, Qt::LeftButton, Qt::RightButton, Qt::MiddleButton); }
+
+int Shift_Di(Qt::KeyboardModifiers m) { return Bit_Di(m, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier); }
 
 // The image's own pixels as a QImage, without a copy where the layout is one
 // Qt reads (rows top first, 1-bit MSB first, RGB and RGBA bytes); the QImage

@@ -43,6 +43,21 @@ QLabel* Etichetta(QWidget* padre, const char* nome, const char* testo) {
   return l;
 }
 
+// The caption `testo` in column `colonna` of row `riga`, its box in the next.
+void Con_Etichetta(QGridLayout* g, QWidget* cornice, const char* nome, const char* testo, QWidget* box, int riga,
+                   int colonna) {
+  g->addWidget(Etichetta(cornice, nome, testo), riga, colonna);
+  g->addWidget(box, riga, colonna + 1);
+}
+
+// A button or box of kind W with its caption, under its name.
+template <typename W>
+W* Con_Nome(QWidget* padre, const char* nome, const QString& testo) {
+  auto* w = new W(testo, padre);
+  w->setObjectName(nome);
+  return w;
+}
+
 QGroupBox* Cornice(QWidget* padre, const char* nome, const char* titolo) {
   auto* g = new QGroupBox(Testo_Qt(A(titolo)), padre);
   g->setObjectName(nome);
@@ -60,6 +75,16 @@ void Colori(QLineEdit* box, bool errato) {
     p.setColor(gruppo, QPalette::Text, sistema.color(g, errato ? QPalette::HighlightedText : QPalette::Text));
   }
   box->setPalette(p);
+}
+
+// A shown, writable box checked by `controlla` on its text, in the colours
+// of a bad value when it fails; a hidden or read-only box is good.
+bool Casella_Controlla(QLineEdit* box, const std::function<bool(const std::string&)>& controlla) {
+  if (box->isHidden() || box->isReadOnly()) return true;
+  Colori(box, false);
+  const bool bene = controlla(Ansi_Qt(box->text()));
+  if (!bene) Colori(box, true);
+  return bene;
 }
 
 }  // namespace
@@ -99,10 +124,8 @@ void FrmStampa::Costruisci() {
   l1->addWidget(cmd_Proprieta);
 
   auto* frame_2 = Cornici[1] = Cornice(this, "frame_2", " Orientamento ");
-  opt_Orienta[1] = new QRadioButton(QStringLiteral("Verticale"), frame_2);
-  opt_Orienta[1]->setObjectName("opt_Orienta_1");
-  opt_Orienta[0] = new QRadioButton(QStringLiteral("Orrizzontale"), frame_2);
-  opt_Orienta[0]->setObjectName("opt_Orienta_0");
+  opt_Orienta[1] = Con_Nome<QRadioButton>(frame_2, "opt_Orienta_1", QStringLiteral("Verticale"));
+  opt_Orienta[0] = Con_Nome<QRadioButton>(frame_2, "opt_Orienta_0", QStringLiteral("Orrizzontale"));
   auto* l2 = new QVBoxLayout(frame_2);
   l2->addWidget(opt_Orienta[1]);
   l2->addWidget(opt_Orienta[0]);
@@ -114,31 +137,22 @@ void FrmStampa::Costruisci() {
   txtMar_Top = Casella(frame_3, "txtMar_Top", 3);
   txtMar_Bot = Casella(frame_3, "txtMar_Bot", 3);
   auto* l3 = new QGridLayout(frame_3);
-  l3->addWidget(Etichetta(frame_3, "lbl2", "Sinistro"), 0, 0);
-  l3->addWidget(txtMar_Sx, 0, 1);
-  l3->addWidget(Etichetta(frame_3, "lbl3", "Destro"), 0, 2);
-  l3->addWidget(txtMar_Dx, 0, 3);
-  l3->addWidget(Etichetta(frame_3, "lbl4", "Superiore"), 1, 0);
-  l3->addWidget(txtMar_Top, 1, 1);
-  l3->addWidget(Etichetta(frame_3, "lbl5", "Inferiore"), 1, 2);
-  l3->addWidget(txtMar_Bot, 1, 3);
+  Con_Etichetta(l3, frame_3, "lbl2", "Sinistro", txtMar_Sx, 0, 0);
+  Con_Etichetta(l3, frame_3, "lbl3", "Destro", txtMar_Dx, 0, 2);
+  Con_Etichetta(l3, frame_3, "lbl4", "Superiore", txtMar_Top, 1, 0);
+  Con_Etichetta(l3, frame_3, "lbl5", "Inferiore", txtMar_Bot, 1, 2);
 
   auto* frame_4 = Cornici[3] = Cornice(this, "frame_4", " Copie ");
   txtCopie = Casella(frame_4, "txtCopie", 3);
-  chkFascicola = new QCheckBox(QStringLiteral("Fascicola"), frame_4);
-  chkFascicola->setObjectName("chkFascicola");
+  chkFascicola = Con_Nome<QCheckBox>(frame_4, "chkFascicola", QStringLiteral("Fascicola"));
   auto* l4 = new QGridLayout(frame_4);
-  l4->addWidget(Etichetta(frame_4, "lbl6", "Numero"), 0, 0);
-  l4->addWidget(txtCopie, 0, 1);
+  Con_Etichetta(l4, frame_4, "lbl6", "Numero", txtCopie, 0, 0);
   l4->addWidget(chkFascicola, 1, 0, 1, 2);
 
   auto* frame_5 = Cornici[4] = Cornice(this, "frame_5", " Dimensione ");
-  chkAdatta = new QCheckBox(QStringLiteral("Adatta alla pagina"), frame_5);
-  chkAdatta->setObjectName("chkAdatta");
-  chkAllineaX = new QCheckBox(QStringLiteral("Allineamento orrizzontale"), frame_5);
-  chkAllineaX->setObjectName("chkAllineaX");
-  chkAllineaY = new QCheckBox(QStringLiteral("Allineamento verticale"), frame_5);
-  chkAllineaY->setObjectName("chkAllineaY");
+  chkAdatta = Con_Nome<QCheckBox>(frame_5, "chkAdatta", QStringLiteral("Adatta alla pagina"));
+  chkAllineaX = Con_Nome<QCheckBox>(frame_5, "chkAllineaX", QStringLiteral("Allineamento orrizzontale"));
+  chkAllineaY = Con_Nome<QCheckBox>(frame_5, "chkAllineaY", QStringLiteral("Allineamento verticale"));
   txtZoomX = Casella(frame_5, "txtZoomX", 6);
   txtZoomY = Casella(frame_5, "txtZoomY", 6);
   lbl7 = Etichetta(frame_5, "lbl7", "zoom orizzontale");
@@ -156,17 +170,12 @@ void FrmStampa::Costruisci() {
   txtPagDa = Casella(frame_6, "txtPagDa", 5);
   txtPagA = Casella(frame_6, "txtPagA", 5);
   auto* l6 = new QGridLayout(frame_6);
-  l6->addWidget(Etichetta(frame_6, "lbl9", "Iniziale"), 0, 0);
-  l6->addWidget(txtPagDa, 0, 1);
-  l6->addWidget(Etichetta(frame_6, "lbl10", "Finale"), 1, 0);
-  l6->addWidget(txtPagA, 1, 1);
+  Con_Etichetta(l6, frame_6, "lbl9", "Iniziale", txtPagDa, 0, 0);
+  Con_Etichetta(l6, frame_6, "lbl10", "Finale", txtPagA, 1, 0);
 
-  cmd_Conferma = new QPushButton(QStringLiteral("Conferma"), this);
-  cmd_Conferma->setObjectName("cmd_Conferma");
-  cmd_Stampa = new QPushButton(QStringLiteral("Stampa"), this);
-  cmd_Stampa->setObjectName("cmd_Stampa");
-  cmd_Annulla = new QPushButton(QStringLiteral("Annulla"), this);
-  cmd_Annulla->setObjectName("cmd_Annulla");
+  cmd_Conferma = Con_Nome<QPushButton>(this, "cmd_Conferma", QStringLiteral("Conferma"));
+  cmd_Stampa = Con_Nome<QPushButton>(this, "cmd_Stampa", QStringLiteral("Stampa"));
+  cmd_Annulla = Con_Nome<QPushButton>(this, "cmd_Annulla", QStringLiteral("Annulla"));
   for (QPushButton* b : {cmd_Proprieta, cmd_Conferma, cmd_Stampa, cmd_Annulla}) b->setAutoDefault(false);
 
   auto* griglia = new QGridLayout(this);
@@ -230,19 +239,15 @@ bool FrmStampa::Impostazioni_Scrivi() {
 }
 
 bool FrmStampa::Campo_Controlla_Intero(QLineEdit* box, int32_t& valore, int32_t minimo, int32_t massimo) {
-  if (box->isHidden() || box->isReadOnly()) return true;
-  Colori(box, false);
-  const bool bene = Controlla_Intero(Ansi_Qt(box->text()), Separatori_Utente(), minimo, massimo, valore);
-  if (!bene) Colori(box, true);
-  return bene;
+  return Casella_Controlla(box, [&](const std::string& testo) {
+    return Controlla_Intero(testo, Separatori_Utente(), minimo, massimo, valore);
+  });
 }
 
 bool FrmStampa::Campo_Controlla_Decimale(QLineEdit* box, double& valore, double minimo, double massimo) {
-  if (box->isHidden() || box->isReadOnly()) return true;
-  Colori(box, false);
-  const bool bene = Controlla_Decimale(Ansi_Qt(box->text()), Separatori_Utente(), minimo, massimo, valore);
-  if (!bene) Colori(box, true);
-  return bene;
+  return Casella_Controlla(box, [&](const std::string& testo) {
+    return Controlla_Decimale(testo, Separatori_Utente(), minimo, massimo, valore);
+  });
 }
 
 bool FrmStampa::Campi_Controlla() {
@@ -489,30 +494,29 @@ Servizi_Stampa Stampa_Visore::Servizi(MessageSink* messaggi, Avanzamento avanzam
   return s;
 }
 
-bool Stampa_Visore::Carica(QWidget* Padre, const std::string& FileINI, const std::string& Paragrafo,
-                           const std::string& NomeFile, MessageSink* messaggi, Avanzamento avanzamento) {
+bool Stampa_Visore::Uno_Alla_Volta(QWidget* padre, MessageSink* messaggi, Avanzamento avanzamento,
+                                   const std::function<bool(FrmStampa&)>& richiesta) {
   if (occupato_) return false;
   occupato_ = true;
   bool r = false;
   {
-    FrmStampa frm(Servizi(messaggi, std::move(avanzamento)), Padre);
-    r = frm.Carica(Padre, FileINI, Paragrafo, NomeFile);
+    FrmStampa frm(Servizi(messaggi, std::move(avanzamento)), padre);
+    r = richiesta(frm);
   }
   occupato_ = false;
   return r;
 }
 
+bool Stampa_Visore::Carica(QWidget* Padre, const std::string& FileINI, const std::string& Paragrafo,
+                           const std::string& NomeFile, MessageSink* messaggi, Avanzamento avanzamento) {
+  return Uno_Alla_Volta(Padre, messaggi, std::move(avanzamento),
+                        [&](FrmStampa& frm) { return frm.Carica(Padre, FileINI, Paragrafo, NomeFile); });
+}
+
 bool Stampa_Visore::Stampa(int64_t hWnd, const std::string& FileINI, const std::string& Paragrafo,
                            const std::string& NomeFile, MessageSink* messaggi, Avanzamento avanzamento) {
-  if (occupato_) return false;
-  occupato_ = true;
-  bool r = false;
-  {
-    FrmStampa frm(Servizi(messaggi, std::move(avanzamento)), nullptr);
-    r = frm.Stampa(hWnd, FileINI, Paragrafo, NomeFile);
-  }
-  occupato_ = false;
-  return r;
+  return Uno_Alla_Volta(nullptr, messaggi, std::move(avanzamento),
+                        [&](FrmStampa& frm) { return frm.Stampa(hWnd, FileINI, Paragrafo, NomeFile); });
 }
 
 void Stampa_Visore::Collega(Qod_IMV& visore) {

@@ -42,6 +42,10 @@ class Puntatore {
   Azione_Puntatore Fuori();
 
  private:
+  // No button held any more; when `cambia`, the state becomes `nuovo` and the
+  // pointer is drawn again.
+  Azione_Puntatore Lascia(bool cambia, int nuovo);
+
   int stato_ = P_Normale;
   int pulsante_ = 0;
   float premuto_x_ = 0, premuto_y_ = 0;

@@ -143,6 +143,10 @@ class Stampa_Visore {
 
  private:
   Servizi_Stampa Servizi(MessageSink* messaggi, Avanzamento avanzamento) const;
+  // Runs `richiesta` on a dialog of its own, unless one is running already
+  // (false then).
+  bool Uno_Alla_Volta(QWidget* padre, MessageSink* messaggi, Avanzamento avanzamento,
+                      const std::function<bool(FrmStampa&)>& richiesta);
 
   Servizi_Stampa servizi_;
   bool occupato_ = false;
