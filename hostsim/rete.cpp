@@ -197,15 +197,16 @@ void Configurazione::Opzioni_Dichiara(Opzioni& o) {
   o.Intero("body-on-empty", "N",
            "replies that carry no body (greeting, X, refusals, end of lists) carry N filler bytes", corpo_su_vuoto, 0,
            8192);
-  o.Valore(
-      "slow", "L[#N]=MS", "wait MS before the reply to record L (@ the greeting, * any; #N only the N-th)",
-      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Lento, v, guasti, e); }, true);
-  o.Valore(
-      "cut", "L[#N]=BYTES", "send only the first BYTES of the reply to L, then go silent on it",
-      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Taglia, v, guasti, e); }, true);
-  o.Valore(
-      "close", "L[#N]=BYTES", "send the first BYTES of the reply to L, then close the connection",
-      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Chiudi, v, guasti, e); }, true);
+  // A fault on the reply to one record: "L[#N]=VALUE".
+  auto guasto = [this](Guasto::Tipo g) {
+    return [this, g](const std::string& v, std::string& e) { return Guasto_Leggi(g, v, guasti, e); };
+  };
+  o.Valore("slow", "L[#N]=MS", "wait MS before the reply to record L (@ the greeting, * any; #N only the N-th)",
+           guasto(Guasto::Lento), true);
+  o.Valore("cut", "L[#N]=BYTES", "send only the first BYTES of the reply to L, then go silent on it",
+           guasto(Guasto::Taglia), true);
+  o.Valore("close", "L[#N]=BYTES", "send the first BYTES of the reply to L, then close the connection",
+           guasto(Guasto::Chiudi), true);
   auto passo = [](std::string& dove) {
     return [&dove](const std::string& v, std::string& e) {
       if (v != "greeting" && v != "user" && v != "pass" && v != "rcmd") {
@@ -222,15 +223,11 @@ void Configurazione::Opzioni_Dichiara(Opzioni& o) {
   o.Vero("ftp-multiline", "every FTP reply comes in three lines", ftp_multiriga);
   o.Intero("ftp-endless-greeting", "MS", "the greeting is a \"220-\" line every MS ms that never ends",
            ftp_greeting_infinito_ms, 1, 600000);
-  o.Valore(
-      "drip", "L[#N]=MS", "send the reply to L one byte every MS ms",
-      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Goccia, v, guasti, e); }, true);
-  o.Valore(
-      "long-body", "L[#N]=BYTES", "BYTES more bytes follow the reply to L than its header announces",
-      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Allunga, v, guasti, e); }, true);
-  o.Valore(
-      "grow-body", "L[#N]=BYTES", "the reply to L carries BYTES more body bytes, announced in its header",
-      [this](const std::string& v, std::string& e) { return Guasto_Leggi(Guasto::Cresce, v, guasti, e); }, true);
+  o.Valore("drip", "L[#N]=MS", "send the reply to L one byte every MS ms", guasto(Guasto::Goccia), true);
+  o.Valore("long-body", "L[#N]=BYTES", "BYTES more bytes follow the reply to L than its header announces",
+           guasto(Guasto::Allunga), true);
+  o.Valore("grow-body", "L[#N]=BYTES", "the reply to L carries BYTES more body bytes, announced in its header",
+           guasto(Guasto::Cresce), true);
   lettura.Opzioni_Dichiara(o);
 }
 
