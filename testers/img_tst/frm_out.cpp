@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "finestra.h"
 #include "qod/basic.h"
 #include "qod/testers/vista.h"
 #include "qod/winpath.h"
@@ -21,11 +22,7 @@ constexpr int kStriscia = 20;  // the height of the top strip in pixels
 }
 
 FrmOut::FrmOut(QWidget* genitore) : QWidget(genitore, Qt::Window) {
-  setObjectName("frmOut");
-  setWindowTitle("Test Qod_IMG.ocx");
-  setMinimumSize(420, 160);
-  auto* colonna = new QVBoxLayout(this);
-  colonna->setContentsMargins(0, 0, 0, 0);
+  auto* colonna = Finestra_Colonna(this, "frmOut", "Test Qod_IMG.ocx", 420, 160);
   colonna->setSpacing(0);
   auto* striscia = new QWidget(this);
   auto* riga = new QHBoxLayout(striscia);

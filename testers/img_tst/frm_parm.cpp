@@ -170,6 +170,21 @@ void FrmParm::Metti(QGridLayout* g, const std::string& nome, int riga, int colon
   g->addWidget(w, riga, colonna + 1, 1, ampiezza);
 }
 
+void FrmParm::Metti_Righe(QGridLayout* g, std::initializer_list<std::string> nomi, int per_riga) {
+  int i = 0;
+  for (const std::string& nome : nomi) {
+    Metti(g, nome, 1 + i / per_riga, 2 * (i % per_riga));
+    ++i;
+  }
+}
+
+void FrmParm::Intestazione(QGridLayout* g, const std::string& nome, int ampiezza, QPushButton* primo,
+                           QPushButton* secondo) {
+  g->addWidget(Campo_Widget(nome), 0, 0, 1, ampiezza);
+  g->addWidget(primo, 0, ampiezza);
+  g->addWidget(secondo, 0, ampiezza + 1);
+}
+
 QFrame* FrmParm::Schizzo(const QString& nome) {
   auto* f = new QFrame(this);
   f->setObjectName(nome);
@@ -183,14 +198,8 @@ QFrame* FrmParm::Schizzo(const QString& nome) {
 QGroupBox* FrmParm::Gruppo_Out() {
   auto* gOut = new QGroupBox(" Out ", this);
   auto* lo = new QGridLayout(gOut);
-  lo->addWidget(Campo_Widget("out_Nome"), 0, 0, 1, 6);
-  lo->addWidget(out_Apri, 0, 6);
-  lo->addWidget(out_Visualizza, 0, 7);
-  Metti(lo, "out_Width", 1, 0);
-  Metti(lo, "out_Height", 1, 2);
-  Metti(lo, "txt_S", 1, 4);
-  Metti(lo, "txt_Rx", 2, 0);
-  Metti(lo, "txt_Ry", 2, 2);
+  Intestazione(lo, "out_Nome", 6, out_Apri, out_Visualizza);
+  Metti_Righe(lo, {"out_Width", "out_Height", "txt_S", "txt_Rx", "txt_Ry"}, 3);
   lo->addWidget(new QLabel("Colore", this), 2, 4);
   lo->addWidget(out_Colore, 2, 5);
   auto* gJpeg = new QGroupBox(" JPEG ", this);
@@ -229,13 +238,8 @@ QGroupBox* FrmParm::Gruppo_Comandi() {
 QGroupBox* FrmParm::Gruppo_Font() {
   auto* gFnt = new QGroupBox(" Font ", this);
   auto* lf = new QGridLayout(gFnt);
-  lf->addWidget(Campo_Widget("fnt_Nome"), 0, 0, 1, 4);
-  lf->addWidget(fnt_Apri, 0, 4);
-  lf->addWidget(fnt_Visualizza, 0, 5);
-  Metti(lf, "fnt_Top", 1, 0);
-  Metti(lf, "fnt_Left", 1, 2);
-  Metti(lf, "fnt_Width", 2, 0);
-  Metti(lf, "fnt_Height", 2, 2);
+  Intestazione(lf, "fnt_Nome", 4, fnt_Apri, fnt_Visualizza);
+  Metti_Righe(lf, {"fnt_Top", "fnt_Left", "fnt_Width", "fnt_Height"});
   Metti(lf, "fnt_Mode", 3, 0, 2);
   return gFnt;
 }
@@ -243,17 +247,9 @@ QGroupBox* FrmParm::Gruppo_Font() {
 QGroupBox* FrmParm::Gruppo_Testo() {
   auto* gTxt = new QGroupBox(" Testo ", this);
   auto* lx = new QGridLayout(gTxt);
-  lx->addWidget(Campo_Widget("txt_Nome"), 0, 0, 1, 4);
-  lx->addWidget(txt_Apri, 0, 4);
-  lx->addWidget(txt_Modifica, 0, 5);
-  Metti(lx, "txt_Cmd_CPY", 1, 0);
-  Metti(lx, "txt_Orie", 1, 2);
-  Metti(lx, "txt_Col_Dim", 2, 0);
-  Metti(lx, "txt_Row_Dim", 2, 2);
-  Metti(lx, "txt_Top", 3, 0);
-  Metti(lx, "txt_Left", 3, 2);
-  Metti(lx, "txt_Cols", 4, 0);
-  Metti(lx, "txt_Rows", 4, 2);
+  Intestazione(lx, "txt_Nome", 4, txt_Apri, txt_Modifica);
+  Metti_Righe(lx,
+              {"txt_Cmd_CPY", "txt_Orie", "txt_Col_Dim", "txt_Row_Dim", "txt_Top", "txt_Left", "txt_Cols", "txt_Rows"});
   lx->addWidget(Schizzo("out_img_txt"), 1, 5, 3, 1);
   return gTxt;
 }
@@ -262,19 +258,9 @@ QGroupBox* FrmParm::Gruppo_Immagine(int i) {
   const std::string e = "(" + std::to_string(i) + ")";
   auto* gImg = new QGroupBox(i == 0 ? " Immagine 1 " : " Immagine 2 ", this);
   auto* li = new QGridLayout(gImg);
-  li->addWidget(Campo_Widget("img_Nome" + e), 0, 0, 1, 4);
-  li->addWidget(img_Apri[i], 0, 4);
-  li->addWidget(img_Visualizza[i], 0, 5);
-  Metti(li, "img_Left" + e, 1, 0);
-  Metti(li, "img_Top" + e, 1, 2);
-  Metti(li, "img_Src_Left" + e, 2, 0);
-  Metti(li, "img_Src_Top" + e, 2, 2);
-  Metti(li, "img_Width" + e, 3, 0);
-  Metti(li, "img_Height" + e, 3, 2);
-  Metti(li, "img_Mode" + e, 4, 0);
-  Metti(li, "Img_Pos" + e, 4, 2);
-  Metti(li, "img_ZoomX" + e, 5, 0);
-  Metti(li, "img_ZoomY" + e, 5, 2);
+  Intestazione(li, "img_Nome" + e, 4, img_Apri[i], img_Visualizza[i]);
+  Metti_Righe(li, {"img_Left" + e, "img_Top" + e, "img_Src_Left" + e, "img_Src_Top" + e, "img_Width" + e,
+                   "img_Height" + e, "img_Mode" + e, "Img_Pos" + e, "img_ZoomX" + e, "img_ZoomY" + e});
   li->addWidget(Schizzo(QString("out_img_img(%1)").arg(i)), 1, 5, 3, 1);
   return gImg;
 }

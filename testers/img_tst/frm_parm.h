@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,6 +73,11 @@ class FrmParm : public QWidget {
   void Pulsanti_Crea();
   // A field with its caption (or its short name) in a grid cell pair.
   void Metti(QGridLayout* g, const std::string& nome, int riga, int colonna, int ampiezza = 1);
+  // Fields with their captions, `per_riga` to a row from the second row on.
+  void Metti_Righe(QGridLayout* g, std::initializer_list<std::string> nomi, int per_riga = 2);
+  // The first row of a group: the file name field across `ampiezza` columns,
+  // then its two buttons.
+  void Intestazione(QGridLayout* g, const std::string& nome, int ampiezza, QPushButton* primo, QPushButton* secondo);
   // A page sketch, in the background colour.
   QFrame* Schizzo(const QString& nome);
   // " Out " with " JPEG " and " TIFF" inside; " Messaggi "; " Comandi ";

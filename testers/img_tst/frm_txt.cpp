@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include "finestra.h"
 #include "qod/basic.h"
 #include "qod/testers/file_testo.h"
 #include "qt_testo.h"
@@ -12,15 +13,8 @@
 namespace qod::testers {
 
 FrmTxt::FrmTxt(QWidget* genitore) : QWidget(genitore, Qt::Window) {
-  setObjectName("frmTxt");
-  setWindowTitle("xxxxxxxxx");
-  setMinimumSize(160, 160);
-  auto* l = new QVBoxLayout(this);
-  l->setContentsMargins(0, 0, 0, 0);
-  txt_Cmd = new QPlainTextEdit(this);
-  txt_Cmd->setObjectName("txt_Cmd");
-  txt_Cmd->setLineWrapMode(QPlainTextEdit::NoWrap);
-  txt_Cmd->setFont(Font_Testo(font()));
+  auto* l = Finestra_Colonna(this, "frmTxt", "xxxxxxxxx", 160, 160);
+  txt_Cmd = Casella_Righe(this, "txt_Cmd");
   l->addWidget(txt_Cmd);
 }
 
