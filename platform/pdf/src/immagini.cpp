@@ -7,8 +7,10 @@
 #include <cmath>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "qod/basic.h"
+#include "oggetto_immagine.h"
 #include "qod/pdf/immagini.h"
 
 namespace qod::pdf {
@@ -17,6 +19,20 @@ namespace {
 // Largest width or height of a page image.
 constexpr uint32_t kMassimoLato = 65535;
 constexpr size_t kBlocco = 1 << 18;
+
+// Copies `lunghezza` bytes of `f` from `da` into the stream through
+// `blocco`, each byte through `mappa` when there is one.
+void Copia(File_Ingresso& f, uint64_t da, uint64_t lunghezza, std::vector<uint8_t>& blocco, Documento_Pdf& d,
+           const std::array<uint8_t, 256>* mappa = nullptr) {
+  for (uint64_t fatto = 0; fatto < lunghezza;) {
+    const size_t k = static_cast<size_t>(std::min<uint64_t>(blocco.size(), lunghezza - fatto));
+    f.Leggi(da + fatto, blocco.data(), k);
+    if (mappa)
+      for (size_t j = 0; j < k; ++j) blocco[j] = (*mappa)[blocco[j]];
+    d.Byte(blocco.data(), k);
+    fatto += k;
+  }
+}
 
 uint32_t Be32(const uint8_t* p) { return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
 
@@ -276,22 +292,18 @@ std::optional<Tiff> Analizza_Tiff(File_Ingresso& f, std::string& motivo) {
       dest = val[0];
       return true;
     };
+    // A width or height: found, and at most 32 bits.
+    auto lato = [&](uint32_t& dest, bool& trovato) {
+      uint64_t x = 0;
+      const bool letto = uno(x);
+      dest = static_cast<uint32_t>(std::min<uint64_t>(x, 0xFFFFFFFFu));
+      trovato = true;
+      return letto;
+    };
     bool ok = true;
     switch (tag) {
-      case 256: {
-        uint64_t x = 0;
-        ok = uno(x);
-        t.larghezza = static_cast<uint32_t>(std::min<uint64_t>(x, 0xFFFFFFFFu));
-        ha_larghezza = true;
-        break;
-      }
-      case 257: {
-        uint64_t x = 0;
-        ok = uno(x);
-        t.altezza = static_cast<uint32_t>(std::min<uint64_t>(x, 0xFFFFFFFFu));
-        ha_altezza = true;
-        break;
-      }
+      case 256: ok = lato(t.larghezza, ha_larghezza); break;
+      case 257: ok = lato(t.altezza, ha_altezza); break;
       case 258: ok = l.Valori(v, t.bit); break;
       case 259: ok = uno(t.compressione); break;
       case 262: ok = uno(t.fotometria); t.ha_fotometria = true; break;
@@ -467,13 +479,7 @@ int32_t Scrivi_Png(Documento_Pdf& d, std::string_view Name, const std::filesyste
     spazio = "[/Indexed /DeviceRGB " + std::to_string(voci - 1) + " <" + Esadecimale(tavola) + ">]";
   }
 
-  const int32_t n = d.Inizia_Oggetto();
-  d.Riga("<<");
-  d.Riga("/Type /XObject");
-  d.Riga("/Subtype /Image");
-  d.Riga("/Name /" + std::string(Name));
-  d.Riga("/Width " + std::to_string(png->larghezza));
-  d.Riga("/Height " + std::to_string(png->altezza));
+  const int32_t n = Immagine_Inizia(d, Name, png->larghezza, png->altezza);
   d.Riga("/Filter /FlateDecode");
   d.Riga("/DecodeParms");
   d.Riga("<<");
@@ -484,21 +490,10 @@ int32_t Scrivi_Png(Documento_Pdf& d, std::string_view Name, const std::filesyste
   d.Riga(">>");
   d.Riga("/BitsPerComponent " + std::to_string(png->profondita));
   d.Riga("/ColorSpace  " + spazio);
-  d.Riga("/Length " + std::to_string(png->totale));
-  d.Riga(">>");
-  d.Riga("stream");
+  Flusso_Inizia(d, png->totale);
   std::vector<uint8_t> blocco(kBlocco);
-  for (const Tratto& t : png->idat) {
-    for (uint64_t fatto = 0; fatto < t.lunghezza;) {
-      size_t k = static_cast<size_t>(std::min<uint64_t>(blocco.size(), t.lunghezza - fatto));
-      f.Leggi(t.posizione + fatto, blocco.data(), k);
-      d.Byte(blocco.data(), k);
-      fatto += k;
-    }
-  }
-  d.Byte("\r", 1);
-  d.Riga("endstream");
-  d.Fine_Oggetto();
+  for (const Tratto& t : png->idat) Copia(f, t.posizione, t.lunghezza, blocco, d);
+  Flusso_Chiudi(d);
   return n;
 }
 
@@ -514,13 +509,7 @@ int32_t Scrivi_Tiff(Documento_Pdf& d, std::string_view Name, const std::filesyst
   uint64_t totale = 0;
   for (uint64_t c : t->conteggi) totale += c;
   const std::string w = std::to_string(t->larghezza);
-  const int32_t n = d.Inizia_Oggetto();
-  d.Riga("<<");
-  d.Riga("/Type /XObject");
-  d.Riga("/Subtype /Image");
-  d.Riga("/Name /" + std::string(Name));
-  d.Riga("/Width " + w);
-  d.Riga("/Height " + std::to_string(t->altezza));
+  const int32_t n = Immagine_Inizia(d, Name, t->larghezza, t->altezza);
   if (p->modo == Modo_Tiff::Ccitt) {
     d.Riga("/Filter /CCITTFaxDecode");
     d.Riga("/DecodeParms << /K " + std::to_string(p->k) + " /Columns " + w + " /BlackIs1 " +
@@ -532,24 +521,11 @@ int32_t Scrivi_Tiff(Documento_Pdf& d, std::string_view Name, const std::filesyst
   d.Riga("/BitsPerComponent " + std::to_string(p->bps));
   d.Riga(p->rgb ? "/ColorSpace  /DeviceRGB" : "/ColorSpace  /DeviceGray");
   if (p->modo != Modo_Tiff::Ccitt && !p->rgb && t->fotometria == 0) d.Riga("/Decode [1 0]");
-  d.Riga("/Length " + std::to_string(totale));
-  d.Riga(">>");
-  d.Riga("stream");
+  Flusso_Inizia(d, totale);
   std::vector<uint8_t> blocco(static_cast<size_t>(std::min<uint64_t>(kBlocco, std::max<uint64_t>(totale, 1))));
-  const auto& inverti = Bit_Invertiti();
-  for (size_t i = 0; i < t->offset.size(); ++i) {
-    for (uint64_t fatto = 0; fatto < t->conteggi[i];) {
-      size_t q = static_cast<size_t>(std::min<uint64_t>(blocco.size(), t->conteggi[i] - fatto));
-      f.Leggi(t->offset[i] + fatto, blocco.data(), q);
-      if (t->riempimento == 2)
-        for (size_t j = 0; j < q; ++j) blocco[j] = inverti[blocco[j]];
-      d.Byte(blocco.data(), q);
-      fatto += q;
-    }
-  }
-  d.Byte("\r", 1);
-  d.Riga("endstream");
-  d.Fine_Oggetto();
+  const std::array<uint8_t, 256>* mappa = t->riempimento == 2 ? &Bit_Invertiti() : nullptr;
+  for (size_t i = 0; i < t->offset.size(); ++i) Copia(f, t->offset[i], t->conteggi[i], blocco, d, mappa);
+  Flusso_Chiudi(d);
   return n;
 }
 

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "qod/imaging/file.h"
+#include "oggetto_immagine.h"
 #include "qod/pdf/immagini.h"
 
 namespace qod::pdf {
@@ -100,23 +101,13 @@ std::vector<uint8_t> Comprimi_Flate(const Raster_Pdf& r) {
 
 int32_t Scrivi_Raster(Documento_Pdf& d, std::string_view nome, const Raster_Pdf& r) {
   std::vector<uint8_t> dati = Comprimi_Flate(r);
-  const int32_t n = d.Inizia_Oggetto();
-  d.Riga("<<");
-  d.Riga("/Type /XObject");
-  d.Riga("/Subtype /Image");
-  d.Riga("/Name /" + std::string(nome));
-  d.Riga("/Width " + std::to_string(r.larghezza));
-  d.Riga("/Height " + std::to_string(r.altezza));
+  const int32_t n = Immagine_Inizia(d, nome, r.larghezza, r.altezza);
   d.Riga("/Filter /FlateDecode");
   d.Riga("/BitsPerComponent " + std::to_string(r.bit == 1 ? 1 : 8));
   d.Riga(r.bit == 24 ? "/ColorSpace  /DeviceRGB" : "/ColorSpace  /DeviceGray");
-  d.Riga("/Length " + std::to_string(dati.size()));
-  d.Riga(">>");
-  d.Riga("stream");
+  Flusso_Inizia(d, dati.size());
   d.Byte(dati.data(), dati.size());
-  d.Byte("\r", 1);
-  d.Riga("endstream");
-  d.Fine_Oggetto();
+  Flusso_Chiudi(d);
   return n;
 }
 
