@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+#include "qod/text/text.h"
+
 namespace qod::barcode {
 
 inline constexpr uint8_t kInk = 0;
@@ -27,13 +29,8 @@ inline constexpr uint8_t kPaper = 255;
 // The type that draws no code: a blank picture.
 inline constexpr int32_t kNessunCodice = 99;
 
-struct Bitmap {
-  int width = 0;
-  int height = 0;
-  int stride = 0;
-  std::vector<uint8_t> data;
-  uint8_t at(int x, int y) const { return data[static_cast<size_t>(y) * static_cast<size_t>(stride) + static_cast<size_t>(x)]; }
-};
+// The picture: a plane of one byte per pixel, as the text is drawn into.
+using Bitmap = text::Plane;
 
 // The name of a barcode type ("EAN 13", "CODE 39", ..., "NESSUN CODICE"), or
 // an empty text for a number that is no type.
