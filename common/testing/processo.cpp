@@ -40,13 +40,6 @@ std::string Percorso(const std::string& programma) {
   return programma;
 }
 
-std::string Leggi(const std::filesystem::path& f) {
-  std::ifstream in(f, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 bool Stato_In_Vita(const std::string& stat) {
   const size_t p = stat.rfind(')');
   return p != std::string::npos && p + 2 < stat.size() && stat[p + 2] != 'Z';
@@ -59,6 +52,13 @@ int Codice(int stato) {
 }
 
 }  // namespace
+
+std::string File_Leggi(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
 
 Processo::Processo(Processo&& altro) noexcept
     : pid_(std::exchange(altro.pid_, -1)),
@@ -250,7 +250,7 @@ std::string Prova_Uccisa(const std::function<std::string()>& prepara) {
   return testo;
 }
 
-bool In_Vita(pid_t pid) { return pid > 0 && Stato_In_Vita(Leggi("/proc/" + std::to_string(pid) + "/stat")); }
+bool In_Vita(pid_t pid) { return pid > 0 && Stato_In_Vita(File_Leggi("/proc/" + std::to_string(pid) + "/stat")); }
 
 std::vector<pid_t> Processi_Con(const std::string& testo) {
   std::vector<pid_t> r;
@@ -258,7 +258,8 @@ std::vector<pid_t> Processi_Con(const std::string& testo) {
   for (const auto& e : std::filesystem::directory_iterator("/proc", ec)) {
     const std::string nome = e.path().filename().string();
     if (nome.find_first_not_of("0123456789") != std::string::npos) continue;
-    if (Leggi(e.path() / "cmdline").find(testo) != std::string::npos && Stato_In_Vita(Leggi(e.path() / "stat")))
+    if (File_Leggi(e.path() / "cmdline").find(testo) != std::string::npos &&
+        Stato_In_Vita(File_Leggi(e.path() / "stat")))
       r.push_back(std::stoi(nome));
   }
   return r;

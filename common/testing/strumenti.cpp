@@ -81,13 +81,6 @@ std::string Comando(const std::string& comando) {
   return out;
 }
 
-std::string File_Leggi(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
 bool File_Scrivi(const std::filesystem::path& file, std::string_view dati) {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(dati.data(), static_cast<std::streamsize>(dati.size()));

@@ -84,4 +84,8 @@ bool In_Vita(pid_t pid);
 // The running processes whose command line holds `testo`.
 std::vector<pid_t> Processi_Con(const std::string& testo);
 
+// The bytes of a file ("" when it cannot be read): a process's entries in
+// /proc as well as a test's output files.
+std::string File_Leggi(const std::filesystem::path& file);
+
 }  // namespace qod::prova

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "qod/prova/processo.h"
+
 namespace qod::prova {
 
 // An empty folder for one test under the build folder the test runs from
@@ -49,8 +51,7 @@ int Esegui(const std::string& comando, std::string* uscita = nullptr);
 // marked text when it could not be started.
 std::string Comando(const std::string& comando);
 
-// The bytes of a file ("" when it cannot be read), and a file written whole.
-std::string File_Leggi(const std::filesystem::path& file);
+// A file written whole (File_Leggi, in qod/prova/processo.h, reads one).
 bool File_Scrivi(const std::filesystem::path& file, std::string_view dati);
 
 // Lines joined with "\n" become CR LF lines, each ended.
