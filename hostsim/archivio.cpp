@@ -100,6 +100,8 @@ Archivio& Archivio::Store() {
   return a;
 }
 
+Archivio::Archivio() : coda_(kSoglia, kQuiete, kAttesa) {}
+
 Archivio::~Archivio() {
   {
     std::lock_guard<std::mutex> l(m_);
@@ -207,7 +209,7 @@ void Archivio::Chiudi(const std::string& id) {
   }
   Scrivi_Stato(id, *d, "chiuso");
   std::lock_guard<std::mutex> l(m_);
-  d->scritto_con = accodate_;
+  d->scritto_con = coda_.Accodate();
 }
 
 void Archivio::Scrivi_Ora() {
@@ -294,18 +296,14 @@ Archivio::Pezzo Archivio::Pezzo_Leggi(const std::string& id, const std::string& 
 
 void Archivio::Accoda(Operazione o) {
   std::lock_guard<std::mutex> l(m_);
-  for (const auto& p : o.dati) byte_in_coda_ += p.byte.size();
-  byte_in_coda_ += o.pezzo.byte.size();
-  ultima_ = std::chrono::steady_clock::now();
-  if (coda_.empty()) prima_ = ultima_;
-  coda_.push_back(std::move(o));
-  ++accodate_;
-  if (byte_in_coda_ >= kSoglia) lavoro_.notify_one();
+  size_t byte = o.pezzo.byte.size();
+  for (const auto& p : o.dati) byte += p.byte.size();
+  if (coda_.Aggiungi(std::move(o), byte)) lavoro_.notify_one();
 }
 
 void Archivio::Sincronizza() {
   std::unique_lock<std::mutex> l(m_);
-  const uint64_t fino = accodate_;
+  const uint64_t fino = coda_.Accodate();
   if (!filo_.joinable() || eseguite_ >= fino) return;
   richiesta_ = true;
   lavoro_.notify_one();
@@ -318,16 +316,11 @@ void Archivio::Scrittore() {
   std::map<std::string, size_t> ultima;  // path -> its last write in the batch
   std::unique_lock<std::mutex> l(m_);
   for (;;) {
-    lavoro_.wait_for(l, kQuiete, [this] { return fine_ || richiesta_ || sveglia_ || byte_in_coda_ >= kSoglia; });
-    const auto adesso = std::chrono::steady_clock::now();
-    if (!fine_ && !richiesta_ && !sveglia_ && byte_in_coda_ < kSoglia && adesso - ultima_ < kQuiete &&
-        adesso - prima_ < kAttesa)
-      continue;
+    lavoro_.wait_for(l, kQuiete, [this] { return fine_ || richiesta_ || sveglia_ || coda_.Piena(); });
+    if (!fine_ && !richiesta_ && !sveglia_ && coda_.Attende()) continue;
     richiesta_ = sveglia_ = false;
-    if (!coda_.empty()) {
-      lotto.swap(coda_);
-      byte_in_coda_ = 0;
-      const uint64_t fino = accodate_;
+    if (!coda_.Vuota()) {
+      const uint64_t fino = coda_.Prendi(lotto);
       l.unlock();
       ultima.clear();
       for (size_t i = 0; i < lotto.size(); ++i) {

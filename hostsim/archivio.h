@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "host.h"
+#include "lotto.h"
 
 namespace hostsim {
 
@@ -90,7 +91,7 @@ class Archivio {
     Byte_Condivisi pezzo;              // and its bytes
   };
 
-  Archivio() = default;
+  Archivio();
   std::string Percorso(const std::string& id) const { return cartella_ + "/" + id; }
   // The document as this run knows it, adopting one found in the folder.
   Documento* Trova(const std::string& id);
@@ -108,10 +109,8 @@ class Archivio {
 
   std::mutex m_;
   std::condition_variable lavoro_, fatto_;
-  std::vector<Operazione> coda_;
-  size_t byte_in_coda_ = 0;
-  uint64_t accodate_ = 0, eseguite_ = 0;
-  std::chrono::steady_clock::time_point prima_, ultima_;  // the oldest operation waiting, the last one
+  Coda_Lotti<Operazione> coda_;
+  uint64_t eseguite_ = 0;  // the operations written, counted from the start
   bool richiesta_ = false, sveglia_ = false, fine_ = false;
   std::thread filo_;
 };

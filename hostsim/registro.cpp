@@ -61,6 +61,8 @@ bool Scrivi_Tutto(int fd, std::string_view dati) {
 
 }  // namespace
 
+Registro::Registro() : coda_(kSoglia, kQuiete, kAttesa) {}
+
 Registro::~Registro() {
   Chiudi();
   if (fd_ >= 0) ::close(fd_);
@@ -81,18 +83,14 @@ void Registro::Evento(int sessione, std::string testo) { Accoda({Canale::Evt, se
 void Registro::Accoda(Voce v) {
   std::unique_lock<std::mutex> l(m_);
   if (fine_ || !attivo_) return;
-  spazio_.wait(l, [this] { return byte_in_coda_ < kMassimo || fine_; });
-  byte_in_coda_ += v.testo.size() + v.record.byte.size() + 16;
-  ultima_ = std::chrono::steady_clock::now();
-  if (coda_.empty()) prima_ = ultima_;
-  coda_.push_back(std::move(v));
-  ++accodate_;
-  if (byte_in_coda_ >= kSoglia) lavoro_.notify_one();
+  spazio_.wait(l, [this] { return coda_.Byte() < kMassimo || fine_; });
+  const size_t byte = v.testo.size() + v.record.byte.size() + 16;
+  if (coda_.Aggiungi(std::move(v), byte)) lavoro_.notify_one();
 }
 
 void Registro::Scarica() {
   std::unique_lock<std::mutex> l(m_);
-  const uint64_t fino = accodate_;
+  const uint64_t fino = coda_.Accodate();
   if (!attivo_ || scritte_ >= fino) return;
   richiesta_ = true;
   lavoro_.notify_one();
@@ -117,16 +115,12 @@ void Registro::Scrivi() {
   std::string testo;
   std::unique_lock<std::mutex> l(m_);
   for (;;) {
-    lavoro_.wait_for(l, kQuiete, [this] { return fine_ || richiesta_ || byte_in_coda_ >= kSoglia; });
-    const auto adesso = std::chrono::steady_clock::now();
-    if (!fine_ && !richiesta_ && byte_in_coda_ < kSoglia && adesso - ultima_ < kQuiete && adesso - prima_ < kAttesa)
-      continue;
+    lavoro_.wait_for(l, kQuiete, [this] { return fine_ || richiesta_ || coda_.Piena(); });
+    if (!fine_ && !richiesta_ && coda_.Attende()) continue;
     const bool ultimo = fine_;
     richiesta_ = false;
-    if (!coda_.empty()) {
-      lotto.swap(coda_);
-      byte_in_coda_ = 0;
-      const uint64_t fino = accodate_;
+    if (!coda_.Vuota()) {
+      const uint64_t fino = coda_.Prendi(lotto);
       spazio_.notify_all();
       l.unlock();
       testo.clear();

@@ -23,12 +23,13 @@
 #include <vector>
 
 #include "host.h"
+#include "lotto.h"
 
 namespace hostsim {
 
 class Registro {
  public:
-  Registro() = default;
+  Registro();
   ~Registro();
   Registro(const Registro&) = delete;
   Registro& operator=(const Registro&) = delete;
@@ -57,10 +58,8 @@ class Registro {
 
   std::mutex m_;
   std::condition_variable lavoro_, scritto_, spazio_;
-  std::vector<Voce> coda_;
-  size_t byte_in_coda_ = 0;
-  uint64_t accodate_ = 0, scritte_ = 0;  // lines queued and lines written, counted from the start
-  std::chrono::steady_clock::time_point prima_, ultima_;  // the oldest line waiting, the last one
+  Coda_Lotti<Voce> coda_;
+  uint64_t scritte_ = 0;  // the lines written, counted from the start
   bool attivo_ = false, richiesta_ = false, fine_ = false;
   int fd_ = -1;
   std::thread filo_;
