@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "qod/ansi.h"
 #include "qod/console.h"
@@ -152,22 +153,12 @@ int Messaggi_Qt::MsgBox(const std::string& testo, int stile, const std::string& 
   if (proprietario_) box.installEventFilter(new Centratore(proprietario_, &box));
   box.setWindowTitle(Testo_Qt(titolo));
   box.setText(Testo_Qt(testo));
-  switch (stile & 0x70) {
-    case vbCritical:
-      box.setIcon(QMessageBox::Critical);
-      break;
-    case vbQuestion:
-      box.setIcon(QMessageBox::Question);
-      break;
-    case vbExclamation:
-      box.setIcon(QMessageBox::Warning);
-      break;
-    case vbInformation:
-      box.setIcon(QMessageBox::Information);
-      break;
-    default:
-      break;
-  }
+  static constexpr std::pair<int, QMessageBox::Icon> kIcone[] = {{vbCritical, QMessageBox::Critical},
+                                                                  {vbQuestion, QMessageBox::Question},
+                                                                  {vbExclamation, QMessageBox::Warning},
+                                                                  {vbInformation, QMessageBox::Information}};
+  for (const auto& [icona, qt] : kIcone)
+    if ((stile & 0x70) == icona) box.setIcon(qt);
   struct Pulsante {
     QMessageBox::StandardButton qt;
     int risposta;
