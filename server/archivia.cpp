@@ -14,6 +14,7 @@ namespace qod {
 namespace {
 
 const std::string kProcedura = "[Spool_Archivia] ";
+constexpr std::string_view kArchivia = "Spool_Archivia";  // in the exchanges' failure texts
 
 // One document's upload on the host connection. Every failure is logged,
 // drops the connection and makes the call false.
@@ -21,62 +22,52 @@ class Caricamento {
  public:
   explicit Caricamento(Contesto_Fase& c) : c_(c), t_(c.Canale) {}
 
-  bool Guasto(const std::string& messaggio) { return c_.Guasto(kProcedura + messaggio); }
-
-  // The reply header of a record that carries no body: "0" required, any
-  // body read and dropped.
-  bool Esito_Vuoto(const std::string& passo, const std::string& esito) {
-    Intestazione_Risposta r;
-    if (!t_.Intestazione_Leggi(kSlot_Host, r)) return Guasto("Errore Sock_Read " + passo);
-    if (!r.Accettata()) return Guasto("Errore Esito " + esito);
-    if (!t_.Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("Errore Sock_Read " + passo);
-    return true;
-  }
+  bool Guasto(const std::string& messaggio) { return c_.Guasto(messaggio); }
 
   // "I": the archive id the host gives the document (or kNessun_Archivio).
+  // A body too short for an id would give a made-up one; of a longer one
+  // the id is the first columns.
   bool Indice(const std::string& prefisso_indice, std::string& id) {
-    Intestazione_Risposta r;
-    if (!t_.Richiesta(kSlot_Host, 'I', prefisso_indice, r)) return Guasto("Errore Sock_Read {I}(1)");
-    if (!r.Accettata()) return Guasto("Errore Esito {I}");
-    // A body too short for an id would give a made-up one.
-    if (r.Lunghezza < 10) return Guasto("Errore Sock_Read {I}(2)");
-    const int32_t primo = std::min(r.Lunghezza, kBlocco_Massimo);
-    if (!t_.Sock_Read(kSlot_Host, primo)) return Guasto("Errore Sock_Read {I}(2)");
-    id = t_.Sock_Field("A", 1, 10);
-    if (!t_.Corpo_Scarta(kSlot_Host, r.Lunghezza - primo)) return Guasto("Errore Sock_Read {I}(2)");
+    const Risposta_Host r =
+        Scambio_Host(t_, {kArchivia, 'I'}, {'I', prefisso_indice},
+                     {.Minimo = 10, .Fuori = Fuori_Misura::Troncato, .Rifiuto_Chiude = true});
+    if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
+    id = r.Testo(1, 10);
     return true;
   }
 
+  // "C" and "B": the id alone, and the outcome.
   bool Semplice(char lettera, const std::string& id) {
-    const std::string l = std::string("{") + lettera + "}";
-    if (!t_.Richiesta_Invia(kSlot_Host, lettera, id)) return Guasto("Errore Sock_Read " + l + "(1)");
-    return Esito_Vuoto(l + "(1)", l);
+    const Risposta_Host r = Scambio_Host(t_, {kArchivia, lettera}, {lettera, id}, kSolo_Esito);
+    return r.Passo() == Passo_Scambio::Nessuno || Guasto(r.Messaggio());
   }
 
   // One chunk: the 25-character header, then the bytes as they stand.
+  // `parte` names the exchange in its failure texts: 1 an image, 2 the
+  // attribute record, 3 a page text, 4 its tag commands.
   bool Pezzo(const std::string& id, char tipo, int32_t pagina, int32_t numero, std::span<const uint8_t> dati,
-             const std::string& passo) {
+             int parte) {
     const std::string testata = Testo_Largo(id, 10) + tipo + Format(pagina, "00000") + Format(numero, "00000") +
                                 Format(static_cast<int64_t>(dati.size()), "0000");
-    if (!t_.Richiesta_Grezza_Invia(kSlot_Host, 'W', testata, dati)) return Guasto("Errore Sock_Read {W}" + passo);
-    return Esito_Vuoto("{W}" + passo, "{W}" + passo);
+    const Risposta_Host r =
+        Scambio_Host(t_, {kArchivia, 'W', Numeri_Passo::Parte, parte}, {'W', testata, -1, dati}, kSolo_Esito);
+    return r.Passo() == Passo_Scambio::Nessuno || Guasto(r.Messaggio());
   }
 
   // A whole file in chunks of at most kPezzo_Massimo bytes, numbered on from
   // `numero`. An empty file sends nothing.
-  bool File(const std::string& id, char tipo, int32_t pagina, const std::string& nome, int32_t& numero,
-            const std::string& passo) {
+  bool File(const std::string& id, char tipo, int32_t pagina, const std::string& nome, int32_t& numero, int parte) {
     std::FILE* f = std::fopen(Percorso_Fs(nome).c_str(), "rb");
-    if (!f) return Guasto("Errore lettura file " + nome);
+    if (!f) return Guasto(kProcedura + "Errore lettura file " + nome);
     std::vector<uint8_t> buffer(kPezzo_Massimo);
     bool ok = true;
     for (;;) {
       const size_t n = std::fread(buffer.data(), 1, buffer.size(), f);
       if (n == 0) {
-        if (std::ferror(f)) ok = Guasto("Errore lettura file " + nome);
+        if (std::ferror(f)) ok = Guasto(kProcedura + "Errore lettura file " + nome);
         break;
       }
-      if (!Pezzo(id, tipo, pagina, ++numero, std::span<const uint8_t>(buffer.data(), n), passo)) {
+      if (!Pezzo(id, tipo, pagina, ++numero, std::span<const uint8_t>(buffer.data(), n), parte)) {
         ok = false;
         break;
       }
@@ -136,12 +127,12 @@ bool Fase_Archivia::Esegui(Contesto_Fase& c) {
       if (!testo) {
         const std::string immagine = File_Immagine(c.Base.Percorso_Tmp, c.Base.Collegamento.Indice_Server, 1,
                                                    pr.Pagina, c.Estensione_Immagine);
-        if (!u.File(id, '1', pr.Numero, immagine, numero, "(1)")) return false;
+        if (!u.File(id, '1', pr.Numero, immagine, numero, 1)) return false;
       } else {
-        if (pr.Inizio && !u.Pezzo(id, '0', 0, 0, c.Record_Attributi, "(2)")) return false;
+        if (pr.Inizio && !u.Pezzo(id, '0', 0, 0, c.Record_Attributi, 2)) return false;
         const int32_t indice = c.Base.Collegamento.Indice_Server;
-        if (!u.File(id, '0', pr.Numero, File_Testo(c.Base.Percorso_Tmp, indice, pr.Pagina), numero, "(3)") ||
-            !u.File(id, '0', pr.Numero, File_Comandi(c.Base.Percorso_Tmp, indice, pr.Pagina), numero, "(4)"))
+        if (!u.File(id, '0', pr.Numero, File_Testo(c.Base.Percorso_Tmp, indice, pr.Pagina), numero, 3) ||
+            !u.File(id, '0', pr.Numero, File_Comandi(c.Base.Percorso_Tmp, indice, pr.Pagina), numero, 4))
           return false;
       }
     }

@@ -224,20 +224,14 @@ Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
   std::string risposta = Space(4096);
   const std::string& chiave = Valore_Gruppo(t, 4, p);
   if (!Trim(chiave).empty()) {
-    Trasporto& tr = c.Canale;
     const std::string corpo = Testo_Largo(chiave + Testo_Largo(Valore_Gruppo(t, 5, p), 1024), 1034);
-    auto guasto = [&](const char* n) {
-      c.Guasto(std::string("[Spool_Formato_XML] Errore Sock_Read {N}(") + n + ")");
+    // An empty body, or a refusal (its body dropped), brings no data.
+    const Risposta_Host r = Scambio_Host(c.Canale, {"Spool_Formato_XML", 'N'}, {'N', corpo}, {.Minimo = 0});
+    if (r.Guasto() != Passo_Scambio::Nessuno) {
+      c.Guasto(r.Messaggio(r.Guasto()));
       return Esito_XML::Trasporto;
-    };
-    Intestazione_Risposta r;
-    if (!tr.Richiesta(kSlot_Host, 'N', corpo, r)) return guasto("1");
-    if (r.Accettata() && r.Lunghezza > 0) {
-      if (!tr.Sock_Read(kSlot_Host, r.Lunghezza)) return guasto("2");
-      risposta = tr.Sock_Field("A", 1, r.Lunghezza);
-    } else if (!tr.Corpo_Scarta(kSlot_Host, r.Lunghezza)) {  // no data; a body that came with a refusal is dropped
-      return guasto("2");
     }
+    if (r.Accettata() && r.Lunghezza() > 0) risposta = r.Testo(1, r.Lunghezza());
   }
 
   // 3-4. The field values.

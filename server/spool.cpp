@@ -23,6 +23,8 @@ class Occupato {
   bool& flag_;
 };
 
+constexpr std::string_view kSpool_Get = "Spool_Get";
+
 std::string Contatori(int64_t avvio, int64_t totale) {
   return " " + Format(avvio, "###,###,###,##0") + " / " + Format(totale, "###,###,###,##0");
 }
@@ -36,11 +38,15 @@ std::string Timbro_Pannello(const std::string& t) {
 // ---- Print data from the host ------------------------------------------------
 
 Sorgente_Dati::Esito Sorgente_Host::Blocco(int32_t offset, std::span<const uint8_t>& blocco) {
-  Intestazione_Risposta r;
-  if (!t_.Richiesta(kSlot_Host, 'G', Format(offset, "0000000000"), r)) return Esito::Errore_Intestazione;
-  if (!r.Accettata()) return Esito::Rifiutato;
-  if (!t_.Sock_Read(kSlot_Host, r.Lunghezza)) return Esito::Errore_Corpo;
-  blocco = std::span<const uint8_t>(t_.Buffer_Record().data(), static_cast<size_t>(r.Lunghezza));
+  const std::string corpo = Format(offset, "0000000000");
+  const Risposta_Host r = Scambio_Host(t_, kNome_Dati, {'G', corpo}, {.Rifiuto_Chiude = true});
+  switch (r.Passo()) {
+    case Passo_Scambio::Intestazione: return Esito::Errore_Intestazione;
+    case Passo_Scambio::Esito: return Esito::Rifiutato;
+    case Passo_Scambio::Corpo: return Esito::Errore_Corpo;
+    case Passo_Scambio::Nessuno: break;
+  }
+  blocco = r.Dati();
   return Esito::Ok;
 }
 
@@ -90,14 +96,13 @@ bool Spool_Server::Keep_Alive() {
   const DateTime adesso = base_.Orologio().Adesso();
   if (!(adesso.Seriale() > base_.Ultimo_Keep_Alive.Seriale() + 0.002)) return true;
   base_.Ultimo_Keep_Alive = adesso;
-  Intestazione_Risposta r;
-  if (!Canale().Richiesta(kSlot_Host, 'P', "", r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {P}(1)");
-  if (!r.Accettata()) return Guasto("[Spool_Get] Errore Esito {P}");
-  if (!Canale().Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {P}(2)");
-  if (r.Lunghezza < 28)
-    base_.Log_Scrivi(true, true, "[Spool_Get] Risposta corta {P}: " + std::to_string(r.Lunghezza) + " byte invece di 28");
-  End = Canale().Sock_Field("A", 1, 14);
-  Restart = Canale().Sock_Field("A", 15, 14);
+  const Risposta_Host r =
+      Scambio_Host(Canale(), {kSpool_Get, 'P', Numeri_Passo::Letture}, {'P', ""}, {.Rifiuto_Chiude = true});
+  if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
+  if (r.Lunghezza() < 28)
+    base_.Log_Scrivi(true, true, "[Spool_Get] Risposta corta {P}: " + std::to_string(r.Lunghezza()) + " byte invece di 28");
+  End = r.Testo(1, 14);
+  Restart = r.Testo(15, 14);
   pannello_.Valore_Imposta(Pannello::Riga_Stop, Timbro_Pannello(End));
   pannello_.Valore_Imposta(Pannello::Riga_Restart, Timbro_Pannello(Restart));
   return true;
@@ -261,25 +266,21 @@ bool Spool_Server::Spool_Get_Passi() {
   if (!Keep_Alive()) return false;
 
   // 3. The next spool file for this server.
-  Trasporto& t = Canale();
-  Intestazione_Risposta r;
-  if (!t.Richiesta(kSlot_Host, 'S', Slot(), r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {S}(1)");
-  if (!r.Accettata()) {
-    // Nothing waiting: quiet, the connection stays up.
-    if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
-    return false;
-  }
-  if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
-  if (r.Lunghezza < kLunghezza_Attributi)
+  const std::string slot = Slot();
+  const Risposta_Host r = Scambio_Host(Canale(), {kSpool_Get, 'S', Numeri_Passo::Letture}, {'S', slot});
+  if (r.Guasto() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio(r.Guasto()));
+  // Nothing waiting: quiet, the connection stays up.
+  if (!r.Accettata()) return false;
+  if (r.Lunghezza() < kLunghezza_Attributi)
     base_.Log_Scrivi(true, true,
-                     "[Spool_Get] Record corto {S}: " + std::to_string(r.Lunghezza) + " byte invece di " +
+                     "[Spool_Get] Record corto {S}: " + std::to_string(r.Lunghezza()) + " byte invece di " +
                          std::to_string(kLunghezza_Attributi));
   int32_t posizione_errata = 0;
-  Attributi = Attributi_Spool::Decodifica(Lettore_Trasporto(t), posizione_errata);
+  Attributi = Attributi_Spool::Decodifica(Lettore_Risposta(r), posizione_errata);
   // 5. The raw record, taken before any other read.
   Record_Attributi_Copiato = Attributi.Record_Grezzo == "T" && Attributi.Da_Archiviare;
   if (Record_Attributi_Copiato)
-    std::copy_n(t.Buffer_Record().begin(), kLunghezza_Attributi, Record_Attributi.begin());
+    std::copy_n(r.Record().begin(), kLunghezza_Attributi, Record_Attributi.begin());
   if (posizione_errata)
     base_.Log_Scrivi(true, true,
                      "[Spool_Get] Valore non numerico in Attributi_Spool alla posizione " +
@@ -414,9 +415,8 @@ bool Spool_Server::Spool_Get_Passi() {
   // 14. The done record.
   const std::string corpo_d = Slot() + Format(Attributi.Numero_Spool, "000000000") +
                                Testo_Largo(Esito, 10) + Testo_Largo(Attributi.Esito_Finale, 1);
-  if (!Canale().Richiesta(kSlot_Host, 'D', corpo_d, r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
-  if (!r.Accettata()) return Guasto("[Spool_Get] Errore Esito {D}");
-  if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
+  const Risposta_Host d = Scambio_Host(Canale(), {kSpool_Get, 'D', Numeri_Passo::Letture}, {'D', corpo_d}, kSolo_Esito);
+  if (d.Passo() != Passo_Scambio::Nessuno) return Guasto(d.Messaggio());
 
   // 15. Log table and backup copy.
   if (Errore_Spool || base_.Generale.Log) Log_Tabella(base_, pannello_);
@@ -429,22 +429,15 @@ bool Spool_Server::Spool_Get_Passi() {
 bool Spool_Server::Spool_Formato() {
   // 1. Reset.
   Formato.Azzera();
-  Trasporto& t = Canale();
   bool fuori_limite = false;
   for (std::string flag = "S";; flag = "N") {
     // 2-3. Ask for the next row ("S" for the first, "N" after it).
-    Intestazione_Risposta r;
-    if (!t.Richiesta(kSlot_Host, 'F', Testo_Largo(Attributi.Formato, 20) + flag, r))
-      return Guasto("[Spool_Formato] Errore Sock_Read {F}(1)");
-    if (r.Esito == "1") {
-      if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
-      break;
-    }
-    if (!r.Accettata()) return Guasto("[Spool_Formato] Errore Esito {F}");
-    if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
+    const Risposta_Host r = Riga_Chiedi({"Spool_Formato", 'F'}, flag);
+    if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
+    if (r.Fine()) break;
 
     // 4. One row.
-    const Riga_Definizione c = Riga_Definizione::Decodifica(Lettore_Trasporto(t));
+    const Riga_Definizione c = Riga_Definizione::Decodifica(Lettore_Risposta(r));
     const std::string& tipo = c.Genere;
     if (tipo != "K" && tipo != "F" && tipo != "C") continue;
     if (tipo == "C") {
@@ -480,28 +473,24 @@ bool Spool_Server::Spool_Formato() {
 bool Spool_Server::Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo) {
   // 1. Every group starts empty, whichever definition is read.
   for (auto& g : Gruppi) g.Azzera();
-  Trasporto& t = Canale();
-  const std::string p = std::string("[") + procedura + "] ";
-  const std::string l = std::string("{") + lettera + "}";
   const bool xml = lettera == 'M';
   for (std::string flag = "S";; flag = "N") {
-    Intestazione_Risposta r;
-    if (!t.Richiesta(kSlot_Host, lettera, Testo_Largo(Attributi.Formato, 20) + flag, r))
-      return Guasto(p + "Errore Sock_Read " + l + "(1)");
-    if (r.Esito == "1") {
-      if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
-      return true;
-    }
-    if (!r.Accettata()) return Guasto(p + "Errore Esito " + l);
-    if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
+    const Risposta_Host r = Riga_Chiedi({procedura, lettera}, flag);
+    if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
+    if (r.Fine()) return true;
 
-    const Lettore_Campi campi = Lettore_Trasporto(t);
+    const Lettore_Campi campi = Lettore_Risposta(r);
     Riga_Gruppo c = xml ? Riga_Gruppo::Decodifica_XML(campi) : Riga_Gruppo::Decodifica_Posta(campi);
     const std::string& gruppo = c.Gruppo;
     if (gruppo.size() != 1 || gruppo[0] < '1' || gruppo[0] > '0' + massimo_gruppo) continue;
     const size_t g = static_cast<size_t>(gruppo[0] - '0');
     Gruppi[g].Aggiungi(std::move(c));
   }
+}
+
+Risposta_Host Spool_Server::Riga_Chiedi(const Nome_Scambio& nome, const std::string& flag) {
+  const std::string corpo = Testo_Largo(Attributi.Formato, 20) + flag;
+  return Scambio_Host(Canale(), nome, {nome.Lettera, corpo}, {.Rifiuto_Chiude = true, .Fine = '1'});
 }
 
 bool Spool_Server::Spool_Formato_Posta() { return Definizioni_Leggi('E', "Spool_Formato_Posta", 4); }

@@ -142,6 +142,9 @@ class Spool_Server {
   void File_Slot_Cancella();
   void Esito_Conta();
   bool Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo);
+  // One row of a definition list, "S" the first and "N" each next one: the
+  // outcome "1" ends the list, any other refusal is a failure.
+  Risposta_Host Riga_Chiedi(const Nome_Scambio& nome, const std::string& flag);
   bool Fase(Fase_Uscita* fase, int riga, const char* nome);
   bool Spool_Get_Passi();
   // True once the stop request has abandoned the spool file in hand (asked
