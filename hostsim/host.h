@@ -19,14 +19,33 @@
 
 namespace hostsim {
 
+// Bytes kept without a copy: a part of a buffer that stays as long as
+// anyone holds it (the request record they came in, for one).
+struct Byte_Condivisi {
+  std::shared_ptr<const void> tenuta;  // what keeps the buffer
+  std::string_view byte;
+  // A buffer of its own for `dati`.
+  static Byte_Condivisi Di(std::string dati) {
+    auto b = std::make_shared<const std::string>(std::move(dati));
+    return {b, *b};
+  }
+};
+
 // One request record as it came: letter, five digits of body length, body.
 struct Richiesta {
   char lettera = 0;
-  std::string grezzo;  // every byte of the record, EBCDIC
-  std::string corpo;   // the body bytes, EBCDIC (some records carry raw data)
-  std::string testo;   // the whole record in ANSI, through the code page
-  // The body in ANSI, from column 1 of the body.
-  std::string Corpo_Testo() const { return testo.substr(6); }
+  Byte_Condivisi record;   // every byte received, EBCDIC
+  std::string_view corpo;  // the body bytes within it (some records carry raw data)
+
+  // A record of `lettera` with `corpo` (EBCDIC), its header made here.
+  static Richiesta Di(char lettera, std::string_view corpo);
+  // The body in ANSI through the code page, from column 1 of the body; or
+  // only its first `n` characters.
+  std::string Corpo_Testo(size_t n = std::string::npos) const {
+    return Ebcdic::Standard().Decodifica(corpo.substr(0, n));
+  }
+  // The body from byte `da` on, sharing the record.
+  Byte_Condivisi Corpo_Da(size_t da) const { return {record.tenuta, corpo.substr(da)}; }
 };
 
 // A reply body built field by field, in EBCDIC.
@@ -49,10 +68,16 @@ class Corpo {
 struct Risposta {
   struct Frame {
     char esito;
-    std::string corpo;  // EBCDIC
+    std::string corpo;      // EBCDIC
+    Byte_Condivisi grezzo;  // or the body as it is kept elsewhere (a chunk of the store), not copied
+    std::string_view Byte() const { return grezzo.tenuta ? grezzo.byte : std::string_view(corpo); }
   };
   std::vector<Frame> frame;
   bool chiudi = false;  // close the connection after the reply
+  // Run outside the handlers' turn (others may run meanwhile): `prima`
+  // before the reply is sent (what must be done by then but may take long),
+  // `dopo` once it has been sent (what need not hold the reply up).
+  std::function<void()> prima, dopo;
 
   Risposta& Aggiungi(char esito, const Corpo& corpo = {}) {
     frame.push_back({esito, corpo.Byte()});
@@ -79,9 +104,15 @@ class Gestori {
   void Registra(const std::string& chiave, Gestore g) { tabella_[chiave] = std::move(g); }
   // The handler of the longest key that matches the request.
   const Gestore* Trova(const Richiesta& r) const;
+  // `f` runs when a record connection ends, like a handler (one at a time).
+  void Alla_Chiusura(std::function<void(Sessione&)> f) { chiusure_.push_back(std::move(f)); }
+  void Chiusura(Sessione& s) const {
+    for (const auto& f : chiusure_) f(s);
+  }
 
  private:
   std::map<std::string, Gestore> tabella_;
+  std::vector<std::function<void(Sessione&)>> chiusure_;
 };
 
 class Modulo {

@@ -3,11 +3,13 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <malloc.h>
 #include <pthread.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "archivio.h"
 #include "ebcdic.h"
 #include "host.h"
 #include "opzioni.h"
@@ -25,6 +27,10 @@ int main(int argc, char** argv) {
   sigaddset(&segnali, SIGHUP);
   pthread_sigmask(SIG_BLOCK, &segnali, nullptr);
   std::signal(SIGPIPE, SIG_IGN);
+  // Memory that requests and the archive store give back is kept for the
+  // next ones rather than returned to the system and faulted in again.
+  mallopt(M_TRIM_THRESHOLD, 256 << 20);
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
 
   Opzioni o;
   bool aiuto = false;
@@ -87,7 +93,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qod_hostsim: cannot open the log %s\n", c.file_log.c_str());
     return 1;
   }
-  Server server(c, gestori, registro);
+  Server server(c, gestori, registro, [] { Archivio::Store().Sincronizza(); });
   if (!server.Avvia(errore)) {
     std::fprintf(stderr, "qod_hostsim: %s\n", errore.c_str());
     return 1;
@@ -97,7 +103,10 @@ int main(int argc, char** argv) {
 
   int segnale = 0;
   sigwait(&segnali, &segnale);
+  // The archive store's files and the whole log are written before the end.
+  Archivio::Store().Sincronizza();
   registro.Evento(0, "stop");
+  registro.Chiudi();
   std::fflush(nullptr);
   std::_Exit(0);
 }

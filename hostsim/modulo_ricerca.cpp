@@ -69,7 +69,7 @@ class Ricerca : public Modulo {
     g.Registra("L", [this](Sessione& s, const Richiesta&) {
       Stato& st = stati_[s.id];
       while (st.interrogata && st.prossimo < st.risultati.size()) {
-        std::string indice = Archivio_Indice(st.risultati[st.prossimo++]);
+        std::string indice = Archivio::Store().Indice(st.risultati[st.prossimo++]);
         if (indice.empty()) continue;  // gone meanwhile
         const size_t r = st.lunghezza_indice > 0 ? static_cast<size_t>(st.lunghezza_indice) : indice.size();
         return Risposta::Una('0', Corpo().Testo(indice, r));
@@ -106,8 +106,8 @@ class Ricerca : public Modulo {
       chiavi.push_back(k);
     }
     st.risultati.clear();
-    for (const std::string& id : Archivio_Documenti()) {
-      const std::string indice = Ebcdic::Standard().Codifica(Archivio_Indice(id));
+    for (const std::string& id : Archivio::Store().Documenti()) {
+      const std::string indice = Ebcdic::Standard().Codifica(Archivio::Store().Indice(id));
       bool ok = true;
       for (const Chiave& k : chiavi) ok = ok && Soddisfa(k, indice);
       if (ok) st.risultati.push_back(id);

@@ -2,6 +2,10 @@
 // mail and XML definitions ("F", "E", "M"), its print data in blocks ("G")
 // and the done record ("D"), which takes the spool file off the queue.
 //
+// Several servers may serve one queue, each with its own server index (the
+// body of "S"): a spool file handed to one is not offered to another until
+// it is done or the connection that took it ends.
+//
 // The queue is a folder; each spool file is a folder in it (served in name
 // order) holding
 //   dati.scs         the print data, raw EBCDIC bytes as the host keeps them
@@ -20,6 +24,7 @@
 #include <memory>
 #include <sstream>
 
+#include "archivio.h"
 #include "dati_xml.h"
 #include "host.h"
 #include "qod/ansi.h"
@@ -262,15 +267,24 @@ class Spool : public Modulo {
     g.Registra("P", [this](Sessione&, const Richiesta&) {
       return Risposta::Una('0', Corpo().Testo(finestra_.substr(0, 14), 14).Testo(finestra_.substr(15), 14));
     });
-    // The next spool file: the first of the queue, until its done record.
-    g.Registra("S", [this](Sessione& s, const Richiesta&) {
+    // The next spool file: the first of the queue that no other server has
+    // taken; for one server the same spool file until its done record.
+    g.Registra("S", [this](Sessione& s, const Richiesta& r) {
       auto& stato = stati_[s.id];
       stato.corrente.reset();
-      if (auto f = Prossimo()) {
+      const std::string server = Server_Di(s, r);
+      std::erase_if(presi_, [&](const auto& p) { return p.second.server == server; });
+      if (auto f = Prossimo(server)) {
+        presi_[f->nome] = Presa{server, s.id};
         stato.corrente = std::make_unique<File_Spool>(std::move(*f));
         return Risposta::Una('0', Corpo().Grezzo(stato.corrente->record));
       }
       return Risposta::Una('1');
+    });
+    // A connection that ends gives back what it took.
+    g.Alla_Chiusura([this](Sessione& s) {
+      std::erase_if(presi_, [&](const auto& p) { return p.second.sessione == s.id; });
+      stati_.erase(s.id);
     });
     g.Registra("F", [this](Sessione& s, const Richiesta& r) { return Riga(s, r, 'F'); });
     g.Registra("E", [this](Sessione& s, const Richiesta& r) { return Riga(s, r, 'E'); });
@@ -296,8 +310,13 @@ class Spool : public Modulo {
       auto& stato = stati_[s.id];
       if (!stato.corrente) return Risposta::Una('9');
       Togli(*stato.corrente, r.Corpo_Testo());
+      presi_.erase(stato.corrente->nome);
       stato.corrente.reset();
-      return Risposta::Una('0');
+      // What the spool file archived is in the store's files by the reply
+      // (the other servers meanwhile go on).
+      Risposta risposta = Risposta::Una('0');
+      risposta.prima = [] { Archivio::Store().Sincronizza(); };
+      return risposta;
     });
   }
 
@@ -306,6 +325,21 @@ class Spool : public Modulo {
     std::unique_ptr<File_Spool> corrente;
     std::map<char, size_t> prossima;  // next definition row, by letter
   };
+  // A spool file handed out: to which server, on which connection.
+  struct Presa {
+    std::string server;
+    int sessione;
+  };
+
+  // The server that asks: its index (the body of "S", digits), or the
+  // connection itself when the body holds none.
+  static std::string Server_Di(const Sessione& s, const Richiesta& r) {
+    const std::string t = qod::Trim(r.Corpo_Testo());
+    int n = 0;
+    return !t.empty() && t.find_first_not_of("0123456789") == std::string::npos && Intero_Da_Testo(t, n)
+               ? std::to_string(n)
+               : "#" + std::to_string(s.id);
+  }
 
   Risposta Riga(Sessione& s, const Richiesta& r, char lettera) {
     auto& stato = stati_[s.id];
@@ -318,9 +352,10 @@ class Spool : public Modulo {
     return Risposta::Una('0', Corpo().Grezzo(righe[k++]));
   }
 
-  // The first spool file of the queue that can be read; one that cannot is
-  // reported on stderr and passed over.
-  std::unique_ptr<File_Spool> Prossimo() {
+  // The first spool file of the queue that can be read and that no server
+  // other than `server` holds; one that cannot be read is reported on stderr
+  // and passed over.
+  std::unique_ptr<File_Spool> Prossimo(const std::string& server) {
     if (coda_.empty()) return nullptr;
     std::vector<fs::path> cartelle;
     std::error_code ec;
@@ -328,6 +363,7 @@ class Spool : public Modulo {
       if (it->is_directory() && it->path().filename().string()[0] != '.') cartelle.push_back(it->path());
     std::sort(cartelle.begin(), cartelle.end());
     for (const auto& c : cartelle) {
+      if (auto p = presi_.find(c.filename().string()); p != presi_.end() && p->second.server != server) continue;
       std::string errore;
       auto f = Carica(c, errore);
       if (f) return f;
@@ -504,6 +540,7 @@ class Spool : public Modulo {
   std::string coda_, fatti_, finestra_;
   int blocco_ = 8186;
   std::map<int, Stato_Sessione> stati_;
+  std::map<std::string, Presa> presi_;  // by the spool file's folder name
 };
 
 }  // namespace

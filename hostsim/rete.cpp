@@ -1,32 +1,26 @@
 #include "rete.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <pthread.h>
 #include <regex>
 #include <sys/socket.h>
+#include <sys/uio.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace hostsim {
 
 namespace {
-
-// Exactly `n` bytes, or false at end of stream or on error.
-bool Leggi(int fd, char* dati, size_t n) {
-  size_t fatti = 0;
-  while (fatti < n) {
-    ssize_t r = ::recv(fd, dati + fatti, n - fatti, 0);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    fatti += static_cast<size_t>(r);
-  }
-  return true;
-}
 
 bool Scrivi(int fd, std::string_view dati) {
   size_t fatti = 0;
@@ -38,6 +32,116 @@ bool Scrivi(int fd, std::string_view dati) {
   }
   return true;
 }
+
+// Parts sent one after another with as few system calls as they allow.
+bool Scrivi_Parti(int fd, std::vector<std::string_view> parti) {
+  std::vector<iovec> v;
+  for (auto p : parti)
+    if (!p.empty()) v.push_back({const_cast<char*>(p.data()), p.size()});
+  size_t da = 0;
+  while (da < v.size()) {
+    msghdr m{};
+    m.msg_iov = v.data() + da;
+    m.msg_iovlen = std::min<size_t>(v.size() - da, 64);
+    ssize_t r = ::sendmsg(fd, &m, MSG_NOSIGNAL);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    for (auto n = static_cast<size_t>(r); n > 0;) {
+      const size_t k = std::min(n, v[da].iov_len);
+      v[da].iov_base = static_cast<char*>(v[da].iov_base) + k;
+      v[da].iov_len -= k;
+      n -= k;
+      if (v[da].iov_len == 0) ++da;
+    }
+  }
+  return true;
+}
+
+// Buffers for request records, used again once nobody holds them (the log,
+// the archive store): fresh memory costs a page fault for every page.
+class Buffer_Record {
+ public:
+  static constexpr size_t kMisura = 8192 + 64;  // the largest record the programs send, and some
+  static constexpr size_t kCorto = 1024;
+  // A buffer of `n` bytes; `dove` is where they go. Short records get one of
+  // their own size.
+  static Byte_Condivisi Prendi(size_t n, char*& dove) {
+    if (n > kMisura || n <= kCorto) {
+      auto s = std::make_shared<std::string>(n, '\0');
+      dove = s->data();
+      return {s, *s};
+    }
+    Buffer_Record& b = Uno();
+    char* p = nullptr;
+    {
+      std::lock_guard<std::mutex> l(b.m_);
+      if (!b.liberi_.empty()) {
+        p = b.liberi_.back();
+        b.liberi_.pop_back();
+      }
+    }
+    if (!p) p = new char[kMisura];
+    dove = p;
+    return {std::shared_ptr<const void>(p, [](const void* q) { Uno().Rendi(static_cast<const char*>(q)); }),
+            std::string_view(p, n)};
+  }
+
+ private:
+  static constexpr size_t kTenuti = (size_t{64} << 20) / kMisura;
+  // Never destroyed: buffers may come back from any thread until the end.
+  static Buffer_Record& Uno() {
+    static Buffer_Record* b = new Buffer_Record;
+    return *b;
+  }
+  void Rendi(const char* q) {
+    char* p = const_cast<char*>(q);
+    std::lock_guard<std::mutex> l(m_);
+    if (liberi_.size() < kTenuti)
+      liberi_.push_back(p);
+    else
+      delete[] p;
+  }
+  std::mutex m_;
+  std::vector<char*> liberi_;
+};
+
+// The requests of one connection as they come. Unless told to read in some
+// other way (Lettura), what the socket holds is taken in one receive into a
+// buffer of its own: a header and its body usually come together.
+class Ingresso {
+ public:
+  Ingresso(int fd, const Lettura& l)
+      : fd_(fd), lettura_(l), bufferizzato_(l.buffer == 0 && l.pausa_ms == 0 && l.tagli.empty()) {
+    if (bufferizzato_) buffer_.resize(65536);
+  }
+
+  // Exactly `n` bytes, or false at end of stream or on error.
+  bool Leggi(char* dove, size_t n) {
+    if (!bufferizzato_) return lettura_.Leggi(fd_, dove, n);
+    while (n > 0) {
+      if (inizio_ == fine_) {
+        const ssize_t r = ::recv(fd_, buffer_.data(), buffer_.size(), 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        inizio_ = 0;
+        fine_ = static_cast<size_t>(r);
+      }
+      const size_t k = std::min(n, fine_ - inizio_);
+      std::memcpy(dove, buffer_.data() + inizio_, k);
+      inizio_ += k;
+      dove += k;
+      n -= k;
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+  const Lettura& lettura_;
+  bool bufferizzato_;
+  std::string buffer_;
+  size_t inizio_ = 0, fine_ = 0;
+};
 
 // One CR LF line (a bare LF ends it too), at most 4096 bytes.
 bool Leggi_Riga(int fd, std::string& riga) {
@@ -166,8 +270,11 @@ bool Server::Avvia(std::string& errore) {
     fd_ftp = Ascolta(c_.porta_ftp, porta_ftp_, errore);
     if (fd_ftp < 0) return false;
   }
+  const int fd_controllo = Ascolta(0, porta_controllo_, errore);
+  if (fd_controllo < 0) return false;
   std::thread([this, fd_record] { Accetta(fd_record, false); }).detach();
   if (fd_ftp >= 0) std::thread([this, fd_ftp] { Accetta(fd_ftp, true); }).detach();
+  std::thread([this, fd_controllo] { Controllo(fd_controllo); }).detach();
   log_.Evento(0, "start ftp=" + std::to_string(porta_ftp_) + " record=" + std::to_string(porta_record_) +
                      (programma_attivo_ ? " program-running" : " program-stopped"));
 
@@ -178,7 +285,8 @@ bool Server::Avvia(std::string& errore) {
       errore = "cannot write " + tmp;
       return false;
     }
-    std::fprintf(f, "ftp=%d\nrecord=%d\npid=%d\n", porta_ftp_, porta_record_, static_cast<int>(::getpid()));
+    std::fprintf(f, "ftp=%d\nrecord=%d\ncontrol=%d\npid=%d\n", porta_ftp_, porta_record_, porta_controllo_,
+                 static_cast<int>(::getpid()));
     std::fclose(f);
     if (std::rename(tmp.c_str(), c_.file_pronto.c_str()) != 0) {
       errore = "cannot write " + c_.file_pronto;
@@ -206,9 +314,35 @@ void Server::Accetta(int ascolto, bool ftp) {
   }
 }
 
+void Server::Sincronizza() {
+  if (sincronizza_) sincronizza_();
+  log_.Scarica();
+}
+
+// The control port: each line "sync" is answered "ok" once the files and the
+// log are written (what a test reads is then there). Nothing here is logged.
+void Server::Controllo(int ascolto) {
+  for (;;) {
+    const int fd = ::accept4(ascolto, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) {
+      if (errno != EINTR && errno != ECONNABORTED) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      continue;
+    }
+    std::thread([this, fd] {
+      std::string riga;
+      while (Leggi_Riga(fd, riga)) {
+        if (riga == "sync") Sincronizza();
+        if (!Scrivi(fd, riga == "sync" ? "ok\n" : "?\n")) break;
+      }
+      ::close(fd);
+    }).detach();
+  }
+}
+
 // ---- The host's FTP server --------------------------------------------------
 
 void Server::Sessione_Ftp(int fd, int id) {
+  pthread_setname_np(pthread_self(), ("ftp " + std::to_string(id)).substr(0, 15).c_str());
   log_.Evento(id, "ftp-connect");
   if (c_.ftp_greeting_infinito_ms > 0) {
     // Continuation lines for ever, until the client goes away.
@@ -216,6 +350,7 @@ void Server::Sessione_Ftp(int fd, int id) {
       std::this_thread::sleep_for(std::chrono::milliseconds(c_.ftp_greeting_infinito_ms));
     ::close(fd);
     log_.Evento(id, "ftp-close");
+    log_.Scarica();
     return;
   }
   auto rispondi = [&](const std::string& passo, const std::string& codice, const std::string& sbagliato,
@@ -230,7 +365,7 @@ void Server::Sessione_Ftp(int fd, int id) {
   rispondi("greeting", "220", "421", "Pronto");
   std::string riga;
   while (Leggi_Riga(fd, riga)) {
-    log_.Richiesta("FTP", id, riga, riga);
+    log_.Ftp(id, riga);
     const std::string verbo = qod::UCase(riga.substr(0, riga.find(' ')));
     const std::string resto = riga.find(' ') == std::string::npos ? "" : riga.substr(riga.find(' ') + 1);
     if (verbo == "USER") {
@@ -255,6 +390,7 @@ void Server::Sessione_Ftp(int fd, int id) {
   }
   ::close(fd);
   log_.Evento(id, "ftp-close");
+  log_.Scarica();
 }
 
 bool Server::Programma_Avvia(int porta, int id) {
@@ -289,10 +425,24 @@ bool Server::Invia(int fd, int id, const Risposta& r, char lettera, int occorren
   auto vale = [&](const Guasto& g) {
     return (g.lettera == lettera || g.lettera == '*') && (g.occorrenza == 0 || g.occorrenza == occorrenza);
   };
+  if (c_.corpo_su_vuoto == 0 && std::none_of(c_.guasti.begin(), c_.guasti.end(), vale)) {
+    // As it stands: each frame's header and its body, in one send.
+    std::string testate;
+    for (const auto& f : r.frame) {
+      testate += e.Codifica(std::string(1, f.esito));
+      testate += Zoned(static_cast<int64_t>(f.Byte().size()), 5);
+    }
+    std::vector<std::string_view> parti;
+    for (size_t i = 0; i < r.frame.size(); ++i) {
+      parti.push_back(std::string_view(testate).substr(6 * i, 6));
+      parti.push_back(r.frame[i].Byte());
+    }
+    return Scrivi_Parti(fd, std::move(parti)) && !r.chiudi;
+  }
   std::string byte;
   for (size_t i = 0; i < r.frame.size(); ++i) {
     const auto& f = r.frame[i];
-    std::string corpo = f.corpo;
+    std::string corpo(f.Byte());
     if (corpo.empty() && c_.corpo_su_vuoto > 0) {
       corpo = e.Codifica(qod::Testo_Largo("CORPO DA SCARTARE", c_.corpo_su_vuoto));
     }
@@ -337,6 +487,7 @@ bool Server::Invia(int fd, int id, const Risposta& r, char lettera, int occorren
 }
 
 void Server::Sessione_Record(int fd, int id) {
+  pthread_setname_np(pthread_self(), ("record " + std::to_string(id)).substr(0, 15).c_str());
   const Ebcdic& e = Ebcdic::Standard();
   const int numero = ++connessioni_record_;
   {
@@ -351,33 +502,36 @@ void Server::Sessione_Record(int fd, int id) {
   Sessione s;
   s.id = id;
   bool avanti = Invia(fd, id, Risposta::Una(c_.esito_greeting[0]), '@', numero);
+  Ingresso ingresso(fd, c_.lettura);
   while (avanti) {
     char testata[6];
-    if (!Leggi(fd, testata, 6)) break;
+    if (!ingresso.Leggi(testata, 6)) break;
     std::string t = e.Decodifica(std::string_view(testata, 6));
     bool cifre = true;
     for (size_t i = 1; i < 6; ++i) cifre = cifre && t[i] >= '0' && t[i] <= '9';
     if (!cifre) {
-      log_.Richiesta("REC", id, std::string_view(testata, 6), t);
+      log_.Record(id, Byte_Condivisi::Di(std::string(testata, 6)));
       log_.Evento(id, "bad-header");
       break;
     }
+    const size_t lunghezza = static_cast<size_t>(std::stoi(t.substr(1)));
+    char* dove = nullptr;
     Richiesta r;
     r.lettera = t[0];
-    r.corpo.resize(static_cast<size_t>(std::stoi(t.substr(1))));
+    r.record = Buffer_Record::Prendi(6 + lunghezza, dove);
+    std::memcpy(dove, testata, 6);
     const long limite = c_.lettura.Limite(r.lettera, s.conteggi[r.lettera] + 1);
-    if (limite >= 0 && static_cast<size_t>(limite) < r.corpo.size()) {
-      c_.lettura.Leggi(fd, r.corpo.data(), static_cast<size_t>(limite));
+    if (limite >= 0 && static_cast<size_t>(limite) < lunghezza) {
+      ingresso.Leggi(dove + 6, static_cast<size_t>(limite));
       log_.Evento(id, "request-closed " + t + " " + std::to_string(limite));
       break;
     }
-    if (!r.corpo.empty() && !c_.lettura.Leggi(fd, r.corpo.data(), r.corpo.size())) {
+    if (lunghezza > 0 && !ingresso.Leggi(dove + 6, lunghezza)) {
       log_.Evento(id, "short-record " + t);
       break;
     }
-    r.grezzo = std::string(testata, 6) + r.corpo;
-    r.testo = e.Decodifica(r.grezzo);
-    log_.Richiesta("REC", id, r.grezzo, r.testo);
+    r.corpo = r.record.byte.substr(6);
+    log_.Record(id, r.record);
     const int occorrenza = ++s.conteggi[r.lettera];
     Risposta risposta;
     {
@@ -389,11 +543,21 @@ void Server::Sessione_Record(int fd, int id) {
         risposta = Risposta::Una('9');
       }
     }
+    if (risposta.prima) risposta.prima();
     avanti = Invia(fd, id, risposta, r.lettera, occorrenza);
+    if (risposta.dopo) risposta.dopo();
   }
   ::close(fd);
+  {
+    std::lock_guard<std::mutex> l(m_);
+    gestori_.Chiusura(s);
+  }
+  // What the connection left in memory is in its files before its end is
+  // logged.
+  if (sincronizza_) sincronizza_();
   log_.Evento(id, "rec-close");
   if (c_.fine_con_sessione) Programma_Termina(id);
+  log_.Scarica();
 }
 
 }  // namespace hostsim

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -48,15 +49,23 @@ struct Configurazione {
 
 class Server {
  public:
-  Server(const Configurazione& c, const Gestori& g, Registro& r) : c_(c), gestori_(g), log_(r) {}
+  // `sincronizza` returns once what the handlers keep in memory is in its
+  // files; it runs at the end of every connection and on a "sync" of the
+  // control port.
+  Server(const Configurazione& c, const Gestori& g, Registro& r, std::function<void()> sincronizza)
+      : c_(c), gestori_(g), log_(r), sincronizza_(std::move(sincronizza)) {}
   // Binds the listeners and starts serving; writes the ready file.
   bool Avvia(std::string& errore);
   int Porta_Ftp() const { return porta_ftp_; }
   int Porta_Record() const { return porta_record_; }
+  int Porta_Controllo() const { return porta_controllo_; }
+  // Files and log written: what is kept in memory, then the queued log lines.
+  void Sincronizza();
 
  private:
   int Ascolta(int porta, int& effettiva, std::string& errore);
   void Accetta(int fd, bool ftp);
+  void Controllo(int ascolto);
   void Sessione_Ftp(int fd, int id);
   void Sessione_Record(int fd, int id);
   bool Invia(int fd, int id, const Risposta& r, char lettera, int occorrenza);
@@ -66,7 +75,8 @@ class Server {
   const Configurazione& c_;
   const Gestori& gestori_;
   Registro& log_;
-  int porta_ftp_ = -1, porta_record_ = -1;
+  std::function<void()> sincronizza_;
+  int porta_ftp_ = -1, porta_record_ = -1, porta_controllo_ = -1;
   std::mutex m_;                  // the host program's state, the handlers
   bool programma_attivo_ = true;
   std::map<int, int> ascolti_;    // record listeners: port -> socket

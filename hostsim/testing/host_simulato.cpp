@@ -1,5 +1,9 @@
 #include "qod/host_simulato.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -123,6 +127,7 @@ bool Host_Simulato::Avvia(int limite_ms) {
       for (std::string riga; std::getline(righe, riga);) {
         if (riga.rfind("ftp=", 0) == 0) porta_ftp_ = std::stoi(riga.substr(4));
         if (riga.rfind("record=", 0) == 0) porta_record_ = std::stoi(riga.substr(7));
+        if (riga.rfind("control=", 0) == 0) porta_controllo_ = std::stoi(riga.substr(8));
       }
       return true;
     }
@@ -133,11 +138,51 @@ bool Host_Simulato::Avvia(int limite_ms) {
   return false;
 }
 
-void Host_Simulato::Ferma() { processo_.Ferma(3000); }
+void Host_Simulato::Ferma() {
+  processo_.Ferma(3000);
+  std::lock_guard<std::mutex> l(controllo_m_);
+  Controllo_Chiudi();
+  porta_controllo_ = -1;
+}
 
 std::string Host_Simulato::Uscita() const { return Leggi_File(cartella_ / "output.txt"); }
 
+void Host_Simulato::Sincronizza() const {
+  std::lock_guard<std::mutex> l(controllo_m_);
+  if (porta_controllo_ <= 0) return;
+  // One connection to the control port, kept for the next time; a new one
+  // when it has failed. A stand-in that has ended wrote everything at its
+  // end: then there is nothing to wait for.
+  for (int prova = 0; prova < 2; ++prova) {
+    if (controllo_fd_ < 0) {
+      controllo_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_in sa{};
+      sa.sin_family = AF_INET;
+      sa.sin_port = htons(static_cast<uint16_t>(porta_controllo_));
+      sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      if (controllo_fd_ < 0 || ::connect(controllo_fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+        Controllo_Chiudi();
+        return;
+      }
+    }
+    std::string risposta;
+    char c = 0;
+    pollfd p{controllo_fd_, POLLIN, 0};
+    if (::send(controllo_fd_, "sync\n", 5, MSG_NOSIGNAL) == 5)
+      while (risposta.size() < 3 && ::poll(&p, 1, 30000) == 1 && ::recv(controllo_fd_, &c, 1, 0) == 1)
+        risposta.push_back(c);
+    if (risposta == "ok\n") return;
+    Controllo_Chiudi();
+  }
+}
+
+void Host_Simulato::Controllo_Chiudi() const {
+  if (controllo_fd_ >= 0) ::close(controllo_fd_);
+  controllo_fd_ = -1;
+}
+
 std::vector<Voce_Log> Host_Simulato::Log() const {
+  Sincronizza();
   std::vector<Voce_Log> r;
   std::istringstream righe(Leggi_File(cartella_ / "hostsim.log"));
   for (std::string riga; std::getline(righe, riga);) {

@@ -84,7 +84,9 @@ TEST(HostsimHandlers, LongestKeyWins) {
   g.Registra("T", [](Sessione&, const Richiesta&) { return Risposta::Una('1'); });
   g.Registra("TCA", [](Sessione&, const Richiesta&) { return Risposta::Una('0'); });
   Sessione s;
-  Richiesta ca{'T', "", "", "T00022CA01"}, cr{'T', "", "", "T00022CR01"}, u{'U', "", "", "U00000"};
+  const Ebcdic& e = Ebcdic::Standard();
+  const Richiesta ca = Richiesta::Di('T', e.Codifica("CA01")), cr = Richiesta::Di('T', e.Codifica("CR01")),
+                  u = Richiesta::Di('U', "");
   ASSERT_NE(g.Trova(ca), nullptr);
   EXPECT_EQ((*g.Trova(ca))(s, ca).frame[0].esito, '0');
   EXPECT_EQ((*g.Trova(cr))(s, cr).frame[0].esito, '1');

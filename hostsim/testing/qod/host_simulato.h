@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -43,14 +44,21 @@ class Host_Simulato {
   // the test process.
   void Ferma();
   bool In_Esecuzione() { return processo_.In_Esecuzione(); }
+  pid_t Pid() const { return processo_.Pid(); }
 
   int Porta_Ftp() const { return porta_ftp_; }
   int Porta_Record() const { return porta_record_; }
   const std::filesystem::path& Cartella() const { return cartella_; }
   std::string Uscita() const;  // what it wrote on stdout and stderr
 
+  // The request log. The stand-in writes it in batches: reading it first
+  // asks the stand-in to write everything it has received so far, as well as
+  // the archive store's files.
   std::vector<Voce_Log> Log() const;
   std::vector<Voce_Log> Log(const std::string& canale) const;
+  // Returns once the stand-in has written its log and its archive store's
+  // files for everything it received so far.
+  void Sincronizza() const;
   // The texts of the records received that start with `lettera`, in order.
   std::vector<std::string> Richieste(char lettera) const;
   // Waits until `condizione` holds over the log.
@@ -81,7 +89,11 @@ class Host_Simulato {
   std::vector<std::string> argomenti_;
   std::filesystem::path cartella_;
   Processo processo_;
-  int porta_ftp_ = -1, porta_record_ = -1;
+  void Controllo_Chiudi() const;
+
+  int porta_ftp_ = -1, porta_record_ = -1, porta_controllo_ = -1;
+  mutable std::mutex controllo_m_;
+  mutable int controllo_fd_ = -1;  // the connection to the control port
 };
 
 }  // namespace qod::prova
