@@ -20,9 +20,9 @@ constexpr std::string_view kArchivia = "Spool_Archivia";  // in the exchanges' f
 // drops the connection and makes the call false.
 class Caricamento {
  public:
-  explicit Caricamento(Contesto_Fase& c) : c_(c), t_(c.Canale) {}
+  Caricamento(Trasporto& canale, const Strada_Fase& strada) : t_(canale), strada_(strada) {}
 
-  bool Guasto(const std::string& messaggio) { return c_.Guasto(messaggio); }
+  bool Guasto(const std::string& messaggio) { return strada_.Guasto(messaggio); }
 
   // "I": the archive id the host gives the document (or kNessun_Archivio).
   // A body too short for an id would give a made-up one; of a longer one
@@ -79,34 +79,36 @@ class Caricamento {
   }
 
  private:
-  Contesto_Fase& c_;
   Trasporto& t_;
+  const Strada_Fase& strada_;
 };
 
 }  // namespace
 
-bool Fase_Archivia::Esegui(Contesto_Fase& c) {
-  const Attributi_Spool& a = c.Attributi;
-  Tabelle_Pagine& t = c.Pagine.Tabelle;
+bool Fase_Archivia::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) {
+  const Attributi_Spool& a = stato.Attributi;
+  const Tabelle_Pagine& t = stato.Pagine.Tabelle;
+  const std::span<const uint8_t> record = stato.Record_Attributi();
   const bool testo = a.Record_Grezzo == "T";
-  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, c.Pagine.Pagine_Aperte);
-  if (testo && c.Record_Attributi.size() != static_cast<size_t>(kLunghezza_Attributi)) {
-    c.Errore("Archiviazione: record attributi non disponibile");
+  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, stato.Pagine.Pagine_Aperte);
+  if (testo && record.size() != static_cast<size_t>(kLunghezza_Attributi)) {
+    strada.Errore("Archiviazione: record attributi non disponibile");
     return true;
   }
-  const Dizionario_Campi& d = c.Host.Dizionario;
+  Server_Base& base = s_.Base;
+  const Dizionario_Campi& d = stato.Campi();
   const int32_t larghezza = d.Inizio[static_cast<size_t>(std::clamp(d.Numero + 1, 1, Dizionario_Campi::kMassimo + 1))] - 1;
   const auto cella = [](const std::vector<std::string>& v, int32_t p) {
     return p >= 0 && static_cast<size_t>(p) < v.size() ? v[static_cast<size_t>(p)] : std::string();
   };
 
-  Caricamento u(c);
+  Caricamento u(canale_, strada);
   std::string id = kNessun_Archivio;
   const int32_t totale = static_cast<int32_t>(pagine.size());
   for (size_t i = 0; i < pagine.size(); ++i) {
     // A stop request leaves the document open on the host: it is never
     // complete there, and the spool file is archived anew next time.
-    if (c.Arresto()) return false;
+    if (strada.Arresto()) return false;
     const Pagina_Resa& pr = pagine[i];
     if (pr.Inizio) {
       if (id != kNessun_Archivio && !u.Semplice('B', id)) return false;
@@ -116,7 +118,7 @@ bool Fase_Archivia::Esegui(Contesto_Fase& c) {
       while (!pagine[ultima].Fine) ++ultima;
       const std::string indice =
           Indice_Archivio::Da_Attributi(a, testo, pagine[ultima].Numero, cella(t.Chiave_Documento, pr.Pagina),
-                                        Format(c.Base.Orologio().Adesso(), "yyyymmddhhnnss"),
+                                        Format(base.Orologio().Adesso(), "yyyymmddhhnnss"),
                                         cella(t.Dati_Archivio, pr.Pagina))
               .Componi(larghezza);
       const std::string prefisso =
@@ -127,22 +129,22 @@ bool Fase_Archivia::Esegui(Contesto_Fase& c) {
     if (id != kNessun_Archivio) {
       int32_t numero = 0;
       if (!testo) {
-        const std::string immagine = File_Immagine(c.Base.Percorso_Tmp, c.Base.Collegamento.Indice_Server, 1,
-                                                   pr.Pagina, c.Estensione_Immagine);
+        const std::string immagine = File_Immagine(base.Percorso_Tmp, base.Collegamento.Indice_Server, 1,
+                                                   pr.Pagina, stato.Estensione_Immagine);
         if (!u.File(id, '1', pr.Numero, immagine, numero, 1)) return false;
       } else {
-        if (pr.Inizio && !u.Pezzo(id, '0', 0, 0, c.Record_Attributi, 2)) return false;
-        const int32_t indice = c.Base.Collegamento.Indice_Server;
-        if (!u.File(id, '0', pr.Numero, File_Testo(c.Base.Percorso_Tmp, indice, pr.Pagina), numero, 3) ||
-            !u.File(id, '0', pr.Numero, File_Comandi(c.Base.Percorso_Tmp, indice, pr.Pagina), numero, 4))
+        if (pr.Inizio && !u.Pezzo(id, '0', 0, 0, record, 2)) return false;
+        const int32_t indice = base.Collegamento.Indice_Server;
+        if (!u.File(id, '0', pr.Numero, File_Testo(base.Percorso_Tmp, indice, pr.Pagina), numero, 3) ||
+            !u.File(id, '0', pr.Numero, File_Comandi(base.Percorso_Tmp, indice, pr.Pagina), numero, 4))
           return false;
       }
     }
-    c.Quadro.Avanzamento(Pannello::Riga_Archivia, pr.Indice, totale);
-    Pompa(c.Pompa);
+    s_.Quadro.Avanzamento(Pannello::Riga_Archivia, pr.Indice, totale);
+    Pompa(s_.Pompa);
   }
   if (id != kNessun_Archivio && !u.Semplice('B', id)) return false;
-  Pompa(c.Pompa);
+  Pompa(s_.Pompa);
   return true;
 }
 

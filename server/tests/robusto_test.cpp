@@ -96,7 +96,7 @@ TEST(Strada_Robusta_Blocchi, ShortBlocksGiveTheSamePagesAsWholeOnes) {
     c.Avvia(kAttributi, Dati_Due_Pagine(), {"--spool-block", std::to_string(blocco)});
     ASSERT_TRUE(c.server_->Spool_Get()) << blocco << c.Log();
     EXPECT_EQ(c.Record('D').back(), "D0002500003000000041FATTO      ") << blocco;
-    EXPECT_EQ(c.server_->Pagine.Pagine_Aperte, 2) << blocco;
+    EXPECT_EQ(c.server_->Stato().Pagine.Pagine_Aperte, 2) << blocco;
     const std::string tmps = c.base_.Percorso_Tmp;
     const std::string pagine[2] = {File_Leggi(tmps + "00003_S_00001.TXT"), File_Leggi(tmps + "00003_S_00002.TXT")};
     for (int i = 0; i < 2; ++i) {
@@ -143,7 +143,7 @@ TEST_F(Strada_Robusta, HugeCopyCountIsTakenAsTheLargestOne) {
   Avvia("numero_spool = 7\npagine = 1\ncopie = 2147483647\nim2_file_2 = OVL2.BMP\n", s);
   img_.scrivi = false;
   ASSERT_TRUE(server_->Spool_Get()) << Log();
-  EXPECT_EQ(server_->Copie_Immagini, 9999);
+  EXPECT_EQ(server_->Stato().Copie_Immagini, 9999);
   EXPECT_EQ(img_.chiamate.size(), 9999u);
   EXPECT_EQ(Conta(Log(), "[Spool_Get] Copie 2147483647 ridotte a 9999"), 1u) << Log();
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Copie), " 9999");

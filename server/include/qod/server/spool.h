@@ -78,6 +78,11 @@ class Spool_Server {
   // the number of pages rendered.
   void Spool_Immagini();
 
+  // Takes `attributi` as the spool file in hand without asking the host,
+  // with `pagine_aperte` pages laid out (copy-dependent or not) and no
+  // failure yet: for running one of the stages above by itself.
+  void Spool_Prepara(const Attributi_Spool& attributi, int32_t pagine_aperte = 0, bool pagina_dipendente = false);
+
   // A failure of the spool file that is not a transfer failure: marks the
   // spool file and shows the message on the state row when that is empty.
   void Errore_Segnala(const std::string& messaggio);
@@ -108,18 +113,8 @@ class Spool_Server {
   // Reads the running totals from the settings file and shows rows 2 and 3.
   void Progressivi_Carica();
 
-  // The context an output stage runs in: the working values below and the
-  // server's parts.
-  Contesto_Fase Contesto();
-
-  // ---- Working values of the spool file ------------------------------------
-
-  Attributi_Spool Attributi;
-  bool Errore_Spool = false;
-  Definizione_Formato Formato;
-  Gruppi_Campi Gruppi;
-  Pagine_Spool Pagine;               // page files, tables, `Pagine_Aperte`
-  int32_t Copie_Immagini = 1;        // copies rendered per page
+  // The spool file in hand, as the road has made it so far.
+  const Stato_Spool& Stato() const { return stato_; }
 
   // ---- Process-wide values ---------------------------------------------------
 
@@ -175,13 +170,10 @@ class Spool_Server {
   bool irrevocabile_ = false; // past what a stage cannot take back: no abandoning
   std::vector<Fase_Uscita*> eseguite_;  // the output stages run for it
 
-  // Working values no one outside the road reads.
-  std::array<uint8_t, kLunghezza_Attributi> Record_Attributi{};  // raw, kept when 621 is "T" and archived
-  bool Record_Attributi_Copiato = false;
-  std::string Esito;                 // outcome text of the done record
-  Interprete_SCS Interprete{Pagine};
-  std::string Estensione_Immagine;   // of the page images just made
-  Risultato_Ping Ultimo_Ping;
+  Stato_Spool stato_;
+  // What the stages may ask of the road and tell it.
+  Strada_Fase strada_;
+  Interprete_SCS Interprete{stato_.Pagine};
   int64_t Pagine_Avvio = 0, Pagine_Totali = 0;
 };
 
