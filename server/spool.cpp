@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "qod/basic.h"
+#include "qod/server/ciclo.h"
 #include "qod/server/registro.h"
 #include "qod/winpath.h"
 
@@ -59,11 +60,11 @@ Spool_Server::Spool_Server(Server_Base& base, Trasporto& trasporto, Connessione_
   for (auto& g : stato_.Gruppi) g.Azzera();
   stato_.Pagine.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
   stato_.Pagine.Errore = [this](const std::string& r) { Errore_Segnala(r); };
-  Interprete.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
-  Interprete.Guasto = [this](const std::string& r) { Guasto(r); };
-  Interprete.Quadro = &pannello_;
-  Interprete.Pompa_Messaggi = pompa_;
-  Interprete.Arresto = [this] { return Arresto_Richiesto(); };
+  interprete_.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
+  interprete_.Guasto = [this](const std::string& r) { Guasto(r); };
+  interprete_.Quadro = &pannello_;
+  interprete_.Pompa_Messaggi = pompa_;
+  interprete_.Arresto = [this] { return Arresto_Richiesto(); };
   stato_.Dizionario = &host_.Dizionario;
   strada_.Errore = [this](const std::string& messaggio) { Errore_Segnala(messaggio); };
   strada_.Guasto = [this](const std::string& messaggio) { return Guasto(messaggio); };
@@ -97,12 +98,14 @@ void Spool_Server::Errore_Segnala(const std::string& messaggio) {
 }
 
 void Spool_Server::Progressivi_Carica() {
-  Stampe_Totali = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Stampe", "0"));
-  Pagine_Totali = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Pagine", "0"));
-  Stampe_Avvio = Pagine_Avvio = 0;
-  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(Stampe_Avvio, Stampe_Totali));
-  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(Pagine_Avvio, Pagine_Totali));
+  stampe_totali_ = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Stampe", "0"));
+  pagine_totali_ = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Pagine", "0"));
+  stampe_avvio_ = pagine_avvio_ = 0;
+  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(stampe_avvio_, stampe_totali_));
+  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(pagine_avvio_, pagine_totali_));
 }
+
+void Spool_Server::Finestra_Iniziale() { Finestra_Collegamento_Iniziale(base_, end_, restart_); }
 
 bool Spool_Server::Keep_Alive() {
   const DateTime adesso = base_.Orologio().Adesso();
@@ -113,10 +116,10 @@ bool Spool_Server::Keep_Alive() {
   if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
   if (r.Lunghezza() < 28)
     base_.Log_Scrivi(true, true, "[Spool_Get] Risposta corta {P}: " + std::to_string(r.Lunghezza()) + " byte invece di 28");
-  End = r.Testo(1, 14);
-  Restart = r.Testo(15, 14);
-  pannello_.Valore_Imposta(Pannello::Riga_Stop, Timbro_Pannello(End));
-  pannello_.Valore_Imposta(Pannello::Riga_Restart, Timbro_Pannello(Restart));
+  end_ = r.Testo(1, 14);
+  restart_ = r.Testo(15, 14);
+  pannello_.Valore_Imposta(Pannello::Riga_Stop, Timbro_Pannello(end_));
+  pannello_.Valore_Imposta(Pannello::Riga_Restart, Timbro_Pannello(restart_));
   return true;
 }
 
@@ -168,17 +171,17 @@ bool Spool_Server::Fase(Fase_Uscita* fase, int riga, const char* nome) {
 }
 
 void Spool_Server::Esito_Conta() {
-  if (Stampe_Avvio > 2000000000 || Pagine_Avvio > 2000000000) Stampe_Avvio = Pagine_Avvio = 0;
-  if (Stampe_Totali > 2000000000 || Pagine_Totali > 2000000000) Stampe_Totali = Pagine_Totali = 0;
+  if (stampe_avvio_ > 2000000000 || pagine_avvio_ > 2000000000) stampe_avvio_ = pagine_avvio_ = 0;
+  if (stampe_totali_ > 2000000000 || pagine_totali_ > 2000000000) stampe_totali_ = pagine_totali_ = 0;
   const int64_t pagine = stato_.Pagine.Pagine_Aperte;
-  Stampe_Avvio += 1;
-  Pagine_Avvio += pagine;
-  Stampe_Totali += 1;
-  Pagine_Totali += pagine;
-  base_.Impostazione_Scrivi("Progressivi", "Stampe", Format(Stampe_Totali, "0"));
-  base_.Impostazione_Scrivi("Progressivi", "Pagine", Format(Pagine_Totali, "0"));
-  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(Stampe_Avvio, Stampe_Totali));
-  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(Pagine_Avvio, Pagine_Totali));
+  stampe_avvio_ += 1;
+  pagine_avvio_ += pagine;
+  stampe_totali_ += 1;
+  pagine_totali_ += pagine;
+  base_.Impostazione_Scrivi("Progressivi", "Stampe", Format(stampe_totali_, "0"));
+  base_.Impostazione_Scrivi("Progressivi", "Pagine", Format(pagine_totali_, "0"));
+  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(stampe_avvio_, stampe_totali_));
+  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(pagine_avvio_, pagine_totali_));
 }
 
 // ---- Bad values and repeated failures ----------------------------------------------
@@ -227,13 +230,13 @@ void Spool_Server::Ritentativo_Registra(bool riuscito) {
 }
 
 bool Spool_Server::Arresto_Richiesto() {
-  if (!abbandonato_ && !irrevocabile_ && Arresto && Arresto()) abbandonato_ = true;
+  if (!abbandonato_ && !irrevocabile_ && arresto_ && arresto_()) abbandonato_ = true;
   return abbandonato_;
 }
 
 bool Spool_Server::Spool_Get() {
   // 1. Busy for the whole call; no error yet.
-  Occupato occupato(Spool_In_Corso);
+  Occupato occupato(in_corso_);
   stato_.Errore_Spool = false;
   preso_ = saltato_ = abbandonato_ = irrevocabile_ = false;
   eseguite_.clear();
@@ -360,9 +363,9 @@ bool Spool_Server::Spool_Get_Passi() {
   }
 
   // 11. The first page image, kept for the viewer key, and shown when the key is down.
-  Immagine_Visualizza =
+  immagine_visualizza_ =
       File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, 1, stato_.Attributi.Prima_Pagina, stato_.Estensione_Immagine);
-  if (pannello_.Visualizza() && !stato_.Errore_Spool && fasi_.Visore_Carica) fasi_.Visore_Carica(Immagine_Visualizza);
+  if (pannello_.Visualizza() && !stato_.Errore_Spool && fasi_.Visore_Carica) fasi_.Visore_Carica(immagine_visualizza_);
 
   // 12. Outputs: switch on, flag set, no error so far.
   // The print stage's own result is not looked at; the other two fail
@@ -501,7 +504,7 @@ bool Spool_Server::Spool_Dati() {
   stato_.Pagine.Avvia(cfg);
   Sorgente_Host sorgente(Canale());
   const bool ok =
-      Interprete.Spool_Dati(sorgente, Canale().Tabella(), stato_.Attributi.Dimensione_Dati, stato_.Attributi.Ultima_Pagina);
+      interprete_.Spool_Dati(sorgente, Canale().Tabella(), stato_.Attributi.Dimensione_Dati, stato_.Attributi.Ultima_Pagina);
   stato_.Pagine.Chiudi_Tutto();
   return ok;
 }

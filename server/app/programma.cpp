@@ -78,7 +78,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   fasi.PDF = emissione_pdf_.get();
   fasi.Salva_Immagini = emissione_immagini_.get();
   spool_ = std::make_unique<Spool_Server>(*base_, *trasporto_, *host_, *pannello_, Pump(Pompa_Qt), fasi);
-  spool_->Arresto = termina;
+  spool_->Arresto_Imposta(termina);
   lavoro_ = std::make_unique<Lavoro_Host>(*host_, *spool_, Pump(Pompa_Qt));
   ciclo_ = std::make_unique<Timer_Qt>();
   semaforo_ = std::make_unique<Timer_Qt>();
@@ -129,7 +129,7 @@ void Programma_Qod_S::Base_Avvio() {
     splash_->Stato_Imposta(Testo_Qt("Connessione a " + base_->Collegamento.Host + " ..."));
     Pompa_Qt();
   }
-  Finestra_Collegamento_Iniziale(*base_, spool_->End, spool_->Restart);
+  spool_->Finestra_Iniziale();
   // From here on the window logic ends the program in order.
   in_finestra_ = true;
   finestra_->Form_Load();

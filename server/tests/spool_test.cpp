@@ -35,8 +35,8 @@ TEST_F(Strada, KeepAliveAtMostEvery172SecondsAndAQuietRefusal) {
   EXPECT_EQ(Ricevute(), (std::vector<std::string>{"P00000", S_Atteso()}));
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stop), " 07/03/26  20:30");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Restart), " 08/03/26  07:30");
-  EXPECT_EQ(Server().End, "20260307203000");
-  EXPECT_EQ(Server().Restart, "20260308073000");
+  EXPECT_EQ(Server().End(), "20260307203000");
+  EXPECT_EQ(Server().Restart(), "20260308073000");
 
   // 100 s later: no keep-alive. A refusal that carries a body keeps the
   // stream in step.
@@ -52,7 +52,7 @@ TEST_F(Strada, KeepAliveAtMostEvery172SecondsAndAQuietRefusal) {
   EXPECT_EQ(Ricevute(), (std::vector<std::string>{"P00000", S_Atteso()}));
   EXPECT_EQ(Log_Spool(), "");
   EXPECT_TRUE(stati_.empty());
-  EXPECT_FALSE(Server().Spool_In_Corso);
+  EXPECT_FALSE(Server().Spool_In_Corso());
 }
 
 TEST_F(Strada, SilentPrinterClosesTheSpoolFileWithTheErrorOutcome) {
@@ -76,7 +76,7 @@ TEST_F(Strada, SilentPrinterClosesTheSpoolFileWithTheErrorOutcome) {
   EXPECT_NE(log.find("07/03/2026 09:00:00 - 1234       QPRINT     JOB1/UTENTE/123456"), std::string::npos) << log;
   EXPECT_NE(log.find("*ERR       "), std::string::npos);
   // No totals for a failed spool file.
-  EXPECT_EQ(Server().Stampe_Totali, 0);
+  EXPECT_EQ(Server().Stampe_Totali(), 0);
 }
 
 TEST_F(Strada, AddressThatCannotBeLookedUpIsAFailureOfTheLookUp) {
@@ -101,7 +101,7 @@ TEST_F(Strada, BrokenDefinitionReplyDropsTheConnectionAndSendsNoDoneRecord) {
   EXPECT_EQ(Log_Spool(), " \r\n07/03/2026 09:00:00 - [Spool_Formato] Errore Sock_Read {F}(2)\r\n");
   EXPECT_EQ(stati_, std::vector<int>{4});
   EXPECT_TRUE(base_.Riconnessione);
-  EXPECT_FALSE(Server().Spool_In_Corso);
+  EXPECT_FALSE(Server().Spool_In_Corso());
 }
 
 TEST_F(Strada, ShortAttributeRecordIsLoggedAndNeverReadsStaleBytes) {
@@ -285,7 +285,7 @@ TEST_F(Strada, PrintDataIsLaidOutAndRenderedPerCopy) {
   EXPECT_EQ(File_Leggi(tmps + "00003_S_00001.TXT"), "Pagina uno\r\n\r\n");
   EXPECT_EQ(File_Leggi(tmps + "00003_C_00001.TXT"), "{CP=2}\r\n");
   EXPECT_EQ(visti, std::vector<std::string>{tmps + "00003_I_00001_00001.PNG"});
-  EXPECT_EQ(Server().Immagine_Visualizza, tmps + "00003_I_00001_00001.PNG");
+  EXPECT_EQ(Server().Immagine_Visualizza(), tmps + "00003_I_00001_00001.PNG");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Immagini), " 2 / 2");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Dati), " 29 / 29");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "Ok");
@@ -468,7 +468,7 @@ TEST_F(Strada, OutputStageWorksThroughItsContext) {
 
 TEST_F(Strada, LogTableBackupAndTotalsOverTwoSpoolFiles) {
   Avvia(true, true);
-  Server().Stampe_Avvio = 2000000001;  // both counters since start reset before the count
+  Server().Stampe_Avvio_Imposta(2000000001);  // both counters since start reset before the count
   Scs s;
   s.Testo("Riga").FF();
   const std::string dati(s.dati.begin(), s.dati.end());

@@ -301,7 +301,7 @@ TEST_F(Strada_Archivio, StopRequestAbandonsTheUploadAtTheNextPage) {
   Avvia();
   Prima_Del_Caricamento({{Immagine(1), Contenuto(20000, 1)}, {Immagine(2), Contenuto(100, 2)}});
   auto stop = [this] { return strada_.pannello.Valore(Pannello::Riga_Archivia) == " 1 / 3"; };
-  strada_.server->Arresto = stop;
+  strada_.server->Arresto_Imposta(stop);
   strada_.trasporto.Imposta_Interruzione(stop);
   EXPECT_FALSE(strada_.server->Spool_Get());
   EXPECT_TRUE(strada_.server->Abbandonato());

@@ -446,7 +446,7 @@ TEST_F(Strada_Emissione, StopRequestLeavesOnlyWholeFilesAndNoDoneRecord) {
       if (!chiesto) chiesto = c.quando();
       return chiesto;
     };
-    server_->Arresto = stop;
+    server_->Arresto_Imposta(stop);
     s_.trasporto.Imposta_Interruzione(stop);
     const bool ok = server_->Spool_Get();
     EXPECT_TRUE(chiesto) << c.nome;

@@ -202,7 +202,7 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
 
   // What stays: the keep-alive time (no "P"), the connection window, the
   // totals, and the log table's title written once.
-  EXPECT_EQ(s.End, "20991231230000");
+  EXPECT_EQ(s.End(), "20991231230000");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stampe), " 2 / 2");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Pagine), " 4 / 4");
   EXPECT_EQ(Profilo_Leggi(base_.File_INI, "Progressivi", "Pagine"), "4");

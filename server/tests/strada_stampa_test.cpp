@@ -249,7 +249,7 @@ TEST_F(Strada_Stampa, StopRequestLeavesNoJobOfTheSpoolFileInTheQueue) {
       if (!stampate.empty() && pannello_.Valore(Pannello::Riga_Stampa) == stampate) chiesto = true;
       return chiesto;
     };
-    server_->Arresto = stop;
+    server_->Arresto_Imposta(stop);
     s_.trasporto.Imposta_Interruzione(stop);
     EXPECT_FALSE(server_->Spool_Get()) << c.spool << File_Leggi(base_.File_LOG);
     EXPECT_TRUE(server_->Abbandonato()) << c.spool;

@@ -93,8 +93,8 @@ class Spool_Server {
   // saved or archived page and document, and before the done record: true
   // (the program is ending) abandons the spool file where it stands, without
   // its done record, so that the host keeps it. The host waits ask the same
-  // request through the transport.
-  std::function<bool()> Arresto;
+  // request through the transport. Unset, nothing stops.
+  void Arresto_Imposta(std::function<bool()> arresto) { arresto_ = std::move(arresto); }
   bool Abbandonato() const { return abbandonato_; }
 
   // The values of an attribute record that no spool file can have: a
@@ -112,18 +112,24 @@ class Spool_Server {
 
   // Reads the running totals from the settings file and shows rows 2 and 3.
   void Progressivi_Carica();
+  // The spool files done since the program started and in all (kept in
+  // [Progressivi]).
+  int64_t Stampe_Avvio() const { return stampe_avvio_; }
+  int64_t Stampe_Totali() const { return stampe_totali_; }
+  // Sets the count since the start, as after a program that has run long.
+  void Stampe_Avvio_Imposta(int64_t stampe) { stampe_avvio_ = stampe; }
 
   // The spool file in hand, as the road has made it so far.
   const Stato_Spool& Stato() const { return stato_; }
-
-  // ---- Process-wide values ---------------------------------------------------
-
-  bool Spool_In_Corso = false;
-  std::string End, Restart;          // the connection window, "yyyymmddhhnnss"
-  int64_t Stampe_Avvio = 0;          // since the program started
-  int64_t Stampe_Totali = 0;         // kept in [Progressivi]
+  // True while Spool_Get runs.
+  bool Spool_In_Corso() const { return in_corso_; }
+  // The connection window, "yyyymmddhhnnss": as the settings give it at
+  // start-up, then as each keep-alive brings it.
+  void Finestra_Iniziale();
+  const std::string& End() const { return end_; }
+  const std::string& Restart() const { return restart_; }
   // The first page image of the last spool file, for the viewer key.
-  std::string Immagine_Visualizza;
+  const std::string& Immagine_Visualizza() const { return immagine_visualizza_; }
 
  private:
   Trasporto& Canale() { return trasporto_; }
@@ -143,7 +149,7 @@ class Spool_Server {
   bool Fase(Fase_Uscita* fase, int riga, const char* nome);
   bool Spool_Get_Passi();
   // True once the stop request has abandoned the spool file in hand (asked
-  // of `Arresto` until then).
+  // of the stop request until then).
   bool Arresto_Richiesto();
   // A spool file that failed without its done record: which one, how often
   // in a row, and when it may be taken again (a serial date). A spool file
@@ -170,11 +176,18 @@ class Spool_Server {
   bool irrevocabile_ = false; // past what a stage cannot take back: no abandoning
   std::vector<Fase_Uscita*> eseguite_;  // the output stages run for it
 
+  std::function<bool()> arresto_;
   Stato_Spool stato_;
   // What the stages may ask of the road and tell it.
   Strada_Fase strada_;
-  Interprete_SCS Interprete{stato_.Pagine};
-  int64_t Pagine_Avvio = 0, Pagine_Totali = 0;
+  Interprete_SCS interprete_{stato_.Pagine};
+
+  // ---- Process-wide values ---------------------------------------------------
+  bool in_corso_ = false;
+  std::string end_, restart_;
+  int64_t stampe_avvio_ = 0, stampe_totali_ = 0;
+  int64_t pagine_avvio_ = 0, pagine_totali_ = 0;
+  std::string immagine_visualizza_;
 };
 
 }  // namespace qod
