@@ -235,7 +235,7 @@ bool Spool_Server::Arresto_Richiesto() {
 }
 
 bool Spool_Server::Spool_Get() {
-  // 1. Busy for the whole call; no error yet.
+  // Busy for the whole call; no error yet.
   Occupato occupato(in_corso_);
   stato_.Errore_Spool = false;
   preso_ = saltato_ = abbandonato_ = irrevocabile_ = false;
@@ -253,10 +253,35 @@ bool Spool_Server::Spool_Get() {
 }
 
 bool Spool_Server::Spool_Get_Passi() {
-  // 2. Keep-alive, which also brings the connection window.
   if (!Keep_Alive()) return false;
+  if (!Spool_Prendi()) return false;
+  // A spool file that failed lately waits until its pause is over; one
+  // that cannot be reported done is not taken again.
+  if (Ritentativo_In_Attesa()) {
+    saltato_ = true;
+    return false;
+  }
+  Spool_Avvia();
+  if (!Attributi_Controlla()) return false;
+  File_Slot_Cancella();
+  Stampante_Controlla();
+  if (!stato_.Errore_Spool && !Definizioni_Spool()) return false;
+  if (!Pagine_Produci()) return false;
+  Prima_Immagine_Mostra();
+  if (!Uscite_Esegui()) return false;
+  // No done record goes out after a stop request.
+  if (Arresto_Richiesto()) return false;
+  Esito_Registra();
+  if (!Fine_Comunica()) return false;
+  // The log table and the backup copy.
+  if (stato_.Errore_Spool || base_.Generale.Log) Log_Tabella(base_, pannello_);
+  if (base_.Generale.Backup) Backup_Copia(base_);
+  return true;
+}
 
-  // 3. The next spool file for this server.
+// ---- The steps of one spool file -------------------------------------------------
+
+bool Spool_Server::Spool_Prendi() {
   const std::string slot = Slot();
   const Risposta_Host r = Scambio_Host(Canale(), {kSpool_Get, 'S', Numeri_Passo::Letture}, {'S', slot});
   if (r.Guasto() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio(r.Guasto()));
@@ -268,7 +293,7 @@ bool Spool_Server::Spool_Get_Passi() {
                          std::to_string(kLunghezza_Attributi));
   int32_t posizione_errata = 0;
   stato_.Attributi = Attributi_Spool::Decodifica(Lettore_Risposta(r), posizione_errata);
-  // 5. The raw record, taken before any other read.
+  // The raw record, taken before any other read.
   stato_.Record_Copiato = stato_.Attributi.Record_Grezzo == "T" && stato_.Attributi.Da_Archiviare;
   if (stato_.Record_Copiato)
     std::copy_n(r.Record().begin(), kLunghezza_Attributi, stato_.Record_Grezzo.begin());
@@ -277,124 +302,126 @@ bool Spool_Server::Spool_Get_Passi() {
                      "[Spool_Get] Valore non numerico in Attributi_Spool alla posizione " +
                          std::to_string(posizione_errata) + ", letto come 0");
   preso_ = true;
+  return true;
+}
 
-  // A spool file that failed lately waits until its pause is over; one
-  // that cannot be reported done is not taken again.
-  if (!ritentativo_.chiave.empty() && ritentativo_.chiave == Chiave_Spool() &&
-      (ritentativo_.escluso || base_.Orologio().Adesso().Seriale() < ritentativo_.dopo)) {
-    saltato_ = true;
-    return false;
-  }
-  if (stato_.Attributi.Copie > kCopie_Massime) {
+bool Spool_Server::Ritentativo_In_Attesa() const {
+  return !ritentativo_.chiave.empty() && ritentativo_.chiave == Chiave_Spool() &&
+         (ritentativo_.escluso || base_.Orologio().Adesso().Seriale() < ritentativo_.dopo);
+}
+
+void Spool_Server::Spool_Avvia() {
+  Attributi_Spool& a = stato_.Attributi;
+  if (a.Copie > kCopie_Massime) {
     base_.Log_Scrivi(true, true,
-                     "[Spool_Get] Copie " + std::to_string(stato_.Attributi.Copie) + " ridotte a " +
-                         std::to_string(kCopie_Massime));
-    stato_.Attributi.Copie = kCopie_Massime;
+                     "[Spool_Get] Copie " + std::to_string(a.Copie) + " ridotte a " + std::to_string(kCopie_Massime));
+    a.Copie = kCopie_Massime;
   }
-
-  // Per spool file: the definitions and the outcome start anew.
+  // The definitions and the outcome start anew.
   stato_.Formato.Azzera();
   for (auto& g : stato_.Gruppi) g.Azzera();
-  stato_.Esito = stato_.Attributi.Stato_Salvataggio;
+  stato_.Esito = a.Stato_Salvataggio;
   stato_.Estensione_Immagine.clear();
   stato_.Copie_Immagini = 1;
   stato_.Pagine.Avvia({});
   stato_.Ultimo_Ping = {};
-
-  // 4. The panel.
   Spool_Mostra();
+}
 
+bool Spool_Server::Attributi_Controlla() {
   // Values no spool file can have fail it, with "*ERR" in its done record.
   // A number the done record cannot carry leaves it on the host instead,
   // reported this once.
-  if (const std::string errati = Attributi_Errati(stato_.Attributi); !errati.empty()) {
-    base_.Log_Scrivi(true, true, "[Spool_Get] Record degli attributi errato: " + errati);
-    Errore_Segnala(errati);
-    if (stato_.Attributi.Numero_Spool < 0 || stato_.Attributi.Numero_Spool > 999999999) {
-      ritentativo_ = {Chiave_Spool(), 1, 0, true};
-      saltato_ = true;
-      if (base_.Generale.Log) Log_Tabella(base_, pannello_);
-      return false;
-    }
+  const Attributi_Spool& a = stato_.Attributi;
+  const std::string errati = Attributi_Errati(a);
+  if (errati.empty()) return true;
+  base_.Log_Scrivi(true, true, "[Spool_Get] Record degli attributi errato: " + errati);
+  Errore_Segnala(errati);
+  if (a.Numero_Spool >= 0 && a.Numero_Spool <= 999999999) return true;
+  ritentativo_ = {Chiave_Spool(), 1, 0, true};
+  saltato_ = true;
+  if (base_.Generale.Log) Log_Tabella(base_, pannello_);
+  return false;
+}
+
+void Spool_Server::Stampante_Controlla() {
+  const Attributi_Spool& a = stato_.Attributi;
+  if (Trim(a.Indirizzo_Stampante).empty() || !a.Da_Stampare) return;
+  // An address that cannot be looked up (no HOSTS file, a malformed
+  // address) is a failure of the look-up, not a printer that is silent.
+  std::optional<Risultato_Ping> ping;
+  if (fasi_.Ping) {
+    ping = fasi_.Ping->Ping(a.Indirizzo_Stampante);
+  } else {
+    ping = Risultato_Ping{"*** errore : ping non disponibile", 1000, true};
   }
-
-  // 6. The page files of the previous spool file.
-  File_Slot_Cancella();
-
-  // 7. Is the printer there?
-  if (!Trim(stato_.Attributi.Indirizzo_Stampante).empty() && stato_.Attributi.Da_Stampare) {
-    // An address that cannot be looked up (no HOSTS file, a malformed
-    // address) is a failure of the look-up, not a printer that is silent.
-    std::optional<Risultato_Ping> ping;
-    if (fasi_.Ping) {
-      ping = fasi_.Ping->Ping(stato_.Attributi.Indirizzo_Stampante);
-    } else {
-      ping = Risultato_Ping{"*** errore : ping non disponibile", 1000, true};
-    }
-    if (!ping) {
-      stato_.Ultimo_Ping = {"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale), 1000, true};
-      stato_.Errore_Spool = true;
-      pannello_.Valore_Imposta(Pannello::Riga_Stato, "errore generico di stampa");
-    } else {
-      stato_.Ultimo_Ping = *ping;
-      if (stato_.Ultimo_Ping.Errore) {
-        stato_.Errore_Spool = true;
-        pannello_.Valore_Imposta(Pannello::Riga_Stato, "La stampante non risponde");
-      }
-    }
+  if (!ping) {
+    stato_.Ultimo_Ping = {"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale), 1000, true};
+    stato_.Errore_Spool = true;
+    pannello_.Valore_Imposta(Pannello::Riga_Stato, "errore generico di stampa");
+    return;
   }
-
-  // 8-9. Definitions.
-  if (!stato_.Errore_Spool && !Spool_Formato()) return false;
-  if (stato_.Attributi.Salva_Forzato != "N" && !stato_.Errore_Spool) {
-    if (stato_.Attributi.Consegna == "P" && !Spool_Formato_Posta()) return false;
-    if (stato_.Attributi.Consegna == "X" && !Spool_Formato_XML()) return false;
+  stato_.Ultimo_Ping = *ping;
+  if (stato_.Ultimo_Ping.Errore) {
+    stato_.Errore_Spool = true;
+    pannello_.Valore_Imposta(Pannello::Riga_Stato, "La stampante non risponde");
   }
+}
 
-  // 10. Print data and page images.
-  if (!stato_.Errore_Spool) {
-    if (!Spool_Dati()) return false;
-    if (!stato_.Errore_Spool) Spool_Immagini();
-    if (abbandonato_) return false;
-    // Done only when every page of the range was laid out and rendered.
-    const int64_t attese = static_cast<int64_t>(stato_.Attributi.Ultima_Pagina) - stato_.Attributi.Prima_Pagina + 1;
-    if (!stato_.Errore_Spool && stato_.Pagine.Pagine_Aperte < attese)
-      Errore_Segnala("Pagine prodotte " + std::to_string(stato_.Pagine.Pagine_Aperte) + " su " + std::to_string(attese));
-  }
+bool Spool_Server::Definizioni_Spool() {
+  const Attributi_Spool& a = stato_.Attributi;
+  if (!Spool_Formato()) return false;
+  if (a.Salva_Forzato == "N" || stato_.Errore_Spool) return true;
+  if (a.Consegna == "P") return Spool_Formato_Posta();
+  if (a.Consegna == "X") return Spool_Formato_XML();
+  return true;
+}
 
-  // 11. The first page image, kept for the viewer key, and shown when the key is down.
-  immagine_visualizza_ =
-      File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, 1, stato_.Attributi.Prima_Pagina, stato_.Estensione_Immagine);
+bool Spool_Server::Pagine_Produci() {
+  if (stato_.Errore_Spool) return true;
+  if (!Spool_Dati()) return false;
+  if (!stato_.Errore_Spool) Spool_Immagini();
+  if (abbandonato_) return false;
+  // Done only when every page of the range was laid out and rendered.
+  const int64_t attese = static_cast<int64_t>(stato_.Attributi.Ultima_Pagina) - stato_.Attributi.Prima_Pagina + 1;
+  if (!stato_.Errore_Spool && stato_.Pagine.Pagine_Aperte < attese)
+    Errore_Segnala("Pagine prodotte " + std::to_string(stato_.Pagine.Pagine_Aperte) + " su " + std::to_string(attese));
+  return true;
+}
+
+void Spool_Server::Prima_Immagine_Mostra() {
+  // Kept for the viewer key, and shown when the key is down.
+  immagine_visualizza_ = File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, 1,
+                                       stato_.Attributi.Prima_Pagina, stato_.Estensione_Immagine);
   if (pannello_.Visualizza() && !stato_.Errore_Spool && fasi_.Visore_Carica) fasi_.Visore_Carica(immagine_visualizza_);
+}
 
-  // 12. Outputs: switch on, flag set, no error so far.
-  // The print stage's own result is not looked at; the other two fail
+bool Spool_Server::Uscite_Esegui() {
+  // A stage runs when its switch is on, its flag set and nothing failed so
+  // far. The print stage's own result is not looked at; the other two fail
   // the spool file without its done record on a transfer failure of theirs
   // (the archive upload, the XML data); any of them on a stop request.
+  const Attributi_Spool& a = stato_.Attributi;
   auto fatta = [&](int riga, bool flag) { return pannello_.Interruttore(riga) && flag && !stato_.Errore_Spool; };
-  if (fatta(Pannello::Riga_Stampa, stato_.Attributi.Da_Stampare)) {
+  if (fatta(Pannello::Riga_Stampa, a.Da_Stampare)) {
     if (!Fase(fasi_.Stampa, Pannello::Riga_Stampa, "Stampa") && abbandonato_) return false;
   } else {
     pannello_.Valore_Imposta(Pannello::Riga_Stampa, " - ");
   }
-  if (fatta(Pannello::Riga_Archivia, stato_.Attributi.Da_Archiviare)) {
+  if (fatta(Pannello::Riga_Archivia, a.Da_Archiviare)) {
     if (!Fase(fasi_.Archivia, Pannello::Riga_Archivia, "Archiviazione")) return false;
   } else {
     pannello_.Valore_Imposta(Pannello::Riga_Archivia, " - ");
   }
-  if (fatta(Pannello::Riga_Salva, stato_.Attributi.Da_Salvare)) {
-    if (stato_.Attributi.Salva_PDF == "S") {
-      if (!Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF")) return false;
-    } else if (!Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini") && abbandonato_) {
-      return false;
-    }
-  } else {
-    pannello_.Valore_Imposta(Pannello::Riga_Salva, " - ");
+  if (fatta(Pannello::Riga_Salva, a.Da_Salvare)) {
+    if (a.Salva_PDF == "S") return Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF");
+    return Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini") || !abbandonato_;
   }
-  // No done record goes out after a stop request.
-  if (Arresto_Richiesto()) return false;
+  pannello_.Valore_Imposta(Pannello::Riga_Salva, " - ");
+  return true;
+}
 
-  // 13. Outcome and totals.
+void Spool_Server::Esito_Registra() {
   if (stato_.Errore_Spool) {
     stato_.Esito = "*ERR      ";
     pannello_.Valore_Imposta(Pannello::Riga_Salvataggio, stato_.Esito);
@@ -402,32 +429,29 @@ bool Spool_Server::Spool_Get_Passi() {
     pannello_.Valore_Imposta(Pannello::Riga_Stato, "Ok");
     Esito_Conta();
   }
+}
 
-  // 14. The done record.
-  const std::string corpo_d = Slot() + Format(stato_.Attributi.Numero_Spool, "000000000") +
-                               Testo_Largo(stato_.Esito, 10) + Testo_Largo(stato_.Attributi.Esito_Finale, 1);
-  const Risposta_Host d = Scambio_Host(Canale(), {kSpool_Get, 'D', Numeri_Passo::Letture}, {'D', corpo_d}, kSolo_Esito);
-  if (d.Passo() != Passo_Scambio::Nessuno) return Guasto(d.Messaggio());
-
-  // 15. Log table and backup copy.
-  if (stato_.Errore_Spool || base_.Generale.Log) Log_Tabella(base_, pannello_);
-  if (base_.Generale.Backup) Backup_Copia(base_);
-  return true;
+bool Spool_Server::Fine_Comunica() {
+  const Attributi_Spool& a = stato_.Attributi;
+  const std::string corpo = Slot() + Format(a.Numero_Spool, "000000000") + Testo_Largo(stato_.Esito, 10) +
+                            Testo_Largo(a.Esito_Finale, 1);
+  const Risposta_Host r = Scambio_Host(Canale(), {kSpool_Get, 'D', Numeri_Passo::Letture}, {'D', corpo}, kSolo_Esito);
+  return r.Passo() == Passo_Scambio::Nessuno || Guasto(r.Messaggio());
 }
 
 // ---- Definitions -------------------------------------------------------------------
 
 bool Spool_Server::Spool_Formato() {
-  // 1. Reset.
+  // Every slot starts empty.
   stato_.Formato.Azzera();
   bool fuori_limite = false;
   for (std::string flag = "S";; flag = "N") {
-    // 2-3. Ask for the next row ("S" for the first, "N" after it).
+    // Ask for the next row ("S" for the first, "N" after it).
     const Risposta_Host r = Riga_Chiedi({"Spool_Formato", 'F'}, flag);
     if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
     if (r.Fine()) break;
 
-    // 4. One row.
+    // One row: a key, an index field or a constant text.
     const Riga_Definizione c = Riga_Definizione::Decodifica(Lettore_Risposta(r));
     const std::string& tipo = c.Genere;
     if (tipo != "K" && tipo != "F" && tipo != "C") continue;
@@ -462,7 +486,7 @@ bool Spool_Server::Spool_Formato() {
 }
 
 bool Spool_Server::Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo) {
-  // 1. Every group starts empty, whichever definition is read.
+  // Every group starts empty, whichever definition is read.
   for (auto& g : stato_.Gruppi) g.Azzera();
   const bool xml = lettera == 'M';
   for (std::string flag = "S";; flag = "N") {
@@ -513,7 +537,7 @@ void Spool_Server::Spool_Immagini() {
   const Attributi_Spool& a = stato_.Attributi;
   Generatore_Immagini* g = fasi_.Immagini;
 
-  // 2. Extension, copies and range.
+  // The extension, the copies per page and the range.
   stato_.Estensione_Immagine = Estensione_Tipo(a.Tipo_Immagine);
   const int32_t c = a.Copie;
   const bool sovrapposte = (!Trim(a.Im2_File_5).empty() && c > 4) || (!Trim(a.Im2_File_4).empty() && c > 3) ||
@@ -530,10 +554,10 @@ void Spool_Server::Spool_Immagini() {
     return;
   }
 
-  // 1. The members that stay for the whole spool file.
+  // What stays the same for the whole spool file.
   g->Imposta(a, base_.Percorso_Fnt, base_.Percorso_Lgo);
 
-  // 3. Every page and copy.
+  // Every page and copy.
   const std::string lgo = base_.Percorso_Lgo;
   auto sovrapposta = [&](int32_t k) -> std::string {
     const std::string* f = k == 2 ? &a.Im2_File_2 : k == 3 ? &a.Im2_File_3 : k == 4 ? &a.Im2_File_4 : &a.Im2_File_5;

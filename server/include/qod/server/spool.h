@@ -148,6 +148,40 @@ class Spool_Server {
   Risposta_Host Riga_Chiedi(const Nome_Scambio& nome, const std::string& flag);
   bool Fase(Fase_Uscita* fase, int riga, const char* nome);
   bool Spool_Get_Passi();
+
+  // ---- The steps of one spool file, in the order the road takes them ------
+  // Each false ends the spool file there, without its done record.
+
+  // Asks the host for the next spool file and decodes its attribute record
+  // (keeping the raw record for the archive when asked): true with a spool
+  // file in hand; false when nothing is waiting or the exchange failed.
+  bool Spool_Prendi();
+  // The spool file in hand failed lately and waits for its next attempt,
+  // or is never taken again.
+  bool Ritentativo_In_Attesa() const;
+  // The working values start anew for the spool file in hand (its copy
+  // count capped); the panel shows its attributes.
+  void Spool_Avvia();
+  // Values no spool file can have mark it failed; false when its number
+  // cannot be reported done, which leaves it on the host for good.
+  bool Attributi_Controlla();
+  // The printer's echo, when the spool file is printed to an address: a
+  // printer that does not answer, or cannot be looked up, fails it.
+  void Stampante_Controlla();
+  // The format definitions, then the mail or XML field groups.
+  bool Definizioni_Spool();
+  // The print data laid out into page files, then the page images; the
+  // spool file fails when fewer pages came out than its range asks.
+  bool Pagine_Produci();
+  // The first page image, kept for the viewer key and shown when it is down.
+  void Prima_Immagine_Mostra();
+  // The output stages: print, archive, save (PDF or images).
+  bool Uscite_Esegui();
+  // The outcome of the done record, and the totals when it went well.
+  void Esito_Registra();
+  // The done record.
+  bool Fine_Comunica();
+
   // True once the stop request has abandoned the spool file in hand (asked
   // of the stop request until then).
   bool Arresto_Richiesto();
