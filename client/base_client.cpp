@@ -8,14 +8,14 @@
 namespace qod {
 
 bool Client_Base::Base_Inizializza(const std::string& cartella, std::string_view riga_comando) {
-  // 1. Folders and files; the page files' folder is made when missing.
+  // Folders and files; the page files' folder is made when missing.
   Cartella_Imposta(cartella);
   Percorso_Lgo = Percorso + "Lgo/";
   Percorso_Fnt = Percorso + "Fnt/";
   File_DAT = Percorso + kFile_Istanze;
   File_CHM = Percorso + "Qod_C.CHM";
 
-  // 2-3. The connection record, its check text and its values.
+  // Read the connection record, its check text and its values.
   // The message names the file and the key or line at fault, also on the
   // error output.
   std::string difetto;
@@ -24,10 +24,10 @@ bool Client_Base::Base_Inizializza(const std::string& cartella, std::string_view
     return false;
   }
 
-  // 4. The search switch: on only for exactly "1".
+  // The search switch: on only for exactly "1".
   Ricerche_Maiuscolo = Profilo_Leggi(File_INI, "Generale", "Ricerche in maiuscolo", "0", 255) == "1";
 
-  // 5. The command line.
+  // Keep the command line, trimmed.
   Riga_Comando = Trim(riga_comando);
   return true;
 }

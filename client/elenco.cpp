@@ -3,6 +3,7 @@
 #include "qod/basic.h"
 #include "qod/client/collegamento_client.h"
 #include "qod/client/criteri.h"
+#include "qod/occupato.h"
 #include "qod/record/indice_archivio.h"
 
 namespace qod {
@@ -10,18 +11,6 @@ namespace qod {
 namespace {
 
 constexpr int kTestata_Q = 107;  // the body of the query before the key values
-
-// Marks the search busy for as long as it lives.
-class Occupato_Finche {
- public:
-  explicit Occupato_Finche(bool& flag) : flag_(flag) { flag_ = true; }
-  ~Occupato_Finche() { flag_ = false; }
-  Occupato_Finche(const Occupato_Finche&) = delete;
-  Occupato_Finche& operator=(const Occupato_Finche&) = delete;
-
- private:
-  bool& flag_;
-};
 
 }  // namespace
 

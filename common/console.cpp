@@ -3,9 +3,12 @@
 #include <errno.h>
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/winpath.h"
 
 namespace qod {
 
@@ -101,6 +104,21 @@ std::optional<int> Uso_Controlla(const Uso_Programma& uso, int argc, const char*
     return 2;
   }
   return std::nullopt;
+}
+
+std::string Cartella_Programma() {
+  std::error_code ec;
+  const std::filesystem::path cwd = std::filesystem::current_path(ec);
+  return Percorso_Ansi(cwd) + "/";
+}
+
+std::string Riga_Comando(int argc, const char* const* argv) {
+  std::string riga;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) riga += ' ';
+    riga += argv[i];
+  }
+  return Utf8_A_Ansi(riga);
 }
 
 std::string Nome_Programma() { return program_invocation_short_name ? program_invocation_short_name : ""; }

@@ -8,6 +8,7 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/scrittura.h"
 #include "qod/winpath.h"
 
 namespace qod {
@@ -78,21 +79,7 @@ bool Scrivi_File(const std::string& file, const std::string& contenuto) {
   if (::access(dest.c_str(), F_OK) == 0 && ::access(dest.c_str(), W_OK) != 0) return false;
   auto tmp = dest;
   tmp += ".~tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(contenuto.data(), static_cast<std::streamsize>(contenuto.size()));
-    out.flush();
-    if (!out) {
-      std::remove(tmp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(tmp.c_str(), dest.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  return File_Scrivi_Atomico(dest, tmp, contenuto);
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ void ZuFNT(const Esame& esame, const fs::path&) {
   // The two dialogs are modal; here they are shown, looked at and closed.
   Modali_Attese attese;
   // With a strip: the cell previews and the editor box.
-  f.Mostra_Modale = [](QDialog& d) { QTest::mouseClick(d.findChild<QPushButton*>("cmdNuovo"), Qt::LeftButton); };
+  f.Mostra_Modale = [](QDialog& d) { QTest::mouseClick(dynamic_cast<FrmNuovo&>(d).cmdNuovo(), Qt::LeftButton); };
   f.Azione("Nuovo")->trigger();
   esame(f, "");
   FrmNuovo n(f, editor, dialoghi);
@@ -267,8 +267,9 @@ const Forma kForme[] = {
 
 // The check itself: what it finds on a window made wrong on purpose, and
 // what it lets be (a frame holding a control, a hidden control).
-TEST(Geometria, FindsOverlapsAndCutTextsAndLetsFramesHold) {
-  Applicazione();
+using Geometria = Prova_Qt;
+
+TEST_F(Geometria, FindsOverlapsAndCutTextsAndLetsFramesHold) {
   QWidget w;
   w.resize(400, 200);
   auto* a = new QPushButton("Uno", &w);
@@ -298,7 +299,7 @@ TEST(Geometria, FindsOverlapsAndCutTextsAndLetsFramesHold) {
   EXPECT_NE(resto.find("entry \"una voce molto molto lunga\""), std::string::npos) << resto;
 }
 
-class Forme : public ::testing::TestWithParam<std::tuple<int, const char*, int>> {
+class Forme : public Prova_Qt, public ::testing::WithParamInterface<std::tuple<int, const char*, int>> {
  protected:
   static void SetUpTestSuite() {
     Applicazione();

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "qod/risorse_c.h"
+#include "qod/scrittura.h"
 #include "qod/winpath.h"
 
 namespace qod {
@@ -41,21 +42,7 @@ bool Tabella_Scrivi(const std::string& file, const Tabella_Conversione& t) {
   std::copy(t.Voci.begin(), t.Voci.end(), contenuto.begin() + static_cast<std::ptrdiff_t>(t.Testata.size()));
   auto tmp = percorso;
   tmp += ".~tmp";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(contenuto.data(), static_cast<std::streamsize>(contenuto.size()));
-    out.flush();
-    if (!out) {
-      ::unlink(tmp.c_str());
-      return false;
-    }
-  }
-  if (std::rename(tmp.c_str(), percorso.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  return true;
+  return File_Scrivi_Atomico(percorso, tmp, contenuto);
 }
 
 std::array<uint8_t, kTabella_Voci> Tabella_Inversa(const std::array<uint8_t, kTabella_Voci>& voci) {

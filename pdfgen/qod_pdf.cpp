@@ -69,11 +69,107 @@ bool File_Esiste(const std::string& percorso) {
 
 bool Nel_Campo(float v) { return v >= -99 && v <= 99; }
 
-// The path of a list item: the folder and the name joined by "/" (unless the
-// folder already ends with a separator).
-std::string Percorso_Voce(const std::string& cartella, const std::string& nome) {
+// The paths of the list's items that are not blank: the folder and the name
+// joined by "/" (unless the folder already ends with a separator).
+std::vector<std::string> Percorsi_Voci(const std::string& lista, const std::string& cartella) {
   const bool barra = !cartella.empty() && (cartella.back() == '/' || cartella.back() == '\\');
-  return cartella + (barra ? "" : "/") + nome;
+  std::vector<std::string> percorsi;
+  for (const std::string& voce : Voci(lista)) {
+    std::string nome = Trim(voce);
+    if (!nome.empty()) percorsi.push_back(cartella + (barra ? "" : "/") + nome);
+  }
+  return percorsi;
+}
+
+// The output file: trimmed (and kept so), its folder must exist.
+Messaggio Uscita_Controlla(std::string& uscita) {
+  uscita = Trim(uscita);
+  if (uscita.empty()) return "Qod_PDF: Manca il file di output";
+  size_t barra = uscita.find_last_of("\\/");
+  if (barra == std::string::npos || !Cartella_Esiste(uscita.substr(0, barra)))
+    return A("Qod_PDF: La cartella dell file di output è errata o mancante");
+  return std::nullopt;
+}
+
+// The input folder: trimmed (and kept so), it must exist.
+Messaggio Ingresso_Controlla(std::string& cartella) {
+  cartella = Trim(cartella);
+  if (cartella.empty()) return "Qod_PDF: Manca la cartella dei file di input";
+  if (!Cartella_Esiste(cartella)) return A("Qod_PDF: La cartella dei file di input è errata");
+  return std::nullopt;
+}
+
+// The checking scan of the file list: every item a PNG or TIFF file that
+// exists, and at least one.
+Messaggio Elenco_Controlla(const std::string& lista, const std::string& cartella) {
+  if (Trim(lista).empty()) return "Qod_PDF: Manca l'elenco dei files";
+  int contati = 0;
+  for (const std::string& percorso : Percorsi_Voci(lista, cartella)) {
+    if (!File_Esiste(percorso)) return A("Qod_PDF: Il file '") + percorso + A("' è errato o mancante");
+    std::string estensione = UCase(Right(percorso, 4));
+    if (estensione != ".PNG" && estensione != ".TIF")
+      return A("Qod_PDF: L'estensione '") + estensione + A("' non è supportata");
+    ++contati;
+  }
+  if (contati == 0) return "Qod_PDF: Files nell'elenco errati o mancanti";
+  return std::nullopt;
+}
+
+// An existing output file goes.
+void Uscita_Cancella(const std::string& uscita) {
+  fs::path p = Percorso_Fs(uscita);
+  if (fs::is_regular_file(p) || fs::is_symlink(p)) fs::remove(p);
+}
+
+// The writer and its document, with the document's information and
+// orientation. It is written under a temporary name and takes the output
+// name only when complete; a writer released before that leaves nothing at
+// the output name.
+std::unique_ptr<X_PDF> Documento_Apri(const Qod_PDF& q, const Clock& orologio, const std::string& uscita) {
+  auto pdf = std::make_unique<X_PDF>(orologio);
+  pdf->Title(q.qodpdf_Title);
+  pdf->Autor(q.qodpdf_Autor);
+  pdf->Subject(q.qodpdf_Subject);
+  pdf->Orientation(q.qodpdf_Width > q.qodpdf_Height ? 2 : 1);
+  std::string nome = uscita;
+  pdf->InitPDFFile(nome);
+  return pdf;
+}
+
+// The loading scan of the file list: "Img1", "Img2", ... in list order,
+// skipping what the checking scan would refuse. An image that adds nothing
+// to the document is a failure. `n`: the images loaded.
+Messaggio Immagini_Carica(X_PDF& pdf, const Qod_PDF& q, int& n) {
+  for (const std::string& percorso : Percorsi_Voci(q.qodpdf_Files, q.qodpdf_Dir)) {
+    if (!File_Esiste(percorso)) continue;
+    std::string estensione = UCase(Right(percorso, 4));
+    const bool tiff = estensione == ".TIF";
+    if (!tiff && estensione != ".PNG") continue;
+    ++n;
+    const std::string errore = tiff ? "Qod_PDF: Errore caricamento TIFF" : "Qod_PDF: Errore caricamento PNG";
+    bool caricato = false;
+    try {
+      std::string file = Percorso_Risolvi(percorso);
+      std::string img = "Img" + std::to_string(n);
+      caricato = tiff ? pdf.LoadImgFromTIFFile(img, file) : pdf.LoadImgFromPNGFile(img, file);
+    } catch (...) {
+      caricato = false;
+    }
+    if (!caricato) return errore;
+  }
+  return std::nullopt;
+}
+
+// One page per image, with "pag. i / n" when asked.
+void Pagine_Scrivi(X_PDF& pdf, const Qod_PDF& q, int n) {
+  for (int i = 1; i <= n; ++i) {
+    pdf.StartPage();
+    pdf.DrawImg("Img" + std::to_string(i), q.qodpdf_Left, q.qodpdf_Top, q.qodpdf_Width, -q.qodpdf_Height);
+    if (q.qodpdf_Pag)
+      pdf.DrawText(q.qodpdf_Pag_Left, q.qodpdf_Pag_Top, "pag. " + std::to_string(i) + " / " + std::to_string(n),
+                   "Fnt1", 8, 2, 0);
+    pdf.EndPage();
+  }
 }
 
 }  // namespace
@@ -82,8 +178,16 @@ void Qod_PDF::qodpdf_Elabora() {
   qodpdf_Status.clear();
   qodpdf_Error = true;
   std::string& stato = qodpdf_Status;
+  // A step that fails only by throwing.
+  const auto fatto = [](auto passo) {
+    return [passo]() -> Messaggio {
+      passo();
+      return std::nullopt;
+    };
+  };
 
-  // 2. Ranges, in this order; the page number positions also without qodpdf_Pag.
+  // The positions and sizes in range, in this order; the page number's
+  // also without qodpdf_Pag.
   struct Campo {
     float valore;
     const char* fuori;
@@ -106,128 +210,40 @@ void Qod_PDF::qodpdf_Elabora() {
         }))
       return;
 
-  // 3. Output file and its folder.
-  if (!Passo(stato, "Qod_PDF: Errore nel controllo del file di output", [&]() -> Messaggio {
-        qodpdf_Out = Trim(qodpdf_Out);
-        if (qodpdf_Out.empty()) return "Qod_PDF: Manca il file di output";
-        size_t barra = qodpdf_Out.find_last_of("\\/");
-        if (barra == std::string::npos || !Cartella_Esiste(qodpdf_Out.substr(0, barra)))
-          return A("Qod_PDF: La cartella dell file di output è errata o mancante");
-        return std::nullopt;
-      }))
+  // The output file, the input folder, the file list.
+  if (!Passo(stato, "Qod_PDF: Errore nel controllo del file di output", [&] { return Uscita_Controlla(qodpdf_Out); }))
+    return;
+  if (!Passo(stato, "Qod_PDF: Errore nel controllo della cartella dei file di input",
+             [&] { return Ingresso_Controlla(qodpdf_Dir); }))
+    return;
+  if (!Passo(stato, "Qod_PDF: Errore nel controllo dell'elenco dei files",
+             [&] { return Elenco_Controlla(qodpdf_Files, qodpdf_Dir); }))
     return;
 
-  // 4. Input folder.
-  if (!Passo(stato, "Qod_PDF: Errore nel controllo della cartella dei file di input", [&]() -> Messaggio {
-        qodpdf_Dir = Trim(qodpdf_Dir);
-        if (qodpdf_Dir.empty()) return "Qod_PDF: Manca la cartella dei file di input";
-        if (!Cartella_Esiste(qodpdf_Dir)) return A("Qod_PDF: La cartella dei file di input è errata");
-        return std::nullopt;
-      }))
-    return;
-
-  // 5. File list, checking scan.
-  if (!Passo(stato, "Qod_PDF: Errore nel controllo dell'elenco dei files", [&]() -> Messaggio {
-        if (Trim(qodpdf_Files).empty()) return "Qod_PDF: Manca l'elenco dei files";
-        int contati = 0;
-        for (const std::string& voce : Voci(qodpdf_Files)) {
-          std::string nome = Trim(voce);
-          if (nome.empty()) continue;
-          std::string percorso = Percorso_Voce(qodpdf_Dir, nome);
-          if (!File_Esiste(percorso)) return A("Qod_PDF: Il file '") + percorso + A("' è errato o mancante");
-          std::string estensione = UCase(Right(percorso, 4));
-          if (estensione != ".PNG" && estensione != ".TIF")
-            return A("Qod_PDF: L'estensione '") + estensione + A("' non è supportata");
-          ++contati;
-        }
-        if (contati == 0) return "Qod_PDF: Files nell'elenco errati o mancanti";
-        return std::nullopt;
-      }))
-    return;
-
-  // 6. An existing output file is deleted.
+  // An existing output file goes; then the document, its page number font,
+  // its images and its pages; closed, it takes the output name.
   const std::string uscita = Percorso_Risolvi(qodpdf_Out);
-  if (!Passo(stato, "Qod_PDF: Errore nella cancellazione del file di output" + qodpdf_Out, [&]() -> Messaggio {
-        fs::path p = Percorso_Fs(uscita);
-        if (fs::is_regular_file(p) || fs::is_symlink(p)) fs::remove(p);
-        return std::nullopt;
-      }))
+  if (!Passo(stato, "Qod_PDF: Errore nella cancellazione del file di output" + qodpdf_Out,
+             fatto([&] { Uscita_Cancella(uscita); })))
     return;
-
-  // 7. The writer and its document. It is written under a temporary name and
-  // takes the output name only when complete; a writer released before that
-  // leaves nothing at qodpdf_Out.
   std::unique_ptr<X_PDF> pdf;
-  if (!Passo(stato, "Qod_PDF: Errore inizializzazione documento PDF", [&]() -> Messaggio {
-        pdf = std::make_unique<X_PDF>(orologio_);
-        pdf->Title(qodpdf_Title);
-        pdf->Autor(qodpdf_Autor);
-        pdf->Subject(qodpdf_Subject);
-        pdf->Orientation(qodpdf_Width > qodpdf_Height ? 2 : 1);
-        std::string nome = uscita;
-        pdf->InitPDFFile(nome);
-        return std::nullopt;
-      }))
+  if (!Passo(stato, "Qod_PDF: Errore inizializzazione documento PDF",
+             fatto([&] { pdf = Documento_Apri(*this, orologio_, uscita); })))
     return;
-
-  // 8. The page number font.
-  if (!Passo(stato, "Qod_PDF: Errore caricamento font", [&]() -> Messaggio {
-        if (qodpdf_Pag) {
-          std::string font = "Arial";
-          pdf->LoadFont("Fnt1", font, 1);
-        }
-        return std::nullopt;
-      }))
+  if (!Passo(stato, "Qod_PDF: Errore caricamento font", fatto([&] {
+               if (qodpdf_Pag) {
+                 std::string font = "Arial";
+                 pdf->LoadFont("Fnt1", font, 1);
+               }
+             })))
     return;
-
-  // 9. File list, loading scan: "Img1", "Img2", ... in list order. An image
-  // that adds nothing to the document is a failure.
   int n = 0;
-  if (!Passo(stato, "Qod_PDF: Errore caricamento immagini", [&]() -> Messaggio {
-        for (const std::string& voce : Voci(qodpdf_Files)) {
-          std::string nome = Trim(voce);
-          if (nome.empty()) continue;
-          std::string percorso = Percorso_Voce(qodpdf_Dir, nome);
-          if (!File_Esiste(percorso)) continue;
-          std::string estensione = UCase(Right(percorso, 4));
-          const bool tiff = estensione == ".TIF";
-          if (!tiff && estensione != ".PNG") continue;
-          ++n;
-          const std::string errore = tiff ? "Qod_PDF: Errore caricamento TIFF" : "Qod_PDF: Errore caricamento PNG";
-          bool caricato = false;
-          try {
-            std::string file = Percorso_Risolvi(percorso);
-            std::string img = "Img" + std::to_string(n);
-            caricato = tiff ? pdf->LoadImgFromTIFFile(img, file) : pdf->LoadImgFromPNGFile(img, file);
-          } catch (...) {
-            caricato = false;
-          }
-          if (!caricato) return errore;
-        }
-        return std::nullopt;
-      }))
-    return;
-
-  // 10. One page per image.
-  if (!Passo(stato, "Qod_PDF: Errore documento PDF", [&]() -> Messaggio {
-        for (int i = 1; i <= n; ++i) {
-          pdf->StartPage();
-          pdf->DrawImg("Img" + std::to_string(i), qodpdf_Left, qodpdf_Top, qodpdf_Width, -qodpdf_Height);
-          if (qodpdf_Pag)
-            pdf->DrawText(qodpdf_Pag_Left, qodpdf_Pag_Top, "pag. " + std::to_string(i) + " / " + std::to_string(n),
-                          "Fnt1", 8, 2, 0);
-          pdf->EndPage();
-        }
-        return std::nullopt;
-      }))
-    return;
-
-  // 11. Close and name the document.
-  if (!Passo(stato, "Qod_PDF: Errore chiusura documento PDF", [&]() -> Messaggio {
-        pdf->ClosePDFFile();
-        pdf.reset();
-        return std::nullopt;
-      }))
+  if (!Passo(stato, "Qod_PDF: Errore caricamento immagini", [&] { return Immagini_Carica(*pdf, *this, n); })) return;
+  if (!Passo(stato, "Qod_PDF: Errore documento PDF", fatto([&] { Pagine_Scrivi(*pdf, *this, n); }))) return;
+  if (!Passo(stato, "Qod_PDF: Errore chiusura documento PDF", fatto([&] {
+               pdf->ClosePDFFile();
+               pdf.reset();
+             })))
     return;
   qodpdf_Error = false;
 }

@@ -12,6 +12,7 @@
 
 #include "qod/basic.h"
 #include "qod/pdf/font_metrics.h"
+#include "qod/scrittura.h"
 #include "qod/winpath.h"
 
 namespace qod::pdf {
@@ -262,9 +263,9 @@ void X_PDF::ClosePDFFile() {
 
     file_->Chiudi(1, 2, true);
     file_.reset();
-    std::error_code ec;
-    std::filesystem::rename(Percorso_Fs(percorso_temp_), Percorso_Fs(percorso_), ec);
-    if (ec) throw Errore_PDF("cannot give the PDF file its name: " + ec.message());
+    std::string motivo;
+    if (!Temporaneo_Rinomina(Percorso_Fs(percorso_temp_), Percorso_Fs(percorso_), &motivo))
+      throw Errore_PDF("cannot give the PDF file its name: " + motivo);
   } catch (...) {
     if (!file_) {
       std::error_code ec;

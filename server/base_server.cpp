@@ -10,10 +10,10 @@
 namespace qod {
 
 bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view riga_comando) {
-  // 1. The first keep-alive is due at once.
+  // The first keep-alive is due at once.
   Ultimo_Keep_Alive = Orologio().Adesso().Piu_Giorni(-1);
 
-  // 2. Folders and files.
+  // The program's folders and files; the folders are made when missing.
   Cartella_Imposta(cartella);
   Percorso_Lgo = Percorso + "Lgo/";
   Percorso_Fnt = Percorso + "Fnt/";
@@ -27,7 +27,7 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
   // server itself: new names need no look-up in a folder that grows.
   Percorso_Cartella_Propria(Percorso_Tmp);
 
-  // 3-4. The connection record and its check text.
+  // Read the connection record and check its text.
   // The message names the file and the key or line at fault, also on the
   // error output: a program started without anyone at the screen says why.
   std::string difetto;
@@ -36,14 +36,14 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
     return false;
   }
 
-  // 5. The login title.
+  // The login title.
   Titolo_Login = "Quillon Server  " + Format(Collegamento.Indice_Server, "#0");
 
-  // 6. No reconnection pending; the trimmed command line.
+  // No reconnection pending; the trimmed command line.
   Riconnessione = false;
   Riga_Comando = Trim(riga_comando);
 
-  // 7. [Generale].
+  // Read the settings of [Generale].
   auto leggi = [&](const char* chiave, const char* predefinito) {
     return Profilo_Leggi(File_INI, "Generale", chiave, predefinito, 255);
   };
@@ -57,13 +57,13 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
   Generale.Max_Pagine_Blocco = Valore_Numerico(leggi("Max Pagine Blocco", "0"));
   Generale.Time_Out = Valore_Numerico(leggi("Time Out", "0"));
 
-  // 8. The printers.
+  // Log the configured printers.
   Log_Scrivi(true, true, "Stampanti configurate");
   Log_Scrivi(false, false, Stringa(50, '='));
   for (const auto& s : stampanti_.Stampanti()) Log_Scrivi(false, false, s);
   Log_Scrivi(false, false, Stringa(50, '='));
 
-  // 9. The spool log heading is written before the first spool file.
+  // The spool log heading is written before the first spool file.
   Log_Intestazione = true;
   return true;
 }
@@ -77,7 +77,7 @@ std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sosti
     if (x < 0 || x > 999999) return 0;
     return static_cast<int32_t>(x);
   };
-  // 1. "##N": increased and written back; 999999 starts again at 1.
+  // "##N": increased and written back; 999999 starts again at 1.
   for (int64_t c; (c = InStr(t, "##N")) > 0;) {
     std::string chiave = Mid(t, c, 6);
     int32_t v = contatore(chiave) + 1;
@@ -85,12 +85,12 @@ std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sosti
     Impostazione_Scrivi("Numeratori", chiave, Format(v, "#0"));
     Mid_Imposta(t, c, 6, Format(v, "000000"));
   }
-  // 2. "##V": read only.
+  // "##V": the counter of the same name, read only.
   for (int64_t c; (c = InStr(t, "##V")) > 0;) {
     std::string chiave = "##N" + Mid(t, c + 3, 3);
     Mid_Imposta(t, c, 6, Format(contatore(chiave), "000000"));
   }
-  // 3. Date, time, document and page counters.
+  // "##DATA", "##TIME" and the document and page counters.
   const DateTime adesso = Orologio().Adesso();
   const std::pair<const char*, std::string> fissi[] = {
       {"##DATA", Format(adesso, "yymmdd")},
@@ -100,7 +100,7 @@ std::string Server_Base::Nome_File_Espandi(std::string t, std::string_view sosti
   };
   for (const auto& [token, valore] : fissi)
     for (int64_t c; (c = InStr(t, token)) > 0;) Mid_Imposta(t, c, 6, valore);
-  // 4. Cleaning.
+  // Cleaning: characters a file name cannot hold become "_", blanks become the substitute.
   if (pulisci) {
     for (auto& ch : t)
       if (std::string_view("\\/:*?\"<>|").find(ch) != std::string_view::npos) ch = '_';

@@ -69,7 +69,7 @@ std::string& Valore_Gruppo(Tabelle_Pagine& t, int gruppo, int32_t pagina) {
 }
 
 void Spool_Campi(Server_Base& base, Tabelle_Pagine& t, const Gruppi_Campi& gruppi, const std::vector<Pagina_Resa>& pagine) {
-  // 1. The document and page counters start again.
+  // The document and page counters start again.
   base.Contatore_Documento = 0;
   base.Contatore_Pagina = 0;
   if (pagine.empty()) return;
@@ -77,10 +77,10 @@ void Spool_Campi(Server_Base& base, Tabelle_Pagine& t, const Gruppi_Campi& grupp
     std::string& v = Valore_Gruppo(t, g, p);
     v = Gruppo_Espandi(base, v, gruppi[static_cast<size_t>(g)], pulisci);
   };
-  // 2-3. The list file name and the command, from the first page rendered.
+  // Expand the list file name and the command from the first page rendered.
   espandi(1, pagine.front().Pagina, true);
   espandi(4, pagine.front().Pagina, false);
-  // 4. The PDF name and the list line of every page.
+  // Expand the PDF name and the list line of every page.
   for (const auto& pr : pagine) {
     base.Contatore_Pagina = pr.Numero;
     if (pr.Numero == 1) ++base.Contatore_Documento;

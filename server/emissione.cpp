@@ -7,6 +7,7 @@
 
 #include "qod/basic.h"
 #include "qod/pdf/qod_pdf.h"
+#include "qod/scrittura.h"
 #include "qod/server/documenti.h"
 #include "qod/winpath.h"
 
@@ -109,7 +110,7 @@ bool Emissione_PDF::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) 
     return true;
   }
 
-  // 1. The mail list.
+  // Open the mail list.
   File_Righe lista;
   std::string nome_lista;
   if (posta) {
@@ -131,7 +132,7 @@ bool Emissione_PDF::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) 
     return true;
   };
 
-  // 2. The writer's settings.
+  // Set up the PDF writer from the attributes.
   pdf::Qod_PDF pdf(base.Orologio());
   pdf.qodpdf_Left = a.PDF_Left;
   pdf.qodpdf_Top = a.PDF_Top;
@@ -145,7 +146,7 @@ bool Emissione_PDF::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) 
   pdf.qodpdf_Title = "Titolo";
   pdf.qodpdf_Dir = base.Percorso_Tmp;
 
-  // 3. One PDF per document.
+  // Write one PDF per document.
   std::string immagini;
   for (const Pagina_Resa& pr : pagine) {
     if (fermato()) return false;
@@ -184,7 +185,7 @@ bool Emissione_PDF::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) 
     Pompa(s_.Pompa);
   }
 
-  // 5. The command after the list, or the XML output of every document.
+  // Close the list and run the command, or write the XML output of every document.
   if (posta) {
     if (!lista.Chiudi()) {
       strada.Errore(kErrore_PDF);
@@ -215,14 +216,14 @@ bool Emissione_PDF::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) 
 Emissione_PDF::Esito_XML Emissione_PDF::Spool_XML(Tabelle_Pagine& t, const Gruppi_Campi& g, const Strada_Fase& strada, int32_t p) {
   Server_Base& base = s_.Base;
 
-  // 1. Groups 1-3 were expanded before the document's PDF; the request
+  // Groups 1-3 were expanded before the document's PDF; the request
   // groups here.
   for (int k = 4; k <= 5; ++k) {
     std::string& v = Valore_Gruppo(t, k, p);
     v = Gruppo_Espandi(base, v, g[static_cast<size_t>(k)], true);
   }
 
-  // 2. The document's data from the host.
+  // Ask the host for the document's data.
   std::string risposta = Space(4096);
   const std::string& chiave = Valore_Gruppo(t, 4, p);
   if (!Trim(chiave).empty()) {
@@ -236,11 +237,11 @@ Emissione_PDF::Esito_XML Emissione_PDF::Spool_XML(Tabelle_Pagine& t, const Grupp
     if (r.Accettata() && r.Lunghezza() > 0) risposta = r.Testo(1, r.Lunghezza());
   }
 
-  // 3-4. The field values.
+  // Take the field values from the host's reply.
   const Gruppo_Campi& g6 = g[6];
   const std::vector<std::string> valori = Campi_XML(base, Valore_Gruppo(t, 6, p), g6, risposta);
 
-  // 5-7. The template filled, under a temporary name until complete.
+  // Fill the template, under a temporary name until complete.
   auto errore = [&] {
     strada.Errore(kErrore_XML);
     return Esito_XML::Errore;
@@ -254,9 +255,9 @@ Emissione_PDF::Esito_XML Emissione_PDF::Spool_XML(Tabelle_Pagine& t, const Grupp
   if (!Cancella_Se_Esiste(nome_temporaneo) || !uscita.Apri(nome_temporaneo, "wb")) return errore();
   for (std::string riga; modello.Leggi_Riga(riga);) uscita.Riga(Modello_Riga(riga, g6, valori));
   if (modello.Errore() || !modello.Chiudi() || !uscita.Chiudi()) return errore();
-  std::error_code ec;
-  std::filesystem::rename(Percorso_Fs(nome_temporaneo), Percorso_Fs(nome_uscita), ec);
-  if (ec) return errore();
+  // A failed write or rename leaves the temporary file; the next run of the
+  // document removes it first.
+  if (!Temporaneo_Rinomina(Percorso_Fs(nome_temporaneo), Percorso_Fs(nome_uscita), nullptr, true)) return errore();
   return Esito_XML::Fatto;
 }
 
@@ -289,8 +290,7 @@ bool Emissione_Immagini::Esegui(const Stato_Spool& stato, const Strada_Fase& str
     std::error_code ec;
     const bool copiato = Cancella_Se_Esiste(destinazione) && Cancella_Se_Esiste(temporaneo) &&
                          std::filesystem::copy_file(Percorso_Fs(sorgente), Percorso_Fs(temporaneo), ec) && !ec;
-    if (copiato) std::filesystem::rename(Percorso_Fs(temporaneo), Percorso_Fs(destinazione), ec);
-    if (!copiato || ec) {
+    if (!copiato || !Temporaneo_Rinomina(Percorso_Fs(temporaneo), Percorso_Fs(destinazione))) {
       Cancella_Se_Esiste(temporaneo);
       strada.Errore(kErrore_Immagini);
       return true;

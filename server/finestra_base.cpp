@@ -125,37 +125,37 @@ bool Finestra_Base::Automatico() const {
 
 void Finestra_Base::Form_Load() {
   Lavoro_In_Corso lavoro(*this);
-  // 1-3. Caption, the viewer key up, the rows empty.
+  // The caption, the viewer key up, every row empty.
   pannello_.Caption_Imposta(Titolo());
   pannello_.Visualizza_Imposta(false);
   for (int r = 0; r < Pannello::kRighe; ++r) pannello_.Valore_Imposta(r, "");
-  // 9. The program version.
+  // The program version on the panel.
   pannello_.Release_Imposta(Versione);
 
-  // 11. Position, pulled back onto the screen.
+  // The kept position, pulled back onto the screen.
   int32_t larghezza = 0, altezza = 0;
   vista_.Schermo(larghezza, altezza);
   vista_.Sposta(Posizione_Limita(base_.Impostazione_Leggi("Dimensioni", "Left", "0"), larghezza),
                 Posizione_Limita(base_.Impostazione_Leggi("Dimensioni", "Top", "0"), altezza));
 
-  // 12-13. The connection window and the totals.
+  // The connection window and the totals shown.
   pannello_.Valore_Imposta(Pannello::Riga_Stop, Timbro_Pannello(lavoro_.End()));
   pannello_.Valore_Imposta(Pannello::Riga_Restart, Timbro_Pannello(lavoro_.Restart()));
   lavoro_.Progressivi_Carica();
 
-  // 14. The command line the options are read from.
+  // The command line the options are read from.
   Riga_Comando = Trim(base_.Riga_Comando);
 
-  // 15. First connection and run state.
+  // The first connection, and the run state it leads to.
   in_caricamento_ = true;
   const bool connesso = lavoro_.Host_Collega();
   in_caricamento_ = false;
   Stato_Imposta(Stato_Iniziale(connesso, Riga_Comando));
 
-  // 16. "/ICON" starts minimised.
+  // "/ICON" starts minimised.
   if (Opzione_Presente(Riga_Comando, "/ICON")) vista_.Minimizza();
 
-  // 17. The light timer, then the cycle timer.
+  // Start the light timer, then the cycle timer.
   Semaforo_Timer_Avvia();
   Ciclo_Timer_Avvia();
 }
@@ -171,14 +171,14 @@ void Finestra_Base::Posizione_Salva() {
 bool Finestra_Base::Form_Unload() {
   if (terminato_) return false;
   Lavoro_In_Corso lavoro(*this);
-  // 1-2. Refused silently in the automatic states and while busy.
+  // Refused silently in the automatic states and while busy.
   if (Stato_Ciclo > 2) return true;
   if (lavoro_.Spool_In_Corso()) return true;
-  // 3. The question; anything but Yes keeps the program running.
+  // Ask; anything but Yes keeps the program running.
   if (base_.Messaggi().MsgBox(kDomanda_Uscita, vbYesNo + vbCritical + vbDefaultButton2, "Uscita") != vbYes)
     return true;
   if (terminato_) return false;  // the system ended the program meanwhile
-  // 4. Stop the timers, unload the viewer, keep the position.
+  // Stop the timers, unload the viewer, keep the position.
   terminato_ = true;
   Ciclo_Timer_Ferma();
   Semaforo_Timer_Ferma();
@@ -273,12 +273,12 @@ void Finestra_Base::Spool_Automa() {
                            lavoro_.End(), lavoro_.Restart());
   };
   for (;;) {
-    // 1-2. Waiting, and the window open: connect.
+    // Waiting, and the connection window open: connect.
     if (Stato_Ciclo == Stato_Attesa && !chiusa()) {
       if (lavoro_.Host_Collega()) Stato_Imposta(Stato_Automatico);
       break;
     }
-    // 3. Tested again, with the latest stamps.
+    // Connected: the window is tested again, with the latest stamps.
     if (Stato_Ciclo != Stato_Automatico) break;
     if (chiusa()) {
       lavoro_.Host_Scollega();

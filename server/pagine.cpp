@@ -245,20 +245,20 @@ void Pagine_Spool::Riga_Scrivi() {
       if (c.Colonna < 1) Segnala_Una_Volta(segnalata_colonna_, "[Riga_Scrivi] Colonna errata nel formato");
       return Taglia(L, c.Colonna, c.Lunghezza);
     };
-    // 1. Key fields.
+    // The key fields into the document's key.
     for (int n = 1; n <= f.Numero_Chiavi && n <= Definizione_Formato::kChiavi; ++n) {
       const Campo_Definizione& c = f.Chiave[static_cast<size_t>(n)];
       if (!Si_Applica(c, Riga)) continue;
       std::string v = c.Tipo == "C" ? Left(c.Costante, c.Lunghezza) : cut(c);
       Mid_Imposta(Tabelle.Chiave_Documento[static_cast<size_t>(p)], f.E[static_cast<size_t>(n - 1)], c.Lunghezza, v);
     }
-    // 2. Archive fields.
+    // The archive fields, converted to their kind.
     for (int k = 1; k <= f.Numero_Indici && k <= Definizione_Formato::kIndici; ++k) {
       const Campo_Definizione& c = f.Indice[static_cast<size_t>(k)];
       if (!Si_Applica(c, Riga)) continue;
       Archivio_Imposta(p, k, c.Tipo == "C" ? c.Costante : Valore_Converti(cut(c), c.Tipo, c.Lunghezza));
     }
-    // 3. Mail and XML field groups.
+    // The values of the mail and XML field groups.
     if (cfg_.Gruppi && cfg_.Gruppi_Definiti) {
       for (int g = 1; g <= kGruppi; ++g) {
         const Gruppo_Campi& gruppo = (*cfg_.Gruppi_Definiti)[static_cast<size_t>(g)];

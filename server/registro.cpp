@@ -95,14 +95,14 @@ void Log_Tabella(Server_Base& base, const Pannello& pannello) {
 }
 
 void Backup_Copia(Server_Base& base) {
-  // 1. The next backup number.
+  // Take the next backup number and keep it.
   auto letto = CLng(std::string_view(base.Impostazione_Leggi("Backup", "Indice", "0")));
   int64_t n = letto && *letto >= 0 && *letto <= 999999999 ? *letto : 0;
   n += 1;
   base.Impostazione_Scrivi("Backup", "Indice", Format(n, "0"));
   const std::string numero = Format(n, "000000000") + "_";
 
-  // 2. Files left under the same number.
+  // Remove the files left under the same number.
   std::error_code ec;
   for (const auto& f : Elenco(base.Percorso_Backup, numero, ec)) {
     std::error_code ec_rimozione;
@@ -110,7 +110,7 @@ void Backup_Copia(Server_Base& base) {
       base.Log_Scrivi(true, true, "[Backup] Errore cancellazione " + Percorso_Ansi(f));
   }
 
-  // 3. The page files of the slot.
+  // Copy the slot's page files under that number.
   const std::string slot = Format(base.Collegamento.Indice_Server, "00000") + "_";
   ec.clear();
   const auto file = Elenco(base.Percorso_Tmp, slot, ec);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "qod/basic.h"
 #include "qod/server/pannello.h"
@@ -68,155 +69,188 @@ bool Interprete_SCS::Tag_Chiudi() {
   return !P.Errore_File();
 }
 
+// The control at `Posizione` is fetched again from its first byte.
+Interprete_SCS::Dopo Interprete_SCS::Riprendi(const Blocco_In_Corso& k) {
+  Byte_Ricevuti -= k.n - Posizione;
+  k.prossimo = static_cast<int64_t>(Offset_Dati) + Posizione;
+  return Dopo::Blocco_Successivo;
+}
+
+// The control at `Posizione` does not fit in the block: while more data
+// follows it is fetched again from its first byte (a block that holds
+// nothing else gets the next block joined to it); when the data is
+// exhausted it ends the data.
+Interprete_SCS::Dopo Interprete_SCS::Non_Entra(const Blocco_In_Corso& k) {
+  if (!k.altri_dati) return Dopo::Fine_Dati;
+  return Posizione > 0 ? Riprendi(k) : Dopo::Incompleto;
+}
+
+std::optional<Interprete_SCS::Dopo> Interprete_SCS::Controllo_Multibyte(const Blocco_In_Corso& k) {
+  const uint8_t* b = k.b;
+  if (Posizione > kUltima_Posizione_2B) return Riprendi(k);
+  if (Posizione + 3 > k.n) return Non_Entra(k);
+  const uint8_t classe = b[Posizione + 1];
+  Parametro = b[Posizione + 2];
+  if (classe == 0xC6) {  // Set Line Density
+    if (Posizione + 4 > k.n) return Non_Entra(k);
+    const int32_t nn = b[Posizione + 3];
+    Passo_Righe = nn == 0 ? 1 : std::max(1, 12 / nn);
+  }
+  const int32_t dopo = Posizione + 2 + Parametro;
+  if (dopo > k.n) {
+    // The control's data runs on past the block: carry on after it.
+    k.prossimo = static_cast<int64_t>(Offset_Dati) + dopo;
+    Byte_Ricevuti = Limita(static_cast<int64_t>(Byte_Ricevuti) + (dopo - k.n));
+    return Dopo::Blocco_Successivo;
+  }
+  Posizione = dopo;
+  return std::nullopt;
+}
+
+std::optional<Interprete_SCS::Dopo> Interprete_SCS::Posizione_Presentazione(const Blocco_In_Corso& k) {
+  const uint8_t* b = k.b;
+  if (Posizione > kUltima_Posizione_34) return Riprendi(k);
+  if (Posizione + 3 > k.n) return Non_Entra(k);
+  const uint8_t tipo = b[Posizione + 1];
+  const int32_t nn = b[Posizione + 2];
+  Parametro = nn;
+  switch (tipo) {
+    case 0xC4:  // Absolute Vertical Presentation Position
+      if (!Riga_Assoluta(nn)) return Dopo::Stop;
+      break;
+    case 0xC0:  // Absolute Horizontal Presentation Position (0 means column 1)
+      if (!Apri_Se_Serve()) return Dopo::Stop;
+      (In_Tag ? Colonna_Tag : P.Colonna) = std::max(0, nn - 1);
+      break;
+    case 0x4C: {  // Relative Vertical Presentation Position
+      if (!Apri_Se_Serve()) return Dopo::Stop;
+      P.Colonna = 0;
+      for (int32_t r = nn / Passo_Righe; r > 0; --r) {
+        P.Riga_Scrivi();
+        P.Riga += 1;
+      }
+      break;
+    }
+    case 0xC8: {  // Relative Horizontal Presentation Position
+      if (!Apri_Se_Serve()) return Dopo::Stop;
+      int32_t& colonna = In_Tag ? Colonna_Tag : P.Colonna;
+      colonna = std::min(kColonna_Massima, colonna + nn);
+      break;
+    }
+    default:
+      break;
+  }
+  Posizione += 3;
+  return std::nullopt;
+}
+
+bool Interprete_SCS::Riga_Assoluta(int32_t nn) {
+  if (!Apri_Se_Serve()) return false;
+  P.Colonna = 0;
+  if (nn < P.Riga + 1) {
+    // A line above the current one: the next page.
+    if (P.Pagine_Aperte > 0) {
+      P.Riga_Scrivi();
+      P.Pagina_Chiudi();
+    }
+    if (P.Pagine_Aperte == ultima_) return false;
+    P.Pagina_Apri();
+    if (P.Errore_File()) return false;
+  }
+  while (P.Riga + 1 < nn) {
+    P.Riga_Scrivi();
+    P.Riga += 1;
+  }
+  return true;
+}
+
+bool Interprete_SCS::Modulo_Avanti() {
+  if (P.Pagine_Aperte > 0) {
+    if (!Apri_Se_Serve()) return false;
+    P.Riga_Scrivi();
+    P.Pagina_Chiudi();
+  }
+  P.Riga = -1;
+  P.Colonna = 0;
+  return true;
+}
+
+bool Interprete_SCS::A_Capo() {
+  if (!Apri_Se_Serve()) return false;
+  P.Riga_Scrivi();
+  P.Colonna = 0;
+  P.Riga += 1;
+  return true;
+}
+
+// A run of printable bytes outside a tag, placed as Metti places them, up
+// to the next control or "{" (which opens a tag). Placing a character
+// cannot fail, so the run needs no checks.
+int32_t Interprete_SCS::Testo_Metti(const Blocco_In_Corso& k, const std::array<uint8_t, 256>& tabella) {
+  std::string& buffer = P.Buffer_Riga;
+  int32_t colonna = P.Colonna;
+  int32_t i = Posizione;
+  for (; i < k.n; ++i) {
+    const uint8_t y = k.b[i];
+    if (y < 0x40) break;
+    const char c = static_cast<char>(tabella[y]);
+    if (c == '{') break;
+    if (colonna < kColonna_Massima) ++colonna;
+    if (colonna >= 1 && colonna <= kLarghezza_Riga && buffer[static_cast<size_t>(colonna - 1)] == ' ')
+      buffer[static_cast<size_t>(colonna - 1)] = c;
+  }
+  P.Colonna = colonna;
+  return i;
+}
+
+bool Interprete_SCS::Carattere_Metti(uint8_t x, const std::array<uint8_t, 256>& tabella) {
+  if (x < 0x40) {
+    Metti(kControllo);
+    return true;
+  }
+  const char c = static_cast<char>(tabella[x]);
+  if (c == '{') {
+    In_Tag = true;
+    Colonna_Tag = 0;
+  }
+  Metti(c);
+  return !(c == '}' && In_Tag && !Tag_Chiudi());
+}
+
 Interprete_SCS::Dopo Interprete_SCS::Blocco_Interpreta(std::span<const uint8_t> blocco,
                                                        const std::array<uint8_t, 256>& tabella,
                                                        int64_t dimensione, int64_t& prossimo) {
-  const uint8_t* b = blocco.data();
   const int32_t n = static_cast<int32_t>(blocco.size());
-  const bool altri_dati = static_cast<int64_t>(Offset_Dati) + n < dimensione;
-
-  // The control at `Posizione` is fetched again from its first byte.
-  auto riprendi = [&]() {
-    Byte_Ricevuti -= n - Posizione;
-    prossimo = static_cast<int64_t>(Offset_Dati) + Posizione;
-    return Dopo::Blocco_Successivo;
-  };
-  // The control at `Posizione` does not fit in the block: while more data
-  // follows it is fetched again from its first byte (a block that holds
-  // nothing else gets the next block joined to it); when the data is
-  // exhausted it ends the data.
-  auto non_entra = [&]() {
-    if (!altri_dati) return Dopo::Fine_Dati;
-    return Posizione > 0 ? riprendi() : Dopo::Incompleto;
-  };
-
+  const Blocco_In_Corso k{blocco.data(), n, static_cast<int64_t>(Offset_Dati) + n < dimensione, prossimo};
   for (Posizione = 0; Posizione < n;) {
-    const uint8_t x = b[Posizione];
+    const uint8_t x = k.b[Posizione];
     switch (x) {
-      case 0x2B: {  // SCS multi-byte control: 2B class LL ...
-        if (Posizione > kUltima_Posizione_2B) return riprendi();
-        if (Posizione + 3 > n) return non_entra();
-        const uint8_t classe = b[Posizione + 1];
-        Parametro = b[Posizione + 2];
-        if (classe == 0xC6) {  // Set Line Density
-          if (Posizione + 4 > n) return non_entra();
-          const int32_t nn = b[Posizione + 3];
-          Passo_Righe = nn == 0 ? 1 : std::max(1, 12 / nn);
-        }
-        const int32_t dopo = Posizione + 2 + Parametro;
-        if (dopo > n) {
-          // The control's data runs on past the block: carry on after it.
-          prossimo = static_cast<int64_t>(Offset_Dati) + dopo;
-          Byte_Ricevuti = Limita(static_cast<int64_t>(Byte_Ricevuti) + (dopo - n));
-          return Dopo::Blocco_Successivo;
-        }
-        Posizione = dopo;
+      case 0x2B:  // SCS multi-byte control: 2B class LL ...
+        if (const auto fine = Controllo_Multibyte(k)) return *fine;
         continue;
-      }
-      case 0x34: {  // Presentation positions: 34 kind nn
-        if (Posizione > kUltima_Posizione_34) return riprendi();
-        if (Posizione + 3 > n) return non_entra();
-        const uint8_t tipo = b[Posizione + 1];
-        const int32_t nn = b[Posizione + 2];
-        Parametro = nn;
-        switch (tipo) {
-          case 0xC4:  // Absolute Vertical Presentation Position
-            if (!Apri_Se_Serve()) return Dopo::Stop;
-            P.Colonna = 0;
-            if (nn < P.Riga + 1) {
-              // A line above the current one: the next page.
-              if (P.Pagine_Aperte > 0) {
-                P.Riga_Scrivi();
-                P.Pagina_Chiudi();
-              }
-              if (P.Pagine_Aperte == ultima_) return Dopo::Stop;
-              P.Pagina_Apri();
-              if (P.Errore_File()) return Dopo::Stop;
-            }
-            while (P.Riga + 1 < nn) {
-              P.Riga_Scrivi();
-              P.Riga += 1;
-            }
-            break;
-          case 0xC0:  // Absolute Horizontal Presentation Position (0 means column 1)
-            if (!Apri_Se_Serve()) return Dopo::Stop;
-            (In_Tag ? Colonna_Tag : P.Colonna) = std::max(0, nn - 1);
-            break;
-          case 0x4C: {  // Relative Vertical Presentation Position
-            if (!Apri_Se_Serve()) return Dopo::Stop;
-            P.Colonna = 0;
-            for (int32_t k = nn / Passo_Righe; k > 0; --k) {
-              P.Riga_Scrivi();
-              P.Riga += 1;
-            }
-            break;
-          }
-          case 0xC8: {  // Relative Horizontal Presentation Position
-            if (!Apri_Se_Serve()) return Dopo::Stop;
-            int32_t& colonna = In_Tag ? Colonna_Tag : P.Colonna;
-            colonna = std::min(kColonna_Massima, colonna + nn);
-            break;
-          }
-          default:
-            break;
-        }
-        Posizione += 3;
+      case 0x34:  // Presentation positions: 34 kind nn
+        if (const auto fine = Posizione_Presentazione(k)) return *fine;
         continue;
-      }
       case 0x0C:  // Form Feed
-        if (P.Pagine_Aperte > 0) {
-          if (!Apri_Se_Serve()) return Dopo::Stop;
-          P.Riga_Scrivi();
-          P.Pagina_Chiudi();
-        }
-        P.Riga = -1;
-        P.Colonna = 0;
+        if (!Modulo_Avanti()) return Dopo::Stop;
         break;
       case 0x0D:  // Carriage Return (the tag column stays)
         P.Colonna = 0;
         break;
       case 0x15:  // New Line
-        if (!Apri_Se_Serve()) return Dopo::Stop;
-        P.Riga_Scrivi();
-        P.Colonna = 0;
-        P.Riga += 1;
+        if (!A_Capo()) return Dopo::Stop;
         break;
       case 0x00:
         break;
       default:
         if (x >= 0x40 && !In_Tag) {
-          // A run of printable bytes outside a tag, placed as Metti places
-          // them, up to the next control or "{" (which opens a tag below).
-          // Placing a character cannot fail, so the run needs no checks.
-          std::string& buffer = P.Buffer_Riga;
-          int32_t colonna = P.Colonna;
-          int32_t i = Posizione;
-          for (; i < n; ++i) {
-            const uint8_t y = b[i];
-            if (y < 0x40) break;
-            const char c = static_cast<char>(tabella[y]);
-            if (c == '{') break;
-            if (colonna < kColonna_Massima) ++colonna;
-            if (colonna >= 1 && colonna <= kLarghezza_Riga && buffer[static_cast<size_t>(colonna - 1)] == ' ')
-              buffer[static_cast<size_t>(colonna - 1)] = c;
-          }
-          P.Colonna = colonna;
-          if (i > Posizione) {
-            Posizione = i;
+          const int32_t fine = Testo_Metti(k, tabella);
+          if (fine > Posizione) {
+            Posizione = fine;
             continue;
           }
         }
-        if (x < 0x40) {
-          Metti(kControllo);
-        } else {
-          const char c = static_cast<char>(tabella[x]);
-          if (c == '{') {
-            In_Tag = true;
-            Colonna_Tag = 0;
-          }
-          Metti(c);
-          if (c == '}' && In_Tag && !Tag_Chiudi()) return Dopo::Stop;
-        }
+        if (!Carattere_Metti(x, tabella)) return Dopo::Stop;
         break;
     }
     if (P.Errore_File()) return Dopo::Stop;

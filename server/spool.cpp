@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "qod/basic.h"
+#include "qod/occupato.h"
 #include "qod/server/ciclo.h"
 #include "qod/server/registro.h"
 #include "qod/winpath.h"
@@ -11,18 +12,6 @@
 namespace qod {
 
 namespace {
-
-// Clears the busy flag on every way out of a call.
-class Occupato {
- public:
-  explicit Occupato(bool& flag) : flag_(flag) { flag_ = true; }
-  ~Occupato() { flag_ = false; }
-  Occupato(const Occupato&) = delete;
-  Occupato& operator=(const Occupato&) = delete;
-
- private:
-  bool& flag_;
-};
 
 constexpr std::string_view kSpool_Get = "Spool_Get";
 
@@ -236,7 +225,7 @@ bool Spool_Server::Arresto_Richiesto() {
 
 bool Spool_Server::Spool_Get() {
   // Busy for the whole call; no error yet.
-  Occupato occupato(in_corso_);
+  Occupato_Finche occupato(in_corso_);
   stato_.Errore_Spool = false;
   preso_ = saltato_ = abbandonato_ = irrevocabile_ = false;
   eseguite_.clear();

@@ -119,20 +119,20 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
     if (s.Consegnati && lavoro > 0) s.Consegnati->push_back(lavoro);
   };
 
-  // 1. Does the printer answer? An address the HOSTS file cannot give is a
+  // Does the printer answer? An address the HOSTS file cannot give is a
   // failure of the stage itself.
   if (!Trim(a.Indirizzo_Stampante).empty()) {
     const auto ping = s.Ping.Ping(a.Indirizzo_Stampante);
     if (!ping) return errore("errore generico di stampa");
     if (ping->Errore) return errore("La stampante non risponde");
   }
-  // 2. Is it ready?
+  // Ask whether the printer is ready, unless told not to.
   if (a.Controllo_Stato != "N") {
     std::string testo;
     if (stampa::Stampante_Stato(d, a.Stampante, testo) != 0) return errore("La stampante " + testo);
   }
 
-  // 3.-4. The device context and the copy plan.
+  // The device context and the copy plan.
   fase(1);
   const stampa::Contesto dc = stampa::Stampante_Crea_DC(d, a.Stampante);
   const Piano_Copie piano = Piano_Copie_Calcola(a.Copie, a.Copie_Server == "S", l.Copie_Immagini);
@@ -144,7 +144,7 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
     stampa::Stampante_Elimina_DC(d, dc);
   };
   try {
-    // 5. The job's settings.
+    // Set the job's orientation, copies, colour, resolution and tray.
     fase(2);
     if (stampa::Stampante_Imposta(d, s.Log, s.Finestra, dc, a.Stampante, a.Orientamento == "V", piano.Copie_Driver,
                                   a.Colore, a.Stampa_Risoluzione_X, a.Stampa_Risoluzione_Y, a.Cassetto) != 0) {
@@ -152,7 +152,7 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
       return errore("Errore nell'impostazione della stampante");
     }
 
-    // 6. Metrics and the first job.
+    // Read the page's metrics and open the first job.
     fase(3);
     stampa::Metriche_Pagina m;
     stampa::Metriche_Pagina_Leggi(d, dc, m);
@@ -161,7 +161,7 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
     documento = true;
     int32_t blocco = 0;
 
-    // 7. Every image, copy by copy.
+    // Print every image, copy by copy, in jobs of at most Max Pagine Blocco images.
     for (int32_t esterna = 1; esterna <= piano.Esterne; ++esterna) {
       for (int32_t h = 1; h <= l.Pagine_Aperte; ++h) {
         for (int32_t interna = 1; interna <= piano.Interne; ++interna) {
@@ -204,7 +204,7 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
       }
     }
 
-    // 8. The last job.
+    // Close the last job and free the device.
     fase(9);
     fermo();
     documento = false;

@@ -12,6 +12,7 @@
 #include "frm_client.h"
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/occupato.h"
 #include "qod/profile.h"
 #include "qod/ui/cursore.h"
 #include "qod/ui/qt.h"
@@ -39,13 +40,6 @@ constexpr int kDopo_Etichetta = 8, kDopo_Didascalia = 4, kDopo_Casella = 10;
 
 // The section of the list widths of definition "NN".
 std::string Sezione_Elenco(const std::string& ricerca) { return "Elenco " + ricerca; }
-
-// Marks the window busy for one exchange, and lets it go again.
-struct Occupato_Finche {
-  bool& b;
-  explicit Occupato_Finche(bool& o) : b(o) { b = true; }
-  ~Occupato_Finche() { b = false; }
-};
 
 }  // namespace
 

@@ -250,11 +250,11 @@ int FrmClient::Altezza_Pagine() const { return tab_->height() - 9 - (Alto_Linea(
 void FrmClient::Scheda_Disponi(int scheda) {
   const int tw = tab_->width(), th = tab_->height();
   schede_->resize(schede_->sizeHint());
-  // 1. The version label at the top right, on every tab.
+  // The version label at the top right, on every tab.
   release_->move(tw - release_->width() - 3, 4);
   release_->raise();
 
-  // 2. The toolbar and the frame, on every tab but the document's.
+  // The toolbar and the frame, on every tab but the document's.
   const bool documento = scheda == 2;
   const int alto_barra = Alto_Barra(), alto_linea = Alto_Linea();
   if (!documento) {
@@ -270,7 +270,7 @@ void FrmClient::Scheda_Disponi(int scheda) {
   toolbar_->setVisible(!documento);
   linee_visibili_ = !documento;
 
-  // 3. The keys and the page of the tab.
+  // Show the keys and the page of the tab.
   auto mostra = [this](std::initializer_list<const char*> chiavi, bool si) {
     for (const char* c : chiavi)
       if (QAction* a = Tasto(c)) a->setVisible(si);

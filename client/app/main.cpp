@@ -1,8 +1,6 @@
 // Qod_C: the archive viewer. Its program folder is the current directory;
 // up to 32 copies run at once, each with its own instance number. The only
 // switch is "/NOSUBCLASS". SIGTERM (or SIGINT) ends it in order.
-#include <utility>
-
 #include "avvio.h"
 #include "programma_client.h"
 #include "qod/console.h"
@@ -26,9 +24,6 @@ const qod::Uso_Programma kUso{
 }  // namespace
 
 int main(int argc, char** argv) {
-  // "--help" and an unknown option end here, before anything is made.
-  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
-  qod::Opzioni_Qod_C opzioni;
-  opzioni.cartella = qod::Cartella_Programma();
-  return qod::Programma_Esegui<qod::Programma_Qod_C>(argc, argv, std::move(opzioni));
+  // "--help" and an unknown option end there, before anything is made.
+  return qod::Programma_Esegui<qod::Programma_Qod_C>(kUso, argc, argv, qod::Opzioni_Qod_C{});
 }

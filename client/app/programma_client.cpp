@@ -10,9 +10,7 @@
 #include <cmath>
 
 #include "archivio_client.h"
-#include "avvio.h"
 #include "frm_client.h"
-#include "frm_splash.h"
 #include "qod/basic.h"
 #include "qod/client/istanze.h"
 #include "qod/profile.h"
@@ -27,8 +25,6 @@ namespace qod {
 namespace {
 
 constexpr int kTwips = 15;  // twips per pixel
-
-void Pompa_Qt() { QCoreApplication::processEvents(); }
 
 // The program's icon in the notification area.
 QIcon Icona_Client(int) {
@@ -54,29 +50,21 @@ int32_t Numero_Impostazione(const Client_Base& b, const char* chiave) {
 
 }  // namespace
 
-Programma_Qod_C::Programma_Qod_C(Opzioni_Qod_C o) : opzioni_(std::move(o)) {
-  MessageSink* messaggi = &Messaggi_Scegli(opzioni_.messaggi, messaggi_propri_, messaggi_qt_);
-  Clock& orologio = opzioni_.orologio ? *opzioni_.orologio : SystemClock::Istanza();
-  base_ = std::make_unique<Client_Base>(orologio, *messaggi);
+Programma_Qod_C::Programma_Qod_C(Opzioni_Qod_C o)
+    : Programma_Qt(o, QStringLiteral("Viewer"), Icona_Client), opzioni_(std::move(o)) {
+  base_ = std::make_unique<Client_Base>(Orologio(), Messaggi());
   trasporto_ = std::make_unique<Trasporto_Client>(opzioni_.attese_rete, Pump(Pompa_Qt));
   // Every wait, and the pauses between connection attempts, give way once
   // the program is ending.
-  trasporto_->Imposta_Interruzione([this] { return finito_; });
-  if (!opzioni_.attese_collegamento.interrompi) opzioni_.attese_collegamento.interrompi = [this] { return finito_; };
+  trasporto_->Imposta_Interruzione([this] { return Finito(); });
+  if (!opzioni_.attese_collegamento.interrompi) opzioni_.attese_collegamento.interrompi = [this] { return Finito(); };
 
-  Area_Notifica* tray = opzioni_.tray;
-  if (!tray) {
-    tray_proprio_ = std::make_unique<Area_Notifica_Qt>(Icona_Client, [this](int m) {
-      if (vista_) vista_->pic_try__MouseMove(m);
-    });
-    tray = tray_proprio_.get();
-  }
-  vista_ = std::make_unique<FrmClient>(*tray, *messaggi, messaggi_qt_, Pump(Pompa_Qt));
+  vista_ = std::make_unique<FrmClient>(Tray(), Messaggi(), Messaggi_Schermo(), Pump(Pompa_Qt));
   vista_->Form_Unload = [this] { return Form_Unload(); };
 }
 
 Programma_Qod_C::~Programma_Qod_C() {
-  splash_.reset();
+  Splash_Chiudi();
   if (vista_) {
     vista_->Form_Unload = nullptr;
     vista_->Ricerche_Click = nullptr;
@@ -86,21 +74,13 @@ Programma_Qod_C::~Programma_Qod_C() {
   archivio_.reset();
 }
 
-void Programma_Qod_C::Avvia() {
-  if (avviato_) return;
-  avviato_ = true;
-  splash_ = std::make_unique<FrmSplash>([this] { base_->Base_Prepara(); }, [this] { Base_Avvio(); },
-                                        QStringLiteral("Viewer"));
-  splash_->show();
+void Programma_Qod_C::Base_Prepara() { base_->Base_Prepara(); }
+
+bool Programma_Qod_C::Base_Inizializza() {
+  return base_->Base_Inizializza(opzioni_.cartella, opzioni_.riga_comando);
 }
 
-void Programma_Qod_C::Base_Avvio() {
-  if (finito_) return;
-  if (!base_->Base_Inizializza(opzioni_.cartella, opzioni_.riga_comando)) {
-    Fine(1);
-    return;
-  }
-  if (finito_) return;  // asked to end while the settings message was open
+void Programma_Qod_C::Carica() {
   if (!Form_Load()) {
     Fine(1);
     return;
@@ -117,7 +97,7 @@ bool Programma_Qod_C::Form_Load() {
     ~Fine_Caricamento() { f = false; }
   } fine{in_caricamento_};
 
-  // 2. The instance slot: the number keeps the page files of the copies apart.
+  // Take an instance slot: the number keeps the page files of the copies apart.
   const int32_t pid = opzioni_.pid ? opzioni_.pid : static_cast<int32_t>(::getpid());
   auto attivo = opzioni_.attivo;
   if (!attivo) attivo = [](int32_t p) { return Processo_Attivo(p, kProgramma_Client); };
@@ -128,23 +108,20 @@ bool Programma_Qod_C::Form_Load() {
     return false;
   }
 
-  // 3. Caption and version.
+  // The caption and the version.
   base_->Istanza_Imposta(numero);
   vista_->Istanza_Imposta(base_->Titolo_Istanza);
   vista_->Release_Imposta(std::string(QOD_VERSIONE) + "   Quillon Viewer per Linux");
 
-  // 8. The host: FTP start, connection, login, dictionary; the splash says
+  // Connect to the host: FTP start, connection, login, dictionary; the splash says
   // so meanwhile.
-  if (splash_) {
-    splash_->Stato_Imposta(Testo_Qt("Connessione a " + base_->Collegamento.Host + " ..."));
-    Pompa_Qt();
-  }
+  Stato_Connessione(base_->Collegamento.Host);
   collegamento_ = std::make_unique<Collegamento_Client>(*base_, *base_, *trasporto_, numero,
                                                         opzioni_.attese_collegamento);
-  if (finito_ || !collegamento_->Host_Collega(Pump(Pompa_Qt))) return false;
-  if (finito_) return false;
+  if (Finito() || !collegamento_->Host_Collega(Pump(Pompa_Qt))) return false;
+  if (Finito()) return false;
 
-  // 6, 7, 11. The pages' contents: the search form, the list, the viewer
+  // The pages' contents: the search form, the list, the viewer
   // with the settings file and the kept zoom, the data grid with its labels.
   archivio_ = std::make_unique<Archivio_Client>(*vista_, *base_, *trasporto_, *collegamento_, Pump(Pompa_Qt));
   archivio_->In_Caricamento(true);
@@ -152,19 +129,19 @@ bool Programma_Qod_C::Form_Load() {
   vista_->Toolbar_Azione = [this](const std::string& k) { archivio_->Toolbar_Azione(k); };
   vista_->Scheda_Disposta = [this](int n) { archivio_->Scheda_Disposta(n); };
 
-  // 9-10. The search definitions the host offers; the first is chosen.
+  // List the search definitions the host offers; the first is chosen.
   ricerche_ = collegamento_->Ricerche_Elenca();
   std::vector<std::pair<int, std::string>> voci;
   for (const auto& r : ricerche_) voci.emplace_back(r.Numero, r.Nome);
   vista_->Ricerche_Riempi(voci);
 
-  // 12. The minimum size and the re-layout at the end of a move or resize.
+  // The minimum size and the re-layout at the end of a move or resize.
   vista_->Subclass_Attiva(base_->Subclass());
 
-  // 13-14. Where the window was at the last exit, then its layout.
+  // Put the window where it was at the last exit, then lay it out.
   Posizione_Carica();
   archivio_->In_Caricamento(false);
-  return !finito_;
+  return !Finito();
 }
 
 void Programma_Qod_C::Posizione_Carica() {
@@ -196,7 +173,7 @@ void Programma_Qod_C::Posizione_Salva() {
 }
 
 bool Programma_Qod_C::Form_Unload() {
-  if (finito_) return true;
+  if (Finito()) return true;
   if (!caricato_) return false;
   const int r = base_->Messaggi().MsgBox("Confermi l'uscita dal programma ?", vbYesNo | vbCritical | vbDefaultButton2,
                                          "Uscita");
@@ -215,21 +192,17 @@ void Programma_Qod_C::Chiudi_Ordinato() {
   vista_->Subclass_Attiva(false);
 }
 
-void Programma_Qod_C::Termina_Richiesta() {
-  if (messaggi_qt_) messaggi_qt_->Interrompi();
-  if (caricato_ && !finito_) Chiudi_Ordinato();
+void Programma_Qod_C::Termina() {
+  if (caricato_ && !Finito()) Chiudi_Ordinato();
   Fine(0);
 }
 
-void Programma_Qod_C::Fine(int codice) {
-  if (finito_) return;
-  finito_ = true;
-  if (splash_) splash_->Scarica();
+void Programma_Qod_C::Alla_Fine() {
   if (vista_) vista_->hide();
-  if (opzioni_.fine)
-    opzioni_.fine(codice);
-  else
-    QCoreApplication::exit(codice);
+}
+
+void Programma_Qod_C::Tray_Mouse(int messaggio) {
+  if (vista_) vista_->pic_try__MouseMove(messaggio);
 }
 
 }  // namespace qod

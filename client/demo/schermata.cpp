@@ -20,7 +20,6 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "archivio_client.h"
@@ -30,7 +29,6 @@
 #include "qod/console.h"
 #include "qod/ui/applicazione_qt.h"
 #include "qod/viewer/qod_imv.h"
-#include "qod/winpath.h"
 
 namespace {
 
@@ -103,8 +101,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   const QString file = QString::fromLocal8Bit(argv[1]);
-  std::error_code ec;
-  const std::string cartella = qod::Percorso_Ansi(std::filesystem::current_path(ec)) + "/";
   int ricerca = 0;
   int primo = 2;
   if (argc > 2 && std::string(argv[2]).rfind("--ricerca=", 0) == 0) {
@@ -113,23 +109,17 @@ int main(int argc, char** argv) {
   }
   // The rest is Qod_C's command line: its switch, or Qt's options.
   if (const auto fine = qod::Uso_Controlla(uso, argc - primo + 1, argv + primo - 1)) return *fine;
-  std::string riga;
-  for (int i = primo; i < argc; ++i) {
-    if (i > primo) riga += ' ';
-    riga += argv[i];
-  }
+  const std::string cartella = qod::Cartella_Programma();
+  const std::string riga = qod::Riga_Comando(argc - primo + 1, argv + primo - 1);
 
   // It only keeps pictures: without a display it draws offscreen, as the
   // demo runs it; Qt's texts in Italian, as in the program.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-  qod::Applicazione_Qt app(argc, argv);
+  qod::Applicazione_Qt app(argc, argv, true);
   QApplication::setQuitOnLastWindowClosed(false);
   Messaggi_Testo messaggi;
   qod::Opzioni_Qod_C o;
   o.cartella = cartella;
-  o.riga_comando = qod::Utf8_A_Ansi(riga);
+  o.riga_comando = riga;
   o.messaggi = &messaggi;
   int codice = -1;
   o.fine = [&](int c) {

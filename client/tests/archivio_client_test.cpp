@@ -51,9 +51,8 @@ constexpr const char* kDefinizioni =
 
 constexpr int kDocumenti = 40;
 
-class Finestra_Archivio : public ::testing::Test {
+class Finestra_Archivio : public Prova_Qt {
  protected:
-  static void SetUpTestSuite() { Applicazione(); }
 
   void SetUp() override {
     File_Scrivi(dir_.Dir() / "viewer.txt", kDefinizioni);

@@ -40,9 +40,8 @@ class Messaggi_Visti : public MessageSink {
   QWidget*& finestra_;
 };
 
-class ClientWindow : public ::testing::Test {
+class ClientWindow : public Prova_Qt {
  protected:
-  static void SetUpTestSuite() { Applicazione(); }
 
   void SetUp() override {
     f_ = std::make_unique<FrmClient>(tray_, messaggi_, nullptr, Pump(Pompa_Qt));
@@ -119,8 +118,9 @@ TEST_F(ClientWindow, AMessageFromTheTrayBringsTheWindowBackFirst) {
 
 // Real boxes on the offscreen screen: each comes up centred on the window,
 // with its title as given, blanks and all.
-TEST(ClientWindowBoxes, BoxesAreCentredOnTheWindowWithTheirExactTitles) {
-  Applicazione();
+using ClientWindowBoxes = Prova_Qt;
+
+TEST_F(ClientWindowBoxes, BoxesAreCentredOnTheWindowWithTheirExactTitles) {
   Tray_Finto tray;
   Messaggi_Qt messaggi;
   FrmClient f(tray, messaggi, &messaggi, Pump(Pompa_Qt));
@@ -148,7 +148,7 @@ TEST(ClientWindowBoxes, BoxesAreCentredOnTheWindowWithTheirExactTitles) {
       box = m->frameGeometry();
       finestra = f.frameGeometry();
       titolo = m->windowTitle();
-      m->grab().save(Schermata("qod_c_messaggio"));
+      Schermata(*m, "qod_c_messaggio");
       m->button(QMessageBox::Ok)->click();
     });
     EXPECT_EQ(f.Messaggio_Mostra(c.testo, vbOKOnly | vbCritical, c.titolo), vbOK);

@@ -81,9 +81,8 @@ class Cartella_Client {
   std::unique_ptr<Host_Simulato> host_;
 };
 
-class Qod_C_Programma : public ::testing::Test {
+class Qod_C_Programma : public Prova_Qt {
  protected:
-  static void SetUpTestSuite() { Applicazione(); }
 
   // Starts the program; false when it ended before its window was loaded.
   bool Avvia(const std::string& riga = "", bool splash = false) {
@@ -103,7 +102,7 @@ class Qod_C_Programma : public ::testing::Test {
       // Half a second into the start: the splash shows its moving bar.
       Attendi([] { return false; }, 500);
       EXPECT_TRUE(p_->Splash()->isVisible());
-      EXPECT_TRUE(p_->Splash()->grab().save(Schermata("qod_c_splash")));
+      Schermata(*p_->Splash(), "qod_c_splash");
     }
     EXPECT_TRUE(Attendi([this] { return p_->Caricato() || !fine_.empty(); }, 15000));
     return p_->Caricato() && fine_.empty();
@@ -186,9 +185,7 @@ TEST_F(Qod_C_Programma, StartsBehindTheSplashLogsInAndShowsTheFrame) {
   EXPECT_TRUE(V().Release()->text().startsWith("1.0.0   "));
   EXPECT_TRUE(V().Subclass_Attivo());
   EXPECT_EQ(V().minimumSize(), QSize(500, 260));
-  QCoreApplication::processEvents();
-  const QPixmap schermata = V().grab();
-  EXPECT_TRUE(schermata.save(Schermata("qod_c_principale")));
+  Schermata(V(), "qod_c_principale");
 
   // The exit asks first; No keeps the program and its connection.
   messaggi_.risposte = {vbNo};

@@ -1,5 +1,5 @@
-// The command line's check before a program starts, and the messages it
-// writes on the error output.
+// The command line's check before a program starts, the messages it writes
+// on the error output, and the command line and folder it starts with.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -104,4 +104,17 @@ TEST(Uso, ErrorMessagesGoOneLineEachAfterTheProgramsName) {
                           ": /x/Qod_S.INI: il file non esiste\n" + n + ": uno\n" + n + ": due\n" + n +
                           ": perch\xC3\xA9\n");
   std::fclose(e);
+}
+
+// What a program starts with: the words after its name joined by one blank,
+// in the program's code page; its folder with one trailing "/".
+TEST(Uso, TheCommandLineAndTheFolderAProgramStartsWith) {
+  const char* solo[] = {"Qod_S"};
+  const char* parole[] = {"Qod_S", "/AUTO", "perch\xC3\xA9", "", "/ICON"};
+  EXPECT_EQ(Riga_Comando(1, solo), "");
+  EXPECT_EQ(Riga_Comando(5, parole), "/AUTO perch\xE9  /ICON");
+  const std::string cartella = Cartella_Programma();
+  ASSERT_GE(cartella.size(), 2u);
+  EXPECT_EQ(cartella.back(), '/');
+  EXPECT_NE(cartella[cartella.size() - 2], '/');
 }

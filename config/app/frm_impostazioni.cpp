@@ -49,12 +49,12 @@ FrmImpostazioni::FrmImpostazioni(Editor_Impostazioni& editor, MessageSink& messa
   setAttribute(Qt::WA_DeleteOnClose, false);
 
   auto* colonna = new QVBoxLayout(this);
-  auto* versione = new QLabel(Testo_Qt(release), this);
-  versione->setObjectName("Release");
-  QFont piccolo = versione->font();
+  release_ = new QLabel(Testo_Qt(release), this);
+  release_->setObjectName("Release");
+  QFont piccolo = release_->font();
   piccolo.setPointSizeF(piccolo.pointSizeF() * 0.8);
-  versione->setFont(piccolo);
-  colonna->addWidget(versione, 0, Qt::AlignRight);
+  release_->setFont(piccolo);
+  colonna->addWidget(release_, 0, Qt::AlignRight);
 
   auto* griglia = new QGridLayout;
   int riga = 0;
@@ -95,6 +95,7 @@ FrmImpostazioni::FrmImpostazioni(Editor_Impostazioni& editor, MessageSink& messa
     b->setObjectName(nome);
     QObject::connect(b, &QPushButton::clicked, this, [this, azione] { (this->*azione)(); });
     pulsanti->addWidget(b);
+    pulsanti_.emplace_back(nome, b);
   };
   pulsante("cmdAggiorna", "Aggiorna", &FrmImpostazioni::cmdAggiorna_Click);
   pulsante("cmdStandard", "Standard", &FrmImpostazioni::cmdStandard_Click);
@@ -112,6 +113,26 @@ FrmImpostazioni::FrmImpostazioni(Editor_Impostazioni& editor, MessageSink& messa
     prima = w;
   }
   Mostra();
+}
+
+QLineEdit* FrmImpostazioni::Box(std::string_view nome) const {
+  const auto& campi = editor_.Modulo().campi;
+  for (size_t i = 0; i < campi.size(); ++i)
+    if (nome == campi[i].box) return box_[i];
+  return nullptr;
+}
+
+QCheckBox* FrmImpostazioni::Casella(std::string_view nome) const {
+  const auto& caselle = editor_.Modulo().caselle;
+  for (size_t i = 0; i < caselle.size(); ++i)
+    if (nome == caselle[i].box) return caselle_[i];
+  return nullptr;
+}
+
+QPushButton* FrmImpostazioni::Pulsante(std::string_view nome) const {
+  for (const auto& [n, b] : pulsanti_)
+    if (n == nome) return b;
+  return nullptr;
 }
 
 void FrmImpostazioni::Mostra() {

@@ -9,6 +9,8 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "qod/config/editor_impostazioni.h"
@@ -36,6 +38,13 @@ class FrmImpostazioni : public QWidget {
   void cmdStandard_Click();
   void cmdUscita_Click();
 
+  // The controls by their names (the table's "txt01", "chk01"; "cmdAggiorna",
+  // "cmdStandard", "cmdUscita"); nullptr for a name the window does not have.
+  QLineEdit* Box(std::string_view nome) const;
+  QCheckBox* Casella(std::string_view nome) const;
+  QPushButton* Pulsante(std::string_view nome) const;
+  QLabel* Release() const { return release_; }
+
  protected:
   bool eventFilter(QObject* oggetto, QEvent* evento) override;
 
@@ -46,6 +55,8 @@ class FrmImpostazioni : public QWidget {
   MessageSink& messaggi_;
   std::vector<QLineEdit*> box_;
   std::vector<QCheckBox*> caselle_;
+  std::vector<std::pair<std::string_view, QPushButton*>> pulsanti_;
+  QLabel* release_ = nullptr;
 };
 
 // The names of an editor program: the settings file of the program it

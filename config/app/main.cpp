@@ -1,7 +1,6 @@
 // Qod_S_INI and Qod_C_INI: the settings editors of the spool server and of
 // the archive viewer client. Each edits [Generale] of its settings file in
 // the current folder; "/INIT" opens the window with the standard values.
-#include <filesystem>
 #include <string>
 
 #include "frm_impostazioni.h"
@@ -9,7 +8,6 @@
 #include "qod/console.h"
 #include "qod/ui/applicazione_qt.h"
 #include "qod/ui/qt.h"
-#include "qod/winpath.h"
 
 int main(int argc, char** argv) {
   const qod::Modulo_Impostazioni& modulo = QOD_EDITOR;
@@ -22,19 +20,11 @@ int main(int argc, char** argv) {
           "/INIT si scrive in maiuscolo o in minuscolo. --help mostra questo testo.\n",
       {"/INIT"},
       false};
-  // "--help" and an unknown option end here, before anything is made.
-  if (const auto fine = qod::Uso_Controlla(uso, argc, argv)) return *fine;
-
-  std::error_code ec;
-  const std::string cartella = qod::Percorso_Ansi(std::filesystem::current_path(ec)) + "/";
-  std::string riga;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) riga += ' ';
-    riga += argv[i];
-  }
-  qod::Applicazione_Qt app(argc, argv);
-  qod::Messaggi_Qt messaggi;
-  auto avviato = qod::Editor_Avvia(modulo, cartella, qod::Utf8_A_Ansi(riga), messaggi);
-  avviato.finestra->show();
-  return app.Esegui();
+  // "--help" and an unknown option end there, before anything is made.
+  return qod::Applicazione_Esegui(uso, argc, argv, [&](const qod::Avvio_Programma& avvio, qod::Applicazione_Qt& app) {
+    qod::Messaggi_Qt messaggi;
+    auto avviato = qod::Editor_Avvia(modulo, avvio.cartella, avvio.riga_comando, messaggi);
+    avviato.finestra->show();
+    return app.Esegui();
+  });
 }

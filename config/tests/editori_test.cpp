@@ -35,10 +35,8 @@ std::filesystem::path Dati(const std::string& nome) { return std::filesystem::pa
 // The settings file an editor edits; the fixtures of its tests bear the same name.
 std::string File_Di(const Modulo_Impostazioni& modulo) { return Nomi_Editor(modulo).Impostazioni; }
 
-class Editore : public ::testing::Test {
+class Editore : public Prova_Qt {
  protected:
-  void SetUp() override { Applicazione(); }
-
   // Copies the fixture `file` into the folder as the editor's settings file
   // and starts the editor there, its window shown.
   void Apri(const Modulo_Impostazioni& modulo, const std::optional<std::string>& fixture, std::string_view riga = "") {
@@ -49,11 +47,11 @@ class Editore : public ::testing::Test {
   }
   FrmImpostazioni& F() { return *avviato_.finestra; }
   QLineEdit* Box(const char* nome) {
-    auto* b = F().findChild<QLineEdit*>(nome);
+    auto* b = F().Box(nome);
     EXPECT_TRUE(b) << nome;
     return b;
   }
-  QCheckBox* Casella(const char* nome) { return F().findChild<QCheckBox*>(nome); }
+  QCheckBox* Casella(const char* nome) { return F().Casella(nome); }
   // Replaces the text of a box by typing, as a user would; characters
   // outside ASCII arrive as key events carrying their text.
   void Scrivi(const char* nome, const QString& testo) {
@@ -75,7 +73,7 @@ class Editore : public ::testing::Test {
     QTest::mouseClick(k, Qt::LeftButton, Qt::NoModifier, QPoint(6, k->height() / 2));
   }
   void Premi(const char* nome) {
-    auto* b = F().findChild<QPushButton*>(nome);
+    auto* b = F().Pulsante(nome);
     ASSERT_TRUE(b) << nome;
     QTest::mouseClick(b, Qt::LeftButton);
     QCoreApplication::processEvents();
@@ -153,7 +151,7 @@ TEST_F(Editore, ServerFileChangedAndReadBackByTheServer) {
 TEST_F(Editore, ClientFileChangedAndReadBackByTheClientRule) {
   Apri(kEditor_Client, "Qod_C.INI");
   EXPECT_EQ(F().windowTitle(), "Quillon  Impostazione client di visualizzazione");
-  EXPECT_EQ(F().findChild<QLineEdit*>("txt07"), nullptr);
+  EXPECT_EQ(F().Box("txt07"), nullptr);
   EXPECT_TRUE(Casella("chk01")->isChecked());
   EXPECT_EQ(Casella("chk01")->text(), "Ricerche in maiuscolo");
   Schermata("Qod_C_INI");
@@ -314,7 +312,7 @@ TEST_F(Editore, BoxSelectsItsTextOnFocus) {
   Box("txt06")->setFocus(Qt::TabFocusReason);
   QTest::qWait(20);
   EXPECT_EQ(Box("txt06")->selectedText(), "JR        ");
-  auto* release = F().findChild<QLabel*>("Release");
+  QLabel* release = F().Release();
   ASSERT_TRUE(release);
   EXPECT_TRUE(release->text().contains(QRegularExpression("^\\d+\\.\\d+\\.\\d+   \\d\\d\\.\\d\\d\\.\\d{4}$")))
       << release->text().toStdString();

@@ -1,12 +1,13 @@
-// How a Qt program starts: its folder and command line, the Qt application
-// that stays when its last window closes, the orderly end on SIGTERM or
-// SIGINT and on a message nobody can answer; and the message boxes it shows
-// unless a test gives its own.
+// How a program with a host connection starts: the shared start of the Qt
+// programs, the Qt application that stays when its last window closes, the
+// orderly end on SIGTERM or SIGINT and on a message nobody can answer; and
+// the message boxes it shows unless a test gives its own.
 #pragma once
 
 #include <QApplication>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -17,37 +18,39 @@
 
 namespace qod {
 
-// The current directory with a trailing "/", in the program's code page.
-std::string Cartella_Programma();
+// The start of a program with a host connection: the shared start of a Qt
+// program (Applicazione_Esegui: the command line checked, the folder and the
+// command line taken into `opzioni`, `prima` may end it before Qt starts);
+// then `Programma` is built from `opzioni` under the Qt application, which
+// stays when its last window closes; a signal, or a message nobody can
+// answer, calls its `Termina_Richiesta`; it starts and the event loop runs:
+// the exit code (1 when the signals could not be set up, at least 1 after a
+// message nobody could answer).
+template <class Programma, class Opzioni, class Prima>
+int Programma_Esegui(const Uso_Programma& uso, int argc, char** argv, Opzioni opzioni, Prima prima) {
+  return Applicazione_Esegui(uso, argc, argv, prima, [&](const Avvio_Programma& avvio, Applicazione_Qt& app) {
+    opzioni.cartella = avvio.cartella;
+    opzioni.riga_comando = avvio.riga_comando;
+    QApplication::setQuitOnLastWindowClosed(false);
 
-// The arguments after the program's name joined by blanks, in the program's
-// code page.
-std::string Riga_Comando(int argc, char** argv);
+    Programma programma(std::move(opzioni));
 
-// Takes the command line into `opzioni`, builds `Programma` from them under
-// the Qt application, has a signal, or a message nobody can answer, call its
-// `Termina_Richiesta`, starts it and runs the event loop: the exit code (1
-// when the signals could not be set up, at least 1 after a message nobody
-// could answer). The caller has checked the command line (Uso_Controlla).
+    Segnali_Termine segnali;
+    if (!segnali.Installa([&] { programma.Termina_Richiesta(); })) return 1;
+    Messaggi_Qt::Fine_Senza_Risposta_Imposta([&] { programma.Termina_Richiesta(); });
+    struct Fine {
+      ~Fine() { Messaggi_Qt::Fine_Senza_Risposta_Imposta({}); }
+    } fine;
+
+    programma.Avvia();
+    return app.Esegui();
+  });
+}
+
 template <class Programma, class Opzioni>
-int Programma_Esegui(int argc, char** argv, Opzioni opzioni) {
-  // Taken before Qt removes the arguments it knows.
-  opzioni.riga_comando = Riga_Comando(argc, argv);
-
-  Applicazione_Qt app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-
-  Programma programma(std::move(opzioni));
-
-  Segnali_Termine segnali;
-  if (!segnali.Installa([&] { programma.Termina_Richiesta(); })) return 1;
-  Messaggi_Qt::Fine_Senza_Risposta_Imposta([&] { programma.Termina_Richiesta(); });
-  struct Fine {
-    ~Fine() { Messaggi_Qt::Fine_Senza_Risposta_Imposta({}); }
-  } fine;
-
-  programma.Avvia();
-  return app.Esegui();
+int Programma_Esegui(const Uso_Programma& uso, int argc, char** argv, Opzioni opzioni) {
+  return Programma_Esegui<Programma>(uso, argc, argv, std::move(opzioni),
+                                     [](const Avvio_Programma&) { return std::optional<int>(); });
 }
 
 // The sink a test gave, or else message boxes of Qt made here: `propria`

@@ -22,7 +22,7 @@ FrmSplash::FrmSplash(std::function<void()> prepara, std::function<void()> avvio,
       prepara_(std::move(prepara)),
       avvio_(std::move(avvio)),
       programma_(std::move(programma)) {
-  // 2. The hourglass, and pending messages once.
+  // The hourglass, and the pending messages processed once.
   QApplication::setOverrideCursor(Qt::WaitCursor);
   cursore_ = true;
   QCoreApplication::processEvents();
@@ -31,10 +31,10 @@ FrmSplash::FrmSplash(std::function<void()> prepara, std::function<void()> avvio,
   immagine_ = QImage(kLarghezza, kAltezza, QImage::Format_RGB32);
   Sfondo();
 
-  // 3, 5, 6. The bar and its blocks.
+  // Load the bar's blocks.
   const auto iniziali = barra_.Carica(kTwips, kTwips);
 
-  // 4. The shape: four rounded rectangles joined.
+  // The window's shape: four rounded rectangles joined.
   QPainterPath forma;
   for (const auto& r : Splash_Regione()) {
     QPainterPath p;
@@ -45,14 +45,14 @@ FrmSplash::FrmSplash(std::function<void()> prepara, std::function<void()> avvio,
   if (QGuiApplication::platformName() != QLatin1String("offscreen"))
     setMask(QRegion(forma.toFillPolygon().toPolygon()));
 
-  // 7. Centred on the screen.
+  // Centre the window on the screen.
   const QScreen* s = QGuiApplication::primaryScreen();
   const QRect g = s ? s->geometry() : QRect(0, 0, 1024, 768);
   int32_t x = 0, y = 0;
   Splash_Centro(g.width(), g.height(), x, y);
   move(g.left() + x, g.top() + y);
 
-  // 8. Timers.
+  // The timers: the bar moves every 100 ms, the preparation runs at 200 ms, the start at 1000 ms.
   timer1_.setInterval(100);
   timer2_.setInterval(200);
   timer3_.setInterval(1000);
@@ -77,7 +77,7 @@ FrmSplash::FrmSplash(std::function<void()> prepara, std::function<void()> avvio,
   timer2_.start();
   timer3_.start();
 
-  // 9. Seven steps at once: the bar starts part-filled.
+  // Seven steps at once: the bar starts part-filled.
   Disegna(iniziali);
 }
 

@@ -103,19 +103,19 @@ struct Qod_IMG::Motore {
 };
 
 std::string Qod_IMG::Motore::Controlli() {
-  // 1. Output size.
+  // Check the output size.
   fase = "Errore di Out_Width";
   if (!Fra(g.qodimg_Out_Width, 2, 4288)) return "Out_Width errato";
   fase = "Errore di Out_Height";
   if (!Fra(g.qodimg_Out_Height, 2, 4288)) return "Out_Height errato";
-  // 2. Output zoom.
+  // Check the output zoom (0 is taken as 1).
   fase = "Errore di Out_ZoomX";
   if (g.qodimg_Out_ZoomX == 0) g.qodimg_Out_ZoomX = 1;
   if (!Zoom_Valido(g.qodimg_Out_ZoomX)) return "Out_ZoomX errato";
   fase = "Errore di Out_ZoomY";
   if (g.qodimg_Out_ZoomY == 0) g.qodimg_Out_ZoomY = 1;
   if (!Zoom_Valido(g.qodimg_Out_ZoomY)) return "Out_ZoomY errato";
-  // 3. Orientation, image type, resolution.
+  // Check the orientation, the image type and the resolution.
   fase = "Errore di Txt_Orie";
   if (!Fra(g.qodimg_Txt_Orie, 0, 1)) return "Txt_Orie errato";
   fase = "Errore di Out_Save";
@@ -124,26 +124,26 @@ std::string Qod_IMG::Motore::Controlli() {
   if (!Fra(g.qodimg_Out_ResX, 10, 800)) return "Out_ResX errato";
   fase = "Errore di Out_ResY";
   if (!Fra(g.qodimg_Out_ResY, 10, 800)) return "Out_ResY errato";
-  // 4. Fax types need the fax resolution.
+  // Fax types need the fax resolution.
   fase = "Errore di Out_Save e Out_ResX/Y ";
   if (g.qodimg_Out_Save == 0 || g.qodimg_Out_Save == 10) {
     if (g.qodimg_Out_ResX != 204) return "Out_Save,Out_ResX incompatibili";
     if (g.qodimg_Out_ResY != 196) return "Out_Save,Out_ResY incompatibili";
   }
   tipo = img::Tipo_Immagine_Da_Codice(g.qodimg_Out_Save);
-  // 5. JPEG settings.
+  // Check JPG_Qual and JPG_Atte.
   fase = "Errore di JPG_Qual";
   if (!Fra(g.qodimg_JPG_Qual, 0, 100)) return "JPG_Qual errato";
   fase = "Errore di JPG_Atte";
   if (!Fra(g.qodimg_JPG_Atte, 0, 100)) return "JPG_Atte errato";
-  // 6. Rows per strip.
+  // Check the rows per strip (9999: the whole height).
   fase = "Errore di Rows_Strip";
   if (g.qodimg_Rows_Strip == 9999) g.qodimg_Rows_Strip = g.qodimg_Out_Height;
   if (!Fra(g.qodimg_Rows_Strip, 0, g.qodimg_Out_Height)) return "Rows_Strip errato";
-  // 7. The page text.
+  // The page text, when named, must exist.
   fase = "Errore di Txt_File";
   if (!g.qodimg_Txt_File.empty() && !File_Esiste(g.qodimg_Txt_File)) return "Txt_File errato";
-  // 8. - 10. The text grid.
+  // Check the text grid: the cells' size, its position and its columns and rows.
   fase = "Errore di Txt_Col_Dim";
   if (!Fra(g.qodimg_Txt_Col_Dim, 0, 1999)) return "Txt_Col_Dim errato";
   fase = "Errore di Txt_Row_Dim";
@@ -156,7 +156,7 @@ std::string Qod_IMG::Motore::Controlli() {
   if (!Fra(g.qodimg_Txt_Cols, 1, 999)) return "Txt_Cols errato";
   fase = "Errore di Txt_Rows";
   if (!Fra(g.qodimg_Txt_Rows, 1, 999)) return "Txt_Rows errato";
-  // 11. The output file: its folder must exist; an earlier file goes,
+  // The output file: its folder must exist; an earlier file goes,
   // unless the page is added to a TIFF file.
   fase = "Errore di Out_File";
   g.qodimg_Out_File = Trim(g.qodimg_Out_File);
@@ -171,7 +171,7 @@ std::string Qod_IMG::Motore::Controlli() {
       if (!fs::remove(uscita, ec) || ec) return "Errore cancellazione " + g.qodimg_Out_File;
     }
   }
-  // 12. The canvas, in the background colour.
+  // Make the canvas, in the background colour.
   fase = "Errore generazione " + g.qodimg_Out_File + " vuoto";
   {
     const double w = g.qodimg_Txt_Orie == 0 ? g.qodimg_Out_Height / g.qodimg_Out_ZoomX
@@ -184,12 +184,12 @@ std::string Qod_IMG::Motore::Controlli() {
         !tela.Crea(W, H, tipo->bit_tela, img::Colore::Da_RGB(static_cast<uint32_t>(g.qodimg_Out_BkColor))))
       return fase;
   }
-  // 13. The font strip is needed for a page text.
+  // The font strip is needed for a page text.
   fase = "Errore di Fnt_File";
   g.qodimg_Fnt_File = Trim(g.qodimg_Fnt_File);
   if (g.qodimg_Fnt_File.empty() ? !g.qodimg_Txt_File.empty() : !File_Esiste(g.qodimg_Fnt_File))
     return "Fnt_File manca";
-  // 14. Font strip, logos, command file, copy, hidden cells.
+  // Check the font strip, the logos, the command file, the copy and the hidden cells.
   if (!g.qodimg_Fnt_File.empty() && !g.qodimg_Txt_File.empty())
     if (std::string e = Striscia(); !e.empty()) return e;
   if (std::string e = Logo_Controlla(Logo1(), g.logo1_, logo1); !e.empty()) return e;

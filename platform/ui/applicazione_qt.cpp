@@ -21,7 +21,7 @@ namespace {
 
 bool senza_display = false;
 
-int& Piattaforma_Prepara(int& argc, char** argv) {
+int& Piattaforma_Prepara(int& argc, char** argv, bool solo_immagini) {
   bool nominata = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
   for (int i = 1; i < argc && !nominata; ++i) {
     const std::string_view a = argv[i] ? argv[i] : "";
@@ -29,7 +29,7 @@ int& Piattaforma_Prepara(int& argc, char** argv) {
   }
   if (!nominata && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    senza_display = true;
+    senza_display = !solo_immagini;
   }
   return argc;
 }
@@ -84,7 +84,8 @@ bool Traduzioni_Qt_Carica() {
   return true;
 }
 
-Applicazione_Qt::Applicazione_Qt(int& argc, char** argv) : QApplication(Piattaforma_Prepara(argc, argv), argv) {
+Applicazione_Qt::Applicazione_Qt(int& argc, char** argv, bool solo_immagini)
+    : QApplication(Piattaforma_Prepara(argc, argv, solo_immagini), argv) {
   Traduzioni_Qt_Carica();
   if (senza_display) installEventFilter(new Guardia_Finestre(this));
 }

@@ -2,8 +2,7 @@
 // copy runs per folder. "/AUTO" starts the automatic cycle, "/ICON" starts it
 // in the notification area. SIGTERM (or SIGINT) ends it in order.
 #include <cstdio>
-#include <string>
-#include <utility>
+#include <optional>
 
 #include "avvio.h"
 #include "programma.h"
@@ -31,21 +30,15 @@ const qod::Uso_Programma kUso{
 }  // namespace
 
 int main(int argc, char** argv) {
-  // "--help" and an unknown option end here, before anything is made.
-  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
-
-  const std::string cartella = qod::Cartella_Programma();
-
   // A second copy in the same folder ends at once, with no window and no
   // message. A lock file that cannot be made at all is an error.
   qod::Istanza_Unica istanza;
-  if (!istanza.Acquisisci(cartella)) {
+  const auto una_copia = [&](const qod::Avvio_Programma& avvio) -> std::optional<int> {
+    if (istanza.Acquisisci(avvio.cartella)) return std::nullopt;
     if (istanza.Errore().empty()) return 0;
     std::fprintf(stderr, "Qod_S: %s\n", istanza.Errore().c_str());
     return 1;
-  }
-
-  qod::Opzioni_Qod_S opzioni;
-  opzioni.cartella = cartella;
-  return qod::Programma_Esegui<qod::Programma_Qod_S>(argc, argv, std::move(opzioni));
+  };
+  // "--help" and an unknown option end there, before anything is made.
+  return qod::Programma_Esegui<qod::Programma_Qod_S>(kUso, argc, argv, qod::Opzioni_Qod_S{}, una_copia);
 }

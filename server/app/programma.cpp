@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "avvio.h"
 #include "frm_base.h"
-#include "frm_splash.h"
 #include "frm_vis.h"
 #include "qod/basic.h"
 #include "qod/imagegen/qod_img.h"
@@ -23,21 +21,14 @@
 
 namespace qod {
 
-namespace {
-
-void Pompa_Qt() { QCoreApplication::processEvents(); }
-
-}  // namespace
-
-Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
-  MessageSink* messaggi = &Messaggi_Scegli(opzioni_.messaggi, messaggi_propri_, messaggi_qt_);
+Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o)
+    : Programma_Qt(o, QStringLiteral("Server"), Icona_Sem), opzioni_(std::move(o)) {
   PrinterList* stampanti = opzioni_.stampanti;
   if (!stampanti) {
     stampanti_proprie_ = std::make_unique<Stampanti_Cups>();
     stampanti = stampanti_proprie_.get();
   }
-  Clock& orologio = opzioni_.orologio ? *opzioni_.orologio : SystemClock::Istanza();
-  base_ = std::make_unique<Server_Base>(orologio, *messaggi, *stampanti);
+  base_ = std::make_unique<Server_Base>(Orologio(), Messaggi(), *stampanti);
   trasporto_ = std::make_unique<Trasporto>(opzioni_.attese_rete, Pump(Pompa_Qt));
   pannello_ = std::make_unique<Pannello>();
 
@@ -84,24 +75,17 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o) : opzioni_(std::move(o)) {
   semaforo_ = std::make_unique<Timer_Qt>();
 
   vista_ = std::make_unique<FrmBase>(*pannello_, [this] { Fine(0); });
-  Area_Notifica* tray = opzioni_.tray;
-  if (!tray) {
-    tray_proprio_ = std::make_unique<Area_Notifica_Qt>(Icona_Sem, [this](int m) {
-      if (finestra_) finestra_->pic_try__MouseMove(m);
-    });
-    tray = tray_proprio_.get();
-  }
   Finestra_Base::Visore visore;
   visore.Carica = [this](const std::string& immagine) { Visore_Carica(immagine); };
   visore.Scarica = [this] { Visore_Scarica(); };
-  finestra_ = std::make_unique<Finestra_Base>(*base_, *pannello_, *lavoro_, *vista_, *tray, *ciclo_, *semaforo_,
+  finestra_ = std::make_unique<Finestra_Base>(*base_, *pannello_, *lavoro_, *vista_, Tray(), *ciclo_, *semaforo_,
                                               Pump(Pompa_Qt), std::move(visore));
   finestra_->Versione = std::string(QOD_VERSIONE) + "   Quillon per Linux";
   vista_->Collega(finestra_.get());
 }
 
 Programma_Qod_S::~Programma_Qod_S() {
-  splash_.reset();
+  Splash_Chiudi();
   delete visore_.data();
   if (finestra_) {
     finestra_->Ciclo_Timer_Ferma();
@@ -110,25 +94,15 @@ Programma_Qod_S::~Programma_Qod_S() {
   if (vista_) vista_->Collega(nullptr);
 }
 
-void Programma_Qod_S::Avvia() {
-  if (avviato_) return;
-  avviato_ = true;
-  splash_ = std::make_unique<FrmSplash>([this] { base_->Base_Prepara(); }, [this] { Base_Avvio(); }, QStringLiteral("Server"));
-  splash_->show();
+void Programma_Qod_S::Base_Prepara() { base_->Base_Prepara(); }
+
+bool Programma_Qod_S::Base_Inizializza() {
+  return base_->Base_Inizializza(opzioni_.cartella, opzioni_.riga_comando);
 }
 
-void Programma_Qod_S::Base_Avvio() {
-  if (termina_ || finito_) return;
-  if (!base_->Base_Inizializza(opzioni_.cartella, opzioni_.riga_comando)) {
-    Fine(1);
-    return;
-  }
-  if (termina_) return;  // asked to end while the settings message was open
+void Programma_Qod_S::Carica() {
   // The window's load connects to the host: the splash says so meanwhile.
-  if (splash_) {
-    splash_->Stato_Imposta(Testo_Qt("Connessione a " + base_->Collegamento.Host + " ..."));
-    Pompa_Qt();
-  }
+  Stato_Connessione(base_->Collegamento.Host);
   spool_->Finestra_Iniziale();
   // From here on the window logic ends the program in order.
   in_finestra_ = true;
@@ -151,25 +125,17 @@ void Programma_Qod_S::Visore_Scarica() {
   if (visore_) visore_->close();
 }
 
-void Programma_Qod_S::Termina_Richiesta() {
-  if (messaggi_qt_) messaggi_qt_->Interrompi();
+void Programma_Qod_S::Termina() {
   if (in_finestra_) {
     finestra_->Termina_Richiesta();
     return;
   }
   // Still in the splash: nothing runs yet.
-  termina_ = true;
   Fine(0);
 }
 
-void Programma_Qod_S::Fine(int codice) {
-  if (finito_) return;
-  finito_ = true;
-  if (splash_) splash_->Scarica();
-  if (opzioni_.fine)
-    opzioni_.fine(codice);
-  else
-    QCoreApplication::exit(codice);
+void Programma_Qod_S::Tray_Mouse(int messaggio) {
+  if (finestra_) finestra_->pic_try__MouseMove(messaggio);
 }
 
 }  // namespace qod

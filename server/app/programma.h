@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "programma_qt.h"
 #include "qod/clock.h"
 #include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
@@ -23,7 +24,6 @@
 namespace qod {
 
 class FrmBase;
-class FrmSplash;
 class FrmVis;
 class Qod_IMG;
 class Generatore_Immagini;
@@ -33,34 +33,15 @@ namespace stampa {
 class Dispositivo_Stampa;
 }
 
-struct Opzioni_Qod_S {
-  std::string cartella;       // the program folder: the current directory at start
-  std::string riga_comando;   // as given; trimmed at start
-  // Unset: message boxes on screen, the desktop's notification area, the
-  // printers of CUPS, the system clock.
-  MessageSink* messaggi = nullptr;
-  Area_Notifica* tray = nullptr;
+struct Opzioni_Qod_S : Opzioni_Programma {
+  // Unset: the printers of CUPS.
   PrinterList* stampanti = nullptr;
-  Clock* orologio = nullptr;
-  Attese_Rete attese_rete{};
-  Attese_Collegamento attese_collegamento{};
-  // Called once when the program ends, with its exit code. Unset: the
-  // application's event loop ends with it.
-  std::function<void(int)> fine;
 };
 
-class Programma_Qod_S {
+class Programma_Qod_S : public Programma_Qt {
  public:
   explicit Programma_Qod_S(Opzioni_Qod_S opzioni);
-  ~Programma_Qod_S();
-  Programma_Qod_S(const Programma_Qod_S&) = delete;
-  Programma_Qod_S& operator=(const Programma_Qod_S&) = delete;
-
-  // Shows the splash; the start of the server runs from its timers.
-  void Avvia();
-  // The system asks the program to end (SIGTERM).
-  void Termina_Richiesta();
-  bool Finito() const { return finito_; }
+  ~Programma_Qod_S() override;
 
   // For tests.
   Server_Base& Base() { return *base_; }
@@ -68,22 +49,23 @@ class Programma_Qod_S {
   Spool_Server& Spool() { return *spool_; }
   Finestra_Base* Finestra() { return finestra_.get(); }
   FrmBase* Vista() { return vista_.get(); }
-  FrmSplash* Splash() { return splash_.get(); }
   // The viewer window while it is open.
   FrmVis* Visore();
   bool Caricato() const { return caricato_; }
 
  private:
-  void Base_Avvio();
-  void Fine(int codice);
+  void Base_Prepara() override;
+  bool Base_Inizializza() override;
+  void Carica() override;
+  // In the splash nothing runs yet: the program ends; from the window on,
+  // the window logic ends it in order.
+  void Termina() override;
+  void Tray_Mouse(int messaggio) override;
   void Visore_Carica(const std::string& immagine);
   void Visore_Scarica();
 
   Opzioni_Qod_S opzioni_;
-  std::unique_ptr<MessageSink> messaggi_propri_;
   std::unique_ptr<PrinterList> stampanti_proprie_;
-  std::unique_ptr<Area_Notifica> tray_proprio_;
-  class Messaggi_Qt* messaggi_qt_ = nullptr;
   std::unique_ptr<Server_Base> base_;
   std::unique_ptr<Trasporto> trasporto_;
   std::unique_ptr<Pannello> pannello_;
@@ -101,9 +83,8 @@ class Programma_Qod_S {
   std::unique_ptr<Timer_Sistema> ciclo_, semaforo_;
   std::unique_ptr<FrmBase> vista_;
   std::unique_ptr<Finestra_Base> finestra_;
-  std::unique_ptr<FrmSplash> splash_;
   QPointer<FrmVis> visore_;
-  bool avviato_ = false, in_finestra_ = false, caricato_ = false, finito_ = false, termina_ = false;
+  bool in_finestra_ = false, caricato_ = false;
 };
 
 }  // namespace qod

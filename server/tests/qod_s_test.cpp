@@ -93,10 +93,8 @@ class Cartella_Server {
   std::unique_ptr<Host_Simulato> host_;
 };
 
-class Qod_S_Finestra : public ::testing::Test {
+class Qod_S_Finestra : public Prova_Qt {
  protected:
-  static void SetUpTestSuite() { Applicazione(); }
-
   void Avvia(const std::string& riga, bool splash = false) {
     ASSERT_TRUE(server_.Prepara(server_.programma_)) << server_.host_->Uscita();
     Opzioni_Qod_S o;
@@ -114,7 +112,7 @@ class Qod_S_Finestra : public ::testing::Test {
       // Half a second into the start: the bar has moved on from its first cells.
       Attendi([] { return false; }, 500);
       EXPECT_TRUE(p_->Splash()->isVisible());
-      EXPECT_TRUE(p_->Splash()->grab().save(QString::fromStdString((Schermate() / "splash.png").string())));
+      prova::Schermata(*p_->Splash(), "splash");
     }
     ASSERT_TRUE(Attendi([this] { return p_->Caricato() || !fine_.empty(); }, 5000));
     ASSERT_TRUE(fine_.empty());
@@ -129,12 +127,9 @@ class Qod_S_Finestra : public ::testing::Test {
   void Schermata(const std::string& nome) {
     const int s = F().Stato_Ciclo;
     ASSERT_TRUE(Attendi([&] { return Q().Sem_Visibile(s) || Q().Sem_Visibile(s + 1); }, 3000));
-    QCoreApplication::processEvents();
-    const QPixmap p = V().grab();
+    const QPixmap p = prova::Schermata(V(), nome);
     EXPECT_EQ(p.width(), 391);
     EXPECT_EQ(p.height(), 294);
-    const std::filesystem::path f = Schermate() / (nome + ".png");
-    EXPECT_TRUE(p.save(QString::fromStdString(f.string()), "PNG")) << f;
   }
 
   // A click on the caption of a row.
@@ -297,7 +292,7 @@ TEST_F(Qod_S_Finestra, VisualizzaShowsTheLastSpoolFilesFirstPageAndClosingPutsTh
   vis.resize(700, 520);
   EXPECT_EQ(v.geometry(), vis.rect());
   QCoreApplication::processEvents();
-  EXPECT_TRUE(vis.grab().save(QString::fromStdString((Schermate() / "visualizza.png").string())));
+  prova::Schermata(vis, "visualizza");
 
   // Closing the window by its own close box puts the key up and releases the window.
   vis.close();
@@ -601,8 +596,9 @@ class Conta_Ridisegni : public QObject {
 
 // Every change made before the event loop runs again becomes one repaint of
 // the rows it touched; what shows is what a repaint of the whole window draws.
-TEST(Qod_S_Quadro, ChangesBetweenTwoPassesAreOneRepaintOfTheirRows) {
-  Applicazione();
+using Qod_S_Quadro = Prova_Qt;
+
+TEST_F(Qod_S_Quadro, ChangesBetweenTwoPassesAreOneRepaintOfTheirRows) {
   Pannello p;
   FrmBase f(p, [] {});
   for (int r = 0; r < Pannello::kRighe; ++r) p.Valore_Imposta(r, "valore " + std::to_string(r));
@@ -636,5 +632,5 @@ TEST(Qod_S_Quadro, ChangesBetweenTwoPassesAreOneRepaintOfTheirRows) {
   const QImage intera = f.grab().toImage().convertToFormat(QImage::Format_RGB32);
   ASSERT_EQ(a_pezzi.size(), intera.size());
   EXPECT_TRUE(a_pezzi == intera);
-  a_pezzi.save(QString::fromStdString((Schermate() / "quadro_a_pezzi.png").string()));
+  a_pezzi.save(Schermata("quadro_a_pezzi"));
 }

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <QGuiApplication>
 #include <filesystem>
 
 #include "qod/ansi.h"
@@ -19,6 +18,7 @@
 #include "qod/printing/cups.h"
 #include "qod/printing/cups_privato.h"
 #include "qod/prova/strumenti.h"
+#include "qod/ui/prova_qt.h"
 #include "qod/server/stampa.h"
 #include "qod/imagegen/striscia_font.h"
 #include "strada_simulata.h"
@@ -50,18 +50,9 @@ std::string Pagine(int n) {
   return d;
 }
 
-void Applicazione() {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char nome[] = "server_stampa_cups_tests";
-  static char* argv[] = {nome, nullptr};
-  static QGuiApplication app(argc, argv);
-}
-
-class Strada_Stampa : public ::testing::Test {
+class Strada_Stampa : public prova::Prova_Qt {
  protected:
   void SetUp() override {
-    Applicazione();
     ASSERT_TRUE(cups_.Avviato()) << cups_.Errore();
   }
 

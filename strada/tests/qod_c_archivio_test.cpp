@@ -48,9 +48,8 @@ namespace {
 // listing the document key, the customer, the pages and the image type.
 constexpr const char* kRicerca_Documento = "SEARCH|06||Per documento|0515|21||05160311\n";
 
-class Qod_C_Archivio : public ::testing::Test {
+class Qod_C_Archivio : public prova::Prova_Qt {
  protected:
-  static void SetUpTestSuite() { prova::Applicazione(); }
   void SetUp() override { ASSERT_TRUE(cups_.Avviato()) << cups_.Errore(); }
 
   int Pagine_Pdf(const fs::path& pdf) const {
@@ -146,7 +145,7 @@ class Qod_C_Archivio : public ::testing::Test {
   FrmClient& V() { return *p_->Vista(); }
   Archivio_Client& A() { return *p_->Archivio(); }
   std::string Cella(int r, int c) { return A().Grid1()->item(r, c) ? A().Grid1()->item(r, c)->text().toStdString() : ""; }
-  void Foto(const std::string& nome) { EXPECT_TRUE(V().grab().save(prova::Schermata(nome))); }
+  void Foto(const std::string& nome) { prova::Schermata(V(), nome); }
 
   // The printers the viewer prints on: one queue, the default.
   stampa::prova::Cups_Privato cups_;

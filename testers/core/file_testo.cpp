@@ -1,14 +1,10 @@
 #include "qod/testers/file_testo.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
+#include "qod/scrittura.h"
 #include "qod/winpath.h"
 
 namespace qod::testers {
@@ -36,36 +32,14 @@ bool File_Salva(const std::string& nome, std::string_view byte, std::string* err
   };
   if (nome.empty()) return fallito("nome del file mancante");
   const fs::path p = Percorso_Fs(Percorso_Risolvi(nome));
-  const fs::path tmp = fs::path(p).concat(".~tmp");
-  const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fallito(std::strerror(errno));
-  // A file written again keeps its permissions.
-  std::error_code ep;
-  const auto permessi = fs::status(p, ep).permissions();
-  if (!ep && fs::exists(p, ep)) fs::permissions(tmp, permessi, ep);
-  size_t scritti = 0;
-  while (scritti < byte.size()) {
-    const ssize_t n = ::write(fd, byte.data() + scritti, byte.size() - scritti);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      const std::string motivo = std::strerror(errno);
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return fallito(motivo);
-    }
-    scritti += static_cast<size_t>(n);
-  }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    const std::string motivo = std::strerror(errno);
-    ::unlink(tmp.c_str());
-    return fallito(motivo);
-  }
-  std::error_code ec;
-  fs::rename(tmp, p, ec);
-  if (ec) {
-    ::unlink(tmp.c_str());
-    return fallito(ec.message());
-  }
+  // A file written again keeps its permissions; the new text is on the
+  // disk before it takes the name.
+  Opzioni_Scrittura o;
+  o.modo = 0644;
+  o.permessi_del_file = true;
+  o.su_disco = true;
+  std::string motivo;
+  if (!File_Scrivi_Atomico(p, fs::path(p).concat(".~tmp"), byte, o, &motivo)) return fallito(motivo);
   return true;
 }
 

@@ -76,8 +76,32 @@ FrmParm::~FrmParm() = default;
 
 void FrmParm::Costruisci() {
   setFont(Font_Piccolo(font()));
+  campi_ = Campi_Crea();
+  out_Colore = static_cast<QPushButton*>(Campo_Widget("out_Colore"));
+  Pulsanti_Crea();
 
-  // The fields, made from the table.
+  // The groups, in the form's order; the page sketches inside them.
+  QGroupBox* gOut = Gruppo_Out();
+  QGroupBox* gMsg = Gruppo_Messaggi();
+  QGroupBox* gCmd = Gruppo_Comandi();
+  QGroupBox* gFnt = Gruppo_Font();
+  QGroupBox* gTxt = Gruppo_Testo();
+  QGroupBox* gImg[2] = {Gruppo_Immagine(0), Gruppo_Immagine(1)};
+
+  auto* g = new QGridLayout(this);
+  g->addWidget(gOut, 0, 0, 1, 2);
+  g->addWidget(gMsg, 1, 0);
+  g->addWidget(gCmd, 1, 1);
+  g->addWidget(gFnt, 2, 0);
+  g->addWidget(gTxt, 2, 1);
+  g->addWidget(gImg[0], 3, 0);
+  g->addWidget(gImg[1], 3, 1);
+
+  Pulsanti_Collega();
+}
+
+std::vector<QWidget*> FrmParm::Campi_Crea() {
+  std::vector<QWidget*> campi;
   for (const Campo& c : Campi()) {
     QWidget* w = nullptr;
     switch (c.tipo) {
@@ -103,10 +127,12 @@ void FrmParm::Costruisci() {
     }
     w->setObjectName(QString::fromStdString(c.nome));
     w->setToolTip(QString::fromStdString(c.proprieta));
-    campi_.push_back(w);
+    campi.push_back(w);
   }
-  out_Colore = static_cast<QPushButton*>(Campo_Widget("out_Colore"));
+  return campi;
+}
 
+void FrmParm::Pulsanti_Crea() {
   auto pulsante = [this](const char* testo, const QString& nome) {
     auto* b = new QPushButton(testo, this);
     b->setObjectName(nome);
@@ -134,120 +160,126 @@ void FrmParm::Costruisci() {
   lblTempo->setObjectName("lblTempo");
   lblTempo->setStyleSheet("color: blue");
   lblTempo->setMinimumWidth(50);
+}
 
-  // A field with its caption (or its short name) in a grid cell pair.
-  auto metti = [this](QGridLayout* g, const std::string& nome, int riga, int colonna, int ampiezza = 1) {
-    QWidget* w = Campo_Widget(nome);
-    std::string etichetta = dynamic_cast<QCheckBox*>(w) ? "" : Didascalia(nome);
-    if (etichetta.empty() && !dynamic_cast<QCheckBox*>(w)) etichetta = Segno(nome);
-    if (!etichetta.empty()) g->addWidget(new QLabel(Testo_Qt(etichetta), this), riga, colonna);
-    g->addWidget(w, riga, colonna + 1, 1, ampiezza);
-  };
-  auto schizzo = [this](const QString& nome) {
-    auto* f = new QFrame(this);
-    f->setObjectName(nome);
-    f->setFrameShape(QFrame::Box);
-    f->setFixedSize(26, 34);
-    f->setAutoFillBackground(true);
-    schizzi_.push_back(f);
-    return f;
-  };
+void FrmParm::Metti(QGridLayout* g, const std::string& nome, int riga, int colonna, int ampiezza) {
+  QWidget* w = Campo_Widget(nome);
+  std::string etichetta = dynamic_cast<QCheckBox*>(w) ? "" : Didascalia(nome);
+  if (etichetta.empty() && !dynamic_cast<QCheckBox*>(w)) etichetta = Segno(nome);
+  if (!etichetta.empty()) g->addWidget(new QLabel(Testo_Qt(etichetta), this), riga, colonna);
+  g->addWidget(w, riga, colonna + 1, 1, ampiezza);
+}
 
-  // " Out " with " JPEG " and " TIFF" inside.
+QFrame* FrmParm::Schizzo(const QString& nome) {
+  auto* f = new QFrame(this);
+  f->setObjectName(nome);
+  f->setFrameShape(QFrame::Box);
+  f->setFixedSize(26, 34);
+  f->setAutoFillBackground(true);
+  schizzi_.push_back(f);
+  return f;
+}
+
+QGroupBox* FrmParm::Gruppo_Out() {
   auto* gOut = new QGroupBox(" Out ", this);
   auto* lo = new QGridLayout(gOut);
   lo->addWidget(Campo_Widget("out_Nome"), 0, 0, 1, 6);
   lo->addWidget(out_Apri, 0, 6);
   lo->addWidget(out_Visualizza, 0, 7);
-  metti(lo, "out_Width", 1, 0);
-  metti(lo, "out_Height", 1, 2);
-  metti(lo, "txt_S", 1, 4);
-  metti(lo, "txt_Rx", 2, 0);
-  metti(lo, "txt_Ry", 2, 2);
+  Metti(lo, "out_Width", 1, 0);
+  Metti(lo, "out_Height", 1, 2);
+  Metti(lo, "txt_S", 1, 4);
+  Metti(lo, "txt_Rx", 2, 0);
+  Metti(lo, "txt_Ry", 2, 2);
   lo->addWidget(new QLabel("Colore", this), 2, 4);
   lo->addWidget(out_Colore, 2, 5);
   auto* gJpeg = new QGroupBox(" JPEG ", this);
   auto* lj = new QGridLayout(gJpeg);
   lj->addWidget(Campo_Widget("chkOtt"), 0, 0, 1, 2);
-  metti(lj, "txtQual", 1, 0);
-  metti(lj, "txtAtt", 2, 0);
+  Metti(lj, "txtQual", 1, 0);
+  Metti(lj, "txtAtt", 2, 0);
   auto* gTiff = new QGroupBox(" TIFF", this);
   auto* lt = new QGridLayout(gTiff);
-  metti(lt, "txt_Rows_Strip", 0, 0);
+  Metti(lt, "txt_Rows_Strip", 0, 0);
   lt->addWidget(Campo_Widget("chkMulti"), 1, 0, 1, 2);
   lo->addWidget(gJpeg, 1, 6, 3, 1);
   lo->addWidget(gTiff, 1, 7, 3, 1);
   lo->addWidget(out_Esegui, 3, 0, 1, 2);
   lo->addWidget(lblTempo, 3, 2, 1, 2);
+  return gOut;
+}
 
+QGroupBox* FrmParm::Gruppo_Messaggi() {
   auto* gMsg = new QGroupBox(" Messaggi ", this);
   auto* lm = new QVBoxLayout(gMsg);
   lm->addWidget(lblStato);
+  return gMsg;
+}
 
+QGroupBox* FrmParm::Gruppo_Comandi() {
   auto* gCmd = new QGroupBox(" Comandi ", this);
   auto* lc = new QGridLayout(gCmd);
   lc->addWidget(Campo_Widget("cmd_Nome"), 0, 0, 1, 3);
   lc->addWidget(cmd_Apri, 1, 0);
   lc->addWidget(cmd_Modifica, 1, 1);
   lc->addWidget(cmd_Help, 1, 2);
+  return gCmd;
+}
 
+QGroupBox* FrmParm::Gruppo_Font() {
   auto* gFnt = new QGroupBox(" Font ", this);
   auto* lf = new QGridLayout(gFnt);
   lf->addWidget(Campo_Widget("fnt_Nome"), 0, 0, 1, 4);
   lf->addWidget(fnt_Apri, 0, 4);
   lf->addWidget(fnt_Visualizza, 0, 5);
-  metti(lf, "fnt_Top", 1, 0);
-  metti(lf, "fnt_Left", 1, 2);
-  metti(lf, "fnt_Width", 2, 0);
-  metti(lf, "fnt_Height", 2, 2);
-  metti(lf, "fnt_Mode", 3, 0, 2);
+  Metti(lf, "fnt_Top", 1, 0);
+  Metti(lf, "fnt_Left", 1, 2);
+  Metti(lf, "fnt_Width", 2, 0);
+  Metti(lf, "fnt_Height", 2, 2);
+  Metti(lf, "fnt_Mode", 3, 0, 2);
+  return gFnt;
+}
 
+QGroupBox* FrmParm::Gruppo_Testo() {
   auto* gTxt = new QGroupBox(" Testo ", this);
   auto* lx = new QGridLayout(gTxt);
   lx->addWidget(Campo_Widget("txt_Nome"), 0, 0, 1, 4);
   lx->addWidget(txt_Apri, 0, 4);
   lx->addWidget(txt_Modifica, 0, 5);
-  metti(lx, "txt_Cmd_CPY", 1, 0);
-  metti(lx, "txt_Orie", 1, 2);
-  metti(lx, "txt_Col_Dim", 2, 0);
-  metti(lx, "txt_Row_Dim", 2, 2);
-  metti(lx, "txt_Top", 3, 0);
-  metti(lx, "txt_Left", 3, 2);
-  metti(lx, "txt_Cols", 4, 0);
-  metti(lx, "txt_Rows", 4, 2);
-  lx->addWidget(schizzo("out_img_txt"), 1, 5, 3, 1);
+  Metti(lx, "txt_Cmd_CPY", 1, 0);
+  Metti(lx, "txt_Orie", 1, 2);
+  Metti(lx, "txt_Col_Dim", 2, 0);
+  Metti(lx, "txt_Row_Dim", 2, 2);
+  Metti(lx, "txt_Top", 3, 0);
+  Metti(lx, "txt_Left", 3, 2);
+  Metti(lx, "txt_Cols", 4, 0);
+  Metti(lx, "txt_Rows", 4, 2);
+  lx->addWidget(Schizzo("out_img_txt"), 1, 5, 3, 1);
+  return gTxt;
+}
 
-  QGroupBox* gImg[2];
-  for (int i = 0; i < 2; ++i) {
-    const std::string e = "(" + std::to_string(i) + ")";
-    gImg[i] = new QGroupBox(i == 0 ? " Immagine 1 " : " Immagine 2 ", this);
-    auto* li = new QGridLayout(gImg[i]);
-    li->addWidget(Campo_Widget("img_Nome" + e), 0, 0, 1, 4);
-    li->addWidget(img_Apri[i], 0, 4);
-    li->addWidget(img_Visualizza[i], 0, 5);
-    metti(li, "img_Left" + e, 1, 0);
-    metti(li, "img_Top" + e, 1, 2);
-    metti(li, "img_Src_Left" + e, 2, 0);
-    metti(li, "img_Src_Top" + e, 2, 2);
-    metti(li, "img_Width" + e, 3, 0);
-    metti(li, "img_Height" + e, 3, 2);
-    metti(li, "img_Mode" + e, 4, 0);
-    metti(li, "Img_Pos" + e, 4, 2);
-    metti(li, "img_ZoomX" + e, 5, 0);
-    metti(li, "img_ZoomY" + e, 5, 2);
-    li->addWidget(schizzo(QString("out_img_img(%1)").arg(i)), 1, 5, 3, 1);
-  }
+QGroupBox* FrmParm::Gruppo_Immagine(int i) {
+  const std::string e = "(" + std::to_string(i) + ")";
+  auto* gImg = new QGroupBox(i == 0 ? " Immagine 1 " : " Immagine 2 ", this);
+  auto* li = new QGridLayout(gImg);
+  li->addWidget(Campo_Widget("img_Nome" + e), 0, 0, 1, 4);
+  li->addWidget(img_Apri[i], 0, 4);
+  li->addWidget(img_Visualizza[i], 0, 5);
+  Metti(li, "img_Left" + e, 1, 0);
+  Metti(li, "img_Top" + e, 1, 2);
+  Metti(li, "img_Src_Left" + e, 2, 0);
+  Metti(li, "img_Src_Top" + e, 2, 2);
+  Metti(li, "img_Width" + e, 3, 0);
+  Metti(li, "img_Height" + e, 3, 2);
+  Metti(li, "img_Mode" + e, 4, 0);
+  Metti(li, "Img_Pos" + e, 4, 2);
+  Metti(li, "img_ZoomX" + e, 5, 0);
+  Metti(li, "img_ZoomY" + e, 5, 2);
+  li->addWidget(Schizzo(QString("out_img_img(%1)").arg(i)), 1, 5, 3, 1);
+  return gImg;
+}
 
-  auto* g = new QGridLayout(this);
-  g->addWidget(gOut, 0, 0, 1, 2);
-  g->addWidget(gMsg, 1, 0);
-  g->addWidget(gCmd, 1, 1);
-  g->addWidget(gFnt, 2, 0);
-  g->addWidget(gTxt, 2, 1);
-  g->addWidget(gImg[0], 3, 0);
-  g->addWidget(gImg[1], 3, 1);
-
-  // The buttons.
+void FrmParm::Pulsanti_Collega() {
   connect(static_cast<QComboBox*>(Campo_Widget("txt_S")), &QComboBox::activated, this, [this] {
     Imposta_Campo("out_Nome", Estensione_Cambia(Testo_Campo("out_Nome"), Testo_Campo("txt_S")));
   });
@@ -343,35 +375,26 @@ void FrmParm::Accanto(QWidget* finestra) {
   finestra->move(x() + frameGeometry().width(), y());
 }
 
-FrmOut* FrmParm::frmOut() {
-  if (!out_) {
-    out_ = new FrmOut(this);
-    out_->setAttribute(Qt::WA_DeleteOnClose);
-    out_->chiusa = [this] { out_ = nullptr; };
-    Accanto(out_);
+template <class Finestra>
+Finestra* FrmParm::Secondaria(QPointer<Finestra>& finestra) {
+  if (!finestra) {
+    finestra = new Finestra(this);
+    finestra->setAttribute(Qt::WA_DeleteOnClose);
+    finestra->chiusa = [&finestra] { finestra = nullptr; };
+    Accanto(finestra);
   }
-  return out_;
+  return finestra;
 }
 
-FrmHelp* FrmParm::frmHelp() {
-  if (!help_) {
-    help_ = new FrmHelp(this);
-    help_->setAttribute(Qt::WA_DeleteOnClose);
-    help_->chiusa = [this] { help_ = nullptr; };
-    Accanto(help_);
-  }
-  return help_;
-}
+FrmOut* FrmParm::frmOut() { return Secondaria(out_); }
+
+FrmHelp* FrmParm::frmHelp() { return Secondaria(help_); }
 
 FrmTxt* FrmParm::frmTxt() {
-  if (!txt_) {
-    txt_ = new FrmTxt(this);
-    txt_->setAttribute(Qt::WA_DeleteOnClose);
-    txt_->chiusa = [this] { txt_ = nullptr; };
-    Accanto(txt_);
-    txt_->chiusura = [this] { return Chiudi_Editor(); };
-  }
-  return txt_;
+  const bool nuova = !txt_;
+  FrmTxt* t = Secondaria(txt_);
+  if (nuova) t->chiusura = [this] { return Chiudi_Editor(); };
+  return t;
 }
 
 void FrmParm::Modifica(int quale) {

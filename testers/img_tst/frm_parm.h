@@ -7,6 +7,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -61,7 +63,27 @@ class FrmParm : public QWidget {
 
  private:
   enum Quale { kTesto = 0, kComandi = 1 };
+  // The form: the fields, the buttons, the groups in their grid, the
+  // buttons' actions.
   void Costruisci();
+  // One widget for each field of the table, in its order.
+  std::vector<QWidget*> Campi_Crea();
+  // The buttons and the two status labels.
+  void Pulsanti_Crea();
+  // A field with its caption (or its short name) in a grid cell pair.
+  void Metti(QGridLayout* g, const std::string& nome, int riga, int colonna, int ampiezza = 1);
+  // A page sketch, in the background colour.
+  QFrame* Schizzo(const QString& nome);
+  // " Out " with " JPEG " and " TIFF" inside; " Messaggi "; " Comandi ";
+  // " Font "; " Testo "; " Immagine 1 " (0) and " Immagine 2 " (1).
+  QGroupBox* Gruppo_Out();
+  QGroupBox* Gruppo_Messaggi();
+  QGroupBox* Gruppo_Comandi();
+  QGroupBox* Gruppo_Font();
+  QGroupBox* Gruppo_Testo();
+  QGroupBox* Gruppo_Immagine(int i);
+  // What the buttons and the format list do.
+  void Pulsanti_Collega();
   void Modifica(int quale);
   bool Salva_Editor(int quale, const std::string& nome);
   bool Chiudi_Editor();
@@ -69,6 +91,9 @@ class FrmParm : public QWidget {
   void Apri(const std::string& tipo, const std::string& campo);
   void Colore_Imposta(int32_t rgb);
   void Accanto(QWidget* finestra);
+  // A secondary window, made beside the form when it is not open.
+  template <class Finestra>
+  Finestra* Secondaria(QPointer<Finestra>& finestra);
   std::string Testo_Campo(const std::string& nome) const;
   void Imposta_Campo(const std::string& nome, const std::string& testo);
 

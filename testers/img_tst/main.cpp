@@ -1,11 +1,8 @@
 // Qod_IMG_TST: drives the page image generator by hand.
-#include <QDir>
-
 #include "dialoghi.h"
 #include "frm_parm.h"
 #include "qod/console.h"
 #include "qod/ui/applicazione_qt.h"
-#include "qt_testo.h"
 
 namespace {
 
@@ -22,10 +19,10 @@ const qod::Uso_Programma kUso{
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
-  qod::Applicazione_Qt app(argc, argv);
-  qod::testers::Dialoghi_Qt dialoghi(nullptr);
-  qod::testers::FrmParm frm(dialoghi, qod::Ansi_Qt(QDir::currentPath()));
-  frm.show();
-  return app.Esegui();
+  return qod::Applicazione_Esegui(kUso, argc, argv, [](const qod::Avvio_Programma& avvio, qod::Applicazione_Qt& app) {
+    qod::testers::Dialoghi_Qt dialoghi(nullptr);
+    qod::testers::FrmParm frm(dialoghi, avvio.Percorso());
+    frm.show();
+    return app.Esegui();
+  });
 }

@@ -1,10 +1,7 @@
 // Qod_PDF_TST: drives the PDF generator by hand.
-#include <QDir>
-
 #include "frm_base.h"
 #include "qod/console.h"
 #include "qod/ui/applicazione_qt.h"
-#include "qt_testo.h"
 
 namespace {
 
@@ -20,9 +17,9 @@ const qod::Uso_Programma kUso{
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
-  qod::Applicazione_Qt app(argc, argv);
-  qod::testers::FrmBase frm(qod::Ansi_Qt(QDir::currentPath()));
-  frm.show();
-  return app.Esegui();
+  return qod::Applicazione_Esegui(kUso, argc, argv, [](const qod::Avvio_Programma& avvio, qod::Applicazione_Qt& app) {
+    qod::testers::FrmBase frm(avvio.Percorso());
+    frm.show();
+    return app.Esegui();
+  });
 }

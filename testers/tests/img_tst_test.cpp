@@ -48,10 +48,9 @@ class Dialoghi_Prova : public Dialoghi {
   std::vector<int32_t> colori_iniziali;
 };
 
-class ImgTst : public ::testing::Test {
+class ImgTst : public prova::Prova_Qt {
  protected:
   void SetUp() override {
-    prova::Applicazione();
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     prova_qt::Cartella_Test(c.Dir());
     frm = std::make_unique<FrmParm>(dialoghi, c.Dir().string());

@@ -49,10 +49,9 @@ TEST(CampiPdf, TextsLoseTheBlanksAroundThem) {
   EXPECT_TRUE(p.qodpdf_Pag);
 }
 
-class PdfTst : public ::testing::Test {
+class PdfTst : public prova::Prova_Qt {
  protected:
   void SetUp() override {
-    prova::Applicazione();
     frm = std::make_unique<FrmBase>(c.Dir().string());
     frm->show();
     // Two page images: a PNG and a G4 TIFF.

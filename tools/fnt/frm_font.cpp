@@ -50,7 +50,7 @@ void Casella_Colora(QLineEdit* t, bool valida) {
   t->setPalette(p);
 }
 
-// A widget made with `argomenti`, named `nome` for the tests and the layout.
+// A widget made with `argomenti`, named `nome`.
 template <typename W, typename... A>
 W* Crea(const char* nome, A&&... argomenti) {
   auto* w = new W(std::forward<A>(argomenti)...);
@@ -488,11 +488,11 @@ FrmNuovo::FrmNuovo(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi)
   sfondo_ = editor_.Colore_Sfondo;
   lblColore1_ = Campione("lblColore1", this);
   lblColore2_ = Campione("lblColore2", this);
-  auto* lblColore1X = Crea<QLabel>("lblColore1X", "Colore del testo", this);
-  auto* lblColore2X = Crea<QLabel>("lblColore2X", "Colore dello sfondo", this);
-  for (QLabel* l : {lblColore1_, lblColore1X}) l->setProperty("testo", true);
-  for (QLabel* l : {lblColore2_, lblColore2X}) l->setProperty("testo", false);
-  for (QLabel* l : {lblColore1_, lblColore1X, lblColore2_, lblColore2X}) {
+  lblColore1X_ = Crea<QLabel>("lblColore1X", "Colore del testo", this);
+  lblColore2X_ = Crea<QLabel>("lblColore2X", "Colore dello sfondo", this);
+  for (QLabel* l : {lblColore1_, lblColore1X_}) l->setProperty("testo", true);
+  for (QLabel* l : {lblColore2_, lblColore2X_}) l->setProperty("testo", false);
+  for (QLabel* l : {lblColore1_, lblColore1X_, lblColore2_, lblColore2X_}) {
     l->setCursor(Qt::PointingHandCursor);
     l->installEventFilter(this);
   }
@@ -504,9 +504,9 @@ FrmNuovo::FrmNuovo(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi)
   Riga(g, 1, "Altezza del carattere", txtAltezza_);
   g->addWidget(optBN_, 2, 0);
   g->addWidget(optColore_, 2, 1);
-  g->addWidget(lblColore1X, 3, 0);
+  g->addWidget(lblColore1X_, 3, 0);
   g->addWidget(lblColore1_, 3, 1);
-  g->addWidget(lblColore2X, 4, 0);
+  g->addWidget(lblColore2X_, 4, 0);
   g->addWidget(lblColore2_, 4, 1);
   g->addWidget(cmdNuovo_, 5, 0);
   g->addWidget(cmdEsci, 5, 1);
@@ -594,7 +594,7 @@ FrmGenera::FrmGenera(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi
   auto* Frame1 = Crea<QGroupBox>("Frame1", " Esempio ", this);
   lblFntEsempio_ = Crea<QLabel>("lblFntEsempio", " ABC abc ", Frame1);
   (new QVBoxLayout(Frame1))->addWidget(lblFntEsempio_);
-  auto* cmdFont = Crea<QPushButton>("cmdFont", "Font", this);
+  cmdFont_ = Crea<QPushButton>("cmdFont", "Font", this);
   cmdGenera_ = Crea<QPushButton>("cmdGenera", "Genera ", this);
   auto* cmdEsci = Crea<QPushButton>("cmdEsci", "Esci", this);
 
@@ -610,12 +610,12 @@ FrmGenera::FrmGenera(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi
   g->addWidget(chkCentraX_, 8, 0);
   g->addWidget(chkCentraY_, 8, 1);
   auto* tasti = new QHBoxLayout;
-  tasti->addWidget(cmdFont);
+  tasti->addWidget(cmdFont_);
   tasti->addWidget(cmdGenera_);
   tasti->addWidget(cmdEsci);
   g->addLayout(tasti, 9, 0, 1, 2);
 
-  connect(cmdFont, &QPushButton::clicked, this, [this] { cmdFont_Click(); });
+  connect(cmdFont_, &QPushButton::clicked, this, [this] { cmdFont_Click(); });
   connect(cmdGenera_, &QPushButton::clicked, this, [this] { cmdGenera_Click(); });
   connect(cmdEsci, &QPushButton::clicked, this, [this] { reject(); });
   Font_Mostra();

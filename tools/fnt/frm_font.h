@@ -90,6 +90,12 @@ class FrmFont : public QWidget {
   img::Vista_Immagine* Editor_Box() const { return im2_; }
   img::Vista_Immagine* Anteprima(int i) const { return im1_[static_cast<size_t>(i)]; }
   QScrollBar* Barra() const { return VScroll1_; }
+  // Preview i's character, code and row labels; the cell's height and width.
+  QLabel* lbl1(int i) const { return lbl1_[static_cast<size_t>(i)]; }
+  QLabel* lbl2(int i) const { return lbl2_[static_cast<size_t>(i)]; }
+  QLabel* lbl3(int i) const { return lbl3_[static_cast<size_t>(i)]; }
+  QLineEdit* txtAltezza() const { return txtAltezza_; }
+  QLineEdit* txtLarghezza() const { return txtLarghezza_; }
 
  protected:
   void keyReleaseEvent(QKeyEvent* e) override;
@@ -124,6 +130,18 @@ class FrmNuovo : public QDialog {
   FrmNuovo(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi);
   void cmdNuovo_Click();
 
+  // The controls: the size boxes, the two kinds, the colour swatches of the
+  // text (1) and the background (2) and their captions (X), "Nuovo".
+  QLineEdit* txtLarghezza() const { return txtLarghezza_; }
+  QLineEdit* txtAltezza() const { return txtAltezza_; }
+  QRadioButton* optBN() const { return optBN_; }
+  QRadioButton* optColore() const { return optColore_; }
+  QLabel* lblColore1() const { return lblColore1_; }
+  QLabel* lblColore2() const { return lblColore2_; }
+  QLabel* lblColore1X() const { return lblColore1X_; }
+  QLabel* lblColore2X() const { return lblColore2X_; }
+  QPushButton* cmdNuovo() const { return cmdNuovo_; }
+
  protected:
   bool eventFilter(QObject* oggetto, QEvent* evento) override;
 
@@ -143,6 +161,8 @@ class FrmNuovo : public QDialog {
   QRadioButton* optColore_ = nullptr;
   QLabel* lblColore1_ = nullptr;
   QLabel* lblColore2_ = nullptr;
+  QLabel* lblColore1X_ = nullptr;
+  QLabel* lblColore2X_ = nullptr;
   QPushButton* cmdNuovo_ = nullptr;
   img::Colore testo_, sfondo_;
 };
@@ -153,6 +173,20 @@ class FrmGenera : public QDialog {
   FrmGenera(FrmFont& base, Editor_Font& editor, Dialoghi_Font& dialoghi);
   void cmdGenera_Click();
   void cmdFont_Click();
+
+  // The controls: the width, rotation and offset boxes, the centring, the
+  // font's labels, "Font" and "Genera".
+  QLineEdit* txtFontW() const { return txtFontW_; }
+  QLineEdit* txtFontR() const { return txtFontR_; }
+  QLineEdit* txtDesX() const { return txtDesX_; }
+  QLineEdit* txtDesY() const { return txtDesY_; }
+  QCheckBox* chkCentraX() const { return chkCentraX_; }
+  QCheckBox* chkCentraY() const { return chkCentraY_; }
+  QLabel* lblFntTipo() const { return lblFntTipo_; }
+  QLabel* lblFntStile() const { return lblFntStile_; }
+  QLabel* lblFntPunti() const { return lblFntPunti_; }
+  QPushButton* cmdFont() const { return cmdFont_; }
+  QPushButton* cmdGenera() const { return cmdGenera_; }
 
  private:
   // The width, rotation, left and top boxes, each when valid.
@@ -173,6 +207,7 @@ class FrmGenera : public QDialog {
   QLabel* lblFntStile_ = nullptr;
   QLabel* lblFntPunti_ = nullptr;
   QLabel* lblFntEsempio_ = nullptr;
+  QPushButton* cmdFont_ = nullptr;
   QPushButton* cmdGenera_ = nullptr;
 };
 

@@ -23,13 +23,13 @@ const qod::Uso_Programma kUso{
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
-  qod::Applicazione_Qt app(argc, argv);
-  qod::Messaggi_Qt messaggi;
-  qod::Dialoghi_Font_Qt dialoghi;
-  qod::Editor_Font editor;
-  qod::FrmFont finestra(editor, messaggi, dialoghi, std::string(QOD_VERSIONE) + "   " + QOD_DATA_VERSIONE);
-  dialoghi.Imposta_Finestra(&finestra);
-  finestra.show();
-  return app.Esegui();
+  return qod::Applicazione_Esegui(kUso, argc, argv, [](const qod::Avvio_Programma&, qod::Applicazione_Qt& app) {
+    qod::Messaggi_Qt messaggi;
+    qod::Dialoghi_Font_Qt dialoghi;
+    qod::Editor_Font editor;
+    qod::FrmFont finestra(editor, messaggi, dialoghi, std::string(QOD_VERSIONE) + "   " + QOD_DATA_VERSIONE);
+    dialoghi.Imposta_Finestra(&finestra);
+    finestra.show();
+    return app.Esegui();
+  });
 }

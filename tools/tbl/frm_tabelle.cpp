@@ -53,6 +53,13 @@ QGroupBox* Riquadro(const char* sinistra, const char* destra, int primo,
 
 }  // namespace
 
+QLabel* FrmTabelle::Etichetta(std::string_view colonna, int riga) const {
+  if (riga < 0 || riga >= kRighe_Griglia) return nullptr;
+  for (size_t c = 0; c < lbl_.size(); ++c)
+    if (colonna == kNomi[c]) return lbl_[c][static_cast<size_t>(riga)];
+  return nullptr;
+}
+
 FrmTabelle::FrmTabelle(Editor_Tabelle& editor, MessageSink& messaggi, const std::string& release,
                        QWidget* parent)
     : QWidget(parent), editor_(editor), messaggi_(messaggi) {

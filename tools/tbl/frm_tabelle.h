@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "editor_tabelle.h"
 #include "qod/ui.h"
@@ -32,6 +33,14 @@ class FrmTabelle : public QWidget {
   void cmd_Salva_Click();
 
   int Prima_Riga() const { return prima_riga_; }
+
+  // The controls: the label of a column ("lblI1" ... "lblC4") in a grid row
+  // (nullptr for a name the grid does not have), the scroll bar, the edit box
+  // and "Salva".
+  QLabel* Etichetta(std::string_view colonna, int riga) const;
+  QScrollBar* VScroll1() const { return VScroll1_; }
+  QLineEdit* Text1() const { return Text1_; }
+  QPushButton* cmd_Salva() const { return cmd_Salva_; }
 
  protected:
   bool eventFilter(QObject* oggetto, QEvent* evento) override;

@@ -2,14 +2,12 @@
 // from the current folder, shows both side by side and writes both back on
 // "Salva". A missing, short or unreadable table ends the program with a
 // message before the window is shown.
-#include <filesystem>
 #include <string>
 
 #include "frm_tabelle.h"
 #include "qod/console.h"
 #include "qod/ui/applicazione_qt.h"
 #include "qod/ui/qt.h"
-#include "qod/winpath.h"
 
 namespace {
 
@@ -26,17 +24,16 @@ const qod::Uso_Programma kUso{
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv)) return *fine;
-  qod::Applicazione_Qt app(argc, argv);
-  qod::Messaggi_Qt messaggi;
-  std::error_code ec;
-  qod::Editor_Tabelle editor;
-  const std::string errore = editor.Carica(qod::Percorso_Ansi(std::filesystem::current_path(ec)) + "/");
-  if (!errore.empty()) {
-    messaggi.MsgBox(errore, qod::vbExclamation, "ERRORE");
-    return 1;
-  }
-  qod::FrmTabelle finestra(editor, messaggi, std::string(QOD_VERSIONE) + "   " + QOD_DATA_VERSIONE);
-  finestra.show();
-  return app.Esegui();
+  return qod::Applicazione_Esegui(kUso, argc, argv, [](const qod::Avvio_Programma& avvio, qod::Applicazione_Qt& app) {
+    qod::Messaggi_Qt messaggi;
+    qod::Editor_Tabelle editor;
+    const std::string errore = editor.Carica(avvio.cartella);
+    if (!errore.empty()) {
+      messaggi.MsgBox(errore, qod::vbExclamation, "ERRORE");
+      return 1;
+    }
+    qod::FrmTabelle finestra(editor, messaggi, std::string(QOD_VERSIONE) + "   " + QOD_DATA_VERSIONE);
+    finestra.show();
+    return app.Esegui();
+  });
 }

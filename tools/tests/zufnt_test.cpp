@@ -68,22 +68,14 @@ struct Dialoghi_Finti : Dialoghi_Font {
   }
 };
 
-class FinestraFont : public ::testing::Test {
+class FinestraFont : public Prova_Qt {
  protected:
   void SetUp() override {
-    Applicazione();
     f_ = std::make_unique<FrmFont>(editor_, messaggi_, dialoghi_, "1.0.0   10.12.2026");
     f_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f_.get()));
   }
 
-  template <class T>
-  T* W(const QString& nome) const {
-    T* w = f_->findChild<T*>(nome);
-    EXPECT_NE(w, nullptr) << nome.toStdString();
-    return w;
-  }
-  QString Testo(const char* nome, int i) const { return W<QLabel>(QString("%1_%2").arg(nome).arg(i))->text(); }
 
   // A press of a button on pixel (x, y) of the editor box.
   void Clic_Pixel(int x, int y, Qt::MouseButton b = Qt::LeftButton) {
@@ -94,7 +86,7 @@ class FinestraFont : public ::testing::Test {
   // Selects a code through the scroll bar and a click on its preview.
   void Scegli(int codice) {
     const int primo = std::min(codice, kPrimo_Codice_Massimo);
-    W<QScrollBar>("VScroll1")->setValue(primo);
+    f_->Barra()->setValue(primo);
     QTest::mouseClick(f_->Anteprima(codice - primo)->viewport(), Qt::LeftButton);
     ASSERT_EQ(editor_.Codice_Scelto, codice);
   }
@@ -109,16 +101,16 @@ class FinestraFont : public ::testing::Test {
 
 TEST_F(FinestraFont, SenzaStrisciaAgisconoSoloUscitaApriENuovo) {
   EXPECT_EQ(f_->windowTitle(), "Z_U_FNT");
-  EXPECT_EQ(W<QLineEdit>("txtAltezza")->text(), "0");
-  EXPECT_EQ(W<QLineEdit>("txtLarghezza")->text(), "0");
+  EXPECT_EQ(f_->txtAltezza()->text(), "0");
+  EXPECT_EQ(f_->txtLarghezza()->text(), "0");
   for (const char* k : {"Uscita", "Apri", "Nuovo"}) EXPECT_TRUE(f_->Azione(k)->isEnabled()) << k;
   for (const char* k : {"Salva", "SalvaN", "Genera", "Sposta_L", "Sposta_R", "Sposta_T", "Sposta_B"})
     EXPECT_FALSE(f_->Azione(k)->isEnabled()) << k;
   EXPECT_EQ(f_->Azione("Sposta_R")->toolTip(), " Sposta a  destra ");
   EXPECT_FALSE(f_->Editor_Box()->isVisible());
-  EXPECT_FALSE(W<QScrollBar>("VScroll1")->isEnabled());
+  EXPECT_FALSE(f_->Barra()->isEnabled());
   QTest::mouseClick(f_->Editor_Box()->viewport(), Qt::LeftButton);
-  QTest::mouseClick(W<QLabel>("lbl3_2"), Qt::LeftButton);
+  QTest::mouseClick(f_->lbl3(2), Qt::LeftButton);
   EXPECT_EQ(editor_.Codice_Scelto, 0);
   EXPECT_TRUE(editor_.Striscia.Vuota());
 }
@@ -162,14 +154,14 @@ TEST_F(FinestraFont, ModificheSalvateCambianoSoloLeCelleDelGlifo) {
     f_->Azione("Apri")->trigger();
     ASSERT_TRUE(messaggi_.boxes.empty());
     EXPECT_EQ(editor_.Bit_Pixel, bit);
-    EXPECT_EQ(W<QLineEdit>("txtLarghezza")->text(), "20");
-    EXPECT_EQ(W<QLineEdit>("txtAltezza")->text(), "32");
+    EXPECT_EQ(f_->txtLarghezza()->text(), "20");
+    EXPECT_EQ(f_->txtAltezza()->text(), "32");
     EXPECT_TRUE(f_->Azione("Sposta_L")->isEnabled());
     EXPECT_TRUE(f_->Editor_Box()->isVisible());
 
     Scegli('A');
-    EXPECT_EQ(Testo("lbl1", 0), "A");
-    EXPECT_EQ(Testo("lbl2", 0), "65");
+    EXPECT_EQ(f_->lbl1(0)->text(), "A");
+    EXPECT_EQ(f_->lbl2(0)->text(), "65");
     EXPECT_EQ(f_->Editor_Box()->Immagine_Attuale().Larghezza(), 20);
     // Left button: ink at the blank top-left corner; right button: the
     // first ink pixel of the glyph cleared.
@@ -229,13 +221,13 @@ TEST_F(FinestraFont, ModificheSalvateCambianoSoloLeCelleDelGlifo) {
 TEST_F(FinestraFont, AnteprimeScorrimentoEIncollaSenzaCopia) {
   ASSERT_TRUE(editor_.Nuova(8, 12, 1, img::Nero, img::Bianco));
   f_->Immagine_Nuova();
-  auto* barra = W<QScrollBar>("VScroll1");
+  auto* barra = f_->Barra();
   EXPECT_TRUE(barra->isEnabled());
   barra->setValue(barra->maximum());
   EXPECT_EQ(barra->maximum(), 250);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(Testo("lbl2", i), QString::number(250 + i));
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(f_->lbl2(i)->text(), QString::number(250 + i));
   barra->setValue(36);
-  EXPECT_EQ(Testo("lbl1", 2), "&&");  // code 38 shows one ampersand
+  EXPECT_EQ(f_->lbl1(2)->text(), "&&");  // code 38 shows one ampersand
   // The selection stays on code 0, scrolled out: no row highlighted, and
   // the editor keeps it.
   EXPECT_EQ(editor_.Codice_Scelto, 0);
@@ -269,14 +261,14 @@ TEST_F(FinestraFont, NuovoEGeneraDaLiberationMono) {
     Modali_Attese attesa;  // shown and answered here
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    auto* w = d.findChild<QLineEdit*>("txtLarghezza");
-    auto* h = d.findChild<QLineEdit*>("txtAltezza");
-    auto* nuovo = d.findChild<QPushButton*>("cmdNuovo");
-    ASSERT_TRUE(w && h && nuovo);
+    auto& n = dynamic_cast<FrmNuovo&>(d);
+    QLineEdit* w = n.txtLarghezza();
+    QLineEdit* h = n.txtAltezza();
+    QPushButton* nuovo = n.cmdNuovo();
     EXPECT_EQ(d.windowTitle(), "Nuovo ");
     EXPECT_EQ(w->text(), "16");
     EXPECT_EQ(h->text(), "32");
-    EXPECT_TRUE(d.findChild<QRadioButton*>("optBN")->isChecked());
+    EXPECT_TRUE(n.optBN()->isChecked());
     struct Caso {
       const char* testo;
       bool valido;
@@ -290,8 +282,8 @@ TEST_F(FinestraFont, NuovoEGeneraDaLiberationMono) {
       t->setText(valido);
     }
     // In black and white, a click on the text swatch swaps the pair.
-    QTest::mouseClick(d.findChild<QLabel*>("lblColore1"), Qt::LeftButton);
-    QTest::mouseClick(d.findChild<QLabel*>("lblColore1X"), Qt::LeftButton);
+    QTest::mouseClick(n.lblColore1(), Qt::LeftButton);
+    QTest::mouseClick(n.lblColore1X(), Qt::LeftButton);
     Schermata(d, "zufnt_nuovo");
     QTest::mouseClick(nuovo, Qt::LeftButton);
   };
@@ -313,26 +305,29 @@ TEST_F(FinestraFont, NuovoEGeneraDaLiberationMono) {
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
     EXPECT_EQ(d.windowTitle(), "Genera ");
-    QTest::mouseClick(d.findChild<QPushButton*>("cmdFont"), Qt::LeftButton);
-    EXPECT_EQ(d.findChild<QLabel*>("lblFntTipo")->text(), "Liberation Mono");
-    EXPECT_EQ(d.findChild<QLabel*>("lblFntStile")->text(), "Grassetto ");
-    EXPECT_EQ(d.findChild<QLabel*>("lblFntPunti")->text(), "24");
-    auto* genera = d.findChild<QPushButton*>("cmdGenera");
+    auto& g = dynamic_cast<FrmGenera&>(d);
+    QTest::mouseClick(g.cmdFont(), Qt::LeftButton);
+    EXPECT_EQ(g.lblFntTipo()->text(), "Liberation Mono");
+    EXPECT_EQ(g.lblFntStile()->text(), "Grassetto ");
+    EXPECT_EQ(g.lblFntPunti()->text(), "24");
+    QPushButton* genera = g.cmdGenera();
     struct Caso {
-      const char* casella;
+      const char* nome;
+      QLineEdit* casella;
       const char* testo;
       bool valido;
-    } casi[] = {{"txtDesX", "15", true},  {"txtDesX", "16", false}, {"txtDesX", "-1", false},
-                {"txtDesY", "-31", true}, {"txtDesY", "31", true},  {"txtDesY", "-32", false},
-                {"txtDesY", "32", false}, {"txtFontR", "360", true}, {"txtFontR", "361", false},
-                {"txtFontW", "512", true}, {"txtFontW", "513", false}};
+    } casi[] = {{"txtDesX", g.txtDesX(), "15", true},    {"txtDesX", g.txtDesX(), "16", false},
+                {"txtDesX", g.txtDesX(), "-1", false},   {"txtDesY", g.txtDesY(), "-31", true},
+                {"txtDesY", g.txtDesY(), "31", true},    {"txtDesY", g.txtDesY(), "-32", false},
+                {"txtDesY", g.txtDesY(), "32", false},   {"txtFontR", g.txtFontR(), "360", true},
+                {"txtFontR", g.txtFontR(), "361", false}, {"txtFontW", g.txtFontW(), "512", true},
+                {"txtFontW", g.txtFontW(), "513", false}};
     for (const auto& c : casi) {
-      auto* t = d.findChild<QLineEdit*>(c.casella);
-      t->setText(c.testo);
-      EXPECT_EQ(genera->isEnabled(), c.valido) << c.casella << " " << c.testo;
-      t->setText("0");
+      c.casella->setText(c.testo);
+      EXPECT_EQ(genera->isEnabled(), c.valido) << c.nome << " " << c.testo;
+      c.casella->setText("0");
     }
-    d.findChild<QCheckBox*>("chkCentraX")->setChecked(true);
+    g.chkCentraX()->setChecked(true);
     Schermata(d, "zufnt_genera");
     QTest::mouseClick(genera, Qt::LeftButton);
   };
@@ -367,13 +362,14 @@ TEST_F(FinestraFont, NuovoAColori) {
     Modali_Attese attesa;  // shown and answered here
     d.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&d));
-    d.findChild<QLineEdit*>("txtLarghezza")->setText("10");
-    d.findChild<QLineEdit*>("txtAltezza")->setText("12.5");  // 12, halves to even
-    d.findChild<QRadioButton*>("optColore")->click();
-    QTest::mouseClick(d.findChild<QLabel*>("lblColore2X"), Qt::LeftButton);
-    QTest::mouseClick(d.findChild<QLabel*>("lblColore1"), Qt::LeftButton);
-    QTest::mouseClick(d.findChild<QLabel*>("lblColore1"), Qt::LeftButton);  // cancelled: stays yellow
-    QTest::mouseClick(d.findChild<QPushButton*>("cmdNuovo"), Qt::LeftButton);
+    auto& n = dynamic_cast<FrmNuovo&>(d);
+    n.txtLarghezza()->setText("10");
+    n.txtAltezza()->setText("12.5");  // 12, halves to even
+    n.optColore()->click();
+    QTest::mouseClick(n.lblColore2X(), Qt::LeftButton);
+    QTest::mouseClick(n.lblColore1(), Qt::LeftButton);
+    QTest::mouseClick(n.lblColore1(), Qt::LeftButton);  // cancelled: stays yellow
+    QTest::mouseClick(n.cmdNuovo(), Qt::LeftButton);
   };
   f_->Azione("Nuovo")->trigger();
   EXPECT_EQ(editor_.Bit_Pixel, 24);

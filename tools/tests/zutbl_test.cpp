@@ -138,10 +138,9 @@ TEST(EditorTabelle, TabelleStandard) {
   }
 }
 
-class FinestraTabelle : public ::testing::Test {
+class FinestraTabelle : public Prova_Qt {
  protected:
   void SetUp() override {
-    Applicazione();
     File_Scrivi(dir_.Dir() / kFile_Tabella_1, Tabella_File());
     File_Scrivi(dir_.Dir() / kFile_Tabella_2, Tabella_File(1));
     ASSERT_EQ(editor_.Carica(dir_.Testo()), "");
@@ -149,18 +148,15 @@ class FinestraTabelle : public ::testing::Test {
     f_->show();
     QCoreApplication::processEvents();
   }
-  template <class T>
-  T* W(const QString& nome) {
-    auto* w = f_->findChild<T*>(nome);
-    EXPECT_TRUE(w) << nome.toStdString();
-    return w;
+  QLabel* Etichetta(const char* colonna, int riga) {
+    QLabel* l = f_->Etichetta(colonna, riga);
+    EXPECT_TRUE(l) << colonna << "_" << riga;
+    return l;
   }
-  QString Testo(const char* colonna, int riga) { return W<QLabel>(QString("%1_%2").arg(colonna).arg(riga))->text(); }
-  void Clic(const char* colonna, int riga) {
-    QTest::mouseClick(W<QLabel>(QString("%1_%2").arg(colonna).arg(riga)), Qt::LeftButton);
-  }
+  QString Testo(const char* colonna, int riga) { return Etichetta(colonna, riga)->text(); }
+  void Clic(const char* colonna, int riga) { QTest::mouseClick(Etichetta(colonna, riga), Qt::LeftButton); }
   void Scrivi(const char* testo) {
-    auto* t = W<QLineEdit>("Text1");
+    auto* t = f_->Text1();
     t->selectAll();
     QTest::keyClicks(t, testo);
   }
@@ -177,29 +173,29 @@ TEST_F(FinestraTabelle, MostraEScorreLaGriglia) {
   EXPECT_EQ(Testo("lblI2", 10), "245");
   EXPECT_EQ(Testo("lblH2", 10), "F5");
   EXPECT_EQ(Testo("lblI3", 10), "244");
-  EXPECT_FALSE(W<QLineEdit>("Text1")->isVisible());
+  EXPECT_FALSE(f_->Text1()->isVisible());
 
-  W<QScrollBar>("VScroll1")->setValue(0x40);
+  f_->VScroll1()->setValue(0x40);
   EXPECT_EQ(Testo("lblH1", 0), "40");
   EXPECT_EQ(Testo("lblC1", 0), " ");
   EXPECT_EQ(Testo("lblC4", 0), " ");
   EXPECT_EQ(Testo("lblC1", 10), "°");
-  W<QScrollBar>("VScroll1")->setValue(0x5A);
+  f_->VScroll1()->setValue(0x5A);
   EXPECT_EQ(Testo("lblC1", 0), "é");
   EXPECT_EQ(Testo("lblC4", 0), "é");
 
-  auto* barra = W<QScrollBar>("VScroll1");
+  auto* barra = f_->VScroll1();
   barra->setValue(barra->maximum());
   EXPECT_EQ(barra->maximum(), 241);
   EXPECT_EQ(Testo("lblI1", 0), "241");
   EXPECT_EQ(Testo("lblI4", 14), "255");
   EXPECT_EQ(Testo("lblH4", 14), "FF");
-  EXPECT_TRUE(f_->grab().save(Schermata("zutbl")));
+  Schermata(*f_, "zutbl");
 }
 
 TEST_F(FinestraTabelle, ValoreErratoBloccaScorrimentoESalvataggio) {
   Clic("lblC2", 5);
-  auto* t = W<QLineEdit>("Text1");
+  auto* t = f_->Text1();
   ASSERT_TRUE(t->isVisible());
   EXPECT_EQ(t->text(), "250");
   Scrivi("300");
@@ -211,12 +207,12 @@ TEST_F(FinestraTabelle, ValoreErratoBloccaScorrimentoESalvataggio) {
   EXPECT_TRUE(t->isVisible());
   EXPECT_EQ(t->text(), "300");
 
-  W<QScrollBar>("VScroll1")->setValue(30);  // springs back
-  EXPECT_EQ(W<QScrollBar>("VScroll1")->value(), 0);
+  f_->VScroll1()->setValue(30);  // springs back
+  EXPECT_EQ(f_->VScroll1()->value(), 0);
   EXPECT_EQ(f_->Prima_Riga(), 0);
-  EXPECT_TRUE(f_->grab().save(Schermata("zutbl_modifica")));
+  Schermata(*f_, "zutbl_modifica");
 
-  QTest::mouseClick(W<QPushButton>("cmd_Salva"), Qt::LeftButton);
+  QTest::mouseClick(f_->cmd_Salva(), Qt::LeftButton);
   EXPECT_EQ(messaggi_.boxes.size(), 3u);
   EXPECT_EQ(File_Leggi(dir_.Dir() / kFile_Tabella_1), Tabella_File()) << "nothing written";
   EXPECT_TRUE(f_->isVisible());
@@ -227,7 +223,7 @@ TEST_F(FinestraTabelle, ValoreErratoBloccaScorrimentoESalvataggio) {
   EXPECT_EQ(Testo("lblC2", 5), "A");
   EXPECT_EQ(t->text(), "249");
   Scrivi("0");
-  QTest::mouseClick(W<QPushButton>("cmd_Salva"), Qt::LeftButton);
+  QTest::mouseClick(f_->cmd_Salva(), Qt::LeftButton);
   EXPECT_EQ(messaggi_.boxes.size(), 3u);
   EXPECT_FALSE(f_->isVisible());
 
@@ -252,7 +248,7 @@ TEST_F(FinestraTabelle, SalvataggioFallitoLasciaLaFinestraAperta) {
   Scrivi("1");
   std::filesystem::remove(dir_.Dir() / kFile_Tabella_1);
   std::filesystem::create_directory(dir_.Dir() / kFile_Tabella_1);
-  QTest::mouseClick(W<QPushButton>("cmd_Salva"), Qt::LeftButton);
+  QTest::mouseClick(f_->cmd_Salva(), Qt::LeftButton);
   ASSERT_EQ(messaggi_.boxes.size(), 1u);
   EXPECT_NE(Ansi_A_Utf8(messaggi_.boxes[0].testo).find(kFile_Tabella_1), std::string::npos);
   EXPECT_TRUE(f_->isVisible());

@@ -118,14 +118,13 @@ void Qod_IMV::Immagine_Salva_Come() {
 
 // ---- Rotation -----------------------------------------------------------------------
 
-void Qod_IMV::Immagine_Ruota() {
+bool Qod_IMV::Immagine_Gira() {
   // A quarter turn with a black fill; with write-back on the page is written
   // to its file. The counter, the keys and the stretch stay as they are.
-  if (im1_->Vuota() || !im1_->Ruota(27000, img::Nero)) return;
+  if (im1_->Vuota() || !im1_->Ruota(27000, img::Nero)) return false;
   memo_change_ = true;
   if (memo_) Pagina_Riscrivi();
-  long x = 0, y = 0;
-  Zoom_Applica(x, y);
+  return true;
 }
 
 void Qod_IMV::Pagina_Riscrivi() {
@@ -147,35 +146,21 @@ void Qod_IMV::Pagina_Riscrivi() {
 
 // ---- Deletion -----------------------------------------------------------------------
 
-void Qod_IMV::Pagina_Cancella() {
+Qod_IMV::Cancellazione Qod_IMV::Pagina_Cancella_File() {
   Pagine& s = pagine_stato_;
   // Only a page shown from a document of one file per numbered page.
-  if (im1_->Vuota() || s.Pagine_Numero < 1 || im1_->Immagini_Nel_File() != 1 || s.Cifre_Numero <= 0) return;
+  if (im1_->Vuota() || s.Pagine_Numero < 1 || im1_->Immagini_Nel_File() != 1 || s.Cifre_Numero <= 0)
+    return Cancellazione::Nessuna;
   const std::string f = s.File_Pagina(s.Pagina_Attuale);
   // A read-only page file is not deleted.
-  if (!File_Esiste(Trim(f)) || !File_Scrivibile(f) || ::unlink(f.c_str()) != 0) return;
+  if (!File_Esiste(Trim(f)) || !File_Scrivibile(f) || ::unlink(f.c_str()) != 0) return Cancellazione::Nessuna;
   // The later pages move down one number each, into the name freed before.
   for (long k = s.Pagina_Attuale + 1; k <= s.Pagine_Numero; ++k) {
-    if (!Rinomina_Libero(s.File_Pagina(k), s.File_Pagina(k - 1))) {
-      // A gap is left: show the document as it now is on disk.
-      Immagine_Pagina(0);
-      return;
-    }
+    if (!Rinomina_Libero(s.File_Pagina(k), s.File_Pagina(k - 1))) return Cancellazione::Con_Buco;
   }
   --s.Pagine_Numero;
   --s.Pagina_Ultima;
-  if (s.Pagina_Attuale > 1) {
-    Immagine_Pagina(-1);
-    return;
-  }
-  // The first page was deleted: the page that took its number is shown.
-  Nascondi_Per_Cambio();
-  if (s.Pagine_Numero < 1 || !Carica_Pagina_Attuale()) {
-    s.Azzera();
-    Stato_Vuoto();
-    return;
-  }
-  Mostra();
+  return Cancellazione::Fatta;
 }
 
 // ---- Hand-off -----------------------------------------------------------------------

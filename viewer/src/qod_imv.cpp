@@ -227,19 +227,19 @@ Qod_IMV::Qod_IMV(QWidget* parent) : QWidget(parent) {
   im1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   im1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-  // 2-3. The keys' pictures are set above; every key but "Uscita" disabled.
+  // The keys' pictures are set above; every key but "Uscita" disabled.
   for (int i = 0; i < kTasti; ++i)
     if (pulsanti_[i] && i != T_Uscita) pulsanti_[i]->setEnabled(false);
-  // 4-5. The counter empty; the zoom list disabled with its entries, "Adatta".
+  // The counter empty; the zoom list disabled with its entries, "Adatta".
   lbl_pag1_->setText("");
   zoom_->setEnabled(false);
   zoom_->clear();
   for (const char* v : Zoom_Voci()) zoom_->addItem(v);
   zoom_->setEditText("Adatta");
   zoom_->lineEdit()->setCursorPosition(0);
-  // 6. The image hidden.
+  // Hide the image.
   im1_->hide();
-  // 7-9. The pointer shapes; the hand over the image; pointer state 0.
+  // The pointer shapes; the hand over the image; pointer state 0.
   cursori_[0] = QCursor(Qt::ArrowCursor);
   cursori_[1] = Cursore_Crea(1, 7, 16, "", "");
   cursori_[2] = Cursore_Crea(2, 7, 16, "", "");
@@ -698,6 +698,36 @@ void Qod_IMV::mouseMoveEvent(QMouseEvent*) {
   // Over the control outside the image.
   const Azione_Puntatore a = puntatore_.Fuori();
   if (a.cursore) Cursore_Imposta();
+}
+
+// ---- Turning and deleting as the window shows them -----------------------------------------------
+
+void Qod_IMV::Immagine_Ruota() {
+  if (!Immagine_Gira()) return;
+  long x = 0, y = 0;
+  Zoom_Applica(x, y);
+}
+
+void Qod_IMV::Pagina_Cancella() {
+  switch (Pagina_Cancella_File()) {
+    case Cancellazione::Nessuna: return;
+    // A gap is left: show the document as it now is on disk.
+    case Cancellazione::Con_Buco: Immagine_Pagina(0); return;
+    case Cancellazione::Fatta: break;
+  }
+  Pagine& s = pagine_stato_;
+  if (s.Pagina_Attuale > 1) {
+    Immagine_Pagina(-1);
+    return;
+  }
+  // The first page was deleted: the page that took its number is shown.
+  Nascondi_Per_Cambio();
+  if (s.Pagine_Numero < 1 || !Carica_Pagina_Attuale()) {
+    s.Azzera();
+    Stato_Vuoto();
+    return;
+  }
+  Mostra();
 }
 
 // ---- Toolbar, wheel and keys ---------------------------------------------------------------------

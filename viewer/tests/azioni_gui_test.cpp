@@ -134,10 +134,9 @@ class Dialogo_Finto : public Dialogo_Salva {
   std::deque<Scelta_Salva> risposte;
 };
 
-class Azioni : public ::testing::Test {
+class Azioni : public prova::Prova_Qt {
  protected:
   void SetUp() override {
-    Applicazione();
     cartella_ = std::make_unique<prova::Cartella_Prova>("imv_azioni");
     dir_ = cartella_->Dir();
     host_ = std::make_unique<QWidget>();
@@ -602,8 +601,7 @@ TEST_F(Azioni, TheSaveDialogOnScreen) {
       auto* nome = d->findChild<QLineEdit*>("fileNameEdit");
       nome_iniziale = nome ? nome->text() : QString();
       d->resize(700, 450);
-      const QPixmap p = d->grab();
-      p.save(QString::fromStdString((prova::Schermate() / "azioni_dialogo_salva.png").string()));
+      prova::Schermata(*d, "azioni_dialogo_salva");
       d->setDirectory(QString::fromStdString(dir_.string()));
       if (tipi) {
         tipi->setCurrentIndex(10);

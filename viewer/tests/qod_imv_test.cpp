@@ -66,10 +66,9 @@ void Salva_Tiff(const img::Immagine& im, const std::filesystem::path& f, int com
   ASSERT_TRUE(img::Salva(im, f, {compressione, accoda, "EXTENSION = TIF"})) << f;
 }
 
-class Visore : public ::testing::Test {
+class Visore : public prova::Prova_Qt {
  protected:
   void SetUp() override {
-    Applicazione();
     // A folder of this process alone: the same test may run at the same
     // time in another build or under another locale.
     cartella_ = std::make_unique<prova::Cartella_Prova>("imv");

@@ -25,7 +25,7 @@ using namespace qod;
 
 namespace {
 
-using prova::Applicazione;
+using prova::Prova_Qt;
 
 img::Immagine Bianca(int w, int h, int bit) {
   img::Immagine im;
@@ -33,12 +33,7 @@ img::Immagine Bianca(int w, int h, int bit) {
   return im;
 }
 
-// The application exists before any fixture's view.
-struct Con_Applicazione {
-  Con_Applicazione() { Applicazione(); }
-};
-
-class Vista : public ::testing::Test {
+class Vista : public Prova_Qt {
  protected:
   void SetUp() override {
     v_.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -46,7 +41,6 @@ class Vista : public ::testing::Test {
     v_.resize(400, 300);
     v_.show();
   }
-  Con_Applicazione app_;
   img::Vista_Immagine v_;
 };
 

@@ -1,6 +1,7 @@
 // What a program tells whoever started it, on the terminal: how it is used
 // (its usage for "--help" and for an option it does not know), and the
-// messages that must reach the error output as well as a box.
+// messages that must reach the error output as well as a box; and what it
+// is started with: its folder and its command line.
 #pragma once
 
 #include <cstdio>
@@ -32,6 +33,14 @@ std::optional<int> Uso_Controlla(const Uso_Programma& uso, int argc, const char*
 // The words of the command line after the program's name, split at blanks
 // as well (a quoted argument may hold several).
 std::vector<std::string> Parole_Comando(int argc, const char* const* argv);
+
+// The program folder: the current directory with a trailing "/", in the
+// program's code page.
+std::string Cartella_Programma();
+
+// The arguments after the program's name joined by blanks, in the program's
+// code page.
+std::string Riga_Comando(int argc, const char* const* argv);
 
 // The program's name as it was started (the last part of argv[0]).
 std::string Nome_Programma();

@@ -36,8 +36,9 @@ QString Senza_Tasto(QString t) { return t.remove('&'); }
 
 }  // namespace
 
-TEST(Testi_Qt, TheExitQuestionAnswersSiOrNo) {
-  Applicazione();
+using Testi_Qt = Prova_Qt;
+
+TEST_F(Testi_Qt, TheExitQuestionAnswersSiOrNo) {
   Messaggi_Qt messaggi;
   QStringList pulsanti;
   QString predefinito;
@@ -54,8 +55,7 @@ TEST(Testi_Qt, TheExitQuestionAnswersSiOrNo) {
   EXPECT_EQ(predefinito.toStdString(), "No");
 }
 
-TEST(Testi_Qt, TheSaveDialogSpeaksItalian) {
-  Applicazione();
+TEST_F(Testi_Qt, TheSaveDialogSpeaksItalian) {
   Cartella_Prova dir("avvio_dialogo");
   QFileDialog d(nullptr, "Salva con nome", QString::fromStdString(dir.Dir().string()));
   d.setOption(QFileDialog::DontUseNativeDialog);

@@ -22,6 +22,7 @@
 #include "qod/basic.h"
 #include "qod/imaging/file.h"
 #include "qod/imaging/pagina.h"
+#include "qod/scrittura.h"
 
 namespace qod::img {
 
@@ -189,11 +190,9 @@ Esito Rinomina_Su(const std::string& tmp, const std::string& destinazione) {
   struct stat st {};
   const mode_t modo = stat(destinazione.c_str(), &st) == 0 ? st.st_mode & 07777 : 0666 & ~Maschera_Processo();
   chmod(tmp.c_str(), modo);
-  if (std::rename(tmp.c_str(), destinazione.c_str()) != 0) {
-    const std::string motivo = std::strerror(errno);
-    std::remove(tmp.c_str());
+  std::string motivo;
+  if (!Temporaneo_Rinomina(tmp, destinazione, &motivo))
     return Esito::Errore("cannot rename onto " + destinazione + ": " + motivo);
-  }
   return Esito::Bene();
 }
 

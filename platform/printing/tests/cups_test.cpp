@@ -9,7 +9,6 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
-#include <QGuiApplication>
 #include <chrono>
 #include <functional>
 #include <random>
@@ -25,20 +24,13 @@
 #include "qod/printing/cups_privato.h"
 #include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
+#include "qod/ui/prova_qt.h"
 
 using namespace qod::stampa;
 using qod::A;
 namespace fs = std::filesystem;
 
 namespace {
-
-void Applicazione() {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  static int argc = 1;
-  static char nome[] = "printing_cups_tests";
-  static char* argv[] = {nome, nullptr};
-  static QGuiApplication app(argc, argv);
-}
 
 // A 1-bit page image at 200 dpi: a frame on its edges, bars and a block.
 qod::img::Immagine Pagina_Prova(int w, int h) {
@@ -82,10 +74,9 @@ qod::img::Immagine Pagina_Resa(const fs::path& pdf, int n, int dpi, const std::s
   return pagina;
 }
 
-class CupsPrivato : public ::testing::Test {
+class CupsPrivato : public qod::prova::Prova_Qt {
  protected:
   void SetUp() override {
-    Applicazione();
     ASSERT_TRUE(cups_.Avviato()) << cups_.Errore();
   }
   prova::Cups_Privato cups_;

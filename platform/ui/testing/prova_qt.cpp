@@ -119,11 +119,12 @@ QString Schermata(const std::string& nome) {
   return QString::fromStdString((Schermate() / (nome + ".png")).string());
 }
 
-void Schermata(QWidget& finestra, const std::string& nome) {
+QPixmap Schermata(QWidget& finestra, const std::string& nome) {
   QApplication::processEvents();
   const QPixmap p = finestra.grab();
   EXPECT_FALSE(p.isNull()) << nome;
   EXPECT_TRUE(p.save(Schermata(nome))) << nome;
+  return p;
 }
 
 }  // namespace qod::prova

@@ -87,7 +87,7 @@ Separatori FrmStampa::Separatori_Utente() {
 }
 
 void FrmStampa::Costruisci() {
-  auto* frame_1 = Cornice(this, "frame_1", " Stampante ");
+  auto* frame_1 = Cornici[0] = Cornice(this, "frame_1", " Stampante ");
   Stampanti = new QComboBox(frame_1);
   Stampanti->setObjectName("Stampanti");
   Stampanti->setMinimumWidth(260);
@@ -98,7 +98,7 @@ void FrmStampa::Costruisci() {
   l1->addWidget(Stampanti, 1);
   l1->addWidget(cmd_Proprieta);
 
-  auto* frame_2 = Cornice(this, "frame_2", " Orientamento ");
+  auto* frame_2 = Cornici[1] = Cornice(this, "frame_2", " Orientamento ");
   opt_Orienta[1] = new QRadioButton(QStringLiteral("Verticale"), frame_2);
   opt_Orienta[1]->setObjectName("opt_Orienta_1");
   opt_Orienta[0] = new QRadioButton(QStringLiteral("Orrizzontale"), frame_2);
@@ -108,7 +108,7 @@ void FrmStampa::Costruisci() {
   l2->addWidget(opt_Orienta[0]);
   l2->addStretch();
 
-  auto* frame_3 = Cornice(this, "frame_3", " Margini (millimetri) ");
+  auto* frame_3 = Cornici[2] = Cornice(this, "frame_3", " Margini (millimetri) ");
   txtMar_Sx = Casella(frame_3, "txtMar_Sx", 3);
   txtMar_Dx = Casella(frame_3, "txtMar_Dx", 3);
   txtMar_Top = Casella(frame_3, "txtMar_Top", 3);
@@ -123,7 +123,7 @@ void FrmStampa::Costruisci() {
   l3->addWidget(Etichetta(frame_3, "lbl5", "Inferiore"), 1, 2);
   l3->addWidget(txtMar_Bot, 1, 3);
 
-  auto* frame_4 = Cornice(this, "frame_4", " Copie ");
+  auto* frame_4 = Cornici[3] = Cornice(this, "frame_4", " Copie ");
   txtCopie = Casella(frame_4, "txtCopie", 3);
   chkFascicola = new QCheckBox(QStringLiteral("Fascicola"), frame_4);
   chkFascicola->setObjectName("chkFascicola");
@@ -132,7 +132,7 @@ void FrmStampa::Costruisci() {
   l4->addWidget(txtCopie, 0, 1);
   l4->addWidget(chkFascicola, 1, 0, 1, 2);
 
-  auto* frame_5 = Cornice(this, "frame_5", " Dimensione ");
+  auto* frame_5 = Cornici[4] = Cornice(this, "frame_5", " Dimensione ");
   chkAdatta = new QCheckBox(QStringLiteral("Adatta alla pagina"), frame_5);
   chkAdatta->setObjectName("chkAdatta");
   chkAllineaX = new QCheckBox(QStringLiteral("Allineamento orrizzontale"), frame_5);
@@ -152,7 +152,7 @@ void FrmStampa::Costruisci() {
   l5->addWidget(lbl8, 4, 0);
   l5->addWidget(txtZoomY, 4, 1);
 
-  auto* frame_6 = Cornice(this, "frame_6", " Pagine da stampare ");
+  auto* frame_6 = Cornici[5] = Cornice(this, "frame_6", " Pagine da stampare ");
   txtPagDa = Casella(frame_6, "txtPagDa", 5);
   txtPagA = Casella(frame_6, "txtPagA", 5);
   auto* l6 = new QGridLayout(frame_6);

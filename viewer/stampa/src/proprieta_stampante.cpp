@@ -73,9 +73,11 @@ FrmProprieta::FrmProprieta(const std::string& nome, std::vector<stampa::Opzione_
   }
   if (opzioni_.empty()) colonna->addWidget(new QLabel(Testo_Qt(A("La stampante non ha impostazioni da scegliere.")), this));
   auto* pulsanti = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  pulsanti->button(QDialogButtonBox::Ok)->setObjectName("cmd_OK");
-  pulsanti->button(QDialogButtonBox::Cancel)->setObjectName("cmd_Annulla");
-  pulsanti->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
+  cmd_ok_ = pulsanti->button(QDialogButtonBox::Ok);
+  cmd_annulla_ = pulsanti->button(QDialogButtonBox::Cancel);
+  cmd_ok_->setObjectName("cmd_OK");
+  cmd_annulla_->setObjectName("cmd_Annulla");
+  cmd_annulla_->setText(QStringLiteral("Annulla"));
   colonna->addWidget(pulsanti);
   connect(pulsanti, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(pulsanti, &QDialogButtonBox::rejected, this, &QDialog::reject);

@@ -74,7 +74,7 @@ class Locale_Prova {
   ~Locale_Prova() { QLocale::setDefault(QLocale::system()); }
 };
 
-class DialogoStampa : public ::testing::Test {
+class DialogoStampa : public prova::Prova_Qt {
  protected:
   void SetUp() override {
     dispositivo_.stampanti["Laser"] = {};
@@ -89,9 +89,6 @@ class DialogoStampa : public ::testing::Test {
   }
   std::string Documento() const { return dir_ / "X_00001.TIF"; }
 
-  struct Applicazione_Prima {
-    Applicazione_Prima() { prova::Applicazione(); }
-  } applicazione_;  // before any widget
   prova::Cartella_Prova dir_{"imv_frm_stampa"};
   std::string ini_;
   stampa::Dispositivo_Registrato dispositivo_;
@@ -130,13 +127,11 @@ TEST_F(DialogoStampa, ToolbarKeyOpensTheDialogFilledFromTheSection) {
     aperto = true;
     EXPECT_EQ(f.windowTitle(), "Imposta stampa");
     EXPECT_EQ(f.parentWidget(), visore_.window());
-    const char* cornici[][2] = {{"frame_1", " Stampante "},   {"frame_2", " Orientamento "},
-                                {"frame_3", " Margini (millimetri) "}, {"frame_4", " Copie "},
-                                {"frame_5", " Dimensione "}, {"frame_6", " Pagine da stampare "}};
-    for (auto& c : cornici) {
-      auto* g = f.findChild<QGroupBox*>(c[0]);
-      ASSERT_NE(g, nullptr) << c[0];
-      EXPECT_EQ(g->title(), c[1]);
+    const char* cornici[] = {" Stampante ", " Orientamento ", " Margini (millimetri) ", " Copie ",
+                             " Dimensione ", " Pagine da stampare "};
+    for (int i = 0; i < 6; ++i) {
+      ASSERT_NE(f.Cornici[i], nullptr) << i;
+      EXPECT_EQ(f.Cornici[i]->title(), cornici[i]);
     }
     EXPECT_EQ(f.opt_Orienta[0]->text(), "Orrizzontale");
     EXPECT_EQ(f.cmd_Proprieta->text(), QString::fromUtf8("Proprietà"));
@@ -297,7 +292,7 @@ TEST_F(DialogoStampa, BadBoxesAreHighlightedAndKeepTheDialogOpen) {
     EXPECT_TRUE(f.isVisible());
     for (QLineEdit* b : {f.txtZoomX, f.txtMar_Bot, f.txtCopie}) EXPECT_TRUE(Evidenziata(b)) << b->objectName().toStdString();
     f.adjustSize();
-    EXPECT_TRUE(f.grab().save(prova::Schermata("frm_stampa_errori")));
+    prova::Schermata(f, "frm_stampa_errori");
     f.cmd_Stampa->click();
     EXPECT_TRUE(f.isVisible());
   });

@@ -99,7 +99,7 @@ std::string Argomenti(const fs::path& pdf) {
   return prova::File_Leggi(pdf.parent_path() / (pdf.stem().string() + ".args"));
 }
 
-class StampaCups : public ::testing::Test {
+class StampaCups : public prova::Prova_Qt {
  protected:
   void SetUp() override {
     ASSERT_TRUE(cups_.Avviato()) << cups_.Errore();
@@ -108,9 +108,6 @@ class StampaCups : public ::testing::Test {
   }
   std::string Documento() const { return dir_ / "DOC_001.TIF"; }
 
-  struct Applicazione_Prima {
-    Applicazione_Prima() { prova::Applicazione(); }
-  } applicazione_;
   prova::Cartella_Prova dir_{"imv_stampa_cups"};
   stampa::prova::Cups_Privato cups_;
   std::string ini_;
@@ -260,7 +257,7 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
   bool proprieta_viste = false;
   prova::Quando_Aperto<FrmStampa>([&](FrmStampa& f) {
     f.adjustSize();
-    EXPECT_TRUE(f.grab().save(QString::fromStdString((prova::Schermate() / "frm_stampa.png").string())));
+    prova::Schermata(f, "frm_stampa");
     EXPECT_EQ(f.Stampanti->currentText(), "Opzioni");
     prova::Quando_Aperto<FrmProprieta>([&](FrmProprieta& p) {
       proprieta_viste = true;
@@ -280,8 +277,8 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
                                  {"sides", "two-sided-long-edge"}};
       for (auto& [o, v] : scelte) p.Lista(o)->setCurrentIndex(p.Lista(o)->findData(QString(v)));
       p.adjustSize();
-      EXPECT_TRUE(p.grab().save(QString::fromStdString((prova::Schermate() / "frm_proprieta.png").string())));
-      p.findChild<QPushButton*>("cmd_OK")->click();
+      prova::Schermata(p, "frm_proprieta");
+      p.cmd_OK()->click();
     });
     f.cmd_Proprieta->click();
     f.cmd_Stampa->click();
@@ -318,7 +315,7 @@ TEST_F(StampaCups, PropertiesKeptForTheUserReachTheNextPrint) {
   prova::Quando_Aperto<FrmProprieta>([&](FrmProprieta& p) {
     EXPECT_EQ(p.Lista("media")->currentData().toString(), "iso_a5_148x210mm");  // the user's, read back
     p.Lista("media")->setCurrentIndex(0);
-    p.findChild<QPushButton*>("cmd_Annulla")->click();
+    p.cmd_Annulla()->click();
   });
   EXPECT_EQ(Stampante_Proprieta(nullptr, "Opzioni", dispositivo_), 0);
   EXPECT_EQ(prova::File_Leggi(preferenze), prima);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -92,8 +93,34 @@ class Interprete_SCS {
   // Incompleto: the block holds only the start of one control.
   enum class Dopo { Blocco_Successivo, Fine_Dati, Stop, Incompleto };
 
+  // The block being read: its bytes, whether data follows it, and where the
+  // next read starts.
+  struct Blocco_In_Corso {
+    const uint8_t* b;
+    int32_t n;
+    bool altri_dati;
+    int64_t& prossimo;
+  };
+
+  // One block of print data, control by control from its first byte.
   Dopo Blocco_Interpreta(std::span<const uint8_t> blocco, const std::array<uint8_t, 256>& tabella,
                          int64_t dimensione, int64_t& prossimo);
+  Dopo Riprendi(const Blocco_In_Corso& k);
+  Dopo Non_Entra(const Blocco_In_Corso& k);
+  // The control at `Posizione`: nothing when the block goes on after it (at
+  // the new `Posizione`), else how the block ends.
+  std::optional<Dopo> Controllo_Multibyte(const Blocco_In_Corso& k);
+  std::optional<Dopo> Posizione_Presentazione(const Blocco_In_Corso& k);
+  // Line nn of the page, on the next page when it lies above the current
+  // line; a form feed; a new line. False: stop (the last page of the range
+  // is done, or a page file failed).
+  bool Riga_Assoluta(int32_t nn);
+  bool Modulo_Avanti();
+  bool A_Capo();
+  // The run of text at `Posizione`: where it ends.
+  int32_t Testo_Metti(const Blocco_In_Corso& k, const std::array<uint8_t, 256>& tabella);
+  // One byte placed as a character, opening or closing a tag; false: stop.
+  bool Carattere_Metti(uint8_t x, const std::array<uint8_t, 256>& tabella);
   bool Apri_Se_Serve();
   void Metti(char c);
   bool Tag_Chiudi();

@@ -224,10 +224,17 @@ class Qod_IMV : public QWidget {
 
   // The file actions of the toolbar: save the page shown in another format,
   // turn it (and write it back with qodimv_Memo), delete it, hand the
-  // document to the fax program ('F' fax, 'E' mail).
+  // document to the fax program ('F' fax, 'E' mail). Turning and deleting
+  // touch the files here; what the window then shows follows in
+  // Immagine_Ruota and Pagina_Cancella.
   void Immagine_Salva_Come();
+  bool Immagine_Gira();
   void Immagine_Ruota();
   void Pagina_Riscrivi();
+  // What a deletion did on disk: nothing, the page gone and the later ones
+  // renumbered, or the page gone with a later one left under its old name.
+  enum class Cancellazione { Nessuna, Fatta, Con_Buco };
+  Cancellazione Pagina_Cancella_File();
   void Pagina_Cancella();
   void Documento_Invia(char tipo);
   Dialogo_Salva& Dialogo();

@@ -2,9 +2,16 @@
 // Qt's own texts (standard buttons, file dialogs) in Italian, as the
 // programs' own texts are; the offscreen platform when there is no display;
 // and the exit code of a program that ended on a message nobody could answer.
+// And the start every Qt program shares: its command line checked, its
+// folder and command line taken, the application made.
 #pragma once
 
 #include <QApplication>
+
+#include <optional>
+#include <string>
+
+#include "qod/console.h"
 
 namespace qod {
 
@@ -21,7 +28,11 @@ class Applicazione_Qt : public QApplication {
   // the offscreen platform, where nobody answers a box (see Messaggi_Qt): a
   // box goes to standard error and ends the program, and so does the first
   // window it would show (a splash excepted), instead of waiting unseen.
-  Applicazione_Qt(int& argc, char** argv);
+  //
+  // A program that only keeps pictures of its windows (`solo_immagini`)
+  // draws offscreen too, but there nobody is meant to see them: its windows
+  // show and it runs on.
+  Applicazione_Qt(int& argc, char** argv, bool solo_immagini = false);
   ~Applicazione_Qt() override;
 
   // Runs the event loop: its exit code, at least 1 when the program ended
@@ -30,5 +41,34 @@ class Applicazione_Qt : public QApplication {
 
   static bool Senza_Display();
 };
+
+// What a program is started with, taken before Qt removes the arguments it
+// knows.
+struct Avvio_Programma {
+  std::string cartella;      // the program folder (Cartella_Programma), with its trailing "/"
+  std::string riga_comando;  // the command line (Riga_Comando)
+  // The folder without its trailing "/" ("/" for the root).
+  std::string Percorso() const { return cartella.size() > 1 ? cartella.substr(0, cartella.size() - 1) : cartella; }
+};
+
+// Starts a Qt program: "--help" and an unknown option end here, before
+// anything is made (Uso_Controlla); then the folder and the command line are
+// taken, `prima(avvio)` may end the program with an exit code before Qt
+// starts, the Qt application is made and `programma(avvio, app)` builds the
+// windows and runs the event loop (app.Esegui()): its result is the exit code.
+template <class Prima, class Programma>
+int Applicazione_Esegui(const Uso_Programma& uso, int argc, char** argv, Prima prima, Programma programma) {
+  if (const auto fine = Uso_Controlla(uso, argc, argv)) return *fine;
+  const Avvio_Programma avvio{Cartella_Programma(), Riga_Comando(argc, argv)};
+  if (const std::optional<int> fine = prima(avvio)) return *fine;
+  Applicazione_Qt app(argc, argv);
+  return programma(avvio, app);
+}
+
+template <class Programma>
+int Applicazione_Esegui(const Uso_Programma& uso, int argc, char** argv, Programma programma) {
+  return Applicazione_Esegui(
+      uso, argc, argv, [](const Avvio_Programma&) { return std::optional<int>(); }, std::move(programma));
+}
 
 }  // namespace qod

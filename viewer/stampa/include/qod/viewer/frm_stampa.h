@@ -99,6 +99,7 @@ class FrmStampa : public QDialog {
   QLabel *lbl7 = nullptr, *lbl8 = nullptr;
   QLineEdit *txtPagDa = nullptr, *txtPagA = nullptr;
   QPushButton *cmd_Conferma = nullptr, *cmd_Stampa = nullptr, *cmd_Annulla = nullptr;
+  QGroupBox* Cornici[6] = {};  // frame_1 ... frame_6
 
  private:
   void Costruisci();

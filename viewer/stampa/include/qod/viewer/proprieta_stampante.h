@@ -14,6 +14,7 @@
 #include "qod/printing/opzioni.h"
 
 class QComboBox;
+class QPushButton;
 
 namespace qod::imv {
 
@@ -27,10 +28,13 @@ class FrmProprieta : public QDialog {
   stampa::Preferenze Scelte() const;
   // The list of an option ("media", "sides", ...); nullptr when not shown.
   QComboBox* Lista(const std::string& opzione) const;
+  QPushButton* cmd_OK() const { return cmd_ok_; }
+  QPushButton* cmd_Annulla() const { return cmd_annulla_; }
 
  private:
   std::vector<stampa::Opzione_Stampante> opzioni_;
   std::vector<QComboBox*> liste_;
+  QPushButton *cmd_ok_ = nullptr, *cmd_annulla_ = nullptr;
 };
 
 // The name the dialog shows for an option and for one of its values.

@@ -1,11 +1,13 @@
 // What the offscreen tests of the Qt programs share: the application with
-// its guard against boxes and dialogs nobody answers, waiting on the event
-// loop, and the screenshots.
+// its guard against boxes and dialogs nobody answers, the fixture that makes
+// it before anything else, waiting on the event loop, and the screenshots
+// (in "schermate" beside the test program, under the build folder).
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPixmap>
 #include <QString>
 #include <QThread>
 #include <QTimer>
@@ -26,6 +28,16 @@ namespace qod::prova {
 // answer without being shown; any other modal window fails the test and is
 // closed as soon as it is seen. No test waits on a window nobody answers.
 void Applicazione();
+
+// The fixture of every window test: the application is there before the
+// fixture's own members (widgets among them) are made, and before the
+// suite's set-up. A suite with a set-up of its own calls Applicazione()
+// first in it.
+class Prova_Qt : public ::testing::Test {
+ protected:
+  Prova_Qt() { Applicazione(); }
+  static void SetUpTestSuite() { Applicazione(); }
+};
 
 // The boxes and modal dialogs the running test brings up on purpose and
 // answers itself (from a timer, say): while one of these lives they come up
@@ -76,7 +88,8 @@ std::filesystem::path Schermate();
 // The path of the screenshot `nome`.png.
 QString Schermata(const std::string& nome);
 // `finestra` as it stands (pending events let run first), saved as the
-// screenshot `nome`.png; the test fails when it cannot be saved.
-void Schermata(QWidget& finestra, const std::string& nome);
+// screenshot `nome`.png; the test fails when it cannot be saved. The
+// picture it saved.
+QPixmap Schermata(QWidget& finestra, const std::string& nome);
 
 }  // namespace qod::prova
