@@ -42,23 +42,15 @@ bool Collegamento_Client::Host_Collega(const Pump& pompa) {
 
 Esito_Definizione Definizione_Leggi(Trasporto& trasporto, int numero, std::string& testo) {
   testo.clear();
-  Intestazione_Risposta r;
-  if (!trasporto.Richiesta(kSlot_Host, 'T', "CR" + Format(numero, "00"), r, kCorpo_Tabella))
-    return Esito_Definizione::Fallita;
-  if (!r.Accettata())
-    return trasporto.Corpo_Scarta(kSlot_Host, r.Lunghezza) ? Esito_Definizione::Rifiutata : Esito_Definizione::Fallita;
+  const std::string corpo = "CR" + Format(numero, "00");
   // A body the record buffer cannot take is no definition: it is dropped,
   // so that the next request does not take it for its answer.
-  switch (trasporto.Corpo_Leggi(kSlot_Host, r.Lunghezza)) {
-    case Trasporto::Esito_Corpo::Letto:
-      testo = trasporto.Sock_Field("A", 1, r.Lunghezza);
-      return Esito_Definizione::Letta;
-    case Trasporto::Esito_Corpo::Scartato:
-      return Esito_Definizione::Rifiutata;
-    case Trasporto::Esito_Corpo::Guasto:
-      break;
-  }
-  return Esito_Definizione::Fallita;
+  const Risposta_Host r =
+      Scambio_Host(trasporto, {}, {'T', corpo, kCorpo_Tabella}, {.Fuori = Fuori_Misura::Scartato});
+  if (r.Guasto() != Passo_Scambio::Nessuno) return Esito_Definizione::Fallita;
+  if (!r.Accettata() || r.Scartato()) return Esito_Definizione::Rifiutata;
+  testo = r.Testo(1, r.Lunghezza());
+  return Esito_Definizione::Letta;
 }
 
 std::vector<Voce_Ricerca> Collegamento_Client::Ricerche_Elenca() {

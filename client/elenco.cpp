@@ -69,17 +69,13 @@ void Ricerca_Archivio::Ricerche_Click(int32_t numero) {
 }
 
 bool Ricerca_Archivio::Scambio(char lettera, const std::string& corpo) {
-  const std::string nome = std::string("{") + lettera + "}";
-  Intestazione_Risposta r;
-  if (!trasporto_.Richiesta(kSlot_Host, lettera, corpo, r) || !trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza)) {
-    Messaggio("[Spool_Ricerca] Errore Sock_Read " + nome);
-    return false;
-  }
-  if (!r.Accettata()) {
-    Messaggio("[Spool_Ricerca] Errore esito " + nome);
-    return false;
-  }
-  return true;
+  const Risposta_Host r =
+      Scambio_Host(trasporto_, {"Spool_Ricerca", lettera, Numeri_Passo::Nessuno}, {lettera, corpo}, kSenza_Dati);
+  // A failed transfer, even of a refusal's body, is told before the refusal.
+  const Passo_Scambio passo = r.Guasto() != Passo_Scambio::Nessuno ? r.Guasto() : r.Passo();
+  if (passo == Passo_Scambio::Nessuno) return true;
+  Messaggio(r.Messaggio(passo));
+  return false;
 }
 
 bool Ricerca_Archivio::Spool_Ricerca() {
@@ -124,17 +120,15 @@ void Ricerca_Archivio::Carica(bool inizio) {
     elenco_.Elenco_Pagina = pagina < 1 ? 1 : static_cast<int32_t>(pagina);
     elenco_.Elenco_Altre = true;
   }
+  constexpr Nome_Scambio kNome_L{"Elenco_Carica", 'L', Numeri_Passo::Nessuno};
   bool guasto = false;
   for (int32_t i = 0; i < 2 * elenco_.Elenco_Pagina; ++i) {
-    Intestazione_Risposta r;
-    if (!trasporto_.Richiesta(kSlot_Host, 'L', "", r)) {
-      guasto = true;
-    } else if (!r.Accettata()) {
-      guasto = !trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza);  // the end of the list
-    } else if (trasporto_.Corpo_Leggi(kSlot_Host, r.Lunghezza) != Trasporto::Esito_Corpo::Letto) {
-      guasto = true;
-    } else {
-      elenco_.Righe.push_back(Riga_Decodifica());
+    // A refusal is the end of the list; a row the record buffer cannot
+    // take is dropped, a failure that leaves the stream in step.
+    const Risposta_Host r = Scambio_Host(trasporto_, kNome_L, {'L', ""}, {.Fuori = Fuori_Misura::Scartato});
+    guasto = r.Guasto() != Passo_Scambio::Nessuno || r.Scartato();
+    if (!guasto && r.Accettata()) {
+      elenco_.Righe.push_back(Riga_Decodifica(r));
       continue;
     }
     elenco_.Elenco_Altre = false;
@@ -144,12 +138,12 @@ void Ricerca_Archivio::Carica(bool inizio) {
   Pompa(effetti_.Pompa);
   if (effetti_.Elenco_Mostra) effetti_.Elenco_Mostra();
   // A list cut short by a failed transfer must not pass for a complete one.
-  if (guasto) Messaggio("[Elenco_Carica] Errore Sock_Read {L}");
+  if (guasto) Messaggio(Testo_Passo(kNome_L, Passo_Scambio::Corpo));
 }
 
-Riga_Elenco Ricerca_Archivio::Riga_Decodifica() const {
+Riga_Elenco Ricerca_Archivio::Riga_Decodifica(const Risposta_Host& r) const {
   Riga_Elenco riga;
-  const Indice_Archivio indice = Indice_Archivio::Decodifica(Lettore_Trasporto(trasporto_));
+  const Indice_Archivio indice = Indice_Archivio::Decodifica(Lettore_Risposta(r));
   riga.Chiave = indice.Chiave_Archivio;
   riga.Pagine = indice.Pagine;
   riga.Tipo_Immagine = indice.Tipo_Immagine;
@@ -157,8 +151,8 @@ Riga_Elenco Ricerca_Archivio::Riga_Decodifica() const {
     const int32_t f = modello_.Colonna_Campo[static_cast<size_t>(c)];
     riga.Celle.push_back(f == 0 ? std::string()
                                 : Cella_Testo(dizionario_.Tipo[static_cast<size_t>(f)],
-                                              trasporto_.Sock_Field("A", dizionario_.Inizio[static_cast<size_t>(f)],
-                                                                    dizionario_.Larghezza[static_cast<size_t>(f)])));
+                                              r.Testo(dizionario_.Inizio[static_cast<size_t>(f)],
+                                                      dizionario_.Larghezza[static_cast<size_t>(f)])));
   }
   return riga;
 }

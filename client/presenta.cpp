@@ -16,6 +16,7 @@ namespace qod {
 namespace {
 
 const std::string kProcedura = "[Spool_Presenta] ";
+constexpr std::string_view kPresenta = "Spool_Presenta";  // in the exchanges' failure texts
 constexpr int kLunghezza_Chiave = 10;
 
 struct Chiudi_File {
@@ -25,7 +26,7 @@ using File_Aperto = std::unique_ptr<std::FILE, Chiudi_File>;
 
 File_Aperto Crea(const std::string& nome) { return File_Aperto(std::fopen(Percorso_Fs(nome).c_str(), "wb")); }
 
-bool Scrivi(std::FILE* f, const std::string& dati) {
+bool Scrivi(std::FILE* f, std::string_view dati) {
   return dati.empty() || std::fwrite(dati.data(), 1, dati.size(), f) == dati.size();
 }
 
@@ -67,27 +68,16 @@ void Presenta_Client::File_Cancella() const {
   }
 }
 
-bool Presenta_Client::Record_Leggi(char lettera, const std::string& corpo, int passo, Vista_Documento& vista,
-                                   int32_t* lunghezza) {
-  const std::string l = std::string("{") + lettera + "}";
-  Intestazione_Risposta r;
-  if (!t_.Richiesta(kSlot_Host, lettera, corpo, r)) {
-    vista.Messaggio_Mostra(kProcedura + "Errore Sock_Read " + l + "(" + std::to_string(passo) + ")");
-    return false;
-  }
-  if (!r.Accettata()) {
-    t_.Corpo_Scarta(kSlot_Host, r.Lunghezza);
-    vista.Messaggio_Mostra(kProcedura + "Errore Esito " + l);
-    return false;
-  }
+std::optional<Risposta_Host> Presenta_Client::Record_Leggi(char lettera, const std::string& corpo, int passo,
+                                                          Vista_Documento& vista) {
   // A length the record buffer cannot take is read and dropped: a failure
-  // that leaves the stream in step.
-  if (t_.Corpo_Leggi(kSlot_Host, r.Lunghezza) != Trasporto::Esito_Corpo::Letto) {
-    vista.Messaggio_Mostra(kProcedura + "Errore Sock_Read " + l + "(" + std::to_string(passo + 1) + ")");
-    return false;
-  }
-  if (lunghezza) *lunghezza = r.Lunghezza;
-  return true;
+  // that leaves the stream in step. A refusal is told as such, even when
+  // its body could not be dropped.
+  const Risposta_Host r = Scambio_Host(t_, {kPresenta, lettera, Numeri_Passo::Passo, passo}, {lettera, corpo},
+                                       {.Fuori = Fuori_Misura::Scartato});
+  if (r.Passo() == Passo_Scambio::Nessuno) return r;
+  vista.Messaggio_Mostra(r.Messaggio());
+  return std::nullopt;
 }
 
 Esito_Presenta Presenta_Client::Spool_Presenta(std::string_view chiave, std::string_view modo,
@@ -129,8 +119,9 @@ bool Presenta_Client::Indice_Leggi(std::string_view chiave, Esito_Presenta& e, s
                                    Vista_Documento& vista) {
   const int32_t campi = static_cast<int32_t>(celle.size());
   const int32_t lunghezza = dizionario_.Inizio[static_cast<size_t>(campi + 1)] - 1;
-  if (!Record_Leggi('K', Testo_Largo(chiave, kLunghezza_Chiave) + Format(lunghezza, "00000"), 1, vista)) return false;
-  const Indice_Archivio indice = Indice_Archivio::Decodifica(Lettore_Trasporto(t_));
+  const auto r = Record_Leggi('K', Testo_Largo(chiave, kLunghezza_Chiave) + Format(lunghezza, "00000"), 1, vista);
+  if (!r) return false;
+  const Indice_Archivio indice = Indice_Archivio::Decodifica(Lettore_Risposta(*r));
   e.Pagine = std::max<int32_t>(0, CLng(std::string_view(indice.Pagine)).value_or(0));
   e.Tipo = indice.Tipo_Immagine;
   for (int32_t riga = 1; riga <= campi; ++riga) {
@@ -138,41 +129,34 @@ bool Presenta_Client::Indice_Leggi(std::string_view chiave, Esito_Presenta& e, s
     if (f == 0) continue;
     const auto i = static_cast<size_t>(f);
     celle[static_cast<size_t>(riga - 1)] =
-        Cella_Testo(dizionario_.Tipo[i], t_.Sock_Field("A", dizionario_.Inizio[i], dizionario_.Larghezza[i]));
+        Cella_Testo(dizionario_.Tipo[i], r->Testo(dizionario_.Inizio[i], dizionario_.Larghezza[i]));
   }
   return true;
 }
 
 bool Presenta_Client::Pagina_Scarica(std::string_view chiave, char tipo, int32_t pagina, int passo,
-                                     const std::function<bool(const std::string&)>& scrivi,
+                                     const std::function<bool(std::string_view)>& scrivi,
                                      Vista_Documento& vista) {
   const std::string richiesta = Testo_Largo(chiave, kLunghezza_Chiave) + tipo + Format(pagina, "00000");
-  const std::string errore_testata = kProcedura + "Errore Sock_Read {R}(" + std::to_string(passo) + ")";
-  const std::string errore_pezzo = kProcedura + "Errore Sock_Read {R}(" + std::to_string(passo + 1) + ")";
+  const Nome_Scambio nome{kPresenta, 'R', Numeri_Passo::Passo, passo};
   int64_t totale = 0;
   for (int32_t pezzo = 1;; ++pezzo) {
-    Intestazione_Risposta r;
-    if (!t_.Richiesta(kSlot_Host, 'R', richiesta + Format(pezzo, "00000"), r)) {
-      vista.Messaggio_Mostra(errore_testata);
+    // A chunk the record buffer cannot take is dropped: a failure that
+    // leaves the stream in step.
+    const Risposta_Host r =
+        Scambio_Host(t_, nome, {'R', richiesta + Format(pezzo, "00000")}, {.Fuori = Fuori_Misura::Scartato});
+    if (r.Guasto() != Passo_Scambio::Nessuno) {
+      vista.Messaggio_Mostra(r.Messaggio(r.Guasto()));
       return false;
     }
-    if (!r.Accettata()) {
-      // No more chunks for this page.
-      if (t_.Corpo_Scarta(kSlot_Host, r.Lunghezza)) return true;
-      vista.Messaggio_Mostra(errore_pezzo);
+    if (r.Rifiutata()) return true;  // no more chunks for this page
+    if (r.Scartato()) {
+      vista.Messaggio_Mostra(r.Messaggio(Passo_Scambio::Corpo));
       return false;
     }
-    std::string dati;
-    if (r.Lunghezza < 1 || r.Lunghezza > kBlocco_Massimo) {
-      t_.Corpo_Scarta(kSlot_Host, r.Lunghezza);
-      vista.Messaggio_Mostra(errore_pezzo);
-      return false;
-    }
-    if (!t_.Sock_ReadRaw(kSlot_Host, r.Lunghezza, dati)) {
-      vista.Messaggio_Mostra(errore_pezzo);
-      return false;
-    }
-    totale += r.Lunghezza;
+    // The chunk's bytes as they came, one character per byte.
+    const std::string_view dati(reinterpret_cast<const char*>(r.Dati().data()), r.Dati().size());
+    totale += r.Lunghezza();
     if (totale > limite_ || pezzo > limite_pezzi_) {
       vista.Messaggio_Mostra(kProcedura + "Errore Dimensione {R}");
       return false;
@@ -190,7 +174,7 @@ bool Presenta_Client::Immagini_Scarica(std::string_view chiave, Esito_Presenta& 
   for (int32_t p = 1; p <= e.Pagine; ++p) {
     File_Aperto f = Crea(Nome("I", p, e.Estensione));
     const bool ok = Pagina_Scarica(
-        chiave, '1', p, 1, [&f](const std::string& dati) { return f && Scrivi(f.get(), dati); }, vista);
+        chiave, '1', p, 1, [&f](std::string_view dati) { return f && Scrivi(f.get(), dati); }, vista);
     if (!ok) return false;
     if (!f || std::fclose(f.release()) != 0) {
       vista.Messaggio_Mostra(kProcedura + "Errore scrittura pagina " + std::to_string(p) + " in " + cartelle_.TmpC);
@@ -202,11 +186,10 @@ bool Presenta_Client::Immagini_Scarica(std::string_view chiave, Esito_Presenta& 
 
 bool Presenta_Client::Testo_Scarica(std::string_view chiave, Esito_Presenta& e, Vista_Documento& vista) {
   // The attribute record of the spool file, as archived with the document.
-  int32_t lunghezza = 0;
-  if (!Record_Leggi('R', Testo_Largo(chiave, kLunghezza_Chiave) + "0" + "00000" + "00000", 3, vista, &lunghezza))
-    return false;
+  const auto r = Record_Leggi('R', Testo_Largo(chiave, kLunghezza_Chiave) + "0" + "00000" + "00000", 3, vista);
+  if (!r) return false;
   int32_t errata = 0;
-  const auto layout = Attributi_Spool::Decodifica_Pagina(Lettore_Trasporto(t_), lunghezza, errata);
+  const auto layout = Attributi_Spool::Decodifica_Pagina(Lettore_Risposta(*r), r->Lunghezza(), errata);
   if (!layout) {
     vista.Messaggio_Mostra(kProcedura + "Errore Dati {R}");
     return false;
@@ -220,7 +203,7 @@ bool Presenta_Client::Testo_Scarica(std::string_view chiave, Esito_Presenta& e, 
     const std::string comandi = Nome("C", p);
     File_Aperto f = Crea(Nome("S", p));
     bool etichette = false;
-    auto scrivi = [&](const std::string& dati) {
+    auto scrivi = [&](std::string_view dati) {
       if (!etichette && dati[0] == '{') {
         etichette = true;
         if (!f || std::fclose(f.release()) != 0) return false;

@@ -44,8 +44,7 @@ void Connessione_Host::Errore(const std::string& testo) const {
 }
 
 bool Connessione_Host::Greeting_Leggi() {
-  Intestazione_Risposta r;
-  return trasporto_.Intestazione_Leggi(kSlot_Host, r) && r.Accettata() && trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza);
+  return Risposta_Leggi(trasporto_, {}, kSolo_Esito).Passo() == Passo_Scambio::Nessuno;
 }
 
 bool Connessione_Host::Accesso() {
@@ -56,19 +55,18 @@ bool Connessione_Host::Accesso() {
                             Testo_Largo(trasporto_.Sock_Local_IP(kSlot_Host), 15) +
                             Format(static_cast<int64_t>(Val(porta)), "00000") +
                             Testo_Largo(Trasporto::Sock_Host_Name(), 20);
-  Intestazione_Risposta r;
-  if (!trasporto_.Richiesta(kSlot_Host, 'U', corpo, r) || !r.Accettata() ||
-      !trasporto_.Sock_Read(kSlot_Host, r.Lunghezza)) {
+  const Risposta_Host r = Scambio_Host(trasporto_, {}, {'U', corpo}, {.Rifiuto_Chiude = true});
+  if (r.Passo() != Passo_Scambio::Nessuno) {
     Registra("Accesso non riuscito {U}");
     Chiudi();
     return false;
   }
-  if (r.Lunghezza < kCorpo_Accesso)
-    programma_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {U}: " + std::to_string(r.Lunghezza) +
+  if (r.Lunghezza() < kCorpo_Accesso)
+    programma_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {U}: " + std::to_string(r.Lunghezza()) +
                                      " byte invece di " + std::to_string(kCorpo_Accesso));
-  Corpo_Accesso = r.Lunghezza > 0 ? trasporto_.Sock_Field("A", 1, r.Lunghezza) : std::string();
-  Indice_Client = Numero_Con_Segno(trasporto_.Sock_Field("S", 52, 3, 3, 0));
-  if (trasporto_.Sock_Field("A", 1, 1) != "S") {
+  Corpo_Accesso = r.Testo(1, r.Lunghezza());
+  Indice_Client = Numero_Con_Segno(r.Zoned(52, 3));
+  if (r.Testo(1, 1) != "S") {
     Accesso_Rifiutato = true;
     Errore("L'utente " + c.Utente + "\r" + " e/o la password sono errati");
     Chiudi();
@@ -93,20 +91,19 @@ bool Connessione_Host::Dizionario_Leggi() {
     return false;
   };
   for (int riga = 1; riga <= Dizionario_Campi::kMassimo; ++riga) {
-    Intestazione_Risposta r;
-    if (!trasporto_.Richiesta(kSlot_Host, 'T', "CA" + Format(riga, "00"), r, kCorpo_Tabella)) return fallito();
-    // The host's list ends here.
-    if (!r.Accettata()) return trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza) || fallito();
-    if (!trasporto_.Sock_Read(kSlot_Host, r.Lunghezza)) return fallito();
-    if (r.Lunghezza < kCorpo_Dizionario)
-      programma_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {T}: " + std::to_string(r.Lunghezza) +
+    const std::string corpo = "CA" + Format(riga, "00");
+    const Risposta_Host r = Scambio_Host(trasporto_, {}, {'T', corpo, kCorpo_Tabella});
+    if (r.Guasto() != Passo_Scambio::Nessuno) return fallito();
+    if (!r.Accettata()) return true;  // the host's list ends here
+    if (r.Lunghezza() < kCorpo_Dizionario)
+      programma_.Log_Scrivi(true, true, "[Host_Collega] Risposta corta {T}: " + std::to_string(r.Lunghezza()) +
                                        " byte invece di " + std::to_string(kCorpo_Dizionario));
-    if (trasporto_.Sock_Field("A", 1, 1) == "A") continue;  // left out by the host
+    if (r.Testo(1, 1) == "A") continue;  // left out by the host
     const int32_t k = ++d.Numero;
-    d.Larghezza[k] = static_cast<int32_t>(Val(trasporto_.Sock_Field("S", 79, 3, 3, 0)));
-    d.Tipo[k] = trasporto_.Sock_Field("A", 82, 1);
-    d.Etichetta[k] = Trim(trasporto_.Sock_Field("A", 24, 40));
-    d.Intestazione[k] = Trim(trasporto_.Sock_Field("A", 64, 15));
+    d.Larghezza[k] = static_cast<int32_t>(Val(r.Zoned(79, 3)));
+    d.Tipo[k] = r.Testo(82, 1);
+    d.Etichetta[k] = Trim(r.Testo(24, 40));
+    d.Intestazione[k] = Trim(r.Testo(64, 15));
     d.Inizio[k + 1] = d.Inizio[k] + d.Larghezza[k];
   }
   return true;
@@ -178,9 +175,8 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
   if (!Accesso()) return false;
 
   if (riconnessione && precedente > 0) {
-    Intestazione_Risposta r;
-    if (!trasporto_.Richiesta(kSlot_Host, 'X', Format(precedente, "000"), r) || !r.Accettata() ||
-        !trasporto_.Corpo_Scarta(kSlot_Host, r.Lunghezza)) {
+    const std::string corpo = Format(precedente, "000");
+    if (Scambio_Host(trasporto_, {}, {'X', corpo}, kSolo_Esito).Passo() != Passo_Scambio::Nessuno) {
       Registra("Riconnessione non riuscita {X}");
       Chiudi();
       return false;

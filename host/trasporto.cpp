@@ -208,11 +208,15 @@ void Trasporto::Record_Pulisci(int da) {
   record_sporco_ = da;
 }
 
+void Trasporto::Consuma(int n) {
+  inizio_ += n;
+  if (inizio_ == fine_) inizio_ = fine_ = 0;
+}
+
 bool Trasporto::Blocco_Ricevi(int slot, int n, uint8_t* dove) {
   if (!Riempi_Fino(slot, n)) return false;
   std::memcpy(dove, ricezione_.data() + inizio_, static_cast<size_t>(n));
-  inizio_ += n;
-  if (inizio_ == fine_) inizio_ = fine_ = 0;
+  Consuma(n);
   return true;
 }
 
@@ -236,8 +240,7 @@ bool Trasporto::Sock_ReadLine(int slot, std::string& riga, bool attesa_lunga) {
     for (int i = std::max(0, esaminati - 1); i + 1 < quanti; ++i) {
       if (p[i] == '\r' && p[i + 1] == '\n') {
         riga.assign(reinterpret_cast<const char*>(p), static_cast<size_t>(i));
-        inizio_ += i + 2;
-        if (inizio_ == fine_) inizio_ = fine_ = 0;
+        Consuma(i + 2);
         return true;
       }
     }
@@ -302,16 +305,11 @@ bool Trasporto::Richiesta_Grezza_Invia(int slot, char lettera, std::string_view 
 bool Trasporto::Corpo_Scarta(int slot, int32_t lunghezza) {
   while (lunghezza > 0) {
     const int32_t blocco = std::min(lunghezza, kBlocco_Massimo);
-    if (!Sock_Read(slot, blocco)) return false;
+    if (!Riempi_Fino(slot, blocco)) return false;
+    Consuma(blocco);
     lunghezza -= blocco;
   }
   return true;
-}
-
-Trasporto::Esito_Corpo Trasporto::Corpo_Leggi(int slot, int32_t lunghezza) {
-  if (lunghezza >= 1 && lunghezza <= kBlocco_Massimo)
-    return Sock_Read(slot, lunghezza) ? Esito_Corpo::Letto : Esito_Corpo::Guasto;
-  return Corpo_Scarta(slot, lunghezza) ? Esito_Corpo::Scartato : Esito_Corpo::Guasto;
 }
 
 // ---- Helpers ---------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "qod/record/tracciato.h"
 
+#include "qod/host/scambio.h"
 #include "qod/host/trasporto.h"
 
 namespace qod {
@@ -7,6 +8,12 @@ namespace qod {
 Lettore_Campi Lettore_Trasporto(const Trasporto& trasporto) {
   return [&trasporto](std::string_view tipo, int32_t inizio, int32_t lunghezza, int32_t cifre, int32_t decimali) {
     return trasporto.Sock_Field(tipo, inizio, lunghezza, cifre, decimali);
+  };
+}
+
+Lettore_Campi Lettore_Risposta(const Risposta_Host& risposta) {
+  return [&risposta](std::string_view tipo, int32_t inizio, int32_t lunghezza, int32_t cifre, int32_t decimali) {
+    return risposta.Campo(tipo, inizio, lunghezza, cifre, decimali);
   };
 }
 

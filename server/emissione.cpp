@@ -79,23 +79,26 @@ bool Cancella_Se_Esiste(const std::string& percorso) {
 }
 
 // The name of a page's copy-1 image in the temporary folder.
-std::string Immagine_Copia_1(const Contesto_Fase& c, int32_t pagina) {
-  return Format(c.Base.Collegamento.Indice_Server, "00000") + "_I_00001_" +
-         Format(static_cast<int64_t>(pagina), "00000") + c.Estensione_Immagine;
+std::string Immagine_Copia_1(const Server_Base& base, const Stato_Spool& stato, int32_t pagina) {
+  return Format(base.Collegamento.Indice_Server, "00000") + "_I_00001_" +
+         Format(static_cast<int64_t>(pagina), "00000") + stato.Estensione_Immagine;
 }
 
 }  // namespace
 
 // ---- PDF, mail list and command ------------------------------------------------
 
-bool Emissione_PDF::Esegui(Contesto_Fase& c) {
-  Server_Base& base = c.Base;
-  Pannello& pannello = c.Quadro;
-  const Attributi_Spool& a = c.Attributi;
-  Tabelle_Pagine& t = c.Pagine.Tabelle;
+bool Emissione_PDF::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) {
+  Server_Base& base = s_.Base;
+  Pannello& pannello = s_.Quadro;
+  const Attributi_Spool& a = stato.Attributi;
   const bool posta = a.Consegna == "P";
   const bool xml = a.Consegna == "X";
-  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, c.Pagine.Pagine_Aperte);
+  // The mail and XML modes expand the group values of the pages: in a copy
+  // of the tables of their own.
+  Tabelle_Pagine t = posta || xml ? stato.Pagine.Tabelle : Tabelle_Pagine{};
+  const Tabelle_Pagine& tabelle = stato.Pagine.Tabelle;
+  const std::vector<Pagina_Resa> pagine = Pagine_Rese(tabelle, a.Prima_Pagina, stato.Pagine.Pagine_Aperte);
   const int32_t totale = static_cast<int32_t>(pagine.size());
   if (pagine.empty()) return true;
 
@@ -103,7 +106,7 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
   // the root folder.
   const std::string cartella = Trim(a.Cartella);
   if (!xml && cartella.empty()) {
-    c.Errore(kErrore_PDF);
+    strada.Errore(kErrore_PDF);
     return true;
   }
 
@@ -111,17 +114,17 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
   File_Righe lista;
   std::string nome_lista;
   if (posta) {
-    Spool_Campi(base, t, c.Gruppi, pagine);
+    Spool_Campi(base, t, stato.Gruppi, pagine);
     nome_lista = Percorso_Risolvi(Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 1, pagine.front().Pagina))));
     if (!Cancella_Se_Esiste(nome_lista) || !lista.Apri(nome_lista, "wb")) {
-      c.Errore(kErrore_PDF);
+      strada.Errore(kErrore_PDF);
       return true;
     }
   }
   // A stop request: the documents written so far stay, whole; the mail
   // list, which only its command would read, goes.
   auto fermato = [&] {
-    if (!c.Arresto()) return false;
+    if (!strada.Arresto()) return false;
     if (posta) {
       lista.Chiudi();
       Cancella_Se_Esiste(nome_lista);
@@ -150,58 +153,59 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
     const int32_t p = pr.Pagina;
     if (pr.Inizio) {
       if (xml) {
-        Gruppi_Percorsi_Espandi(base, t, c.Gruppi, p);
+        Gruppi_Percorsi_Espandi(base, t, stato.Gruppi, p);
         pdf.qodpdf_Out = Trim(Valore_Gruppo(t, 3, p));
       } else if (posta) {
         pdf.qodpdf_Out = Nome_In_Cartella(cartella, Trim(Valore_Gruppo(t, 2, p)));
       } else {
-        const std::string chiave =
-            static_cast<size_t>(p) < t.Chiave_Documento.size() ? t.Chiave_Documento[static_cast<size_t>(p)] : "";
+        const std::string chiave = static_cast<size_t>(p) < tabelle.Chiave_Documento.size()
+                                       ? tabelle.Chiave_Documento[static_cast<size_t>(p)]
+                                       : "";
         pdf.qodpdf_Out = Nome_In_Cartella(cartella, Nome_Documento(base, chiave) + ".PDF");
       }
       if (!Cancella_Se_Esiste(Percorso_Risolvi(Trim(pdf.qodpdf_Out)))) {
-        c.Errore(kErrore_PDF);
+        strada.Errore(kErrore_PDF);
         return true;
       }
       immagini.clear();
     } else {
       immagini += ",";
     }
-    immagini += Immagine_Copia_1(c, p);
+    immagini += Immagine_Copia_1(base, stato, p);
     if (pr.Fine) {
       pdf.qodpdf_Files = immagini;
       pdf.qodpdf_Elabora();
       if (pdf.qodpdf_Error) {
-        c.Errore(pdf.qodpdf_Status);
+        strada.Errore(pdf.qodpdf_Status);
         return true;
       }
       if (posta) lista.Riga(Valore_Gruppo(t, 3, p));
     }
     pannello.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
-    Pompa(c.Pompa);
+    Pompa(s_.Pompa);
   }
 
   // Close the list and run the command, or write the XML output of every document.
   if (posta) {
     if (!lista.Chiudi()) {
-      c.Errore(kErrore_PDF);
+      strada.Errore(kErrore_PDF);
       return true;
     }
     // Once started, the command (which sends the mail) is waited for, and
     // the spool file goes to its end: abandoned, it would be sent twice.
     if (fermato()) return false;
-    c.Irrevocabile();
-    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), c.Pompa)) {
-      c.Errore(kErrore_PDF);
+    strada.Irrevocabile();
+    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), s_.Pompa)) {
+      strada.Errore(kErrore_PDF);
       return true;
     }
   } else if (xml) {
     for (const Pagina_Resa& pr : pagine) {
       if (!pr.Inizio) continue;
-      if (c.Arresto()) return false;
+      if (strada.Arresto()) return false;
       // A transfer failure leaves the connection dropped: nothing more is
       // asked of the host for this spool file.
-      if (Spool_XML(c, pr.Pagina) == Esito_XML::Trasporto) return false;
+      if (Spool_XML(t, stato.Gruppi, strada, pr.Pagina) == Esito_XML::Trasporto) return false;
     }
   }
   return true;
@@ -209,10 +213,8 @@ bool Emissione_PDF::Esegui(Contesto_Fase& c) {
 
 // ---- XML output ------------------------------------------------------------------
 
-Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
-  Server_Base& base = c.Base;
-  Tabelle_Pagine& t = c.Pagine.Tabelle;
-  const Gruppi_Campi& g = c.Gruppi;
+Emissione_PDF::Esito_XML Emissione_PDF::Spool_XML(Tabelle_Pagine& t, const Gruppi_Campi& g, const Strada_Fase& strada, int32_t p) {
+  Server_Base& base = s_.Base;
 
   // Groups 1-3 were expanded before the document's PDF; the request
   // groups here.
@@ -225,20 +227,14 @@ Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
   std::string risposta = Space(4096);
   const std::string& chiave = Valore_Gruppo(t, 4, p);
   if (!Trim(chiave).empty()) {
-    Trasporto& tr = c.Canale;
     const std::string corpo = Testo_Largo(chiave + Testo_Largo(Valore_Gruppo(t, 5, p), 1024), 1034);
-    auto guasto = [&](const char* n) {
-      c.Guasto(std::string("[Spool_Formato_XML] Errore Sock_Read {N}(") + n + ")");
+    // An empty body, or a refusal (its body dropped), brings no data.
+    const Risposta_Host r = Scambio_Host(canale_, {"Spool_Formato_XML", 'N'}, {'N', corpo}, {.Minimo = 0});
+    if (r.Guasto() != Passo_Scambio::Nessuno) {
+      strada.Guasto(r.Messaggio(r.Guasto()));
       return Esito_XML::Trasporto;
-    };
-    Intestazione_Risposta r;
-    if (!tr.Richiesta(kSlot_Host, 'N', corpo, r)) return guasto("1");
-    if (r.Accettata() && r.Lunghezza > 0) {
-      if (!tr.Sock_Read(kSlot_Host, r.Lunghezza)) return guasto("2");
-      risposta = tr.Sock_Field("A", 1, r.Lunghezza);
-    } else if (!tr.Corpo_Scarta(kSlot_Host, r.Lunghezza)) {  // no data; a body that came with a refusal is dropped
-      return guasto("2");
     }
+    if (r.Accettata() && r.Lunghezza() > 0) risposta = r.Testo(1, r.Lunghezza());
   }
 
   // Take the field values from the host's reply.
@@ -247,7 +243,7 @@ Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
 
   // Fill the template, under a temporary name until complete.
   auto errore = [&] {
-    c.Errore(kErrore_XML);
+    strada.Errore(kErrore_XML);
     return Esito_XML::Errore;
   };
   File_Righe modello, uscita;
@@ -267,27 +263,27 @@ Esito_XML Spool_XML(Contesto_Fase& c, int32_t p) {
 
 // ---- Images to a folder -------------------------------------------------------------
 
-bool Emissione_Immagini::Esegui(Contesto_Fase& c) {
-  Server_Base& base = c.Base;
-  const Attributi_Spool& a = c.Attributi;
-  const Tabelle_Pagine& t = c.Pagine.Tabelle;
-  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, c.Pagine.Pagine_Aperte);
+bool Emissione_Immagini::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) {
+  Server_Base& base = s_.Base;
+  const Attributi_Spool& a = stato.Attributi;
+  const Tabelle_Pagine& t = stato.Pagine.Tabelle;
+  const std::vector<Pagina_Resa> pagine = Pagine_Rese(t, a.Prima_Pagina, stato.Pagine.Pagine_Aperte);
   const int32_t totale = static_cast<int32_t>(pagine.size());
   const std::string cartella = Trim(a.Cartella);
   if (cartella.empty()) {
-    c.Errore(kErrore_Immagini);
+    strada.Errore(kErrore_Immagini);
     return true;
   }
   std::string documento;
   for (const Pagina_Resa& pr : pagine) {
-    if (c.Arresto()) return false;
+    if (strada.Arresto()) return false;
     const int32_t p = pr.Pagina;
     if (pr.Inizio)
       documento = Nome_Documento(
           base, static_cast<size_t>(p) < t.Chiave_Documento.size() ? t.Chiave_Documento[static_cast<size_t>(p)] : "");
     const std::string destinazione = Percorso_Risolvi(Nome_In_Cartella(
-        cartella, documento + "_" + Format(static_cast<int64_t>(pr.Numero), "00000") + c.Estensione_Immagine));
-    const std::string sorgente = base.Percorso_Tmp + Immagine_Copia_1(c, p);
+        cartella, documento + "_" + Format(static_cast<int64_t>(pr.Numero), "00000") + stato.Estensione_Immagine));
+    const std::string sorgente = base.Percorso_Tmp + Immagine_Copia_1(base, stato, p);
     // Copied under a temporary name beside the target, which it takes only
     // whole: a copy cut short (a full disk) leaves nothing under the name.
     const std::string temporaneo = destinazione + "#";
@@ -296,11 +292,11 @@ bool Emissione_Immagini::Esegui(Contesto_Fase& c) {
                          std::filesystem::copy_file(Percorso_Fs(sorgente), Percorso_Fs(temporaneo), ec) && !ec;
     if (!copiato || !Temporaneo_Rinomina(Percorso_Fs(temporaneo), Percorso_Fs(destinazione))) {
       Cancella_Se_Esiste(temporaneo);
-      c.Errore(kErrore_Immagini);
+      strada.Errore(kErrore_Immagini);
       return true;
     }
-    c.Quadro.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
-    Pompa(c.Pompa);
+    s_.Quadro.Avanzamento(Pannello::Riga_Salva, pr.Indice, totale);
+    Pompa(s_.Pompa);
   }
   return true;
 }

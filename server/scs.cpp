@@ -37,7 +37,7 @@ Sorgente_Dati::Esito Sorgente_Memoria::Blocco(int32_t offset, std::span<const ui
   return Esito::Ok;
 }
 
-bool Interprete_SCS::Fallito(const char* messaggio) {
+bool Interprete_SCS::Fallito(const std::string& messaggio) {
   if (Guasto) Guasto(messaggio);
   return false;
 }
@@ -280,13 +280,13 @@ bool Interprete_SCS::Spool_Dati(Sorgente_Dati& sorgente, const std::array<uint8_
   while (static_cast<int64_t>(Offset_Dati) <= totale - 1) {
     std::span<const uint8_t> blocco;
     switch (sorgente.Blocco(Limita(static_cast<int64_t>(Offset_Dati) + static_cast<int64_t>(unito.size())), blocco)) {
-      case Sorgente_Dati::Esito::Errore_Intestazione: return Fallito("[Spool_Get] Errore Sock_Read {G}(1)");
-      case Sorgente_Dati::Esito::Rifiutato: return Fallito("[Spool_Get] Errore Esito {G}");
-      case Sorgente_Dati::Esito::Errore_Corpo: return Fallito("[Spool_Get] Errore Sock_Read {G}(2)");
+      case Sorgente_Dati::Esito::Errore_Intestazione: return Fallito(Testo_Passo(kNome_Dati, Passo_Scambio::Intestazione));
+      case Sorgente_Dati::Esito::Rifiutato: return Fallito(Testo_Passo(kNome_Dati, Passo_Scambio::Esito));
+      case Sorgente_Dati::Esito::Errore_Corpo: return Fallito(Testo_Passo(kNome_Dati, Passo_Scambio::Corpo));
       case Sorgente_Dati::Esito::Ok: break;
     }
     // An empty block cannot be read and would never move on.
-    if (blocco.empty()) return Fallito("[Spool_Get] Errore Sock_Read {G}(2)");
+    if (blocco.empty()) return Fallito(Testo_Passo(kNome_Dati, Passo_Scambio::Corpo));
     Byte_Ricevuti = Limita(static_cast<int64_t>(Byte_Ricevuti) + static_cast<int64_t>(blocco.size()));
     if (Quadro) Quadro->Avanzamento(Pannello::Riga_Dati, Byte_Ricevuti, dimensione);
     Pompa(Pompa_Messaggi);

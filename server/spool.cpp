@@ -5,12 +5,15 @@
 
 #include "qod/basic.h"
 #include "qod/occupato.h"
+#include "qod/server/ciclo.h"
 #include "qod/server/registro.h"
 #include "qod/winpath.h"
 
 namespace qod {
 
 namespace {
+
+constexpr std::string_view kSpool_Get = "Spool_Get";
 
 std::string Contatori(int64_t avvio, int64_t totale) {
   return " " + Format(avvio, "###,###,###,##0") + " / " + Format(totale, "###,###,###,##0");
@@ -25,11 +28,15 @@ std::string Timbro_Pannello(const std::string& t) {
 // ---- Print data from the host ------------------------------------------------
 
 Sorgente_Dati::Esito Sorgente_Host::Blocco(int32_t offset, std::span<const uint8_t>& blocco) {
-  Intestazione_Risposta r;
-  if (!t_.Richiesta(kSlot_Host, 'G', Format(offset, "0000000000"), r)) return Esito::Errore_Intestazione;
-  if (!r.Accettata()) return Esito::Rifiutato;
-  if (!t_.Sock_Read(kSlot_Host, r.Lunghezza)) return Esito::Errore_Corpo;
-  blocco = std::span<const uint8_t>(t_.Buffer_Record().data(), static_cast<size_t>(r.Lunghezza));
+  const std::string corpo = Format(offset, "0000000000");
+  const Risposta_Host r = Scambio_Host(t_, kNome_Dati, {'G', corpo}, {.Rifiuto_Chiude = true});
+  switch (r.Passo()) {
+    case Passo_Scambio::Intestazione: return Esito::Errore_Intestazione;
+    case Passo_Scambio::Esito: return Esito::Rifiutato;
+    case Passo_Scambio::Corpo: return Esito::Errore_Corpo;
+    case Passo_Scambio::Nessuno: break;
+  }
+  blocco = r.Dati();
   return Esito::Ok;
 }
 
@@ -38,15 +45,27 @@ Sorgente_Dati::Esito Sorgente_Host::Blocco(int32_t offset, std::span<const uint8
 Spool_Server::Spool_Server(Server_Base& base, Trasporto& trasporto, Connessione_Host& host, Pannello& pannello,
                            Pump pompa, Fasi_Spool fasi)
     : base_(base), trasporto_(trasporto), host_(host), pannello_(pannello), pompa_(std::move(pompa)), fasi_(std::move(fasi)) {
-  Formato.Azzera();
-  for (auto& g : Gruppi) g.Azzera();
-  Pagine.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
-  Pagine.Errore = [this](const std::string& r) { Errore_Segnala(r); };
-  Interprete.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
-  Interprete.Guasto = [this](const std::string& r) { Guasto(r); };
-  Interprete.Quadro = &pannello_;
-  Interprete.Pompa_Messaggi = pompa_;
-  Interprete.Arresto = [this] { return Arresto_Richiesto(); };
+  stato_.Formato.Azzera();
+  for (auto& g : stato_.Gruppi) g.Azzera();
+  stato_.Pagine.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
+  stato_.Pagine.Errore = [this](const std::string& r) { Errore_Segnala(r); };
+  interprete_.Registro = [this](const std::string& r) { base_.Log_Scrivi(true, true, r); };
+  interprete_.Guasto = [this](const std::string& r) { Guasto(r); };
+  interprete_.Quadro = &pannello_;
+  interprete_.Pompa_Messaggi = pompa_;
+  interprete_.Arresto = [this] { return Arresto_Richiesto(); };
+  stato_.Dizionario = &host_.Dizionario;
+  strada_.Errore = [this](const std::string& messaggio) { Errore_Segnala(messaggio); };
+  strada_.Guasto = [this](const std::string& messaggio) { return Guasto(messaggio); };
+  strada_.Arresto = [this] { return Arresto_Richiesto(); };
+  strada_.Irrevocabile = [this] { irrevocabile_ = true; };
+}
+
+void Spool_Server::Spool_Prepara(const Attributi_Spool& attributi, int32_t pagine_aperte, bool pagina_dipendente) {
+  stato_.Attributi = attributi;
+  stato_.Errore_Spool = false;
+  stato_.Pagine.Pagine_Aperte = pagine_aperte;
+  stato_.Pagine.Pagina_Dipendente = pagina_dipendente;
 }
 
 std::string Spool_Server::Slot() const { return Format(base_.Collegamento.Indice_Server, "00000"); }
@@ -63,37 +82,38 @@ bool Spool_Server::Guasto(const std::string& messaggio) {
 }
 
 void Spool_Server::Errore_Segnala(const std::string& messaggio) {
-  Errore_Spool = true;
+  stato_.Errore_Spool = true;
   pannello_.Stato_Segnala(messaggio);
 }
 
 void Spool_Server::Progressivi_Carica() {
-  Stampe_Totali = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Stampe", "0"));
-  Pagine_Totali = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Pagine", "0"));
-  Stampe_Avvio = Pagine_Avvio = 0;
-  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(Stampe_Avvio, Stampe_Totali));
-  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(Pagine_Avvio, Pagine_Totali));
+  stampe_totali_ = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Stampe", "0"));
+  pagine_totali_ = Valore_Numerico(base_.Impostazione_Leggi("Progressivi", "Pagine", "0"));
+  stampe_avvio_ = pagine_avvio_ = 0;
+  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(stampe_avvio_, stampe_totali_));
+  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(pagine_avvio_, pagine_totali_));
 }
+
+void Spool_Server::Finestra_Iniziale() { Finestra_Collegamento_Iniziale(base_, end_, restart_); }
 
 bool Spool_Server::Keep_Alive() {
   const DateTime adesso = base_.Orologio().Adesso();
   if (!(adesso.Seriale() > base_.Ultimo_Keep_Alive.Seriale() + 0.002)) return true;
   base_.Ultimo_Keep_Alive = adesso;
-  Intestazione_Risposta r;
-  if (!Canale().Richiesta(kSlot_Host, 'P', "", r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {P}(1)");
-  if (!r.Accettata()) return Guasto("[Spool_Get] Errore Esito {P}");
-  if (!Canale().Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {P}(2)");
-  if (r.Lunghezza < 28)
-    base_.Log_Scrivi(true, true, "[Spool_Get] Risposta corta {P}: " + std::to_string(r.Lunghezza) + " byte invece di 28");
-  End = Canale().Sock_Field("A", 1, 14);
-  Restart = Canale().Sock_Field("A", 15, 14);
-  pannello_.Valore_Imposta(Pannello::Riga_Stop, Timbro_Pannello(End));
-  pannello_.Valore_Imposta(Pannello::Riga_Restart, Timbro_Pannello(Restart));
+  const Risposta_Host r =
+      Scambio_Host(Canale(), {kSpool_Get, 'P', Numeri_Passo::Letture}, {'P', ""}, {.Rifiuto_Chiude = true});
+  if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
+  if (r.Lunghezza() < 28)
+    base_.Log_Scrivi(true, true, "[Spool_Get] Risposta corta {P}: " + std::to_string(r.Lunghezza()) + " byte invece di 28");
+  end_ = r.Testo(1, 14);
+  restart_ = r.Testo(15, 14);
+  pannello_.Valore_Imposta(Pannello::Riga_Stop, Timbro_Pannello(end_));
+  pannello_.Valore_Imposta(Pannello::Riga_Restart, Timbro_Pannello(restart_));
   return true;
 }
 
 void Spool_Server::Spool_Mostra() {
-  const Attributi_Spool& a = Attributi;
+  const Attributi_Spool& a = stato_.Attributi;
   auto riga = [&](int r, const std::string& v) { pannello_.Valore_Imposta(r, " " + v); };
   riga(Pannello::Riga_Lavoro, a.Lavoro);
   riga(Pannello::Riga_Numero, std::to_string(a.Numero_Spool));
@@ -123,29 +143,6 @@ void Spool_Server::File_Slot_Cancella() {
   }
 }
 
-Contesto_Fase Spool_Server::Contesto() {
-  return Contesto_Fase{
-      .Attributi = Attributi,
-      .Record_Attributi = Record_Attributi_Copiato ? std::span<const uint8_t>(Record_Attributi)
-                                                   : std::span<const uint8_t>(),
-      .Formato = Formato,
-      .Gruppi = Gruppi,
-      .Pagine = Pagine,
-      .Estensione_Immagine = Estensione_Immagine,
-      .Copie_Immagini = Copie_Immagini,
-      .Ultimo_Ping = Ultimo_Ping,
-      .Base = base_,
-      .Quadro = pannello_,
-      .Pompa = pompa_,
-      .Canale = trasporto_,
-      .Host = host_,
-      .Errore = [this](const std::string& messaggio) { Errore_Segnala(messaggio); },
-      .Guasto = [this](const std::string& messaggio) { return Guasto(messaggio); },
-      .Arresto = [this] { return Arresto_Richiesto(); },
-      .Irrevocabile = [this] { irrevocabile_ = true; },
-  };
-}
-
 // False when the spool file ends here without its done record: the stage
 // said so (a transfer failure), or a stop request abandoned the spool file
 // before or during it.
@@ -153,8 +150,7 @@ bool Spool_Server::Fase(Fase_Uscita* fase, int riga, const char* nome) {
   if (Arresto_Richiesto()) return false;
   if (fase) {
     eseguite_.push_back(fase);
-    Contesto_Fase contesto = Contesto();
-    const bool ok = fase->Esegui(contesto);
+    const bool ok = fase->Esegui(stato_, strada_);
     return ok && !Arresto_Richiesto();
   }
   // A stage this server does not have makes nothing, so it cannot succeed.
@@ -164,17 +160,17 @@ bool Spool_Server::Fase(Fase_Uscita* fase, int riga, const char* nome) {
 }
 
 void Spool_Server::Esito_Conta() {
-  if (Stampe_Avvio > 2000000000 || Pagine_Avvio > 2000000000) Stampe_Avvio = Pagine_Avvio = 0;
-  if (Stampe_Totali > 2000000000 || Pagine_Totali > 2000000000) Stampe_Totali = Pagine_Totali = 0;
-  const int64_t pagine = Pagine.Pagine_Aperte;
-  Stampe_Avvio += 1;
-  Pagine_Avvio += pagine;
-  Stampe_Totali += 1;
-  Pagine_Totali += pagine;
-  base_.Impostazione_Scrivi("Progressivi", "Stampe", Format(Stampe_Totali, "0"));
-  base_.Impostazione_Scrivi("Progressivi", "Pagine", Format(Pagine_Totali, "0"));
-  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(Stampe_Avvio, Stampe_Totali));
-  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(Pagine_Avvio, Pagine_Totali));
+  if (stampe_avvio_ > 2000000000 || pagine_avvio_ > 2000000000) stampe_avvio_ = pagine_avvio_ = 0;
+  if (stampe_totali_ > 2000000000 || pagine_totali_ > 2000000000) stampe_totali_ = pagine_totali_ = 0;
+  const int64_t pagine = stato_.Pagine.Pagine_Aperte;
+  stampe_avvio_ += 1;
+  pagine_avvio_ += pagine;
+  stampe_totali_ += 1;
+  pagine_totali_ += pagine;
+  base_.Impostazione_Scrivi("Progressivi", "Stampe", Format(stampe_totali_, "0"));
+  base_.Impostazione_Scrivi("Progressivi", "Pagine", Format(pagine_totali_, "0"));
+  pannello_.Valore_Imposta(Pannello::Riga_Stampe, Contatori(stampe_avvio_, stampe_totali_));
+  pannello_.Valore_Imposta(Pannello::Riga_Pagine, Contatori(pagine_avvio_, pagine_totali_));
 }
 
 // ---- Bad values and repeated failures ----------------------------------------------
@@ -199,7 +195,7 @@ int64_t Spool_Server::Pausa_Ritentativo_ms(int32_t fallimenti) {
 
 // What tells one spool file from another when its number cannot be trusted.
 std::string Spool_Server::Chiave_Spool() const {
-  const Attributi_Spool& a = Attributi;
+  const Attributi_Spool& a = stato_.Attributi;
   return std::to_string(a.Numero_Spool) + "|" + a.File_Spool + "|" + a.Lavoro + "|" + a.Utente + "|" +
          a.Numero_Lavoro;
 }
@@ -217,20 +213,20 @@ void Spool_Server::Ritentativo_Registra(bool riuscito) {
   // Once per step of the pause: while it stays at its longest, nothing more.
   if (pausa > 0 && (pausa < kPausa_Massima_ms || Pausa_Ritentativo_ms(ritentativo_.fallimenti - 1) < pausa))
     base_.Log_Scrivi(true, true,
-                     "[Spool_Get] Il file di spool " + std::to_string(Attributi.Numero_Spool) + " non riesce da " +
+                     "[Spool_Get] Il file di spool " + std::to_string(stato_.Attributi.Numero_Spool) + " non riesce da " +
                          std::to_string(ritentativo_.fallimenti) + " volte: nuovo tentativo fra " +
                          std::to_string(pausa / 1000) + " secondi");
 }
 
 bool Spool_Server::Arresto_Richiesto() {
-  if (!abbandonato_ && !irrevocabile_ && Arresto && Arresto()) abbandonato_ = true;
+  if (!abbandonato_ && !irrevocabile_ && arresto_ && arresto_()) abbandonato_ = true;
   return abbandonato_;
 }
 
 bool Spool_Server::Spool_Get() {
-  // 1. Busy for the whole call; no error yet.
-  Occupato_Finche occupato(Spool_In_Corso);
-  Errore_Spool = false;
+  // Busy for the whole call; no error yet.
+  Occupato_Finche occupato(in_corso_);
+  stato_.Errore_Spool = false;
   preso_ = saltato_ = abbandonato_ = irrevocabile_ = false;
   eseguite_.clear();
   const bool ok = Spool_Get_Passi();
@@ -246,198 +242,210 @@ bool Spool_Server::Spool_Get() {
 }
 
 bool Spool_Server::Spool_Get_Passi() {
-  // 2. Keep-alive, which also brings the connection window.
   if (!Keep_Alive()) return false;
-
-  // 3. The next spool file for this server.
-  Trasporto& t = Canale();
-  Intestazione_Risposta r;
-  if (!t.Richiesta(kSlot_Host, 'S', Slot(), r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {S}(1)");
-  if (!r.Accettata()) {
-    // Nothing waiting: quiet, the connection stays up.
-    if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
+  if (!Spool_Prendi()) return false;
+  // A spool file that failed lately waits until its pause is over; one
+  // that cannot be reported done is not taken again.
+  if (Ritentativo_In_Attesa()) {
+    saltato_ = true;
     return false;
   }
-  if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_2 {S}(2)");
-  if (r.Lunghezza < kLunghezza_Attributi)
+  Spool_Avvia();
+  if (!Attributi_Controlla()) return false;
+  File_Slot_Cancella();
+  Stampante_Controlla();
+  if (!stato_.Errore_Spool && !Definizioni_Spool()) return false;
+  if (!Pagine_Produci()) return false;
+  Prima_Immagine_Mostra();
+  if (!Uscite_Esegui()) return false;
+  // No done record goes out after a stop request.
+  if (Arresto_Richiesto()) return false;
+  Esito_Registra();
+  if (!Fine_Comunica()) return false;
+  // The log table and the backup copy.
+  if (stato_.Errore_Spool || base_.Generale.Log) Log_Tabella(base_, pannello_);
+  if (base_.Generale.Backup) Backup_Copia(base_);
+  return true;
+}
+
+// ---- The steps of one spool file -------------------------------------------------
+
+bool Spool_Server::Spool_Prendi() {
+  const std::string slot = Slot();
+  const Risposta_Host r = Scambio_Host(Canale(), {kSpool_Get, 'S', Numeri_Passo::Letture}, {'S', slot});
+  if (r.Guasto() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio(r.Guasto()));
+  // Nothing waiting: quiet, the connection stays up.
+  if (!r.Accettata()) return false;
+  if (r.Lunghezza() < kLunghezza_Attributi)
     base_.Log_Scrivi(true, true,
-                     "[Spool_Get] Record corto {S}: " + std::to_string(r.Lunghezza) + " byte invece di " +
+                     "[Spool_Get] Record corto {S}: " + std::to_string(r.Lunghezza()) + " byte invece di " +
                          std::to_string(kLunghezza_Attributi));
   int32_t posizione_errata = 0;
-  Attributi = Attributi_Spool::Decodifica(Lettore_Trasporto(t), posizione_errata);
-  // 5. The raw record, taken before any other read.
-  Record_Attributi_Copiato = Attributi.Record_Grezzo == "T" && Attributi.Da_Archiviare;
-  if (Record_Attributi_Copiato)
-    std::copy_n(t.Buffer_Record().begin(), kLunghezza_Attributi, Record_Attributi.begin());
+  stato_.Attributi = Attributi_Spool::Decodifica(Lettore_Risposta(r), posizione_errata);
+  // The raw record, taken before any other read.
+  stato_.Record_Copiato = stato_.Attributi.Record_Grezzo == "T" && stato_.Attributi.Da_Archiviare;
+  if (stato_.Record_Copiato)
+    std::copy_n(r.Record().begin(), kLunghezza_Attributi, stato_.Record_Grezzo.begin());
   if (posizione_errata)
     base_.Log_Scrivi(true, true,
                      "[Spool_Get] Valore non numerico in Attributi_Spool alla posizione " +
                          std::to_string(posizione_errata) + ", letto come 0");
   preso_ = true;
+  return true;
+}
 
-  // A spool file that failed lately waits until its pause is over; one
-  // that cannot be reported done is not taken again.
-  if (!ritentativo_.chiave.empty() && ritentativo_.chiave == Chiave_Spool() &&
-      (ritentativo_.escluso || base_.Orologio().Adesso().Seriale() < ritentativo_.dopo)) {
-    saltato_ = true;
-    return false;
-  }
-  if (Attributi.Copie > kCopie_Massime) {
+bool Spool_Server::Ritentativo_In_Attesa() const {
+  return !ritentativo_.chiave.empty() && ritentativo_.chiave == Chiave_Spool() &&
+         (ritentativo_.escluso || base_.Orologio().Adesso().Seriale() < ritentativo_.dopo);
+}
+
+void Spool_Server::Spool_Avvia() {
+  Attributi_Spool& a = stato_.Attributi;
+  if (a.Copie > kCopie_Massime) {
     base_.Log_Scrivi(true, true,
-                     "[Spool_Get] Copie " + std::to_string(Attributi.Copie) + " ridotte a " +
-                         std::to_string(kCopie_Massime));
-    Attributi.Copie = kCopie_Massime;
+                     "[Spool_Get] Copie " + std::to_string(a.Copie) + " ridotte a " + std::to_string(kCopie_Massime));
+    a.Copie = kCopie_Massime;
   }
-
-  // Per spool file: the definitions and the outcome start anew.
-  Formato.Azzera();
-  for (auto& g : Gruppi) g.Azzera();
-  Esito = Attributi.Stato_Salvataggio;
-  Estensione_Immagine.clear();
-  Copie_Immagini = 1;
-  Pagine.Avvia({});
-  Ultimo_Ping = {};
-
-  // 4. The panel.
+  // The definitions and the outcome start anew.
+  stato_.Formato.Azzera();
+  for (auto& g : stato_.Gruppi) g.Azzera();
+  stato_.Esito = a.Stato_Salvataggio;
+  stato_.Estensione_Immagine.clear();
+  stato_.Copie_Immagini = 1;
+  stato_.Pagine.Avvia({});
+  stato_.Ultimo_Ping = {};
   Spool_Mostra();
+}
 
+bool Spool_Server::Attributi_Controlla() {
   // Values no spool file can have fail it, with "*ERR" in its done record.
   // A number the done record cannot carry leaves it on the host instead,
   // reported this once.
-  if (const std::string errati = Attributi_Errati(Attributi); !errati.empty()) {
-    base_.Log_Scrivi(true, true, "[Spool_Get] Record degli attributi errato: " + errati);
-    Errore_Segnala(errati);
-    if (Attributi.Numero_Spool < 0 || Attributi.Numero_Spool > 999999999) {
-      ritentativo_ = {Chiave_Spool(), 1, 0, true};
-      saltato_ = true;
-      if (base_.Generale.Log) Log_Tabella(base_, pannello_);
-      return false;
-    }
+  const Attributi_Spool& a = stato_.Attributi;
+  const std::string errati = Attributi_Errati(a);
+  if (errati.empty()) return true;
+  base_.Log_Scrivi(true, true, "[Spool_Get] Record degli attributi errato: " + errati);
+  Errore_Segnala(errati);
+  if (a.Numero_Spool >= 0 && a.Numero_Spool <= 999999999) return true;
+  ritentativo_ = {Chiave_Spool(), 1, 0, true};
+  saltato_ = true;
+  if (base_.Generale.Log) Log_Tabella(base_, pannello_);
+  return false;
+}
+
+void Spool_Server::Stampante_Controlla() {
+  const Attributi_Spool& a = stato_.Attributi;
+  if (Trim(a.Indirizzo_Stampante).empty() || !a.Da_Stampare) return;
+  // An address that cannot be looked up (no HOSTS file, a malformed
+  // address) is a failure of the look-up, not a printer that is silent.
+  std::optional<Risultato_Ping> ping;
+  if (fasi_.Ping) {
+    ping = fasi_.Ping->Ping(a.Indirizzo_Stampante);
+  } else {
+    ping = Risultato_Ping{"*** errore : ping non disponibile", 1000, true};
   }
-
-  // 6. The page files of the previous spool file.
-  File_Slot_Cancella();
-
-  // 7. Is the printer there?
-  if (!Trim(Attributi.Indirizzo_Stampante).empty() && Attributi.Da_Stampare) {
-    // An address that cannot be looked up (no HOSTS file, a malformed
-    // address) is a failure of the look-up, not a printer that is silent.
-    std::optional<Risultato_Ping> ping;
-    if (fasi_.Ping) {
-      ping = fasi_.Ping->Ping(Attributi.Indirizzo_Stampante);
-    } else {
-      ping = Risultato_Ping{"*** errore : ping non disponibile", 1000, true};
-    }
-    if (!ping) {
-      Ultimo_Ping = {"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale), 1000, true};
-      Errore_Spool = true;
-      pannello_.Valore_Imposta(Pannello::Riga_Stato, "errore generico di stampa");
-    } else {
-      Ultimo_Ping = *ping;
-      if (Ultimo_Ping.Errore) {
-        Errore_Spool = true;
-        pannello_.Valore_Imposta(Pannello::Riga_Stato, "La stampante non risponde");
-      }
-    }
+  if (!ping) {
+    stato_.Ultimo_Ping = {"*** errore : " + net::Ping_Stato_Testo(net::kIcmp_Guasto_Generale), 1000, true};
+    stato_.Errore_Spool = true;
+    pannello_.Valore_Imposta(Pannello::Riga_Stato, "errore generico di stampa");
+    return;
   }
-
-  // 8-9. Definitions.
-  if (!Errore_Spool && !Spool_Formato()) return false;
-  if (Attributi.Salva_Forzato != "N" && !Errore_Spool) {
-    if (Attributi.Consegna == "P" && !Spool_Formato_Posta()) return false;
-    if (Attributi.Consegna == "X" && !Spool_Formato_XML()) return false;
+  stato_.Ultimo_Ping = *ping;
+  if (stato_.Ultimo_Ping.Errore) {
+    stato_.Errore_Spool = true;
+    pannello_.Valore_Imposta(Pannello::Riga_Stato, "La stampante non risponde");
   }
+}
 
-  // 10. Print data and page images.
-  if (!Errore_Spool) {
-    if (!Spool_Dati()) return false;
-    if (!Errore_Spool) Spool_Immagini();
-    if (abbandonato_) return false;
-    // Done only when every page of the range was laid out and rendered.
-    const int64_t attese = static_cast<int64_t>(Attributi.Ultima_Pagina) - Attributi.Prima_Pagina + 1;
-    if (!Errore_Spool && Pagine.Pagine_Aperte < attese)
-      Errore_Segnala("Pagine prodotte " + std::to_string(Pagine.Pagine_Aperte) + " su " + std::to_string(attese));
-  }
+bool Spool_Server::Definizioni_Spool() {
+  const Attributi_Spool& a = stato_.Attributi;
+  if (!Spool_Formato()) return false;
+  if (a.Salva_Forzato == "N" || stato_.Errore_Spool) return true;
+  if (a.Consegna == "P") return Spool_Formato_Posta();
+  if (a.Consegna == "X") return Spool_Formato_XML();
+  return true;
+}
 
-  // 11. The first page image, kept for the viewer key, and shown when the key is down.
-  Immagine_Visualizza =
-      File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, 1, Attributi.Prima_Pagina, Estensione_Immagine);
-  if (pannello_.Visualizza() && !Errore_Spool && fasi_.Visore_Carica) fasi_.Visore_Carica(Immagine_Visualizza);
+bool Spool_Server::Pagine_Produci() {
+  if (stato_.Errore_Spool) return true;
+  if (!Spool_Dati()) return false;
+  if (!stato_.Errore_Spool) Spool_Immagini();
+  if (abbandonato_) return false;
+  // Done only when every page of the range was laid out and rendered.
+  const int64_t attese = static_cast<int64_t>(stato_.Attributi.Ultima_Pagina) - stato_.Attributi.Prima_Pagina + 1;
+  if (!stato_.Errore_Spool && stato_.Pagine.Pagine_Aperte < attese)
+    Errore_Segnala("Pagine prodotte " + std::to_string(stato_.Pagine.Pagine_Aperte) + " su " + std::to_string(attese));
+  return true;
+}
 
-  // 12. Outputs: switch on, flag set, no error so far.
-  // The print stage's own result is not looked at; the other two fail
+void Spool_Server::Prima_Immagine_Mostra() {
+  // Kept for the viewer key, and shown when the key is down.
+  immagine_visualizza_ = File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, 1,
+                                       stato_.Attributi.Prima_Pagina, stato_.Estensione_Immagine);
+  if (pannello_.Visualizza() && !stato_.Errore_Spool && fasi_.Visore_Carica) fasi_.Visore_Carica(immagine_visualizza_);
+}
+
+bool Spool_Server::Uscite_Esegui() {
+  // A stage runs when its switch is on, its flag set and nothing failed so
+  // far. The print stage's own result is not looked at; the other two fail
   // the spool file without its done record on a transfer failure of theirs
   // (the archive upload, the XML data); any of them on a stop request.
-  auto fatta = [&](int riga, bool flag) { return pannello_.Interruttore(riga) && flag && !Errore_Spool; };
-  if (fatta(Pannello::Riga_Stampa, Attributi.Da_Stampare)) {
+  const Attributi_Spool& a = stato_.Attributi;
+  auto fatta = [&](int riga, bool flag) { return pannello_.Interruttore(riga) && flag && !stato_.Errore_Spool; };
+  if (fatta(Pannello::Riga_Stampa, a.Da_Stampare)) {
     if (!Fase(fasi_.Stampa, Pannello::Riga_Stampa, "Stampa") && abbandonato_) return false;
   } else {
     pannello_.Valore_Imposta(Pannello::Riga_Stampa, " - ");
   }
-  if (fatta(Pannello::Riga_Archivia, Attributi.Da_Archiviare)) {
+  if (fatta(Pannello::Riga_Archivia, a.Da_Archiviare)) {
     if (!Fase(fasi_.Archivia, Pannello::Riga_Archivia, "Archiviazione")) return false;
   } else {
     pannello_.Valore_Imposta(Pannello::Riga_Archivia, " - ");
   }
-  if (fatta(Pannello::Riga_Salva, Attributi.Da_Salvare)) {
-    if (Attributi.Salva_PDF == "S") {
-      if (!Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF")) return false;
-    } else if (!Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini") && abbandonato_) {
-      return false;
-    }
-  } else {
-    pannello_.Valore_Imposta(Pannello::Riga_Salva, " - ");
+  if (fatta(Pannello::Riga_Salva, a.Da_Salvare)) {
+    if (a.Salva_PDF == "S") return Fase(fasi_.PDF, Pannello::Riga_Salva, "Emissione PDF");
+    return Fase(fasi_.Salva_Immagini, Pannello::Riga_Salva, "Salvataggio immagini") || !abbandonato_;
   }
-  // No done record goes out after a stop request.
-  if (Arresto_Richiesto()) return false;
+  pannello_.Valore_Imposta(Pannello::Riga_Salva, " - ");
+  return true;
+}
 
-  // 13. Outcome and totals.
-  if (Errore_Spool) {
-    Esito = "*ERR      ";
-    pannello_.Valore_Imposta(Pannello::Riga_Salvataggio, Esito);
+void Spool_Server::Esito_Registra() {
+  if (stato_.Errore_Spool) {
+    stato_.Esito = "*ERR      ";
+    pannello_.Valore_Imposta(Pannello::Riga_Salvataggio, stato_.Esito);
   } else {
     pannello_.Valore_Imposta(Pannello::Riga_Stato, "Ok");
     Esito_Conta();
   }
+}
 
-  // 14. The done record.
-  const std::string corpo_d = Slot() + Format(Attributi.Numero_Spool, "000000000") +
-                               Testo_Largo(Esito, 10) + Testo_Largo(Attributi.Esito_Finale, 1);
-  if (!Canale().Richiesta(kSlot_Host, 'D', corpo_d, r)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
-  if (!r.Accettata()) return Guasto("[Spool_Get] Errore Esito {D}");
-  if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Get] Errore Sock_Read_1 {D}(1)");
-
-  // 15. Log table and backup copy.
-  if (Errore_Spool || base_.Generale.Log) Log_Tabella(base_, pannello_);
-  if (base_.Generale.Backup) Backup_Copia(base_);
-  return true;
+bool Spool_Server::Fine_Comunica() {
+  const Attributi_Spool& a = stato_.Attributi;
+  const std::string corpo = Slot() + Format(a.Numero_Spool, "000000000") + Testo_Largo(stato_.Esito, 10) +
+                            Testo_Largo(a.Esito_Finale, 1);
+  const Risposta_Host r = Scambio_Host(Canale(), {kSpool_Get, 'D', Numeri_Passo::Letture}, {'D', corpo}, kSolo_Esito);
+  return r.Passo() == Passo_Scambio::Nessuno || Guasto(r.Messaggio());
 }
 
 // ---- Definitions -------------------------------------------------------------------
 
 bool Spool_Server::Spool_Formato() {
-  // 1. Reset.
-  Formato.Azzera();
-  Trasporto& t = Canale();
+  // Every slot starts empty.
+  stato_.Formato.Azzera();
   bool fuori_limite = false;
   for (std::string flag = "S";; flag = "N") {
-    // 2-3. Ask for the next row ("S" for the first, "N" after it).
-    Intestazione_Risposta r;
-    if (!t.Richiesta(kSlot_Host, 'F', Testo_Largo(Attributi.Formato, 20) + flag, r))
-      return Guasto("[Spool_Formato] Errore Sock_Read {F}(1)");
-    if (r.Esito == "1") {
-      if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
-      break;
-    }
-    if (!r.Accettata()) return Guasto("[Spool_Formato] Errore Esito {F}");
-    if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto("[Spool_Formato] Errore Sock_Read {F}(2)");
+    // Ask for the next row ("S" for the first, "N" after it).
+    const Risposta_Host r = Riga_Chiedi({"Spool_Formato", 'F'}, flag);
+    if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
+    if (r.Fine()) break;
 
-    // 4. One row.
-    const Riga_Definizione c = Riga_Definizione::Decodifica(Lettore_Trasporto(t));
+    // One row: a key, an index field or a constant text.
+    const Riga_Definizione c = Riga_Definizione::Decodifica(Lettore_Risposta(r));
     const std::string& tipo = c.Genere;
     if (tipo != "K" && tipo != "F" && tipo != "C") continue;
     if (tipo == "C") {
-      Formato.Costanti.push_back(c);
+      stato_.Formato.Costanti.push_back(c);
       continue;
     }
     const int32_t n = c.Numero;
@@ -450,16 +458,16 @@ bool Spool_Server::Spool_Formato() {
     }
     const size_t k = static_cast<size_t>(n);
     if (tipo == "K") {
-      Formato.Chiave[k] = c;
-      Formato.E[k] = Formato.E[k - 1] + c.Lunghezza;
-      Formato.Numero_Chiavi = n;
+      stato_.Formato.Chiave[k] = c;
+      stato_.Formato.E[k] = stato_.Formato.E[k - 1] + c.Lunghezza;
+      stato_.Formato.Numero_Chiavi = n;
     } else {
-      Formato.Indice[k] = c;
+      stato_.Formato.Indice[k] = c;
       const Dizionario_Campi& d = host_.Dizionario;
       const int voce = n + 13;
       const int32_t larghezza = voce <= d.Numero ? d.Larghezza[static_cast<size_t>(voce)] : 0;
-      Formato.X[k] = Formato.X[k - 1] + larghezza;
-      Formato.Numero_Indici = n;
+      stato_.Formato.X[k] = stato_.Formato.X[k - 1] + larghezza;
+      stato_.Formato.Numero_Indici = n;
     }
   }
   if (fuori_limite) Errore_Segnala("Definizione del formato errata");
@@ -467,30 +475,26 @@ bool Spool_Server::Spool_Formato() {
 }
 
 bool Spool_Server::Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo) {
-  // 1. Every group starts empty, whichever definition is read.
-  for (auto& g : Gruppi) g.Azzera();
-  Trasporto& t = Canale();
-  const std::string p = std::string("[") + procedura + "] ";
-  const std::string l = std::string("{") + lettera + "}";
+  // Every group starts empty, whichever definition is read.
+  for (auto& g : stato_.Gruppi) g.Azzera();
   const bool xml = lettera == 'M';
   for (std::string flag = "S";; flag = "N") {
-    Intestazione_Risposta r;
-    if (!t.Richiesta(kSlot_Host, lettera, Testo_Largo(Attributi.Formato, 20) + flag, r))
-      return Guasto(p + "Errore Sock_Read " + l + "(1)");
-    if (r.Esito == "1") {
-      if (!Canale().Corpo_Scarta(kSlot_Host, r.Lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
-      return true;
-    }
-    if (!r.Accettata()) return Guasto(p + "Errore Esito " + l);
-    if (!t.Sock_Read(kSlot_Host, r.Lunghezza)) return Guasto(p + "Errore Sock_Read " + l + "(2)");
+    const Risposta_Host r = Riga_Chiedi({procedura, lettera}, flag);
+    if (r.Passo() != Passo_Scambio::Nessuno) return Guasto(r.Messaggio());
+    if (r.Fine()) return true;
 
-    const Lettore_Campi campi = Lettore_Trasporto(t);
+    const Lettore_Campi campi = Lettore_Risposta(r);
     Riga_Gruppo c = xml ? Riga_Gruppo::Decodifica_XML(campi) : Riga_Gruppo::Decodifica_Posta(campi);
     const std::string& gruppo = c.Gruppo;
     if (gruppo.size() != 1 || gruppo[0] < '1' || gruppo[0] > '0' + massimo_gruppo) continue;
     const size_t g = static_cast<size_t>(gruppo[0] - '0');
-    Gruppi[g].Aggiungi(std::move(c));
+    stato_.Gruppi[g].Aggiungi(std::move(c));
   }
+}
+
+Risposta_Host Spool_Server::Riga_Chiedi(const Nome_Scambio& nome, const std::string& flag) {
+  const std::string corpo = Testo_Largo(stato_.Attributi.Formato, 20) + flag;
+  return Scambio_Host(Canale(), nome, {nome.Lettera, corpo}, {.Rifiuto_Chiude = true, .Fine = '1'});
 }
 
 bool Spool_Server::Spool_Formato_Posta() { return Definizioni_Leggi('E', "Spool_Formato_Posta", 4); }
@@ -504,34 +508,34 @@ bool Spool_Server::Spool_Dati() {
   cfg.Cartella_TmpS = base_.Percorso_Tmp;
   cfg.Cartella_Programma = base_.Percorso;
   cfg.Indice_Server = base_.Collegamento.Indice_Server;
-  cfg.Tabelle = Attributi.Da_Archiviare || Attributi.Da_Salvare;
-  cfg.Gruppi = Attributi.Consegna == "P" || Attributi.Consegna == "X";
-  cfg.Formato = &Formato;
-  cfg.Gruppi_Definiti = &Gruppi;
+  cfg.Tabelle = stato_.Attributi.Da_Archiviare || stato_.Attributi.Da_Salvare;
+  cfg.Gruppi = stato_.Attributi.Consegna == "P" || stato_.Attributi.Consegna == "X";
+  cfg.Formato = &stato_.Formato;
+  cfg.Gruppi_Definiti = &stato_.Gruppi;
   cfg.Dizionario = &host_.Dizionario;
   cfg.Modello_Archivio = &host_.Modello_Archivio;
-  Pagine.Avvia(cfg);
+  stato_.Pagine.Avvia(cfg);
   Sorgente_Host sorgente(Canale());
   const bool ok =
-      Interprete.Spool_Dati(sorgente, Canale().Tabella(), Attributi.Dimensione_Dati, Attributi.Ultima_Pagina);
-  Pagine.Chiudi_Tutto();
+      interprete_.Spool_Dati(sorgente, Canale().Tabella(), stato_.Attributi.Dimensione_Dati, stato_.Attributi.Ultima_Pagina);
+  stato_.Pagine.Chiudi_Tutto();
   return ok;
 }
 
 void Spool_Server::Spool_Immagini() {
-  const Attributi_Spool& a = Attributi;
+  const Attributi_Spool& a = stato_.Attributi;
   Generatore_Immagini* g = fasi_.Immagini;
 
-  // 2. Extension, copies and range.
-  Estensione_Immagine = Estensione_Tipo(a.Tipo_Immagine);
+  // The extension, the copies per page and the range.
+  stato_.Estensione_Immagine = Estensione_Tipo(a.Tipo_Immagine);
   const int32_t c = a.Copie;
   const bool sovrapposte = (!Trim(a.Im2_File_5).empty() && c > 4) || (!Trim(a.Im2_File_4).empty() && c > 3) ||
                            (!Trim(a.Im2_File_3).empty() && c > 2) || (!Trim(a.Im2_File_2).empty() && c > 1);
   // With a copy selector and no copies asked, one copy is still made.
-  Copie_Immagini = sovrapposte || Pagine.Pagina_Dipendente ? std::max<int32_t>(c, 1) : 1;
+  stato_.Copie_Immagini = sovrapposte || stato_.Pagine.Pagina_Dipendente ? std::max<int32_t>(c, 1) : 1;
   const int64_t prima = a.Prima_Pagina;
-  const int64_t ultima = std::min(a.Ultima_Pagina, Pagine.Pagine_Aperte);
-  Pagine.Pagine_Aperte = 0;
+  const int64_t ultima = std::min(a.Ultima_Pagina, stato_.Pagine.Pagine_Aperte);
+  stato_.Pagine.Pagine_Aperte = 0;
   const int64_t totale = ultima - prima + 1;
   if (totale < 1) return;
   if (!g) {
@@ -539,10 +543,10 @@ void Spool_Server::Spool_Immagini() {
     return;
   }
 
-  // 1. The members that stay for the whole spool file.
+  // What stays the same for the whole spool file.
   g->Imposta(a, base_.Percorso_Fnt, base_.Percorso_Lgo);
 
-  // 3. Every page and copy.
+  // Every page and copy.
   const std::string lgo = base_.Percorso_Lgo;
   auto sovrapposta = [&](int32_t k) -> std::string {
     const std::string* f = k == 2 ? &a.Im2_File_2 : k == 3 ? &a.Im2_File_3 : k == 4 ? &a.Im2_File_4 : &a.Im2_File_5;
@@ -551,15 +555,15 @@ void Spool_Server::Spool_Immagini() {
   for (int64_t pagina = prima; pagina <= ultima; ++pagina) {
     const int32_t p = static_cast<int32_t>(pagina);
     if (Arresto_Richiesto()) return;
-    const int32_t r = ++Pagine.Pagine_Aperte;
-    for (int32_t k = 1; k <= Copie_Immagini; ++k) {
+    const int32_t r = ++stato_.Pagine.Pagine_Aperte;
+    for (int32_t k = 1; k <= stato_.Copie_Immagini; ++k) {
       if (k > 1 && Arresto_Richiesto()) return;
       Pagina_Immagine pi;
       pi.Im2_File = k == 1 ? std::string() : sovrapposta(k);
-      pi.Cmd_CPY = Pagine.Pagina_Dipendente ? k : 0;
+      pi.Cmd_CPY = stato_.Pagine.Pagina_Dipendente ? k : 0;
       pi.Txt_File = File_Testo(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, p);
       pi.Cmd_File = File_Comandi(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, p);
-      pi.Out_File = File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, k, p, Estensione_Immagine);
+      pi.Out_File = File_Immagine(base_.Percorso_Tmp, base_.Collegamento.Indice_Server, k, p, stato_.Estensione_Immagine);
       pi.inizializza = r == 1;
       g->Elabora(pi);
       pannello_.Avanzamento(Pannello::Riga_Immagini, r, totale);

@@ -222,21 +222,21 @@ bool Spool_Stampa(const Lavoro_Stampa& l, Servizi_Stampa& s) {
   return true;
 }
 
-bool Fase_Stampa::Esegui(Contesto_Fase& c) {
-  Server_Base& base = c.Base;
-  const Lavoro_Stampa lavoro{c.Attributi,        c.Pagine.Pagine_Aperte,
-                             c.Copie_Immagini,   c.Estensione_Immagine,
-                             base.Percorso_Tmp,  base.Collegamento.Indice_Server,
+bool Fase_Stampa::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) {
+  Server_Base& base = s_.Base;
+  const Lavoro_Stampa lavoro{stato.Attributi,       stato.Pagine.Pagine_Aperte,
+                             stato.Copie_Immagini,  stato.Estensione_Immagine,
+                             base.Percorso_Tmp,     base.Collegamento.Indice_Server,
                              base.Generale.Max_Pagine_Blocco};
   consegnati_.clear();
   Servizi_Stampa servizi{dispositivo_,
                          ping_,
-                         c.Quadro,
-                         c.Pompa,
+                         s_.Quadro,
+                         s_.Pompa,
                          [&base](std::string_view riga) { base.Log_Scrivi(true, true, riga); },
-                         c.Errore,
+                         strada.Errore,
                          Finestra,
-                         c.Arresto,
+                         strada.Arresto,
                          &consegnati_};
   Spool_Stampa(lavoro, servizi);
   return true;

@@ -62,10 +62,13 @@ int main(int argc, char** argv) {
   if (!conn.Host_Collega()) return 1;
 
   // One document of 100 pages; each page image 50 KB of varied bytes.
-  Attributi_Spool a;
+  Stato_Spool stato;
+  Attributi_Spool& a = stato.Attributi;
   a.Prima_Pagina = 1;
   a.Tipo_Immagine = "7";
-  Pagine_Spool pagine;
+  stato.Dizionario = &conn.Dizionario;
+  stato.Estensione_Immagine = ".PNG";
+  Pagine_Spool& pagine = stato.Pagine;
   pagine.Pagine_Aperte = kPagine;
   size_t totale = 0;
   int64_t pezzi = 0;
@@ -102,31 +105,24 @@ int main(int argc, char** argv) {
   Trasporto verso_nudo;
   std::string descrizione;
   verso_nudo.Sock_Init(descrizione, (programma / "Qod_TBL1.Tbl").string());
-  Definizione_Formato formato;
-  Gruppi_Campi gruppi;
-  const std::string estensione = ".PNG";
-  Risultato_Ping ping;
   Pannello quadro;
-  const Pump pompa;
   bool errore = false;
-  Contesto_Fase c{a, {}, formato, gruppi, pagine, estensione, 1, ping, base, quadro, pompa, trasporto, conn,
-                  [&](const std::string&) { errore = true; }, [&](const std::string&) {
-                    errore = true;
-                    return false;
-                  }};
-  Contesto_Fase c_nudo{a, {}, formato, gruppi, pagine, estensione, 1, ping, base, quadro, pompa, verso_nudo, conn,
-                       [&](const std::string&) { errore = true; }, [&](const std::string&) {
-                         errore = true;
-                         return false;
-                       }};
-  Fase_Archivia fase;
+  Strada_Fase strada;
+  strada.Errore = [&](const std::string&) { errore = true; };
+  strada.Guasto = [&](const std::string&) {
+    errore = true;
+    return false;
+  };
+  // The stage on the server's connection, and on the one to the bare host.
+  Fase_Archivia fase({base, quadro, {}}, trasporto);
+  Fase_Archivia fase_nudo({base, quadro, {}}, verso_nudo);
   // The upload against the bare host: its time.
   auto Verso_Nudo = [&]() {
     bench::Risponditore r(risposte);
     std::string indirizzo;
     if (!verso_nudo.Sock_Connect(kSlot_Host, "127.0.0.1", r.Porta(), indirizzo)) std::exit(1);
     bool ok = true;
-    const double ms = bench::Cronometra_Ms([&] { ok = fase.Esegui(c_nudo); });
+    const double ms = bench::Cronometra_Ms([&] { ok = fase_nudo.Esegui(stato, strada); });
     verso_nudo.Sock_Close(kSlot_Host);
     if (!ok || errore || !r.Fine()) {
       std::fprintf(stderr, "upload to the bare host failed\n");
@@ -139,7 +135,7 @@ int main(int argc, char** argv) {
   // memory and one more: it then runs as it does for good, on memory it has
   // had before (fresh memory costs a page fault for every page).
   for (int volta = 0; volta < 5; ++volta) {
-    if (!fase.Esegui(c) || errore) return 1;
+    if (!fase.Esegui(stato, strada) || errore) return 1;
     host.Sincronizza();
   }
   Verso_Nudo();
@@ -149,7 +145,7 @@ int main(int argc, char** argv) {
     double u = 1e300, n = 1e300, k = 1e300, h = 1e300;
     for (int volta = 0; volta < 3; ++volta) {
       bool ok = true;
-      u = std::min(u, bench::Cronometra_Ms([&] { ok = fase.Esegui(c); }));
+      u = std::min(u, bench::Cronometra_Ms([&] { ok = fase.Esegui(stato, strada); }));
       if (!ok || errore) {
         std::fprintf(stderr, "upload failed\n");
         return 1;

@@ -214,7 +214,7 @@ int main(int argc, char** argv) {
     fasi.Immagini = rendi ? static_cast<Generatore_Immagini*>(&reale) : &nullo;
     Spool_Server server(base, trasporto, conn, pannello, Pump{}, fasi);
     t0 = Orologio::now();
-    if (!server.Spool_Get() || server.Pagine.Pagine_Aperte != pagine_spool || server.Errore_Spool) {
+    if (!server.Spool_Get() || server.Stato().Pagine.Pagine_Aperte != pagine_spool || server.Stato().Errore_Spool) {
       std::fprintf(stderr, "Spool_Get failed: %s\n", pannello.Valore(Pannello::Riga_Stato).c_str());
       return 8;
     }

@@ -64,35 +64,19 @@ int main(int argc, char** argv) {
   base.File_LOG = (cartella / "Qod_S.LOG").string();
   base.Collegamento.Indice_Server = 1;
   Trasporto trasporto;
-  Connessione_Host conn(base, base, trasporto);
   Pannello pannello;
-  // The stage's context built from its parts, as the server would hand it over.
-  Attributi_Spool a;
-  Definizione_Formato formato;
-  Gruppi_Campi gruppi;
-  Pagine_Spool pagine;
-  const std::string estensione = ".TIF";
-  const Risultato_Ping ping;
-  const Pump pompa;
+  // The spool file as the road would hand it over, and the stage's parts.
+  Stato_Spool stato;
+  Attributi_Spool& a = stato.Attributi;
+  Pagine_Spool& pagine = stato.Pagine;
+  stato.Estensione_Immagine = ".TIF";
   bool errore_spool = false;
-  Contesto_Fase contesto{.Attributi = a,
-                         .Record_Attributi = {},
-                         .Formato = formato,
-                         .Gruppi = gruppi,
-                         .Pagine = pagine,
-                         .Estensione_Immagine = estensione,
-                         .Copie_Immagini = 1,
-                         .Ultimo_Ping = ping,
-                         .Base = base,
-                         .Quadro = pannello,
-                         .Pompa = pompa,
-                         .Canale = trasporto,
-                         .Host = conn,
-                         .Errore = [&](const std::string&) { errore_spool = true; },
-                         .Guasto = [&](const std::string&) {
-                           errore_spool = true;
-                           return false;
-                         }};
+  Strada_Fase strada;
+  strada.Errore = [&](const std::string&) { errore_spool = true; };
+  strada.Guasto = [&](const std::string&) {
+    errore_spool = true;
+    return false;
+  };
   a.Prima_Pagina = 1;
   a.Utente = "BENCH";
   a.Cartella = uscita.string();
@@ -104,7 +88,7 @@ int main(int argc, char** argv) {
     t.Pagina_Documento.push_back((p - 1) % kPagine_Documento + 1);
   }
   pagine.Pagine_Aperte = kPagine;
-  Emissione_PDF fase;
+  Emissione_PDF fase({base, pannello, {}}, trasporto);
 
   // Qod_PDF alone: the same documents, the same settings.
   auto Da_Solo = [&]() -> bool {
@@ -130,7 +114,7 @@ int main(int argc, char** argv) {
   auto Fase = [&]() -> bool {
     errore_spool = false;
     pannello.Valore_Imposta(Pannello::Riga_Stato, "");
-    return fase.Esegui(contesto) && !errore_spool;
+    return fase.Esegui(stato, strada) && !errore_spool;
   };
 
   using Orologio = std::chrono::steady_clock;

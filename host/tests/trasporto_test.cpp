@@ -164,33 +164,6 @@ TEST_F(Transport, ReplyHeaderAndDrainKeepTheFraming) {
   EXPECT_TRUE(t_.Corpo_Scarta(1, 0));
 }
 
-TEST_F(Transport, ABodyTheRecordCannotHoldIsDroppedAndTheNextReplyStaysInStep) {
-  Connetti();
-  struct Caso {
-    int32_t lunghezza;
-    Trasporto::Esito_Corpo esito;
-  } casi[] = {
-      {1, Trasporto::Esito_Corpo::Letto},
-      {kBlocco_Massimo, Trasporto::Esito_Corpo::Letto},
-      {kBlocco_Massimo + 1, Trasporto::Esito_Corpo::Scartato},
-      {20000, Trasporto::Esito_Corpo::Scartato},
-      {0, Trasporto::Esito_Corpo::Scartato},
-  };
-  for (const auto& c : casi) {
-    pari_.Invia(std::string(static_cast<size_t>(c.lunghezza), '\xC1') + Esa("D6D2"));
-    EXPECT_EQ(t_.Corpo_Leggi(1, c.lunghezza), c.esito) << c.lunghezza;
-    if (c.esito == Trasporto::Esito_Corpo::Letto) {
-      EXPECT_EQ(t_.Sock_Field("A", c.lunghezza, 1), "A");
-    }
-    ASSERT_TRUE(t_.Sock_Read(1, 2)) << c.lunghezza;
-    EXPECT_EQ(t_.Sock_Field("A", 1, 2), "OK") << c.lunghezza;
-  }
-  // A body cut short is a failed transfer, not a dropped one.
-  pari_.Invia(std::string(9000, '\xC1'));
-  pari_.Chiudi();
-  EXPECT_EQ(t_.Corpo_Leggi(1, 9001), Trasporto::Esito_Corpo::Guasto);
-}
-
 TEST_F(Transport, OneSendPerRecord) {
   Connetti();
   auto prima = t_.Statistiche().invii;

@@ -58,14 +58,18 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o)
   // Printing on the queues of CUPS, after the printer's echo.
   dispositivo_stampa_ = std::make_unique<stampa::Dispositivo_Cups>();
   ping_ = std::make_unique<Ping_Rete>();
-  fase_stampa_ = std::make_unique<Fase_Stampa>(*dispositivo_stampa_, *ping_);
+  const Servizi_Fase servizi{*base_, *pannello_, Pump(Pompa_Qt)};
+  fase_stampa_ = std::make_unique<Fase_Stampa>(*dispositivo_stampa_, *ping_, servizi);
+  fase_archivia_ = std::make_unique<Fase_Archivia>(servizi, *trasporto_);
+  emissione_pdf_ = std::make_unique<Emissione_PDF>(servizi, *trasporto_);
+  emissione_immagini_ = std::make_unique<Emissione_Immagini>(servizi);
   fasi.Stampa = fase_stampa_.get();
   fasi.Ping = ping_.get();
-  fasi.Archivia = &fase_archivia_;
-  fasi.PDF = &emissione_pdf_;
-  fasi.Salva_Immagini = &emissione_immagini_;
+  fasi.Archivia = fase_archivia_.get();
+  fasi.PDF = emissione_pdf_.get();
+  fasi.Salva_Immagini = emissione_immagini_.get();
   spool_ = std::make_unique<Spool_Server>(*base_, *trasporto_, *host_, *pannello_, Pump(Pompa_Qt), fasi);
-  spool_->Arresto = termina;
+  spool_->Arresto_Imposta(termina);
   lavoro_ = std::make_unique<Lavoro_Host>(*host_, *spool_, Pump(Pompa_Qt));
   ciclo_ = std::make_unique<Timer_Qt>();
   semaforo_ = std::make_unique<Timer_Qt>();
@@ -99,7 +103,7 @@ bool Programma_Qod_S::Base_Inizializza() {
 void Programma_Qod_S::Carica() {
   // The window's load connects to the host: the splash says so meanwhile.
   Stato_Connessione(base_->Collegamento.Host);
-  Finestra_Collegamento_Iniziale(*base_, spool_->End, spool_->Restart);
+  spool_->Finestra_Iniziale();
   // From here on the window logic ends the program in order.
   in_finestra_ = true;
   finestra_->Form_Load();

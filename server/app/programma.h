@@ -75,9 +75,9 @@ class Programma_Qod_S : public Programma_Qt {
   std::unique_ptr<stampa::Dispositivo_Stampa> dispositivo_stampa_;
   std::unique_ptr<Ping_Rete> ping_;
   std::unique_ptr<Fase_Stampa> fase_stampa_;
-  Fase_Archivia fase_archivia_;
-  Emissione_PDF emissione_pdf_;
-  Emissione_Immagini emissione_immagini_;
+  std::unique_ptr<Fase_Archivia> fase_archivia_;
+  std::unique_ptr<Emissione_PDF> emissione_pdf_;
+  std::unique_ptr<Emissione_Immagini> emissione_immagini_;
   std::unique_ptr<Spool_Server> spool_;
   std::unique_ptr<Lavoro_Host> lavoro_;
   std::unique_ptr<Timer_Sistema> ciclo_, semaforo_;

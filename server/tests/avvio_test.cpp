@@ -149,7 +149,7 @@ TEST(Avvio, LoadWithTheHostOutOfReachShowsTotalsAndStartsInStateZeroOrFour) {
     effetti.Stato_Imposta = [&](int s) { finestra->Stato_Imposta(s); };
     Connessione_Host host(base, base, trasporto, effetti, Attese_Collegamento{2, 1, 10});
     Spool_Server spool(base, trasporto, host, pannello, {});
-    Finestra_Collegamento_Iniziale(base, spool.End, spool.Restart);
+    spool.Finestra_Iniziale();
     Lavoro_Host lavoro(host, spool, {});
     Vista_Ferma vista;
     Nessuna_Area tray;

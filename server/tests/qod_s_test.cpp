@@ -186,7 +186,7 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   EXPECT_EQ(Profilo_Leggi(ini, "Progressivi", "Stampe"), "44");
   EXPECT_EQ(Profilo_Leggi(ini, "Progressivi", "Pagine"), "1243");
   EXPECT_TRUE(std::filesystem::exists(server_.programma_ / "TmpS" / "00001_I_00001_00001.PNG"));
-  EXPECT_EQ(p_->Spool().Immagine_Visualizza, (server_.programma_ / "TmpS" / "00001_I_00001_00001.PNG").string());
+  EXPECT_EQ(p_->Spool().Immagine_Visualizza(), (server_.programma_ / "TmpS" / "00001_I_00001_00001.PNG").string());
   // The icon blinks while the window is in the tray.
   ASSERT_TRUE(Attendi([this] { return tray_.Conta(NIM_MODIFY) >= 2; }, 3000));
   for (const auto& [m, icona] : tray_.chiamate) {
@@ -240,7 +240,7 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   V().Pulsante(Pannello::Tasto_Start)->click();
   EXPECT_EQ(F().Stato_Ciclo, 6);
   server_.host_->Ferma();
-  ASSERT_TRUE(Attendi([this] { return F().Stato_Ciclo == 4 && !p_->Spool().Spool_In_Corso; }, 10000));
+  ASSERT_TRUE(Attendi([this] { return F().Stato_Ciclo == 4 && !p_->Spool().Spool_In_Corso(); }, 10000));
   EXPECT_EQ(Q().Client(), "non connesso");
   Schermata("stato_4");
   F().Toolbar_ButtonClick("Uscita");
@@ -265,8 +265,8 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
 
 TEST_F(Qod_S_Finestra, VisualizzaShowsTheLastSpoolFilesFirstPageAndClosingPutsTheKeyUp) {
   Avvia("/AUTO");
-  ASSERT_TRUE(Attendi([this] { return server_.Fatti() == 3 && !p_->Spool().Spool_In_Corso; }, 20000));
-  const std::string immagine = p_->Spool().Immagine_Visualizza;
+  ASSERT_TRUE(Attendi([this] { return server_.Fatti() == 3 && !p_->Spool().Spool_In_Corso(); }, 20000));
+  const std::string immagine = p_->Spool().Immagine_Visualizza();
   ASSERT_TRUE(std::filesystem::exists(immagine)) << immagine;
   EXPECT_EQ(p_->Visore(), nullptr);
 

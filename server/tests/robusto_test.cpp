@@ -96,7 +96,7 @@ TEST(Strada_Robusta_Blocchi, ShortBlocksGiveTheSamePagesAsWholeOnes) {
     c.Avvia(kAttributi, Dati_Due_Pagine(), {"--spool-block", std::to_string(blocco)});
     ASSERT_TRUE(c.server_->Spool_Get()) << blocco << c.Log();
     EXPECT_EQ(c.Record('D').back(), "D0002500003000000041FATTO      ") << blocco;
-    EXPECT_EQ(c.server_->Pagine.Pagine_Aperte, 2) << blocco;
+    EXPECT_EQ(c.server_->Stato().Pagine.Pagine_Aperte, 2) << blocco;
     const std::string tmps = c.base_.Percorso_Tmp;
     const std::string pagine[2] = {File_Leggi(tmps + "00003_S_00001.TXT"), File_Leggi(tmps + "00003_S_00002.TXT")};
     for (int i = 0; i < 2; ++i) {
@@ -132,7 +132,7 @@ TEST(Strada_Robusta_Attributi, ImpossibleValuesAndMissingPagesFailTheSpoolFile) 
     ASSERT_TRUE(c.server_->Spool_Get()) << k.attributi;
     EXPECT_EQ(c.Record('D').back(), "D0002500003000000041*ERR       ") << k.attributi;
     EXPECT_EQ(c.pannello_.Valore(Pannello::Riga_Stato), k.messaggio) << k.attributi;
-    EXPECT_EQ(c.server_->Stampe_Totali, 0) << k.attributi;
+    EXPECT_EQ(c.server_->Stampe_Totali(), 0) << k.attributi;
   }
 }
 
@@ -143,7 +143,7 @@ TEST_F(Strada_Robusta, HugeCopyCountIsTakenAsTheLargestOne) {
   Avvia("numero_spool = 7\npagine = 1\ncopie = 2147483647\nim2_file_2 = OVL2.BMP\n", s);
   img_.scrivi = false;
   ASSERT_TRUE(server_->Spool_Get()) << Log();
-  EXPECT_EQ(server_->Copie_Immagini, 9999);
+  EXPECT_EQ(server_->Stato().Copie_Immagini, 9999);
   EXPECT_EQ(img_.chiamate.size(), 9999u);
   EXPECT_EQ(Conta(Log(), "[Spool_Get] Copie 2147483647 ridotte a 9999"), 1u) << Log();
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Copie), " 9999");
@@ -224,7 +224,7 @@ TEST_F(Strada_Robusta, StopRequestAbandonsTheSpoolFileAtTheNextBlockOrPage) {
   img_.scrivi = false;
 
   // While rendering: after the tenth image.
-  server_->Arresto = [this] { return img_.chiamate.size() >= 10; };
+  server_->Arresto_Imposta([this] { return img_.chiamate.size() >= 10; });
   EXPECT_FALSE(server_->Spool_Get());
   EXPECT_TRUE(server_->Abbandonato());
   EXPECT_EQ(img_.chiamate.size(), 10u);
@@ -232,7 +232,7 @@ TEST_F(Strada_Robusta, StopRequestAbandonsTheSpoolFileAtTheNextBlockOrPage) {
 
   // While fetching the print data: after the fourth block.
   int blocchi = 0;
-  server_->Arresto = [&] { return ++blocchi > 3; };
+  server_->Arresto_Imposta([&] { return ++blocchi > 3; });
   EXPECT_FALSE(server_->Spool_Get());
   EXPECT_TRUE(server_->Abbandonato());
   EXPECT_EQ(Record('G').size(), 16u + 4u);
@@ -242,7 +242,7 @@ TEST_F(Strada_Robusta, StopRequestAbandonsTheSpoolFileAtTheNextBlockOrPage) {
   EXPECT_EQ(Conta(Log(), "non riesce"), 0u);  // abandoned is not failed
   EXPECT_TRUE(std::filesystem::exists(coda_ / "0001_A"));
   // Not asked any more: the same spool file goes to the end at once.
-  server_->Arresto = {};
+  server_->Arresto_Imposta({});
   EXPECT_TRUE(server_->Spool_Get()) << Log();
   EXPECT_EQ(img_.chiamate.size(), 10u + 600u);
 }

@@ -35,8 +35,8 @@ TEST_F(Strada, KeepAliveAtMostEvery172SecondsAndAQuietRefusal) {
   EXPECT_EQ(Ricevute(), (std::vector<std::string>{"P00000", S_Atteso()}));
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stop), " 07/03/26  20:30");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Restart), " 08/03/26  07:30");
-  EXPECT_EQ(Server().End, "20260307203000");
-  EXPECT_EQ(Server().Restart, "20260308073000");
+  EXPECT_EQ(Server().End(), "20260307203000");
+  EXPECT_EQ(Server().Restart(), "20260308073000");
 
   // 100 s later: no keep-alive. A refusal that carries a body keeps the
   // stream in step.
@@ -52,7 +52,7 @@ TEST_F(Strada, KeepAliveAtMostEvery172SecondsAndAQuietRefusal) {
   EXPECT_EQ(Ricevute(), (std::vector<std::string>{"P00000", S_Atteso()}));
   EXPECT_EQ(Log_Spool(), "");
   EXPECT_TRUE(stati_.empty());
-  EXPECT_FALSE(Server().Spool_In_Corso);
+  EXPECT_FALSE(Server().Spool_In_Corso());
 }
 
 TEST_F(Strada, SilentPrinterClosesTheSpoolFileWithTheErrorOutcome) {
@@ -76,7 +76,7 @@ TEST_F(Strada, SilentPrinterClosesTheSpoolFileWithTheErrorOutcome) {
   EXPECT_NE(log.find("07/03/2026 09:00:00 - 1234       QPRINT     JOB1/UTENTE/123456"), std::string::npos) << log;
   EXPECT_NE(log.find("*ERR       "), std::string::npos);
   // No totals for a failed spool file.
-  EXPECT_EQ(Server().Stampe_Totali, 0);
+  EXPECT_EQ(Server().Stampe_Totali(), 0);
 }
 
 TEST_F(Strada, AddressThatCannotBeLookedUpIsAFailureOfTheLookUp) {
@@ -101,7 +101,7 @@ TEST_F(Strada, BrokenDefinitionReplyDropsTheConnectionAndSendsNoDoneRecord) {
   EXPECT_EQ(Log_Spool(), " \r\n07/03/2026 09:00:00 - [Spool_Formato] Errore Sock_Read {F}(2)\r\n");
   EXPECT_EQ(stati_, std::vector<int>{4});
   EXPECT_TRUE(base_.Riconnessione);
-  EXPECT_FALSE(Server().Spool_In_Corso);
+  EXPECT_FALSE(Server().Spool_In_Corso());
 }
 
 TEST_F(Strada, ShortAttributeRecordIsLoggedAndNeverReadsStaleBytes) {
@@ -111,16 +111,16 @@ TEST_F(Strada, ShortAttributeRecordIsLoggedAndNeverReadsStaleBytes) {
   pieno.A(999, "OLD", 100).B(143, 7).B(131, 0);
   Host(P_Ok() + Risposta('0', pieno.Dati()) + Fine_Lista() + Ok());
   ASSERT_TRUE(Server().Spool_Get());
-  EXPECT_EQ(Server().Attributi.Cartella, "OLD");
+  EXPECT_EQ(Server().Stato().Attributi.Cartella, "OLD");
   Ricevute();
 
   Attributi_Test corto;
   corto.B(143, 8).B(131, 0);
   Host(Risposta('0', corto.Dati().substr(0, 700)) + Fine_Lista() + Ok());
   ASSERT_TRUE(Server().Spool_Get());
-  EXPECT_EQ(Server().Attributi.Cartella, "");
-  EXPECT_EQ(Server().Attributi.Numero_Spool, 8);
-  EXPECT_EQ(Server().Attributi.Esito_Finale, "X");
+  EXPECT_EQ(Server().Stato().Attributi.Cartella, "");
+  EXPECT_EQ(Server().Stato().Attributi.Numero_Spool, 8);
+  EXPECT_EQ(Server().Stato().Attributi.Esito_Finale, "X");
   EXPECT_NE(Log_Spool().find("[Spool_Get] Record corto {S}: 700 byte invece di 1118"), std::string::npos);
   auto ricevute = Ricevute();
   ASSERT_EQ(ricevute.size(), 3u);
@@ -137,14 +137,16 @@ TEST_F(Strada, RefusedDoneRecordIsATransferFailure) {
 
 TEST_F(Strada, FormatDefinitionRows) {
   Avvia();
-  Server().Attributi.Formato = Testo_Largo("FATTURE", 20);
+  Attributi_Spool fatture;
+  fatture.Formato = Testo_Largo("FATTURE", 20);
+  Server().Spool_Prepara(fatture);
   Host(Risposta('0', Riga_Formato('K', 1, 2, 1, 6, 'A')) + Risposta('0', Riga_Formato('K', 2, 0, 0, 4, 'C', "ABCD")) +
        Risposta('0', Riga_Formato('F', 1, 3, 10, 8, 'N')) + Risposta('0', Riga_Formato('F', 2, 3, 20, 20, 'A')) +
        Risposta('0', Riga_Formato('C', 0, 5, 1, 10, 'A', "  {TP=800}  ", 0)) +
        Risposta('0', Riga_Formato('C', 0, 5, 1, 10, 'C', "{FN=Arial}", 9)) +
        Risposta('0', Riga_Formato('Z', 1, 1, 1, 1, 'A')) + Risposta('1', std::string(3, '\x40')));
   ASSERT_TRUE(Server().Spool_Formato());
-  const auto& f = Server().Formato;
+  const auto& f = Server().Stato().Formato;
   EXPECT_EQ(f.Numero_Chiavi, 2);
   EXPECT_EQ(std::vector<int>(f.E.begin(), f.E.begin() + 3), std::vector<int>({1, 7, 11}));
   EXPECT_EQ(f.Lunghezza_Chiave(), 10);
@@ -160,15 +162,15 @@ TEST_F(Strada, FormatDefinitionRows) {
   ASSERT_EQ(ricevute.size(), 8u);
   EXPECT_EQ(ricevute[0], F_Atteso('S'));
   EXPECT_EQ(ricevute[7], F_Atteso('N'));
-  EXPECT_FALSE(Server().Errore_Spool);
+  EXPECT_FALSE(Server().Stato().Errore_Spool);
 
   // An empty list.
   Host(Fine_Lista());
   ASSERT_TRUE(Server().Spool_Formato());
-  EXPECT_EQ(Server().Formato.Numero_Chiavi, 0);
-  EXPECT_EQ(Server().Formato.Numero_Indici, 0);
-  EXPECT_TRUE(Server().Formato.Costanti.empty());
-  EXPECT_EQ(Server().Formato.Chiave[1].Lunghezza, 0);  // slots cleared
+  EXPECT_EQ(Server().Stato().Formato.Numero_Chiavi, 0);
+  EXPECT_EQ(Server().Stato().Formato.Numero_Indici, 0);
+  EXPECT_TRUE(Server().Stato().Formato.Costanti.empty());
+  EXPECT_EQ(Server().Stato().Formato.Chiave[1].Lunghezza, 0);  // slots cleared
 }
 
 TEST_F(Strada, FieldNumbersOutsideTheirSlotsFailTheSpoolFileWithTheHostInStep) {
@@ -180,7 +182,7 @@ TEST_F(Strada, FieldNumbersOutsideTheirSlotsFailTheSpoolFileWithTheHostInStep) {
   auto ricevute = Ricevute();
   ASSERT_EQ(ricevute.size(), 8u);  // P, S, five F, D
   EXPECT_EQ(ricevute[7].substr(20, 10), "*ERR      ");
-  EXPECT_EQ(Server().Formato.Numero_Chiavi, 1);
+  EXPECT_EQ(Server().Stato().Formato.Numero_Chiavi, 1);
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "Definizione del formato errata");
   const std::string log = Log_Spool();
   EXPECT_NE(log.find("[Spool_Formato] Campo K 9 fuori limite"), std::string::npos);
@@ -190,12 +192,14 @@ TEST_F(Strada, FieldNumbersOutsideTheirSlotsFailTheSpoolFileWithTheHostInStep) {
 
 TEST_F(Strada, MailAndXmlFieldGroups) {
   Avvia();
-  Server().Attributi.Formato = Testo_Largo("FATTURE", 20);
+  Attributi_Spool fatture;
+  fatture.Formato = Testo_Largo("FATTURE", 20);
+  Server().Spool_Prepara(fatture);
   Host(Risposta('0', Riga_Posta('1', 1, 1, 30, 'A', 'R')) + Risposta('0', Riga_Posta('1', 1, 40, 10, 'A', 'R')) +
        Risposta('0', Riga_Posta('3', 2, 1, 50, 'C', 'R', "mail@example.com")) +
        Risposta('0', Riga_Posta('5', 2, 1, 5, 'A', 'R')) + Fine_Lista());
   ASSERT_TRUE(Server().Spool_Formato_Posta());
-  const auto& g = Server().Gruppi;
+  const auto& g = Server().Stato().Gruppi;
   EXPECT_EQ(g[1].Numero(), 2);
   EXPECT_EQ(g[1].Inizi, (std::vector<int32_t>{1, 31, 41}));
   EXPECT_EQ(g[1].Lunghezza(), 40);
@@ -281,7 +285,7 @@ TEST_F(Strada, PrintDataIsLaidOutAndRenderedPerCopy) {
   EXPECT_EQ(File_Leggi(tmps + "00003_S_00001.TXT"), "Pagina uno\r\n\r\n");
   EXPECT_EQ(File_Leggi(tmps + "00003_C_00001.TXT"), "{CP=2}\r\n");
   EXPECT_EQ(visti, std::vector<std::string>{tmps + "00003_I_00001_00001.PNG"});
-  EXPECT_EQ(Server().Immagine_Visualizza, tmps + "00003_I_00001_00001.PNG");
+  EXPECT_EQ(Server().Immagine_Visualizza(), tmps + "00003_I_00001_00001.PNG");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Immagini), " 2 / 2");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Dati), " 29 / 29");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "Ok");
@@ -300,22 +304,20 @@ TEST_F(Strada, RenderingDriverCopiesRangeAndFailures) {
                    int32_t prima, int32_t ultima, int32_t aperte) {
     img_.chiamate.clear();
     Spool_Server& s = Server();
-    s.Attributi = Attributi_Spool{};
-    s.Attributi.Copie = copie;
-    s.Attributi.Tipo_Immagine = "5";
-    s.Attributi.Prima_Pagina = prima;
-    s.Attributi.Ultima_Pagina = ultima;
-    for (auto [k, f] : sovrapposte) (k == 2 ? s.Attributi.Im2_File_2 : k == 3 ? s.Attributi.Im2_File_3 : s.Attributi.Im2_File_5) = f;
-    s.Pagine.Pagine_Aperte = aperte;
-    s.Pagine.Pagina_Dipendente = dipendente;
-    s.Errore_Spool = false;
+    Attributi_Spool a;
+    a.Copie = copie;
+    a.Tipo_Immagine = "5";
+    a.Prima_Pagina = prima;
+    a.Ultima_Pagina = ultima;
+    for (auto [k, f] : sovrapposte) (k == 2 ? a.Im2_File_2 : k == 3 ? a.Im2_File_3 : a.Im2_File_5) = f;
+    s.Spool_Prepara(a, aperte, dipendente);
     pannello_.Valore_Imposta(Pannello::Riga_Stato, "");
     s.Spool_Immagini();
   };
   const std::string lgo = base_.Percorso_Lgo;
   corsa(3, {}, false, 1, 1, 1);
   EXPECT_EQ(img_.chiamate.size(), 1u);
-  EXPECT_EQ(Server().Copie_Immagini, 1);
+  EXPECT_EQ(Server().Stato().Copie_Immagini, 1);
 
   corsa(3, {{2, "OVL2.BMP"}}, false, 1, 1, 1);
   ASSERT_EQ(img_.chiamate.size(), 3u);
@@ -339,18 +341,18 @@ TEST_F(Strada, RenderingDriverCopiesRangeAndFailures) {
   EXPECT_EQ(img_.chiamate[2].Out_File, base_.Percorso_Tmp + "00003_I_00001_00005.JPG");
   EXPECT_TRUE(img_.chiamate[0].inizializza);
   EXPECT_FALSE(img_.chiamate[1].inizializza);
-  EXPECT_EQ(Server().Pagine.Pagine_Aperte, 3);
+  EXPECT_EQ(Server().Stato().Pagine.Pagine_Aperte, 3);
 
   corsa(1, {}, false, 2, 9, 4);  // the range is lowered to the pages opened
   EXPECT_EQ(img_.chiamate.size(), 3u);
-  EXPECT_EQ(Server().Pagine.Pagine_Aperte, 3);
+  EXPECT_EQ(Server().Stato().Pagine.Pagine_Aperte, 3);
 
   // A failing page does not stop the run; the first message stays.
   img_.fallisce = "_00002.";
   img_.messaggio = "Errore nel salvataggio";
   corsa(1, {}, false, 1, 3, 3);
   EXPECT_EQ(img_.chiamate.size(), 3u);
-  EXPECT_TRUE(Server().Errore_Spool);
+  EXPECT_TRUE(Server().Stato().Errore_Spool);
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stato), "Errore nel salvataggio");
   img_.fallisce.clear();
 
@@ -374,12 +376,13 @@ TEST_F(Strada, ExtremePageRangesStayDefined) {
   };
   for (const auto& c : casi) {
     img_.chiamate.clear();
-    Server().Attributi.Prima_Pagina = c.prima;
-    Server().Attributi.Ultima_Pagina = c.ultima;
-    Server().Pagine.Pagine_Aperte = c.aperte;
+    Attributi_Spool a;
+    a.Prima_Pagina = c.prima;
+    a.Ultima_Pagina = c.ultima;
+    Server().Spool_Prepara(a, c.aperte);
     Server().Spool_Immagini();
     EXPECT_EQ(img_.chiamate.size(), c.immagini) << c.prima << " " << c.ultima;
-    EXPECT_EQ(Server().Pagine.Pagine_Aperte, static_cast<int32_t>(c.immagini));
+    EXPECT_EQ(Server().Stato().Pagine.Pagine_Aperte, static_cast<int32_t>(c.immagini));
   }
 }
 
@@ -411,22 +414,28 @@ TEST_F(Strada, MissingOutputStageFailsTheSpoolFile) {
 // A stage that records what its context shows it and may fail.
 class Fase_Registrata : public Fase_Uscita {
  public:
-  bool Esegui(Contesto_Fase& c) override {
-    numero = c.Attributi.Numero_Spool;
-    grezzo.assign(c.Record_Attributi.begin(), c.Record_Attributi.end());
-    cartella = c.Base.Percorso_Tmp;
-    c.Quadro.Valore_Imposta(Pannello::Riga_Archivia, " fatto");
-    if (!errore.empty()) c.Errore(errore);
+  Fase_Registrata(const Server_Base& base, Pannello& quadro) : base_(base), quadro_(quadro) {}
+  bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) override {
+    numero = stato.Attributi.Numero_Spool;
+    const auto record = stato.Record_Attributi();
+    grezzo.assign(record.begin(), record.end());
+    cartella = base_.Percorso_Tmp;
+    quadro_.Valore_Imposta(Pannello::Riga_Archivia, " fatto");
+    if (!errore.empty()) strada.Errore(errore);
     return true;
   }
   int32_t numero = 0;
   std::string grezzo, cartella, errore;
+
+ private:
+  const Server_Base& base_;
+  Pannello& quadro_;
 };
 
 TEST_F(Strada, OutputStageWorksThroughItsContext) {
   Avvia();
   pannello_.Interruttore_Imposta(Pannello::Riga_Archivia, true);
-  Fase_Registrata archivia;
+  Fase_Registrata archivia(base_, pannello_);
   fasi_.Archivia = &archivia;
   server_ = std::make_unique<Spool_Server>(base_, trasporto_, *host_, pannello_, Pump{}, fasi_);
   struct Caso {
@@ -459,7 +468,7 @@ TEST_F(Strada, OutputStageWorksThroughItsContext) {
 
 TEST_F(Strada, LogTableBackupAndTotalsOverTwoSpoolFiles) {
   Avvia(true, true);
-  Server().Stampe_Avvio = 2000000001;  // both counters since start reset before the count
+  Server().Stampe_Avvio_Imposta(2000000001);  // both counters since start reset before the count
   Scs s;
   s.Testo("Riga").FF();
   const std::string dati(s.dati.begin(), s.dati.end());

@@ -48,9 +48,9 @@ std::string Contenuto(size_t n, int seme) {
 class Dopo : public Fase_Uscita {
  public:
   Dopo(Fase_Uscita& fase, std::function<void()> prima) : fase_(fase), prima_(std::move(prima)) {}
-  bool Esegui(Contesto_Fase& c) override {
+  bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) override {
     if (prima_) prima_();
-    return fase_.Esegui(c);
+    return fase_.Esegui(stato, strada);
   }
 
  private:
@@ -117,7 +117,7 @@ class Strada_Archivio : public ::testing::Test {
   std::vector<int> stati_;
   Qod_IMG_Finto img_;
   Generatore_Qod_IMG<Qod_IMG_Finto> generatore_{img_};
-  Fase_Archivia archivia_;
+  Fase_Archivia archivia_{{strada_.base, strada_.pannello, {}}, strada_.trasporto};
   std::function<void()> prima_;
   Dopo dopo_{archivia_, [this] {
                if (prima_) prima_();
@@ -175,7 +175,7 @@ TEST_F(Strada_Archivio, TwoDocumentsAsPageImages) {
   const std::string x = File_Leggi(Documento(1) / "indice.txt");
   ASSERT_EQ(x.size(), 181u);
   EXPECT_EQ(i_rec[0].substr(22), x);
-  const Tabelle_Pagine& t = strada_.server->Pagine.Tabelle;
+  const Tabelle_Pagine& t = strada_.server->Stato().Pagine.Tabelle;
   struct Campo {
     int inizio, larghezza;
     std::string valore;
@@ -301,7 +301,7 @@ TEST_F(Strada_Archivio, StopRequestAbandonsTheUploadAtTheNextPage) {
   Avvia();
   Prima_Del_Caricamento({{Immagine(1), Contenuto(20000, 1)}, {Immagine(2), Contenuto(100, 2)}});
   auto stop = [this] { return strada_.pannello.Valore(Pannello::Riga_Archivia) == " 1 / 3"; };
-  strada_.server->Arresto = stop;
+  strada_.server->Arresto_Imposta(stop);
   strada_.trasporto.Imposta_Interruzione(stop);
   EXPECT_FALSE(strada_.server->Spool_Get());
   EXPECT_TRUE(strada_.server->Abbandonato());

@@ -67,9 +67,9 @@ int Scuri(const img::Immagine& im) {
 class Dopo : public Fase_Uscita {
  public:
   Dopo(Fase_Uscita& fase, std::function<void()> prima) : fase_(fase), prima_(std::move(prima)) {}
-  bool Esegui(Contesto_Fase& c) override {
+  bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) override {
     prima_();
-    return fase_.Esegui(c);
+    return fase_.Esegui(stato, strada);
   }
 
  private:
@@ -172,8 +172,8 @@ class Strada_Emissione : public ::testing::Test {
   std::unique_ptr<Spool_Server>& server_ = s_.server;
   Qod_IMG img_;
   Generatore_Qod_IMG<Qod_IMG> generatore_{img_};
-  Emissione_PDF emissione_pdf_;
-  Emissione_Immagini emissione_immagini_;
+  Emissione_PDF emissione_pdf_{{base_, pannello_, {}}, s_.trasporto};
+  Emissione_Immagini emissione_immagini_{{base_, pannello_, {}}};
   Fase_Uscita* pdf_ = nullptr;
   Fase_Uscita* immagini_ = nullptr;
 };
@@ -188,7 +188,7 @@ TEST_F(Strada_Emissione, OnePdfPerDocumentNamedAfterItsKey) {
   Spool("0001", "cartella = \"Q:\\USCITA\\Pdf\"\npdf_pag = S\npdf_pag_left = 1900\npdf_pag_top = 100\n", kChiave,
         Pagine({{"A", "uno"}, {"B", "due"}, {"B", "tre"}, {"C", "quattro"}}));
   Esegui();
-  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  EXPECT_FALSE(server_->Stato().Errore_Spool) << Stato();
   EXPECT_EQ(Stato(), "Ok");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 4 / 4");
   const fs::path uscita = unita_ / "uscita" / "pdf";
@@ -248,7 +248,7 @@ TEST_F(Strada_Emissione, MailListThenOneCommand) {
   Spool("0002", "cartella = Q:\\USCITA\nconsegna = P\n",
         kChiave + gruppi + "E | 4 | 0 | 0 | 30 | C | R | /nessun/programma x\n", Pagine({{"D", "a@example.it"}}));
   Esegui();
-  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_TRUE(server_->Stato().Errore_Spool);
   EXPECT_EQ(Stato(), "errore generico emissione PDF");
   EXPECT_NE(File_Leggi(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /nessun/programma x"),
             std::string::npos);
@@ -352,7 +352,7 @@ TEST_F(Strada_Emissione, XmlOutputAppearsOnlyWhenComplete) {
   File_Scrivi(xml / "modello.xml", kModello);
   Spool("0001", "consegna = X\n", std::string(kChiave) + kGruppi_XML, Pagine({{"A", "uno"}, {"B", "due"}}));
   Esegui();
-  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_TRUE(server_->Stato().Errore_Spool);
   EXPECT_EQ(Stato(), "errore generico Emissione XML");
   // A's output could not take its name: it stays under the temporary one.
   EXPECT_TRUE(fs::is_directory(xml / "A.xml"));
@@ -446,12 +446,12 @@ TEST_F(Strada_Emissione, StopRequestLeavesOnlyWholeFilesAndNoDoneRecord) {
       if (!chiesto) chiesto = c.quando();
       return chiesto;
     };
-    server_->Arresto = stop;
+    server_->Arresto_Imposta(stop);
     s_.trasporto.Imposta_Interruzione(stop);
     const bool ok = server_->Spool_Get();
     EXPECT_TRUE(chiesto) << c.nome;
     EXPECT_EQ(Nomi(uscita / c.cartella), c.file) << c.nome;
-    EXPECT_FALSE(server_->Errore_Spool) << c.nome << Stato();
+    EXPECT_FALSE(server_->Stato().Errore_Spool) << c.nome << Stato();
     if (c.fatto) {
       EXPECT_FALSE(server_->Abbandonato()) << c.nome;
       // Its reply is not waited for: the stop cut the wait short.
@@ -478,7 +478,7 @@ TEST_F(Strada_Emissione, PdfWriterRefusalStopsAtThatDocument) {
   Avvia();
   Spool("0001", "cartella = Q:\\Uscita\n", kChiave, Pagine({{"A", "uno"}, {"B", "due"}, {"B", "tre"}, {"C", "x"}}));
   Esegui();
-  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_TRUE(server_->Stato().Errore_Spool);
   EXPECT_EQ(Stato().rfind("Qod_PDF: ", 0), 0u) << Stato();
   EXPECT_EQ(Nomi(unita_ / "uscita"), (std::vector<std::string>{"A.PDF"}));
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Salva), " 2 / 4");
@@ -512,14 +512,14 @@ TEST_F(Strada_Emissione, ACopyCutShortLeavesNoPartialImage) {
     Fase_Uscita& fase;
     rlimit prima;
     Limitata(Fase_Uscita& f, rlimit p) : fase(f), prima(p) {}
-    bool Esegui(Contesto_Fase& c) override {
+    bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) override {
       // Files may not grow past 200 bytes while the stage runs; the write
       // that would fails instead of raising a signal.
       const auto segnale = ::signal(SIGXFSZ, SIG_IGN);
       rlimit piccolo = prima;
       piccolo.rlim_cur = 200;
       ::setrlimit(RLIMIT_FSIZE, &piccolo);
-      const bool ok = fase.Esegui(c);
+      const bool ok = fase.Esegui(stato, strada);
       ::setrlimit(RLIMIT_FSIZE, &prima);
       ::signal(SIGXFSZ, segnale);
       return ok;
@@ -530,7 +530,7 @@ TEST_F(Strada_Emissione, ACopyCutShortLeavesNoPartialImage) {
   Spool("0001", "cartella = Q:\\Uscita\nsalva_pdf = N\n", kChiave, Pagine({{"ABC", "1"}, {"ABC", "2"}}));
   Esegui();
   EXPECT_GT(fs::file_size(tmps_ + "00001_I_00001_00001.PNG"), 200u);
-  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_TRUE(server_->Stato().Errore_Spool);
   EXPECT_EQ(Stato(), "errore generico emissione immagini");
   EXPECT_TRUE(Nomi(unita_ / "uscita").empty()) << Nomi(unita_ / "uscita").front();
   EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);
@@ -542,7 +542,7 @@ TEST_F(Strada_Emissione, MissingImageStopsTheCopies) {
   Avvia();
   Spool("0001", "cartella = Q:\\Uscita\nsalva_pdf = N\n", kChiave, Pagine({{"ABC", "1"}, {"ABC", "2"}, {"ABC", "3"}}));
   Esegui();
-  EXPECT_TRUE(server_->Errore_Spool);
+  EXPECT_TRUE(server_->Stato().Errore_Spool);
   EXPECT_EQ(Stato(), "errore generico emissione immagini");
   EXPECT_EQ(Nomi(unita_ / "uscita"), (std::vector<std::string>{"ABC_00001.PNG"}));
   EXPECT_NE(Esito_Host("0001").find("*ERR"), std::string::npos);

@@ -143,7 +143,7 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
 
   // Page tables: two documents, the archive data of the fixture's fields
   // (number N8, date D8, customer A30, VAT N11, amount N12), mail groups.
-  const Tabelle_Pagine& t = s.Pagine.Tabelle;
+  const Tabelle_Pagine& t = s.Stato().Pagine.Tabelle;
   EXPECT_EQ(t.Chiave_Documento, (std::vector<std::string>{"", "INV001FT", "INV001FT", "INV002FT"}));
   EXPECT_EQ(t.Pagina_Documento, (std::vector<int32_t>{0, 1, 2, 1}));
   ASSERT_EQ(t.Dati_Archivio.size(), 4u);
@@ -155,8 +155,8 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
             (std::vector<std::string>{"", "rossi@example.it    ", Space(20), "bianchi@example.it  "}));
 
   // Page images: every page in two copies (overlay of copy 2, copy selector).
-  EXPECT_EQ(s.Copie_Immagini, 2);
-  EXPECT_EQ(s.Pagine.Pagine_Aperte, 3);
+  EXPECT_EQ(s.Stato().Copie_Immagini, 2);
+  EXPECT_EQ(s.Stato().Pagine.Pagine_Aperte, 3);
   std::vector<std::string> immagini;
   for (const auto& n : Nomi(tmps))
     if (n.find("_I_") != std::string::npos) immagini.push_back(n);
@@ -189,20 +189,20 @@ TEST_F(Strada_Host, TwoSpoolFilesFromTheQueue) {
   EXPECT_EQ(Nomi(tmps), (std::vector<std::string>{"00003_C_00001.TXT", "00003_I_00001_00001.PNG",
                                                   "00003_S_00001.TXT"}));
   EXPECT_EQ(File_Leggi(tmps + "00003_S_00001.TXT"), "LISTA C77 prezzi\r\n  riga due\r\n");
-  EXPECT_EQ(s.Formato.Numero_Chiavi, 1);
-  EXPECT_EQ(s.Formato.Chiave[2].Lunghezza, 0);
-  EXPECT_EQ(s.Pagine.Tabelle.Chiave_Documento, (std::vector<std::string>{"", "C77"}));
-  EXPECT_EQ(s.Gruppi[2].Numero(), 0);  // the mail groups went
-  EXPECT_EQ(s.Gruppi[6].Campi.at(0).Nome, "Cliente");
-  EXPECT_EQ(s.Pagine.Tabelle.Valori_Gruppo[6], (std::vector<std::string>{"", "LISTA C77 "}));
-  EXPECT_EQ(s.Pagine.Tabelle.Valori_Gruppo[1], (std::vector<std::string>{"", "77"}));
-  EXPECT_FALSE(s.Pagine.Pagina_Dipendente);
-  EXPECT_EQ(s.Copie_Immagini, 1);
+  EXPECT_EQ(s.Stato().Formato.Numero_Chiavi, 1);
+  EXPECT_EQ(s.Stato().Formato.Chiave[2].Lunghezza, 0);
+  EXPECT_EQ(s.Stato().Pagine.Tabelle.Chiave_Documento, (std::vector<std::string>{"", "C77"}));
+  EXPECT_EQ(s.Stato().Gruppi[2].Numero(), 0);  // the mail groups went
+  EXPECT_EQ(s.Stato().Gruppi[6].Campi.at(0).Nome, "Cliente");
+  EXPECT_EQ(s.Stato().Pagine.Tabelle.Valori_Gruppo[6], (std::vector<std::string>{"", "LISTA C77 "}));
+  EXPECT_EQ(s.Stato().Pagine.Tabelle.Valori_Gruppo[1], (std::vector<std::string>{"", "77"}));
+  EXPECT_FALSE(s.Stato().Pagine.Pagina_Dipendente);
+  EXPECT_EQ(s.Stato().Copie_Immagini, 1);
   EXPECT_TRUE(img_.chiamate.back().inizializza);  // its first page starts the tag state again
 
   // What stays: the keep-alive time (no "P"), the connection window, the
   // totals, and the log table's title written once.
-  EXPECT_EQ(s.End, "20991231230000");
+  EXPECT_EQ(s.End(), "20991231230000");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stampe), " 2 / 2");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Pagine), " 4 / 4");
   EXPECT_EQ(Profilo_Leggi(base_.File_INI, "Progressivi", "Pagine"), "4");
@@ -243,12 +243,12 @@ TEST(Strada_Esempi, TheSampleQueueGoesThrough) {
   for (const auto& a : attesi) {
     img.chiamate.clear();
     ASSERT_TRUE(s.Spool_Get()) << File_Leggi(base.File_LOG);
-    EXPECT_FALSE(s.Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
-    EXPECT_EQ(s.Pagine.Pagine_Aperte, a.pagine) << s.Attributi.Formato;
-    EXPECT_EQ(img.chiamate.size(), static_cast<size_t>(a.pagine * a.copie)) << s.Attributi.Formato;
+    EXPECT_FALSE(s.Stato().Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
+    EXPECT_EQ(s.Stato().Pagine.Pagine_Aperte, a.pagine) << s.Stato().Attributi.Formato;
+    EXPECT_EQ(img.chiamate.size(), static_cast<size_t>(a.pagine * a.copie)) << s.Stato().Attributi.Formato;
   }
   // The labels: a barcode and the logo as tags.
-  EXPECT_EQ(s.Attributi.Formato, Testo_Largo("ETICHETTE", 20));
+  EXPECT_EQ(s.Stato().Attributi.Formato, Testo_Largo("ETICHETTE", 20));
   const auto comandi = File_Leggi(base.Percorso_Tmp + "00001_C_00001.TXT");
   EXPECT_NE(comandi.find("{VA=SPED0001234}"), std::string::npos) << comandi;
   EXPECT_NE(comandi.find("{VA=" + base.Percorso + "Lgo\\logo.bmp}"), std::string::npos) << comandi;

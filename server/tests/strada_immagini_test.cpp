@@ -66,7 +66,7 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
 
   // Invoices: two fax pages, one copy each, TIFF G4.
   ASSERT_TRUE(s.Spool_Get()) << File_Leggi(base.File_LOG);
-  EXPECT_FALSE(s.Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
+  EXPECT_FALSE(s.Stato().Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
   EXPECT_EQ(Immagini(tmps), (std::vector<std::string>{"00001_I_00001_00001.TIF", "00001_I_00001_00002.TIF"}));
   for (const auto& n : Immagini(tmps)) {
     const std::string info = Comando("tiffinfo '" + tmps + n + "' 2>&1");
@@ -85,7 +85,7 @@ TEST(Strada_Immagini, SampleSpoolFilesBecomePageImages) {
   // barcode reads, the logo sits where its tag puts it, only copy 2 has
   // the carrier's line.
   ASSERT_TRUE(s.Spool_Get()) << File_Leggi(base.File_LOG);
-  EXPECT_FALSE(s.Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
+  EXPECT_FALSE(s.Stato().Errore_Spool) << pannello.Valore(Pannello::Riga_Stato);
   EXPECT_EQ(Immagini(tmps), (std::vector<std::string>{"00001_I_00001_00001.PNG", "00001_I_00001_00002.PNG",
                                                       "00001_I_00002_00001.PNG", "00001_I_00002_00002.PNG"}));
   for (const auto& n : Immagini(tmps)) {

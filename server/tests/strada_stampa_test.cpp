@@ -91,7 +91,7 @@ class Strada_Stampa : public prova::Prova_Qt {
   Generatore_Qod_IMG<Qod_IMG> generatore_{img_};
   stampa::Dispositivo_Cups dispositivo_;
   Ping_Finto ping_;
-  Fase_Stampa fase_{dispositivo_, ping_};
+  Fase_Stampa fase_{dispositivo_, ping_, {base_, pannello_, {}}};
   Fasi_Spool fasi_;
 };
 
@@ -100,7 +100,7 @@ TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
   Spool("0001", "stampante_1 = laser\n", 5);
   Avvia(2);
   ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG);
-  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  EXPECT_FALSE(server_->Stato().Errore_Spool) << Stato();
   EXPECT_EQ(Stato(), "Ok");
   EXPECT_EQ(Esito_Host("0001").find("*ERR"), std::string::npos) << Esito_Host("0001");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stampa), " 5 / 5");
@@ -115,7 +115,7 @@ TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
 
   // Each page at 600 dpi against its page image, scaled to the width and
   // centred: 11904 / 12442 across, the same down.
-  Attributi_Spool a = server_->Attributi;
+  Attributi_Spool a = server_->Stato().Attributi;
   double h = 0, v = 0;
   const stampa::Rettangolo r = Destinazione_Immagine(a, 11904, 16836, 1728, 2292, 200, 200, h, v);
   EXPECT_EQ(r, (stampa::Rettangolo{0, 524, 11904, 16312}));
@@ -144,7 +144,7 @@ TEST_F(Strada_Stampa, G4PageImagesReachThePrinterWithTheirOwnBytes) {
   Spool("0001", "stampante_1 = laser\ntipo_immagine = A\nout_resx = 204\nout_resy = 196\n", 3);
   Avvia(0);
   ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG);
-  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  EXPECT_FALSE(server_->Stato().Errore_Spool) << Stato();
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
   const auto pdf = cups_.Pdf("Laser");
   ASSERT_EQ(pdf.size(), 1u);
@@ -176,10 +176,10 @@ TEST_F(Strada_Stampa, TwoSpoolFilesBackToBackOnABusyPrinter) {
   Spool("0002", "stampante_1 = lenta\n", 3);
   Avvia(0);
   ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG);
-  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  EXPECT_FALSE(server_->Stato().Errore_Spool) << Stato();
   ASSERT_TRUE(cups_.Attendi_Stato("Lenta", 4)) << cups_.Stato("Lenta");
   ASSERT_TRUE(server_->Spool_Get()) << File_Leggi(base_.File_LOG);
-  EXPECT_FALSE(server_->Errore_Spool) << Stato();
+  EXPECT_FALSE(server_->Stato().Errore_Spool) << Stato();
   EXPECT_EQ(Stato(), "Ok");
   EXPECT_EQ(cups_.Stato("Lenta"), 4);  // the first job still printing
   for (const char* spool : {"0001", "0002"}) {
@@ -200,7 +200,7 @@ namespace {
 class Fase_Arresto : public Fase_Uscita {
  public:
   explicit Fase_Arresto(bool& chiesto) : chiesto_(chiesto) {}
-  bool Esegui(Contesto_Fase&) override {
+  bool Esegui(const Stato_Spool&, const Strada_Fase&) override {
     chiesto_ = true;
     return true;
   }
@@ -240,7 +240,7 @@ TEST_F(Strada_Stampa, StopRequestLeavesNoJobOfTheSpoolFileInTheQueue) {
       if (!stampate.empty() && pannello_.Valore(Pannello::Riga_Stampa) == stampate) chiesto = true;
       return chiesto;
     };
-    server_->Arresto = stop;
+    server_->Arresto_Imposta(stop);
     s_.trasporto.Imposta_Interruzione(stop);
     EXPECT_FALSE(server_->Spool_Get()) << c.spool << File_Leggi(base_.File_LOG);
     EXPECT_TRUE(server_->Abbandonato()) << c.spool;
@@ -277,7 +277,7 @@ TEST_F(Strada_Stampa, QueuesThatCannotPrint) {
   Avvia(0);
   for (const auto& c : casi) {
     ASSERT_TRUE(server_->Spool_Get()) << c.spool << File_Leggi(base_.File_LOG);
-    EXPECT_TRUE(server_->Errore_Spool) << c.spool;
+    EXPECT_TRUE(server_->Stato().Errore_Spool) << c.spool;
     EXPECT_EQ(Stato(), A(c.messaggio)) << c.spool;
     EXPECT_NE(Esito_Host(c.spool).find("*ERR"), std::string::npos) << c.spool;
     // The page images stay where they are.

@@ -57,7 +57,7 @@ TEST(FetchRoad, DocumentsArchivedByTheServerComeBackAsTheServerMadeThem) {
 
   Qod_IMG img_server;
   Generatore_Qod_IMG<Qod_IMG> generatore_server(img_server);
-  Fase_Archivia archivia;
+  Fase_Archivia archivia({strada.base, strada.pannello, {}}, strada.trasporto);
   Fasi_Spool fasi;
   fasi.Immagini = &generatore_server;
   fasi.Archivia = &archivia;
@@ -69,7 +69,7 @@ TEST(FetchRoad, DocumentsArchivedByTheServerComeBackAsTheServerMadeThem) {
   const prova::Cartella_Prova copie("copie_server");
   for (const char* run : {"immagini", "testo"}) {
     ASSERT_TRUE(strada.server->Spool_Get()) << File_Leggi(base.File_LOG);
-    ASSERT_FALSE(strada.server->Errore_Spool) << File_Leggi(base.File_LOG);
+    ASSERT_FALSE(strada.server->Stato().Errore_Spool) << File_Leggi(base.File_LOG);
     for (int p = 1; p <= 2; ++p) {
       const std::string n = "00001_I_00001_" + Format(p, "00000") + ".TIF";
       fs::copy_file(base.Percorso_Tmp + n, copie.Dir() / (std::string(run) + "_" + n));

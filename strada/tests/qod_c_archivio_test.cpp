@@ -111,7 +111,7 @@ class Qod_C_Archivio : public prova::Prova_Qt {
     strada_.pannello.Interruttore_Imposta(Pannello::Riga_Archivia, true);
     for (int run = 0; run < 2; ++run) {
       ASSERT_TRUE(strada_.server->Spool_Get()) << File_Leggi(base.File_LOG);
-      ASSERT_FALSE(strada_.server->Errore_Spool) << File_Leggi(base.File_LOG);
+      ASSERT_FALSE(strada_.server->Stato().Errore_Spool) << File_Leggi(base.File_LOG);
     }
     fs::copy_file(base.Percorso_Tmp + "00001_I_00001_00001.TIF", dir_.Dir() / "server_testo_1.TIF");
   }
@@ -154,7 +154,7 @@ class Qod_C_Archivio : public prova::Prova_Qt {
   const fs::path programma_ = strada_.dir.Dir() / "Qod_C";
   Qod_IMG img_server_;
   Generatore_Qod_IMG<Qod_IMG> generatore_{img_server_};
-  Fase_Archivia archivia_;
+  Fase_Archivia archivia_{{strada_.base, strada_.pannello, {}}, strada_.trasporto};
   RecordingMessageSink messaggi_;
   Tray_Finto tray_;
   std::vector<int> fine_;

@@ -23,6 +23,7 @@
 
 #include "qod/client/ricerca.h"
 #include "qod/host/collegamento.h"
+#include "qod/host/scambio.h"
 #include "qod/host/trasporto.h"
 #include "qod/ui.h"
 
@@ -116,8 +117,8 @@ class Ricerca_Archivio {
   bool Scambio(char lettera, const std::string& corpo);
   // The load itself, under the caller's busy mark.
   void Carica(bool inizio);
-  // The row in the record buffer (the body of an "L" reply).
-  Riga_Elenco Riga_Decodifica() const;
+  // The row an "L" reply carries.
+  Riga_Elenco Riga_Decodifica(const Risposta_Host& risposta) const;
 
   Trasporto& trasporto_;
   const Dizionario_Campi& dizionario_;

@@ -18,12 +18,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "qod/client/collegamento_client.h"
 #include "qod/client/trasporto_client.h"
+#include "qod/host/scambio.h"
 #include "qod/record/attributi.h"
 #include "qod/record/immagini.h"
 #include "qod/ui.h"
@@ -107,12 +110,11 @@ class Presenta_Client {
   // `passo` is the step number of the header failure (that of the chunk
   // failure follows it).
   bool Pagina_Scarica(std::string_view chiave, char tipo, int32_t pagina, int passo,
-                      const std::function<bool(const std::string&)>& scrivi, Vista_Documento& vista);
-  // One request whose reply body goes into the record buffer: false after
-  // the message of the failed step (`passo` the header's, `passo` + 1 the
-  // body's) or of a refusal. `lunghezza` gets the body length.
-  bool Record_Leggi(char lettera, const std::string& corpo, int passo, Vista_Documento& vista,
-                    int32_t* lunghezza = nullptr);
+                      const std::function<bool(std::string_view)>& scrivi, Vista_Documento& vista);
+  // One request whose reply carries a record: nothing after the message of
+  // the failed step (`passo` the header's, `passo` + 1 the body's) or of a
+  // refusal.
+  std::optional<Risposta_Host> Record_Leggi(char lettera, const std::string& corpo, int passo, Vista_Documento& vista);
   void File_Cancella() const;
   std::string Nome(const char* genere, int32_t pagina, std::string_view estensione = ".TXT") const;
 

@@ -30,12 +30,6 @@ class Trasporto_Client : public Trasporto {
   explicit Trasporto_Client(Attese_Rete attese = kAttese_Client, Pump pompa = {})
       : Trasporto(attese, std::move(pompa)) {}
 
-  // Delivers exactly `n` bytes (1..8192) of the reply stream as they stand,
-  // one character per byte, without conversion (document chunks); the
-  // record buffer is not touched. n out of range fails at once, `dati`
-  // unchanged and nothing received.
-  bool Sock_ReadRaw(int slot, int n, std::string& dati);
-
  protected:
   bool Ricezione_Vuota(int vuote, bool attesa_lunga) override;
   std::string Riga_Fallita(bool attesa_lunga) const override;

@@ -11,6 +11,7 @@
 
 #include "qod/cripto.h"
 #include "qod/host/programma.h"
+#include "qod/host/scambio.h"
 #include "qod/host/trasporto.h"
 
 namespace qod {
@@ -64,7 +65,6 @@ struct Attese_Collegamento {
   std::function<bool()> interrompi;
 };
 
-inline constexpr int kSlot_Host = 1;
 inline constexpr const char* kTitolo_Errore = "Quillon     ERRORE";
 
 class Connessione_Host {

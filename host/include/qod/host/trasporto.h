@@ -145,6 +145,8 @@ class Trasporto {
   bool Invia_Grezzo(int slot, std::string_view dati);
 
   // ---- The record exchange -------------------------------------------------
+  // The parts of one exchange; the programs go through Scambio_Host
+  // (scambio.h), which puts them together with the body rule.
 
   // Sends the request record of `lettera` and `corpo` (see Record_Richiesta).
   bool Richiesta_Invia(int slot, char lettera, std::string_view corpo, int larghezza = -1);
@@ -154,13 +156,8 @@ class Trasporto {
   bool Richiesta(int slot, char lettera, std::string_view corpo, Intestazione_Risposta& risposta,
                  int larghezza = -1);
   // Reads and drops `lunghezza` body bytes that no step reads, so that the
-  // next reply starts where it should.
+  // next reply starts where it should. The record buffer keeps what it held.
   bool Corpo_Scarta(int slot, int32_t lunghezza);
-  // Reads a reply body of 1..8192 bytes into the record buffer, as
-  // Sock_Read does. A body of any other length cannot be a record: it is
-  // read and dropped so that the next reply starts where it should.
-  enum class Esito_Corpo { Letto, Scartato, Guasto };
-  Esito_Corpo Corpo_Leggi(int slot, int32_t lunghezza);
   // A request whose body is `testata` (text, converted) followed by `grezzi`
   // (bytes as they stand, not converted): the five-digit length counts both.
   // Every byte goes out, waiting for writability; false when the record
@@ -237,6 +234,8 @@ class Trasporto {
   long Ricevi_Una_Volta(int slot);
   // Receives until the buffer holds `n` bytes.
   bool Riempi_Fino(int slot, int n);
+  // Takes `n` waiting bytes out of the receive buffer.
+  void Consuma(int n);
 
   Istante Limite(bool attesa_lunga) const;
 

@@ -19,6 +19,7 @@
 namespace qod {
 
 class Trasporto;
+class Risposta_Host;
 
 // Reads one field of a record: kind ("A", "S", "B"), first column (from
 // 1), width, digits, decimals; as the transport's field decoder does.
@@ -27,6 +28,8 @@ using Lettore_Campi =
 
 // The fields of the reply body the transport holds in its record buffer.
 Lettore_Campi Lettore_Trasporto(const Trasporto& trasporto);
+// The fields of one reply, while it lives.
+Lettore_Campi Lettore_Risposta(const Risposta_Host& risposta);
 
 // How a fractional number is scaled once read.
 enum class Scala_Campo : uint8_t {

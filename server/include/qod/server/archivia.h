@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "qod/host/trasporto.h"
 #include "qod/server/uscite.h"
 
 namespace qod {
@@ -18,11 +19,17 @@ inline constexpr char kNessun_Archivio[] = "**********";  // no document open / 
 
 class Fase_Archivia : public Fase_Uscita {
  public:
+  // `canale`: the host connection's records.
+  Fase_Archivia(Servizi_Fase servizi, Trasporto& canale) : s_(std::move(servizi)), canale_(canale) {}
   // True when every document was stored or refused by the host; false after
   // a transfer failure or a page file that could not be read: the failure is
   // logged, the connection is dropped for a new attempt, and the spool file
   // stays on the host.
-  bool Esegui(Contesto_Fase& contesto) override;
+  bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) override;
+
+ private:
+  Servizi_Fase s_;
+  Trasporto& canale_;
 };
 
 }  // namespace qod

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "qod/host/trasporto.h"
 #include "qod/server/uscite.h"
 
 namespace qod {
@@ -19,18 +20,29 @@ namespace qod {
 // dropped), so that the spool file ends without its done record.
 class Emissione_PDF : public Fase_Uscita {
  public:
-  bool Esegui(Contesto_Fase& contesto) override;
+  // `canale`: the host connection's records (the XML data).
+  Emissione_PDF(Servizi_Fase servizi, Trasporto& canale) : s_(std::move(servizi)), canale_(canale) {}
+  bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) override;
+
+ private:
+  // The XML output of the document whose first page is `pagina`, from the
+  // stage's page tables `t` and the field groups `g`.
+  enum class Esito_XML { Fatto, Errore, Trasporto };
+  Esito_XML Spool_XML(Tabelle_Pagine& t, const Gruppi_Campi& g, const Strada_Fase& strada, int32_t pagina);
+
+  Servizi_Fase s_;
+  Trasporto& canale_;
 };
 
 // Copies the copy-1 page images into the save folder as
 // document_jjjjj.ext, j the page number within the document.
 class Emissione_Immagini : public Fase_Uscita {
  public:
-  bool Esegui(Contesto_Fase& contesto) override;
-};
+  explicit Emissione_Immagini(Servizi_Fase servizi) : s_(std::move(servizi)) {}
+  bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) override;
 
-// The XML output of the document whose first page is `pagina`.
-enum class Esito_XML { Fatto, Errore, Trasporto };
-Esito_XML Spool_XML(Contesto_Fase& contesto, int32_t pagina);
+ private:
+  Servizi_Fase s_;
+};
 
 }  // namespace qod

@@ -77,10 +77,10 @@ class Lavoro_Host : public Lavoro_Spool {
   bool Host_Collega() override { return host_.Host_Collega(pompa_); }
   void Host_Scollega() override { host_.Host_Scollega(); }
   bool Spool_Get() override { return spool_.Spool_Get(); }
-  bool Spool_In_Corso() const override { return spool_.Spool_In_Corso; }
-  const std::string& End() const override { return spool_.End; }
-  const std::string& Restart() const override { return spool_.Restart; }
-  std::string Immagine_Visualizza() const override { return spool_.Immagine_Visualizza; }
+  bool Spool_In_Corso() const override { return spool_.Spool_In_Corso(); }
+  const std::string& End() const override { return spool_.End(); }
+  const std::string& Restart() const override { return spool_.Restart(); }
+  std::string Immagine_Visualizza() const override { return spool_.Immagine_Visualizza(); }
   void Progressivi_Carica() override { spool_.Progressivi_Carica(); }
 
  private:

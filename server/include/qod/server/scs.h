@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "qod/host/scambio.h"
 #include "qod/server/pagine.h"
 #include "qod/ui.h"
 
@@ -21,6 +22,9 @@ namespace qod {
 class Pannello;
 
 inline constexpr int32_t kBlocco_Dati = 8186;  // bytes the host sends per block
+
+// The print data request in the failure texts: "[Spool_Get] Errore Sock_Read {G}(1)".
+inline constexpr Nome_Scambio kNome_Dati{"Spool_Get", 'G'};
 
 // Where the print data comes from: the block that starts at a byte offset.
 class Sorgente_Dati {
@@ -120,7 +124,7 @@ class Interprete_SCS {
   bool Apri_Se_Serve();
   void Metti(char c);
   bool Tag_Chiudi();
-  bool Fallito(const char* messaggio);
+  bool Fallito(const std::string& messaggio);
 
   Pagine_Spool& P;
   int32_t ultima_ = 0;

@@ -78,6 +78,11 @@ class Spool_Server {
   // the number of pages rendered.
   void Spool_Immagini();
 
+  // Takes `attributi` as the spool file in hand without asking the host,
+  // with `pagine_aperte` pages laid out (copy-dependent or not) and no
+  // failure yet: for running one of the stages above by itself.
+  void Spool_Prepara(const Attributi_Spool& attributi, int32_t pagine_aperte = 0, bool pagina_dipendente = false);
+
   // A failure of the spool file that is not a transfer failure: marks the
   // spool file and shows the message on the state row when that is empty.
   void Errore_Segnala(const std::string& messaggio);
@@ -88,8 +93,8 @@ class Spool_Server {
   // saved or archived page and document, and before the done record: true
   // (the program is ending) abandons the spool file where it stands, without
   // its done record, so that the host keeps it. The host waits ask the same
-  // request through the transport.
-  std::function<bool()> Arresto;
+  // request through the transport. Unset, nothing stops.
+  void Arresto_Imposta(std::function<bool()> arresto) { arresto_ = std::move(arresto); }
   bool Abbandonato() const { return abbandonato_; }
 
   // The values of an attribute record that no spool file can have: a
@@ -107,28 +112,24 @@ class Spool_Server {
 
   // Reads the running totals from the settings file and shows rows 2 and 3.
   void Progressivi_Carica();
+  // The spool files done since the program started and in all (kept in
+  // [Progressivi]).
+  int64_t Stampe_Avvio() const { return stampe_avvio_; }
+  int64_t Stampe_Totali() const { return stampe_totali_; }
+  // Sets the count since the start, as after a program that has run long.
+  void Stampe_Avvio_Imposta(int64_t stampe) { stampe_avvio_ = stampe; }
 
-  // The context an output stage runs in: the working values below and the
-  // server's parts.
-  Contesto_Fase Contesto();
-
-  // ---- Working values of the spool file ------------------------------------
-
-  Attributi_Spool Attributi;
-  bool Errore_Spool = false;
-  Definizione_Formato Formato;
-  Gruppi_Campi Gruppi;
-  Pagine_Spool Pagine;               // page files, tables, `Pagine_Aperte`
-  int32_t Copie_Immagini = 1;        // copies rendered per page
-
-  // ---- Process-wide values ---------------------------------------------------
-
-  bool Spool_In_Corso = false;
-  std::string End, Restart;          // the connection window, "yyyymmddhhnnss"
-  int64_t Stampe_Avvio = 0;          // since the program started
-  int64_t Stampe_Totali = 0;         // kept in [Progressivi]
+  // The spool file in hand, as the road has made it so far.
+  const Stato_Spool& Stato() const { return stato_; }
+  // True while Spool_Get runs.
+  bool Spool_In_Corso() const { return in_corso_; }
+  // The connection window, "yyyymmddhhnnss": as the settings give it at
+  // start-up, then as each keep-alive brings it.
+  void Finestra_Iniziale();
+  const std::string& End() const { return end_; }
+  const std::string& Restart() const { return restart_; }
   // The first page image of the last spool file, for the viewer key.
-  std::string Immagine_Visualizza;
+  const std::string& Immagine_Visualizza() const { return immagine_visualizza_; }
 
  private:
   Trasporto& Canale() { return trasporto_; }
@@ -142,10 +143,47 @@ class Spool_Server {
   void File_Slot_Cancella();
   void Esito_Conta();
   bool Definizioni_Leggi(char lettera, const char* procedura, int massimo_gruppo);
+  // One row of a definition list, "S" the first and "N" each next one: the
+  // outcome "1" ends the list, any other refusal is a failure.
+  Risposta_Host Riga_Chiedi(const Nome_Scambio& nome, const std::string& flag);
   bool Fase(Fase_Uscita* fase, int riga, const char* nome);
   bool Spool_Get_Passi();
+
+  // ---- The steps of one spool file, in the order the road takes them ------
+  // Each false ends the spool file there, without its done record.
+
+  // Asks the host for the next spool file and decodes its attribute record
+  // (keeping the raw record for the archive when asked): true with a spool
+  // file in hand; false when nothing is waiting or the exchange failed.
+  bool Spool_Prendi();
+  // The spool file in hand failed lately and waits for its next attempt,
+  // or is never taken again.
+  bool Ritentativo_In_Attesa() const;
+  // The working values start anew for the spool file in hand (its copy
+  // count capped); the panel shows its attributes.
+  void Spool_Avvia();
+  // Values no spool file can have mark it failed; false when its number
+  // cannot be reported done, which leaves it on the host for good.
+  bool Attributi_Controlla();
+  // The printer's echo, when the spool file is printed to an address: a
+  // printer that does not answer, or cannot be looked up, fails it.
+  void Stampante_Controlla();
+  // The format definitions, then the mail or XML field groups.
+  bool Definizioni_Spool();
+  // The print data laid out into page files, then the page images; the
+  // spool file fails when fewer pages came out than its range asks.
+  bool Pagine_Produci();
+  // The first page image, kept for the viewer key and shown when it is down.
+  void Prima_Immagine_Mostra();
+  // The output stages: print, archive, save (PDF or images).
+  bool Uscite_Esegui();
+  // The outcome of the done record, and the totals when it went well.
+  void Esito_Registra();
+  // The done record.
+  bool Fine_Comunica();
+
   // True once the stop request has abandoned the spool file in hand (asked
-  // of `Arresto` until then).
+  // of the stop request until then).
   bool Arresto_Richiesto();
   // A spool file that failed without its done record: which one, how often
   // in a row, and when it may be taken again (a serial date). A spool file
@@ -172,14 +210,18 @@ class Spool_Server {
   bool irrevocabile_ = false; // past what a stage cannot take back: no abandoning
   std::vector<Fase_Uscita*> eseguite_;  // the output stages run for it
 
-  // Working values no one outside the road reads.
-  std::array<uint8_t, kLunghezza_Attributi> Record_Attributi{};  // raw, kept when 621 is "T" and archived
-  bool Record_Attributi_Copiato = false;
-  std::string Esito;                 // outcome text of the done record
-  Interprete_SCS Interprete{Pagine};
-  std::string Estensione_Immagine;   // of the page images just made
-  Risultato_Ping Ultimo_Ping;
-  int64_t Pagine_Avvio = 0, Pagine_Totali = 0;
+  std::function<bool()> arresto_;
+  Stato_Spool stato_;
+  // What the stages may ask of the road and tell it.
+  Strada_Fase strada_;
+  Interprete_SCS interprete_{stato_.Pagine};
+
+  // ---- Process-wide values ---------------------------------------------------
+  bool in_corso_ = false;
+  std::string end_, restart_;
+  int64_t stampe_avvio_ = 0, stampe_totali_ = 0;
+  int64_t pagine_avvio_ = 0, pagine_totali_ = 0;
+  std::string immagine_visualizza_;
 };
 
 }  // namespace qod

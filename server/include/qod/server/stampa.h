@@ -83,8 +83,9 @@ stampa::Rettangolo Destinazione_Immagine(const Attributi_Spool& a, int32_t largh
 // The print stage of the spool server, on the device the program prints with.
 class Fase_Stampa : public Fase_Uscita {
  public:
-  Fase_Stampa(stampa::Dispositivo_Stampa& dispositivo, Ping_Stampante& ping) : dispositivo_(dispositivo), ping_(ping) {}
-  bool Esegui(Contesto_Fase& contesto) override;
+  Fase_Stampa(stampa::Dispositivo_Stampa& dispositivo, Ping_Stampante& ping, Servizi_Fase servizi)
+      : dispositivo_(dispositivo), ping_(ping), s_(std::move(servizi)) {}
+  bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) override;
   // Cancels the jobs of the last spool file that the printing system has
   // not completed.
   void Abbandona() override;
@@ -93,6 +94,7 @@ class Fase_Stampa : public Fase_Uscita {
  private:
   stampa::Dispositivo_Stampa& dispositivo_;
   Ping_Stampante& ping_;
+  Servizi_Fase s_;
   std::vector<int32_t> consegnati_;  // the jobs of the last spool file
 };
 

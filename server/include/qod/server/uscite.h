@@ -4,6 +4,7 @@
 // cycle only calls them through these interfaces.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -12,7 +13,6 @@
 
 #include "qod/server/base_server.h"
 #include "qod/host/collegamento.h"
-#include "qod/host/trasporto.h"
 #include "qod/net/ping.h"
 #include "qod/record/attributi.h"
 #include "qod/record/definizioni.h"
@@ -25,36 +25,50 @@ namespace qod {
 // The result of one echo to the printer.
 using Risultato_Ping = net::Risultato_Ping;
 
-// What an output stage sees: the working values of the spool file being
-// handled and the parts of the server it may use. The spool server builds
-// it for each stage call; a test builds it from its own parts.
-struct Contesto_Fase {
-  // ---- The spool file ------------------------------------------------------
-  const Attributi_Spool& Attributi;
-  // The raw attribute record when it is kept for the archive (field 621
-  // "T" and an archived spool file), else empty.
-  std::span<const uint8_t> Record_Attributi;
-  const Definizione_Formato& Formato;
-  const Gruppi_Campi& Gruppi;
-  Pagine_Spool& Pagine;                    // page files and tables, `Pagine_Aperte`
-  const std::string& Estensione_Immagine;  // of the page images just made
-  int32_t Copie_Immagini;                  // copies rendered per page
-  const Risultato_Ping& Ultimo_Ping;
+// The spool file in hand, as the road has made it so far: its attribute
+// record, its definitions, its page files and tables, its page images and
+// the printer's echo. The road alone changes it, between the stages; a
+// stage reads it.
+struct Stato_Spool {
+  Attributi_Spool Attributi;
+  bool Errore_Spool = false;  // the spool file failed (not a transfer failure)
+  Definizione_Formato Formato;
+  Gruppi_Campi Gruppi;
+  // The host's field dictionary the spool file is laid out with.
+  const Dizionario_Campi* Dizionario = nullptr;
+  Pagine_Spool Pagine;              // page files, tables, `Pagine_Aperte`
+  std::string Estensione_Immagine;  // of the page images just made
+  int32_t Copie_Immagini = 1;       // copies rendered per page
+  Risultato_Ping Ultimo_Ping;
+  std::string Esito;                // outcome text of the done record
+  // The raw attribute record, copied when it is kept for the archive
+  // (field 621 "T" and an archived spool file).
+  std::array<uint8_t, kLunghezza_Attributi> Record_Grezzo{};
+  bool Record_Copiato = false;
 
-  // ---- The server ------------------------------------------------------------
-  Server_Base& Base;        // folders, settings, log, file-name templates
-  Pannello& Quadro;         // the stage writes its own row
-  const Pump& Pompa;
-  Trasporto& Canale;        // the host records
-  Connessione_Host& Host;   // the dictionary and archive template; dropped after a transfer failure
+  // The raw attribute record when it is kept, else empty.
+  std::span<const uint8_t> Record_Attributi() const {
+    return Record_Copiato ? std::span<const uint8_t>(Record_Grezzo) : std::span<const uint8_t>();
+  }
+  // The field dictionary, empty when none is known.
+  const Dizionario_Campi& Campi() const {
+    static const Dizionario_Campi vuoto;
+    return Dizionario ? *Dizionario : vuoto;
+  }
+};
+
+// What a stage may ask of the road and tell it while it runs. The server
+// parts a stage works with (folders and settings, panel, host records) it
+// is given when it is made.
+struct Strada_Fase {
   // Marks the spool file failed and shows the message on the state row
   // when that is still empty.
-  std::function<void(const std::string&)> Errore;
+  std::function<void(const std::string&)> Errore = [](const std::string&) {};
   // A transfer failure on the host connection: logs the message and drops
   // the connection for a new attempt; false. An exchange that a stop
   // request cut short is no failure: it abandons the spool file instead,
   // and nothing is logged for it.
-  std::function<bool(const std::string&)> Guasto;
+  std::function<bool(const std::string&)> Guasto = [](const std::string&) { return false; };
   // The stop request, as the road itself looks at it: true once the
   // program is ending, and from then on for the rest of the spool file,
   // which is abandoned without its done record. A stage asks it before
@@ -68,7 +82,14 @@ struct Contesto_Fase {
   std::function<void()> Irrevocabile = [] {};
 };
 
-// One output stage. It reads what it needs from the context, writes its
+// The server parts every stage works with.
+struct Servizi_Fase {
+  Server_Base& Base;  // folders, settings, log, file-name templates
+  Pannello& Quadro;   // the stage writes its own row
+  Pump Pompa;
+};
+
+// One output stage. It reads what it needs of the spool file, writes its
 // panel row, and on a failure of its own calls `Errore` with its message.
 // The result is the stage's own: for the archive, false means a transfer
 // failure that has already been logged and has dropped the connection (the
@@ -77,7 +98,7 @@ struct Contesto_Fase {
 class Fase_Uscita {
  public:
   virtual ~Fase_Uscita() = default;
-  virtual bool Esegui(Contesto_Fase& contesto) = 0;
+  virtual bool Esegui(const Stato_Spool& stato, const Strada_Fase& strada) = 0;
   // The spool file the stage last ran for was abandoned on a stop request,
   // during the stage or after it: what the stage handed on and can still
   // take back is taken back. The print stage cancels its jobs that the printing
