@@ -159,6 +159,9 @@ FrmClient::FrmClient(Area_Notifica& tray, MessageSink& messaggi, Messaggi_Qt* me
   ricerche_ = new QComboBox(pagine_[0]);
   ricerche_->setObjectName(QStringLiteral("Ricerche"));
   ricerche_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  // Qt fits the box to its entries a moment after they change: it never
+  // gets narrower than 320 pixels for that.
+  ricerche_->setMinimumWidth(320);
   ricerche_->setGeometry(8, 8, 320, ricerche_->sizeHint().height());
   QObject::connect(ricerche_, &QComboBox::currentIndexChanged, [this](int i) {
     if (in_riempimento_ || i < 0 || !Ricerche_Click) return;

@@ -235,3 +235,25 @@ TEST_F(ClientWindow, MinimumSizeAndReLayoutOnceTheResizeEnds) {
   QCoreApplication::processEvents();
   EXPECT_EQ(f_->Tab_()->size(), QSize(300 - 6, 120 - 7));
 }
+
+TEST_F(ClientWindow, TheSearchListIsAtLeast320PixelsAndWidensForALongName) {
+  // Qt fits the box to its entries a moment after they change; the width
+  // must not depend on when the window is looked at.
+  struct Caso {
+    std::string nome;
+    bool piu_largo;
+  };
+  for (const Caso& c : {Caso{"Fatture", false}, Caso{std::string(80, 'W'), true}}) {
+    SCOPED_TRACE(c.nome);
+    f_->Ricerche_Riempi({{1, c.nome}});
+    QComboBox* r = f_->Ricerche();
+    const int subito = r->width();
+    Attendi([] { return false; }, 200);
+    EXPECT_EQ(r->width(), subito);
+    if (c.piu_largo) {
+      EXPECT_GT(r->width(), 320);
+    } else {
+      EXPECT_EQ(r->width(), 320);
+    }
+  }
+}
