@@ -159,8 +159,8 @@ FrmClient::FrmClient(Area_Notifica& tray, MessageSink& messaggi, Messaggi_Qt* me
   ricerche_ = new QComboBox(pagine_[0]);
   ricerche_->setObjectName(QStringLiteral("Ricerche"));
   ricerche_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-  // Qt fits the box to its entries a moment after they change: it never
-  // gets narrower than 320 pixels for that.
+  // 320 pixels, or what the longest name needs: Qt fits the box to its
+  // entries a moment after they change, never below that.
   ricerche_->setMinimumWidth(320);
   ricerche_->setGeometry(8, 8, 320, ricerche_->sizeHint().height());
   QObject::connect(ricerche_, &QComboBox::currentIndexChanged, [this](int i) {
@@ -225,8 +225,7 @@ void FrmClient::Ricerche_Riempi(const std::vector<std::pair<int, std::string>>& 
   in_riempimento_ = true;
   ricerche_->clear();
   for (const auto& [numero, nome] : voci) ricerche_->addItem(Testo_Qt(nome), numero);
-  // 320 pixels, or what the longest name needs.
-  ricerche_->resize(std::max(320, ricerche_->sizeHint().width()), ricerche_->sizeHint().height());
+  ricerche_->resize(ricerche_->sizeHint());
   in_riempimento_ = false;
   // The first entry is chosen, which builds its form.
   if (ricerche_->count() > 0) {

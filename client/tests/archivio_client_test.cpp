@@ -150,13 +150,7 @@ class Finestra_Archivio : public Prova_Qt {
   const fs::path programma_ = dir_.Dir() / "Qod_C";
   std::unique_ptr<Host_Simulato> host_;
   // The boxes, and whether each came up under a busy pointer.
-  struct Messaggi_Puntatore : RecordingMessageSink {
-    std::vector<bool> occupato;
-    int MsgBox(const std::string& testo, int stile, const std::string& titolo) override {
-      occupato.push_back(QApplication::overrideCursor() != nullptr);
-      return RecordingMessageSink::MsgBox(testo, stile, titolo);
-    }
-  } messaggi_;
+  Messaggi_Puntatore messaggi_;
   Tray_Finto tray_;
   std::vector<int> fine_;
   std::vector<std::string> stampati_, impostati_;

@@ -93,13 +93,7 @@ class DialogoStampa : public prova::Prova_Qt {
   std::string ini_;
   stampa::Dispositivo_Registrato dispositivo_;
   // The boxes, and whether each came up under a busy pointer.
-  struct Messaggi_Puntatore : RecordingMessageSink {
-    std::vector<bool> occupato;
-    int MsgBox(const std::string& testo, int stile, const std::string& titolo) override {
-      occupato.push_back(QApplication::overrideCursor() != nullptr);
-      return RecordingMessageSink::MsgBox(testo, stile, titolo);
-    }
-  } messaggi_;
+  prova::Messaggi_Puntatore messaggi_;
   int pompe_ = 0;
   std::function<void()> ad_ogni_pompa_;
   std::vector<std::string> proprieta_;

@@ -17,6 +17,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "qod/prova/finti.h"
 
 class QWidget;
 
@@ -70,6 +73,16 @@ void Quando_Aperto(std::function<void(T&)> azione) {
     if (d->isVisible()) d->reject();
   });
 }
+
+// Records every box, as RecordingMessageSink does, with whether it came up
+// under a busy pointer.
+struct Messaggi_Puntatore : RecordingMessageSink {
+  std::vector<bool> occupato;
+  int MsgBox(const std::string& testo, int stile, const std::string& titolo) override {
+    occupato.push_back(QApplication::overrideCursor() != nullptr);
+    return RecordingMessageSink::MsgBox(testo, stile, titolo);
+  }
+};
 
 // Lets the event loop run until `condizione` holds or the time is up.
 inline bool Attendi(const std::function<bool()>& condizione, int limite_ms = 10000) {
