@@ -35,7 +35,8 @@ Indice_Archivio Indice_Archivio::Da_Attributi(const Attributi_Spool& a, bool tes
                                               const std::string& dati_archivio) {
   Indice_Archivio i;
   i.Marca = "U";
-  i.Pagine = Format(pagine, "00000");
+  // Five digits: a longer count is written as the largest that fits, never cut to its first digits.
+  i.Pagine = Format(std::min<int32_t>(pagine, 99999), "00000");
   i.Indice_33 = a.Indice_33;
   i.Chiave = chiave;
   i.Riservato = "00000";

@@ -283,6 +283,20 @@ TEST(Indice_Archivio, ComposedAtItsColumnsAndReadBack) {
   EXPECT_EQ(letto.Dati_Archivio, "");  // read by the dictionary
 }
 
+TEST(Indice_Archivio, PageCountBeyondFiveDigitsIsTheLargestThatFits) {
+  const struct {
+    int32_t pagine;
+    const char* atteso;
+  } casi[] = {{1, "00001"}, {99999, "99999"}, {100000, "99999"}, {123456, "99999"}};
+  for (const auto& c : casi) {
+    const auto i = Indice_Archivio::Da_Attributi(Attributi_Spool{}, false, c.pagine, "K", "", "");
+    EXPECT_EQ(i.Pagine, c.atteso) << c.pagine;
+    const std::string r = i.Componi(112);
+    EXPECT_EQ(r.substr(11, 5), c.atteso) << c.pagine;
+    EXPECT_EQ(r.substr(16, 4), "    ") << c.pagine;  // the fields after it stay where they are
+  }
+}
+
 TEST(Helpers, CifraBase36) {
   EXPECT_EQ(Cifra_Base36("0"), 0);
   EXPECT_EQ(Cifra_Base36("9"), 9);
