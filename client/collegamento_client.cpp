@@ -24,9 +24,17 @@ static Effetti_Collegamento Effetti_Client() {
   return e;
 }
 
-Collegamento_Client::Collegamento_Client(const Base_Programma& programma, Dati_Collegamento& dati,
-                                         Trasporto& trasporto, int istanza, Attese_Collegamento attese)
-    : programma_(programma), trasporto_(trasporto), host_(programma, dati, trasporto, Effetti_Client(), std::move(attese)) {
+// The viewer pauses after its tenth failed attempt as after the others.
+static Attese_Collegamento Attese_Client(Attese_Collegamento a) {
+  a.pausa_dopo_ultimo = true;
+  return a;
+}
+
+Collegamento_Client::Collegamento_Client(const Base_Programma& programma, Dati_Collegamento& dati, Trasporto& trasporto,
+                                         int istanza, Attese_Collegamento attese)
+    : programma_(programma),
+      trasporto_(trasporto),
+      host_(programma, dati, trasporto, Effetti_Client(), Attese_Client(std::move(attese))) {
   dati.Titolo_Login = kTitolo_Viewer + Format(istanza, "#0");
 }
 

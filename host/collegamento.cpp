@@ -157,7 +157,7 @@ bool Connessione_Host::Host_Collega(const Pump& pompa) {
     if (connesso) break;
     Chiudi();  // no socket is left behind by a failed attempt
     if (Interrotto()) return false;
-    if (tentativo < attese_.tentativi) {
+    if (tentativo < attese_.tentativi || attese_.pausa_dopo_ultimo) {
       for (int i = 0; i < attese_.passi; ++i) {
         programma_.Orologio().Attendi(attese_.passo_ms);
         Pompa(pompa);

@@ -135,18 +135,37 @@ TEST_F(ClientConnection, FailuresEndWithOneMessage) {
   }
 }
 
-TEST_F(ClientConnection, TenRefusedTriesWithTheirPausesThenOneMessage) {
+// Every failed try, the tenth too, is followed by its 2 s pause of ten
+// pumped 200 ms waits on the injected clock; a stop ends the last pause at
+// once.
+TEST_F(ClientConnection, TenRefusedTriesEachWithItsPauseThenOneMessage) {
+  struct Caso {
+    const char* nome;
+    int stop_alla_pompa;  // 0: no stop
+    int pompe;
+  } casi[] = {
+      {"no stop", 0, 10 * 10},
+      {"stop in the last pause", 9 * 10 + 5, 9 * 10 + 5},
+  };
   Avvia();
   Pari chiusa;
   dati_.Collegamento.Porta = chiusa.Porta();
   chiusa.Chiudi_Ascolto();  // nothing listens there
   dati_.Collegamento.Libreria = "";
-  int pompe = 0;
-  auto c = Nuovo();
-  EXPECT_FALSE(c->Host_Collega([&] { ++pompe; }));
-  EXPECT_EQ(pompe, 9 * 10);  // ten tries, 2 s apart on the injected clock
-  ASSERT_EQ(messaggi_.boxes.size(), 1u);
-  EXPECT_EQ(messaggi_.boxes[0].testo, "Connessione al server non riuscita");
+  for (const auto& k : casi) {
+    SCOPED_TRACE(k.nome);
+    int pompe = 0;
+    attese_.interrompi = [&] { return k.stop_alla_pompa > 0 && pompe >= k.stop_alla_pompa; };
+    messaggi_.boxes.clear();
+    const int64_t t0 = orologio_.Millisecondi();
+    auto c = Nuovo();
+    EXPECT_FALSE(c->Host_Collega([&] { ++pompe; }));
+    EXPECT_EQ(pompe, k.pompe);
+    EXPECT_EQ(orologio_.Millisecondi() - t0, int64_t{200} * k.pompe);
+    ASSERT_EQ(messaggi_.boxes.size(), 1u);
+    EXPECT_EQ(messaggi_.boxes[0].testo, "Connessione al server non riuscita");
+    EXPECT_EQ(t_.Socket(1), net::kNessuno);
+  }
 }
 
 TEST_F(ClientConnection, RefusedFtpPasswordIsShownAndTcpIsStillTried) {

@@ -60,6 +60,9 @@ struct Attese_Collegamento {
   int tentativi = 10;
   int passi = 10;
   int passo_ms = 200;
+  // The viewer pauses after its last failed attempt too, before it gives
+  // up; the server gives up at once.
+  bool pausa_dopo_ultimo = false;
   // Asked after each pump of a pause: true gives up at once, with no
   // further attempt (the program is ending).
   std::function<bool()> interrompi;
