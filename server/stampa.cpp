@@ -235,7 +235,7 @@ bool Fase_Stampa::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) {
                          s_.Pompa,
                          [&base](std::string_view riga) { base.Log_Scrivi(true, true, riga); },
                          strada.Errore,
-                         Finestra,
+                         Finestra ? Finestra() : 0,
                          strada.Arresto,
                          &consegnati_};
   Spool_Stampa(lavoro, servizi);

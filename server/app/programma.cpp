@@ -75,6 +75,7 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o)
   semaforo_ = std::make_unique<Timer_Qt>();
 
   vista_ = std::make_unique<FrmBase>(*pannello_, [this] { Fine(0); });
+  fase_stampa_->Finestra = [this] { return vista_ ? static_cast<int64_t>(vista_->winId()) : int64_t{0}; };
   Finestra_Base::Visore visore;
   visore.Carica = [this](const std::string& immagine) { Visore_Carica(immagine); };
   visore.Scarica = [this] { Visore_Scarica(); };

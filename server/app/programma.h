@@ -49,6 +49,7 @@ class Programma_Qod_S : public Programma_Qt {
   Spool_Server& Spool() { return *spool_; }
   Finestra_Base* Finestra() { return finestra_.get(); }
   FrmBase* Vista() { return vista_.get(); }
+  Fase_Stampa& Stampa() { return *fase_stampa_; }
   // The viewer window while it is open.
   FrmVis* Visore();
   bool Caricato() const { return caricato_; }

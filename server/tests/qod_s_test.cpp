@@ -38,6 +38,7 @@
 #include "qod/viewer/qod_imv.h"
 #include "qod/ui/prova_qt.h"
 #include "qod/profile.h"
+#include "qod/server/stampa.h"
 #include "qod/prova/finti.h"
 
 using namespace qod;
@@ -170,6 +171,10 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   EXPECT_FALSE(V().isVisible());
   EXPECT_EQ(Q().Caption(), "Quillon Server - 1");
   EXPECT_EQ(Q().Client(), "Client 7");
+  // The print stage names the main window by its id, hidden as it is.
+  ASSERT_TRUE(p_->Stampa().Finestra);
+  const int64_t finestra = p_->Stampa().Finestra();
+  EXPECT_NE(finestra, 0);
 
   // The queue is handled: every spool file got its done record.
   ASSERT_TRUE(Attendi([this] { return server_.Fatti() == 3; }, 20000)) << server_.Fatti();
@@ -200,6 +205,7 @@ TEST_F(Qod_S_Finestra, AutoIconRunsTheQueueFromTheTrayThenTheOperatorTakesOver) 
   EXPECT_EQ(tray_.Conta(NIM_DELETE), 1);
   ASSERT_TRUE(Attendi([this] { return V().isVisible(); }, 2000));
   EXPECT_TRUE(V().Normale());
+  EXPECT_EQ(static_cast<int64_t>(V().winId()), finestra);
   Schermata("stato_6");
 
   // In state 6: the switches do not move, and the exit is refused silently.

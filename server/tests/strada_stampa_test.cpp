@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QWidget>
+
 #include <filesystem>
 
 #include "qod/ansi.h"
@@ -67,6 +69,7 @@ class Strada_Stampa : public prova::Prova_Qt {
     ASSERT_TRUE(Scrivi_Striscia_Font(base_.Percorso_Fnt + "cour20.bmp", Opzioni_Striscia{}, &errore))
         << errore;
     fasi_.Immagini = &generatore_;
+    fase_.Finestra = [this] { return static_cast<int64_t>(principale_.winId()); };
     fasi_.Stampa = &fase_;
     fasi_.Ping = &ping_;
     ASSERT_TRUE(s_.Collega(fasi_));
@@ -92,6 +95,7 @@ class Strada_Stampa : public prova::Prova_Qt {
   stampa::Dispositivo_Cups dispositivo_;
   Ping_Finto ping_;
   Fase_Stampa fase_{dispositivo_, ping_, {base_, pannello_, {}}};
+  QWidget principale_;  // the program's main window, never shown
   Fasi_Spool fasi_;
 };
 
@@ -104,8 +108,13 @@ TEST_F(Strada_Stampa, FivePagesInJobsOfTwoPlacedAsTheModeSays) {
   EXPECT_EQ(Stato(), "Ok");
   EXPECT_EQ(Esito_Host("0001").find("*ERR"), std::string::npos) << Esito_Host("0001");
   EXPECT_EQ(pannello_.Valore(Pannello::Riga_Stampa), " 5 / 5");
-  EXPECT_NE(File_Leggi(base_.File_LOG).find("[Stampante Imposta] hWnd=0 hPrintDC=1 Stampante=laser Verticale=Vero"),
-            std::string::npos);
+  // The printer's log line names the main window by its id.
+  const int64_t finestra = static_cast<int64_t>(principale_.winId());
+  EXPECT_NE(finestra, 0);
+  EXPECT_NE(File_Leggi(base_.File_LOG)
+                .find("[Stampante Imposta] hWnd=" + std::to_string(finestra) + " hPrintDC=1 Stampante=laser Verticale=Vero"),
+            std::string::npos)
+      << File_Leggi(base_.File_LOG);
   ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Laser"));
 
   const auto pdf = cups_.Pdf("Laser");

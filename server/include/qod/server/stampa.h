@@ -89,7 +89,9 @@ class Fase_Stampa : public Fase_Uscita {
   // Cancels the jobs of the last spool file that the printing system has
   // not completed.
   void Abbandona() override;
-  int64_t Finestra = 0;
+  // The id of the program's main window, for the printer's log line; asked
+  // at each spool file (unset: 0).
+  std::function<int64_t()> Finestra;
 
  private:
   stampa::Dispositivo_Stampa& dispositivo_;
