@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 
+#include "qod/ui/dialogo_file.h"
 #include "qt_testo.h"
 
 namespace qod::testers {
@@ -18,6 +19,7 @@ std::string Dialoghi_Qt::Scegli_File(const std::string& filtro) {
   for (const QString& s : schemi.split(';', Qt::SkipEmptyParts)) elenco << s << s.toLower();
   schemi = elenco.join(' ');
   QFileDialog d(finestra_);
+  Dialogo_File_Italiano(d);
   d.setFileMode(QFileDialog::ExistingFile);
   d.setNameFilter(descrizione + " (" + schemi + ")");
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return "";

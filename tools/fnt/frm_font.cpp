@@ -26,6 +26,7 @@
 #include "qod/ansi.h"
 #include "qod/basic.h"
 #include "qod/imaging/qimage.h"
+#include "qod/ui/dialogo_file.h"
 #include "qod/ui/qt.h"
 #include "qod/viewer/vista_immagine.h"
 
@@ -143,6 +144,7 @@ QString Filtro_Qt(const std::string& filtro) {
 
 std::string Dialoghi_Font_Qt::Apri_File(const std::string& filtro) {
   QFileDialog d(finestra_);
+  Dialogo_File_Italiano(d);
   d.setFileMode(QFileDialog::ExistingFile);
   d.setNameFilter(Filtro_Qt(filtro));
   if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return "";
@@ -151,6 +153,7 @@ std::string Dialoghi_Font_Qt::Apri_File(const std::string& filtro) {
 
 std::string Dialoghi_Font_Qt::Salva_File(const std::string& nome, const std::string& filtro) {
   QFileDialog d(finestra_);
+  Dialogo_File_Italiano(d);
   d.setAcceptMode(QFileDialog::AcceptSave);
   d.setFileMode(QFileDialog::AnyFile);
   d.setOption(QFileDialog::DontConfirmOverwrite);

@@ -7,6 +7,7 @@
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/ui/dialogo_file.h"
 #include "qod/ui/qt.h"
 #include "qod/viewer/azioni_file.h"
 #include "qod/viewer/invio_brv.h"
@@ -17,7 +18,8 @@ namespace qod::imv {
 namespace {
 
 // The save dialog on screen: a Qt file dialog (not the desktop's own, so
-// that it behaves the same everywhere) with the entries of the filter.
+// that it behaves the same everywhere, in Italian) with the entries of the
+// filter.
 class Dialogo_Salva_Qt : public Dialogo_Salva {
  public:
   explicit Dialogo_Salva_Qt(QWidget* finestra) : finestra_(finestra) {}
@@ -36,7 +38,7 @@ class Dialogo_Salva_Qt : public Dialogo_Salva {
     }
     QFileDialog d(finestra_, Testo_Qt(r.titolo), Testo_Qt(r.cartella));
     d.setObjectName("CmnDlg");
-    d.setOption(QFileDialog::DontUseNativeDialog);
+    Dialogo_File_Italiano(d);
     d.setOption(QFileDialog::HideNameFilterDetails);
     d.setOption(QFileDialog::DontConfirmOverwrite, (r.flags & 2) == 0);
     d.setAcceptMode(QFileDialog::AcceptSave);

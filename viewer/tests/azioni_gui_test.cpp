@@ -7,13 +7,16 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <deque>
 #include <map>
@@ -580,13 +583,17 @@ TEST_F(Azioni, AHandOffWhoseCopyFailsSendsNothing) {
 
 // ---- The save dialog on screen ----------------------------------------------------------------
 
+// The dialog is Italian whatever LANG says, the columns of its detail view
+// too: a folder's type, a file's type, size and date.
 TEST_F(Azioni, TheSaveDialogOnScreen) {
   v_->Imposta_Dialogo_Salva(nullptr);
   const fs::path pagina = dir_ / "C_00003.tif";
   ASSERT_TRUE(img::Salva(Pagina(400, 300, 24, "Dialogo", 96, 96), pagina, {0, false, "EXTENSION = TIF"}));
   ASSERT_TRUE(v_->Immagine_Carica(pagina.string()));
-  QStringList voci;
+  fs::create_directories(dir_ / "Archivio");
+  QStringList voci, intestazioni, suggerimenti;
   QString scelta_iniziale, nome_iniziale;
+  std::map<QString, QStringList> righe;  // name: size, type, date
   bool visto = false;
   prova::Modali_Attese dialogo;  // answered below
   QTimer::singleShot(0, [&] {
@@ -600,9 +607,30 @@ TEST_F(Azioni, TheSaveDialogOnScreen) {
       scelta_iniziale = tipi ? tipi->currentText() : QString();
       auto* nome = d->findChild<QLineEdit*>("fileNameEdit");
       nome_iniziale = nome ? nome->text() : QString();
+      d->setDirectory(QString::fromStdString(dir_.string()));
+      for (const char* tasto : {"listModeButton", "detailModeButton"})
+        if (auto* b = d->findChild<QToolButton*>(tasto)) suggerimenti << b->toolTip();
+      if (auto* b = d->findChild<QToolButton*>("detailModeButton")) b->click();
+      auto* vista = d->findChild<QTreeView*>("treeView");
+      auto leggi = [&] {
+        righe.clear();
+        if (!vista) return;
+        const QAbstractItemModel* m = vista->model();
+        for (int r = 0; r < m->rowCount(vista->rootIndex()); ++r) {
+          auto cella = [&](int c) { return m->index(r, c, vista->rootIndex()).data().toString(); };
+          righe[cella(0)] = {cella(1), cella(2), cella(3)};
+        }
+      };
+      // The folder is listed at once, its entries come from a thread.
+      prova::Attendi([&] {
+        leggi();
+        return righe.count("Archivio") && righe.count("C_00003.tif") && !righe["C_00003.tif"][2].isEmpty();
+      }, 5000);
+      if (vista)
+        for (int c = 0; c < vista->model()->columnCount(vista->rootIndex()); ++c)
+          intestazioni << vista->model()->headerData(c, Qt::Horizontal).toString();
       d->resize(700, 450);
       prova::Schermata(*d, "azioni_dialogo_salva");
-      d->setDirectory(QString::fromStdString(dir_.string()));
       if (tipi) {
         tipi->setCurrentIndex(10);
         emit tipi->activated(10);
@@ -623,6 +651,19 @@ TEST_F(Azioni, TheSaveDialogOnScreen) {
                                "PNG toni di grigio (*.PNG)", "PNG colori (*.PNG)"}));
   EXPECT_EQ(scelta_iniziale, QString::fromUtf8("Così com'è (*.TIF)"));
   EXPECT_EQ(nome_iniziale, "P00001");
+  EXPECT_EQ(intestazioni, (QStringList{"Nome", "Dimensione", "Tipo", "Data di modifica"}));
+  EXPECT_EQ(suggerimenti, (QStringList{"Vista a elenco", "Vista dettagliata"}));
+  ASSERT_EQ(righe.count("Archivio"), 1u) << righe.size();
+  ASSERT_EQ(righe.count("C_00003.tif"), 1u) << righe.size();
+  EXPECT_EQ(righe["Archivio"][0], "");
+  EXPECT_EQ(righe["Archivio"][1], "Cartella");
+  const QStringList& file = righe["C_00003.tif"];
+  EXPECT_EQ(file[1], "Immagine TIFF");
+  // Day, month and year, then the time, with the decimal comma in the size.
+  const QDateTime modificato = QFileInfo(QString::fromStdString(pagina.string())).lastModified();
+  EXPECT_EQ(file[2], modificato.toString("dd/MM/yy HH:mm"));
+  const double kib = static_cast<double>(fs::file_size(pagina)) / 1024;
+  EXPECT_EQ(file[0], QString::number(kib, 'f', 2).replace('.', ',') + " KiB");
   // "PNG colori" with a name typed without extension: the entry's extension.
   const fs::path uscita = dir_ / "uscita.PNG";
   ASSERT_TRUE(fs::exists(uscita)) << prova::Nomi(dir_).size();
