@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
 #include "qod/ansi.h"
 #include "qod/imaging/file.h"
@@ -46,7 +47,7 @@ class Stampa : public ::testing::Test {
   }
 
   bool Esegui(int pagine, int copie_immagini = 1, int max_blocco = 0) {
-    const Lavoro_Stampa lavoro{a_, pagine, copie_immagini, ".PNG", dir_.Testo(), 1, max_blocco};
+    const Lavoro_Stampa lavoro{a_, pagine, copie_immagini, estensione_, dir_.Testo(), 1, max_blocco};
     Servizi_Stampa servizi{d_,
                            ping_,
                            quadro_,
@@ -76,6 +77,7 @@ class Stampa : public ::testing::Test {
   std::string Stato() const { return quadro_.Valore(Pannello::Riga_Stato); }
 
   Cartella_Prova dir_;
+  std::string estensione_ = ".PNG";
   Attributi_Spool a_;
   Dispositivo_Registrato d_;
   Ping_Finto ping_;
@@ -345,6 +347,57 @@ TEST_F(Stampa, ChecksLeftOutAndMessagesKept) {
   quadro_.Valore_Imposta(Pannello::Riga_Stato, "");
   EXPECT_FALSE(Esegui(1));
   EXPECT_EQ(Stato(), "errore generico di stampa");
+}
+
+// The server's G4 page files go to the printer without being decoded, but
+// one whose strip does not lie inside the file fails the spool file.
+TEST_F(Stampa, G4PageFileCutShortOrWithItsStripPastItsEndFails) {
+  estensione_ = ".TIF";
+  const std::string file = File_Immagine(dir_.Testo(), 1, 1, 1, ".TIF");
+  img::Immagine im;
+  ASSERT_TRUE(im.Crea(1728, 200, 1));
+  im.Imposta_Dpi(204, 196);
+  im.Riempi(100, 50, 900, 120, img::Nero);
+  ASSERT_TRUE(img::Salva(im, file, {5, false, ""}));
+  const std::string buono = prova::File_Leggi(file);
+  ASSERT_EQ(buono.substr(0, 4), std::string("II*\0", 4));
+  // The value of a one-value tag of the little-endian directory, made `valore`.
+  auto con_tag = [&](uint16_t tag, uint32_t valore) {
+    std::string t = buono;
+    auto u16 = [&](size_t p) { return static_cast<uint16_t>(uint8_t(t[p]) | uint8_t(t[p + 1]) << 8); };
+    const size_t ifd = uint8_t(t[4]) | uint8_t(t[5]) << 8 | uint8_t(t[6]) << 16 | size_t(uint8_t(t[7])) << 24;
+    for (size_t i = 0, n = u16(ifd); i < n; ++i) {
+      const size_t voce = ifd + 2 + 12 * i;
+      if (u16(voce) != tag) continue;
+      for (int k = 0; k < 4; ++k) t[voce + 8 + k] = static_cast<char>(valore >> (8 * k));
+      return t;
+    }
+    ADD_FAILURE() << "no tag " << tag;
+    return t;
+  };
+  const uint32_t oltre = static_cast<uint32_t>(buono.size()) + 100;
+  const struct {
+    const char* caso;
+    std::string contenuto;
+    bool stampato;
+  } casi[] = {
+      {"whole", buono, true},
+      {"cut short", buono.substr(0, buono.size() / 2), false},
+      {"strip past the end", con_tag(273, oltre), false},         // StripOffsets
+      {"strip running past the end", con_tag(279, oltre), false},  // StripByteCounts
+  };
+  for (const auto& c : casi) {
+    d_ = Dispositivo_Registrato();
+    d_.stampanti["Laser"] = {};
+    errori_.clear();
+    quadro_.Valore_Imposta(Pannello::Riga_Stato, "");
+    ASSERT_TRUE(prova::File_Scrivi(file, c.contenuto)) << c.caso;
+    EXPECT_EQ(Esegui(1), c.stampato) << c.caso;
+    EXPECT_EQ(d_.Finiti().size(), c.stampato ? 1u : 0u) << c.caso;
+    EXPECT_EQ(errori_, c.stampato ? std::vector<std::string>{} : std::vector<std::string>{"errore generico di stampa"})
+        << c.caso;
+    EXPECT_EQ(d_.contesti_eliminati, d_.contesti_creati) << c.caso;
+  }
 }
 
 TEST(PingRete, LookupThenEcho) {
