@@ -39,8 +39,12 @@ for p in "$QOD_S" "$HOSTSIM" "$IMPOSTA" "$TABELLE" "$STRISCIA"; do
 done
 
 PIDS=()
+# The private CUPS server lies under /tmp, not in WORK_DIR: cupsd runs the
+# backends as the user lp, who cannot enter a home folder of mode 0700.
+CUPS_DIR=$(mktemp -d /tmp/qod-stop-cups-XXXXXX)
 cleanup() {
   for p in "${PIDS[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
+  rm -rf "$CUPS_DIR" 2>/dev/null || true
 }
 trap cleanup EXIT
 
@@ -61,14 +65,14 @@ mkdir -p "$WORK/comune"
 "$TABELLE" "$WORK/comune" >/dev/null
 "$STRISCIA" "$WORK/comune/COUR20.BMP" --cell 20x32 --face "Courier New" --size 32 --width 17 --center-x >/dev/null
 
-rm -rf "$WORK/cups"
-mapfile -t comando < <("$CUPS_PRIVATO" prepare "$WORK/cups")
+mapfile -t comando < <("$CUPS_PRIVATO" prepare "$CUPS_DIR")
+[ ${#comando[@]} -gt 0 ] || exit 1
 setpriv --pdeathsig KILL "${comando[@]}" >"$WORK/cups.out" 2>&1 &
 PIDS+=($!)
-CUPS_SERVER=$("$CUPS_PRIVATO" ready "$WORK/cups" "$!")
+CUPS_SERVER=$("$CUPS_PRIVATO" ready "$CUPS_DIR" "$!")
 export CUPS_SERVER
-"$CUPS_PRIVATO" queue "$WORK/cups" Lenta - 600000
-"$CUPS_PRIVATO" queue "$WORK/cups" Laser
+"$CUPS_PRIVATO" queue "$CUPS_DIR" Lenta - 600000
+"$CUPS_PRIVATO" queue "$CUPS_DIR" Laser
 lavori_in_coda() { lpstat -o 2>/dev/null | grep -c . || true; }
 almeno_lavori() { [ "$(lavori_in_coda)" -ge "$1" ]; }
 
@@ -223,7 +227,7 @@ uscita_guasti() {
 dopo_stampa() {
   sleep 0.3
   RESTO=$(lavori_in_coda)
-  STAMPATI=$(find "$WORK/cups/jobs/$1" -name 'job-*.pdf' | wc -l)
+  STAMPATI=$(find "$CUPS_DIR/jobs/$1" -name 'job-*.pdf' | wc -l)
   GUASTI=()
   [ "$RESTO" -eq 0 ] || GUASTI+=("$RESTO jobs left in the queue")
   [ "$STAMPATI" -eq 0 ] || GUASTI+=("$STAMPATI jobs printed")
