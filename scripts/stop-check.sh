@@ -2,7 +2,7 @@
 # SIGTERM to the real Qod_S in each stage of a long spool file, against the
 # stand-in host and a private CUPS server:
 #   stop-check.sh BUILD_DIR WORK_DIR [CASE...]
-# Cases: print (400 pages in jobs of 100 on a printer that holds its jobs),
+# Cases: print (1200 pages in jobs of 10 on a printer that holds its jobs),
 # copies (2 pages x 9999 collated copies), pdf (1500 one-page PDFs, one per
 # document), images (the same as page images to a folder), connect (a host
 # address that never answers a connect), send (a host that takes a byte of a
@@ -237,8 +237,8 @@ dopo_stampa() {
 caso_print() {
   IMMAGINE_CASO=$IMMAGINE_STAMPA prepara print "stampa = S
 stampante_1 = Lenta
-modo_scala = A" 400
-  impostazioni "$PORTA" 100
+modo_scala = A" 1200
+  impostazioni "$PORTA" 10
   avvia_server
   # Inside the print: a job handed to CUPS (held by the printer) and the second being drawn.
   attendi 300 almeno_lavori 2 || true
