@@ -2,7 +2,7 @@
 # SIGTERM to the real Qod_S in each stage of a long spool file, against the
 # stand-in host and a private CUPS server:
 #   stop-check.sh BUILD_DIR WORK_DIR [CASE...]
-# Cases: print (400 pages in jobs of 100 on a printer that holds its jobs),
+# Cases: print (1200 pages in jobs of 10 on a printer that holds its jobs),
 # copies (2 pages x 9999 collated copies), pdf (1500 one-page PDFs, one per
 # document), images (the same as page images to a folder), connect (a host
 # address that never answers a connect), send (a host that takes a byte of a
@@ -39,8 +39,12 @@ for p in "$QOD_S" "$HOSTSIM" "$IMPOSTA" "$TABELLE" "$STRISCIA"; do
 done
 
 PIDS=()
+# The private CUPS server lies under /tmp, not in WORK_DIR: cupsd runs the
+# backends as the user lp, who cannot enter a home folder of mode 0700.
+CUPS_DIR=$(mktemp -d /tmp/qod-stop-cups-XXXXXX)
 cleanup() {
   for p in "${PIDS[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
+  rm -rf "$CUPS_DIR" 2>/dev/null || true
 }
 trap cleanup EXIT
 
@@ -61,14 +65,14 @@ mkdir -p "$WORK/comune"
 "$TABELLE" "$WORK/comune" >/dev/null
 "$STRISCIA" "$WORK/comune/COUR20.BMP" --cell 20x32 --face "Courier New" --size 32 --width 17 --center-x >/dev/null
 
-rm -rf "$WORK/cups"
-mapfile -t comando < <("$CUPS_PRIVATO" prepare "$WORK/cups")
+mapfile -t comando < <("$CUPS_PRIVATO" prepare "$CUPS_DIR")
+[ ${#comando[@]} -gt 0 ] || exit 1
 setpriv --pdeathsig KILL "${comando[@]}" >"$WORK/cups.out" 2>&1 &
 PIDS+=($!)
-CUPS_SERVER=$("$CUPS_PRIVATO" ready "$WORK/cups" "$!")
+CUPS_SERVER=$("$CUPS_PRIVATO" ready "$CUPS_DIR" "$!")
 export CUPS_SERVER
-"$CUPS_PRIVATO" queue "$WORK/cups" Lenta - 600000
-"$CUPS_PRIVATO" queue "$WORK/cups" Laser
+"$CUPS_PRIVATO" queue "$CUPS_DIR" Lenta - 600000
+"$CUPS_PRIVATO" queue "$CUPS_DIR" Laser
 lavori_in_coda() { lpstat -o 2>/dev/null | grep -c . || true; }
 almeno_lavori() { [ "$(lavori_in_coda)" -ge "$1" ]; }
 
@@ -223,7 +227,7 @@ uscita_guasti() {
 dopo_stampa() {
   sleep 0.3
   RESTO=$(lavori_in_coda)
-  STAMPATI=$(find "$WORK/cups/jobs/$1" -name 'job-*.pdf' | wc -l)
+  STAMPATI=$(find "$CUPS_DIR/jobs/$1" -name 'job-*.pdf' | wc -l)
   GUASTI=()
   [ "$RESTO" -eq 0 ] || GUASTI+=("$RESTO jobs left in the queue")
   [ "$STAMPATI" -eq 0 ] || GUASTI+=("$STAMPATI jobs printed")
@@ -233,8 +237,8 @@ dopo_stampa() {
 caso_print() {
   IMMAGINE_CASO=$IMMAGINE_STAMPA prepara print "stampa = S
 stampante_1 = Lenta
-modo_scala = A" 400
-  impostazioni "$PORTA" 100
+modo_scala = A" 1200
+  impostazioni "$PORTA" 10
   avvia_server
   # Inside the print: a job handed to CUPS (held by the printer) and the second being drawn.
   attendi 300 almeno_lavori 2 || true

@@ -33,7 +33,9 @@ std::string Virgolette(const std::string& s) {
 }  // namespace
 
 Cups_Privato::Cups_Privato() {
-  // Short: the socket's path must fit a Unix socket address.
+  // Short, as the socket's path must fit a Unix socket address, and under
+  // /tmp, which the user lp (who runs the backends) enters wherever the
+  // build folder lies.
   char modello[] = "/tmp/qod-cups-XXXXXX";
   if (!mkdtemp(modello)) {
     errore_ = "no scratch folder for cupsd";
@@ -80,6 +82,8 @@ Cups_Privato::~Cups_Privato() {
 std::string Cups_Privato::Ppd_Opzioni() { return QOD_CUPS_OPZIONI; }
 
 std::string Cups_Privato::Ppd_Margini() { return QOD_CUPS_MARGINI; }
+
+std::string Cups_Privato::Script() { return QOD_CUPS_PRIVATO; }
 
 bool Cups_Privato::Coda(const std::string& nome, bool opzioni) {
   return Coda(nome, opzioni ? Ppd_Opzioni() : std::string(), 0);

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <random>
@@ -431,6 +432,95 @@ bool Attendi_Che(const std::function<bool()>& c, int limite_ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return true;
+}
+
+// The jobs of a queue as the script lists them: a job printed, and one held
+// because its backend cannot run.
+TEST_F(CupsPrivato, ListsEachJobWithItsStateAndTitle) {
+  ASSERT_TRUE(cups_.Coda("Buona")) << cups_.Errore();
+  ASSERT_TRUE(cups_.Coda("Rotta")) << cups_.Errore();
+  const fs::path file = cups_.Cartella() / "lavoro.txt";
+  ASSERT_TRUE(qod::prova::File_Scrivi(file, "prova\n"));
+  ASSERT_EQ(cups_.Comando("lp -d Buona -t Primo '" + file.string() + "'"), 0);
+  ASSERT_TRUE(cups_.Attendi_Coda_Vuota("Buona"));
+  ASSERT_EQ(::chmod((cups_.Cartella() / "bin" / "backend").c_str(), 0700), 0);
+  ASSERT_EQ(cups_.Comando("lp -d Rotta -t 'Secondo lavoro' '" + file.string() + "'"), 0);
+  auto lavori = [&](const std::string& coda) {
+    std::string uscita;
+    EXPECT_EQ(cups_.Comando(prova::Cups_Privato::Script() + " jobs '" + cups_.Cartella().string() + "' " + coda,
+                            &uscita),
+              0)
+        << uscita;
+    return uscita;
+  };
+  EXPECT_TRUE(Attendi_Che([&] { return lavori("Rotta").find("\theld\t") != std::string::npos; }, 20000))
+      << lavori("Rotta");
+  const struct {
+    const char* coda;
+    const char* stato;
+    const char* titolo;
+  } casi[] = {{"Buona", "completed", "Primo"}, {"Rotta", "held", "Secondo lavoro"}};
+  for (const auto& c : casi) {
+    const std::string riga = lavori(c.coda);
+    ASSERT_EQ(std::count(riga.begin(), riga.end(), '\n'), 1) << riga;
+    std::vector<std::string> campi;
+    std::string campo;
+    for (char ch : riga.substr(0, riga.size() - 1)) {
+      if (ch == '\t') {
+        campi.push_back(campo);
+        campo.clear();
+      } else {
+        campo += ch;
+      }
+    }
+    campi.push_back(campo);
+    ASSERT_EQ(campi.size(), 5u) << riga;
+    EXPECT_GT(std::atoi(campi[0].c_str()), 0) << riga;
+    EXPECT_EQ(campi[1], c.stato) << riga;
+    EXPECT_EQ(campi[4], c.titolo) << riga;
+  }
+  EXPECT_TRUE(lavori("Nessuna").empty());
+}
+
+// A folder the user lp cannot reach is refused at once, with the folder that
+// stops lp and the way out, before anything is made there: cupsd would
+// otherwise start and hold every job, its backend out of reach.
+TEST(CupsPrivatoCartella, RefusesAFolderTheUserLpCannotReach) {
+  char modello[] = "/tmp/qod-chiusa-XXXXXX";
+  ASSERT_NE(::mkdtemp(modello), nullptr);
+  const fs::path chiusa = modello;  // mode 0700, as a home folder
+  const fs::path aperta = chiusa.string() + "-aperta";
+  ASSERT_TRUE(fs::create_directory(aperta));
+  ASSERT_EQ(::chmod(aperta.c_str(), 0755), 0);
+  const struct {
+    const char* comando;
+    fs::path cartella;
+    const char* umask;
+    fs::path ferma;  // the folder named
+    fs::path mai_fatta;
+  } casi[] = {
+      {"prepare", chiusa / "cups", "022", chiusa, chiusa / "cups"},
+      {"start", chiusa / "a" / "b" / "cups", "022", chiusa, chiusa / "a"},
+      // The folders mkdir makes on the way, closed by a strict umask.
+      {"prepare", aperta / "a" / "cups", "077", aperta / "a", {}},
+  };
+  for (const auto& c : casi) {
+    const auto r = qod::prova::Esegui(
+        {"sh", "-c", std::string("umask ") + c.umask + " && exec \"$0\" \"$@\"", prova::Cups_Privato::Script(),
+         c.comando, c.cartella.string()});
+    EXPECT_EQ(r.rc, 3) << c.cartella << r.err;
+    EXPECT_NE(r.err.find("the user lp cannot enter " + c.ferma.string() + " (drwx------)"), std::string::npos)
+        << c.cartella << r.err;
+    EXPECT_NE(r.err.find("chmod o+x " + c.ferma.string()), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    if (!c.mai_fatta.empty()) {
+      EXPECT_FALSE(fs::exists(c.mai_fatta)) << c.mai_fatta;
+    }
+    qod::prova::Esegui({prova::Cups_Privato::Script(), "stop", c.cartella.string()});  // one started all the same
+  }
+  std::error_code ec;
+  fs::remove_all(chiusa, ec);
+  fs::remove_all(aperta, ec);
 }
 
 // A stand-in for a test process starts the private server and a job that

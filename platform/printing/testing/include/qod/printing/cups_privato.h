@@ -50,6 +50,8 @@ class Cups_Privato {
   // 1/4 inch left, 1/2 inch top, 3/4 inch right, 1 inch bottom; on US
   // Letter 1/2 inch all round. Resolutions 300 (the default) and 600 dpi.
   static std::string Ppd_Margini();
+  // The script that sets the server's folder up (its commands in its head).
+  static std::string Script();
   std::filesystem::path Lavori(const std::string& coda) const { return cartella_ / "jobs" / coda; }
   // The job files a queue received ("job-<id>.pdf"), in job order.
   std::vector<std::filesystem::path> Pdf(const std::string& coda) const;
