@@ -23,28 +23,16 @@ constexpr std::array<std::string_view, 16> kQt_Con_Valore = {
 constexpr std::array<std::string_view, 6> kQt_Soli = {"reverse", "widgetcount", "nograb", "dograb", "sync",
                                                       "testability"};
 
-bool Aiuto(std::string_view p) { return p == "--help" || p == "-help" || p == "-h" || p == "/?"; }
+bool Aiuto(std::string_view p) { return p == "--help" || p == "-h" || p == "/?"; }
 
 bool Uguali(std::string_view a, std::string_view b, bool maiuscole) {
   return maiuscole ? a == b : UCase(a) == UCase(b);
 }
 
-// A word made of the program's switches, one after another with nothing
-// between them ("/AUTO", "/AUTO/ICON").
-bool Di_Switch(std::string_view p, const Uso_Programma& uso) {
-  if (p.empty()) return false;
-  while (!p.empty()) {
-    bool preso = false;
-    for (const auto& s : uso.parole) {
-      if (!s.empty() && p.size() >= s.size() && Uguali(p.substr(0, s.size()), s, uso.maiuscole)) {
-        p.remove_prefix(s.size());
-        preso = true;
-        break;
-      }
-    }
-    if (!preso) return false;
-  }
-  return true;
+bool Contiene(std::string_view parola, std::string_view s, bool maiuscole) {
+  if (s.empty()) return false;
+  if (maiuscole) return parola.find(s) != std::string_view::npos;
+  return UCase(parola).find(UCase(s)) != std::string::npos;
 }
 
 // 0: not an option of Qt's; 1: one standing alone (or with its "=value");
@@ -62,47 +50,148 @@ int Opzione_Qt(std::string_view p) {
   return 0;
 }
 
+// The arguments after the program's name, without Qt's own options and
+// their values.
+std::vector<std::string_view> Argomenti_Senza_Qt(int argc, const char* const* argv) {
+  std::vector<std::string_view> r;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view a = argv[i] ? argv[i] : "";
+    if (const int qt = Opzione_Qt(a)) {
+      if (qt == 2) ++i;
+      continue;
+    }
+    r.push_back(a);
+  }
+  return r;
+}
+
+void Parole_Aggiungi(std::string_view a, std::vector<std::string>& parole) {
+  size_t k = 0;
+  while (k < a.size()) {
+    while (k < a.size() && (a[k] == ' ' || a[k] == '\t')) ++k;
+    size_t fine = k;
+    while (fine < a.size() && a[fine] != ' ' && a[fine] != '\t') ++fine;
+    if (fine > k) parole.emplace_back(a.substr(k, fine - k));
+    k = fine;
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> Parole_Comando(int argc, const char* const* argv) {
   std::vector<std::string> parole;
-  for (int i = 1; i < argc; ++i) {
-    std::string_view a = argv[i] ? argv[i] : "";
-    size_t k = 0;
-    while (k < a.size()) {
-      while (k < a.size() && (a[k] == ' ' || a[k] == '\t')) ++k;
-      size_t fine = k;
-      while (fine < a.size() && a[fine] != ' ' && a[fine] != '\t') ++fine;
-      if (fine > k) parole.emplace_back(a.substr(k, fine - k));
-      k = fine;
-    }
-  }
+  for (int i = 1; i < argc; ++i) Parole_Aggiungi(argv[i] ? argv[i] : "", parole);
   return parole;
 }
 
 std::optional<int> Uso_Controlla(const Uso_Programma& uso, int argc, const char* const* argv, std::FILE* uscita,
                                  std::FILE* errori) {
-  const std::vector<std::string> parole = Parole_Comando(argc, argv);
+  std::vector<std::string> parole;
+  for (const std::string_view a : Argomenti_Senza_Qt(argc, argv)) Parole_Aggiungi(a, parole);
   for (const auto& p : parole)
     if (Aiuto(p)) {
       std::fputs(uso.testo.c_str(), uscita);
       std::fflush(uscita);
       return 0;
     }
-  for (size_t i = 0; i < parole.size(); ++i) {
-    const std::string& p = parole[i];
-    if (p.empty() || (p[0] != '-' && p[0] != '/')) continue;
-    if (Di_Switch(p, uso)) continue;
-    if (uso.opzioni_qt) {
+  // The program looks for its switches itself; what will not count is said.
+  if (uso.riga_intera) {
+    bool vale = parole.empty();
+    for (const auto& s : uso.parole) vale = vale || (parole.size() == 1 && Uguali(parole[0], s, uso.maiuscole));
+    if (!vale) {
+      std::string riga;
+      for (const auto& p : parole) riga += (riga.empty() ? "" : " ") + p;
+      std::fprintf(errori, "%s: riga di comando ignorata: %s\n", uso.nome.c_str(), riga.c_str());
+    }
+  } else {
+    for (const auto& p : parole) {
+      bool vale = false;
+      for (const auto& s : uso.parole) vale = vale || Contiene(p, s, uso.maiuscole);
+      if (!vale) std::fprintf(errori, "%s: parola sconosciuta, ignorata: %s\n", uso.nome.c_str(), p.c_str());
+    }
+  }
+  std::fflush(errori);
+  return std::nullopt;
+}
+
+int Uso_Rifiuta(const Uso_Strumento& uso, std::string_view motivo, std::FILE* errori) {
+  std::fprintf(errori, "%s: %.*s\n\n%s", uso.nome.c_str(), static_cast<int>(motivo.size()), motivo.data(),
+               uso.testo.c_str());
+  std::fflush(errori);
+  return 2;
+}
+
+std::optional<int> Uso_Controlla(const Uso_Strumento& uso, int argc, const char* const* argv,
+                                 std::vector<Voce_Comando>* voci, std::FILE* uscita, std::FILE* errori) {
+  std::vector<Voce_Comando> lette;
+  std::string rifiuto;
+  bool aiuto = false;
+  size_t proprie = 0;
+  auto prendi = [&](int& i, int n, Voce_Comando& v) {
+    for (int k = 0; k < n; ++k) {
+      if (i + 1 >= argc) return false;
+      v.valori.emplace_back(argv[++i] ? argv[i] : "");
+    }
+    return true;
+  };
+  for (int i = 1; i < argc; ++i) {
+    const std::string p = argv[i] ? argv[i] : "";
+    if (Aiuto(p)) {
+      aiuto = true;
+      continue;
+    }
+    const Opzione_Strumento* opzione = nullptr;
+    std::string valore;
+    bool con_valore = false;
+    for (const auto& o : uso.opzioni) {
+      if (p == o.nome) {
+        opzione = &o;
+      } else if (uso.con_uguale && o.valori == 1 && p.size() > o.nome.size() && p.compare(0, o.nome.size(), o.nome) == 0 &&
+                 p[o.nome.size()] == '=') {
+        opzione = &o;
+        valore = p.substr(o.nome.size() + 1);
+        con_valore = true;
+      }
+      if (opzione) break;
+    }
+    if (opzione) {
+      Voce_Comando v{opzione->nome, {}};
+      if (con_valore)
+        v.valori.push_back(valore);
+      else if (!prendi(i, opzione->valori, v)) {
+        if (rifiuto.empty()) rifiuto = "manca il valore di " + p;
+        break;
+      }
+      lette.push_back(std::move(v));
+      continue;
+    }
+    if (uso.opzioni_qt)
       if (const int qt = Opzione_Qt(p)) {
         if (qt == 2) ++i;
         continue;
       }
+    if (!p.empty() && p[0] == '-') {
+      // Whether it takes a value is not known: the words after it are
+      // looked at as they come.
+      if (rifiuto.empty()) rifiuto = "opzione sconosciuta: " + p;
+      continue;
     }
-    std::fprintf(errori, "%s: opzione sconosciuta: %s\n\n%s", uso.nome.c_str(), p.c_str(), uso.testo.c_str());
-    std::fflush(errori);
-    return 2;
+    Voce_Comando v{"", {p}};
+    const int insieme = uso.valori_parola ? uso.valori_parola(proprie) : 0;
+    ++proprie;
+    if (!prendi(i, insieme, v)) {
+      if (rifiuto.empty()) rifiuto = "mancano parole dopo " + p;
+      break;
+    }
+    lette.push_back(std::move(v));
   }
+  if (aiuto) {
+    std::fputs(uso.testo.c_str(), uscita);
+    std::fflush(uscita);
+    return 0;
+  }
+  if (!rifiuto.empty()) return Uso_Rifiuta(uso, rifiuto, errori);
+  if (voci) *voci = std::move(lette);
   return std::nullopt;
 }
 
@@ -112,11 +201,12 @@ std::string Cartella_Programma() {
   return Percorso_Ansi(cwd) + "/";
 }
 
-std::string Riga_Comando(int argc, const char* const* argv) {
+std::string Riga_Comando(int argc, const char* const* argv, bool senza_qt) {
   std::string riga;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) riga += ' ';
-    riga += argv[i];
+  if (senza_qt) {
+    for (const std::string_view a : Argomenti_Senza_Qt(argc, argv)) (riga += riga.empty() ? "" : " ") += a;
+  } else {
+    for (int i = 1; i < argc; ++i) (riga += i > 1 ? " " : "") += argv[i] ? argv[i] : "";
   }
   return Utf8_A_Ansi(riga);
 }

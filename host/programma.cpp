@@ -13,12 +13,20 @@
 namespace qod {
 
 void Base_Programma::Cartella_Imposta(const std::string& cartella) {
+  Percorsi_Imposta(cartella);
+  Temporanea_Crea();
+}
+
+void Base_Programma::Percorsi_Imposta(const std::string& cartella) {
   Percorso = cartella;
   if (Percorso.empty() || Percorso.back() != '/') Percorso += "/";
   Percorso_Tmp = Percorso + nomi_.Temporanea + "/";
   File_INI = Percorso + nomi_.Impostazioni;
   File_LOG = nomi_.Registro.empty() ? std::string() : Percorso + nomi_.Registro;
   File_TBL = Percorso + kFile_Tabella;
+}
+
+void Base_Programma::Temporanea_Crea() const {
   std::error_code ec;
   std::filesystem::create_directories(Percorso_Fs(Percorso_Tmp), ec);
 }

@@ -47,7 +47,14 @@ int main(int argc, char** argv) {
       "qod_hostsim: stand-in for the host's FTP server and host program.\n\n"
       "usage: qod_hostsim [--config FILE] [options]\n\n"
       "  --config FILE               options from section [hostsim] of FILE (keys named as the options)\n" +
-      o.Aiuto();
+      o.Aiuto() + "  (--help also as -h, /?)\n";
+  // The whole command line is looked at before the settings file is read
+  // or anything made.
+  const qod::Uso_Strumento controllo{"qod_hostsim", uso, o.Elenco(), true};
+  std::vector<qod::Voce_Comando> voci;
+  if (const auto fine = qod::Uso_Controlla(controllo, argc, argv, &voci)) return *fine;
+  for (const auto& v : voci)
+    if (v.opzione.empty()) return qod::Uso_Rifiuta(controllo, "unexpected argument " + v.valori[0]);
   std::string errore;
   if (!o.Analizza(std::vector<std::string>(argv + 1, argv + argc), errore)) {
     std::fprintf(stderr, "qod_hostsim: %s\n\n%s", errore.c_str(), uso.c_str());

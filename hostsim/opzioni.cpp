@@ -175,4 +175,10 @@ std::string Opzioni::Aiuto() const {
   return r;
 }
 
+std::vector<qod::Opzione_Strumento> Opzioni::Elenco() const {
+  std::vector<qod::Opzione_Strumento> r = {{"--config", 1}};
+  for (const auto& v : voci_) r.push_back({"--" + v.nome, v.imposta ? 1 : 0});
+  return r;
+}
+
 }  // namespace hostsim

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "qod/console.h"
+
 namespace hostsim {
 
 class Opzioni {
@@ -31,6 +33,9 @@ class Opzioni {
   bool Analizza(const std::vector<std::string>& argomenti, std::string& errore);
 
   std::string Aiuto() const;
+  // The options as the command line's check takes them: each "--nome", with
+  // one value or none; --config as well.
+  std::vector<qod::Opzione_Strumento> Elenco() const;
 
  private:
   struct Voce {

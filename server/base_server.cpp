@@ -9,25 +9,20 @@
 
 namespace qod {
 
-bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view riga_comando) {
+bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view riga_comando,
+                                   const std::function<bool()>& prima_delle_cartelle) {
   // The first keep-alive is due at once.
   Ultimo_Keep_Alive = Orologio().Adesso().Piu_Giorni(-1);
 
-  // The program's folders and files; the folders are made when missing.
-  Cartella_Imposta(cartella);
+  // The program's folders and files.
+  Percorsi_Imposta(cartella);
   Percorso_Lgo = Percorso + "Lgo/";
   Percorso_Fnt = Percorso + "Fnt/";
   Percorso_Backup = Percorso + "Backup/";
   File_CHM = Percorso + "Qod_S.CHM";
-  for (const auto* c : {&Percorso_Lgo, &Percorso_Fnt, &Percorso_Backup}) {
-    std::error_code ec;
-    std::filesystem::create_directories(Percorso_Fs(*c), ec);
-  }
-  // The page files and images of every spool file are named here by the
-  // server itself: new names need no look-up in a folder that grows.
-  Percorso_Cartella_Propria(Percorso_Tmp);
 
-  // Read the connection record and check its text.
+  // Read the connection record and check its text, before anything is made
+  // in the folder: a start in the wrong folder leaves it as it was.
   // The message names the file and the key or line at fault, also on the
   // error output: a program started without anyone at the screen says why.
   std::string difetto;
@@ -35,6 +30,17 @@ bool Server_Base::Base_Inizializza(const std::string& cartella, std::string_view
     Messaggi().MsgBox_Errore("Impostazione del server non corretta\r" + difetto, vbCritical, "Quillon Server");
     return false;
   }
+  if (prima_delle_cartelle && !prima_delle_cartelle()) return false;
+
+  // The folders are made when missing.
+  Temporanea_Crea();
+  for (const auto* c : {&Percorso_Lgo, &Percorso_Fnt, &Percorso_Backup}) {
+    std::error_code ec;
+    std::filesystem::create_directories(Percorso_Fs(*c), ec);
+  }
+  // The page files and images of every spool file are named here by the
+  // server itself: new names need no look-up in a folder that grows.
+  Percorso_Cartella_Propria(Percorso_Tmp);
 
   // The login title.
   Titolo_Login = "Quillon Server  " + Format(Collegamento.Indice_Server, "#0");

@@ -12,11 +12,27 @@ namespace qod {
 
 Istanza_Unica::~Istanza_Unica() { Rilascia(); }
 
-bool Istanza_Unica::Acquisisci(const std::string& cartella, const std::string& nome) {
-  Rilascia();
+namespace {
+
+std::string Percorso_Blocco(const std::string& cartella, const std::string& nome) {
   std::string percorso = cartella;
   if (!percorso.empty() && percorso.back() != '/') percorso += "/";
-  percorso += nome;
+  return percorso + nome;
+}
+
+}  // namespace
+
+bool Istanza_Unica::Altra_Copia(const std::string& cartella, const std::string& nome) {
+  const int fd = ::open(Percorso_Fs(Percorso_Blocco(cartella, nome)).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool tenuta = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);  // also drops the lock when it was taken here
+  return tenuta;
+}
+
+bool Istanza_Unica::Acquisisci(const std::string& cartella, const std::string& nome) {
+  Rilascia();
+  const std::string percorso = Percorso_Blocco(cartella, nome);
   errore_.clear();
   const int fd = ::open(Percorso_Fs(percorso).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {

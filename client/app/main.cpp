@@ -17,13 +17,13 @@ const qod::Uso_Programma kUso{
     "  /NOSUBCLASS  la finestra non ha una dimensione minima e si ridispone a ogni\n"
     "               cambio; il visualizzatore non prende i tasti né la rotella\n"
     "\n"
-    "/NOSUBCLASS si scrive come qui, in maiuscolo. --help mostra questo testo.\n",
-    {"/NOSUBCLASS"},
-    true};
+    "/NOSUBCLASS vale scritto come qui, in maiuscolo, ovunque nella riga di comando;\n"
+    "le altre parole sono ignorate. --help (anche -h, /?) mostra questo testo.\n",
+    {"/NOSUBCLASS"}};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // "--help" and an unknown option end there, before anything is made.
+  // "--help" ends there, before anything is made.
   return qod::Programma_Esegui<qod::Programma_Qod_C>(kUso, argc, argv, qod::Opzioni_Qod_C{});
 }

@@ -3,7 +3,7 @@
 // its main window has loaded saves a picture of it, tells what it loaded and
 // ends it in order. For the demo, offscreen.
 //
-//   qod_c_schermata FILE.png [--ricerca=NN] [ARGOMENTI DI Qod_C ...]
+//   qod_c_schermata FILE.png [--ricerca=NN] [/NOSUBCLASS] [Qt's options]
 //
 // With --ricerca=NN it also chooses search definition NN, shows the list tab
 // (which searches with empty criteria) and opens the first document listed,
@@ -20,7 +20,9 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "archivio_client.h"
 #include "frm_client.h"
@@ -86,31 +88,33 @@ bool Ricerca_Mostra(qod::Programma_Qod_C& programma, int numero, const QString& 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const qod::Uso_Programma uso{"qod_c_schermata",
+  const qod::Uso_Strumento uso{"qod_c_schermata",
                                "uso: qod_c_schermata FILE.png [--ricerca=NN] [/NOSUBCLASS]\n"
                                "  esegue Qod_C nella cartella corrente e salva FILE.png (con --ricerca=NN anche\n"
-                               "  FILE_elenco.png e FILE_documento.png); /NOSUBCLASS va a Qod_C\n",
-                               {"/NOSUBCLASS"},
+                               "  FILE_elenco.png e FILE_documento.png); /NOSUBCLASS e le opzioni di Qt vanno a\n"
+                               "  Qod_C. Un file che comincia con \"-\" si scrive ./-nome; --help (anche -h, /?)\n"
+                               "  mostra questo testo.\n",
+                               {{"--ricerca", 1}, {"/NOSUBCLASS"}},
+                               true,
                                true};
-  if (argc < 2 || argv[1][0] == '-') {
-    // "--help" gives the usage on standard output, an unknown option on
-    // standard error; anything else is a missing picture name.
-    if (argc >= 2)
-      if (const auto fine = qod::Uso_Controlla(uso, 2, argv)) return *fine;
-    std::fprintf(stderr, "qod_c_schermata: manca FILE.png\n\n%s", uso.testo.c_str());
-    return 2;
-  }
-  const QString file = QString::fromLocal8Bit(argv[1]);
+  // The whole command line is looked at before Qod_C starts.
+  std::vector<qod::Voce_Comando> voci;
+  if (const auto fine = qod::Uso_Controlla(uso, argc, argv, &voci)) return *fine;
+  QString file;
   int ricerca = 0;
-  int primo = 2;
-  if (argc > 2 && std::string(argv[2]).rfind("--ricerca=", 0) == 0) {
-    ricerca = std::atoi(argv[2] + 10);
-    primo = 3;
+  std::string riga;  // Qod_C's command line: its switch (Qt's options go to the application)
+  for (const auto& v : voci) {
+    if (v.opzione.empty()) {
+      if (!file.isEmpty()) return qod::Uso_Rifiuta(uso, "un solo FILE.png: " + v.valori[0]);
+      file = QString::fromLocal8Bit(v.valori[0].c_str());
+    } else if (v.opzione == "--ricerca") {
+      ricerca = std::atoi(v.valori[0].c_str());
+    } else {
+      riga += (riga.empty() ? "" : " ") + v.opzione;
+    }
   }
-  // The rest is Qod_C's command line: its switch, or Qt's options.
-  if (const auto fine = qod::Uso_Controlla(uso, argc - primo + 1, argv + primo - 1)) return *fine;
+  if (file.isEmpty()) return qod::Uso_Rifiuta(uso, "manca FILE.png");
   const std::string cartella = qod::Cartella_Programma();
-  const std::string riga = qod::Riga_Comando(argc - primo + 1, argv + primo - 1);
 
   // It only keeps pictures: without a display it draws offscreen, as the
   // demo runs it; Qt's texts in Italian, as in the program.

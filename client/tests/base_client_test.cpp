@@ -121,6 +121,8 @@ TEST_F(ClientStartup, WrongOrMissingRecordEndsWithItsMessage) {
     EXPECT_EQ(messaggi_.boxes[0].testo, "Impostazione del server non corretta\r" + (dir_ / "Qod_C.INI") + c.difetto);
     EXPECT_EQ(messaggi_.boxes[0].titolo, "Quillon Viewer");
     EXPECT_EQ(messaggi_.boxes[0].stile, vbCritical);
+    // Nothing is made in the folder: the page files' folder comes only with a start that goes on.
+    EXPECT_FALSE(std::filesystem::exists(dir_.Dir() / "TmpC"));
   }
   // An empty record has the check text "0": a file that says so is accepted.
   std::filesystem::remove(dir_ / "Qod_C.INI");

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "qod/console.h"
@@ -24,14 +25,20 @@ std::string Letto(std::FILE* f) {
 struct Esito {
   std::optional<int> codice;
   std::string uscita, errori;
+  std::vector<Voce_Comando> voci;  // a tool's
 };
 
-Esito Controlla(const Uso_Programma& uso, std::vector<const char*> parole) {
+// The check of `uso` over `parole`, its output and errors caught.
+template <class Uso>
+Esito Controlla(const Uso& uso, std::vector<const char*> parole) {
   parole.insert(parole.begin(), "programma");
   std::FILE* u = std::tmpfile();
   std::FILE* e = std::tmpfile();
   Esito r;
-  r.codice = Uso_Controlla(uso, static_cast<int>(parole.size()), parole.data(), u, e);
+  if constexpr (std::is_same_v<Uso, Uso_Strumento>)
+    r.codice = Uso_Controlla(uso, static_cast<int>(parole.size()), parole.data(), &r.voci, u, e);
+  else
+    r.codice = Uso_Controlla(uso, static_cast<int>(parole.size()), parole.data(), u, e);
   r.uscita = Letto(u);
   r.errori = Letto(e);
   std::fclose(u);
@@ -39,48 +46,127 @@ Esito Controlla(const Uso_Programma& uso, std::vector<const char*> parole) {
   return r;
 }
 
+// "Qod_S: /AUTO /ICON", for the trace of a case.
+std::string Traccia(const std::string& nome, const std::vector<const char*>& parole) {
+  std::string r = nome + ":";
+  for (const char* p : parole) r += std::string(" ") + p;
+  return r;
+}
+
 }  // namespace
 
-TEST(Uso, HelpUnknownOptionsAndTheProgramsOwnWords) {
-  const Uso_Programma server{"Qod_S", "uso: Qod_S [/AUTO] [/ICON]\n", {"/AUTO", "/ICON", "/NOSUBCLASS"}, true};
-  const Uso_Programma editore{"Qod_S_INI", "uso: Qod_S_INI [/INIT]\n", {"/INIT"}, false};
-  const Uso_Programma senza{"ZuFNT", "uso: ZuFNT\n", {}, true};
+// The system's programs: only "--help" (also "-h", "/?") ends them; every
+// other word is the program's to look at, and one that will not count is
+// said on the error output. Qt's options (with their values) are Qt's.
+TEST(Uso, TheProgramsTakeOnlyHelpAndNameTheWordsThatWillNotCount) {
+  const Uso_Programma server{"Qod_S", "uso: Qod_S [/AUTO] [/ICON]\n", {"/AUTO", "/ICON", "/NOSUBCLASS"}};
+  const Uso_Programma editore{"Qod_S_INI", "uso: Qod_S_INI [/INIT]\n", {"/INIT"}, false, true};
+  const Uso_Programma senza{"ZuFNT", "uso: ZuFNT\n", {}};
   const struct {
     const Uso_Programma& uso;
     std::vector<const char*> parole;
-    std::optional<int> codice;  // nothing: the program starts
-    const char* sconosciuta;    // the word named on the error output
+    std::optional<int> codice;         // nothing: the program starts
+    std::vector<const char*> ignorate;  // named on the error output
   } casi[] = {
-      {server, {}, std::nullopt, nullptr},
-      {server, {"/AUTO", "/ICON"}, std::nullopt, nullptr},
-      {server, {"/AUTO/ICON"}, std::nullopt, nullptr},           // written together
-      {server, {"/AUTO /NOSUBCLASS"}, std::nullopt, nullptr},    // one argument, two words
-      {server, {"altro", "x/AUTOy"}, std::nullopt, nullptr},     // not options: the program's
-      {server, {"--help"}, 0, nullptr},
-      {server, {"/AUTO", "-h"}, 0, nullptr},
-      {server, {"/?"}, 0, nullptr},
-      {server, {"--bogus", "--help"}, 0, nullptr},               // help wins
-      {server, {"--bogus"}, 2, "--bogus"},
-      {server, {"/auto"}, 2, "/auto"},                           // the switches' case as written
-      {server, {"/AUTOMATICO"}, 2, "/AUTOMATICO"},
-      {server, {"/AUTO/"}, 2, "/AUTO/"},
-      {server, {"/"}, 2, "/"},
-      {server, {"-"}, 2, "-"},
-      // Qt's own options, with their values (which may look like options).
-      {server, {"-platform", "offscreen", "/AUTO"}, std::nullopt, nullptr},
-      {server, {"--style", "fusion", "-reverse", "-stylesheet", "/tmp/a.qss"}, std::nullopt, nullptr},
-      {server, {"-qmljsdebugger=port:1234"}, std::nullopt, nullptr},
-      {server, {"-reverse=1"}, 2, "-reverse=1"},
-      {editore, {"/init"}, std::nullopt, nullptr},               // any case for the editors
-      {editore, {"/Init", "/INIT"}, std::nullopt, nullptr},
-      {editore, {"/INITX"}, 2, "/INITX"},
-      {senza, {"/INIT"}, 2, "/INIT"},
-      {senza, {"file.txt"}, std::nullopt, nullptr},
+      {server, {}, std::nullopt, {}},
+      {server, {"/AUTO", "/ICON"}, std::nullopt, {}},
+      {server, {"/AUTO/ICON"}, std::nullopt, {}},
+      {server, {"/AUTOMATIC"}, std::nullopt, {}},                 // holds "/AUTO"
+      {server, {"x/NOSUBCLASSy"}, std::nullopt, {}},
+      {server, {"/AUTO /nosubclass"}, std::nullopt, {"/nosubclass"}},  // one argument, two words
+      {server, {"/auto", "--bogus", "altro"}, std::nullopt, {"/auto", "--bogus", "altro"}},
+      {server, {"--help"}, 0, {}},
+      {server, {"/AUTO", "-h"}, 0, {}},
+      {server, {"/?"}, 0, {}},
+      {server, {"--bogus", "--help"}, 0, {}},  // help wins
+      {server, {"-help"}, std::nullopt, {"-help"}},
+      {server, {"x/?"}, std::nullopt, {"x/?"}},
+      // Qt's own options, with their values (which may look like words).
+      {server, {"-platform", "offscreen", "/AUTO"}, std::nullopt, {}},
+      {server, {"--style", "fusion", "-reverse", "-stylesheet", "/?"}, std::nullopt, {}},
+      {server, {"-qmljsdebugger=port:1234"}, std::nullopt, {}},
+      {server, {"-reverse=1"}, std::nullopt, {"-reverse=1"}},
+      // The editors' switch is the whole command line, in any case.
+      {editore, {"/init"}, std::nullopt, {}},
+      {editore, {" /Init "}, std::nullopt, {}},
+      {editore, {"-platform", "offscreen", "/INIT"}, std::nullopt, {}},
+      {editore, {"/INIT", "/INIT"}, std::nullopt, {"/INIT /INIT"}},
+      {editore, {"/INITX"}, std::nullopt, {"/INITX"}},
+      {editore, {"/INIT", "-h"}, 0, {}},
+      {senza, {"/INIT", "file.txt"}, std::nullopt, {"/INIT", "file.txt"}},
   };
   for (const auto& c : casi) {
-    std::string tutte;
-    for (const char* p : c.parole) tutte += std::string(p) + " ";
-    SCOPED_TRACE(c.uso.nome + ": " + tutte);
+    SCOPED_TRACE(Traccia(c.uso.nome, c.parole));
+    const Esito r = Controlla(c.uso, c.parole);
+    EXPECT_EQ(r.codice, c.codice);
+    if (c.codice == 0) {
+      EXPECT_EQ(r.uscita, c.uso.testo);
+      EXPECT_EQ(r.errori, "");
+      continue;
+    }
+    std::string attese;
+    for (const char* p : c.ignorate)
+      attese += c.uso.nome + (c.uso.riga_intera ? ": riga di comando ignorata: " : ": parola sconosciuta, ignorata: ") +
+                p + "\n";
+    EXPECT_EQ(r.uscita, "");
+    EXPECT_EQ(r.errori, attese);
+  }
+}
+
+namespace {
+
+// The items as one text: "--cell=16x32 [OUT.BMP] --bold".
+std::string Voci(const std::vector<Voce_Comando>& voci) {
+  std::string r;
+  for (const auto& v : voci) {
+    std::string valori;
+    for (const auto& x : v.valori) valori += (valori.empty() ? "" : ",") + x;
+    r += (r.empty() ? "" : " ") + (v.opzione.empty() ? "[" + valori + "]" : v.opzione + (v.valori.empty() ? "" : "=" + valori));
+  }
+  return r;
+}
+
+}  // namespace
+
+// A tool: "--help" (also "-h", "/?") where an option may stand; an option it
+// does not take, or one without its value, is refused; a word that begins
+// with "-" is never one of its own words (names), "/..." is.
+TEST(Uso, AToolRefusesWhatItDoesNotTakeAndGivesTheRestInOrder) {
+  const Uso_Strumento genera{"genera", "usage: genera OUT [--cell WxH] [--bold]\n", {{"--cell", 1}, {"--bold"}}};
+  // FILE, then groups of three words whose last two are values.
+  const Uso_Strumento imposta{"imposta", "uso: imposta FILE [--record A B] [S K V ...]\n", {{"--record", 2}}, false,
+                              false, [](size_t n) { return n == 0 ? 0 : 2; }};
+  const Uso_Strumento rete{"rete", "usage: rete [--port N] [--dir D]\n", {{"--port", 1}, {"--dir", 1}}, true};
+  const Uso_Strumento schermata{"schermata", "uso: schermata FILE [/NOSUBCLASS]\n", {{"/NOSUBCLASS"}}, false, true};
+  const struct {
+    const Uso_Strumento& uso;
+    std::vector<const char*> parole;
+    std::optional<int> codice;
+    const char* atteso;  // the items, or the reason refused
+  } casi[] = {
+      {genera, {}, std::nullopt, ""},
+      {genera, {"out.bmp", "--cell", "20x32", "--bold"}, std::nullopt, "[out.bmp] --cell=20x32 --bold"},
+      {genera, {"/tmp/a b.bmp"}, std::nullopt, "[/tmp/a b.bmp]"},  // a path, whole
+      {genera, {"/?"}, 0, nullptr},
+      {genera, {"out.bmp", "-h"}, 0, nullptr},
+      {genera, {"--bogus", "--help"}, 0, nullptr},
+      {genera, {"--cell", "-h"}, std::nullopt, "--cell=-h"},  // a value, taken as it is
+      {genera, {"--bogus"}, 2, "opzione sconosciuta: --bogus"},
+      {genera, {"-"}, 2, "opzione sconosciuta: -"},
+      {genera, {"out.bmp", "-help"}, 2, "opzione sconosciuta: -help"},
+      {genera, {"--cell=20x32"}, 2, "opzione sconosciuta: --cell=20x32"},
+      {genera, {"out.bmp", "--cell"}, 2, "manca il valore di --cell"},
+      {imposta, {"a.ini", "Generale", "Left", "-100", "--record", "-x", "/?"}, std::nullopt,
+       "[a.ini] [Generale,Left,-100] --record=-x,/?"},
+      {imposta, {"a.ini", "Generale", "Left"}, 2, "mancano parole dopo Generale"},
+      {imposta, {"a.ini", "--standard", "Generale", "Log", "S"}, 2, "opzione sconosciuta: --standard"},
+      {rete, {"--port=0", "--dir", "/srv/x"}, std::nullopt, "--port=0 --dir=/srv/x"},
+      {rete, {"--dir="}, std::nullopt, "--dir="},
+      {schermata, {"a.png", "/NOSUBCLASS", "-platform", "offscreen"}, std::nullopt, "[a.png] /NOSUBCLASS"},
+      {schermata, {"a.png", "-bogus"}, 2, "opzione sconosciuta: -bogus"},
+  };
+  for (const auto& c : casi) {
+    SCOPED_TRACE(Traccia(c.uso.nome, c.parole));
     const Esito r = Controlla(c.uso, c.parole);
     EXPECT_EQ(r.codice, c.codice);
     if (c.codice == 0) {
@@ -88,9 +174,11 @@ TEST(Uso, HelpUnknownOptionsAndTheProgramsOwnWords) {
       EXPECT_EQ(r.errori, "");
     } else if (c.codice == 2) {
       EXPECT_EQ(r.uscita, "");
-      EXPECT_EQ(r.errori, c.uso.nome + ": opzione sconosciuta: " + c.sconosciuta + "\n\n" + c.uso.testo);
+      EXPECT_EQ(r.errori, c.uso.nome + ": " + c.atteso + "\n\n" + c.uso.testo);
+      EXPECT_TRUE(r.voci.empty());
     } else {
       EXPECT_EQ(r.uscita + r.errori, "");
+      EXPECT_EQ(Voci(r.voci), c.atteso);
     }
   }
 }
@@ -107,12 +195,16 @@ TEST(Uso, ErrorMessagesGoOneLineEachAfterTheProgramsName) {
 }
 
 // What a program starts with: the words after its name joined by one blank,
-// in the program's code page; its folder with one trailing "/".
+// in the program's code page (without Qt's options, which Qt takes); its
+// folder with one trailing "/".
 TEST(Uso, TheCommandLineAndTheFolderAProgramStartsWith) {
   const char* solo[] = {"Qod_S"};
   const char* parole[] = {"Qod_S", "/AUTO", "perch\xC3\xA9", "", "/ICON"};
+  const char* con_qt[] = {"Qod_S_INI", "-platform", "offscreen", "/INIT", "-reverse", "-style=fusion", "x y"};
   EXPECT_EQ(Riga_Comando(1, solo), "");
   EXPECT_EQ(Riga_Comando(5, parole), "/AUTO perch\xE9  /ICON");
+  EXPECT_EQ(Riga_Comando(7, con_qt), "-platform offscreen /INIT -reverse -style=fusion x y");
+  EXPECT_EQ(Riga_Comando(7, con_qt, true), "/INIT x y");  // Qt takes its own
   const std::string cartella = Cartella_Programma();
   ASSERT_GE(cartella.size(), 2u);
   EXPECT_EQ(cartella.back(), '/');

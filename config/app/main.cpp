@@ -17,10 +17,12 @@ int main(int argc, char** argv) {
       "uso: " + nome + " [/INIT]\n\n" + qod::Ansi_A_Utf8(modulo.caption) + ": modifica [Generale] di " + ini +
           "\nnella cartella corrente.\n\n"
           "  /INIT  apre la finestra con i valori standard (il file cambia solo con \"Aggiorna\")\n\n"
-          "/INIT si scrive in maiuscolo o in minuscolo. --help mostra questo testo.\n",
+          "/INIT vale da solo, in maiuscolo o in minuscolo; altrimenti la riga di comando\n"
+          "è ignorata. --help (anche -h, /?) mostra questo testo.\n",
       {"/INIT"},
-      false};
-  // "--help" and an unknown option end there, before anything is made.
+      false,
+      true};
+  // "--help" ends there, before anything is made.
   return qod::Applicazione_Esegui(uso, argc, argv, [&](const qod::Avvio_Programma& avvio, qod::Applicazione_Qt& app) {
     qod::Messaggi_Qt messaggi;
     auto avviato = qod::Editor_Avvia(modulo, avvio.cartella, avvio.riga_comando, messaggi);

@@ -19,8 +19,9 @@
 namespace qod {
 
 // The start of a program with a host connection: the shared start of a Qt
-// program (Applicazione_Esegui: the command line checked, the folder and the
-// command line taken into `opzioni`, `prima` may end it before Qt starts);
+// program (Applicazione_Esegui: the command line looked at, the folder and
+// the command line taken into `opzioni`, `prima` may end it before Qt starts
+// or mark it as needing nobody at its windows);
 // then `Programma` is built from `opzioni` under the Qt application, which
 // stays when its last window closes; a signal, or a message nobody can
 // answer, calls its `Termina_Richiesta`; it starts and the event loop runs:

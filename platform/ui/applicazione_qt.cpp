@@ -21,7 +21,7 @@ namespace {
 
 bool senza_display = false;
 
-int& Piattaforma_Prepara(int& argc, char** argv, bool solo_immagini) {
+int& Piattaforma_Prepara(int& argc, char** argv, bool incustodito) {
   bool nominata = !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
   for (int i = 1; i < argc && !nominata; ++i) {
     const std::string_view a = argv[i] ? argv[i] : "";
@@ -29,7 +29,7 @@ int& Piattaforma_Prepara(int& argc, char** argv, bool solo_immagini) {
   }
   if (!nominata && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    senza_display = !solo_immagini;
+    senza_display = !incustodito;
   }
   return argc;
 }
@@ -84,8 +84,8 @@ bool Traduzioni_Qt_Carica() {
   return true;
 }
 
-Applicazione_Qt::Applicazione_Qt(int& argc, char** argv, bool solo_immagini)
-    : QApplication(Piattaforma_Prepara(argc, argv, solo_immagini), argv) {
+Applicazione_Qt::Applicazione_Qt(int& argc, char** argv, bool incustodito)
+    : QApplication(Piattaforma_Prepara(argc, argv, incustodito), argv) {
   Traduzioni_Qt_Carica();
   if (senza_display) installEventFilter(new Guardia_Finestre(this));
 }
@@ -96,7 +96,5 @@ int Applicazione_Qt::Esegui() {
   const int codice = exec();
   return codice == 0 && Messaggi_Qt::Senza_Risposta_Avvenuta() ? 1 : codice;
 }
-
-bool Applicazione_Qt::Senza_Display() { return senza_display; }
 
 }  // namespace qod

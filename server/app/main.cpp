@@ -3,10 +3,13 @@
 // in the notification area. SIGTERM (or SIGINT) ends it in order.
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include "avvio.h"
 #include "programma.h"
 #include "qod/console.h"
+#include "qod/cripto.h"
+#include "qod/server/finestra_base.h"
 #include "qod/server/istanza.h"
 
 namespace {
@@ -18,27 +21,46 @@ const qod::Uso_Programma kUso{
     "Il server di spool di Quillon. La cartella del programma è la cartella corrente:\n"
     "Qod_S.INI, Qod_S.LOG, Qod_TBL1.Tbl e le cartelle TmpS, Lgo, Fnt, Backup.\n"
     "\n"
-    "  /AUTO        parte con il funzionamento automatico\n"
+    "  /AUTO        parte con il funzionamento automatico (anche senza display)\n"
     "  /ICON        parte ridotto a icona, nell'area di notifica\n"
     "  /NOSUBCLASS  il visualizzatore non prende i tasti né la rotella del mouse\n"
     "\n"
-    "Le parole si scrivono come qui, in maiuscolo, anche unite (/AUTO/ICON).\n"
-    "--help mostra questo testo.\n",
-    {"/AUTO", "/ICON", "/NOSUBCLASS"},
-    true};
+    "Le parole valgono scritte come qui, in maiuscolo, ovunque nella riga di comando\n"
+    "(anche unite, /AUTO/ICON, o dentro altre parole); le altre parole sono ignorate.\n"
+    "--help (anche -h, /?) mostra questo testo.\n",
+    {"/AUTO", "/ICON", "/NOSUBCLASS"}};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A second copy in the same folder ends at once, with no window and no
-  // message. A lock file that cannot be made at all is an error.
+  // One copy per folder: a second copy in the same folder ends at once, with
+  // no window and no message. A lock file that cannot be made at all is an
+  // error. The lock is taken only once the settings have passed their check,
+  // so that a start that fails leaves the folder as it was.
   qod::Istanza_Unica istanza;
-  const auto una_copia = [&](const qod::Avvio_Programma& avvio) -> std::optional<int> {
-    if (istanza.Acquisisci(avvio.cartella)) return std::nullopt;
+  std::string cartella;
+  const auto blocca = [&]() -> std::optional<int> {
+    if (istanza.Tenuta() || istanza.Acquisisci(cartella)) return std::nullopt;
     if (istanza.Errore().empty()) return 0;
     std::fprintf(stderr, "Qod_S: %s\n", istanza.Errore().c_str());
     return 1;
   };
-  // "--help" and an unknown option end there, before anything is made.
-  return qod::Programma_Esegui<qod::Programma_Qod_S>(kUso, argc, argv, qod::Opzioni_Qod_S{}, una_copia);
+  const auto prima = [&](qod::Avvio_Programma& avvio) -> std::optional<int> {
+    cartella = avvio.cartella;
+    // The automatic cycle needs nobody at the window: it serves without a
+    // display as well.
+    avvio.incustodito = qod::Opzione_Presente(avvio.riga_comando, "/AUTO");
+    // The settings are only read here; the start reads them again and says
+    // what is wrong with them. Bad settings make no lock file, but a copy
+    // running in the folder still ends this one.
+    qod::Parametri_Collegamento letto;
+    if (qod::Collegamento_Leggi(avvio.cartella + qod::kNomi_Server.Impostazioni, letto)) return blocca();
+    if (qod::Istanza_Unica::Altra_Copia(cartella)) return 0;
+    return std::nullopt;
+  };
+  qod::Opzioni_Qod_S opzioni;
+  // Settings put right between the two reads: the lock is taken then.
+  opzioni.istanza = blocca;
+  // "--help" ends there, before anything is made.
+  return qod::Programma_Esegui<qod::Programma_Qod_S>(kUso, argc, argv, std::move(opzioni), prima);
 }

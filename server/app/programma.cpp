@@ -98,7 +98,11 @@ Programma_Qod_S::~Programma_Qod_S() {
 void Programma_Qod_S::Base_Prepara() { base_->Base_Prepara(); }
 
 bool Programma_Qod_S::Base_Inizializza() {
-  return base_->Base_Inizializza(opzioni_.cartella, opzioni_.riga_comando);
+  return base_->Base_Inizializza(opzioni_.cartella, opzioni_.riga_comando, [this] {
+    const std::optional<int> fine = opzioni_.istanza ? opzioni_.istanza() : std::nullopt;
+    if (fine) Fine(*fine);
+    return !fine;
+  });
 }
 
 void Programma_Qod_S::Carica() {

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "programma_qt.h"
@@ -36,6 +37,10 @@ class Dispositivo_Stampa;
 struct Opzioni_Qod_S : Opzioni_Programma {
   // Unset: the printers of CUPS.
   PrinterList* stampanti = nullptr;
+  // Takes the folder's one-copy lock once the settings have passed their
+  // check, before anything is made in the folder (when it is not held
+  // already); an exit code ends the start there. Unset: no lock.
+  std::function<std::optional<int>()> istanza;
 };
 
 class Programma_Qod_S : public Programma_Qt {

@@ -19,31 +19,43 @@
 // Text is taken as UTF-8 and written as ANSI.
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/console.h"
 #include "qod/config/editor_impostazioni.h"
 #include "qod/profile.h"
 
 namespace {
 
-constexpr const char* kUso =
-    "uso: qod_s_imposta FILE.INI [--standard]\n"
-    "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]\n"
-    "                    [SEZIONE CHIAVE VALORE ...]\n"
-    "     qod_s_imposta FILE.INI --client [--standard]\n"
-    "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA]\n"
-    "                    [SEZIONE CHIAVE VALORE ...]\n"
-    "  Le caselle si spuntano con \"S\" (Log, Backup) e con \"1\" (Ricerche in maiuscolo).\n";
-
-int Uso(const char* sconosciuta = nullptr) {
-  if (sconosciuta) std::fprintf(stderr, "qod_s_imposta: opzione sconosciuta: %s\n", sconosciuta);
-  std::fputs(kUso, stderr);
-  return 2;
+// The connection record's fields given to --collegamento: the ones without
+// a key of their own.
+size_t Campi_Record(const qod::Modulo_Impostazioni& modulo) {
+  size_t campi = 0;
+  for (const auto& c : modulo.campi) campi += c.chiave == nullptr;
+  return campi;
 }
 
-bool Aiuto(std::string_view a) { return a == "--help" || a == "-h"; }
+// FILE.INI, then SEZIONE CHIAVE VALORE: the key and the value are taken as
+// they are (a value may begin with "-").
+qod::Uso_Strumento Uso(bool client) {
+  const qod::Modulo_Impostazioni& modulo = client ? qod::kEditor_Client : qod::kEditor_Server;
+  return {"qod_s_imposta",
+          "uso: qod_s_imposta FILE.INI [--standard]\n"
+          "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA INDICE]\n"
+          "                    [SEZIONE CHIAVE VALORE ...]\n"
+          "     qod_s_imposta FILE.INI --client [--standard]\n"
+          "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA]\n"
+          "                    [SEZIONE CHIAVE VALORE ...]\n"
+          "  Le caselle si spuntano con \"S\" (Log, Backup) e con \"1\" (Ricerche in maiuscolo).\n"
+          "  Un file che comincia con \"-\" si scrive ./-nome; --help (anche -h, /?) mostra questo testo.\n",
+          {{"--client"}, {"--standard"}, {"--collegamento", static_cast<int>(Campi_Record(modulo))}},
+          false,
+          false,
+          [](size_t n) { return n == 0 ? 0 : 2; }};
+}
 
 bool Uguali(std::string_view a, std::string_view b) { return qod::UCase(a) == qod::UCase(b); }
 
@@ -55,41 +67,33 @@ const char* Spuntata(const qod::Casella_Impostazione& casella) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && Aiuto(argv[1])) {
-    std::fputs(kUso, stdout);
-    return 0;
-  }
-  if (argc < 2) return Uso();
-  if (argv[1][0] == '-') return Uso(argv[1]);
-  const std::string ini = qod::Utf8_A_Ansi(argv[1]);
-  std::vector<std::string> a;
-  for (int i = 2; i < argc; ++i) a.push_back(qod::Utf8_A_Ansi(argv[i], '\xBF'));
-
-  const bool client = !a.empty() && a[0] == "--client";
-  if (client) a.erase(a.begin());
+  // "--client" right after FILE.INI chooses the viewer's editor. The whole
+  // command line is looked at before the file is read.
+  const bool client = argc > 2 && std::string_view(argv[2]) == "--client";
+  const qod::Uso_Strumento uso = Uso(client);
+  std::vector<qod::Voce_Comando> voci;
+  if (const auto fine = qod::Uso_Controlla(uso, argc, argv, &voci)) return *fine;
+  if (voci.empty() || !voci[0].opzione.empty()) return qod::Uso_Rifiuta(uso, "manca FILE.INI");
+  for (size_t i = 1; i < voci.size(); ++i)
+    if (voci[i].opzione == "--client" && !(client && i == 1))
+      return qod::Uso_Rifiuta(uso, "--client va subito dopo FILE.INI");
+  const std::string ini = qod::Utf8_A_Ansi(voci[0].valori[0]);
   const qod::Modulo_Impostazioni& modulo = client ? qod::kEditor_Client : qod::kEditor_Server;
-  // The connection record's fields are the ones without a key of their own.
-  size_t campi = 0;
-  for (const auto& c : modulo.campi) campi += c.chiave == nullptr;
   qod::Editor_Impostazioni editor(modulo, ini);
   editor.Carica();
   bool con_editor = false;
   std::vector<qod::Profilo_Voce> altre;
-  for (size_t i = 0; i < a.size();) {
-    if (a[i] == "--standard") {
+  for (size_t i = 1; i < voci.size(); ++i) {
+    std::vector<std::string> a;
+    for (const auto& v : voci[i].valori) a.push_back(qod::Utf8_A_Ansi(v, '\xBF'));
+    if (voci[i].opzione == "--standard") {
       editor.Valori_Standard();
       con_editor = true;
-      i += 1;
-    } else if (a[i] == "--collegamento") {
-      if (i + 1 + campi > a.size()) return Uso();
-      for (size_t k = 0; k < campi; ++k) editor.valori[k] = a[i + 1 + k];
+    } else if (voci[i].opzione == "--collegamento") {
+      for (size_t k = 0; k < a.size(); ++k) editor.valori[k] = a[k];
       con_editor = true;
-      i += 1 + campi;
-    } else {
-      // No section begins with "--": an option this program does not take.
-      if (a[i].rfind("--", 0) == 0) return Uso(argv[2 + i + (client ? 1 : 0)]);
-      if (i + 3 > a.size()) return Uso();
-      const std::string &sezione = a[i], &chiave = a[i + 1], &valore = a[i + 2];
+    } else if (voci[i].opzione.empty()) {
+      const std::string &sezione = a[0], &chiave = a[1], &valore = a[2];
       bool preso = false;
       if (Uguali(sezione, "Generale")) {
         for (size_t k = 0; k < editor.valori.size() && !preso; ++k) {
@@ -104,7 +108,6 @@ int main(int argc, char** argv) {
         con_editor = true;
       else
         altre.push_back({sezione, chiave, valore});
-      i += 3;
     }
   }
   if (con_editor) {
@@ -113,12 +116,12 @@ int main(int argc, char** argv) {
       return 1;
     }
     if (!editor.Scrivi()) {
-      std::fprintf(stderr, "qod_s_imposta: impossibile scrivere %s\n", argv[1]);
+      std::fprintf(stderr, "qod_s_imposta: impossibile scrivere %s\n", voci[0].valori[0].c_str());
       return 1;
     }
   }
   if (!altre.empty() && !qod::Profilo_Scrivi_Tutti(ini, altre)) {
-    std::fprintf(stderr, "qod_s_imposta: impossibile scrivere %s\n", argv[1]);
+    std::fprintf(stderr, "qod_s_imposta: impossibile scrivere %s\n", voci[0].valori[0].c_str());
     return 1;
   }
   return 0;

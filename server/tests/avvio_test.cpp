@@ -85,6 +85,16 @@ TEST(Istanza, OneRunningCopyPerProgramFolder) {
   std::filesystem::create_directories(a.Dir() / "tre" / "Qod_S.LCK");
   EXPECT_FALSE(cartella.Acquisisci((a.Dir() / "tre").string()));
   EXPECT_NE(cartella.Errore(), "");
+
+  // Looking whether another copy runs makes no lock file and takes no lock.
+  EXPECT_TRUE(Istanza_Unica::Altra_Copia(uno));
+  EXPECT_TRUE(Istanza_Unica::Altra_Copia(due));
+  seconda.Rilascia();
+  EXPECT_FALSE(Istanza_Unica::Altra_Copia(uno));
+  EXPECT_TRUE(prima.Acquisisci(uno));  // the look took no lock that stays
+  std::filesystem::create_directories(a.Dir() / "quattro");
+  EXPECT_FALSE(Istanza_Unica::Altra_Copia((a.Dir() / "quattro").string()));
+  EXPECT_EQ(Nomi(a.Dir() / "quattro"), std::vector<std::string>{});
 }
 
 namespace {

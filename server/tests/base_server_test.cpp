@@ -51,7 +51,7 @@ class Base : public ::testing::Test {
 }  // namespace
 
 // The message names the file at fault in a further line, in the box and on
-// the error output.
+// the error output; the folder is left as it was.
 TEST_F(Base, NoSettingsFileStopsTheProgram) {
   testing::internal::CaptureStderr();
   EXPECT_FALSE(base_.Base_Inizializza(cartella_, ""));
@@ -62,6 +62,7 @@ TEST_F(Base, NoSettingsFileStopsTheProgram) {
                         ": " + cartella_ + "Qod_S.INI: il file non esiste\n");
   EXPECT_EQ(messaggi_.boxes[0].stile, vbCritical);
   EXPECT_EQ(messaggi_.boxes[0].titolo, "Quillon Server");
+  EXPECT_EQ(prova::Nomi(dir_), std::vector<std::string>{});
 }
 
 TEST_F(Base, ReadsTheRecordAndTheGeneralKeys) {

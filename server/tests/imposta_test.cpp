@@ -55,3 +55,15 @@ TEST(Qod_S_Imposta, AnOptionItDoesNotTakeWritesNothing) {
     EXPECT_EQ(Nomi(dir.Dir()), std::vector<std::string>{});
   }
 }
+
+// After FILE.INI the words go three by three: a key's value may begin with
+// "-" and is no option.
+TEST(Qod_S_Imposta, AValueMayBeginWithADash) {
+  Cartella_Prova dir("imposta_valori");
+  const std::string ini = dir / "Qod_S.INI";
+  const Esito_Comando r =
+      Esegui({Programma_Build(QOD_QOD_S_IMPOSTA), ini, "Dimensioni", "Left", "-100", "Dimensioni", "Top", "--"});
+  ASSERT_EQ(r.rc, 0) << r.err;
+  EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Left"), "-100");
+  EXPECT_EQ(Profilo_Leggi(ini, "Dimensioni", "Top"), "--");
+}

@@ -397,16 +397,20 @@ TEST_F(Qod_S_Finestra, TheSplashSaysWhatTheStartWaitsFor) {
 
 namespace {
 
-// Qod_S started in `cartella` (its program folder), offscreen.
+// Qod_S started in `cartella` (its program folder), offscreen; or, with
+// `senza_display`, with neither a display nor a platform named, as a
+// service starts it.
 class Qod_S_Avviato {
  public:
-  Qod_S_Avviato(const std::filesystem::path& cartella, const std::string& riga) {
+  Qod_S_Avviato(const std::filesystem::path& cartella, const std::string& riga, bool senza_display = false) {
     uscita_ = cartella.string() + ".out";
     std::filesystem::remove(uscita_);
     std::vector<std::string> a = {Programma_Build(QOD_QOD_S)};
+    if (senza_display) a.insert(a.begin(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"});
     if (!riga.empty()) a.push_back(riga);
-    processo_.Avvia({.argomenti = a, .cartella = cartella, .uscita = uscita_,
-                     .ambiente = {{"QT_QPA_PLATFORM", "offscreen"}}});
+    Avvio avvio{.argomenti = a, .cartella = cartella, .uscita = uscita_};
+    if (!senza_display) avvio.ambiente = {{"QT_QPA_PLATFORM", "offscreen"}};
+    processo_.Avvia(avvio);
   }
   ~Qod_S_Avviato() { processo_.Ferma(0); }
   // Waits for the end; the exit code, or -1 when still running at the limit.
@@ -453,6 +457,12 @@ TEST(Qod_S_Processo, ASecondCopyInTheSameFolderEndsAtOnceSilently) {
   EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(2000));
   EXPECT_EQ(seconda.Uscita(), "");
 
+  // Also when the settings have gone bad meanwhile, before it would say so.
+  ASSERT_TRUE(File_Scrivi(server.programma_ / "Qod_S.INI", "[Generale]\r\nLicenza=x\r\n"));
+  Qod_S_Avviato guasta(server.programma_, "/AUTO");
+  EXPECT_EQ(guasta.Attendi_Fine(3000), 0);
+  EXPECT_EQ(guasta.Uscita(), "");
+
   // Another folder is another slot: it runs beside the first.
   Qod_S_Avviato terza(altra, "");
   ASSERT_TRUE(Attendi_Vero([&] { return Sessioni_Dizionario(*server.host_) >= 2; }, 8000)) << terza.Uscita();
@@ -480,6 +490,39 @@ TEST(Qod_S_Processo, SigtermEndsInOrderAndLosesNoSpoolFile) {
   for (const auto& n : Nomi(server.fatti_)) EXPECT_TRUE(std::filesystem::exists(server.fatti_ / n / "esito.txt")) << n;
   const std::string log = File_Leggi(server.programma_ / "Qod_S.LOG");
   EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
+}
+
+// Without a display the automatic cycle serves as on the offscreen platform
+// (also from the notification area, and with "/AUTO" inside a longer word),
+// and SIGTERM ends it in order; without "/AUTO" nobody could work its keys,
+// and it ends at its window.
+TEST(Qod_S_Processo, WithoutADisplayTheAutomaticCycleServesAndEndsInOrder) {
+  const struct {
+    const char* riga;
+    bool automatico;
+  } casi[] = {{"/AUTO", true}, {"/ICON /AUTO", true}, {"/AUTOMATIC", true}, {"/ICON", false}};
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.riga);
+    Cartella_Prova dir;
+    Cartella_Server server(dir.Dir());
+    ASSERT_TRUE(server.Prepara(server.programma_, false));
+    Qod_S_Avviato p(server.programma_, c.riga, true);
+    if (!c.automatico) {
+      EXPECT_EQ(p.Attendi_Fine(10000), 1) << p.Uscita();
+      EXPECT_NE(p.Uscita().find("la finestra \"Quillon Server - 1\" non si pu\xC3\xB2 mostrare"), std::string::npos)
+          << p.Uscita();
+      EXPECT_EQ(server.Fatti(), 0u);
+      continue;
+    }
+    ASSERT_TRUE(Attendi_Vero([&] { return server.Fatti() >= 1; }, 10000)) << p.Uscita();
+    p.Segnale(SIGTERM);
+    EXPECT_EQ(p.Attendi_Fine(8000), 0) << p.Uscita();
+    EXPECT_TRUE(server.host_->Attendi_Evento("rec-close", 2000));
+    for (const auto& n : Nomi(server.fatti_)) EXPECT_TRUE(std::filesystem::exists(server.fatti_ / n / "esito.txt")) << n;
+    const std::string log = File_Leggi(server.programma_ / "Qod_S.LOG");
+    EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
+    EXPECT_EQ(p.Uscita().find("non si pu"), std::string::npos) << p.Uscita();
+  }
 }
 
 // A stop request ends the program within two seconds in every state of its

@@ -12,9 +12,9 @@ const qod::Uso_Programma kUso{
     "\n"
     "Prova a mano il generatore delle immagini di pagina (Qod_IMG): i campi partono\n"
     "dai file della cartella TEST della cartella corrente.\n"
-    "Non ha opzioni; --help mostra questo testo.\n",
-    {},
-    true};
+    "Non ha opzioni: le parole della riga di comando sono ignorate.\n"
+    "--help (anche -h, /?) mostra questo testo.\n",
+    {}};
 
 }  // namespace
 

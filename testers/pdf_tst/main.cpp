@@ -10,9 +10,10 @@ const qod::Uso_Programma kUso{
     "uso: Qod_PDF_TST\n"
     "\n"
     "Prova a mano il generatore dei PDF (Qod_PDF): una casella per ogni proprietà,\n"
-    "un pulsante lo esegue. Non ha opzioni; --help mostra questo testo.\n",
-    {},
-    true};
+    "un pulsante lo esegue.\n"
+    "Non ha opzioni: le parole della riga di comando sono ignorate.\n"
+    "--help (anche -h, /?) mostra questo testo.\n",
+    {}};
 
 }  // namespace
 

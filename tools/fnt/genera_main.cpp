@@ -5,22 +5,32 @@
 //                [--width N] [--bold] [--center-x] [--center-y] [--left N] [--top N] [--rotate DEG]
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "editor_font.h"
 #include "qod/ansi.h"
 #include "qod/basic.h"
+#include "qod/console.h"
 
 namespace {
 
-constexpr const char* kUso =
+const qod::Uso_Strumento kUso{
+    "zufnt_genera",
     "usage: zufnt_genera OUT.BMP [--cell WxH] [--bits 1|24] [--face NAME] [--size N] [--width N]\n"
     "                    [--bold] [--center-x] [--center-y] [--left N] [--top N] [--rotate DEG]\n"
-    "  defaults: --cell 16x32 --bits 1 --face Arial --size 14 (pixels; with --width, the cell height)\n";
-
-int Uso() {
-  std::fputs(kUso, stderr);
-  return 2;
-}
+    "  defaults: --cell 16x32 --bits 1 --face Arial --size 14 (pixels; with --width, the cell height)\n"
+    "  a name that begins with \"-\" is written ./-name; --help (also -h, /?) shows this text\n",
+    {{"--cell", 1},
+     {"--bits", 1},
+     {"--face", 1},
+     {"--size", 1},
+     {"--width", 1},
+     {"--left", 1},
+     {"--top", 1},
+     {"--rotate", 1},
+     {"--bold"},
+     {"--center-x"},
+     {"--center-y"}}};
 
 bool Intero(const std::string& s, int& n) {
   if (!qod::IsNumeric(s)) return false;
@@ -33,57 +43,53 @@ bool Intero(const std::string& s, int& n) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--help" || a == "-h") {
-      std::fputs(kUso, stdout);
-      return 0;
-    }
-  }
+  // The whole command line is looked at before anything is written.
+  std::vector<qod::Voce_Comando> voci;
+  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv, &voci)) return *fine;
   int w = 16, h = 32, bit = 1;
   qod::Impostazioni_Font f;
   std::string uscita;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    const bool valore = i + 1 < argc;
-    if (a == "--cell" && valore) {
-      const std::string v = argv[++i];
-      const size_t x = v.find_first_of("xX");
-      if (x == std::string::npos || !Intero(v.substr(0, x), w) || !Intero(v.substr(x + 1), h)) return Uso();
-    } else if (a == "--bits" && valore) {
-      if (!Intero(argv[++i], bit)) return Uso();
-    } else if (a == "--face" && valore) {
-      f.Font_Nome = qod::Utf8_A_Ansi(argv[++i]);
-    } else if (a == "--size" && valore) {
-      if (!Intero(argv[++i], f.Font_Punti)) return Uso();
-    } else if (a == "--width" && valore) {
-      if (!Intero(argv[++i], f.Font_Larghezza)) return Uso();
-    } else if (a == "--left" && valore) {
-      if (!Intero(argv[++i], f.Distanza_X)) return Uso();
-    } else if (a == "--top" && valore) {
-      if (!Intero(argv[++i], f.Distanza_Y)) return Uso();
-    } else if (a == "--rotate" && valore) {
-      if (!Intero(argv[++i], f.Font_Rotazione)) return Uso();
+  for (const auto& v : voci) {
+    const std::string& a = v.opzione;
+    const std::string valore = v.valori.empty() ? std::string() : v.valori[0];
+    bool ok = true;
+    if (a.empty()) {
+      if (!uscita.empty()) return qod::Uso_Rifiuta(kUso, "one OUT.BMP only: " + valore);
+      uscita = valore;
+    } else if (a == "--cell") {
+      const size_t x = valore.find_first_of("xX");
+      ok = x != std::string::npos && Intero(valore.substr(0, x), w) && Intero(valore.substr(x + 1), h);
+    } else if (a == "--bits") {
+      ok = Intero(valore, bit);
+    } else if (a == "--face") {
+      f.Font_Nome = qod::Utf8_A_Ansi(valore);
+    } else if (a == "--size") {
+      ok = Intero(valore, f.Font_Punti);
+    } else if (a == "--width") {
+      ok = Intero(valore, f.Font_Larghezza);
+    } else if (a == "--left") {
+      ok = Intero(valore, f.Distanza_X);
+    } else if (a == "--top") {
+      ok = Intero(valore, f.Distanza_Y);
+    } else if (a == "--rotate") {
+      ok = Intero(valore, f.Font_Rotazione);
     } else if (a == "--bold") {
       f.Font_Grassetto = true;
     } else if (a == "--center-x") {
       f.Centra_X = true;
     } else if (a == "--center-y") {
       f.Centra_Y = true;
-    } else if (!a.empty() && a[0] != '-' && uscita.empty()) {
-      uscita = a;
-    } else {
-      if (!a.empty() && a[0] == '-') std::fprintf(stderr, "zufnt_genera: unknown option or missing value: %s\n", a.c_str());
-      return Uso();
     }
+    if (!ok) return qod::Uso_Rifiuta(kUso, "bad value: " + a + " " + valore);
   }
+  if (uscita.empty()) return qod::Uso_Rifiuta(kUso, "OUT.BMP missing");
   // The editor's own limits on its dialogs' boxes.
-  if (uscita.empty() || w < 4 || w > 128 || h < 4 || h > 128 || (bit != 1 && bit != 24) || f.Font_Larghezza < 0 ||
+  if (w < 4 || w > 128 || h < 4 || h > 128 || (bit != 1 && bit != 24) || f.Font_Larghezza < 0 ||
       f.Font_Larghezza > 512 || f.Font_Rotazione < 0 || f.Font_Rotazione > 360 || f.Distanza_X < 0 ||
       f.Distanza_X > w - 1 || f.Distanza_Y < 1 - h || f.Distanza_Y > h - 1)
-    return Uso();
+    return qod::Uso_Rifiuta(kUso, "a value out of range");
   qod::Editor_Font e;
-  if (!e.Nuova(w, h, bit, qod::img::Nero, qod::img::Bianco)) return Uso();
+  if (!e.Nuova(w, h, bit, qod::img::Nero, qod::img::Bianco)) return qod::Uso_Rifiuta(kUso, "a value out of range");
   e.Font = f;
   std::string errore;
   if (!e.Genera(&errore)) {

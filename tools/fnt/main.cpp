@@ -16,9 +16,9 @@ const qod::Uso_Programma kUso{
     "\n"
     "L'editor delle strisce di caratteri del generatore delle immagini di pagina:\n"
     "le crea, le apre, le modifica punto per punto, le genera da un font installato\n"
-    "e le salva. Non ha opzioni; --help mostra questo testo.\n",
-    {},
-    true};
+    "e le salva. Non ha opzioni: le parole della riga di comando sono ignorate.\n"
+    "--help (anche -h, /?) mostra questo testo.\n",
+    {}};
 
 }  // namespace
 

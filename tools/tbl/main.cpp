@@ -17,9 +17,9 @@ const qod::Uso_Programma kUso{
     "\n"
     "L'editor delle tabelle di conversione: legge ZuTBL1.TBL e ZuTBL2.TBL dalla\n"
     "cartella corrente, le mostra affiancate e le riscrive con \"Salva\".\n"
-    "Non ha opzioni; --help mostra questo testo.\n",
-    {},
-    true};
+    "Non ha opzioni: le parole della riga di comando sono ignorate.\n"
+    "--help (anche -h, /?) mostra questo testo.\n",
+    {}};
 
 }  // namespace
 

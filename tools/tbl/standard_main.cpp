@@ -6,30 +6,29 @@
 //   zutbl_standard [FOLDER]      (default: the current folder)
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "editor_tabelle.h"
 #include "qod/ansi.h"
+#include "qod/console.h"
 
 namespace {
 
-constexpr const char* kUso =
+const qod::Uso_Strumento kUso{
+    "zutbl_standard",
     "usage: zutbl_standard [FOLDER]\n"
-    "  writes ZuTBL1.TBL and ZuTBL2.TBL into FOLDER (default: the current folder)\n";
+    "  writes ZuTBL1.TBL and ZuTBL2.TBL into FOLDER (default: the current folder)\n"
+    "  a folder that begins with \"-\" is written ./-name; --help (also -h, /?) shows this text\n",
+    {}};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-    std::fputs(kUso, stdout);
-    return 0;
-  }
-  // A folder whose name begins with "-" is given as "./-name".
-  if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-    if (argc == 2) std::fprintf(stderr, "zutbl_standard: unknown option %s\n", argv[1]);
-    std::fputs(kUso, stderr);
-    return 2;
-  }
-  std::string cartella = argc == 2 ? argv[1] : ".";
+  // The whole command line is looked at before anything is written.
+  std::vector<qod::Voce_Comando> voci;
+  if (const auto fine = qod::Uso_Controlla(kUso, argc, argv, &voci)) return *fine;
+  if (voci.size() > 1) return qod::Uso_Rifiuta(kUso, "one FOLDER only: " + voci[1].valori[0]);
+  std::string cartella = voci.empty() ? "." : voci[0].valori[0];
   if (cartella.empty() || cartella.back() != '/') cartella += '/';
   qod::Editor_Tabelle editor;
   editor.Standard(qod::Utf8_A_Ansi(cartella));

@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "qod/console.h"
 #include "qod/viewer/invio_brv.h"
 
 namespace fs = std::filesystem;
@@ -193,17 +194,21 @@ int Esegui(const Opzioni& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const qod::Uso_Strumento uso{
+      "qod_brvsim",
+      "usage: qod_brvsim [--socket PATH] [--registro FILE] [--pausa MS] [--occupato]\n"
+      "  a stand-in for the fax and mail program; --help (also -h, /?) shows this text\n",
+      {{"--socket", 1}, {"--registro", 1}, {"--pausa", 1}, {"--occupato"}}};
+  // The whole command line is looked at before anything is made.
+  std::vector<qod::Voce_Comando> voci;
+  if (const auto fine = qod::Uso_Controlla(uso, argc, argv, &voci)) return *fine;
   Opzioni o;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--socket" && i + 1 < argc) o.socket = argv[++i];
-    else if (a == "--registro" && i + 1 < argc) o.registro = argv[++i];
-    else if (a == "--pausa" && i + 1 < argc) o.pausa_ms = std::atoi(argv[++i]);
-    else if (a == "--occupato") o.occupato = true;
-    else {
-      std::fprintf(stderr, "usage: qod_brvsim [--socket PATH] [--registro FILE] [--pausa MS] [--occupato]\n");
-      return 2;
-    }
+  for (const auto& v : voci) {
+    if (v.opzione == "--socket") o.socket = v.valori[0];
+    else if (v.opzione == "--registro") o.registro = v.valori[0];
+    else if (v.opzione == "--pausa") o.pausa_ms = std::atoi(v.valori[0].c_str());
+    else if (v.opzione == "--occupato") o.occupato = true;
+    else return qod::Uso_Rifiuta(uso, "unexpected word: " + v.valori[0]);
   }
   struct sigaction sa {};
   sa.sa_handler = Ferma;

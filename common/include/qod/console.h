@@ -1,10 +1,11 @@
 // What a program tells whoever started it, on the terminal: how it is used
-// (its usage for "--help" and for an option it does not know), and the
+// (its usage for "--help", and for an option a tool does not know), and the
 // messages that must reach the error output as well as a box; and what it
 // is started with: its folder and its command line.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,23 +13,68 @@
 
 namespace qod {
 
-// The command line a program accepts and the text that tells it.
+// The command line of one of the system's programs (Qod_S, Qod_C, the
+// editors, ...) and the text that tells it. The program finds its switches
+// in its command line itself; a word it does not know is ignored.
 struct Uso_Programma {
   std::string nome;                 // "Qod_S"
   std::string testo;                // the usage, UTF-8, lines ending in "\n"
-  std::vector<std::string> parole;  // its switches ("/AUTO"), the only options it takes
-  bool maiuscole = true;            // switches compared as written; false: in any case
-  bool opzioni_qt = true;           // a Qt program: Qt's own options ("-platform X") are taken too
+  std::vector<std::string> parole;  // its switches ("/AUTO")
+  bool maiuscole = true;            // the switches as written; false: in any case
+  // False: a switch counts anywhere in the command line ("/AUTO" in
+  // "/AUTOMATICO"); true: only as the whole command line ("/INIT").
+  bool riga_intera = false;
 };
 
-// Looks at the words of the command line before the program starts.
-// "--help" (also "-h", "/?"): the usage on standard output, 0. An option the
-// program does not take (a word beginning with "-" or "/" that is neither
-// one of its switches, nor switches written together ("/AUTO/ICON"), nor an
-// option of Qt's): the word and the usage on standard error, 2. Otherwise
-// nothing: the program starts. Other words are left to the program.
+// Looks at the command line of one of the system's programs before it
+// starts. "--help" (also "-h", "/?"): the usage on standard output, 0.
+// Otherwise nothing: the program starts; the words that will not count (no
+// switch of the program in them) are named on standard error, one line each.
+// Qt's own options ("-platform NAME") are Qt's and no words of the program.
 std::optional<int> Uso_Controlla(const Uso_Programma& uso, int argc, const char* const* argv,
                                  std::FILE* uscita = stdout, std::FILE* errori = stderr);
+
+// An option of a tool: its name ("--cell", "/NOSUBCLASS") and how many
+// words after it are its value, taken as they are.
+struct Opzione_Strumento {
+  std::string nome;
+  int valori = 0;
+};
+
+// The command line of a tool of the build (a helper for the tests, the demo
+// and scripts): its options, and its own words (names, values) that are no
+// options. A word that begins with "-" is always an option: a file whose
+// name begins so is written "./-name".
+struct Uso_Strumento {
+  std::string nome;                        // "zufnt_genera"
+  std::string testo;                       // the usage, UTF-8, lines ending in "\n"
+  std::vector<Opzione_Strumento> opzioni;  // the only options it takes
+  bool con_uguale = false;                 // an option of one value also as "--name=VALUE"
+  bool opzioni_qt = false;                 // Qt's own options too (a tool that runs a Qt program)
+  // How many words after its own word number n (from 0) go with it, taken
+  // as they are (values that may begin with "-"). Unset: none.
+  std::function<int(size_t n)> valori_parola;
+};
+
+// One item of a tool's command line, in order: an option with its values,
+// or (`opzione` empty) one of its own words with the words that go with it.
+struct Voce_Comando {
+  std::string opzione;
+  std::vector<std::string> valori;
+};
+
+// Looks at a tool's command line before it reads or writes anything.
+// "--help" (also "-h", "/?") where an option may stand: the usage on
+// standard output, 0. An option it does not take, or one without its
+// value: the word and the usage on standard error, 2. Otherwise nothing,
+// and `voci` (when given) gets the items of the command line.
+std::optional<int> Uso_Controlla(const Uso_Strumento& uso, int argc, const char* const* argv,
+                                 std::vector<Voce_Comando>* voci = nullptr, std::FILE* uscita = stdout,
+                                 std::FILE* errori = stderr);
+
+// A tool refuses its command line for a reason of its own (a word missing,
+// one too many): the reason and the usage on standard error; 2.
+int Uso_Rifiuta(const Uso_Strumento& uso, std::string_view motivo, std::FILE* errori = stderr);
 
 // The words of the command line after the program's name, split at blanks
 // as well (a quoted argument may hold several).
@@ -39,8 +85,9 @@ std::vector<std::string> Parole_Comando(int argc, const char* const* argv);
 std::string Cartella_Programma();
 
 // The arguments after the program's name joined by blanks, in the program's
-// code page.
-std::string Riga_Comando(int argc, const char* const* argv);
+// code page; with `senza_qt`, without Qt's own options and their values
+// (Qt takes them: they are not the program's).
+std::string Riga_Comando(int argc, const char* const* argv, bool senza_qt = false);
 
 // The program's name as it was started (the last part of argv[0]).
 std::string Nome_Programma();

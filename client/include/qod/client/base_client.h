@@ -26,10 +26,11 @@ class Client_Base : public Base_Programma, public Dati_Collegamento {
   void Base_Prepara() {}
 
   // Fixes the program folder (`cartella`, the current directory at start-up)
-  // and its files, checks and cuts the connection record, reads the search
-  // switch and keeps the trimmed command line. False when the record fails
-  // its check: "Impostazione del server non corretta" has been shown and the
-  // program must end.
+  // and its files, checks and cuts the connection record, makes the page
+  // files' folder when missing, reads the search switch and keeps the
+  // trimmed command line. False when the record fails its check:
+  // "Impostazione del server non corretta" has been shown, nothing was made
+  // in the folder and the program must end.
   bool Base_Inizializza(const std::string& cartella, std::string_view riga_comando);
 
   // The instance number taken by the main window, and the caption and login

@@ -36,6 +36,10 @@ class Base_Programma {
   // Fixes the program folder (a trailing "/" is added when missing) and the
   // paths of its files, and creates the temporary folder when it is missing.
   void Cartella_Imposta(const std::string& cartella);
+  // The same in two steps: the paths only (nothing is made), then the
+  // temporary folder when it is missing.
+  void Percorsi_Imposta(const std::string& cartella);
+  void Temporanea_Crea() const;
 
   // Appends one line to the log; optionally a line holding one blank before
   // it and the date prefix "dd/mm/yyyy hh:nn:ss - ". A log that cannot be

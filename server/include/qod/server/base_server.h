@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,10 +39,13 @@ class Server_Base : public Base_Programma, public Dati_Collegamento {
   void Base_Prepara() {}
 
   // Fixes the program folder (`cartella`, the current directory at start-up)
-  // and its files, checks the connection record, reads [Generale] and logs
-  // the printers. False when the record fails its check: the message has
-  // been shown and the program must end.
-  bool Base_Inizializza(const std::string& cartella, std::string_view riga_comando);
+  // and its files, checks the connection record, makes the missing folders,
+  // reads [Generale] and logs the printers. False when the record fails its
+  // check: the message has been shown, nothing was made in the folder and
+  // the program must end. `prima_delle_cartelle` runs once the record has
+  // passed, before anything is made: false ends the start there too.
+  bool Base_Inizializza(const std::string& cartella, std::string_view riga_comando,
+                        const std::function<bool()>& prima_delle_cartelle = {});
 
   // Expands the "##" tokens of a file-name template (named counters in
   // [Numeratori], date, time, document and page counters); with `pulisci`
