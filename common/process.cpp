@@ -86,8 +86,15 @@ std::vector<std::string> Riga_Comando_Dividi(std::string_view s) {
 }
 
 std::optional<int> Processo_Esegui(std::string_view riga, const Pump& pompa, int fetta_ms) {
+  const Processo_Avviato p = Processo_Attendi(riga, pompa, {}, fetta_ms);
+  if (p.Pid == 0) return std::nullopt;
+  return p.Codice;
+}
+
+Processo_Avviato Processo_Attendi(std::string_view riga, const Pump& pompa, const std::function<bool()>& arresto,
+                                  int fetta_ms) {
   auto parti = Riga_Comando_Dividi(riga);
-  if (parti.empty() || parti[0].empty()) return std::nullopt;
+  if (parti.empty() || parti[0].empty()) return {};
   const bool percorso = Con_Cartella(parti[0]);
   if (percorso) parti[0] = Percorso_Risolvi(parti[0]);
   std::vector<std::string> utf8;
@@ -99,23 +106,42 @@ std::optional<int> Processo_Esegui(std::string_view riga, const Pump& pompa, int
   posix_spawn_file_actions_t azioni;
   posix_spawn_file_actions_init(&azioni);
   posix_spawn_file_actions_addopen(&azioni, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawnattr_t attributi;
+  posix_spawnattr_init(&attributi);
+  posix_spawnattr_setflags(&attributi, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributi, 0);
   pid_t pid = 0;
-  int rc = percorso ? posix_spawn(&pid, argv[0], &azioni, nullptr, argv.data(), environ)
-                    : posix_spawnp(&pid, argv[0], &azioni, nullptr, argv.data(), environ);
+  int rc = percorso ? posix_spawn(&pid, argv[0], &azioni, &attributi, argv.data(), environ)
+                    : posix_spawnp(&pid, argv[0], &azioni, &attributi, argv.data(), environ);
+  posix_spawnattr_destroy(&attributi);
   posix_spawn_file_actions_destroy(&azioni);
-  if (rc != 0) return std::nullopt;
+  if (rc != 0) return {};
+  Processo_Avviato avviato{static_cast<int>(pid), std::nullopt};
   int stato = 0;
   for (;;) {
     pid_t r = waitpid(pid, &stato, WNOHANG);
     if (r == pid) break;
-    if (r < 0 && errno != EINTR) return std::nullopt;
+    if (r < 0 && errno != EINTR) return {};
+    if (arresto && arresto()) {
+      // Left running: a thread of its own collects its end, so that it
+      // leaves no zombie behind while this program still runs.
+      std::thread([pid] {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+      }).detach();
+      return avviato;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(fetta_ms));
     Pompa(pompa);
   }
   Pompa(pompa);
-  if (WIFEXITED(stato)) return WEXITSTATUS(stato);
-  if (WIFSIGNALED(stato)) return 128 + WTERMSIG(stato);
-  return -1;
+  if (WIFEXITED(stato))
+    avviato.Codice = WEXITSTATUS(stato);
+  else if (WIFSIGNALED(stato))
+    avviato.Codice = 128 + WTERMSIG(stato);
+  else
+    avviato.Codice = -1;
+  return avviato;
 }
 
 }  // namespace qod

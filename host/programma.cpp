@@ -63,14 +63,21 @@ std::string Base_Programma::Impostazione_Leggi(std::string_view sezione, std::st
   return Profilo_Leggi(File_INI, sezione, chiave, predefinito, 255);
 }
 
-bool Base_Programma::Esegui_Attendi(std::string_view riga, const Pump& pompa) const {
+bool Base_Programma::Esegui_Attendi(std::string_view riga, const Pump& pompa,
+                                    const std::function<bool()>& arresto) const {
   Log_Scrivi(false, true, "[Esegui_Attendi] Avvio: " + std::string(riga));
-  auto esito = Processo_Esegui(riga, pompa, 50);
-  if (!esito) {
+  const Processo_Avviato p = Processo_Attendi(riga, pompa, arresto, 50);
+  if (p.Pid == 0) {
     Log_Scrivi(false, true, "[Esegui_Attendi] Avvio non riuscito: " + std::string(riga));
     return false;
   }
-  Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*esito));
+  if (!p.Codice) {
+    Log_Scrivi(false, true,
+               "[Esegui_Attendi] Arresto richiesto: il comando \xE8 ancora in esecuzione, processo " +
+                   std::to_string(p.Pid));
+    return true;
+  }
+  Log_Scrivi(false, true, "[Esegui_Attendi] Fine, codice " + std::to_string(*p.Codice));
   return true;
 }
 

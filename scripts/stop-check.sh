@@ -4,7 +4,9 @@
 #   stop-check.sh BUILD_DIR WORK_DIR [CASE...]
 # Cases: print (1200 pages in jobs of 10 on a printer that holds its jobs),
 # copies (2 pages x 9999 collated copies), pdf (1500 one-page PDFs, one per
-# document), images (the same as page images to a folder), connect (a host
+# document), images (the same as page images to a folder), xml (the XML
+# output of 1500 documents, each with its data request), mail (two requests
+# a second apart once the mail command has started), connect (a host
 # address that never answers a connect), send (a host that takes a byte of a
 # request every 100 ms through a small receive buffer, while a large page
 # is archived). Without cases, all of them.
@@ -16,8 +18,10 @@
 # end, no done record at the host (the spool file still in its queue), no
 # CUPS job left and nothing printed, no file under a temporary name and
 # every output file under a final name whole (qpdf --check, pngcheck), and
-# no "Errore" line in the log. One line per case; exit status 0 when every
-# case held.
+# no "Errore" line in the log. The mail case instead: the spool file goes to
+# its end with its done record, the command is left running and logged, and
+# it ends by itself, having run once. One line per case; exit status 0 when
+# every case held.
 set -euo pipefail
 
 QOD_ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,7 +30,7 @@ mkdir -p "${2:?work folder}"
 WORK=$(cd "$2" && pwd)
 shift 2
 CASI=("$@")
-[ ${#CASI[@]} -gt 0 ] || CASI=(print copies pdf images connect send)
+[ ${#CASI[@]} -gt 0 ] || CASI=(print copies pdf images xml mail connect send)
 
 QOD_S="$BUILD/server/Qod_S"
 HOSTSIM="$BUILD/hostsim/qod_hostsim"
@@ -195,7 +199,13 @@ riporta() {
   log=$(iconv -f WINDOWS-1252 -t UTF-8 "$PROG/Qod_S.LOG" 2>/dev/null | tr -d '\r' || true)
   grep -q "Programma terminato su richiesta del sistema" <<<"$log" || guasti+=("no orderly end in the log")
   if grep -q "Errore" <<<"$log"; then guasti+=("log: $(grep "Errore" <<<"$log" | head -1)"); fi
-  if [ "$caso" != connect ]; then
+  if [ "$caso" = mail ]; then
+    ! grep -q "abbandonato" <<<"$log" || guasti+=("abandoned")
+    grep -q "Arresto richiesto: il comando è ancora in esecuzione, processo [0-9]" <<<"$log" ||
+      guasti+=("the command left running is not logged")
+    [ -n "$(ls -A "$HOST/fatti" 2>/dev/null)" ] || guasti+=("no done record reached the host")
+    [ ! -d "$HOST/coda/0001_LUNGO" ] || guasti+=("the spool file is still in the host's queue")
+  elif [ "$caso" != connect ]; then
     grep -q "abbandonato" <<<"$log" || guasti+=("not abandoned")
     [ -z "$(ls -A "$HOST/fatti" 2>/dev/null)" ] || guasti+=("a done record reached the host")
     [ -d "$HOST/coda/0001_LUNGO" ] || guasti+=("the spool file left the host's queue")
@@ -215,6 +225,8 @@ uscita_guasti() {
   for f in "$cartella"/* "$cartella"/.[!.]*; do
     [ -e "$f" ] || continue
     case "$f" in
+      */modello.xml) ;;
+      *.xml) xmllint --noout "$f" >/dev/null 2>&1 || echo "partial $(basename "$f")" ;;
       *.PDF) qpdf --check "$f" >/dev/null 2>&1 || echo "partial $(basename "$f")" ;;
       *.PNG) pngcheck -q "$f" >/dev/null 2>&1 || echo "partial $(basename "$f")" ;;
       *) echo "temporary $(basename "$f")" ;;
@@ -292,6 +304,99 @@ pdf_height = 2970" 1500
   riporta "$caso" "$prima of 1500 files written just before the stop, $fatti after it, all whole" "${g[@]}"
 }
 
+# The XML output of 1500 documents, each with its data request to the host,
+# stopped after its first file: a document begun before the stop may end, no
+# other begins (each data request has its file but for one a stop cut short).
+caso_xml() {
+  prepara xml "salva = S
+salva_pdf = S
+consegna = X
+pdf_left = 0
+pdf_top = 0
+pdf_width = 2100
+pdf_height = 2970" 1500
+  cat >>"$HOST/coda/0001_LUNGO/definizioni.txt" <<'EOF'
+M | 1 |        | 0 | 0 | 21 | C | R | C:\Uscita\modello.xml
+M | 2 |        | 0 | 0 | 10 | C |   | C:\Uscita\
+M | 2 |        | 1 | 1 | 6  | A | R |
+M | 2 |        | 0 | 0 | 4  | C |   | .xml
+M | 3 |        | 0 | 0 | 10 | C |   | C:\Uscita\
+M | 3 |        | 1 | 1 | 6  | A | R |
+M | 3 |        | 0 | 0 | 4  | C |   | .PDF
+M | 4 |        | 1 | 1 | 6  | A | R |
+M | 5 |        | 0 | 0 | 4  | C |   | DATI
+M | 6 | CHIAVE | 1 | 1 | 6  | A | R |
+EOF
+  printf '<documento>\r\n  <chiave>CHIAVE</chiave>\r\n</documento>\r\n' >"$D/c/Uscita/modello.xml"
+  impostazioni "$PORTA" 0
+  avvia_server
+  attendi 300 compgen -G "$D/c/Uscita/D*.xml" >/dev/null || true
+  local prima fatti richieste guasti
+  prima=$(find "$D/c/Uscita" -name 'D*.xml' | wc -l)
+  ferma_server
+  sleep 0.3
+  fatti=$(find "$D/c/Uscita" -name 'D*.xml' | wc -l)
+  richieste=$(grep -c $'\tN01034' "$HOST/hostsim.log" || true)
+  guasti=$(uscita_guasti "$D/c/Uscita")
+  local g=()
+  [ "$fatti" -ge 1 ] && [ "$fatti" -lt 1500 ] || g+=("$fatti files")
+  [ "$richieste" -ge "$fatti" ] && [ "$richieste" -le $((fatti + 1)) ] ||
+    g+=("$richieste data requests for $fatti files")
+  [ -z "$guasti" ] || g+=("$guasti")
+  riporta xml "$prima of 1500 XML files written just before the stop, $fatti after it ($richieste data requests), all whole" \
+    "${g[@]}"
+}
+
+# Two stop requests a second apart once the mail command (20 s) has started.
+caso_mail() {
+  prepara mail "salva = S
+salva_pdf = S
+consegna = P
+cartella = \"C:\\Uscita\"
+pdf_left = 0
+pdf_top = 0
+pdf_width = 2100
+pdf_height = 2970" 3
+  cat >>"$HOST/coda/0001_LUNGO/definizioni.txt" <<'EOF'
+E | 1 | 0 | 0 | 9  | C | R | lista.txt
+E | 2 | 1 | 1 | 6  | A | R |
+E | 2 | 0 | 0 | 4  | C |   | .PDF
+E | 3 | 2 | 1 | 13 | A | R |
+E | 4 | 0 | 0 | 12 | C | R | C:\Bin\posta
+EOF
+  mkdir -p "$D/c/Bin"
+  printf '#!/bin/sh\nd=$(dirname "$0")\necho $$ >> "$d/avvii"\nsleep 20\necho fine >> "$d/segni"\n' >"$D/c/Bin/posta"
+  chmod 0755 "$D/c/Bin/posta"
+  impostazioni "$PORTA" 0
+  avvia_server
+  attendi 300 test -s "$D/c/Bin/avvii" || true
+  local t0 fine="" g=()
+  t0=$(ms)
+  kill -TERM "$SPID"
+  # A second later the second request, unless the program has ended by then.
+  for _ in $(seq 20); do
+    if [ ! -d "/proc/$SPID" ] || [ "$(cut -d' ' -f3 "/proc/$SPID/stat" 2>/dev/null)" = Z ]; then
+      fine=$(ms)
+      break
+    fi
+    sleep 0.05
+  done
+  local richieste="one stop request (the program had ended a second later)"
+  if [ -z "$fine" ]; then
+    kill -TERM "$SPID" 2>/dev/null || true
+    richieste="two stop requests a second apart"
+  fi
+  CODICE=0
+  wait "$SPID" || CODICE=$?
+  FINE_MS=$((${fine:-$(ms)} - t0))
+  [ -s "$D/c/Bin/avvii" ] || g+=("the command did not start")
+  # The command goes on by itself to its end, once.
+  attendi 30 test -s "$D/c/Bin/segni" || g+=("the command did not end")
+  [ "$(wc -l <"$D/c/Bin/avvii" 2>/dev/null || echo 0)" -eq 1 ] || g+=("the command did not run once")
+  [ "$(grep -c $'\tD000' "$HOST/hostsim.log" || true)" -eq 1 ] || g+=("not one done record")
+  riporta mail "$richieste while the mail command ran; the command ended by itself, once" "${g[@]}"
+}
+
 caso_connect() {
   prepara connect "" 1
   # A listener whose queue is full: the kernel answers no further handshake.
@@ -345,6 +450,8 @@ for c in "${CASI[@]}"; do
     copies) caso_copies ;;
     pdf) caso_salva pdf S ;;
     images) caso_salva images N ;;
+    xml) caso_xml ;;
+    mail) caso_mail ;;
     connect) caso_connect ;;
     send) caso_send ;;
     *) echo "unknown case: $c" >&2; exit 2 ;;

@@ -191,17 +191,22 @@ bool Emissione_PDF::Esegui(const Stato_Spool& stato, const Strada_Fase& strada) 
       strada.Errore(kErrore_PDF);
       return true;
     }
-    // Once started, the command (which sends the mail) is waited for, and
-    // the spool file goes to its end: abandoned, it would be sent twice.
+    // Once started, the command (which sends the mail) cannot be taken
+    // back: the spool file goes to its end whatever stop requests come, or
+    // its mail would go again. A stop request only ends the wait for it,
+    // and the command is left running.
     if (fermato()) return false;
     strada.Irrevocabile();
-    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), s_.Pompa)) {
+    if (!base.Esegui_Attendi(Valore_Gruppo(t, 4, pagine.front().Pagina), s_.Pompa, strada.Arresto_Programma)) {
       strada.Errore(kErrore_PDF);
       return true;
     }
   } else if (xml) {
     for (const Pagina_Resa& pr : pagine) {
       if (!pr.Inizio) continue;
+      // The message loop runs before each document, so that a stop request
+      // is seen there, as the other loops see it before each page.
+      Pompa(s_.Pompa);
       if (strada.Arresto()) return false;
       // A transfer failure leaves the connection dropped: nothing more is
       // asked of the host for this spool file.

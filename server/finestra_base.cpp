@@ -299,8 +299,10 @@ void Finestra_Base::Termina_Richiesta() {
   Ciclo_Timer_Ferma();
   Semaforo_Timer_Ferma();
   if (termina_) {
-    // Asked again while the work still runs: the spool file is abandoned.
-    if (lavoro_.Spool_In_Corso()) {
+    // Asked again while the work still runs: the spool file is abandoned,
+    // unless it is past what cannot be taken back (its mail has gone): it
+    // then goes on to its done record.
+    if (lavoro_.Spool_In_Corso() && !lavoro_.Spool_Irrevocabile()) {
       base_.Log_Scrivi(true, true, "Arresto richiesto: il file di spool in corso viene abbandonato");
       lavoro_.Host_Scollega();
     }

@@ -59,6 +59,7 @@ Spool_Server::Spool_Server(Server_Base& base, Trasporto& trasporto, Connessione_
   strada_.Guasto = [this](const std::string& messaggio) { return Guasto(messaggio); };
   strada_.Arresto = [this] { return Arresto_Richiesto(); };
   strada_.Irrevocabile = [this] { irrevocabile_ = true; };
+  strada_.Arresto_Programma = [this] { return arresto_ && arresto_(); };
 }
 
 void Spool_Server::Spool_Prepara(const Attributi_Spool& attributi, int32_t pagine_aperte, bool pagina_dipendente) {
@@ -238,6 +239,7 @@ bool Spool_Server::Spool_Get() {
     Ritentativo_Registra(ok);
   }
   eseguite_.clear();
+  irrevocabile_ = false;
   return ok;
 }
 

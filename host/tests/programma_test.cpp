@@ -1,11 +1,16 @@
 // The program base: its folder and files, the log lines, running a command.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
 
 #include "qod/host/programma.h"
 #include "qod/profile.h"
 #include "qod/prova/finti.h"
+#include "qod/prova/processo.h"
 #include "qod/prova/strumenti.h"
 
 using namespace qod;
@@ -62,6 +67,38 @@ TEST_F(Programma, EseguiAttendiPumpsAndLogs) {
   EXPECT_NE(log.find("[Esegui_Attendi] Fine, codice 0"), std::string::npos);
   base_.Esegui_Attendi("/no/such/program", nullptr);
   EXPECT_NE(Leggi(base_.File_LOG).find("[Esegui_Attendi] Avvio non riuscito: /no/such/program"), std::string::npos);
+}
+
+// On a stop request the wait ends and the command is left running, in a
+// process group of its own (a Ctrl+C at the terminal does not reach it): it
+// goes on to its end, and its end is collected, so it leaves no zombie.
+TEST_F(Programma, EseguiAttendiLeavesTheCommandRunningOnAStopRequest) {
+  base_.Cartella_Imposta(cartella_);
+  std::filesystem::remove(base_.File_LOG);
+  const std::filesystem::path segno = dir_ / "segno";
+  int pompe = 0;
+  EXPECT_TRUE(base_.Esegui_Attendi("sh -c \"sleep 2; echo fatto > " + segno.string() + "\"", [&] { ++pompe; },
+                                   [] { return true; }));
+  EXPECT_EQ(pompe, 0);
+  const std::string log = Leggi(base_.File_LOG);
+  const std::string riga = "[Esegui_Attendi] Arresto richiesto: il comando \xE8 ancora in esecuzione, processo ";
+  const size_t k = log.find(riga);
+  ASSERT_NE(k, std::string::npos) << log;
+  EXPECT_EQ(log.find("[Esegui_Attendi] Fine"), std::string::npos) << log;
+  const pid_t pid = std::stoi(log.substr(k + riga.size()));
+  struct Guardia {
+    pid_t pid;
+    ~Guardia() { ::kill(-pid, SIGKILL); }  // whatever the checks below find
+  } guardia{pid};
+  EXPECT_EQ(log.substr(k + riga.size()), std::to_string(pid) + "\r\n");
+  EXPECT_TRUE(prova::In_Vita(pid));
+  EXPECT_EQ(::getpgid(pid), pid);
+  EXPECT_NE(::getpgid(pid), ::getpgid(0));
+  // It ends by itself, whole, and is gone: not even a zombie is left.
+  const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while ((::kill(pid, 0) == 0 || errno != ESRCH) && std::chrono::steady_clock::now() < fine) ::usleep(20000);
+  EXPECT_EQ(::kill(pid, 0), -1);
+  EXPECT_EQ(Leggi(segno.string()), "fatto\n");
 }
 
 // A program other than the server builds on the same base with its own names.

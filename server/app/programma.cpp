@@ -42,7 +42,8 @@ Programma_Qod_S::Programma_Qod_S(Opzioni_Qod_S o)
   // (connect, send, reply, the pauses between connection attempts) and the
   // spool file's road with its stages give way to it.
   const std::function<bool()> termina = [this] { return finestra_ && finestra_->Termina_Richiesto(); };
-  trasporto_->Imposta_Interruzione(termina);
+  // A spool file whose mail has gone reaches its done record all the same.
+  trasporto_->Imposta_Interruzione([this, termina] { return termina() && !(spool_ && spool_->Irrevocabile()); });
   Attese_Collegamento attese = opzioni_.attese_collegamento;
   if (!attese.interrompi) attese.interrompi = termina;
   host_ = std::make_unique<Connessione_Host>(*base_, *base_, *trasporto_, effetti, attese);

@@ -105,6 +105,7 @@ class Lavoro_Finto : public Lavoro_Spool {
     return r;
   }
   bool Spool_In_Corso() const override { return in_corso; }
+  bool Spool_Irrevocabile() const override { return in_corso && irrevocabile; }
   const std::string& End() const override { return end; }
   const std::string& Restart() const override { return restart; }
   std::string Immagine_Visualizza() const override { return immagine; }
@@ -115,6 +116,7 @@ class Lavoro_Finto : public Lavoro_Spool {
   std::deque<bool> esiti_collega, esiti_spool;
   std::function<void()> durante;  // runs inside Spool_Get
   bool in_corso = false;
+  bool irrevocabile = false;  // the spool file's mail command has started
   std::string end = "20991231230000", restart = "20991231233000", immagine;
   int collegamenti = 0, scollegamenti = 0, spool_get = 0, progressivi = 0;
 };
@@ -754,20 +756,37 @@ TEST_F(Finestra, EndRequestedDuringASpoolFileWaitsForItThenFetchesNoMore) {
   EXPECT_EQ(Profilo_Leggi(base_.File_INI, "Dimensioni", "Left"), "");
 }
 
-TEST_F(Finestra, SecondEndRequestAbandonsTheSpoolFile) {
-  Carica("/AUTO");
-  lavoro_.esiti_spool = {false};
-  lavoro_.durante = [this] {
-    f_.Termina_Richiesta();
-    f_.Termina_Richiesta();
-    // The connection is gone now: the spool file fails its next exchange.
-    EXPECT_EQ(lavoro_.scollegamenti, 1);
-    f_.Stato_Imposta(4);
-  };
-  ciclo_.Scatta();
-  EXPECT_EQ(vista_.uscite, 1);
-  EXPECT_EQ(lavoro_.scollegamenti, 1);  // state 4: nothing more to close
-  EXPECT_NE(File_Leggi(base_.File_LOG).find("abbandonato"), std::string::npos);
+// A second request abandons the spool file and drops the connection, but
+// not one whose mail command has started: that one goes on to its done
+// record over the connection it has.
+TEST_F(Finestra, SecondEndRequestAbandonsTheSpoolFileUnlessItsMailHasGone) {
+  for (const bool irrevocabile : {false, true}) {
+    SCOPED_TRACE(irrevocabile ? "mail command started" : "before it");
+    Lavoro_Finto lavoro;
+    Vista_Finta vista;
+    Tray_Finto tray;
+    Timer_Finto ciclo, semaforo;
+    Finestra_Base f(base_, pannello_, lavoro, vista, tray, ciclo, semaforo, {});
+    vista.finestra = &f;
+    std::filesystem::remove(base_.File_LOG);
+    base_.Riga_Comando = "/AUTO";
+    f.Form_Load();
+    lavoro.irrevocabile = irrevocabile;
+    lavoro.esiti_spool = {irrevocabile};
+    lavoro.durante = [&] {
+      f.Termina_Richiesta();
+      f.Termina_Richiesta();
+      // Dropped, the connection fails the spool file's next exchange.
+      EXPECT_EQ(lavoro.scollegamenti, irrevocabile ? 0 : 1);
+      if (!irrevocabile) f.Stato_Imposta(4);
+    };
+    ciclo.Scatta();
+    EXPECT_EQ(vista.uscite, 1);
+    EXPECT_EQ(lavoro.spool_get, 1);
+    // State 4 has nothing more to close; state 6 closes the connection at the end.
+    EXPECT_EQ(lavoro.scollegamenti, 1);
+    EXPECT_EQ(File_Leggi(base_.File_LOG).find("abbandonato") != std::string::npos, !irrevocabile);
+  }
 }
 
 TEST_F(Finestra, EndRequestedDuringTheExitQuestion) {

@@ -5,9 +5,11 @@
 // state; and, as separate processes, one running copy per folder and the
 // orderly end on SIGTERM.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -19,9 +21,12 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <sstream>
 
 #include "ebcdic_test.h"
 #include "qod/prova/costruzione.h"
@@ -31,6 +36,7 @@
 #include "frm_splash.h"
 #include "frm_vis.h"
 #include "programma.h"
+#include "qod/basic.h"
 #include "qod/cripto.h"
 #include "qod/host_simulato.h"
 #include "qod/imaging/file.h"
@@ -402,16 +408,17 @@ namespace {
 // service starts it.
 class Qod_S_Avviato {
  public:
-  Qod_S_Avviato(const std::filesystem::path& cartella, const std::string& riga, bool senza_display = false) {
+  Qod_S_Avviato(const std::filesystem::path& cartella, const std::string& riga, bool senza_display = false,
+                std::vector<std::pair<std::string, std::string>> ambiente = {}) {
     uscita_ = cartella.string() + ".out";
     std::filesystem::remove(uscita_);
     std::vector<std::string> a = {Programma_Build(QOD_QOD_S)};
     if (senza_display) a.insert(a.begin(), {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM"});
     if (!riga.empty()) a.push_back(riga);
-    Avvio avvio{.argomenti = a, .cartella = cartella, .uscita = uscita_};
-    if (!senza_display) avvio.ambiente = {{"QT_QPA_PLATFORM", "offscreen"}};
-    processo_.Avvia(avvio);
+    if (!senza_display) ambiente.emplace_back("QT_QPA_PLATFORM", "offscreen");
+    processo_.Avvia({.argomenti = a, .cartella = cartella, .uscita = uscita_, .ambiente = ambiente});
   }
+  pid_t Pid() const { return processo_.Pid(); }
   ~Qod_S_Avviato() { processo_.Ferma(0); }
   // Waits for the end; the exit code, or -1 when still running at the limit.
   int Attendi_Fine(int limite_ms) { return processo_.Attendi(limite_ms).value_or(-1); }
@@ -604,6 +611,217 @@ TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
       EXPECT_NE(log.find("abbandonato"), std::string::npos) << c.stato << log;
     }
   }
+}
+
+namespace {
+
+// The stand-in host with one spool file of `documenti` one-page documents
+// (keys "D00001", "D00002", ..., the first 6 characters of line 1) and
+// small page images, and a program folder whose drive C is `c_`.
+class Spool_Proprio {
+ public:
+  Spool_Proprio(const std::string& attributi, const std::string& definizioni, int documenti) {
+    for (const auto& n : Nomi(server_.coda_)) std::filesystem::remove_all(server_.coda_ / n);
+    const auto cartella = server_.coda_ / "0001_LUNGO";
+    std::filesystem::create_directories(cartella);
+    File_Scrivi(cartella / "attributi.txt",
+                "numero_spool = 1\nsalva = S\nsalva_pdf = S\npdf_left = 0\npdf_top = 0\npdf_width = 2100\n"
+                "pdf_height = 2970\ntipo_immagine = 7\nout_width = 200\nout_height = 100\nout_resx = 100\n"
+                "out_resy = 100\ntxt_cols = 20\ntxt_rows = 4\ntxt_col_dim = 10\ntxt_row_dim = 16\n"
+                "fnt_file = COUR20.BMP\n" +
+                    attributi);
+    File_Scrivi(cartella / "definizioni.txt", "F | K | 1 | 1 | 0 | 1 | 6 | A |\n" + definizioni);
+    std::string dati;
+    for (int d = 1; d <= documenti; ++d) dati += Chiave(d) + " PAGINA\nRIGA DI TESTO\n<FF>";
+    File_Scrivi(cartella / "dati.txt", dati);
+  }
+  static std::string Chiave(int documento) { return "D" + Format(documento, "00000"); }
+
+  // Starts the stand-in and Qod_S /AUTO.
+  bool Avvia() {
+    if (!server_.Prepara(server_.programma_, false)) return false;
+    // The backup copy: the last step of a spool file that goes to its end.
+    if (!Profilo_Scrivi((server_.programma_ / "Qod_S.INI").string(), "Generale", "Backup", "S")) return false;
+    p_ = std::make_unique<Qod_S_Avviato>(
+        server_.programma_, "/AUTO", false, std::vector<std::pair<std::string, std::string>>{{"QOD_DRIVE_C", c_.string()}});
+    return true;
+  }
+  std::string Log() const { return File_Leggi(server_.programma_ / "Qod_S.LOG"); }
+  size_t Immagini() const {
+    size_t n = 0;
+    for (const auto& f : Nomi(server_.programma_ / "TmpS")) n += f.find("_I_") != std::string::npos;
+    return n;
+  }
+
+  Cartella_Prova dir_;
+  Cartella_Server server_{dir_.Dir()};
+  const std::filesystem::path c_ = dir_.Dir() / "c";
+  std::unique_ptr<Qod_S_Avviato> p_;
+};
+
+// The mail command of these tests: it notes its process id when it starts,
+// runs for 20 s, and notes its end.
+const char* kPosta = "#!/bin/sh\nd=$(dirname \"$0\")\necho $$ >> \"$d/avvii\"\nsleep 20\necho fine >> \"$d/segni\"\n";
+
+// A mail spool file: its list file, one PDF per document, the command.
+const char* kGruppi_Posta =
+    "E | 1 | 0 | 0 | 9  | C | R | lista.txt\n"
+    "E | 2 | 1 | 1 | 6  | A | R |\n"
+    "E | 2 | 0 | 0 | 4  | C |   | .PDF\n"
+    "E | 3 | 2 | 1 | 13 | A | R |\n"
+    "E | 4 | 0 | 0 | 12 | C | R | C:\\Bin\\posta\n";
+
+// Whatever a check finds, the mail command started by the program is not
+// left running past its test.
+struct Comando_Guardia {
+  std::filesystem::path avvii;
+  ~Comando_Guardia() {
+    std::istringstream righe(File_Leggi(avvii));
+    for (std::string riga; std::getline(righe, riga);)
+      if (const int pid = std::atoi(riga.c_str()); pid > 1) ::kill(-pid, SIGKILL);
+  }
+};
+
+}  // namespace
+
+// Once the mail command has started, a stop request (here two, a second
+// apart) no longer waits for it: the program logs it still running, sends
+// the done record and ends, and the command goes on to its end, once. A stop
+// request before the command starts abandons the spool file, as in every
+// other stage: no command, no done record.
+TEST(Qod_S_Processo, StopRequestsOnceTheMailCommandRunsEndTheProgramAndTheMailGoesOnce) {
+  const struct {
+    const char* nome;
+    int documenti;
+    bool comando;  // the stop comes once the command has started; else while rendering
+  } casi[] = {{"while the mail command runs", 3, true}, {"before the mail command", 2000, false}};
+  for (const auto& c : casi) {
+    SCOPED_TRACE(c.nome);
+    Spool_Proprio s("consegna = P\ncartella = C:\\Uscita\n", kGruppi_Posta, c.documenti);
+    std::filesystem::create_directories(s.c_ / "Uscita");
+    std::filesystem::create_directories(s.c_ / "Bin");
+    File_Scrivi(s.c_ / "Bin" / "posta", kPosta);
+    std::filesystem::permissions(s.c_ / "Bin" / "posta", std::filesystem::perms::owner_all);
+    const Comando_Guardia guardia{s.c_ / "Bin" / "avvii"};
+    ASSERT_TRUE(s.Avvia()) << s.server_.host_->Uscita();
+
+    if (c.comando)
+      ASSERT_TRUE(Attendi_Vero([&] { return !File_Leggi(s.c_ / "Bin" / "avvii").empty(); }, 40000)) << s.p_->Uscita();
+    else
+      ASSERT_TRUE(Attendi_Vero([&] { return s.Immagini() >= 3; }, 40000)) << s.p_->Uscita();
+    const auto inizio = std::chrono::steady_clock::now();
+    s.p_->Segnale(SIGTERM);
+    ::usleep(1000000);
+    s.p_->Segnale(SIGTERM);
+    const auto trascorsi =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inizio);
+    EXPECT_EQ(s.p_->Attendi_Fine(std::max<int>(0, 2000 - static_cast<int>(trascorsi.count()))), 0) << s.p_->Uscita();
+
+    const std::string log = s.Log();
+    EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
+    const std::vector<std::string> fatti = s.server_.host_->Richieste('D');
+    if (c.comando) {
+      // Left running, named by its process id.
+      const std::string avvii = File_Leggi(s.c_ / "Bin" / "avvii");
+      EXPECT_NE(log.find("[Esegui_Attendi] Arresto richiesto: il comando \xE8 ancora in esecuzione, processo " +
+                         avvii.substr(0, avvii.size() - 1) + "\r\n"),
+                std::string::npos)
+          << log;
+      EXPECT_EQ(log.find("abbandonato"), std::string::npos) << log;
+      // Done once, and off the host's queue: it is not offered again.
+      EXPECT_EQ(fatti.size(), 1u);
+      EXPECT_EQ(s.server_.Fatti(), 1u);
+      EXPECT_EQ(s.server_.In_Coda(), 0u);
+      for (const auto& n : Nomi(s.server_.fatti_))
+        EXPECT_EQ(File_Leggi(s.server_.fatti_ / n / "esito.txt").find("*ERR"), std::string::npos) << n;
+      EXPECT_EQ(File_Leggi(s.c_ / "Uscita" / "lista.txt"), "RIGA DI TESTO\r\nRIGA DI TESTO\r\nRIGA DI TESTO\r\n");
+      // Its last steps ran: the backup copy of its page files.
+      EXPECT_FALSE(Nomi(s.server_.programma_ / "Backup").empty());
+      // The command outlives the program and ends by itself, having run once.
+      EXPECT_TRUE(Attendi_Vero([&] { return !File_Leggi(s.c_ / "Bin" / "segni").empty(); }, 30000));
+      EXPECT_EQ(File_Leggi(s.c_ / "Bin" / "segni"), "fine\n");
+      EXPECT_EQ(std::count(avvii.begin(), avvii.end(), '\n'), 1) << avvii;
+    } else {
+      EXPECT_NE(log.find("abbandonato"), std::string::npos) << log;
+      EXPECT_EQ(log.find("[Esegui_Attendi]"), std::string::npos) << log;
+      EXPECT_FALSE(std::filesystem::exists(s.c_ / "Bin" / "avvii"));
+      EXPECT_TRUE(fatti.empty());
+      EXPECT_EQ(s.server_.Fatti(), 0u);
+      EXPECT_EQ(s.server_.In_Coda(), 1u);
+      EXPECT_TRUE(Nomi(s.server_.programma_ / "Backup").empty());
+    }
+  }
+}
+
+// A stop request during the XML output: the document being written when it
+// came is finished, no other is started (no data request to the host, no
+// file). Document 200 of 400 reads its template from a named pipe, which
+// holds it there until the stop request has reached the program.
+TEST(Qod_S_Processo, StopRequestDuringTheXmlOutputStartsNoFurtherDocument) {
+  const char* gruppi =
+      "M | 1 |        | 0 | 0 | 11 | C |   | C:\\Modelli\\\n"
+      "M | 1 |        | 1 | 1 | 6  | A | R |\n"
+      "M | 1 |        | 0 | 0 | 4  | C |   | .xml\n"
+      "M | 2 |        | 0 | 0 | 7  | C |   | C:\\Xml\\\n"
+      "M | 2 |        | 1 | 1 | 6  | A | R |\n"
+      "M | 2 |        | 0 | 0 | 4  | C |   | .xml\n"
+      "M | 3 |        | 0 | 0 | 7  | C |   | C:\\Pdf\\\n"
+      "M | 3 |        | 1 | 1 | 6  | A | R |\n"
+      "M | 3 |        | 0 | 0 | 4  | C |   | .PDF\n"
+      "M | 4 |        | 1 | 1 | 6  | A | R |\n"
+      "M | 5 |        | 0 | 0 | 4  | C |   | DATI\n"
+      "M | 6 | CHIAVE | 1 | 1 | 6  | A | R |\n";
+  constexpr int kDocumenti = 400, kFermo = 200;
+  Spool_Proprio s("consegna = X\n", gruppi, kDocumenti);
+  for (const char* d : {"Modelli", "Xml", "Pdf"}) std::filesystem::create_directories(s.c_ / d);
+  const std::string modello = "<documento>\r\n  <chiave>CHIAVE</chiave>\r\n</documento>\r\n";
+  for (int d = 1; d <= kDocumenti; ++d)
+    if (d != kFermo) File_Scrivi(s.c_ / "Modelli" / (Spool_Proprio::Chiave(d) + ".xml"), modello);
+  const auto tubo = s.c_ / "Modelli" / (Spool_Proprio::Chiave(kFermo) + ".xml");
+  ASSERT_EQ(::mkfifo(tubo.c_str(), 0600), 0);
+  ASSERT_TRUE(s.Avvia()) << s.server_.host_->Uscita();
+
+  // The program opens the pipe: it is writing document 200, whose data it has asked for.
+  int fd = -1;
+  ASSERT_TRUE(Attendi_Vero([&] { return (fd = ::open(tubo.c_str(), O_WRONLY | O_NONBLOCK)) >= 0; }, 40000))
+      << s.p_->Uscita() << s.Log();
+  auto documenti_xml = [&] {
+    std::vector<std::string> n = Nomi(s.c_ / "Xml");
+    std::erase_if(n, [](const std::string& f) { return f.size() < 4 || f.substr(f.size() - 4) != ".xml"; });
+    return n;
+  };
+  EXPECT_EQ(documenti_xml().size(), static_cast<size_t>(kFermo - 1));
+  s.p_->Segnale(SIGTERM);
+  // Until the program has taken the signal (it is no longer pending).
+  const std::string stato = "/proc/" + std::to_string(s.p_->Pid()) + "/status";
+  auto in_attesa = [&] {
+    std::istringstream righe(File_Leggi(stato));
+    for (std::string riga; std::getline(righe, riga);)
+      if (riga.rfind("ShdPnd:", 0) == 0)
+        return (std::stoull(riga.substr(7), nullptr, 16) & (1ull << (SIGTERM - 1))) != 0;
+    return false;
+  };
+  EXPECT_TRUE(Attendi_Vero([&] { return !in_attesa(); }, 5000));
+  ::usleep(100000);
+  EXPECT_EQ(::write(fd, modello.data(), modello.size()), static_cast<ssize_t>(modello.size()));
+  ::close(fd);
+  EXPECT_EQ(s.p_->Attendi_Fine(10000), 0) << s.p_->Uscita();
+
+  // Documents 1 to 200, whole; nothing after them.
+  std::vector<std::string> attesi;
+  for (int d = 1; d <= kFermo; ++d) attesi.push_back(Spool_Proprio::Chiave(d) + ".xml");
+  EXPECT_EQ(Nomi(s.c_ / "Xml"), attesi);
+  EXPECT_EQ(File_Leggi(s.c_ / "Xml" / (Spool_Proprio::Chiave(kFermo) + ".xml")),
+            "<documento>\r\n  <chiave>" + Spool_Proprio::Chiave(kFermo) + "</chiave>\r\n</documento>\r\n");
+  const std::vector<std::string> richieste = s.server_.host_->Richieste('N');
+  ASSERT_EQ(richieste.size(), static_cast<size_t>(kFermo));
+  EXPECT_EQ(richieste.back().substr(6, 6), Spool_Proprio::Chiave(kFermo));
+  // Abandoned: no done record, the spool file stays on the host.
+  const std::string log = s.Log();
+  EXPECT_NE(log.find("abbandonato"), std::string::npos) << log;
+  EXPECT_EQ(log.find("Errore"), std::string::npos) << log;
+  EXPECT_TRUE(s.server_.host_->Richieste('D').empty());
+  EXPECT_EQ(s.server_.In_Coda(), 1u);
 }
 
 // A lock file that cannot be made for any reason but another running copy

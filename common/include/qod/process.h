@@ -26,4 +26,18 @@ std::vector<std::string> Riga_Comando_Dividi(std::string_view riga);
 // without is looked up on PATH. The arguments go to the program as written.
 std::optional<int> Processo_Esegui(std::string_view riga, const Pump& pompa, int fetta_ms = 50);
 
+// A command run by Processo_Attendi.
+struct Processo_Avviato {
+  int Pid = 0;                // its process id; 0 when it could not be started
+  std::optional<int> Codice;  // its exit status; nothing when it was left running
+};
+
+// As Processo_Esegui, and `arresto` is asked at every slice: once it is
+// true the wait ends and the command is left running, its end collected
+// when it comes. Every command runs in a process group of its own, so that
+// what ends this program (a Ctrl+C at the terminal, a signal to its group)
+// does not end the command with it.
+Processo_Avviato Processo_Attendi(std::string_view riga, const Pump& pompa, const std::function<bool()>& arresto,
+                                  int fetta_ms = 50);
+
 }  // namespace qod

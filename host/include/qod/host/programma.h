@@ -4,6 +4,7 @@
 // keys, running a command and waiting for it).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -52,9 +53,12 @@ class Base_Programma {
                                  std::string_view predefinito = "") const;
 
   // Runs the command line (no shell) and waits, pumping every 50 ms, until
-  // it ends. The start and the end are logged. False when it could not be
+  // it ends, or until `arresto` (asked every 50 ms) is true: then the
+  // command is left running. The start and the end, or the command left
+  // running with its process id, are logged. False when it could not be
   // started.
-  bool Esegui_Attendi(std::string_view riga_comando, const Pump& pompa) const;
+  bool Esegui_Attendi(std::string_view riga_comando, const Pump& pompa,
+                      const std::function<bool()>& arresto = {}) const;
 
   Clock& Orologio() const { return orologio_; }
   MessageSink& Messaggi() const { return messaggi_; }

@@ -60,6 +60,9 @@ class Lavoro_Spool {
   // Handles at most one spool file; true when it went the whole way.
   virtual bool Spool_Get() = 0;
   virtual bool Spool_In_Corso() const = 0;
+  // The spool file in hand is past what cannot be taken back (its mail
+  // command has started): no stop request may abandon it any more.
+  virtual bool Spool_Irrevocabile() const = 0;
   // The connection window, "yyyymmddhhnnss" each.
   virtual const std::string& End() const = 0;
   virtual const std::string& Restart() const = 0;
@@ -78,6 +81,7 @@ class Lavoro_Host : public Lavoro_Spool {
   void Host_Scollega() override { host_.Host_Scollega(); }
   bool Spool_Get() override { return spool_.Spool_Get(); }
   bool Spool_In_Corso() const override { return spool_.Spool_In_Corso(); }
+  bool Spool_Irrevocabile() const override { return spool_.Irrevocabile(); }
   const std::string& End() const override { return spool_.End(); }
   const std::string& Restart() const override { return spool_.Restart(); }
   std::string Immagine_Visualizza() const override { return spool_.Immagine_Visualizza(); }
@@ -171,8 +175,10 @@ class Finestra_Base {
   // work returns. The work looks at `Termina_Richiesto` in every wait and
   // at every block, page, printed image and saved document, so it returns
   // within one of them; the spool file being handled is then abandoned
-  // without its done record. A second request while a spool file is
-  // handled also closes the connection.
+  // without its done record, unless its mail command has started: it then
+  // goes on to its done record without waiting for the command. A second
+  // request while a spool file is handled also closes the connection, but
+  // not once its mail command has started.
   void Termina_Richiesta();
   bool Termina_Richiesto() const { return termina_; }
   // The automatic cycle runs: states 4 and 6, and the load under "/AUTO".

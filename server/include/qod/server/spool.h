@@ -96,6 +96,11 @@ class Spool_Server {
   // request through the transport. Unset, nothing stops.
   void Arresto_Imposta(std::function<bool()> arresto) { arresto_ = std::move(arresto); }
   bool Abbandonato() const { return abbandonato_; }
+  // True while the spool file in hand is past what cannot be taken back
+  // (its mail command has started): it goes to its end, done record
+  // included, whatever stop requests come, so its host waits should not
+  // give way to them either.
+  bool Irrevocabile() const { return irrevocabile_; }
 
   // The values of an attribute record that no spool file can have: a
   // negative data size or page total, a page range that cannot be, a spool

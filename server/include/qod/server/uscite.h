@@ -80,6 +80,10 @@ struct Strada_Fase {
   // started): from here on a stop request no longer abandons the spool
   // file, which goes to its end with its done record.
   std::function<void()> Irrevocabile = [] {};
+  // The program's stop request itself, which after `Irrevocabile` no longer
+  // abandons the spool file: a stage waiting on what it cannot take back
+  // (the mail command) stops waiting once it is true, and goes on.
+  std::function<bool()> Arresto_Programma = [] { return false; };
 };
 
 // The server parts every stage works with.
