@@ -123,7 +123,8 @@ class Sorgente_Copia : public Sorgente_Blocco {
   const uint8_t* d_;
 };
 
-// Data in memory taken whole as the block (for rewriting a file's pages).
+// Data in memory taken whole as the block: for rewriting a file's pages, and
+// where no block of its own can be had.
 class Sorgente_Memoria : public Sorgente {
  public:
   Sorgente_Memoria(const uint8_t* d, size_t n) : d_(d), n_(n) {}

@@ -286,11 +286,11 @@ struct Forma {
   int64_t tile_w = kManca, tile_h = kManca, prof = kManca, prof_tile = kManca;
   bool tile = false;
 
-  // Sets the field of `tag` from an entry's value (-1: none).
-  void Imposta(uint64_t tag, int64_t v) {
+  // Sets the field of the entry's tag, if it is one of them.
+  void Imposta(Sorgente& s, const Catena& c, const uint8_t* e) {
     int64_t* campo = nullptr;
     int64_t massimo = UINT32_MAX;
-    switch (tag) {
+    switch (Leggi_U16(c.le, e)) {
       case 256: campo = &w; break;
       case 257: campo = &h; break;
       case 277: campo = &campioni; massimo = UINT16_MAX; break;
@@ -302,6 +302,7 @@ struct Forma {
       case 32998: campo = &prof_tile; break;
       default: return;
     }
+    const int64_t v = Valore_Intero(s, c, e);
     *campo = v < 0 || v > massimo ? kIllegibile : v;
   }
 
@@ -362,7 +363,7 @@ bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto) {
     if (visto[tag]) continue;
     visto[tag] = true;
     primo[i] = true;
-    f.Imposta(tag, Valore_Intero(s, c, voce(i)));
+    f.Imposta(s, c, voce(i));
   }
   if (f.w > Lato_Massimo || f.h > Lato_Massimo) {
     rifiuto = Esito::Errore("TIFF: bad image size");
