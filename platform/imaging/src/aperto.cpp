@@ -2,7 +2,6 @@
 // is read piece by piece (its directories at the opening, then each image's
 // own directory and data), never whole; other formats are read whole.
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,104 +61,19 @@ size_t Leggi_Fd(int fd, uint64_t off, void* buf, size_t n) {
 }
 
 // A TIFF file as libtiff reads a mapped file, without mapping the file
-// itself (a file cut short while mapped would end the program): a private
-// block of the file's size, untouched until a part of it is made ready by
-// reading that part of the file into it, page by page. The directories read
-// and their tag data stay; an image's data is let go once it is decoded.
-class Sorgente_File : public Sorgente {
+// itself (a file cut short while mapped would end the program): the block
+// is filled from the file's descriptor.
+class Sorgente_File : public Sorgente_Blocco {
  public:
-  explicit Sorgente_File(uint64_t dimensione) : n_(dimensione) {
-    pagina_ = static_cast<uint64_t>(::sysconf(_SC_PAGESIZE));
-    if (pagina_ == 0 || pagina_ > (1u << 20)) pagina_ = 4096;
-    pagine_ = (n_ + pagina_ - 1) / pagina_;
-    if (n_ > 0 && n_ <= SIZE_MAX) {
-      void* b = ::mmap(nullptr, static_cast<size_t>(n_), PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-      if (b != MAP_FAILED) base_ = static_cast<uint8_t*>(b);
-    }
-    if (base_) stato_.assign(static_cast<size_t>(pagine_), 0);
-  }
-  ~Sorgente_File() override {
-    if (base_) ::munmap(base_, static_cast<size_t>(n_));
-  }
-  Sorgente_File(const Sorgente_File&) = delete;
-  Sorgente_File& operator=(const Sorgente_File&) = delete;
-
-  // False when the block could not be had (the caller reads the file whole).
-  bool Pronta() const { return base_ != nullptr; }
+  using Sorgente_Blocco::Sorgente_Blocco;
   // The descriptor the reads use until the next call (-1: none, reads fail).
   void Usa(int fd) { fd_ = fd; }
 
-  uint64_t Dimensione() const override { return n_; }
-  const uint8_t* Base() const override { return base_; }
-
-  size_t Leggi(uint64_t off, void* buf, size_t n) override {
-    if (off >= n_ || fd_ < 0) return 0;
-    return Leggi_Fd(fd_, off, buf, static_cast<size_t>(std::min<uint64_t>(n, n_ - off)));
-  }
-
-  const uint8_t* Vedi(uint64_t off, size_t n) override {
-    if (off > n_ || n > n_ - off) return nullptr;
-    if (off >= vista_da_ && off - vista_da_ + n <= vista_.size()) return vista_.data() + (off - vista_da_);
-    // One read takes a directory's count and, as a rule, its entries.
-    const size_t k = static_cast<size_t>(std::max<uint64_t>(n, std::min<uint64_t>(kAnticipo, n_ - off)));
-    vista_.resize(k);
-    const size_t letti = fd_ < 0 ? 0 : Leggi_Fd(fd_, off, vista_.data(), k);
-    vista_.resize(letti);
-    vista_da_ = off;
-    return letti >= n ? vista_.data() : nullptr;
-  }
-
-  bool Prepara(uint64_t off, uint64_t n, bool tieni) override {
-    if (!base_ || off > n_ || n > n_ - off) return false;
-    if (n == 0) return true;
-    const uint64_t prima = off / pagina_, ultima = (off + n - 1) / pagina_;
-    for (uint64_t p = prima; p <= ultima;) {
-      if (stato_[p] & kLetta) {
-        if (tieni) stato_[p] |= kTenuta;
-        ++p;
-        continue;
-      }
-      // A run of pages not read yet: one read.
-      uint64_t q = p;
-      while (q <= ultima && !(stato_[q] & kLetta)) ++q;
-      const uint64_t da = p * pagina_, quanti = std::min(q * pagina_, n_) - da;
-      if (fd_ < 0 || Leggi_Fd(fd_, da, base_ + da, static_cast<size_t>(quanti)) != quanti) return false;
-      for (uint64_t k = p; k < q; ++k) stato_[k] = static_cast<uint8_t>(kLetta | (tieni ? kTenuta : 0));
-      if (!tieni) dati_.push_back({p, q});
-      p = q;
-    }
-    return true;
-  }
-
-  void Rilascia() override {
-    for (const auto& [da, a] : dati_)
-      for (uint64_t p = da; p < a;) {
-        if ((stato_[p] & (kLetta | kTenuta)) != kLetta) {
-          ++p;
-          continue;
-        }
-        uint64_t q = p;
-        while (q < a && (stato_[q] & (kLetta | kTenuta)) == kLetta) stato_[q++] = 0;
-        const uint64_t inizio = p * pagina_, fine = std::min(q * pagina_, n_);
-        ::madvise(base_ + inizio, static_cast<size_t>(fine - inizio), MADV_DONTNEED);
-        p = q;
-      }
-    dati_.clear();
-  }
+ protected:
+  size_t Copia(uint64_t off, void* buf, size_t n) override { return fd_ < 0 ? 0 : Leggi_Fd(fd_, off, buf, n); }
 
  private:
-  static constexpr uint8_t kLetta = 1, kTenuta = 2;
-  static constexpr size_t kAnticipo = 512;
-
-  uint64_t n_;
-  uint64_t pagina_ = 4096, pagine_ = 0;
-  uint8_t* base_ = nullptr;
   int fd_ = -1;
-  std::vector<uint8_t> stato_;  // per page: read, kept
-  std::vector<std::pair<uint64_t, uint64_t>> dati_;  // runs of image data read since Rilascia
-  std::vector<uint8_t> vista_;  // the last bytes looked at
-  uint64_t vista_da_ = 0;
 };
 
 // Opens a file for reading, with the messages of the whole-file read.

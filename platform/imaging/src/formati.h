@@ -3,8 +3,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "qod/imaging/file.h"
 #include "qod/imaging/immagine.h"
@@ -41,13 +44,87 @@ class Sorgente {
   // The block; it does not move while the source lives.
   virtual const uint8_t* Base() const = 0;
   // Makes [off, off + n) of the block hold the file's bytes: for good with
-  // `tieni` (directories and tag data), else until Rilascia (an image's
+  // `tieni` (directories), else until Rilascia (tag data and an image's
   // data). False when they are not all there.
   virtual bool Prepara(uint64_t off, uint64_t n, bool tieni) = 0;
-  // Lets the image data made ready go.
+  // Lets what was made ready until Rilascia go.
   virtual void Rilascia() {}
+  // Writes over n bytes of the block at `off`, made ready before, what
+  // libtiff is to see there (the file stays as it is). False when the block
+  // cannot be written.
+  virtual bool Riscrivi(uint64_t, const void*, size_t) { return false; }
 };
 
+// A source whose block is private memory of the file's size, untouched until
+// a part of it is made ready by copying that part of the file into it, page
+// by page. The directories made ready stay; the rest (tag data and an
+// image's data) is let go by Rilascia. What is known of the block are runs
+// of the pages read, so it costs what was read, whatever the file's size.
+class Sorgente_Blocco : public Sorgente {
+ public:
+  explicit Sorgente_Blocco(uint64_t dimensione);
+  ~Sorgente_Blocco() override;
+  Sorgente_Blocco(const Sorgente_Blocco&) = delete;
+  Sorgente_Blocco& operator=(const Sorgente_Blocco&) = delete;
+
+  // False when the block could not be had.
+  bool Pronta() const { return base_ != nullptr; }
+
+  uint64_t Dimensione() const override { return n_; }
+  const uint8_t* Base() const override { return base_; }
+  size_t Leggi(uint64_t off, void* buf, size_t n) override;
+  const uint8_t* Vedi(uint64_t off, size_t n) override;
+  bool Prepara(uint64_t off, uint64_t n, bool tieni) override;
+  void Rilascia() override;
+  bool Riscrivi(uint64_t off, const void* dati, size_t n) override;
+
+ protected:
+  // Copies up to n bytes of the file at `off` (not past its end): the count.
+  virtual size_t Copia(uint64_t off, void* buf, size_t n) = 0;
+
+ private:
+  // Disjoint runs of pages [da, a), by their first page.
+  class Tratti {
+   public:
+    // The parts of [da, a) that no run covers, in order.
+    std::vector<std::pair<uint64_t, uint64_t>> Mancanti(uint64_t da, uint64_t a) const;
+    // Adds [da, a), joined to the runs it touches.
+    void Aggiungi(uint64_t da, uint64_t a);
+    // Takes [da, a) out of the runs.
+    void Togli(uint64_t da, uint64_t a);
+    bool Copre(uint64_t da, uint64_t a) const { return Mancanti(da, a).empty(); }
+    const std::map<uint64_t, uint64_t>& Tutti() const { return m_; }
+    void Svuota() { m_.clear(); }
+
+   private:
+    std::map<uint64_t, uint64_t> m_;
+  };
+
+  static constexpr size_t kAnticipo = 512;
+
+  uint64_t n_;
+  uint64_t pagina_ = 4096;
+  uint8_t* base_ = nullptr;
+  Tratti tenute_;  // pages read for good
+  Tratti dati_;    // pages read since Rilascia
+  std::vector<uint8_t> vista_;  // the last bytes looked at
+  uint64_t vista_da_ = 0;
+};
+
+// Data in memory read as a file: through a block of its own, as a file is.
+class Sorgente_Copia : public Sorgente_Blocco {
+ public:
+  Sorgente_Copia(const uint8_t* d, size_t n) : Sorgente_Blocco(n), d_(d) {}
+
+ protected:
+  size_t Copia(uint64_t off, void* buf, size_t n) override;
+
+ private:
+  const uint8_t* d_;
+};
+
+// Data in memory taken whole as the block: for rewriting a file's pages, and
+// where no block of its own can be had.
 class Sorgente_Memoria : public Sorgente {
  public:
   Sorgente_Memoria(const uint8_t* d, size_t n) : d_(d), n_(n) {}
@@ -65,7 +142,10 @@ class Sorgente_Memoria : public Sorgente {
 // A TIFF file open for reading its images one after another: the directory
 // chain is checked and counted once, at the opening; each image read costs
 // its own directory and data (libtiff goes to a directory by its offset, not
-// along the chain). The source must outlive the reader.
+// along the chain). What is read of a file is bounded by the memory limit,
+// not by the file: an image's tag data and strips only as far as its size
+// (from its directory, checked first) can need them. The source must
+// outlive the reader.
 class Lettore_Tiff {
  public:
   Lettore_Tiff();

@@ -96,9 +96,10 @@ class Tiff {
   Tiff(const Tiff&) = delete;
   Tiff& operator=(const Tiff&) = delete;
 
-  bool Apri_Sorgente(Sorgente& s) {
+  // With `intestazione` only the header is read, no directory.
+  bool Apri_Sorgente(Sorgente& s, bool intestazione = false) {
     lettura_ = {&s, 0};
-    t_ = TIFFClientOpenExt("sorgente", "r", &lettura_, Sorg_Leggi, Sorg_Scrivi, Sorg_Cerca, Sorg_Chiudi,
+    t_ = TIFFClientOpenExt("sorgente", intestazione ? "rh" : "r", &lettura_, Sorg_Leggi, Sorg_Scrivi, Sorg_Cerca, Sorg_Chiudi,
                            Sorg_Dimensione, Sorg_Mappa, Sorg_Smappa, opzioni_);
     return t_ != nullptr;
   }
@@ -160,6 +161,10 @@ uint64_t Leggi_U64(bool le, const uint8_t* p) {
 // Bytes of one value of a tag type; 0 for a type libtiff does not read.
 constexpr uint8_t kDim_Tipo[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
 
+// libtiff reads no directory of more entries than this (it refuses the
+// image, reading none of them).
+constexpr uint64_t kVoci_Massime = 4096;
+
 const uint8_t* Blocco(Sorgente& s, uint64_t off, uint64_t n) {
   return s.Prepara(off, n, true) ? s.Base() + off : nullptr;
 }
@@ -203,6 +208,14 @@ Esito Verifica_Catena(Sorgente& s, Catena& c) {
     const uint64_t voci = grande ? u64(conto_voci) : u16(conto_voci);
     if (voci > (n - off - dim_conto) / dim_voce || n - off - dim_conto - voci * dim_voce < dim_valore)
       return Esito::Errore("TIFF: a directory is cut off");
+    if (voci > kVoci_Massime) {
+      // Its image is refused when asked for: only its link to the next one
+      // is looked at.
+      const uint8_t* prossimo = s.Vedi(off + dim_conto + voci * dim_voce, dim_valore);
+      if (!prossimo) return Esito::Errore("TIFF: a directory is cut off");
+      off = grande ? u64(prossimo) : u32(prossimo);
+      continue;
+    }
     const uint8_t* dir = s.Vedi(off, dim_conto + voci * dim_voce + dim_valore);
     if (!dir) return Esito::Errore("TIFF: a directory is cut off");
     for (uint64_t i = 0; i < voci; ++i) {
@@ -228,57 +241,234 @@ Esito Verifica_Catena(Sorgente& s, Catena& c) {
   return Esito::Bene();
 }
 
-// Makes ready the directory at `off` (checked by Verifica_Catena) and the
-// data of every tag in it, which libtiff reads when it reads the directory.
-bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off) {
+// How much of an image's tag data is made ready besides its strip arrays: a
+// colour map or a transfer function (3 x 2^16 16-bit values at most) whole;
+// any other tag (the few the image is made of, texts, a writer's own tags)
+// when it holds no more than 64 KiB, while 1 MiB for all of them lasts.
+// libtiff reads every tag of a directory, whatever it holds, into memory of
+// its own: a tag not made ready is shown to it (in the block, not in the
+// file) with a count it refuses as too large, so it reads nothing of it.
+// None of those tags makes any part of an image the loaders give.
+constexpr uint64_t kDati_Mappa = uint64_t{6} << 16;
+constexpr uint64_t kDati_Tag = uint64_t{64} << 10, kDati_Tag_Tutti = uint64_t{1} << 20;
+
+// The value of an entry of one integer, as libtiff reads ImageWidth,
+// RowsPerStrip and the like; -1 when it holds none.
+int64_t Valore_Intero(Sorgente& s, const Catena& c, const uint8_t* e) {
+  const uint64_t tipo = Leggi_U16(c.le, e + 2);
+  const uint64_t conto = c.grande ? Leggi_U64(c.le, e + 4) : Leggi_U32(c.le, e + 4);
+  if (conto != 1) return -1;
+  const uint8_t* v = e + (c.grande ? 12 : 8);
+  if (!c.grande && (tipo == 16 || tipo == 17 || tipo == 18)) {
+    // An 8-byte value lies outside a classic entry.
+    v = s.Vedi(Leggi_U32(c.le, v), 8);
+    if (!v) return -1;
+  }
+  uint64_t u = 0;
+  int bit = 0;
+  switch (tipo) {
+    case 1: case 6: u = v[0]; bit = 8; break;
+    case 3: case 8: u = Leggi_U16(c.le, v); bit = 16; break;
+    case 4: case 9: case 13: u = Leggi_U32(c.le, v); bit = 32; break;
+    case 16: case 17: case 18: u = Leggi_U64(c.le, v); bit = 64; break;
+    default: return -1;
+  }
+  const bool con_segno = tipo == 6 || tipo == 8 || tipo == 9 || tipo == 17;
+  if ((con_segno || bit == 64) && (u >> (bit - 1)) != 0) return -1;
+  return static_cast<int64_t>(u);
+}
+
+// What an image's directory says of its size, read from its entries before
+// libtiff reads them and as libtiff will (from the first entry of a tag).
+struct Forma {
+  static constexpr int64_t kManca = -1, kIllegibile = -2;
+  int64_t w = kManca, h = kManca, campioni = kManca, righe = kManca, piani = kManca;
+  int64_t tile_w = kManca, tile_h = kManca, prof = kManca, prof_tile = kManca;
+  bool tile = false;
+
+  // Sets the field of the entry's tag, if it is one of them.
+  void Imposta(Sorgente& s, const Catena& c, const uint8_t* e) {
+    int64_t* campo = nullptr;
+    int64_t massimo = UINT32_MAX;
+    switch (Leggi_U16(c.le, e)) {
+      case 256: campo = &w; break;
+      case 257: campo = &h; break;
+      case 277: campo = &campioni; massimo = UINT16_MAX; break;
+      case 278: campo = &righe; break;
+      case 284: campo = &piani; massimo = UINT16_MAX; break;
+      case 322: campo = &tile_w; tile = true; break;
+      case 323: campo = &tile_h; tile = true; break;
+      case 32997: campo = &prof; break;
+      case 32998: campo = &prof_tile; break;
+      default: return;
+    }
+    const int64_t v = Valore_Intero(s, c, e);
+    *campo = v < 0 || v > massimo ? kIllegibile : v;
+  }
+
+  // The strips or tiles libtiff counts for it (TIFFNumberOfStrips,
+  // TIFFNumberOfTiles), or more, never fewer; 0 when libtiff refuses the
+  // directory for its size.
+  uint64_t Pezzi() const {
+    auto su = [](uint64_t a, uint64_t b) { return a / b + (a % b != 0); };
+    auto per = [](uint64_t a, uint64_t b) { return a != 0 && b > UINT64_MAX / a ? UINT64_MAX : a * b; };
+    const int64_t k = campioni == kManca ? 1 : campioni;
+    if (h < 0 || k < 1 || (piani != kManca && piani != 1 && piani != 2)) return 0;
+    // Separate planes: one set per sample, of 3 when libtiff takes an
+    // old-style JPEG image for colour.
+    const uint64_t insiemi = piani == 2 ? static_cast<uint64_t>(std::max<int64_t>(k, 3)) : 1;
+    uint64_t n;
+    if (tile) {
+      const int64_t p = prof == kManca ? 1 : prof, pt = prof_tile == kManca ? 1 : prof_tile;
+      if (w < 0 || tile_w < 1 || tile_h < 1 || p < 0 || pt < 1) return 0;
+      n = per(per(su(static_cast<uint64_t>(w), static_cast<uint64_t>(tile_w)),
+                  su(static_cast<uint64_t>(h), static_cast<uint64_t>(tile_h))),
+              su(static_cast<uint64_t>(p), static_cast<uint64_t>(pt)));
+    } else {
+      if (righe == kIllegibile || righe == 0) return 0;
+      n = su(static_cast<uint64_t>(h), righe == kManca ? UINT32_MAX : static_cast<uint64_t>(righe));
+    }
+    n = per(n, insiemi);
+    return n > UINT32_MAX ? 0 : n;
+  }
+};
+
+bool Tag_Pezzi(uint64_t tag) { return tag == 273 || tag == 279 || tag == 324 || tag == 325; }
+
+// Makes ready the directory at `off` (checked by Verifica_Catena), for good,
+// and as much of the data of its tags as libtiff can need to read it for an
+// image the memory limit lets through, until Rilascia. An image that cannot
+// be had within the limit, as its directory tells, is found here, before
+// libtiff reads anything of it: `rifiuto` tells it, and nothing more is
+// made ready. False on a read error.
+bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto) {
+  rifiuto = Esito::Bene();
   const uint64_t n = s.Dimensione();
   const uint64_t dim_conto = c.grande ? 8 : 2, dim_voce = c.grande ? 20 : 12, dim_valore = c.grande ? 8 : 4;
   const uint8_t* p = Blocco(s, off, dim_conto);
   if (!p) return false;
   const uint64_t voci = c.grande ? Leggi_U64(c.le, p) : Leggi_U16(c.le, p);
+  if (voci > kVoci_Massime) return true;  // libtiff refuses it, reading no entry
   const uint8_t* dir = Blocco(s, off, dim_conto + voci * dim_voce + dim_valore);
   if (!dir) return false;
   // Pointers into the source's block stay valid: the block does not move.
+  auto voce = [&](uint64_t i) { return dir + dim_conto + i * dim_voce; };
+  auto conto_di = [&](const uint8_t* e) { return c.grande ? Leggi_U64(c.le, e + 4) : Leggi_U32(c.le, e + 4); };
+  // libtiff reads the first entry of a tag and passes over the others.
+  std::vector<bool> visto(65536);
+  std::vector<bool> primo(static_cast<size_t>(voci));
+  Forma f;
   for (uint64_t i = 0; i < voci; ++i) {
-    const uint8_t* e = dir + dim_conto + i * dim_voce;
-    const uint64_t tipo = Leggi_U16(c.le, e + 2);
-    const uint64_t conto = c.grande ? Leggi_U64(c.le, e + 4) : Leggi_U32(c.le, e + 4);
-    if (tipo >= 19 || kDim_Tipo[tipo] == 0 || conto > UINT64_MAX / 8) continue;
+    const uint64_t tag = Leggi_U16(c.le, voce(i));
+    if (visto[tag]) continue;
+    visto[tag] = true;
+    primo[i] = true;
+    f.Imposta(s, c, voce(i));
+  }
+  if (f.w > Lato_Massimo || f.h > Lato_Massimo) {
+    rifiuto = Esito::Errore("TIFF: bad image size");
+    return true;
+  }
+  if (f.w >= 1 && f.h >= 1 && Byte_Necessari(f.w, f.h, 1) == 0) {
+    rifiuto = Esito::Errore("TIFF: image too large");
+    return true;
+  }
+  // Of each strip array libtiff reads one value a strip and holds it in 8
+  // bytes; more values than strips it passes over.
+  const uint64_t pezzi = f.Pezzi();
+  uint64_t tabelle = pezzi * 16;
+  for (uint64_t i = 0; i < voci; ++i) {
+    const uint64_t tag = Leggi_U16(c.le, voce(i)), tipo = Leggi_U16(c.le, voce(i) + 2);
+    if (primo[i] && Tag_Pezzi(tag) && tipo < 19) tabelle += std::min(conto_di(voce(i)), pezzi) * kDim_Tipo[tipo];
+  }
+  if (tabelle > Limite_Memoria()) {
+    rifiuto = Esito::Errore("TIFF: too many strips");
+    return true;
+  }
+  uint64_t altri = 0;
+  for (uint64_t i = 0; i < voci; ++i) {
+    const uint8_t* e = voce(i);
+    const uint64_t tag = Leggi_U16(c.le, e), tipo = Leggi_U16(c.le, e + 2);
+    const uint64_t conto = conto_di(e);
+    if (!primo[i] || tipo >= 19 || kDim_Tipo[tipo] == 0 || conto > UINT64_MAX / 8) continue;
     const uint64_t dim = conto * kDim_Tipo[tipo];
     if (dim <= dim_valore) continue;
     const uint64_t dove = c.grande ? Leggi_U64(c.le, e + 12) : Leggi_U32(c.le, e + 8);
     // Data past the end is refused by libtiff itself, as from a mapped file.
     if (dove > n || n - dove < dim) continue;
-    if (!s.Prepara(dove, dim, true)) return false;
+    uint64_t quanto = 0;
+    if (Tag_Pezzi(tag)) {
+      quanto = std::min(conto, pezzi) * kDim_Tipo[tipo];
+    } else if (tag == 320 || tag == 301) {
+      if (dim <= kDati_Mappa) quanto = dim;
+    } else if (dim <= kDati_Tag && altri + dim <= kDati_Tag_Tutti) {
+      quanto = dim;
+      altri += dim;
+    }
+    if (quanto && !s.Prepara(dove, quanto, false)) return false;
+    if (!quanto) {
+      static constexpr uint8_t kTroppi[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+      (void)s.Riscrivi(off + static_cast<uint64_t>(e - dir) + 4, kTroppi, c.grande ? 8 : 4);
+    }
   }
   return true;
 }
 
-// Makes ready the strips or tiles of the directory libtiff has read.
-bool Prepara_Dati(Sorgente& s, TIFF* t) {
+// Makes ready the strips or tiles of the directory libtiff has read (the
+// image's size already checked), each as far as libtiff reads it:
+//  - uncompressed, up to its decoded size: libtiff takes no more of it;
+//  - compressed, up to libtiff's own bound: a byte count over 1 MiB that is
+//    more than 10 times the decoded size plus 4096 is read only that far
+//    (TIFFFillStrip, TIFFFillTile). The coded size of a strip has no strict
+//    bound from its decoded size (a G4 page of noise codes larger than it
+//    decodes, a JPEG strip may carry a colour profile of its own), so the
+//    bound is what libtiff would read: less would change what it decodes.
+// All of them together must fit in the memory limit, or the image is
+// refused before any of them is read.
+Esito Prepara_Dati(Sorgente& s, TIFF* t) {
   const bool tile = TIFFIsTiled(t);
   const uint32_t pezzi = tile ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t);
   uint64_t* dove = nullptr;
   uint64_t* conti = nullptr;
   if (!TIFFGetField(t, tile ? TIFFTAG_TILEOFFSETS : TIFFTAG_STRIPOFFSETS, &dove) ||
       !TIFFGetField(t, tile ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &conti) || !dove || !conti)
-    return true;  // libtiff tells what is missing when it decodes
+    return Esito::Bene();  // libtiff tells what is missing when it decodes
+  uint16_t compr = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &compr);
+  const tmsize_t dim_pezzo = tile ? TIFFTileSize(t) : TIFFStripSize(t);
+  const uint64_t decodificato = dim_pezzo > 0 ? static_cast<uint64_t>(dim_pezzo) : 0;
   const uint64_t n = s.Dimensione();
+  auto quanto = [&](uint32_t k) -> uint64_t {
+    if (conti[k] == 0 || dove[k] >= n) return 0;
+    uint64_t q = conti[k];
+    if (compr == COMPRESSION_NONE)
+      q = std::min(q, decodificato);
+    else if (q > (uint64_t{1} << 20) && decodificato != 0 && (q - 4096) / 10 > decodificato)
+      q = decodificato * 10 + 4096;
+    return std::min(q, n - dove[k]);
+  };
+  uint64_t totale = 0;
   for (uint32_t k = 0; k < pezzi; ++k) {
-    if (conti[k] == 0 || dove[k] >= n) continue;
-    if (!s.Prepara(dove[k], std::min(conti[k], n - dove[k]), false)) return false;
+    totale += quanto(k);
+    if (totale > Limite_Memoria()) return Esito::Errore("TIFF: image data too large");
   }
-  return true;
+  for (uint32_t k = 0; k < pezzi; ++k)
+    if (const uint64_t q = quanto(k); q && !s.Prepara(dove[k], q, false)) return Esito::Errore("TIFF: read error");
+  return Esito::Bene();
 }
 
 // ---- Reading ---------------------------------------------------------------
 
-Esito Leggi_Rgba(Tiff& tf, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp, uint16_t extra, Immagine& out) {
+Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp, uint16_t extra,
+                 Immagine& out) {
   TIFF* t = *tf;
   char msg[1024] = {};
   if (!TIFFRGBAImageOK(t, msg)) return tf.Errore(std::string("cannot decode: ") + msg);
+  const bool bilivello = bps == 1 && spp == 1;
+  const int bit = bilivello ? 1 : (extra > 0 ? 32 : 24);
   const uint64_t byte = uint64_t{w} * h * 4;
-  if (byte > Limite_Memoria()) return Esito::Errore("TIFF: image too large");
+  if (byte > Limite_Memoria() || Byte_Necessari(w, h, bit) == 0) return Esito::Errore("TIFF: image too large");
+  if (Esito e = Prepara_Dati(s, t); !e) return e;
   std::vector<uint32_t> raster;
   try {
     raster.resize(static_cast<size_t>(uint64_t{w} * h));
@@ -287,15 +477,13 @@ Esito Leggi_Rgba(Tiff& tf, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp, u
   }
   if (!TIFFReadRGBAImageOriented(t, w, h, raster.data(), ORIENTATION_TOPLEFT, 1))
     return tf.Errore("cannot decode the image");
-  const bool bilivello = bps == 1 && spp == 1;
-  const int bit = bilivello ? 1 : (extra > 0 ? 32 : 24);
   if (!Accesso_Interno::Alloca(out, static_cast<int>(w), static_cast<int>(h), bit))
     return Esito::Errore("TIFF: image too large");
   for (uint32_t y = 0; y < h; ++y) {
     uint8_t* o = out.Riga(static_cast<int>(y));
-    const uint32_t* s = raster.data() + static_cast<size_t>(y) * w;
+    const uint32_t* r = raster.data() + static_cast<size_t>(y) * w;
     for (uint32_t x = 0; x < w; ++x) {
-      const uint32_t p = s[x];
+      const uint32_t p = r[x];
       const Colore c{static_cast<uint8_t>(TIFFGetR(p)), static_cast<uint8_t>(TIFFGetG(p)),
                      static_cast<uint8_t>(TIFFGetB(p))};
       if (bit == 1) {
@@ -311,7 +499,9 @@ Esito Leggi_Rgba(Tiff& tf, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp, u
   return Esito::Bene();
 }
 
-Esito Leggi_Directory(Tiff& tf, Immagine& out) {
+// Reads the image of the directory libtiff has read: its size is checked
+// against the limit before any of its data is read.
+Esito Leggi_Directory(Tiff& tf, Sorgente& s, Immagine& out) {
   TIFF* t = *tf;
   uint32_t w = 0, h = 0;
   uint16_t bps = 1, spp = 1, planare = PLANARCONFIG_CONTIG, compr = COMPRESSION_NONE, foto = 0;
@@ -343,7 +533,7 @@ Esito Leggi_Directory(Tiff& tf, Immagine& out) {
   }
   const int dpi_x = Dpi_Tiff(t, TIFFTAG_XRESOLUTION), dpi_y = Dpi_Tiff(t, TIFFTAG_YRESOLUTION);
   if (!bit) {
-    Esito e = Leggi_Rgba(tf, w, h, bps, spp, extra, out);
+    Esito e = Leggi_Rgba(tf, s, w, h, bps, spp, extra, out);
     if (e) out.Imposta_Dpi(dpi_x, dpi_y);
     return e;
   }
@@ -374,6 +564,7 @@ Esito Leggi_Directory(Tiff& tf, Immagine& out) {
   if (dim_strip <= 0 || dim_riga <= 0 || static_cast<uint64_t>(dim_strip) > Limite_Memoria() ||
       static_cast<size_t>(dim_riga) < byte_riga)
     return tf.Errore("bad strip layout");
+  if (Esito e = Prepara_Dati(s, t); !e) return e;
   std::vector<uint8_t> buf(static_cast<size_t>(dim_strip));
   for (uint32_t riga = 0; riga < h; riga += rps) {
     const uint32_t strip = TIFFComputeStrip(t, riga, 0);
@@ -420,7 +611,8 @@ struct Lettore_Tiff::Stato {
   Catena catena;
   Tiff tf;
   tdir_t immagini = 0;
-  tdir_t corrente = 0;  // the directory libtiff has read
+  bool letta = false;   // libtiff has read a directory:
+  tdir_t corrente = 0;  // this one
 };
 
 Lettore_Tiff::Lettore_Tiff() = default;
@@ -432,8 +624,18 @@ Esito Lettore_Tiff::Apri(Sorgente& s, int* immagini) {
   auto st = std::make_unique<Stato>();
   st->sorgente = &s;
   if (Esito e = Verifica_Catena(s, st->catena); !e) return e;
-  if (!Prepara_Tag(s, st->catena, st->catena.directory.front())) return Esito::Errore("TIFF: read error");
-  if (!st->tf.Apri_Sorgente(s)) return st->tf.Errore("cannot open");
+  // The first directory is read as an opening reads it, unless its image is
+  // one the limit refuses: then nothing of it is read until it is asked for.
+  Esito rifiuto;
+  const uint64_t primo = st->catena.directory.front();
+  const bool pronto = Prepara_Tag(s, st->catena, primo, rifiuto);
+  Esito e = Esito::Bene();
+  if (!pronto) e = Esito::Errore("TIFF: read error");
+  else if (!st->tf.Apri_Sorgente(s, true) || (rifiuto && !TIFFSetSubDirectory(*st->tf, primo)))
+    e = st->tf.Errore("cannot open");
+  st->letta = e && rifiuto;
+  s.Rilascia();
+  if (!e) return e;
   // The chain as checked, every directory inside the file: libtiff's own
   // count walks the same one.
   st->immagini = static_cast<tdir_t>(st->catena.directory.size());
@@ -450,33 +652,53 @@ Esito Lettore_Tiff::Carica(int indice, Immagine& out) {
   st.tf.Dimentica_Errori();
   const tdir_t dir = static_cast<tdir_t>(indice - 1);
   Esito e = Esito::Bene();
-  if (dir != st.corrente) {
-    st.corrente = dir;
-    if (dir >= st.catena.directory.size() || !Prepara_Tag(*st.sorgente, st.catena, st.catena.directory[dir]))
+  if (!st.letta || dir != st.corrente) {
+    st.letta = false;
+    Esito rifiuto;
+    if (dir >= st.catena.directory.size() || !Prepara_Tag(*st.sorgente, st.catena, st.catena.directory[dir], rifiuto))
       e = Esito::Errore("TIFF: cannot read image " + std::to_string(indice));
+    else if (!rifiuto)
+      e = rifiuto;
     else if (!TIFFSetSubDirectory(*st.tf, st.catena.directory[dir]))
       e = st.tf.Errore("cannot read image " + std::to_string(indice));
+    st.letta = bool(e);
+    st.corrente = dir;
   }
-  if (e && !Prepara_Dati(*st.sorgente, *st.tf)) e = Esito::Errore("TIFF: read error");
-  if (e) e = Leggi_Directory(st.tf, out);
+  if (e) e = Leggi_Directory(st.tf, *st.sorgente, out);
   st.sorgente->Rilascia();
   // After a failure libtiff's state is not trusted for the next image.
   if (!e) stato_.reset();
   return e;
 }
 
+namespace {
+
+// Reads a TIFF file in memory as a file is read, through a block of its own
+// (through the data itself when no block can be had).
+template <class F>
+auto Da_Memoria(const uint8_t* d, size_t n, F f) {
+  Sorgente_Copia copia(d, n);
+  if (copia.Pronta()) return f(static_cast<Sorgente&>(copia));
+  Sorgente_Memoria memoria(d, n);
+  return f(static_cast<Sorgente&>(memoria));
+}
+
+}  // namespace
+
 int Conta_Tiff(const uint8_t* d, size_t n) {
-  Sorgente_Memoria s(d, n);
-  Lettore_Tiff l;
-  int k = 0;
-  return l.Apri(s, &k) ? k : 0;
+  return Da_Memoria(d, n, [](Sorgente& s) {
+    Lettore_Tiff l;
+    int k = 0;
+    return l.Apri(s, &k) ? k : 0;
+  });
 }
 
 Esito Carica_Tiff(const uint8_t* d, size_t n, Immagine& out, int indice, int* immagini) {
-  Sorgente_Memoria s(d, n);
-  Lettore_Tiff l;
-  if (Esito e = l.Apri(s, immagini); !e) return e;
-  return l.Carica(indice, out);
+  return Da_Memoria(d, n, [&](Sorgente& s) {
+    Lettore_Tiff l;
+    if (Esito e = l.Apri(s, immagini); !e) return e;
+    return l.Carica(indice, out);
+  });
 }
 
 // ---- Writing ---------------------------------------------------------------

@@ -3,15 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "campioni.h"
+#include "formati.h"
 #include "qod/imaging/file.h"
 
 namespace qod::img {
@@ -142,6 +147,52 @@ TEST(Caricamento_Multiplo, UnFileApertoSegueIlDisco) {
   EXPECT_FALSE(a.Carica(1, im));
   EXPECT_FALSE(a.Apri(dir / "a.png"));
   EXPECT_FALSE(a.Apri(dir));
+}
+
+// The block a TIFF file is read through holds the file's bytes wherever they
+// were made ready (directories for good, the rest until Rilascia) and zeros
+// elsewhere, whatever the order and overlap of the runs asked for; only
+// what is kept can be written over.
+TEST(Blocco, TieneCioCheEStatoPreparatoEBasta) {
+  const size_t pagina = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+  const size_t pagine = 48, n = pagine * pagina - 100;  // the last page cut short
+  std::vector<uint8_t> d(n);
+  for (size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>(1 + (i * 7 + i / 4093) % 254);  // never 0 or 0xFF
+  Sorgente_Copia s(d.data(), d.size());
+  ASSERT_TRUE(s.Pronta());
+  enum Stato { Nulla, Dato, Tenuta };
+  std::vector<Stato> stato(pagine, Nulla);
+  const std::vector<uint8_t> zeri(pagina);
+  std::mt19937 caso(7);
+  for (int k = 0; k < 3000; ++k) {
+    if (caso() % 8 == 0) {
+      s.Rilascia();
+      for (Stato& p : stato)
+        if (p == Dato) p = Nulla;
+    } else {
+      const uint64_t off = caso() % n, quanti = 1 + caso() % std::min<uint64_t>(n - off, 6 * pagina);
+      const bool tieni = caso() % 3 == 0;
+      ASSERT_TRUE(s.Prepara(off, quanti, tieni));
+      for (uint64_t p = off / pagina; p <= (off + quanti - 1) / pagina; ++p)
+        stato[p] = tieni ? Tenuta : (stato[p] == Nulla ? Dato : stato[p]);
+    }
+    for (size_t p = 0; p < pagine; ++p) {
+      const size_t da = p * pagina, quanti = std::min(n, da + pagina) - da;
+      const uint8_t* atteso = stato[p] == Nulla ? zeri.data() : d.data() + da;
+      ASSERT_EQ(std::memcmp(s.Base() + da, atteso, quanti), 0) << "page " << p << " after step " << k;
+    }
+  }
+  EXPECT_FALSE(s.Prepara(n - 10, 11, false));  // past the end
+  // Written over: a page kept, not one read until Rilascia nor one not read.
+  Sorgente_Copia r(d.data(), d.size());
+  ASSERT_TRUE(r.Prepara(pagina + 5, 10, true));
+  ASSERT_TRUE(r.Prepara(3 * pagina, 10, false));
+  const uint8_t ff[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+  EXPECT_TRUE(r.Riscrivi(pagina + 8, ff, 4));
+  EXPECT_EQ(r.Base()[pagina + 9], 0xFF);
+  EXPECT_NE(d[pagina + 9], 0xFF);  // the data stays as it is
+  EXPECT_FALSE(r.Riscrivi(3 * pagina, ff, 4));
+  EXPECT_FALSE(r.Riscrivi(5 * pagina, ff, 4));
 }
 
 // ---- Writing and reading back ---------------------------------------------------

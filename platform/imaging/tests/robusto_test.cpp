@@ -2,10 +2,15 @@
 // variants of each sample fails cleanly (or gives a sane image), never reads
 // outside its data, never allocates past the cap. Run under AddressSanitizer
 // and UndefinedBehaviorSanitizer by scripts/sanitize.sh.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -228,6 +233,319 @@ TEST(File_Rovinati, TiffDaFileComeDallaMemoria) {
   }
   EXPECT_GT(confronti, 100);  // the damage left many images readable
 }
+
+// ---- Sparse files: what a file claims, against the memory limit --------------
+
+// A TIFF file of any size with only a few bytes in it: its directory, its
+// first values, its pixels (little-endian; a classic or a big TIFF).
+struct Voce_Tiff {
+  uint16_t tag, tipo;
+  uint64_t conto, valore;  // the value itself when it fits in the entry, else where its data lies
+};
+struct File_Rado {
+  bool grande = false;
+  uint64_t dimensione = 0, directory = 8, prossima = 0;
+  std::vector<Voce_Tiff> voci;
+  std::vector<std::pair<uint64_t, std::vector<uint8_t>>> dati;  // offset, bytes
+};
+
+constexpr uint16_t kShort = 3, kLong = 4, kLong8 = 16;
+
+void Metti(std::vector<uint8_t>& b, uint64_t v, int byte) {
+  for (int i = 0; i < byte; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+std::vector<uint8_t> Valori(const std::vector<uint64_t>& v, int byte) {
+  std::vector<uint8_t> b;
+  for (uint64_t x : v) Metti(b, x, byte);
+  return b;
+}
+
+// The bytes of a directory, linked to the one at `prossima`.
+std::vector<uint8_t> Directory(std::vector<Voce_Tiff> voci, bool grande, uint64_t prossima = 0) {
+  std::sort(voci.begin(), voci.end(), [](const Voce_Tiff& a, const Voce_Tiff& b) { return a.tag < b.tag; });
+  std::vector<uint8_t> dir;
+  Metti(dir, voci.size(), grande ? 8 : 2);
+  for (const auto& v : voci) {
+    Metti(dir, v.tag, 2);
+    Metti(dir, v.tipo, 2);
+    Metti(dir, v.conto, grande ? 8 : 4);
+    Metti(dir, v.valore, grande ? 8 : 4);
+  }
+  Metti(dir, prossima, grande ? 8 : 4);
+  return dir;
+}
+
+// Writes the file with ftruncate and pwrite; the errno of a failure (EFBIG
+// when the file system takes no file of that size).
+int Scrivi_Rado(const fs::path& p, File_Rado f) {
+  const int fd = ::open(p.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return errno;
+  std::vector<uint8_t> testa;
+  if (f.grande) {
+    testa = {'I', 'I', 43, 0, 8, 0, 0, 0};
+    Metti(testa, f.directory, 8);
+  } else {
+    testa = {'I', 'I', 42, 0};
+    Metti(testa, f.directory, 4);
+  }
+  f.dati.insert(f.dati.begin(), {{0, testa}, {f.directory, Directory(f.voci, f.grande, f.prossima)}});
+  int errore = ::ftruncate(fd, static_cast<off_t>(f.dimensione)) == 0 ? 0 : errno;
+  for (const auto& [off, b] : f.dati)
+    if (!errore && ::pwrite(fd, b.data(), b.size(), static_cast<off_t>(off)) != static_cast<ssize_t>(b.size()))
+      errore = errno ? errno : EIO;
+  ::close(fd);
+  return errore;
+}
+
+// The entries of a w x h image of one sample per pixel, min-is-black,
+// `righe` rows per strip.
+std::vector<Voce_Tiff> Immagine_Tiff(uint64_t w, uint64_t h, uint16_t bit, uint16_t compressione, uint64_t righe) {
+  return {{256, kLong, 1, w},         {257, kLong, 1, h},   {258, kShort, 1, bit}, {259, kShort, 1, compressione},
+          {262, kShort, 1, 1},        {277, kShort, 1, 1},  {278, kLong, 1, righe}};
+}
+
+// The 8 x 8 grey image of the small cases: pixel i holds i x 17.
+std::vector<uint8_t> Pixel_8x8() {
+  std::vector<uint8_t> p;
+  for (int i = 0; i < 64; ++i) p.push_back(static_cast<uint8_t>(i * 17));
+  return p;
+}
+
+// A w x h 8-bit image of one strip, at 4096, that claims `conto` bytes.
+File_Rado Una_Striscia(uint64_t w, uint64_t h, uint64_t conto, uint16_t compressione = 1,
+                       std::vector<uint8_t> strip = {}) {
+  File_Rado f;
+  f.dimensione = 4096 + conto;
+  f.voci = Immagine_Tiff(w, h, 8, compressione, h);
+  f.voci.push_back({273, kLong, 1, 4096});
+  f.voci.push_back({279, kLong, 1, conto});
+  f.dati.push_back({4096, std::move(strip)});
+  return f;
+}
+
+// The 8 x 8 image at the far end of a big TIFF of `dimensione` bytes.
+File_Rado In_Fondo(uint64_t dimensione) {
+  File_Rado f;
+  f.grande = true;
+  f.dimensione = dimensione;
+  f.directory = dimensione - 4096;
+  f.voci = Immagine_Tiff(8, 8, 8, 1, 8);
+  f.voci.push_back({273, kLong8, 1, dimensione - 8192});
+  f.voci.push_back({279, kLong8, 1, 64});
+  f.dati.push_back({dimensione - 8192, Pixel_8x8()});
+  return f;
+}
+
+// A tall 1-bit image of one byte a row and one row a strip: strip arrays
+// many times the image's own size.
+constexpr uint64_t kRighe_Alte = 100000;
+uint8_t Riga_Alta(uint64_t y) { return static_cast<uint8_t>(y * 37 + 11); }
+
+struct Caso_Rado {
+  std::string nome;
+  File_Rado (*file)();
+  std::string rifiuto;  // empty: the image loads
+  int w = 8, h = 8;
+  int indice = 1;       // the image loaded
+};
+
+void PrintTo(const Caso_Rado& c, std::ostream* os) { *os << c.nome; }
+
+const std::vector<Caso_Rado>& Casi_Radi() {
+  static const std::vector<Caso_Rado> casi = {
+      // One uncompressed 8-bit 60000 x 60000 strip: refused by its
+      // directory; 4000 x 4000 passes that and is refused before its strip.
+      {"UnaStrisciaEnorme", [] { return Una_Striscia(60000, 60000, uint64_t{60000} * 60000); }, "TIFF: image too large"},
+      {"UnaStrisciaOltreIlLimite", [] { return Una_Striscia(4000, 4000, 4000 * 4000); }, "TIFF: image too large"},
+      // Strip arrays that claim 500 MB each for an image of one strip: the
+      // first value of each is read, the image loads.
+      {"TabelleDa500MB",
+       [] {
+         File_Rado f;
+         const uint64_t n = 125'000'000, a = 4096, b = a + 4 * n;
+         f.dimensione = b + 4 * n;
+         f.voci = Immagine_Tiff(8, 8, 8, 1, 8);
+         f.voci.push_back({273, kLong, n, a});
+         f.voci.push_back({279, kLong, n, b});
+         f.dati = {{a, Valori({2048}, 4)}, {b, Valori({64}, 4)}, {2048, Pixel_8x8()}};
+         return f;
+       },
+       ""},
+      // One strip that claims 1 GB: uncompressed, its decoded size is read;
+      // PackBits, what libtiff reads of it.
+      {"UnaStrisciaDa1GB", [] { return Una_Striscia(8, 8, uint64_t{1} << 30, 1, Pixel_8x8()); }, ""},
+      {"UnaStrisciaCompressaDa1GB",
+       [] {
+         std::vector<uint8_t> pb;
+         const auto p = Pixel_8x8();
+         for (int r = 0; r < 8; ++r) {
+           pb.push_back(7);  // PackBits: the next 8 bytes as they are
+           pb.insert(pb.end(), p.begin() + r * 8, p.begin() + r * 8 + 8);
+         }
+         return Una_Striscia(8, 8, uint64_t{1} << 30, 32773, pb);
+       },
+       ""},
+      // 4096 compressed one-row strips of 1 MiB each (libtiff reads that
+      // much of a strip whatever its decoded size): 4 GB for a 32 kB image.
+      {"MolteStrisceCompresseDa1MB",
+       [] {
+         File_Rado f;
+         const uint64_t n = 4096, a = 4096, b = a + 4 * n, dati = 1 << 20;
+         std::vector<uint64_t> dove, conti;
+         for (uint64_t k = 0; k < n; ++k) {
+           dove.push_back(dati + k * dati);
+           conti.push_back(dati);
+         }
+         f.dimensione = dati + n * dati;
+         f.voci = Immagine_Tiff(8, n, 8, 32773, 1);
+         f.voci.push_back({273, kLong, n, a});
+         f.voci.push_back({279, kLong, n, b});
+         f.dati = {{a, Valori(dove, 4)}, {b, Valori(conti, 4)}};
+         return f;
+       },
+       "TIFF: image data too large"},
+      // Strip arrays 16 times the image's decoded size load.
+      {"MolteStrisceDiUnaRiga",
+       [] {
+         File_Rado f;
+         const uint64_t n = kRighe_Alte, a = 4096, b = a + 4 * n, dati = b + 4 * n;
+         std::vector<uint64_t> dove, conti(n, 1);
+         std::vector<uint8_t> righe;
+         for (uint64_t y = 0; y < n; ++y) {
+           dove.push_back(dati + y);
+           righe.push_back(Riga_Alta(y));
+         }
+         f.dimensione = dati + n;
+         f.voci = Immagine_Tiff(8, n, 1, 1, 1);
+         f.voci.push_back({273, kLong, n, a});
+         f.voci.push_back({279, kLong, n, b});
+         f.dati = {{a, Valori(dove, 4)}, {b, Valori(conti, 4)}, {dati, righe}};
+         return f;
+       },
+       "", 8, static_cast<int>(kRighe_Alte)},
+      // Four separate planes of 300000 one-row strips: 1.2 million strips,
+      // whose arrays alone pass the limit.
+      {"TroppeStrisce",
+       [] {
+         File_Rado f;
+         const uint64_t n = 1'200'000, a = 4096, b = a + 4 * n;
+         f.dimensione = b + 4 * n;
+         f.voci = Immagine_Tiff(8, 300000, 1, 1, 1);
+         f.voci[5].valore = 4;  // samples per pixel
+         f.voci.push_back({284, kShort, 1, 2});
+         f.voci.push_back({273, kLong, n, a});
+         f.voci.push_back({279, kLong, n, b});
+         return f;
+       },
+       "TIFF: too many strips"},
+      // Tags no image is made of, 7 MB each (under libtiff's own bound of
+      // one allocation, the limit).
+      {"TagCheNessunaImmagineUsa",
+       [] {
+         File_Rado f = Una_Striscia(8, 8, 64, 1, Pixel_8x8());
+         const uint64_t dim = 7 << 20;
+         f.voci.push_back({270, 2, dim, 8192});  // ImageDescription
+         for (uint16_t k = 0; k < 9; ++k) f.voci.push_back({static_cast<uint16_t>(65000 + k), 7, dim, 8192});
+         f.dimensione = 8192 + dim;
+         return f;
+       },
+       ""},
+      // A first image of 30 million rows, with strip arrays to match, and
+      // an 8 x 8 second one: opening reads nothing of the first.
+      {"UnaSecondaImmagineDopoUnaTroppoAlta",
+       [] {
+         File_Rado f;
+         const uint64_t n = 30'000'000, a = 8192, b = a + 4 * n;
+         f.dimensione = b + 4 * n;
+         f.voci = Immagine_Tiff(8, n, 1, 1, 1);
+         f.voci.push_back({273, kLong, n, a});
+         f.voci.push_back({279, kLong, n, b});
+         f.prossima = 1024;
+         std::vector<Voce_Tiff> seconda = Immagine_Tiff(8, 8, 8, 1, 8);
+         seconda.push_back({273, kLong, 1, 4096});
+         seconda.push_back({279, kLong, 1, 64});
+         f.dati = {{1024, Directory(seconda, false)}, {4096, Pixel_8x8()}};
+         return f;
+       },
+       "", 8, 8, 2},
+      // Valid big TIFF files of 1 TB and 15 TB, their image at the far end.
+      {"Valido1TB", [] { return In_Fondo(uint64_t{1'000'000'000'000}); }, ""},
+      {"Valido15TB", [] { return In_Fondo(uint64_t{15'000'000'000'000}); }, ""},
+      // A big TIFF of 1 TB whose first directory claims entries filling it.
+      {"DirectoryDi1TB",
+       [] {
+         File_Rado f;
+         f.grande = true;
+         f.dimensione = uint64_t{1'000'000'000'000};
+         f.directory = 16;
+         f.dati.push_back({16, Valori({(f.dimensione - 32) / 20}, 8)});
+         return f;
+       },
+       "Sanity check on directory count"},
+  };
+  return casi;
+}
+
+// Resident memory of the process in kB: now, and its peak.
+long Memoria_Kb(const char* campo) {
+  std::ifstream f("/proc/self/status");
+  std::string riga;
+  while (std::getline(f, riga))
+    if (riga.rfind(campo, 0) == 0) return std::atol(riga.c_str() + std::strlen(campo));
+  return -1;
+}
+
+class File_Radi : public ::testing::TestWithParam<Caso_Rado> {};
+
+// Whatever a sparse file claims, opening it and loading its image take
+// memory under the limit (8 MB here) and no more reading than the image
+// needs: the image loads whole, or is refused with its reason.
+TEST_P(File_Radi, CaricatoORifiutatoSottoIlLimite) {
+  const Caso_Rado& c = GetParam();
+  const qod::prova::Cartella_Prova cartella("rado");
+  const fs::path f = cartella.Dir() / "a.tif";
+  if (const int e = Scrivi_Rado(f, c.file()); e == EFBIG || e == EINVAL)
+    GTEST_SKIP() << "the file system of " << cartella.Dir() << " takes no file of that size: " << std::strerror(e);
+  else
+    ASSERT_EQ(e, 0) << std::strerror(e);
+  // The peak is measured from here (writing 5 resets it, since Linux 4.0).
+  const bool picco = static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5" << std::flush);
+  const long prima = Memoria_Kb("VmRSS:");
+
+  File_Aperto aperto;
+  Esito e = aperto.Apri(f);
+  Immagine im;
+  if (e) e = aperto.Carica(c.indice, im);
+  if (c.rifiuto.empty()) {
+    ASSERT_TRUE(e) << e.motivo;
+    ASSERT_EQ(im.Larghezza(), c.w);
+    ASSERT_EQ(im.Altezza(), c.h);
+    for (int y = 0; y < im.Altezza(); ++y)
+      for (int x = 0; x < im.Larghezza(); ++x) {
+        const uint8_t v = c.h == 8 ? static_cast<uint8_t>((y * 8 + x) * 17)
+                                   : (Riga_Alta(static_cast<uint64_t>(y)) >> (7 - x) & 1 ? 255 : 0);
+        ASSERT_EQ(im.Pixel(x, y), (Colore{v, v, v})) << x << "," << y;
+      }
+  } else {
+    EXPECT_FALSE(e);
+    EXPECT_NE(e.motivo.find(c.rifiuto), std::string::npos) << e.motivo;
+    EXPECT_TRUE(im.Vuota());
+  }
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer keeps freed memory aside and maps shadow memory for
+  // what is allocated: a looser bound, still far under what a file's claims
+  // would take.
+  const long limite = static_cast<long>(4 * Limite_Memoria() / 1024);
+#else
+  const long limite = static_cast<long>(Limite_Memoria() / 1024);
+#endif
+  const long dopo = Memoria_Kb(picco ? "VmHWM:" : "VmRSS:");
+  EXPECT_LT(dopo - prima, limite) << "kB over the " << prima << " kB before";
+}
+
+INSTANTIATE_TEST_SUITE_P(Casi, File_Radi, ::testing::ValuesIn(Casi_Radi()),
+                         [](const ::testing::TestParamInfo<Caso_Rado>& i) { return i.param.nome; });
 
 }  // namespace
 }  // namespace qod::img
