@@ -65,6 +65,25 @@ std::vector<std::string_view> Argomenti_Senza_Qt(int argc, const char* const* ar
   return r;
 }
 
+// Whether a word looks like an option (see Uso_Strumento): "-...", "/?", or
+// "/NAME" with nothing of that name at the root.
+bool Come_Opzione(const std::string& p) {
+  if (!p.empty() && p[0] == '-') return true;
+  if (p == "/?") return true;
+  if (p.size() < 2 || p[0] != '/' || p.find('/', 1) != std::string::npos) return false;
+  std::error_code ec;
+  return !std::filesystem::exists(std::filesystem::symlink_status(p, ec));
+}
+
+// A whole number: decimal digits, after a "-" perhaps.
+bool Numero(std::string_view p) {
+  if (!p.empty() && p[0] == '-') p.remove_prefix(1);
+  if (p.empty()) return false;
+  for (char c : p)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 void Parole_Aggiungi(std::string_view a, std::vector<std::string>& parole) {
   size_t k = 0;
   while (k < a.size()) {
@@ -127,6 +146,22 @@ std::optional<int> Uso_Controlla(const Uso_Strumento& uso, int argc, const char*
   std::string rifiuto;
   bool aiuto = false;
   size_t proprie = 0;
+  auto rifiuta = [&](std::string motivo) {
+    if (rifiuto.empty()) rifiuto = std::move(motivo);
+  };
+  // One value of option `o`: a number's must be one, a name's must not look
+  // like an option; a text's is taken as it is.
+  auto valore_buono = [&](const Opzione_Strumento& o, const std::string& v) {
+    if (o.tipo == Tipo_Valore::Numero && !Numero(v)) {
+      rifiuta("valore di " + o.nome + " non numerico: " + v);
+      return false;
+    }
+    if (o.tipo == Tipo_Valore::Nome && Come_Opzione(v)) {
+      rifiuta("valore di " + o.nome + " simile a un'opzione: " + v);
+      return false;
+    }
+    return true;
+  };
   auto prendi = [&](int& i, int n, Voce_Comando& v) {
     for (int k = 0; k < n; ++k) {
       if (i + 1 >= argc) return false;
@@ -159,10 +194,12 @@ std::optional<int> Uso_Controlla(const Uso_Strumento& uso, int argc, const char*
       if (con_valore)
         v.valori.push_back(valore);
       else if (!prendi(i, opzione->valori, v)) {
-        if (rifiuto.empty()) rifiuto = "manca il valore di " + p;
+        rifiuta("manca il valore di " + p);
         break;
       }
-      lette.push_back(std::move(v));
+      bool buoni = true;
+      for (const auto& x : v.valori) buoni = buoni && valore_buono(*opzione, x);
+      if (buoni) lette.push_back(std::move(v));
       continue;
     }
     if (uso.opzioni_qt)
@@ -170,17 +207,17 @@ std::optional<int> Uso_Controlla(const Uso_Strumento& uso, int argc, const char*
         if (qt == 2) ++i;
         continue;
       }
-    if (!p.empty() && p[0] == '-') {
+    if (Come_Opzione(p)) {
       // Whether it takes a value is not known: the words after it are
       // looked at as they come.
-      if (rifiuto.empty()) rifiuto = "opzione sconosciuta: " + p;
+      rifiuta("opzione sconosciuta: " + p);
       continue;
     }
     Voce_Comando v{"", {p}};
     const int insieme = uso.valori_parola ? uso.valori_parola(proprie) : 0;
     ++proprie;
     if (!prendi(i, insieme, v)) {
-      if (rifiuto.empty()) rifiuto = "mancano parole dopo " + p;
+      rifiuta("mancano parole dopo " + p);
       break;
     }
     lette.push_back(std::move(v));

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
       "qod_hostsim: stand-in for the host's FTP server and host program.\n\n"
       "usage: qod_hostsim [--config FILE] [options]\n\n"
       "  --config FILE               options from section [hostsim] of FILE (keys named as the options)\n" +
-      o.Aiuto() + "  (--help also as -h, /?)\n";
+      o.Aiuto() +
+      "  (--help also as -h, /?; a file that begins with \"-\" is written ./-name, a new one at the root /./name)\n";
   // The whole command line is looked at before the settings file is read
   // or anything made.
   const qod::Uso_Strumento controllo{"qod_hostsim", uso, o.Elenco(), true};

@@ -65,6 +65,7 @@ void Opzioni::Intero(std::string nome, std::string argomento, std::string aiuto,
            dove = n;
            return true;
          });
+  voci_.back().tipo = qod::Tipo_Valore::Numero;
 }
 
 void Opzioni::Elenco(std::string nome, std::string argomento, std::string aiuto, std::vector<std::string>& dove) {
@@ -177,7 +178,7 @@ std::string Opzioni::Aiuto() const {
 
 std::vector<qod::Opzione_Strumento> Opzioni::Elenco() const {
   std::vector<qod::Opzione_Strumento> r = {{"--config", 1}};
-  for (const auto& v : voci_) r.push_back({"--" + v.nome, v.imposta ? 1 : 0});
+  for (const auto& v : voci_) r.push_back({"--" + v.nome, v.imposta ? 1 : 0, v.tipo});
   return r;
 }
 

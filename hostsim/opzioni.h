@@ -34,7 +34,7 @@ class Opzioni {
 
   std::string Aiuto() const;
   // The options as the command line's check takes them: each "--nome", with
-  // one value or none; --config as well.
+  // one value or none (a number's may begin with "-"); --config as well.
   std::vector<qod::Opzione_Strumento> Elenco() const;
 
  private:
@@ -43,6 +43,7 @@ class Opzioni {
     Imposta imposta;           // options with a value
     std::function<void()> on;  // switches
     bool ripetibile = false;
+    qod::Tipo_Valore tipo = qod::Tipo_Valore::Nome;  // what the command line's check lets through
   };
   const Voce* Trova(const std::string& nome) const;
   bool Applica(const Voce& v, const std::string& valore, std::string& errore) const;

@@ -92,9 +92,9 @@ int main(int argc, char** argv) {
                                "uso: qod_c_schermata FILE.png [--ricerca=NN] [/NOSUBCLASS]\n"
                                "  esegue Qod_C nella cartella corrente e salva FILE.png (con --ricerca=NN anche\n"
                                "  FILE_elenco.png e FILE_documento.png); /NOSUBCLASS e le opzioni di Qt vanno a\n"
-                               "  Qod_C. Un file che comincia con \"-\" si scrive ./-nome; --help (anche -h, /?)\n"
-                               "  mostra questo testo.\n",
-                               {{"--ricerca", 1}, {"/NOSUBCLASS"}},
+                               "  Qod_C. Un file che comincia con \"-\" si scrive ./-nome, uno nuovo alla radice\n"
+                               "  /./nome; --help (anche -h, /?) mostra questo testo.\n",
+                               {{"--ricerca", 1, qod::Tipo_Valore::Numero}, {"/NOSUBCLASS"}},
                                true,
                                true};
   // The whole command line is looked at before Qod_C starts.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -129,14 +130,26 @@ std::string Voci(const std::vector<Voce_Comando>& voci) {
 }  // namespace
 
 // A tool: "--help" (also "-h", "/?") where an option may stand; an option it
-// does not take, or one without its value, is refused; a word that begins
-// with "-" is never one of its own words (names), "/..." is.
+// does not take, or one without its value, is refused. A word that looks
+// like an option ("-...", "/?", "/NAME" with nothing so named at the root) is
+// never one of its own words nor an option's value, but a number's ("-3")
+// and a text's; a path is. (Nothing is made at the root: a word is only
+// looked up there.)
 TEST(Uso, AToolRefusesWhatItDoesNotTakeAndGivesTheRestInOrder) {
-  const Uso_Strumento genera{"genera", "usage: genera OUT [--cell WxH] [--bold]\n", {{"--cell", 1}, {"--bold"}}};
-  // FILE, then groups of three words whose last two are values.
-  const Uso_Strumento imposta{"imposta", "uso: imposta FILE [--record A B] [S K V ...]\n", {{"--record", 2}}, false,
-                              false, [](size_t n) { return n == 0 ? 0 : 2; }};
-  const Uso_Strumento rete{"rete", "usage: rete [--port N] [--dir D]\n", {{"--port", 1}, {"--dir", 1}}, true};
+  using enum Tipo_Valore;
+  for (const char* n : {"/qod-prova-inesistente", "/qod-prova-inesistente.ini", "/QOD-PROVA-H"})
+    ASSERT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(n))) << n << " is there";
+  ASSERT_TRUE(std::filesystem::is_directory("/tmp"));
+  const Uso_Strumento genera{"genera", "usage: genera OUT [--cell WxH] [--left N] [--bold]\n",
+                             {{"--cell", 1}, {"--left", 1, Numero}, {"--bold"}}};
+  // FILE, then groups of three words whose last two are texts.
+  const Uso_Strumento imposta{"imposta",
+                              "uso: imposta FILE [--record A B] [--copia DA A] [S K V ...]\n",
+                              {{"--record", 2, Testo}, {"--copia", 2}},
+                              false,
+                              false,
+                              [](size_t n) { return n == 0 ? 0 : 2; }};
+  const Uso_Strumento rete{"rete", "usage: rete [--port N] [--dir D]\n", {{"--port", 1, Numero}, {"--dir", 1}}, true};
   const Uso_Strumento schermata{"schermata", "uso: schermata FILE [/NOSUBCLASS]\n", {{"/NOSUBCLASS"}}, false, true};
   const struct {
     const Uso_Strumento& uso;
@@ -146,24 +159,60 @@ TEST(Uso, AToolRefusesWhatItDoesNotTakeAndGivesTheRestInOrder) {
   } casi[] = {
       {genera, {}, std::nullopt, ""},
       {genera, {"out.bmp", "--cell", "20x32", "--bold"}, std::nullopt, "[out.bmp] --cell=20x32 --bold"},
-      {genera, {"/tmp/a b.bmp"}, std::nullopt, "[/tmp/a b.bmp]"},  // a path, whole
       {genera, {"/?"}, 0, nullptr},
       {genera, {"out.bmp", "-h"}, 0, nullptr},
       {genera, {"--bogus", "--help"}, 0, nullptr},
-      {genera, {"--cell", "-h"}, std::nullopt, "--cell=-h"},  // a value, taken as it is
       {genera, {"--bogus"}, 2, "opzione sconosciuta: --bogus"},
       {genera, {"-"}, 2, "opzione sconosciuta: -"},
       {genera, {"out.bmp", "-help"}, 2, "opzione sconosciuta: -help"},
       {genera, {"--cell=20x32"}, 2, "opzione sconosciuta: --cell=20x32"},
       {genera, {"out.bmp", "--cell"}, 2, "manca il valore di --cell"},
+      // Names: paths are taken whole; "/NAME" only where something is so
+      // named at the root; the ways to write the others.
+      {genera, {"/tmp/a b.bmp"}, std::nullopt, "[/tmp/a b.bmp]"},
+      {genera, {"/tmp"}, std::nullopt, "[/tmp]"},
+      {genera, {"/"}, std::nullopt, "[/]"},
+      {genera, {"/tmp/"}, std::nullopt, "[/tmp/]"},
+      {genera, {"/./qod-prova-inesistente"}, std::nullopt, "[/./qod-prova-inesistente]"},
+      {genera, {"./-h"}, std::nullopt, "[./-h]"},
+      {genera, {"/qod-prova-inesistente"}, 2, "opzione sconosciuta: /qod-prova-inesistente"},
+      {genera, {"out.bmp", "/QOD-PROVA-H"}, 2, "opzione sconosciuta: /QOD-PROVA-H"},
+      // A value that looks like an option; "--help" in a value's place is
+      // no help.
+      {genera, {"--cell", "-h"}, 2, "valore di --cell simile a un'opzione: -h"},
+      {genera, {"out.bmp", "--cell", "--help"}, 2, "valore di --cell simile a un'opzione: --help"},
+      {genera, {"--cell", "/?", "out.bmp"}, 2, "valore di --cell simile a un'opzione: /?"},
+      {genera, {"--cell", "/qod-prova-inesistente"}, 2, "valore di --cell simile a un'opzione: /qod-prova-inesistente"},
+      {genera, {"--help", "--cell", "-h"}, 0, nullptr},
+      // A number's value may begin with "-"; it is a number.
+      {genera, {"out.bmp", "--left", "-3"}, std::nullopt, "[out.bmp] --left=-3"},
+      {genera, {"--left", "007"}, std::nullopt, "--left=007"},
+      {genera, {"--left", "abc"}, 2, "valore di --left non numerico: abc"},
+      {genera, {"--left", "-h"}, 2, "valore di --left non numerico: -h"},
+      {genera, {"--left", "-"}, 2, "valore di --left non numerico: -"},
+      {genera, {"--left", "3x"}, 2, "valore di --left non numerico: 3x"},
+      {genera, {"--left", "+3"}, 2, "valore di --left non numerico: +3"},
+      {genera, {"--left", ""}, 2, "valore di --left non numerico: "},
+      // Texts are taken as they are, a name's value is not.
       {imposta, {"a.ini", "Generale", "Left", "-100", "--record", "-x", "/?"}, std::nullopt,
        "[a.ini] [Generale,Left,-100] --record=-x,/?"},
+      {imposta, {"a.ini", "S", "--help", "/qod-prova-inesistente"}, std::nullopt,
+       "[a.ini] [S,--help,/qod-prova-inesistente]"},
+      {imposta, {"a.ini", "--copia", "b.ini", "-c"}, 2, "valore di --copia simile a un'opzione: -c"},
+      {imposta, {"/qod-prova-inesistente.ini", "S", "K", "V"}, 2, "opzione sconosciuta: /qod-prova-inesistente.ini"},
       {imposta, {"a.ini", "Generale", "Left"}, 2, "mancano parole dopo Generale"},
       {imposta, {"a.ini", "--standard", "Generale", "Log", "S"}, 2, "opzione sconosciuta: --standard"},
+      // "--name=VALUE" is looked at the same way.
       {rete, {"--port=0", "--dir", "/srv/x"}, std::nullopt, "--port=0 --dir=/srv/x"},
+      {rete, {"--port=-1"}, std::nullopt, "--port=-1"},
       {rete, {"--dir="}, std::nullopt, "--dir="},
+      {rete, {"--dir=/?"}, 2, "valore di --dir simile a un'opzione: /?"},
+      {rete, {"--dir", "--help"}, 2, "valore di --dir simile a un'opzione: --help"},
+      {rete, {"--port=x"}, 2, "valore di --port non numerico: x"},
       {schermata, {"a.png", "/NOSUBCLASS", "-platform", "offscreen"}, std::nullopt, "[a.png] /NOSUBCLASS"},
       {schermata, {"a.png", "-bogus"}, 2, "opzione sconosciuta: -bogus"},
+      {schermata, {"a.png", "/nosubclass"}, 2, "opzione sconosciuta: /nosubclass"},
+      {schermata, {"/QOD-PROVA-H"}, 2, "opzione sconosciuta: /QOD-PROVA-H"},
   };
   for (const auto& c : casi) {
     SCOPED_TRACE(Traccia(c.uso.nome, c.parole));

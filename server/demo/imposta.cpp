@@ -39,7 +39,7 @@ size_t Campi_Record(const qod::Modulo_Impostazioni& modulo) {
 }
 
 // FILE.INI, then SEZIONE CHIAVE VALORE: the key and the value are taken as
-// they are (a value may begin with "-").
+// they are (a value may begin with "-"), as the record's fields are.
 qod::Uso_Strumento Uso(bool client) {
   const qod::Modulo_Impostazioni& modulo = client ? qod::kEditor_Client : qod::kEditor_Server;
   return {"qod_s_imposta",
@@ -50,8 +50,11 @@ qod::Uso_Strumento Uso(bool client) {
           "                    [--collegamento HOST PORTA UTENTE PASSWORD PORTA_FTP LIBRERIA]\n"
           "                    [SEZIONE CHIAVE VALORE ...]\n"
           "  Le caselle si spuntano con \"S\" (Log, Backup) e con \"1\" (Ricerche in maiuscolo).\n"
-          "  Un file che comincia con \"-\" si scrive ./-nome; --help (anche -h, /?) mostra questo testo.\n",
-          {{"--client"}, {"--standard"}, {"--collegamento", static_cast<int>(Campi_Record(modulo))}},
+          "  Un file che comincia con \"-\" si scrive ./-nome, uno nuovo alla radice /./nome;\n"
+          "  --help (anche -h, /?) mostra questo testo.\n",
+          {{"--client"},
+           {"--standard"},
+           {"--collegamento", static_cast<int>(Campi_Record(modulo)), qod::Tipo_Valore::Testo}},
           false,
           false,
           [](size_t n) { return n == 0 ? 0 : 2; }};

@@ -19,15 +19,16 @@ const qod::Uso_Strumento kUso{
     "usage: zufnt_genera OUT.BMP [--cell WxH] [--bits 1|24] [--face NAME] [--size N] [--width N]\n"
     "                    [--bold] [--center-x] [--center-y] [--left N] [--top N] [--rotate DEG]\n"
     "  defaults: --cell 16x32 --bits 1 --face Arial --size 14 (pixels; with --width, the cell height)\n"
-    "  a name that begins with \"-\" is written ./-name; --help (also -h, /?) shows this text\n",
+    "  a name that begins with \"-\" is written ./-name, a new one at the root /./name;\n"
+    "  --help (also -h, /?) shows this text\n",
     {{"--cell", 1},
-     {"--bits", 1},
+     {"--bits", 1, qod::Tipo_Valore::Numero},
      {"--face", 1},
-     {"--size", 1},
-     {"--width", 1},
-     {"--left", 1},
-     {"--top", 1},
-     {"--rotate", 1},
+     {"--size", 1, qod::Tipo_Valore::Numero},
+     {"--width", 1, qod::Tipo_Valore::Numero},
+     {"--left", 1, qod::Tipo_Valore::Numero},
+     {"--top", 1, qod::Tipo_Valore::Numero},
+     {"--rotate", 1, qod::Tipo_Valore::Numero},
      {"--bold"},
      {"--center-x"},
      {"--center-y"}}};

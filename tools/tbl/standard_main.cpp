@@ -18,7 +18,8 @@ const qod::Uso_Strumento kUso{
     "zutbl_standard",
     "usage: zutbl_standard [FOLDER]\n"
     "  writes ZuTBL1.TBL and ZuTBL2.TBL into FOLDER (default: the current folder)\n"
-    "  a folder that begins with \"-\" is written ./-name; --help (also -h, /?) shows this text\n",
+    "  a folder that begins with \"-\" is written ./-name, a new one at the root /./name;\n"
+    "  --help (also -h, /?) shows this text\n",
     {}};
 
 }  // namespace
@@ -29,7 +30,8 @@ int main(int argc, char** argv) {
   if (const auto fine = qod::Uso_Controlla(kUso, argc, argv, &voci)) return *fine;
   if (voci.size() > 1) return qod::Uso_Rifiuta(kUso, "one FOLDER only: " + voci[1].valori[0]);
   std::string cartella = voci.empty() ? "." : voci[0].valori[0];
-  if (cartella.empty() || cartella.back() != '/') cartella += '/';
+  if (cartella.empty()) return qod::Uso_Rifiuta(kUso, "FOLDER empty");
+  if (cartella.back() != '/') cartella += '/';
   qod::Editor_Tabelle editor;
   editor.Standard(qod::Utf8_A_Ansi(cartella));
   const std::string errore = editor.Salva();

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -197,18 +198,28 @@ int main(int argc, char** argv) {
   const qod::Uso_Strumento uso{
       "qod_brvsim",
       "usage: qod_brvsim [--socket PATH] [--registro FILE] [--pausa MS] [--occupato]\n"
-      "  a stand-in for the fax and mail program; --help (also -h, /?) shows this text\n",
-      {{"--socket", 1}, {"--registro", 1}, {"--pausa", 1}, {"--occupato"}}};
+      "  a stand-in for the fax and mail program; a file that begins with \"-\" is written ./-name,\n"
+      "  a new one at the root /./name; --help (also -h, /?) shows this text\n",
+      {{"--socket", 1}, {"--registro", 1}, {"--pausa", 1, qod::Tipo_Valore::Numero}, {"--occupato"}}};
   // The whole command line is looked at before anything is made.
   std::vector<qod::Voce_Comando> voci;
   if (const auto fine = qod::Uso_Controlla(uso, argc, argv, &voci)) return *fine;
   Opzioni o;
   for (const auto& v : voci) {
-    if (v.opzione == "--socket") o.socket = v.valori[0];
-    else if (v.opzione == "--registro") o.registro = v.valori[0];
-    else if (v.opzione == "--pausa") o.pausa_ms = std::atoi(v.valori[0].c_str());
-    else if (v.opzione == "--occupato") o.occupato = true;
-    else return qod::Uso_Rifiuta(uso, "unexpected word: " + v.valori[0]);
+    if (v.opzione == "--socket") {
+      o.socket = v.valori[0];
+    } else if (v.opzione == "--registro") {
+      o.registro = v.valori[0];
+    } else if (v.opzione == "--pausa") {
+      const std::string& t = v.valori[0];
+      const auto [ultimo, errore] = std::from_chars(t.data(), t.data() + t.size(), o.pausa_ms);
+      if (errore != std::errc() || ultimo != t.data() + t.size() || o.pausa_ms < 0)
+        return qod::Uso_Rifiuta(uso, "bad value: --pausa " + t);
+    } else if (v.opzione == "--occupato") {
+      o.occupato = true;
+    } else {
+      return qod::Uso_Rifiuta(uso, "unexpected word: " + v.valori[0]);
+    }
   }
   struct sigaction sa {};
   sa.sa_handler = Ferma;

@@ -34,17 +34,35 @@ struct Uso_Programma {
 std::optional<int> Uso_Controlla(const Uso_Programma& uso, int argc, const char* const* argv,
                                  std::FILE* uscita = stdout, std::FILE* errori = stderr);
 
-// An option of a tool: its name ("--cell", "/NOSUBCLASS") and how many
-// words after it are its value, taken as they are.
+// What the values of a tool's option are.
+enum class Tipo_Valore {
+  Nome,    // a file, a folder or any other word: never one that looks like an option
+  Numero,  // a whole number, decimal digits, which may begin with "-" ("--left -3")
+  Testo,   // taken as it is, whatever it looks like (a password, a settings value)
+};
+
+// An option of a tool: its name ("--cell", "/NOSUBCLASS"), how many words
+// after it are its value, and what they are.
 struct Opzione_Strumento {
   std::string nome;
   int valori = 0;
+  Tipo_Valore tipo = Tipo_Valore::Nome;
 };
 
 // The command line of a tool of the build (a helper for the tests, the demo
 // and scripts): its options, and its own words (names, values) that are no
-// options. A word that begins with "-" is always an option: a file whose
-// name begins so is written "./-name".
+// options.
+//
+// A tool never takes a word that looks like an option for one of its own
+// words or for an option's value (but a number's, which may begin with "-",
+// and a text's, taken as it is). A word looks like an option when it
+//  - begins with "-" ("-h", "--log", "-"),
+//  - is "/?",
+//  - or is "/" and one name, with no further "/", and nothing of that name
+//    is at the root of the file system ("/help", "/H", "/AUTO"; not "/tmp"
+//    where /tmp is): this system's switches are written so.
+// A file or folder whose name begins with "-" is written "./-name", a new
+// one at the root "/./name".
 struct Uso_Strumento {
   std::string nome;                        // "zufnt_genera"
   std::string testo;                       // the usage, UTF-8, lines ending in "\n"
@@ -52,7 +70,7 @@ struct Uso_Strumento {
   bool con_uguale = false;                 // an option of one value also as "--name=VALUE"
   bool opzioni_qt = false;                 // Qt's own options too (a tool that runs a Qt program)
   // How many words after its own word number n (from 0) go with it, taken
-  // as they are (values that may begin with "-"). Unset: none.
+  // as they are (texts). Unset: none.
   std::function<int(size_t n)> valori_parola;
 };
 
@@ -64,10 +82,12 @@ struct Voce_Comando {
 };
 
 // Looks at a tool's command line before it reads or writes anything.
-// "--help" (also "-h", "/?") where an option may stand: the usage on
-// standard output, 0. An option it does not take, or one without its
-// value: the word and the usage on standard error, 2. Otherwise nothing,
-// and `voci` (when given) gets the items of the command line.
+// "--help" (also "-h", "/?") where an option may stand (not in the place of
+// a value): the usage on standard output, 0. An option it does not take, an
+// own word that looks like an option, an option without its value or with
+// one that looks like an option, or a number's value that is no number: the
+// word and the usage on standard error, 2. Otherwise nothing, and `voci`
+// (when given) gets the items of the command line.
 std::optional<int> Uso_Controlla(const Uso_Strumento& uso, int argc, const char* const* argv,
                                  std::vector<Voce_Comando>* voci = nullptr, std::FILE* uscita = stdout,
                                  std::FILE* errori = stderr);

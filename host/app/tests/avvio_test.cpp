@@ -277,6 +277,66 @@ TEST(Uso_Programmi, ToolsRefuseAnUnknownOptionAndProgramsStartAsWithoutIt) {
       << senza_parole["Qod_S_INI"].second;
 }
 
+// A word that looks like an option is no name of a tool's nor an option's
+// value ("/NAME" is a switch where nothing is so named at the root): the
+// tool refuses it, the word and the usage on standard error, 2, and makes
+// nothing, in its folder nor at the root.
+TEST(Uso_Programmi, AToolTakesNoWordThatLooksLikeAnOptionForAName) {
+  Cartella_Prova dir("avvio_come_opzioni");
+  const struct {
+    const char* nome;
+    std::vector<std::string> parole;
+    std::string motivo;
+    const char* radice;  // what it would have made at the root
+  } casi[] = {
+      {"zufnt_genera", {"/qod-prova-inesistente"}, "opzione sconosciuta: /qod-prova-inesistente",
+       "/qod-prova-inesistente"},
+      {"zufnt_genera", {"out.bmp", "--face", "--help"}, "valore di --face simile a un'opzione: --help", nullptr},
+      {"zufnt_genera", {"out.bmp", "--size", "-h"}, "valore di --size non numerico: -h", nullptr},
+      {"zutbl_standard", {"/qod-prova-inesistente"}, "opzione sconosciuta: /qod-prova-inesistente",
+       "/qod-prova-inesistente"},
+      {"qod_s_imposta", {"/qod-prova-inesistente.INI", "Generale", "Log", "S"},
+       "opzione sconosciuta: /qod-prova-inesistente.INI", "/qod-prova-inesistente.INI"},
+      {"qod_c_schermata", {"/QOD-PROVA-H"}, "opzione sconosciuta: /QOD-PROVA-H", "/QOD-PROVA-H"},
+      {"qod_hostsim", {"--write-table", "/?"}, "valore di --write-table simile a un'opzione: /?", "/?"},
+      {"qod_hostsim", {"--write-table", "-h"}, "valore di --write-table simile a un'opzione: -h", nullptr},
+      {"qod_hostsim", {"--log", "--help"}, "valore di --log simile a un'opzione: --help", nullptr},
+      {"qod_brvsim", {"--socket", "b.sock", "--registro", "/qod-prova-inesistente"},
+       "valore di --registro simile a un'opzione: /qod-prova-inesistente", "/qod-prova-inesistente"},
+      {"qod_brvsim", {"--socket", "b.sock", "--pausa", "abc"}, "valore di --pausa non numerico: abc", nullptr},
+  };
+  int n = 0;
+  for (const auto& c : casi) {
+    std::string tutte;
+    for (const auto& w : c.parole) tutte += " " + w;
+    SCOPED_TRACE(c.nome + tutte);
+    const Programma* p = nullptr;
+    for (const auto& q : kProgrammi)
+      if (std::string(q.nome) == c.nome) p = &q;
+    ASSERT_NE(p, nullptr);
+    // "/?" is refused even where it is there.
+    const bool prima = c.radice && fs::exists(fs::symlink_status(c.radice));
+    if (c.radice && std::string(c.radice) != "/?") {
+      ASSERT_FALSE(prima) << c.radice << " is there";
+    }
+    const fs::path vuota = dir.Dir() / std::to_string(++n);
+    fs::create_directories(vuota);
+    std::vector<std::string> a = {Programma_Build(p->percorso)};
+    a.insert(a.end(), c.parole.begin(), c.parole.end());
+    const Uscita_Processo r = Esegui_In(vuota, a);
+    EXPECT_EQ(r.codice, 2) << r.uscita << r.errori;
+    EXPECT_EQ(r.uscita, "");
+    EXPECT_TRUE(Contiene(r.errori, c.nome + (": " + c.motivo) + "\n")) << r.errori;
+    EXPECT_TRUE(Contiene(r.errori, p->uso)) << r.errori;
+    EXPECT_EQ(Nomi(vuota), std::vector<std::string>{});
+    if (c.radice && !prima) {
+      std::error_code ec;
+      EXPECT_FALSE(fs::exists(fs::symlink_status(c.radice))) << c.radice << " was made";
+      fs::remove(c.radice, ec);
+    }
+  }
+}
+
 // A program whose message nobody can answer writes it on the error output
 // and ends with an error within seconds: started without a display, or on
 // the offscreen platform with nobody there. Without a display, a program
