@@ -71,14 +71,20 @@ TEST_F(Programma, EseguiAttendiPumpsAndLogs) {
 
 // On a stop request the wait ends and the command is left running, in a
 // process group of its own (a Ctrl+C at the terminal does not reach it): it
-// goes on to its end, and its end is collected, so it leaves no zombie.
+// goes on to its end, and its end is collected, so it leaves no zombie. The
+// command waits until the test lets it go (for 25 s at most, should the test
+// itself not live to end it).
 TEST_F(Programma, EseguiAttendiLeavesTheCommandRunningOnAStopRequest) {
   base_.Cartella_Imposta(cartella_);
   std::filesystem::remove(base_.File_LOG);
-  const std::filesystem::path segno = dir_ / "segno";
+  const std::filesystem::path comando = dir_ / "comando.sh", via = dir_ / "via", segno = dir_ / "segno";
+  prova::File_Scrivi(comando,
+                     "i=0\nwhile [ ! -e \"$1\" ] && [ $i -lt 250 ]; do sleep 0.1; i=$((i+1)); done\n"
+                     "echo fatto > \"$2\"\n");
   int pompe = 0;
-  EXPECT_TRUE(base_.Esegui_Attendi("sh -c \"sleep 2; echo fatto > " + segno.string() + "\"", [&] { ++pompe; },
-                                   [] { return true; }));
+  const std::string riga_comando =
+      "sh \"" + comando.string() + "\" \"" + via.string() + "\" \"" + segno.string() + "\"";
+  EXPECT_TRUE(base_.Esegui_Attendi(riga_comando, [&] { ++pompe; }, [] { return true; }));
   EXPECT_EQ(pompe, 0);
   const std::string log = Leggi(base_.File_LOG);
   const std::string riga = "[Esegui_Attendi] Arresto richiesto: il comando \xE8 ancora in esecuzione, processo ";
@@ -88,16 +94,21 @@ TEST_F(Programma, EseguiAttendiLeavesTheCommandRunningOnAStopRequest) {
   const pid_t pid = std::stoi(log.substr(k + riga.size()));
   struct Guardia {
     pid_t pid;
-    ~Guardia() { ::kill(-pid, SIGKILL); }  // whatever the checks below find
+    ~Guardia() {  // whatever the checks below find
+      if (pid > 0) ::kill(-pid, SIGKILL);
+    }
   } guardia{pid};
   EXPECT_EQ(log.substr(k + riga.size()), std::to_string(pid) + "\r\n");
   EXPECT_TRUE(prova::In_Vita(pid));
   EXPECT_EQ(::getpgid(pid), pid);
   EXPECT_NE(::getpgid(pid), ::getpgid(0));
-  // It ends by itself, whole, and is gone: not even a zombie is left.
+  EXPECT_FALSE(std::filesystem::exists(segno));
+  // Let go, it ends by itself, whole, and is gone: not even a zombie is left.
+  prova::File_Scrivi(via, "");
   const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while ((::kill(pid, 0) == 0 || errno != ESRCH) && std::chrono::steady_clock::now() < fine) ::usleep(20000);
-  EXPECT_EQ(::kill(pid, 0), -1);
+  ASSERT_EQ(::kill(pid, 0), -1);
+  guardia.pid = 0;
   EXPECT_EQ(Leggi(segno.string()), "fatto\n");
 }
 

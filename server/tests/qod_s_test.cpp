@@ -57,14 +57,17 @@ namespace {
 // A program folder and a stand-in host with a copy of the sample queue.
 class Cartella_Server {
  public:
-  explicit Cartella_Server(const std::filesystem::path& radice) {
+  // `altre`: more options of the stand-in (its misbehaviour).
+  explicit Cartella_Server(const std::filesystem::path& radice, const std::vector<std::string>& altre = {}) {
     coda_ = radice / "coda";
     fatti_ = radice / "fatti";
     programma_ = radice / "Qod_S";
     std::filesystem::copy(QOD_CODA_ESEMPI, coda_, std::filesystem::copy_options::recursive);
-    host_ = std::make_unique<Host_Simulato>(std::vector<std::string>{
-        "--dictionary", Host_Simulato::Dizionario_Predefinito(), "--user", "QSYS:PW:7", "--spool-queue",
-        coda_.string(), "--spool-done", fatti_.string()});
+    std::vector<std::string> argomenti = {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--user",
+                                          "QSYS:PW:7", "--spool-queue", coda_.string(), "--spool-done",
+                                          fatti_.string()};
+    argomenti.insert(argomenti.end(), altre.begin(), altre.end());
+    host_ = std::make_unique<Host_Simulato>(argomenti);
     std::filesystem::create_directories(programma_);
   }
   // `ftp`: the host program is started over FTP at each connection (the
@@ -560,19 +563,14 @@ TEST(Qod_S_Processo, StopRequestEndsTheProgramWithinTwoSecondsInEveryState) {
   };
   for (const auto& c : casi) {
     Cartella_Prova dir;
-    Cartella_Server server(dir.Dir());
-    // Only this case's spool file in the queue, and the stand-in's misbehaviour.
+    // The stand-in's misbehaviour, and only this case's spool file in the queue.
+    Cartella_Server server(dir.Dir(), c.argomenti);
     for (const auto& n : Nomi(server.coda_)) std::filesystem::remove_all(server.coda_ / n);
     if (c.dati) {
       std::filesystem::create_directories(server.coda_ / "0001_LUNGO");
       File_Scrivi(server.coda_ / "0001_LUNGO" / "attributi.txt", c.attributi);
       File_Scrivi(server.coda_ / "0001_LUNGO" / "dati.scs", std::string(c.dati->dati.begin(), c.dati->dati.end()));
     }
-    std::vector<std::string> argomenti = {"--dictionary", Host_Simulato::Dizionario_Predefinito(), "--user",
-                                          "QSYS:PW:7", "--spool-queue", server.coda_.string(), "--spool-done",
-                                          server.fatti_.string()};
-    argomenti.insert(argomenti.end(), c.argomenti.begin(), c.argomenti.end());
-    server.host_ = std::make_unique<Host_Simulato>(argomenti);
     ASSERT_TRUE(server.Prepara(server.programma_, c.ftp)) << c.stato << server.host_->Uscita();
 
     Qod_S_Avviato p(server.programma_, "/AUTO");
@@ -620,7 +618,11 @@ namespace {
 // small page images, and a program folder whose drive C is `c_`.
 class Spool_Proprio {
  public:
-  Spool_Proprio(const std::string& attributi, const std::string& definizioni, int documenti) {
+  // `host`: more options of the stand-in; `prefisso`: the test folder's
+  // prefix, one for each spool file a test keeps at once.
+  Spool_Proprio(const std::string& attributi, const std::string& definizioni, int documenti,
+                const std::vector<std::string>& host = {}, const std::string& prefisso = "prova")
+      : dir_(prefisso), server_(dir_.Dir(), host) {
     for (const auto& n : Nomi(server_.coda_)) std::filesystem::remove_all(server_.coda_ / n);
     const auto cartella = server_.coda_ / "0001_LUNGO";
     std::filesystem::create_directories(cartella);
@@ -654,14 +656,10 @@ class Spool_Proprio {
   }
 
   Cartella_Prova dir_;
-  Cartella_Server server_{dir_.Dir()};
+  Cartella_Server server_;
   const std::filesystem::path c_ = dir_.Dir() / "c";
   std::unique_ptr<Qod_S_Avviato> p_;
 };
-
-// The mail command of these tests: it notes its process id when it starts,
-// runs for 20 s, and notes its end.
-const char* kPosta = "#!/bin/sh\nd=$(dirname \"$0\")\necho $$ >> \"$d/avvii\"\nsleep 20\necho fine >> \"$d/segni\"\n";
 
 // A mail spool file: its list file, one PDF per document, the command.
 const char* kGruppi_Posta =
@@ -671,58 +669,87 @@ const char* kGruppi_Posta =
     "E | 3 | 2 | 1 | 13 | A | R |\n"
     "E | 4 | 0 | 0 | 12 | C | R | C:\\Bin\\posta\n";
 
-// Whatever a check finds, the mail command started by the program is not
-// left running past its test.
-struct Comando_Guardia {
-  std::filesystem::path avvii;
-  ~Comando_Guardia() {
-    std::istringstream righe(File_Leggi(avvii));
+// A mail spool file of `documenti` documents whose command notes its process
+// id in Bin/avvii when it starts, runs for 20 s, and notes its end in
+// Bin/segni. Whatever a check finds, neither the program nor the command it
+// started is left running past the test.
+class Spool_Posta : public Spool_Proprio {
+ public:
+  Spool_Posta(int documenti, const std::vector<std::string>& host, const std::string& cartella)
+      : Spool_Proprio("consegna = P\ncartella = C:\\Uscita\n", kGruppi_Posta, documenti, host, cartella) {
+    std::filesystem::create_directories(c_ / "Uscita");
+    std::filesystem::create_directories(c_ / "Bin");
+    File_Scrivi(c_ / "Bin" / "posta",
+                "#!/bin/sh\nd=$(dirname \"$0\")\necho $$ >> \"$d/avvii\"\nsleep 20\necho fine >> \"$d/segni\"\n");
+    std::filesystem::permissions(c_ / "Bin" / "posta", std::filesystem::perms::owner_all);
+  }
+  ~Spool_Posta() {
+    // The program first, so that it starts no command after the look below.
+    p_.reset();
+    std::istringstream righe(Avvii());
     for (std::string riga; std::getline(righe, riga);)
       if (const int pid = std::atoi(riga.c_str()); pid > 1) ::kill(-pid, SIGKILL);
   }
+  std::string Avvii() const { return File_Leggi(c_ / "Bin" / "avvii"); }
+  std::string Segni() const { return File_Leggi(c_ / "Bin" / "segni"); }
 };
 
 }  // namespace
 
-// Once the mail command has started, a stop request (here two, a second
-// apart) no longer waits for it: the program logs it still running, sends
-// the done record and ends, and the command goes on to its end, once. A stop
-// request before the command starts abandons the spool file, as in every
-// other stage: no command, no done record.
+// Once the mail command has started, stop requests no longer wait for it: the
+// program logs it still running, sends the done record and ends, and the
+// command goes on to its end, once. A second request while the done record
+// is on its way (the stand-in holds its reply 1.3 s, the request comes 1 s
+// after the first) neither abandons the spool file nor drops the connection.
+// A stop request before the command starts abandons the spool file, as in
+// every other stage: no command, no done record.
 TEST(Qod_S_Processo, StopRequestsOnceTheMailCommandRunsEndTheProgramAndTheMailGoesOnce) {
   const struct {
     const char* nome;
     int documenti;
-    bool comando;  // the stop comes once the command has started; else while rendering
-  } casi[] = {{"while the mail command runs", 3, true}, {"before the mail command", 2000, false}};
+    bool comando;                   // the stop comes once the command has started; else while rendering
+    std::vector<std::string> host;  // the stand-in's misbehaviour
+    bool seconda;                   // a second request, 1 s after the first
+  } casi[] = {
+      {"one request while the mail command runs", 3, true, {}, false},
+      {"a second request while the done record is answered", 3, true, {"--slow", "D=1300"}, true},
+      {"before the mail command", 2000, false, {}, false},
+  };
+  // The commands run 20 s each: their ends are looked at together, after
+  // every case.
+  std::vector<std::unique_ptr<Spool_Posta>> inviate;
   for (const auto& c : casi) {
     SCOPED_TRACE(c.nome);
-    Spool_Proprio s("consegna = P\ncartella = C:\\Uscita\n", kGruppi_Posta, c.documenti);
-    std::filesystem::create_directories(s.c_ / "Uscita");
-    std::filesystem::create_directories(s.c_ / "Bin");
-    File_Scrivi(s.c_ / "Bin" / "posta", kPosta);
-    std::filesystem::permissions(s.c_ / "Bin" / "posta", std::filesystem::perms::owner_all);
-    const Comando_Guardia guardia{s.c_ / "Bin" / "avvii"};
-    ASSERT_TRUE(s.Avvia()) << s.server_.host_->Uscita();
+    auto s = std::make_unique<Spool_Posta>(c.documenti, c.host, "posta" + std::to_string(&c - casi));
+    ASSERT_TRUE(s->Avvia()) << s->server_.host_->Uscita();
 
     if (c.comando)
-      ASSERT_TRUE(Attendi_Vero([&] { return !File_Leggi(s.c_ / "Bin" / "avvii").empty(); }, 40000)) << s.p_->Uscita();
+      ASSERT_TRUE(Attendi_Vero([&] { return !s->Avvii().empty(); }, 40000)) << s->p_->Uscita();
     else
-      ASSERT_TRUE(Attendi_Vero([&] { return s.Immagini() >= 3; }, 40000)) << s.p_->Uscita();
+      ASSERT_TRUE(Attendi_Vero([&] { return s->Immagini() >= 3; }, 40000)) << s->p_->Uscita();
     const auto inizio = std::chrono::steady_clock::now();
-    s.p_->Segnale(SIGTERM);
-    ::usleep(1000000);
-    s.p_->Segnale(SIGTERM);
-    const auto trascorsi =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inizio);
-    EXPECT_EQ(s.p_->Attendi_Fine(std::max<int>(0, 2000 - static_cast<int>(trascorsi.count()))), 0) << s.p_->Uscita();
+    auto trascorsi = [&] {
+      return static_cast<int>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inizio).count());
+    };
+    s->p_->Segnale(SIGTERM);
+    if (c.seconda) {
+      ::usleep(1000000);
+      // The request lands while the done record waits for its reply: the
+      // host has it (the spool file is in its done folder), the program
+      // still runs.
+      EXPECT_EQ(s->server_.Fatti(), 1u);
+      EXPECT_EQ(s->p_->Attendi_Fine(0), -1);
+      s->p_->Segnale(SIGTERM);
+    }
+    EXPECT_EQ(s->p_->Attendi_Fine(std::max(0, 2000 - trascorsi())), 0) << s->p_->Uscita();
 
-    const std::string log = s.Log();
+    const std::string log = s->Log();
     EXPECT_NE(log.find("Programma terminato su richiesta del sistema"), std::string::npos) << log;
-    const std::vector<std::string> fatti = s.server_.host_->Richieste('D');
+    const std::vector<std::string> fatti = s->server_.host_->Richieste('D');
     if (c.comando) {
       // Left running, named by its process id.
-      const std::string avvii = File_Leggi(s.c_ / "Bin" / "avvii");
+      const std::string avvii = s->Avvii();
       EXPECT_NE(log.find("[Esegui_Attendi] Arresto richiesto: il comando \xE8 ancora in esecuzione, processo " +
                          avvii.substr(0, avvii.size() - 1) + "\r\n"),
                 std::string::npos)
@@ -730,26 +757,30 @@ TEST(Qod_S_Processo, StopRequestsOnceTheMailCommandRunsEndTheProgramAndTheMailGo
       EXPECT_EQ(log.find("abbandonato"), std::string::npos) << log;
       // Done once, and off the host's queue: it is not offered again.
       EXPECT_EQ(fatti.size(), 1u);
-      EXPECT_EQ(s.server_.Fatti(), 1u);
-      EXPECT_EQ(s.server_.In_Coda(), 0u);
-      for (const auto& n : Nomi(s.server_.fatti_))
-        EXPECT_EQ(File_Leggi(s.server_.fatti_ / n / "esito.txt").find("*ERR"), std::string::npos) << n;
-      EXPECT_EQ(File_Leggi(s.c_ / "Uscita" / "lista.txt"), "RIGA DI TESTO\r\nRIGA DI TESTO\r\nRIGA DI TESTO\r\n");
+      EXPECT_EQ(s->server_.Fatti(), 1u);
+      EXPECT_EQ(s->server_.In_Coda(), 0u);
+      for (const auto& n : Nomi(s->server_.fatti_))
+        EXPECT_EQ(File_Leggi(s->server_.fatti_ / n / "esito.txt").find("*ERR"), std::string::npos) << n;
+      EXPECT_EQ(File_Leggi(s->c_ / "Uscita" / "lista.txt"), "RIGA DI TESTO\r\nRIGA DI TESTO\r\nRIGA DI TESTO\r\n");
       // Its last steps ran: the backup copy of its page files.
-      EXPECT_FALSE(Nomi(s.server_.programma_ / "Backup").empty());
-      // The command outlives the program and ends by itself, having run once.
-      EXPECT_TRUE(Attendi_Vero([&] { return !File_Leggi(s.c_ / "Bin" / "segni").empty(); }, 30000));
-      EXPECT_EQ(File_Leggi(s.c_ / "Bin" / "segni"), "fine\n");
-      EXPECT_EQ(std::count(avvii.begin(), avvii.end(), '\n'), 1) << avvii;
+      EXPECT_FALSE(Nomi(s->server_.programma_ / "Backup").empty());
+      inviate.push_back(std::move(s));
     } else {
       EXPECT_NE(log.find("abbandonato"), std::string::npos) << log;
       EXPECT_EQ(log.find("[Esegui_Attendi]"), std::string::npos) << log;
-      EXPECT_FALSE(std::filesystem::exists(s.c_ / "Bin" / "avvii"));
+      EXPECT_FALSE(std::filesystem::exists(s->c_ / "Bin" / "avvii"));
       EXPECT_TRUE(fatti.empty());
-      EXPECT_EQ(s.server_.Fatti(), 0u);
-      EXPECT_EQ(s.server_.In_Coda(), 1u);
-      EXPECT_TRUE(Nomi(s.server_.programma_ / "Backup").empty());
+      EXPECT_EQ(s->server_.Fatti(), 0u);
+      EXPECT_EQ(s->server_.In_Coda(), 1u);
+      EXPECT_TRUE(Nomi(s->server_.programma_ / "Backup").empty());
     }
+  }
+  // Each command outlives its program and ends by itself, having run once.
+  for (const auto& s : inviate) {
+    EXPECT_TRUE(Attendi_Vero([&] { return !s->Segni().empty(); }, 30000));
+    EXPECT_EQ(s->Segni(), "fine\n");
+    const std::string avvii = s->Avvii();
+    EXPECT_EQ(std::count(avvii.begin(), avvii.end(), '\n'), 1) << avvii;
   }
 }
 
