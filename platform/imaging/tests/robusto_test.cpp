@@ -376,13 +376,14 @@ File_Rado Striscia_Jbig(uint64_t w, uint64_t h) {
   return f;
 }
 
-// Tags no image is made of, 7 MB each (under libtiff's own bound of one
-// allocation, the limit), in the 8 x 8 image's directory.
-void Tag_Da_7MB(File_Rado& f, uint64_t dove) {
+// Adds to a directory tags no image is made of, 7 MB each (under libtiff's
+// own bound of one allocation, the limit), their data at `dove`: where that
+// data ends.
+uint64_t Tag_Da_7MB(std::vector<Voce_Tiff>& voci, uint64_t dove) {
   const uint64_t dim = 7 << 20;
-  f.voci.push_back({270, 2, dim, dove});  // ImageDescription
-  for (uint16_t k = 0; k < 9; ++k) f.voci.push_back({static_cast<uint16_t>(65000 + k), 7, dim, dove});
-  f.dimensione = std::max(f.dimensione, dove + dim);
+  voci.push_back({270, 2, dim, dove});  // ImageDescription
+  for (uint16_t k = 0; k < 9; ++k) voci.push_back({static_cast<uint16_t>(65000 + k), 7, dim, dove});
+  return dove + dim;
 }
 
 // The 8 x 8 image at the far end of a big TIFF of `dimensione` bytes.
@@ -454,7 +455,8 @@ const std::vector<Caso_Rado>& Casi_Radi() {
       // A PackBits strip that claims 1 GB of an image near the limit: what
       // libtiff reads of it (10 times the image) passes the limit with the
       // image itself; with the bits in the other order libtiff also copies
-      // it. The same images coded as they are load, in either order.
+      // it. Larger images whose strip is coded as it is (as long as the
+      // image) load, in either order.
       {"StrisciaCompressaDa1GBAlLimite", [] { return Striscia_PackBits(880, 880, 1, uint64_t{1} << 30); },
        "TIFF: image data too large"},
       {"StrisciaCompressaDa1GBAlLimiteOrdine2", [] { return Striscia_PackBits(800, 800, 2, uint64_t{1} << 30); },
@@ -520,7 +522,7 @@ const std::vector<Caso_Rado>& Casi_Radi() {
       {"TagCheNessunaImmagineUsa",
        [] {
          File_Rado f = Una_Striscia(8, 8, 64, 1, Pixel_8x8());
-         Tag_Da_7MB(f, 8192);
+         f.dimensione = Tag_Da_7MB(f.voci, 8192);
          return f;
        },
        ""},
@@ -538,12 +540,9 @@ const std::vector<Caso_Rado>& Casi_Radi() {
          std::vector<Voce_Tiff> seconda = Immagine_Tiff(8, 8, 8, 1, 8);
          seconda.push_back({273, kLong, 1, 6000});
          seconda.push_back({279, kLong, 1, 64});
-         File_Rado dati;
-         dati.voci = seconda;
-         Tag_Da_7MB(dati, 8192);
-         f.dati.push_back({1024, Directory(dati.voci, false)});
+         f.dimensione = Tag_Da_7MB(seconda, 8192);
+         f.dati.push_back({1024, Directory(seconda, false)});
          f.dati.push_back({6000, Pixel_8x8()});
-         f.dimensione = dati.dimensione;
          return f;
        },
        "", 8, 8, 2},
