@@ -420,7 +420,8 @@ bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto, uin
 
 // The memory limit bounds the peak of one image's load, all of it together:
 // the image; the raster libtiff converts it through, with the buffer of one
-// decoded strip or tile it decodes into for that; the strip arrays
+// decoded strip or tile it decodes into for that (freed before the image is
+// made of the raster: the larger of the two counts); the strip arrays
 // (libtiff's and the block's); the strip data made ready in the block; and
 // the copy of a strip libtiff makes when it does not decode from the block.
 // Not counted: a codec's state of a few rows, and the tags besides the strip
@@ -555,7 +556,9 @@ Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint64_t tabelle, uint32_t w, uint32_t h
   const tmsize_t pezzo = TIFFIsTiled(t) ? TIFFTileSize(t) : TIFFStripSize(t);
   const uint64_t piani = planare == PLANARCONFIG_SEPARATE && spp > 1 ? (extra > 0 ? 4 : 3) : 1;
   const uint64_t buffer = pezzo > 0 ? static_cast<uint64_t>(pezzo) * piani : 0;
-  if (Esito e = Prepara_Dati(s, t, byte + immagine + buffer + tabelle); !e) return e;
+  // The decode buffer is freed before the image is made of the raster: the
+  // two are never held together.
+  if (Esito e = Prepara_Dati(s, t, byte + std::max<uint64_t>(immagine, buffer) + tabelle); !e) return e;
   std::vector<uint32_t> raster;
   try {
     raster.resize(static_cast<size_t>(uint64_t{w} * h));
