@@ -144,8 +144,10 @@ class Sorgente_Memoria : public Sorgente {
 // its own directory and data (libtiff goes to a directory by its offset, not
 // along the chain). What is read of a file is bounded by the memory limit,
 // not by the file: an image's tag data and strips only as far as its size
-// (from its directory, checked first) can need them. The source must
-// outlive the reader.
+// (from its directory, checked first) can need them, and only when its whole
+// load (the image, what it is decoded through, its strip data and the
+// copies libtiff makes of it) fits in the limit. The source must outlive
+// the reader.
 class Lettore_Tiff {
  public:
   Lettore_Tiff();

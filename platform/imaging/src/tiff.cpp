@@ -340,9 +340,11 @@ bool Tag_Pezzi(uint64_t tag) { return tag == 273 || tag == 279 || tag == 324 || 
 // image the memory limit lets through, until Rilascia. An image that cannot
 // be had within the limit, as its directory tells, is found here, before
 // libtiff reads anything of it: `rifiuto` tells it, and nothing more is
-// made ready. False on a read error.
-bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto) {
+// made ready. `tabelle` is what the strip arrays take, in libtiff's memory
+// and in the block. False on a read error.
+bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto, uint64_t& tabelle) {
   rifiuto = Esito::Bene();
+  tabelle = 0;
   const uint64_t n = s.Dimensione();
   const uint64_t dim_conto = c.grande ? 8 : 2, dim_voce = c.grande ? 20 : 12, dim_valore = c.grande ? 8 : 4;
   const uint8_t* p = Blocco(s, off, dim_conto);
@@ -376,7 +378,7 @@ bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto) {
   // Of each strip array libtiff reads one value a strip and holds it in 8
   // bytes; more values than strips it passes over.
   const uint64_t pezzi = f.Pezzi();
-  uint64_t tabelle = pezzi * 16;
+  tabelle = pezzi * 16;
   for (uint64_t i = 0; i < voci; ++i) {
     const uint64_t tag = Leggi_U16(c.le, voce(i)), tipo = Leggi_U16(c.le, voce(i) + 2);
     if (primo[i] && Tag_Pezzi(tag) && tipo < 19) tabelle += std::min(conto_di(voce(i)), pezzi) * kDim_Tipo[tipo];
@@ -414,18 +416,77 @@ bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto) {
   return true;
 }
 
-// Makes ready the strips or tiles of the directory libtiff has read (the
-// image's size already checked), each as far as libtiff reads it:
-//  - uncompressed, up to its decoded size: libtiff takes no more of it;
-//  - compressed, up to libtiff's own bound: a byte count over 1 MiB that is
-//    more than 10 times the decoded size plus 4096 is read only that far
+// ---- What one image's load holds ---------------------------------------------
+
+// The memory limit bounds the peak of one image's load, all of it together:
+// the image; the raster libtiff converts it through, with the buffer of one
+// decoded strip or tile it decodes into for that (freed before the image is
+// made of the raster: the larger of the two counts); the strip arrays
+// (libtiff's and the block's); the strip data made ready in the block; and
+// the copy of a strip libtiff makes when it does not decode from the block.
+// Not counted: a codec's state of a few rows, and the tags besides the strip
+// arrays (about 1.4 MiB at most, see kDati_Tag_Tutti).
+
+uint16_t Compressione(TIFF* t) {
+  uint16_t compr = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &compr);
+  return compr;
+}
+
+// Whether libtiff decodes the strips of the directory it has read from a
+// copy of its own rather than from the block: their bits stored in the other
+// order, for a codec that leaves turning them to libtiff (the CCITT and JPEG
+// codecs do without), and JBIG, which reads the file itself.
+bool Copia_Libtiff(TIFF* t) {
+  uint16_t ordine = FILLORDER_MSB2LSB;
+  TIFFGetFieldDefaulted(t, TIFFTAG_FILLORDER, &ordine);
+  switch (Compressione(t)) {
+    case COMPRESSION_CCITTRLE: case COMPRESSION_CCITTRLEW: case COMPRESSION_CCITTFAX3: case COMPRESSION_CCITTFAX4:
+    case COMPRESSION_JPEG: case COMPRESSION_OJPEG: return false;
+    case COMPRESSION_JBIG: return true;
+    default: return ordine != FILLORDER_MSB2LSB;
+  }
+}
+
+// The JBIG decoder takes the size of what it decodes from the strip's own
+// header, not from the directory, and ends the program when it cannot have
+// that memory. A strip whose header claims more than the strip decodes to
+// (libtiff refuses it once decoded, all the same) is refused before: its
+// planes, width and height (20 bytes: layers, planes, a spare byte, width
+// and height in 32 bits, most significant byte first). libtiff stores JBIG
+// data with each byte's bits turned when the FillOrder is 1, and as it is
+// when it is 2.
+Esito Verifica_Jbig(TIFF* t, Sorgente& s, uint64_t dove, uint64_t conto, uint64_t decodificato) {
+  uint8_t bih[20];
+  if (conto < sizeof bih || s.Leggi(dove, bih, sizeof bih) != sizeof bih) return Esito::Errore(" is cut off");
+  uint16_t ordine = FILLORDER_MSB2LSB;
+  TIFFGetFieldDefaulted(t, TIFFTAG_FILLORDER, &ordine);
+  if (ordine == FILLORDER_MSB2LSB) TIFFReverseBits(bih, sizeof bih);
+  const uint64_t piani = std::max<uint64_t>(bih[2], 1), larghezza = Leggi_U32(false, bih + 4),
+                 altezza = Leggi_U32(false, bih + 8);
+  if ((larghezza + 7) / 8 * altezza > decodificato / piani) return Esito::Errore(" claims a larger image");
+  return Esito::Bene();
+}
+
+// Makes ready the strips or tiles of the directory libtiff has read, each as
+// far as libtiff reads it, once the load is known to fit in the limit with
+// them: `tenuti` is what the load holds besides the strip data (the image
+// and the rest, see above). libtiff takes of each:
+//  - compressed, up to its own bound: a byte count over 1 MiB that is more
+//    than 10 times the decoded size plus 4096 is read only that far
 //    (TIFFFillStrip, TIFFFillTile). The coded size of a strip has no strict
 //    bound from its decoded size (a G4 page of noise codes larger than it
 //    decodes, a JPEG strip may carry a colour profile of its own), so the
-//    bound is what libtiff would read: less would change what it decodes.
-// All of them together must fit in the memory limit, or the image is
-// refused before any of them is read.
-Esito Prepara_Dati(Sorgente& s, TIFF* t) {
+//    bound is what libtiff would read: less would change what it decodes;
+//  - uncompressed, only its decoded size from the block, though a copy
+//    libtiff makes of it is as long as a compressed strip's;
+//  - nothing of one that does not lie whole inside the file (it refuses
+//    it), when it reads from the block.
+// A copy of its own is of one strip at a time, in a buffer that grows to
+// the largest (JBIG's decoder keeps one more strip, decoded).
+Esito Prepara_Dati(Sorgente& s, TIFF* t, uint64_t tenuti) {
+  const uint64_t limite = Limite_Memoria();
+  if (tenuti > limite) return Esito::Errore("TIFF: image too large");
   const bool tile = TIFFIsTiled(t);
   const uint32_t pezzi = tile ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t);
   uint64_t* dove = nullptr;
@@ -433,42 +494,71 @@ Esito Prepara_Dati(Sorgente& s, TIFF* t) {
   if (!TIFFGetField(t, tile ? TIFFTAG_TILEOFFSETS : TIFFTAG_STRIPOFFSETS, &dove) ||
       !TIFFGetField(t, tile ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &conti) || !dove || !conti)
     return Esito::Bene();  // libtiff tells what is missing when it decodes
-  uint16_t compr = COMPRESSION_NONE;
-  TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &compr);
+  const uint16_t compr = Compressione(t);
+  const bool da_file = compr == COMPRESSION_JBIG, copia = Copia_Libtiff(t);
   const tmsize_t dim_pezzo = tile ? TIFFTileSize(t) : TIFFStripSize(t);
   const uint64_t decodificato = dim_pezzo > 0 ? static_cast<uint64_t>(dim_pezzo) : 0;
   const uint64_t n = s.Dimensione();
-  auto quanto = [&](uint32_t k) -> uint64_t {
-    if (conti[k] == 0 || dove[k] >= n) return 0;
-    uint64_t q = conti[k];
-    if (compr == COMPRESSION_NONE)
-      q = std::min(q, decodificato);
-    else if (q > (uint64_t{1} << 20) && decodificato != 0 && (q - 4096) / 10 > decodificato)
-      q = decodificato * 10 + 4096;
-    return std::min(q, n - dove[k]);
+  auto presi = [&](uint32_t k) -> uint64_t {
+    const uint64_t q = conti[k];
+    if (q > (uint64_t{1} << 20) && decodificato != 0 && (q - 4096) / 10 > decodificato) return decodificato * 10 + 4096;
+    return q;
   };
-  uint64_t totale = 0;
+  auto nel_file = [&](uint32_t k) { return conti[k] != 0 && dove[k] <= n && presi(k) <= n - dove[k]; };
+  auto nel_blocco = [&](uint32_t k) -> uint64_t {
+    if (da_file || !nel_file(k)) return 0;
+    return compr == COMPRESSION_NONE ? std::min(presi(k), decodificato) : presi(k);
+  };
+  auto copiati = [&](uint32_t k) -> uint64_t {
+    if (!copia || conti[k] == 0 || dove[k] >= n) return 0;
+    if (da_file) return std::min(presi(k), n - dove[k]);
+    return nel_file(k) ? (presi(k) + 1023) / 1024 * 1024 : 0;
+  };
+  uint64_t totale = tenuti + (da_file ? decodificato : 0), copia_massima = 0;
+  if (totale > limite) return Esito::Errore("TIFF: image data too large");
   for (uint32_t k = 0; k < pezzi; ++k) {
-    totale += quanto(k);
-    if (totale > Limite_Memoria()) return Esito::Errore("TIFF: image data too large");
+    totale += nel_blocco(k);
+    copia_massima = std::max(copia_massima, copiati(k));
+    if (totale > limite || copia_massima > limite - totale) return Esito::Errore("TIFF: image data too large");
   }
+  for (uint32_t k = 0; da_file && !tile && k < pezzi; ++k)
+    if (Esito e = Verifica_Jbig(t, s, dove[k], conti[k], decodificato); !e)
+      return Esito::Errore("TIFF: JBIG strip " + std::to_string(k) + e.motivo);
   for (uint32_t k = 0; k < pezzi; ++k)
-    if (const uint64_t q = quanto(k); q && !s.Prepara(dove[k], q, false)) return Esito::Errore("TIFF: read error");
+    if (const uint64_t q = nel_blocco(k); q && !s.Prepara(dove[k], q, false)) return Esito::Errore("TIFF: read error");
   return Esito::Bene();
 }
 
 // ---- Reading ---------------------------------------------------------------
 
-Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp, uint16_t extra,
-                 Immagine& out) {
+// Reads the image through libtiff's conversion to RGBA: the whole raster,
+// and the image made of it.
+Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint64_t tabelle, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp,
+                 uint16_t extra, Immagine& out) {
   TIFF* t = *tf;
   char msg[1024] = {};
   if (!TIFFRGBAImageOK(t, msg)) return tf.Errore(std::string("cannot decode: ") + msg);
   const bool bilivello = bps == 1 && spp == 1;
   const int bit = bilivello ? 1 : (extra > 0 ? 32 : 24);
   const uint64_t byte = uint64_t{w} * h * 4;
-  if (byte > Limite_Memoria() || Byte_Necessari(w, h, bit) == 0) return Esito::Errore("TIFF: image too large");
-  if (Esito e = Prepara_Dati(s, t); !e) return e;
+  const size_t immagine = Byte_Necessari(w, h, bit);
+  if (byte > Limite_Memoria() || immagine == 0) return Esito::Errore("TIFF: image too large");
+  uint16_t compr = COMPRESSION_NONE, foto = 0, planare = PLANARCONFIG_CONTIG;
+  TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &compr);
+  TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &planare);
+  TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &foto);
+  // The conversion has libjpeg give RGB for a YCbCr JPEG image: its strips
+  // decode to that size, as it is set here first.
+  if (compr == COMPRESSION_JPEG && foto == PHOTOMETRIC_YCBCR && planare == PLANARCONFIG_CONTIG)
+    TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
+  // It decodes one strip or tile at a time, of three or four planes when
+  // they are stored apart.
+  const tmsize_t pezzo = TIFFIsTiled(t) ? TIFFTileSize(t) : TIFFStripSize(t);
+  const uint64_t piani = planare == PLANARCONFIG_SEPARATE && spp > 1 ? (extra > 0 ? 4 : 3) : 1;
+  const uint64_t buffer = pezzo > 0 ? static_cast<uint64_t>(pezzo) * piani : 0;
+  // The decode buffer is freed before the image is made of the raster: the
+  // two are never held together.
+  if (Esito e = Prepara_Dati(s, t, byte + std::max<uint64_t>(immagine, buffer) + tabelle); !e) return e;
   std::vector<uint32_t> raster;
   try {
     raster.resize(static_cast<size_t>(uint64_t{w} * h));
@@ -499,9 +589,10 @@ Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint32_t w, uint32_t h, uint16_t bps, ui
   return Esito::Bene();
 }
 
-// Reads the image of the directory libtiff has read: its size is checked
-// against the limit before any of its data is read.
-Esito Leggi_Directory(Tiff& tf, Sorgente& s, Immagine& out) {
+// Reads the image of the directory libtiff has read, whose strip arrays take
+// `tabelle`: what its load holds is checked against the limit before any of
+// its data is read.
+Esito Leggi_Directory(Tiff& tf, Sorgente& s, uint64_t tabelle, Immagine& out) {
   TIFF* t = *tf;
   uint32_t w = 0, h = 0;
   uint16_t bps = 1, spp = 1, planare = PLANARCONFIG_CONTIG, compr = COMPRESSION_NONE, foto = 0;
@@ -533,7 +624,7 @@ Esito Leggi_Directory(Tiff& tf, Sorgente& s, Immagine& out) {
   }
   const int dpi_x = Dpi_Tiff(t, TIFFTAG_XRESOLUTION), dpi_y = Dpi_Tiff(t, TIFFTAG_YRESOLUTION);
   if (!bit) {
-    Esito e = Leggi_Rgba(tf, s, w, h, bps, spp, extra, out);
+    Esito e = Leggi_Rgba(tf, s, tabelle, w, h, bps, spp, extra, out);
     if (e) out.Imposta_Dpi(dpi_x, dpi_y);
     return e;
   }
@@ -552,28 +643,34 @@ Esito Leggi_Directory(Tiff& tf, Sorgente& s, Immagine& out) {
       tavolozza.push_back({c(r[i]), c(g[i]), c(b[i])});
     }
   }
-  if (!Accesso_Interno::Alloca(out, static_cast<int>(w), static_cast<int>(h), bit, tavolozza))
-    return Esito::Errore("TIFF: image too large");
-
   uint32_t rps = h;
   TIFFGetFieldDefaulted(t, TIFFTAG_ROWSPERSTRIP, &rps);
   if (rps == 0 || rps > h) rps = h;
-  const tmsize_t dim_strip = TIFFStripSize(t);
   const tmsize_t dim_riga = TIFFScanlineSize(t);
-  const size_t byte_riga = bit <= 8 ? out.Byte_Riga() : size_t{w} * (bit / 8);
-  if (dim_strip <= 0 || dim_riga <= 0 || static_cast<uint64_t>(dim_strip) > Limite_Memoria() ||
-      static_cast<size_t>(dim_riga) < byte_riga)
+  const size_t byte_riga = (size_t{w} * static_cast<size_t>(bit) + 7) / 8;
+  if (TIFFStripSize(t) <= 0 || dim_riga <= 0 || static_cast<size_t>(dim_riga) != byte_riga)
     return tf.Errore("bad strip layout");
-  if (Esito e = Prepara_Dati(s, t); !e) return e;
-  std::vector<uint8_t> buf(static_cast<size_t>(dim_strip));
+  const size_t immagine = Byte_Necessari(w, h, bit);
+  if (immagine == 0) return Esito::Errore("TIFF: image too large");
+  if (Esito e = Prepara_Dati(s, t, immagine + tabelle); !e) return e;
+  if (!Accesso_Interno::Alloca(out, static_cast<int>(w), static_cast<int>(h), bit, tavolozza))
+    return Esito::Errore("TIFF: image too large");
+  // Each strip is decoded into the image itself, its rows one after another
+  // from the first row it makes, and then each row is moved to its place
+  // (the image's rows are Passo() apart, no fewer bytes than a row has).
+  const size_t passo = out.Passo();
   for (uint32_t riga = 0; riga < h; riga += rps) {
     const uint32_t strip = TIFFComputeStrip(t, riga, 0);
     const uint32_t righe = std::min(rps, h - riga);
-    const tmsize_t letti = TIFFReadEncodedStrip(t, strip, buf.data(), dim_strip);
-    if (letti < 0 || static_cast<uint64_t>(letti) < uint64_t{righe} * static_cast<uint64_t>(dim_riga))
+    uint8_t* d = out.Riga(static_cast<int>(riga));
+    const tmsize_t voluti = static_cast<tmsize_t>(righe) * dim_riga;
+    if (TIFFReadEncodedStrip(t, strip, d, voluti) != voluti)
       return tf.Errore("cannot decode strip " + std::to_string(strip));
-    for (uint32_t k = 0; k < righe; ++k)
-      std::memcpy(out.Riga(static_cast<int>(riga + k)), buf.data() + static_cast<size_t>(k) * dim_riga, byte_riga);
+    if (passo != byte_riga)
+      for (size_t k = righe - 1; k > 0; --k) {
+        std::memmove(d + k * passo, d + k * byte_riga, byte_riga);
+        std::memset(d + (k - 1) * passo + byte_riga, 0, passo - byte_riga);
+      }
   }
   if (foto == PHOTOMETRIC_MINISWHITE) {
     if (bit == 1) {
@@ -609,10 +706,16 @@ bool Sorgente_Memoria::Prepara(uint64_t off, uint64_t n, bool) { return off <= n
 struct Lettore_Tiff::Stato {
   Sorgente* sorgente = nullptr;
   Catena catena;
-  Tiff tf;
+  std::unique_ptr<Tiff> tf = std::make_unique<Tiff>();
+  // libtiff reads a file it took as mapped through its read function once a
+  // JBIG directory is read (the codec wants to write where it decodes), the
+  // next directories too: they would see the file, not the block made
+  // ready. Another directory is then read by a TIFF opened anew.
+  bool jbig = false;
   tdir_t immagini = 0;
   bool letta = false;   // libtiff has read a directory:
-  tdir_t corrente = 0;  // this one
+  tdir_t corrente = 0;  // this one,
+  uint64_t tabelle = 0;  // whose strip arrays take this
 };
 
 Lettore_Tiff::Lettore_Tiff() = default;
@@ -628,12 +731,13 @@ Esito Lettore_Tiff::Apri(Sorgente& s, int* immagini) {
   // one the limit refuses: then nothing of it is read until it is asked for.
   Esito rifiuto;
   const uint64_t primo = st->catena.directory.front();
-  const bool pronto = Prepara_Tag(s, st->catena, primo, rifiuto);
+  const bool pronto = Prepara_Tag(s, st->catena, primo, rifiuto, st->tabelle);
   Esito e = Esito::Bene();
   if (!pronto) e = Esito::Errore("TIFF: read error");
-  else if (!st->tf.Apri_Sorgente(s, true) || (rifiuto && !TIFFSetSubDirectory(*st->tf, primo)))
-    e = st->tf.Errore("cannot open");
+  else if (!st->tf->Apri_Sorgente(s, true) || (rifiuto && !TIFFSetSubDirectory(**st->tf, primo)))
+    e = st->tf->Errore("cannot open");
   st->letta = e && rifiuto;
+  st->jbig = st->letta && Compressione(**st->tf) == COMPRESSION_JBIG;
   s.Rilascia();
   if (!e) return e;
   // The chain as checked, every directory inside the file: libtiff's own
@@ -649,22 +753,33 @@ Esito Lettore_Tiff::Carica(int indice, Immagine& out) {
   Stato& st = *stato_;
   if (indice < 1 || static_cast<tdir_t>(indice) > st.immagini)
     return Esito::Errore("TIFF: no image " + std::to_string(indice));
-  st.tf.Dimentica_Errori();
+  st.tf->Dimentica_Errori();
   const tdir_t dir = static_cast<tdir_t>(indice - 1);
   Esito e = Esito::Bene();
   if (!st.letta || dir != st.corrente) {
     st.letta = false;
+    if (st.jbig) {
+      st.tf = std::make_unique<Tiff>();
+      st.jbig = false;
+    }
     Esito rifiuto;
-    if (dir >= st.catena.directory.size() || !Prepara_Tag(*st.sorgente, st.catena, st.catena.directory[dir], rifiuto))
+    if (!**st.tf && !st.tf->Apri_Sorgente(*st.sorgente, true))
+      e = st.tf->Errore("cannot open");
+    else if (dir >= st.catena.directory.size() ||
+             !Prepara_Tag(*st.sorgente, st.catena, st.catena.directory[dir], rifiuto, st.tabelle))
       e = Esito::Errore("TIFF: cannot read image " + std::to_string(indice));
     else if (!rifiuto)
       e = rifiuto;
-    else if (!TIFFSetSubDirectory(*st.tf, st.catena.directory[dir]))
-      e = st.tf.Errore("cannot read image " + std::to_string(indice));
+    else if (!TIFFSetSubDirectory(**st.tf, st.catena.directory[dir]))
+      e = st.tf->Errore("cannot read image " + std::to_string(indice));
     st.letta = bool(e);
     st.corrente = dir;
+    st.jbig = st.letta && Compressione(**st.tf) == COMPRESSION_JBIG;
   }
-  if (e) e = Leggi_Directory(st.tf, *st.sorgente, out);
+  if (e) e = Leggi_Directory(*st.tf, *st.sorgente, st.tabelle, out);
+  // A copy libtiff made of a strip would stay until the next image's data
+  // is read; a buffer of 1 KiB takes its place.
+  if (e && Copia_Libtiff(**st.tf)) TIFFReadBufferSetup(**st.tf, nullptr, 1);
   st.sorgente->Rilascia();
   // After a failure libtiff's state is not trusted for the next image.
   if (!e) stato_.reset();

@@ -324,6 +324,68 @@ File_Rado Una_Striscia(uint64_t w, uint64_t h, uint64_t conto, uint16_t compress
   return f;
 }
 
+// The pixel values of the w x h images of PackBits strips: a grey of x and y.
+uint8_t Grigio(int x, int y) { return static_cast<uint8_t>(x * 7 + y * 3); }
+
+// A byte with its bits the other way round.
+uint8_t Girato(uint8_t b) {
+  uint8_t r = 0;
+  for (int i = 0; i < 8; ++i) r = static_cast<uint8_t>(r | ((b >> i & 1) << (7 - i)));
+  return r;
+}
+
+// A w x h 8-bit image of one PackBits strip at 4096: the pixels coded as
+// they are, in pieces of 128 bytes, and written in the bit order `ordine`
+// (the FillOrder tag). With `conto` the strip claims that many bytes and
+// holds nothing (the zeros of a sparse file code zeros).
+File_Rado Striscia_PackBits(uint64_t w, uint64_t h, uint16_t ordine, uint64_t conto = 0) {
+  std::vector<uint8_t> pb;
+  if (!conto) {
+    std::vector<uint8_t> p;
+    for (uint64_t y = 0; y < h; ++y)
+      for (uint64_t x = 0; x < w; ++x) p.push_back(Grigio(static_cast<int>(x), static_cast<int>(y)));
+    for (size_t i = 0; i < p.size(); i += 128) {
+      const size_t k = std::min<size_t>(128, p.size() - i);
+      pb.push_back(static_cast<uint8_t>(k - 1));
+      pb.insert(pb.end(), p.begin() + static_cast<std::ptrdiff_t>(i), p.begin() + static_cast<std::ptrdiff_t>(i + k));
+    }
+    if (ordine == 2)
+      for (uint8_t& b : pb) b = Girato(b);
+    conto = pb.size();
+  }
+  File_Rado f = Una_Striscia(w, h, conto, 32773, std::move(pb));
+  f.voci.push_back({266, kShort, 1, ordine});
+  return f;
+}
+
+// A 64 x 64 1-bit image of one JBIG strip at 4096, of which only the
+// header: one plane of the width and height it claims, in stripes of 128
+// rows (its bytes turned, as libtiff stores JBIG data of FillOrder 1).
+File_Rado Striscia_Jbig(uint64_t w, uint64_t h) {
+  std::vector<uint8_t> bih = {0, 0, 1, 0};
+  for (uint64_t v : {w, h, uint64_t{128}})
+    for (int i = 3; i >= 0; --i) bih.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  bih.insert(bih.end(), {8, 0, 0, 0});
+  for (uint8_t& b : bih) b = Girato(b);
+  File_Rado f;
+  f.dimensione = 8192;
+  f.voci = Immagine_Tiff(64, 64, 1, 34661, 64);
+  f.voci.push_back({273, kLong, 1, 4096});
+  f.voci.push_back({279, kLong, 1, bih.size()});
+  f.dati.push_back({4096, bih});
+  return f;
+}
+
+// Adds to a directory tags no image is made of, 7 MB each (under libtiff's
+// own bound of one allocation, the limit), their data at `dove`: where that
+// data ends.
+uint64_t Tag_Da_7MB(std::vector<Voce_Tiff>& voci, uint64_t dove) {
+  const uint64_t dim = 7 << 20;
+  voci.push_back({270, 2, dim, dove});  // ImageDescription
+  for (uint16_t k = 0; k < 9; ++k) voci.push_back({static_cast<uint16_t>(65000 + k), 7, dim, dove});
+  return dove + dim;
+}
+
 // The 8 x 8 image at the far end of a big TIFF of `dimensione` bytes.
 File_Rado In_Fondo(uint64_t dimensione) {
   File_Rado f;
@@ -342,12 +404,16 @@ File_Rado In_Fondo(uint64_t dimensione) {
 constexpr uint64_t kRighe_Alte = 100000;
 uint8_t Riga_Alta(uint64_t y) { return static_cast<uint8_t>(y * 37 + 11); }
 
+uint8_t Grigio_8x8(int x, int y) { return static_cast<uint8_t>((y * 8 + x) * 17); }
+uint8_t Grigio_Alto(int x, int y) { return Riga_Alta(static_cast<uint64_t>(y)) >> (7 - x) & 1 ? 255 : 0; }
+
 struct Caso_Rado {
   std::string nome;
   File_Rado (*file)();
   std::string rifiuto;  // empty: the image loads
   int w = 8, h = 8;
   int indice = 1;       // the image loaded
+  uint8_t (*grigio)(int x, int y) = Grigio_8x8;  // of the image loaded
 };
 
 void PrintTo(const Caso_Rado& c, std::ostream* os) { *os << c.nome; }
@@ -386,6 +452,18 @@ const std::vector<Caso_Rado>& Casi_Radi() {
          return Una_Striscia(8, 8, uint64_t{1} << 30, 32773, pb);
        },
        ""},
+      // A PackBits strip that claims 1 GB of an image near the limit: what
+      // libtiff reads of it (10 times the image) passes the limit with the
+      // image itself; with the bits in the other order libtiff also copies
+      // it. Larger images whose strip is coded as it is (as long as the
+      // image) load, in either order.
+      {"StrisciaCompressaDa1GBAlLimite", [] { return Striscia_PackBits(880, 880, 1, uint64_t{1} << 30); },
+       "TIFF: image data too large"},
+      {"StrisciaCompressaDa1GBAlLimiteOrdine2", [] { return Striscia_PackBits(800, 800, 2, uint64_t{1} << 30); },
+       "TIFF: image data too large"},
+      {"StrisciaCompressaVeraAlLimite", [] { return Striscia_PackBits(1400, 1400, 1); }, "", 1400, 1400, 1, Grigio},
+      {"StrisciaCompressaVeraAlLimiteOrdine2", [] { return Striscia_PackBits(1400, 1400, 2); }, "", 1400, 1400, 1,
+       Grigio},
       // 4096 compressed one-row strips of 1 MiB each (libtiff reads that
       // much of a strip whatever its decoded size): 4 GB for a 32 kB image.
       {"MolteStrisceCompresseDa1MB",
@@ -423,7 +501,7 @@ const std::vector<Caso_Rado>& Casi_Radi() {
          f.dati = {{a, Valori(dove, 4)}, {b, Valori(conti, 4)}, {dati, righe}};
          return f;
        },
-       "", 8, static_cast<int>(kRighe_Alte)},
+       "", 8, static_cast<int>(kRighe_Alte), 1, Grigio_Alto},
       // Four separate planes of 300000 one-row strips: 1.2 million strips,
       // whose arrays alone pass the limit.
       {"TroppeStrisce",
@@ -444,13 +522,30 @@ const std::vector<Caso_Rado>& Casi_Radi() {
       {"TagCheNessunaImmagineUsa",
        [] {
          File_Rado f = Una_Striscia(8, 8, 64, 1, Pixel_8x8());
-         const uint64_t dim = 7 << 20;
-         f.voci.push_back({270, 2, dim, 8192});  // ImageDescription
-         for (uint16_t k = 0; k < 9; ++k) f.voci.push_back({static_cast<uint16_t>(65000 + k), 7, dim, 8192});
-         f.dimensione = 8192 + dim;
+         f.dimensione = Tag_Da_7MB(f.voci, 8192);
          return f;
        },
        ""},
+      // A JBIG strip whose header claims 2^30 x 2^30 pixels: the decoder
+      // would ask for that much memory, and end the program without it.
+      {"JbigCheDichiaraUnaImmagineEnorme", [] { return Striscia_Jbig(1 << 30, 1 << 30); },
+       "TIFF: JBIG strip 0 claims a larger image"},
+      // After a JBIG first image, libtiff no longer reads the next
+      // directories from what was made ready: the second image's tags of
+      // 7 MB are not read all the same.
+      {"TagDopoUnaImmagineJbig",
+       [] {
+         File_Rado f = Striscia_Jbig(64, 64);
+         f.prossima = 1024;
+         std::vector<Voce_Tiff> seconda = Immagine_Tiff(8, 8, 8, 1, 8);
+         seconda.push_back({273, kLong, 1, 6000});
+         seconda.push_back({279, kLong, 1, 64});
+         f.dimensione = Tag_Da_7MB(seconda, 8192);
+         f.dati.push_back({1024, Directory(seconda, false)});
+         f.dati.push_back({6000, Pixel_8x8()});
+         return f;
+       },
+       "", 8, 8, 2},
       // A first image of 30 million rows, with strip arrays to match, and
       // an 8 x 8 second one: opening reads nothing of the first.
       {"UnaSecondaImmagineDopoUnaTroppoAlta",
@@ -523,8 +618,7 @@ TEST_P(File_Radi, CaricatoORifiutatoSottoIlLimite) {
     ASSERT_EQ(im.Altezza(), c.h);
     for (int y = 0; y < im.Altezza(); ++y)
       for (int x = 0; x < im.Larghezza(); ++x) {
-        const uint8_t v = c.h == 8 ? static_cast<uint8_t>((y * 8 + x) * 17)
-                                   : (Riga_Alta(static_cast<uint64_t>(y)) >> (7 - x) & 1 ? 255 : 0);
+        const uint8_t v = c.grigio(x, y);
         ASSERT_EQ(im.Pixel(x, y), (Colore{v, v, v})) << x << "," << y;
       }
   } else {
