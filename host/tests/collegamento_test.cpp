@@ -343,7 +343,9 @@ TEST_F(Connection, LateReplyWithinTheWaitPasses) {
 
 // An FTP server that never ends its greeting, and a host that drips its
 // reply one byte at a time, are answered at the wait's limit for the whole
-// reply, however the bytes keep coming.
+// reply, however the bytes keep coming (the log line names the step that
+// gave up). The waits are of 1 s at most; the bound on the whole leaves room
+// for a loaded machine and the sanitizers.
 TEST_F(Connection, EndlessOrDrippingRepliesEndAtTheLimit) {
   struct Caso {
     std::vector<std::string> argomenti;
@@ -361,7 +363,7 @@ TEST_F(Connection, EndlessOrDrippingRepliesEndAtTheLimit) {
     t_.Imposta_Attese(Attese_Rete{300, 100, 1000});
     const auto inizio = std::chrono::steady_clock::now();
     EXPECT_EQ(c_.Host_Collega(pompa_), k.collegato) << k.argomenti[0];
-    EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(1500)) << k.argomenti[0];
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(5000)) << k.argomenti[0];
     EXPECT_NE(Log_Server().find(k.log), std::string::npos) << Log_Server();
     c_.Host_Scollega();
     std::filesystem::remove_all(cartella_);
@@ -421,7 +423,7 @@ TEST_F(Connection, StopRequestEndsAnyWaitWithinASlice) {
     messaggi_.boxes.clear();
     Connessione_Host c(base_, base_, t, {}, attese);
     EXPECT_FALSE(c.Host_Collega(pompa_)) << k.argomenti[0];
-    EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(1500)) << k.argomenti[0];
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(5000)) << k.argomenti[0];
     EXPECT_GT(pompe, 0) << k.argomenti[0];
     EXPECT_TRUE(messaggi_.boxes.empty()) << k.argomenti[0];
     EXPECT_EQ(t.Socket(1), net::kNessuno) << k.argomenti[0];
