@@ -8,7 +8,6 @@
 #include "avvio.h"
 #include "programma.h"
 #include "qod/console.h"
-#include "qod/cripto.h"
 #include "qod/server/finestra_base.h"
 #include "qod/server/istanza.h"
 
@@ -34,33 +33,26 @@ const qod::Uso_Programma kUso{
 
 int main(int argc, char** argv) {
   // One copy per folder: a second copy in the same folder ends at once, with
-  // no window and no message. A lock file that cannot be made at all is an
-  // error. The lock is taken only once the settings have passed their check,
-  // so that a start that fails leaves the folder as it was.
+  // no window and no message. The lock itself is taken only once the
+  // settings have passed their check, so that a start that fails leaves the
+  // folder as it was; a lock file that cannot be made at all is an error.
   qod::Istanza_Unica istanza;
   std::string cartella;
-  const auto blocca = [&]() -> std::optional<int> {
-    if (istanza.Tenuta() || istanza.Acquisisci(cartella)) return std::nullopt;
-    if (istanza.Errore().empty()) return 0;
-    std::fprintf(stderr, "Qod_S: %s\n", istanza.Errore().c_str());
-    return 1;
-  };
   const auto prima = [&](qod::Avvio_Programma& avvio) -> std::optional<int> {
     cartella = avvio.cartella;
     // The automatic cycle needs nobody at the window: it serves without a
     // display as well.
     avvio.incustodito = qod::Opzione_Presente(avvio.riga_comando, "/AUTO");
-    // The settings are only read here; the start reads them again and says
-    // what is wrong with them. Bad settings make no lock file, but a copy
-    // running in the folder still ends this one.
-    qod::Parametri_Collegamento letto;
-    if (qod::Collegamento_Leggi(avvio.cartella + qod::kNomi_Server.Impostazioni, letto)) return blocca();
     if (qod::Istanza_Unica::Altra_Copia(cartella)) return 0;
     return std::nullopt;
   };
   qod::Opzioni_Qod_S opzioni;
-  // Settings put right between the two reads: the lock is taken then.
-  opzioni.istanza = blocca;
+  opzioni.istanza = [&]() -> std::optional<int> {
+    if (istanza.Acquisisci(cartella)) return std::nullopt;
+    if (istanza.Errore().empty()) return 0;  // started beside another copy at the same moment
+    std::fprintf(stderr, "Qod_S: %s\n", istanza.Errore().c_str());
+    return 1;
+  };
   // "--help" ends there, before anything is made.
   return qod::Programma_Esegui<qod::Programma_Qod_S>(kUso, argc, argv, std::move(opzioni), prima);
 }

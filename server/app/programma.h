@@ -38,8 +38,8 @@ struct Opzioni_Qod_S : Opzioni_Programma {
   // Unset: the printers of CUPS.
   PrinterList* stampanti = nullptr;
   // Takes the folder's one-copy lock once the settings have passed their
-  // check, before anything is made in the folder (when it is not held
-  // already); an exit code ends the start there. Unset: no lock.
+  // check, before anything is made in the folder; an exit code ends the
+  // start there. Unset: no lock.
   std::function<std::optional<int>()> istanza;
 };
 

@@ -20,7 +20,6 @@ class Istanza_Unica {
   // locked (Errore() says why).
   bool Acquisisci(const std::string& cartella, const std::string& nome = "Qod_S.LCK");
   void Rilascia();
-  bool Tenuta() const { return fd_ >= 0; }
   const std::string& Errore() const { return errore_; }
 
   // Whether another copy holds the folder's lock, looked at without making
