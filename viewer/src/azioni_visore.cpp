@@ -136,14 +136,18 @@ void Qod_IMV::Pagina_Riscrivi() {
   const img::Immagine& im2 = im1_->Immagine_Attuale();
   const auto parametri = Parametri_Riscrittura(file, im2.Numero_Colori(), im2.Dpi_X(), im2.Dpi_Y());
   if (!parametri) return;
-  img::Esito e = img::Esito::Errore("read-only");
+  // A read-only file is not tried; a save that fails says why.
+  std::string testo = A("Impossibile scrivere la pagina ruotata nel file") + "\r" + file;
   if (File_Scrivibile(file)) {
     // One page of a multi-image file is replaced in place, the others kept.
-    e = im1_->Immagini_Nel_File() > 1
+    const img::Esito e =
+        im1_->Immagini_Nel_File() > 1
             ? img::Sostituisci_Pagina_Tiff(im2, file, static_cast<int>(pagine_stato_.Pagina_Attuale), *parametri)
             : img::Salva(im2, file, *parametri);
+    if (e) return;
+    testo += "\r" + e.motivo;
   }
-  if (!e) Messaggi().MsgBox(A("Impossibile scrivere la pagina ruotata nel file") + "\r" + file, vbCritical, "Qod_IMV");
+  Messaggi().MsgBox(testo, vbCritical, "Qod_IMV");
 }
 
 // ---- Deletion -----------------------------------------------------------------------

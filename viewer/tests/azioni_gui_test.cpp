@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "campioni.h"
 #include "qod/ansi.h"
 #include "qod/imaging/file.h"
 #include "qod/imaging/qimage.h"
@@ -385,6 +386,28 @@ TEST_F(Azioni, RotationKeepsTheOtherPagesOfAMultiImageTiff) {
   EXPECT_EQ(due.Dpi_Y(), 204);
   EXPECT_TRUE(Stessi_Pixel(due, v_->IM1()->Immagine_Attuale()));
   EXPECT_EQ(Contatore(), "2/3");
+}
+
+// The write-back of a turned page of a multi-image TIFF copies the other
+// pages within the memory limit: a page whose tags it cannot hold (eight
+// of 100 MB) makes it fail, with the file, the reason, and the file as it
+// was; the page stays turned on screen.
+TEST_F(Azioni, ARotationWhoseOtherPageTheLimitCannotHoldTellsWhy) {
+  const fs::path f = dir_ / "G_00001.TIF";
+  img::prova::Scrivi_Tiff_Tag_Enormi(f, 8);
+  const uint64_t impronta = img::prova::Impronta(f);
+  v_->qodimv_Memo(true);
+  ASSERT_TRUE(v_->Immagine_Carica(f.string()));
+  Clicca(T_Successiva);
+  ASSERT_EQ(Contatore(), "2/2");
+  Clicca(T_Ruota);
+  ASSERT_EQ(messaggi_.boxes.size(), 1u);
+  EXPECT_EQ(messaggi_.boxes[0].testo, "Impossibile scrivere la pagina ruotata nel file\r" + f.string() + "\r" +
+                                          f.string() +
+                                          ": TIFF: the tags of image 1 take more memory than the limit of 256 MB");
+  EXPECT_EQ(img::prova::Impronta(f), impronta);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_TRUE(v_->IM1()->isVisible());
 }
 
 TEST_F(Azioni, ARotationThatCannotBeWrittenTellsAndTheControlGoesOn) {

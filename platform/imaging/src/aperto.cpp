@@ -48,34 +48,6 @@ struct Descrittore {
   }
 };
 
-// Up to n bytes at `off`; fewer at the end of the file or on an error.
-size_t Leggi_Fd(int fd, uint64_t off, void* buf, size_t n) {
-  size_t fatti = 0;
-  while (fatti < n) {
-    const ssize_t r = ::pread(fd, static_cast<char*>(buf) + fatti, n - fatti, static_cast<off_t>(off + fatti));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) break;
-    fatti += static_cast<size_t>(r);
-  }
-  return fatti;
-}
-
-// A TIFF file as libtiff reads a mapped file, without mapping the file
-// itself (a file cut short while mapped would end the program): the block
-// is filled from the file's descriptor.
-class Sorgente_File : public Sorgente_Blocco {
- public:
-  using Sorgente_Blocco::Sorgente_Blocco;
-  // The descriptor the reads use until the next call (-1: none, reads fail).
-  void Usa(int fd) { fd_ = fd; }
-
- protected:
-  size_t Copia(uint64_t off, void* buf, size_t n) override { return fd_ < 0 ? 0 : Leggi_Fd(fd_, off, buf, n); }
-
- private:
-  int fd_ = -1;
-};
-
 // Opens a file for reading, with the messages of the whole-file read.
 Esito Apri_Descrittore(const std::string& nome, Descrittore& d, struct stat& st) {
   d.fd = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC);

@@ -4,12 +4,24 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <iterator>
 
 #include "formati.h"
 
 namespace qod::img {
+
+size_t Leggi_Fd(int fd, uint64_t off, void* buf, size_t n) {
+  size_t fatti = 0;
+  while (fatti < n) {
+    const ssize_t r = ::pread(fd, static_cast<char*>(buf) + fatti, n - fatti, static_cast<off_t>(off + fatti));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) break;
+    fatti += static_cast<size_t>(r);
+  }
+  return fatti;
+}
 
 // ---- Runs of pages ----------------------------------------------------------
 
@@ -28,6 +40,18 @@ std::vector<std::pair<uint64_t, uint64_t>> Sorgente_Blocco::Tratti::Mancanti(uin
   return v;
 }
 
+uint64_t Sorgente_Blocco::Tratti::Quanti_Mancano(uint64_t da, uint64_t a) const {
+  uint64_t n = 0;
+  auto it = m_.upper_bound(da);
+  if (it != m_.begin() && std::prev(it)->second > da) da = std::prev(it)->second;
+  for (; da < a; ++it) {
+    if (it == m_.end() || it->first >= a) return n + (a - da);
+    if (it->first > da) n += it->first - da;
+    da = std::max(da, it->second);
+  }
+  return n;
+}
+
 void Sorgente_Blocco::Tratti::Aggiungi(uint64_t da, uint64_t a) {
   auto it = m_.upper_bound(da);
   if (it != m_.begin() && std::prev(it)->second >= da) --it;
@@ -37,17 +61,6 @@ void Sorgente_Blocco::Tratti::Aggiungi(uint64_t da, uint64_t a) {
     it = m_.erase(it);
   }
   m_.emplace(da, a);
-}
-
-void Sorgente_Blocco::Tratti::Togli(uint64_t da, uint64_t a) {
-  auto it = m_.upper_bound(da);
-  if (it != m_.begin() && std::prev(it)->second > da) --it;
-  while (it != m_.end() && it->first < a) {
-    const uint64_t inizio = it->first, fine = it->second;
-    it = m_.erase(it);
-    if (inizio < da) m_.emplace(inizio, da);
-    if (fine > a) m_.emplace(a, fine);
-  }
 }
 
 // ---- The block --------------------------------------------------------------
@@ -82,39 +95,56 @@ const uint8_t* Sorgente_Blocco::Vedi(uint64_t off, size_t n) {
   return vista_.size() >= n ? vista_.data() : nullptr;
 }
 
-bool Sorgente_Blocco::Prepara(uint64_t off, uint64_t n, bool tieni) {
+uint64_t Sorgente_Blocco::Tenuto() const { return piene_ * pagina_ + pronte_.Tutti().size() * kCosto_Tratto; }
+
+uint64_t Sorgente_Blocco::Costo(uint64_t off, uint64_t n) const {
+  if (n == 0 || off > n_ || n > n_ - off) return 0;
+  const uint64_t mancano = pronte_.Quanti_Mancano(off / pagina_, (off + n - 1) / pagina_ + 1);
+  return mancano ? mancano * pagina_ + kCosto_Tratto : 0;
+}
+
+bool Sorgente_Blocco::Prepara(uint64_t off, uint64_t n) {
   if (!base_ || off > n_ || n > n_ - off) return false;
   if (n == 0) return true;
+  if (const uint64_t c = Costo(off, n); c > massimo_ || Tenuto() > massimo_ - c) {
+    oltre_ = true;
+    return false;
+  }
   const uint64_t prima = off / pagina_, dopo = (off + n - 1) / pagina_ + 1;
-  for (const auto& [p, q] : tenute_.Mancanti(prima, dopo)) {
-    // Each run of pages not read yet: one read.
-    for (const auto& [da, a] : dati_.Mancanti(p, q)) {
-      const uint64_t inizio = da * pagina_, quanti = std::min(a * pagina_, n_) - inizio;
-      if (Copia(inizio, base_ + inizio, static_cast<size_t>(quanti)) != quanti) return false;
+  // Each run of pages not read yet: one read.
+  for (const auto& [da, a] : pronte_.Mancanti(prima, dopo)) {
+    const uint64_t inizio = da * pagina_, quanti = std::min(a * pagina_, n_) - inizio;
+    const size_t letti = Copia(inizio, base_ + inizio, static_cast<size_t>(quanti));
+    if (letti != quanti) {
+      // What a short read filled is let go with the rest.
+      if (letti) {
+        const uint64_t fino = (inizio + letti + pagina_ - 1) / pagina_;
+        pronte_.Aggiungi(da, fino);
+        piene_ += fino - da;
+      }
+      return false;
     }
-    if (tieni) {
-      tenute_.Aggiungi(p, q);
-      dati_.Togli(p, q);
-    } else {
-      dati_.Aggiungi(p, q);
-    }
+    pronte_.Aggiungi(da, a);
+    piene_ += a - da;
   }
   return true;
 }
 
 void Sorgente_Blocco::Rilascia() {
-  for (const auto& [da, a] : dati_.Tutti()) {
+  for (const auto& [da, a] : pronte_.Tutti()) {
     const uint64_t inizio = da * pagina_, fine = std::min(a * pagina_, n_);
     ::madvise(base_ + inizio, static_cast<size_t>(fine - inizio), MADV_DONTNEED);
   }
-  dati_.Svuota();
+  pronte_.Svuota();
+  piene_ = 0;
+  massimo_ = UINT64_MAX;
+  oltre_ = false;
 }
 
 bool Sorgente_Blocco::Riscrivi(uint64_t off, const void* dati, size_t n) {
   if (!base_ || off > n_ || n > n_ - off) return false;
   if (n == 0) return true;
-  const uint64_t prima = off / pagina_, dopo = (off + n - 1) / pagina_ + 1;
-  if (!tenute_.Copre(prima, dopo)) return false;
+  if (!pronte_.Copre(off / pagina_, (off + n - 1) / pagina_ + 1)) return false;
   std::memcpy(base_ + off, dati, n);
   return true;
 }

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <system_error>
 #include <vector>
@@ -290,15 +291,32 @@ Esito Sostituisci_Pagina_Tiff(const Immagine& immagine, const fs::path& percorso
                               const Parametri_Salvataggio& p) {
   if (immagine.Vuota()) return Esito::Errore("no image to save");
   const std::string destinazione = percorso.string();
+  // The file is read as the reader reads it, through a block of its own:
+  // each page it copies within the memory limit, never the whole file
+  // (but where no block can be had, as far as the limit lets it be read).
+  File_C f(destinazione.c_str(), "rb");
+  if (!f) return Esito::Errore("cannot open " + destinazione + ": " + std::strerror(errno));
+  struct stat st {};
+  if (fstat(fileno(f.get()), &st) != 0 || !S_ISREG(st.st_mode)) return Esito::Errore("not a regular file: " + destinazione);
+  Sorgente_File blocco(static_cast<uint64_t>(st.st_size));
   std::string dati;
-  if (Esito e = Leggi_File(destinazione, dati); !e) return e;
-  const auto* d = reinterpret_cast<const uint8_t*>(dati.data());
-  if (Formato_Dati(d, dati.size()) != Formato::TIFF) return Esito::Errore(destinazione + ": not a TIFF file");
-  const int totale = Conta_Tiff(d, dati.size());
+  std::optional<Sorgente_Memoria> memoria;
+  Sorgente* s = &blocco;
+  if (blocco.Pronta()) {
+    blocco.Usa(fileno(f.get()));
+  } else {
+    if (Esito e = Leggi_File(destinazione, dati); !e) return e;
+    s = &memoria.emplace(reinterpret_cast<const uint8_t*>(dati.data()), dati.size());
+  }
+  uint8_t testa[4] = {};
+  if (s->Leggi(0, testa, sizeof testa) != sizeof testa || Formato_Dati(testa, sizeof testa) != Formato::TIFF)
+    return Esito::Errore(destinazione + ": not a TIFF file");
+  int totale = 0;
+  (void)Lettore_Tiff().Apri(*s, &totale);
   if (indice < 1 || indice > totale) return Esito::Errore(destinazione + ": no such image");
   const std::string tmp = Nome_Temporaneo(destinazione);
   if (tmp.empty()) return Esito::Errore("cannot create a file beside " + destinazione);
-  Esito e = Sostituisci_Tiff(immagine, d, dati.size(), tmp, indice, Leggi_Opzioni(p.opzioni), p.compressione);
+  Esito e = Sostituisci_Tiff(immagine, *s, tmp, indice, Leggi_Opzioni(p.opzioni), p.compressione);
   if (e && Conta_Immagini(tmp) != totale) e = Esito::Errore("the rewritten file cannot be read back");
   if (!e) {
     std::remove(tmp.c_str());

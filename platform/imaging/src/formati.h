@@ -43,23 +43,34 @@ class Sorgente {
   virtual const uint8_t* Vedi(uint64_t off, size_t n) = 0;
   // The block; it does not move while the source lives.
   virtual const uint8_t* Base() const = 0;
-  // Makes [off, off + n) of the block hold the file's bytes: for good with
-  // `tieni` (directories), else until Rilascia (tag data and an image's
-  // data). False when they are not all there.
-  virtual bool Prepara(uint64_t off, uint64_t n, bool tieni) = 0;
-  // Lets what was made ready until Rilascia go.
+  // Makes [off, off + n) of the block hold the file's bytes until Rilascia.
+  // False when they are not all there, or when the memory they take would
+  // pass what Limita allows (Oltre() then tells it).
+  virtual bool Prepara(uint64_t off, uint64_t n) = 0;
+  // Lets everything made ready go, and the bound of Limita with it.
   virtual void Rilascia() {}
-  // Writes over n bytes of the block at `off`, made ready before, what
-  // libtiff is to see there (the file stays as it is). False when the block
-  // cannot be written.
+  // Writes over n bytes of the block at `off`, made ready since Rilascia,
+  // what libtiff is to see there (the file stays as it is). False when the
+  // block cannot be written.
   virtual bool Riscrivi(uint64_t, const void*, size_t) { return false; }
+  // The memory the block holds now for what was made ready (whole pages,
+  // and what it keeps to know them), and what making [off, off + n) ready
+  // would add to it.
+  virtual uint64_t Tenuto() const { return 0; }
+  virtual uint64_t Costo(uint64_t, uint64_t) const { return 0; }
+  // Until Rilascia, Prepara keeps Tenuto() within `massimo`.
+  virtual void Limita(uint64_t) {}
+  virtual bool Oltre() const { return false; }
+  // The pages the block is filled by (0: it is not, the data is at hand).
+  virtual uint64_t Pagina() const { return 0; }
 };
 
 // A source whose block is private memory of the file's size, untouched until
 // a part of it is made ready by copying that part of the file into it, page
-// by page. The directories made ready stay; the rest (tag data and an
-// image's data) is let go by Rilascia. What is known of the block are runs
-// of the pages read, so it costs what was read, whatever the file's size.
+// by page, and let go again by Rilascia: between two images it holds
+// nothing. What is known of the block are runs of the pages read, so it
+// costs what was read, whatever the file's size; a byte made ready costs
+// the whole page it lies in.
 class Sorgente_Blocco : public Sorgente {
  public:
   explicit Sorgente_Blocco(uint64_t dimensione);
@@ -74,9 +85,17 @@ class Sorgente_Blocco : public Sorgente {
   const uint8_t* Base() const override { return base_; }
   size_t Leggi(uint64_t off, void* buf, size_t n) override;
   const uint8_t* Vedi(uint64_t off, size_t n) override;
-  bool Prepara(uint64_t off, uint64_t n, bool tieni) override;
+  bool Prepara(uint64_t off, uint64_t n) override;
   void Rilascia() override;
   bool Riscrivi(uint64_t off, const void* dati, size_t n) override;
+  uint64_t Tenuto() const override;
+  uint64_t Costo(uint64_t off, uint64_t n) const override;
+  void Limita(uint64_t massimo) override { massimo_ = massimo; }
+  bool Oltre() const override { return oltre_; }
+  uint64_t Pagina() const override { return pagina_; }
+
+  // What the block keeps to know one run of pages read.
+  static constexpr uint64_t kCosto_Tratto = 64;
 
  protected:
   // Copies up to n bytes of the file at `off` (not past its end): the count.
@@ -88,11 +107,11 @@ class Sorgente_Blocco : public Sorgente {
    public:
     // The parts of [da, a) that no run covers, in order.
     std::vector<std::pair<uint64_t, uint64_t>> Mancanti(uint64_t da, uint64_t a) const;
+    // Pages of [da, a) that no run covers.
+    uint64_t Quanti_Mancano(uint64_t da, uint64_t a) const;
     // Adds [da, a), joined to the runs it touches.
     void Aggiungi(uint64_t da, uint64_t a);
-    // Takes [da, a) out of the runs.
-    void Togli(uint64_t da, uint64_t a);
-    bool Copre(uint64_t da, uint64_t a) const { return Mancanti(da, a).empty(); }
+    bool Copre(uint64_t da, uint64_t a) const { return Quanti_Mancano(da, a) == 0; }
     const std::map<uint64_t, uint64_t>& Tutti() const { return m_; }
     void Svuota() { m_.clear(); }
 
@@ -105,8 +124,10 @@ class Sorgente_Blocco : public Sorgente {
   uint64_t n_;
   uint64_t pagina_ = 4096;
   uint8_t* base_ = nullptr;
-  Tratti tenute_;  // pages read for good
-  Tratti dati_;    // pages read since Rilascia
+  Tratti pronte_;        // pages read since Rilascia
+  uint64_t piene_ = 0;   // how many
+  uint64_t massimo_ = UINT64_MAX;
+  bool oltre_ = false;
   std::vector<uint8_t> vista_;  // the last bytes looked at
   uint64_t vista_da_ = 0;
 };
@@ -123,16 +144,36 @@ class Sorgente_Copia : public Sorgente_Blocco {
   const uint8_t* d_;
 };
 
-// Data in memory taken whole as the block: for rewriting a file's pages, and
-// where no block of its own can be had.
+// Up to n bytes of a file's descriptor at `off`; fewer at the end of the
+// file or on an error.
+size_t Leggi_Fd(int fd, uint64_t off, void* buf, size_t n);
+
+// A TIFF file as libtiff reads a mapped file, without mapping the file
+// itself (a file cut short while mapped would end the program): the block
+// is filled from the file's descriptor.
+class Sorgente_File : public Sorgente_Blocco {
+ public:
+  using Sorgente_Blocco::Sorgente_Blocco;
+  // The descriptor the reads use until the next call (-1: none, reads fail).
+  void Usa(int fd) { fd_ = fd; }
+
+ protected:
+  size_t Copia(uint64_t off, void* buf, size_t n) override { return fd_ < 0 ? 0 : Leggi_Fd(fd_, off, buf, n); }
+
+ private:
+  int fd_ = -1;
+};
+
+// Data in memory taken whole as the block, where no block of its own can be
+// had.
 class Sorgente_Memoria : public Sorgente {
  public:
   Sorgente_Memoria(const uint8_t* d, size_t n) : d_(d), n_(n) {}
   uint64_t Dimensione() const override { return n_; }
   size_t Leggi(uint64_t off, void* buf, size_t n) override;
-  const uint8_t* Vedi(uint64_t off, size_t n) override { return Prepara(off, n, true) ? d_ + off : nullptr; }
+  const uint8_t* Vedi(uint64_t off, size_t n) override { return Prepara(off, n) ? d_ + off : nullptr; }
   const uint8_t* Base() const override { return d_; }
-  bool Prepara(uint64_t off, uint64_t n, bool tieni) override;
+  bool Prepara(uint64_t off, uint64_t n) override;
 
  private:
   const uint8_t* d_;
@@ -180,8 +221,11 @@ Esito Salva_Jpeg(const Immagine& im, const std::string& percorso, const Opzioni&
 // TIFF file and the image is added as its next directory.
 Esito Salva_Tiff(const Immagine& im, const std::string& percorso, const Opzioni& o, int compressione,
                  bool accoda);
-Esito Sostituisci_Tiff(const Immagine& im, const uint8_t* d, size_t n, const std::string& percorso,
-                       int indice, const Opzioni& o, int compressione);
+// Writes into `percorso` the TIFF file of `sorgente` with image `indice`
+// replaced by `im`; every other image is copied as it is stored, read
+// within the memory limit.
+Esito Sostituisci_Tiff(const Immagine& im, Sorgente& sorgente, const std::string& percorso, int indice,
+                       const Opzioni& o, int compressione);
 
 // dpi of a pixels-per-metre value: the value written as dpi x 39.3 by the
 // page save gives its dpi back exactly; any other is converted with

@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -166,7 +167,7 @@ constexpr uint8_t kDim_Tipo[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 
 constexpr uint64_t kVoci_Massime = 4096;
 
 const uint8_t* Blocco(Sorgente& s, uint64_t off, uint64_t n) {
-  return s.Prepara(off, n, true) ? s.Base() + off : nullptr;
+  return s.Prepara(off, n) ? s.Base() + off : nullptr;
 }
 
 // libtiff reads past a damaged directory chain or tag quietly (a colour map
@@ -244,7 +245,8 @@ Esito Verifica_Catena(Sorgente& s, Catena& c) {
 // How much of an image's tag data is made ready besides its strip arrays: a
 // colour map or a transfer function (3 x 2^16 16-bit values at most) whole;
 // any other tag (the few the image is made of, texts, a writer's own tags)
-// when it holds no more than 64 KiB, while 1 MiB for all of them lasts.
+// when it holds no more than 64 KiB, while 1 MiB for all of them lasts,
+// counted as libtiff's copy of the data and the pages of the block it fills.
 // libtiff reads every tag of a directory, whatever it holds, into memory of
 // its own: a tag not made ready is shown to it (in the block, not in the
 // file) with a count it refuses as too large, so it reads nothing of it.
@@ -335,38 +337,85 @@ struct Forma {
 
 bool Tag_Pezzi(uint64_t tag) { return tag == 273 || tag == 279 || tag == 324 || tag == 325; }
 
-// Makes ready the directory at `off` (checked by Verifica_Catena), for good,
-// and as much of the data of its tags as libtiff can need to read it for an
-// image the memory limit lets through, until Rilascia. An image that cannot
-// be had within the limit, as its directory tells, is found here, before
-// libtiff reads anything of it: `rifiuto` tells it, and nothing more is
-// made ready. `tabelle` is what the strip arrays take, in libtiff's memory
-// and in the block. False on a read error.
-bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto, uint64_t& tabelle) {
-  rifiuto = Esito::Bene();
-  tabelle = 0;
-  const uint64_t n = s.Dimensione();
-  const uint64_t dim_conto = c.grande ? 8 : 2, dim_voce = c.grande ? 20 : 12, dim_valore = c.grande ? 8 : 4;
-  const uint8_t* p = Blocco(s, off, dim_conto);
-  if (!p) return false;
-  const uint64_t voci = c.grande ? Leggi_U64(c.le, p) : Leggi_U16(c.le, p);
-  if (voci > kVoci_Massime) return true;  // libtiff refuses it, reading no entry
-  const uint8_t* dir = Blocco(s, off, dim_conto + voci * dim_voce + dim_valore);
-  if (!dir) return false;
-  // Pointers into the source's block stay valid: the block does not move.
-  auto voce = [&](uint64_t i) { return dir + dim_conto + i * dim_voce; };
-  auto conto_di = [&](const uint8_t* e) { return c.grande ? Leggi_U64(c.le, e + 4) : Leggi_U32(c.le, e + 4); };
-  // libtiff reads the first entry of a tag and passes over the others.
-  std::vector<bool> visto(65536);
-  std::vector<bool> primo(static_cast<size_t>(voci));
-  Forma f;
-  for (uint64_t i = 0; i < voci; ++i) {
-    const uint64_t tag = Leggi_U16(c.le, voce(i));
-    if (visto[tag]) continue;
-    visto[tag] = true;
-    primo[i] = true;
-    f.Imposta(s, c, voce(i));
+// The entries of a directory (checked by Verifica_Catena) made ready in the
+// block until Rilascia, as libtiff takes them: the first entry of each tag,
+// the others passed over.
+class Voci {
+ public:
+  // False on a read error. A directory of more entries than libtiff reads
+  // (it refuses the image, reading none of them) has none here.
+  bool Leggi(Sorgente& s, const Catena& c, uint64_t off) {
+    c_ = &c;
+    dim_conto_ = c.grande ? 8 : 2;
+    dim_voce_ = c.grande ? 20 : 12;
+    const uint8_t* p = Blocco(s, off, dim_conto_);
+    if (!p) return false;
+    const uint64_t voci = c.grande ? Leggi_U64(c.le, p) : Leggi_U16(c.le, p);
+    if (voci > kVoci_Massime) return true;
+    dir_ = Blocco(s, off, dim_conto_ + voci * dim_voce_ + Dim_Valore());
+    if (!dir_) return false;
+    // Pointers into the source's block stay valid: the block does not move.
+    std::vector<bool> visto(65536);
+    for (uint64_t i = 0; i < voci; ++i) {
+      const uint64_t tag = Tag(Voce(i));
+      if (visto[tag]) continue;
+      visto[tag] = true;
+      primi_.push_back(Voce(i));
+    }
+    off_ = off;
+    return true;
   }
+
+  // The first entries of its tags, in the directory's order.
+  const std::vector<const uint8_t*>& Prime() const { return primi_; }
+  uint64_t Tag(const uint8_t* e) const { return Leggi_U16(c_->le, e); }
+  uint64_t Tipo(const uint8_t* e) const { return Leggi_U16(c_->le, e + 2); }
+  uint64_t Conto(const uint8_t* e) const { return c_->grande ? Leggi_U64(c_->le, e + 4) : Leggi_U32(c_->le, e + 4); }
+  // Where the entry's data lies, and how long it is, when it lies outside
+  // the entry, of a type libtiff reads, and inside a file of n bytes; else 0.
+  uint64_t Dove(const uint8_t* e) const { return c_->grande ? Leggi_U64(c_->le, e + 12) : Leggi_U32(c_->le, e + 8); }
+  uint64_t Dati(const uint8_t* e, uint64_t n) const {
+    const uint64_t tipo = Tipo(e), conto = Conto(e);
+    if (tipo >= 19 || kDim_Tipo[tipo] == 0 || conto > UINT64_MAX / 8) return 0;
+    const uint64_t dim = conto * kDim_Tipo[tipo], dove = Dove(e);
+    // Data past the end is refused by libtiff itself, as from a mapped file.
+    if (dim <= Dim_Valore() || dove > n || n - dove < dim) return 0;
+    return dim;
+  }
+  // Where in the file the entry lies, and the size of its count.
+  uint64_t Posizione(const uint8_t* e) const { return off_ + static_cast<uint64_t>(e - dir_); }
+  uint64_t Dim_Conto() const { return c_->grande ? 8 : 4; }
+  uint64_t Dim_Valore() const { return c_->grande ? 8 : 4; }
+  // The strips or tiles libtiff counts, as the entries tell (see Forma).
+  Forma Leggi_Forma(Sorgente& s) const {
+    Forma f;
+    for (const uint8_t* e : primi_) f.Imposta(s, *c_, e);
+    return f;
+  }
+
+ private:
+  const uint8_t* Voce(uint64_t i) const { return dir_ + dim_conto_ + i * dim_voce_; }
+
+  const Catena* c_ = nullptr;
+  uint64_t dim_conto_ = 2, dim_voce_ = 12, off_ = 0;
+  const uint8_t* dir_ = nullptr;
+  std::vector<const uint8_t*> primi_;
+};
+
+// Makes ready the directory at `off` (checked by Verifica_Catena) and as
+// much of the data of its tags as libtiff can need to read it for an image
+// the memory limit lets through, until Rilascia. An image that cannot be
+// had within the limit, as its directory tells, is found here, before
+// libtiff reads anything of it: `rifiuto` tells it, and nothing more is
+// made ready. `copie` is what libtiff's copy of the tags read takes (its
+// strip arrays and the rest). False on a read error.
+bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto, uint64_t& copie) {
+  rifiuto = Esito::Bene();
+  copie = 0;
+  const uint64_t n = s.Dimensione();
+  Voci v;
+  if (!v.Leggi(s, c, off)) return false;
+  const Forma f = v.Leggi_Forma(s);
   if (f.w > Lato_Massimo || f.h > Lato_Massimo) {
     rifiuto = Esito::Errore("TIFF: bad image size");
     return true;
@@ -378,42 +427,72 @@ bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto, uin
   // Of each strip array libtiff reads one value a strip and holds it in 8
   // bytes; more values than strips it passes over.
   const uint64_t pezzi = f.Pezzi();
-  tabelle = pezzi * 16;
-  for (uint64_t i = 0; i < voci; ++i) {
-    const uint64_t tag = Leggi_U16(c.le, voce(i)), tipo = Leggi_U16(c.le, voce(i) + 2);
-    if (primo[i] && Tag_Pezzi(tag) && tipo < 19) tabelle += std::min(conto_di(voce(i)), pezzi) * kDim_Tipo[tipo];
-  }
-  if (tabelle > Limite_Memoria()) {
+  auto di_pezzi = [&](const uint8_t* e) { return std::min(v.Conto(e), pezzi) * kDim_Tipo[v.Tipo(e)]; };
+  uint64_t tabelle = pezzi * 16;
+  for (const uint8_t* e : v.Prime())
+    if (Tag_Pezzi(v.Tag(e)) && v.Dati(e, n)) tabelle += s.Costo(v.Dove(e), di_pezzi(e));
+  if (tabelle > Limite_Memoria() || s.Tenuto() > Limite_Memoria() - tabelle) {
     rifiuto = Esito::Errore("TIFF: too many strips");
     return true;
   }
+  copie = pezzi * 16;
   uint64_t altri = 0;
-  for (uint64_t i = 0; i < voci; ++i) {
-    const uint8_t* e = voce(i);
-    const uint64_t tag = Leggi_U16(c.le, e), tipo = Leggi_U16(c.le, e + 2);
-    const uint64_t conto = conto_di(e);
-    if (!primo[i] || tipo >= 19 || kDim_Tipo[tipo] == 0 || conto > UINT64_MAX / 8) continue;
-    const uint64_t dim = conto * kDim_Tipo[tipo];
-    if (dim <= dim_valore) continue;
-    const uint64_t dove = c.grande ? Leggi_U64(c.le, e + 12) : Leggi_U32(c.le, e + 8);
-    // Data past the end is refused by libtiff itself, as from a mapped file.
-    if (dove > n || n - dove < dim) continue;
+  for (const uint8_t* e : v.Prime()) {
+    const uint64_t tag = v.Tag(e), dim = v.Dati(e, n);
+    if (!dim) continue;
+    const uint64_t dove = v.Dove(e);
     uint64_t quanto = 0;
     if (Tag_Pezzi(tag)) {
-      quanto = std::min(conto, pezzi) * kDim_Tipo[tipo];
+      quanto = di_pezzi(e);
     } else if (tag == 320 || tag == 301) {
       if (dim <= kDati_Mappa) quanto = dim;
-    } else if (dim <= kDati_Tag && altri + dim <= kDati_Tag_Tutti) {
+    } else if (const uint64_t costo = dim + s.Costo(dove, dim); dim <= kDati_Tag && altri + costo <= kDati_Tag_Tutti) {
       quanto = dim;
-      altri += dim;
+      altri += costo;
     }
-    if (quanto && !s.Prepara(dove, quanto, false)) return false;
+    if (quanto && !s.Prepara(dove, quanto)) return false;
+    if (!Tag_Pezzi(tag)) copie += quanto;
     if (!quanto) {
       static constexpr uint8_t kTroppi[8] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-      (void)s.Riscrivi(off + static_cast<uint64_t>(e - dir) + 4, kTroppi, c.grande ? 8 : 4);
+      (void)s.Riscrivi(v.Posizione(e) + 4, kTroppi, v.Dim_Conto());
     }
   }
   return true;
+}
+
+// The strip or tile data of an image copied as it is, this much at a time.
+constexpr uint64_t kPezzo_Copia = uint64_t{1} << 20;
+
+// Makes ready the directory at `off` (checked by Verifica_Catena) and the
+// whole data of its tags until Rilascia, for copying its image as it is,
+// when what the copy holds fits in the memory limit: the pages of the block
+// and libtiff's copy of the tags while libtiff reads them, then that copy,
+// the one made for the file written and a piece of the strips (the block
+// is let go in between). `pagina` names the image in the refusal.
+Esito Prepara_Copia(Sorgente& s, const Catena& c, uint64_t off, const std::string& pagina) {
+  const uint64_t n = s.Dimensione(), limite = Limite_Memoria();
+  Voci v;
+  if (!v.Leggi(s, c, off)) return Esito::Errore("TIFF: cannot read image " + pagina);
+  // libtiff holds 8 bytes for each strip of each strip array, whatever the
+  // file stores.
+  const uint64_t pezzi = v.Leggi_Forma(s).Pezzi();
+  uint64_t copie = 0;
+  for (const uint8_t* e : v.Prime())
+    if (const uint64_t dim = v.Dati(e, n)) copie += Tag_Pezzi(v.Tag(e)) ? pezzi * 8 : dim;
+  const Esito troppo = Esito::Errore("TIFF: the tags of image " + pagina + " take more memory than the limit of " +
+                                     std::to_string(limite >> 20) + " MB");
+  // While libtiff reads the directory, the block and its copy; while the
+  // image is copied, its copy, the one made for the file written and a
+  // piece of the strips.
+  if (copie > limite / 2 || 2 * copie + kPezzo_Copia > limite || s.Tenuto() > limite - copie) return troppo;
+  s.Limita(limite - copie);
+  for (const uint8_t* e : v.Prime()) {
+    const uint64_t dim = v.Dati(e, n);
+    if (!dim) continue;
+    const uint64_t quanto = Tag_Pezzi(v.Tag(e)) ? std::min(v.Conto(e), pezzi) * kDim_Tipo[v.Tipo(e)] : dim;
+    if (!s.Prepara(v.Dove(e), quanto)) return s.Oltre() ? troppo : Esito::Errore("TIFF: cannot read image " + pagina);
+  }
+  return Esito::Bene();
 }
 
 // ---- What one image's load holds ---------------------------------------------
@@ -421,11 +500,13 @@ bool Prepara_Tag(Sorgente& s, const Catena& c, uint64_t off, Esito& rifiuto, uin
 // The memory limit bounds the peak of one image's load, all of it together:
 // the image; the raster libtiff converts it through, with the buffer of one
 // decoded strip or tile it decodes into for that (freed before the image is
-// made of the raster: the larger of the two counts); the strip arrays
-// (libtiff's and the block's); the strip data made ready in the block; and
-// the copy of a strip libtiff makes when it does not decode from the block.
-// Not counted: a codec's state of a few rows, and the tags besides the strip
-// arrays (about 1.4 MiB at most, see kDati_Tag_Tutti).
+// made of the raster: the larger of the two counts); libtiff's copy of the
+// directory's tags (its strip arrays and the rest); the pages of the block
+// the strip data fills, and what the block keeps to know them; and the copy
+// of a strip libtiff makes when it does not decode from the block. The
+// directory and its tags' data are let go from the block once libtiff has
+// read them, before the strip data is made ready. Not counted: a codec's
+// state of a few rows.
 
 uint16_t Compressione(TIFF* t) {
   uint16_t compr = COMPRESSION_NONE;
@@ -514,18 +595,44 @@ Esito Prepara_Dati(Sorgente& s, TIFF* t, uint64_t tenuti) {
     if (da_file) return std::min(presi(k), n - dove[k]);
     return nel_file(k) ? (presi(k) + 1023) / 1024 * 1024 : 0;
   };
-  uint64_t totale = tenuti + (da_file ? decodificato : 0), copia_massima = 0;
+  // The block fills whole pages: a strip of one byte costs the page it lies
+  // in, and each run of pages apart from the others what the block keeps to
+  // know it. Counted before anything is read, from the strips in the
+  // order they lie: exact for strips in the order of the file, and more
+  // than they take when one lies before the one listed before it.
+  const uint64_t pagina = std::max<uint64_t>(s.Pagina(), 1), per_tratto = s.Pagina() ? Sorgente_Blocco::kCosto_Tratto : 0;
+  uint64_t totale = tenuti + s.Tenuto() + (da_file ? decodificato : 0), copia_massima = 0;
   if (totale > limite) return Esito::Errore("TIFF: image data too large");
+  bool primo = true;
+  uint64_t inizio = 0, fine = 0;  // the pages from the last strip's first page up to `fine` are counted
   for (uint32_t k = 0; k < pezzi; ++k) {
-    totale += nel_blocco(k);
     copia_massima = std::max(copia_massima, copiati(k));
+    if (const uint64_t q = nel_blocco(k)) {
+      const uint64_t da = dove[k] / pagina, a = (dove[k] + q - 1) / pagina + 1;
+      uint64_t nuove = a - da;
+      if (primo || da < inizio) {
+        totale += per_tratto;
+        fine = a;
+      } else {
+        if (da > fine) totale += per_tratto;
+        nuove = a > std::max(da, fine) ? a - std::max(da, fine) : 0;
+        fine = std::max(fine, a);
+      }
+      primo = false;
+      inizio = da;
+      totale += nuove * pagina;
+    }
     if (totale > limite || copia_massima > limite - totale) return Esito::Errore("TIFF: image data too large");
   }
   for (uint32_t k = 0; da_file && !tile && k < pezzi; ++k)
     if (Esito e = Verifica_Jbig(t, s, dove[k], conti[k], decodificato); !e)
       return Esito::Errore("TIFF: JBIG strip " + std::to_string(k) + e.motivo);
+  // What the block may hold while it is filled, whatever the count above
+  // missed.
+  s.Limita(limite - (tenuti + (da_file ? decodificato : 0) + copia_massima));
   for (uint32_t k = 0; k < pezzi; ++k)
-    if (const uint64_t q = nel_blocco(k); q && !s.Prepara(dove[k], q, false)) return Esito::Errore("TIFF: read error");
+    if (const uint64_t q = nel_blocco(k); q && !s.Prepara(dove[k], q))
+      return Esito::Errore(s.Oltre() ? "TIFF: image data too large" : "TIFF: read error");
   return Esito::Bene();
 }
 
@@ -533,7 +640,7 @@ Esito Prepara_Dati(Sorgente& s, TIFF* t, uint64_t tenuti) {
 
 // Reads the image through libtiff's conversion to RGBA: the whole raster,
 // and the image made of it.
-Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint64_t tabelle, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp,
+Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint64_t copie, uint32_t w, uint32_t h, uint16_t bps, uint16_t spp,
                  uint16_t extra, Immagine& out) {
   TIFF* t = *tf;
   char msg[1024] = {};
@@ -558,7 +665,7 @@ Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint64_t tabelle, uint32_t w, uint32_t h
   const uint64_t buffer = pezzo > 0 ? static_cast<uint64_t>(pezzo) * piani : 0;
   // The decode buffer is freed before the image is made of the raster: the
   // two are never held together.
-  if (Esito e = Prepara_Dati(s, t, byte + std::max<uint64_t>(immagine, buffer) + tabelle); !e) return e;
+  if (Esito e = Prepara_Dati(s, t, byte + std::max<uint64_t>(immagine, buffer) + copie); !e) return e;
   std::vector<uint32_t> raster;
   try {
     raster.resize(static_cast<size_t>(uint64_t{w} * h));
@@ -589,10 +696,10 @@ Esito Leggi_Rgba(Tiff& tf, Sorgente& s, uint64_t tabelle, uint32_t w, uint32_t h
   return Esito::Bene();
 }
 
-// Reads the image of the directory libtiff has read, whose strip arrays take
-// `tabelle`: what its load holds is checked against the limit before any of
-// its data is read.
-Esito Leggi_Directory(Tiff& tf, Sorgente& s, uint64_t tabelle, Immagine& out) {
+// Reads the image of the directory libtiff has read, whose tags take `copie`
+// in libtiff's memory: what its load holds is checked against the limit
+// before any of its data is read.
+Esito Leggi_Directory(Tiff& tf, Sorgente& s, uint64_t copie, Immagine& out) {
   TIFF* t = *tf;
   uint32_t w = 0, h = 0;
   uint16_t bps = 1, spp = 1, planare = PLANARCONFIG_CONTIG, compr = COMPRESSION_NONE, foto = 0;
@@ -624,7 +731,7 @@ Esito Leggi_Directory(Tiff& tf, Sorgente& s, uint64_t tabelle, Immagine& out) {
   }
   const int dpi_x = Dpi_Tiff(t, TIFFTAG_XRESOLUTION), dpi_y = Dpi_Tiff(t, TIFFTAG_YRESOLUTION);
   if (!bit) {
-    Esito e = Leggi_Rgba(tf, s, tabelle, w, h, bps, spp, extra, out);
+    Esito e = Leggi_Rgba(tf, s, copie, w, h, bps, spp, extra, out);
     if (e) out.Imposta_Dpi(dpi_x, dpi_y);
     return e;
   }
@@ -652,7 +759,7 @@ Esito Leggi_Directory(Tiff& tf, Sorgente& s, uint64_t tabelle, Immagine& out) {
     return tf.Errore("bad strip layout");
   const size_t immagine = Byte_Necessari(w, h, bit);
   if (immagine == 0) return Esito::Errore("TIFF: image too large");
-  if (Esito e = Prepara_Dati(s, t, immagine + tabelle); !e) return e;
+  if (Esito e = Prepara_Dati(s, t, immagine + copie); !e) return e;
   if (!Accesso_Interno::Alloca(out, static_cast<int>(w), static_cast<int>(h), bit, tavolozza))
     return Esito::Errore("TIFF: image too large");
   // Each strip is decoded into the image itself, its rows one after another
@@ -701,7 +808,7 @@ size_t Sorgente_Memoria::Leggi(uint64_t off, void* buf, size_t n) {
   return k;
 }
 
-bool Sorgente_Memoria::Prepara(uint64_t off, uint64_t n, bool) { return off <= n_ && n <= n_ - off; }
+bool Sorgente_Memoria::Prepara(uint64_t off, uint64_t n) { return off <= n_ && n <= n_ - off; }
 
 struct Lettore_Tiff::Stato {
   Sorgente* sorgente = nullptr;
@@ -715,8 +822,13 @@ struct Lettore_Tiff::Stato {
   tdir_t immagini = 0;
   bool letta = false;   // libtiff has read a directory:
   tdir_t corrente = 0;  // this one,
-  uint64_t tabelle = 0;  // whose strip arrays take this
+  uint64_t copie = 0;   // whose tags take this in libtiff's memory
 };
+
+// libtiff keeps the tags of the directory it has read until it reads
+// another: past this much they are let go after the image is loaded, and
+// read again when it is asked for again.
+constexpr uint64_t kCopie_Tenute = uint64_t{16} << 20;
 
 Lettore_Tiff::Lettore_Tiff() = default;
 Lettore_Tiff::~Lettore_Tiff() = default;
@@ -731,7 +843,7 @@ Esito Lettore_Tiff::Apri(Sorgente& s, int* immagini) {
   // one the limit refuses: then nothing of it is read until it is asked for.
   Esito rifiuto;
   const uint64_t primo = st->catena.directory.front();
-  const bool pronto = Prepara_Tag(s, st->catena, primo, rifiuto, st->tabelle);
+  const bool pronto = Prepara_Tag(s, st->catena, primo, rifiuto, st->copie);
   Esito e = Esito::Bene();
   if (!pronto) e = Esito::Errore("TIFF: read error");
   else if (!st->tf->Apri_Sorgente(s, true) || (rifiuto && !TIFFSetSubDirectory(**st->tf, primo)))
@@ -766,7 +878,7 @@ Esito Lettore_Tiff::Carica(int indice, Immagine& out) {
     if (!**st.tf && !st.tf->Apri_Sorgente(*st.sorgente, true))
       e = st.tf->Errore("cannot open");
     else if (dir >= st.catena.directory.size() ||
-             !Prepara_Tag(*st.sorgente, st.catena, st.catena.directory[dir], rifiuto, st.tabelle))
+             !Prepara_Tag(*st.sorgente, st.catena, st.catena.directory[dir], rifiuto, st.copie))
       e = Esito::Errore("TIFF: cannot read image " + std::to_string(indice));
     else if (!rifiuto)
       e = rifiuto;
@@ -775,12 +887,18 @@ Esito Lettore_Tiff::Carica(int indice, Immagine& out) {
     st.letta = bool(e);
     st.corrente = dir;
     st.jbig = st.letta && Compressione(**st.tf) == COMPRESSION_JBIG;
+    // libtiff has its own copy of what it read of the directory.
+    st.sorgente->Rilascia();
   }
-  if (e) e = Leggi_Directory(*st.tf, *st.sorgente, st.tabelle, out);
+  if (e) e = Leggi_Directory(*st.tf, *st.sorgente, st.copie, out);
   // A copy libtiff made of a strip would stay until the next image's data
   // is read; a buffer of 1 KiB takes its place.
   if (e && Copia_Libtiff(**st.tf)) TIFFReadBufferSetup(**st.tf, nullptr, 1);
   st.sorgente->Rilascia();
+  if (e && st.copie > kCopie_Tenute) {
+    st.tf = std::make_unique<Tiff>();
+    st.letta = st.jbig = false;
+  }
   // After a failure libtiff's state is not trusted for the next image.
   if (!e) stato_.reset();
   return e;
@@ -900,9 +1018,87 @@ Esito Scrivi_Directory(Tiff& tf, const Immagine& im, const Opzioni& o, int compr
   return Esito::Bene();
 }
 
-// Copies the current directory of `s` to `d` with its strips or tiles as
-// they are stored.
-Esito Copia_Directory(Tiff& ts, Tiff& td) {
+// Tags whose values are offsets of further directories of the file read:
+// in the file written they would point nowhere.
+bool Tag_Di_Rimando(const TIFFField* f) {
+  const uint32_t tag = TIFFFieldTag(f);
+  const TIFFDataType tipo = TIFFFieldDataType(f);
+  return tag == TIFFTAG_EXIFIFD || tag == TIFFTAG_GPSIFD || tag == TIFFTAG_INTEROPERABILITYIFD || tipo == TIFF_IFD ||
+         tipo == TIFF_IFD8;
+}
+
+// Copies the tags libtiff keeps as it read them (texts, colour profiles,
+// a writer's own tags, those it does not know) from the directory of `s` to
+// `d`, each through the form libtiff gives and takes it in. A tag `d` does
+// not know is made known to it as `s` knows it, its name kept in `nomi`
+// while `d` is open.
+Esito Copia_Tag_Propri(TIFF* s, TIFF* d, std::deque<std::string>& nomi) {
+  const int n = TIFFGetTagListCount(s);
+  for (int i = 0; i < n; ++i) {
+    const uint32_t tag = TIFFGetTagListEntry(s, i);
+    const TIFFField* f = TIFFFindField(s, tag, TIFF_ANY);
+    if (!f || Tag_Di_Rimando(f)) continue;
+    const TIFFDataType tipo = TIFFFieldDataType(f);
+    if (!TIFFFindField(d, tag, TIFF_ANY)) {
+      nomi.emplace_back(TIFFFieldName(f) ? TIFFFieldName(f) : "");
+      TIFFFieldInfo info{tag, static_cast<short>(TIFFFieldReadCount(f)), static_cast<short>(TIFFFieldWriteCount(f)),
+                         tipo, FIELD_CUSTOM, 1, static_cast<unsigned char>(TIFFFieldPassCount(f)), nomi.back().data()};
+      if (TIFFMergeFieldInfo(d, &info, 1) != 0) return Esito::Errore("TIFF: tag " + std::to_string(tag) + " cannot be kept");
+    }
+    const TIFFField* g = TIFFFindField(d, tag, TIFF_ANY);
+    const int letti = TIFFFieldReadCount(f);
+    int fatto = 0;
+    if (TIFFFieldPassCount(f)) {
+      // A count and the values.
+      void* dati = nullptr;
+      uint32_t conto = 0;
+      uint16_t conto16 = 0;
+      const int ok = letti == TIFF_VARIABLE2 ? TIFFGetField(s, tag, &conto, &dati) : TIFFGetField(s, tag, &conto16, &dati);
+      if (letti != TIFF_VARIABLE2) conto = conto16;
+      if (ok && g && TIFFFieldPassCount(g))
+        fatto = TIFFFieldWriteCount(g) == TIFF_VARIABLE2 ? TIFFSetField(d, tag, conto, dati)
+                                                         : TIFFSetField(d, tag, static_cast<int>(conto), dati);
+    } else if (tag == TIFFTAG_DOTRANGE) {
+      uint16_t a = 0, b = 0;
+      if (TIFFGetField(s, tag, &a, &b)) fatto = TIFFSetField(d, tag, a, b);
+    } else if (tipo == TIFF_ASCII || letti == TIFF_VARIABLE || letti == TIFF_VARIABLE2 || letti == TIFF_SPP ||
+               letti > 1) {
+      // A text, or values of a count the tag itself has.
+      void* dati = nullptr;
+      if (TIFFGetField(s, tag, &dati) && dati) fatto = TIFFSetField(d, tag, dati);
+    } else {
+      // One value, given as its type and taken as the arguments of a call
+      // without a prototype take it.
+      auto copia = [&](auto v, auto come) {
+        if (TIFFGetField(s, tag, &v)) fatto = TIFFSetField(d, tag, static_cast<decltype(come)>(v));
+      };
+      switch (tipo) {
+        case TIFF_BYTE: case TIFF_UNDEFINED: copia(uint8_t{}, int{}); break;
+        case TIFF_SBYTE: copia(int8_t{}, int{}); break;
+        case TIFF_SHORT: copia(uint16_t{}, int{}); break;
+        case TIFF_SSHORT: copia(int16_t{}, int{}); break;
+        case TIFF_LONG: copia(uint32_t{}, uint32_t{}); break;
+        case TIFF_SLONG: copia(int32_t{}, int32_t{}); break;
+        case TIFF_LONG8: copia(uint64_t{}, uint64_t{}); break;
+        case TIFF_SLONG8: copia(int64_t{}, int64_t{}); break;
+        case TIFF_RATIONAL: case TIFF_SRATIONAL:
+          if (TIFFFieldSetGetSize(f) == 8) copia(double{}, double{});
+          else copia(float{}, double{});
+          break;
+        case TIFF_FLOAT: copia(float{}, double{}); break;
+        case TIFF_DOUBLE: copia(double{}, double{}); break;
+        default: break;
+      }
+    }
+    if (!fatto) return Esito::Errore("TIFF: tag " + std::to_string(tag) + " cannot be kept");
+  }
+  return Esito::Bene();
+}
+
+// Copies the directory of `s` libtiff has read to `d` with every tag it
+// carries (but those that point to further directories) and its strips or
+// tiles as they are stored, read from `sorgente` a piece at a time.
+Esito Copia_Directory(Tiff& ts, Tiff& td, Sorgente& sorgente, std::deque<std::string>& nomi) {
   TIFF* s = *ts;
   TIFF* d = *td;
   uint16_t compr = COMPRESSION_NONE, bps = 1, spp = 1;
@@ -915,14 +1111,15 @@ Esito Copia_Directory(Tiff& ts, Tiff& td) {
   // The compression first: the codec's own tags exist only once it is set.
   TIFFSetField(d, TIFFTAG_COMPRESSION, compr);
   for (ttag_t tag : {TIFFTAG_IMAGEWIDTH, TIFFTAG_IMAGELENGTH, TIFFTAG_ROWSPERSTRIP, TIFFTAG_TILEWIDTH,
-                     TIFFTAG_TILELENGTH, TIFFTAG_SUBFILETYPE, TIFFTAG_GROUP3OPTIONS, TIFFTAG_GROUP4OPTIONS}) {
+                     TIFFTAG_TILELENGTH, TIFFTAG_SUBFILETYPE, TIFFTAG_GROUP3OPTIONS, TIFFTAG_GROUP4OPTIONS,
+                     TIFFTAG_IMAGEDEPTH, TIFFTAG_TILEDEPTH, TIFFTAG_BADFAXLINES, TIFFTAG_CONSECUTIVEBADFAXLINES}) {
     uint32_t v;
     if (TIFFGetField(s, tag, &v)) TIFFSetField(d, tag, v);
   }
   for (ttag_t tag : {TIFFTAG_BITSPERSAMPLE, TIFFTAG_SAMPLESPERPIXEL, TIFFTAG_PHOTOMETRIC,
                      TIFFTAG_FILLORDER, TIFFTAG_PLANARCONFIG, TIFFTAG_ORIENTATION, TIFFTAG_RESOLUTIONUNIT,
                      TIFFTAG_PREDICTOR, TIFFTAG_SAMPLEFORMAT, TIFFTAG_THRESHHOLDING, TIFFTAG_CLEANFAXDATA,
-                     TIFFTAG_YCBCRPOSITIONING, TIFFTAG_INKSET}) {
+                     TIFFTAG_YCBCRPOSITIONING, TIFFTAG_MINSAMPLEVALUE, TIFFTAG_MAXSAMPLEVALUE}) {
     uint16_t v;
     if (TIFFGetField(s, tag, &v)) TIFFSetField(d, tag, v);
   }
@@ -930,21 +1127,17 @@ Esito Copia_Directory(Tiff& ts, Tiff& td) {
     float v;
     if (TIFFGetField(s, tag, &v)) TIFFSetField(d, tag, v);
   }
-  for (ttag_t tag : {TIFFTAG_DOCUMENTNAME, TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_MAKE, TIFFTAG_MODEL,
-                     TIFFTAG_SOFTWARE, TIFFTAG_DATETIME, TIFFTAG_ARTIST, TIFFTAG_HOSTCOMPUTER,
-                     TIFFTAG_PAGENAME}) {
-    char* v = nullptr;
-    if (TIFFGetField(s, tag, &v) && v) TIFFSetField(d, tag, v);
+  for (ttag_t tag : {TIFFTAG_SMINSAMPLEVALUE, TIFFTAG_SMAXSAMPLEVALUE}) {
+    double v;
+    if (TIFFGetField(s, tag, &v)) TIFFSetField(d, tag, v);
   }
-  {
+  for (ttag_t tag : {TIFFTAG_PAGENUMBER, TIFFTAG_YCBCRSUBSAMPLING, TIFFTAG_HALFTONEHINTS}) {
     uint16_t a, b;
-    if (TIFFGetField(s, TIFFTAG_PAGENUMBER, &a, &b)) TIFFSetField(d, TIFFTAG_PAGENUMBER, a, b);
-    if (TIFFGetField(s, TIFFTAG_YCBCRSUBSAMPLING, &a, &b)) TIFFSetField(d, TIFFTAG_YCBCRSUBSAMPLING, a, b);
+    if (TIFFGetField(s, tag, &a, &b)) TIFFSetField(d, tag, a, b);
   }
   {
     float* v = nullptr;
     if (TIFFGetField(s, TIFFTAG_REFERENCEBLACKWHITE, &v) && v) TIFFSetField(d, TIFFTAG_REFERENCEBLACKWHITE, v);
-    if (TIFFGetField(s, TIFFTAG_YCBCRCOEFFICIENTS, &v) && v) TIFFSetField(d, TIFFTAG_YCBCRCOEFFICIENTS, v);
   }
   {
     uint16_t *r, *g, *b;
@@ -952,28 +1145,53 @@ Esito Copia_Directory(Tiff& ts, Tiff& td) {
     uint16_t n = 0;
     uint16_t* tipi = nullptr;
     if (TIFFGetField(s, TIFFTAG_EXTRASAMPLES, &n, &tipi) && n) TIFFSetField(d, TIFFTAG_EXTRASAMPLES, n, tipi);
+    // One table, or three for colour, as many as libtiff gives.
+    uint16_t* f[3] = {};
+    if (TIFFGetField(s, TIFFTAG_TRANSFERFUNCTION, &f[0], &f[1], &f[2]) && f[0])
+      TIFFSetField(d, TIFFTAG_TRANSFERFUNCTION, f[0], f[1], f[2]);
     uint32_t lung = 0;
     void* tab = nullptr;
     if (compr == COMPRESSION_JPEG && TIFFGetField(s, TIFFTAG_JPEGTABLES, &lung, &tab) && lung)
       TIFFSetField(d, TIFFTAG_JPEGTABLES, lung, tab);
   }
+  {
+    // The ink names as libtiff checked them: as many texts as it counted.
+    uint16_t inchiostri = 0;
+    char* nomi_inchiostri = nullptr;
+    if (TIFFGetField(s, TIFFTAG_INKNAMES, &nomi_inchiostri) && nomi_inchiostri &&
+        TIFFGetField(s, TIFFTAG_NUMBEROFINKS, &inchiostri)) {
+      size_t lung = 0;
+      for (uint16_t k = 0; k < inchiostri; ++k) lung += std::strlen(nomi_inchiostri + lung) + 1;
+      TIFFSetField(d, TIFFTAG_INKNAMES, static_cast<int>(lung), nomi_inchiostri);
+    } else if (TIFFGetField(s, TIFFTAG_NUMBEROFINKS, &inchiostri)) {
+      TIFFSetField(d, TIFFTAG_NUMBEROFINKS, inchiostri);
+    }
+  }
+  if (Esito e = Copia_Tag_Propri(s, d, nomi); !e) return e;
 
   const bool tile = TIFFIsTiled(s);
   const uint32_t pezzi = tile ? TIFFNumberOfTiles(s) : TIFFNumberOfStrips(s);
+  uint64_t* dove = nullptr;
   uint64_t* conti = nullptr;
-  if (!TIFFGetField(s, tile ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &conti) || !conti)
+  if (!TIFFGetField(s, tile ? TIFFTAG_TILEOFFSETS : TIFFTAG_STRIPOFFSETS, &dove) ||
+      !TIFFGetField(s, tile ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &conti) || !dove || !conti)
     return ts.Errore("page without data sizes");
+  const uint64_t n = sorgente.Dimensione();
   std::vector<uint8_t> buf;
   for (uint32_t k = 0; k < pezzi; ++k) {
     if (conti[k] == 0) continue;
     if (conti[k] > Limite_Memoria()) return Esito::Errore("TIFF: page data too large");
-    buf.resize(static_cast<size_t>(conti[k]));
-    const tmsize_t letti = tile ? TIFFReadRawTile(s, k, buf.data(), static_cast<tmsize_t>(buf.size()))
-                                : TIFFReadRawStrip(s, k, buf.data(), static_cast<tmsize_t>(buf.size()));
-    if (letti < 0) return ts.Errore("cannot read page data");
-    const tmsize_t scritti = tile ? TIFFWriteRawTile(d, k, buf.data(), letti)
-                                  : TIFFWriteRawStrip(d, k, buf.data(), letti);
-    if (scritti != letti) return td.Errore("cannot write page data");
+    if (dove[k] > n || conti[k] > n - dove[k]) return ts.Errore("cannot read page data");
+    // libtiff adds each piece written to the strip after the one before.
+    for (uint64_t fatti = 0; fatti < conti[k];) {
+      const size_t q = static_cast<size_t>(std::min(conti[k] - fatti, kPezzo_Copia));
+      buf.resize(q);
+      if (sorgente.Leggi(dove[k] + fatti, buf.data(), q) != q) return ts.Errore("cannot read page data");
+      const tmsize_t scritti = tile ? TIFFWriteRawTile(d, k, buf.data(), static_cast<tmsize_t>(q))
+                                    : TIFFWriteRawStrip(d, k, buf.data(), static_cast<tmsize_t>(q));
+      if (scritti != static_cast<tmsize_t>(q)) return td.Errore("cannot write page data");
+      fatti += q;
+    }
   }
   if (!TIFFWriteDirectory(d)) return td.Errore("cannot write the directory");
   return Esito::Bene();
@@ -989,23 +1207,28 @@ Esito Salva_Tiff(const Immagine& im, const std::string& percorso, const Opzioni&
   return e;
 }
 
-Esito Sostituisci_Tiff(const Immagine& im, const uint8_t* d, size_t n, const std::string& percorso, int indice,
+Esito Sostituisci_Tiff(const Immagine& im, Sorgente& sorgente, const std::string& percorso, int indice,
                        const Opzioni& o, int compressione) {
-  Sorgente_Memoria sorgente(d, n);
+  Catena c;
+  if (Esito e = Verifica_Catena(sorgente, c); !e) return e;
   Tiff ts;
-  if (!ts.Apri_Sorgente(sorgente)) return ts.Errore("cannot open");
+  if (!ts.Apri_Sorgente(sorgente, true)) return ts.Errore("cannot open");
+  // The names of the tags made known to the file written live longer than it.
+  std::deque<std::string> nomi;
   Tiff td;
-  if (!td.Apri_File(percorso, TIFFIsBigEndian(*ts) ? "wb" : "wl")) return td.Errore("cannot open for writing");
-  const tdir_t k = TIFFNumberOfDirectories(*ts);
-  for (tdir_t i = 0; i < k; ++i) {
+  if (!td.Apri_File(percorso, c.le ? "wl" : "wb")) return td.Errore("cannot open for writing");
+  for (size_t i = 0; i < c.directory.size(); ++i) {
+    const std::string pagina = std::to_string(i + 1);
     Esito e;
     if (static_cast<int>(i) == indice - 1) {
       e = Scrivi_Directory(td, im, o, compressione);
-    } else if (!TIFFSetDirectory(*ts, i)) {
-      e = ts.Errore("cannot read image " + std::to_string(i + 1));
-    } else {
-      e = Copia_Directory(ts, td);
+    } else if (e = Prepara_Copia(sorgente, c, c.directory[i], pagina); e) {
+      if (!TIFFSetSubDirectory(*ts, c.directory[i])) e = ts.Errore("cannot read image " + pagina);
+      // libtiff has its own copy of what it read of the directory.
+      sorgente.Rilascia();
+      if (e) e = Copia_Directory(ts, td, sorgente, nomi);
     }
+    sorgente.Rilascia();
     if (!e) return e;
   }
   if (!td.Chiudi()) return td.Errore("cannot finish the file");

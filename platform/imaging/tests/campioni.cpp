@@ -10,6 +10,7 @@
 #include <tiffio.h>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -591,5 +592,55 @@ void Scrivi_Byte(const fs::path& p, const std::vector<uint8_t>& dati) {
 }
 
 int Esegui(const std::string& comando, std::string* uscita) { return qod::prova::Esegui(comando + " 2>&1", uscita); }
+
+long Memoria_Kb(const char* campo) {
+  std::ifstream f("/proc/self/status");
+  std::string riga;
+  while (std::getline(f, riga))
+    if (riga.rfind(campo, 0) == 0) return std::atol(riga.c_str() + std::strlen(campo));
+  return -1;
+}
+
+void Scrivi_Tiff_Tag_Enormi(const fs::path& f, int tag) {
+  constexpr uint64_t kDati = 100'000'000, kRegione = 1 << 20, kDimensione = kRegione + kDati;
+  std::vector<uint8_t> testa(4096);
+  auto metti = [&](uint64_t o, uint64_t v, int n) {
+    for (int i = 0; i < n; ++i) testa[o + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  testa[0] = testa[1] = 'I';
+  metti(2, 42, 2);
+  metti(4, 8, 4);
+  auto directory = [&](uint64_t off, uint64_t pixel, int privati, uint64_t prossima) {
+    std::vector<std::array<uint64_t, 4>> voci = {{256, 4, 1, 8},   {257, 4, 1, 8},  {258, 3, 1, 8}, {259, 3, 1, 1},
+                                                 {262, 3, 1, 1},   {273, 4, 1, pixel}, {277, 3, 1, 1}, {278, 4, 1, 8},
+                                                 {279, 4, 1, 64}};
+    for (int k = 0; k < privati; ++k) voci.push_back({65100u + k, 7, kDati, kRegione});
+    metti(off, voci.size(), 2);
+    for (size_t i = 0; i < voci.size(); ++i) {
+      metti(off + 2 + 12 * i, voci[i][0], 2);
+      metti(off + 4 + 12 * i, voci[i][1], 2);
+      metti(off + 6 + 12 * i, voci[i][2], 4);
+      metti(off + 10 + 12 * i, voci[i][3], 4);
+    }
+    metti(off + 2 + 12 * voci.size(), prossima, 4);
+  };
+  directory(8, 2048, tag, 1024);
+  directory(1024, 2112, 0, 0);
+  for (int i = 0; i < 128; ++i) testa[2048 + i] = static_cast<uint8_t>(i * 2 + 1);
+  std::ofstream(f, std::ios::binary).write(reinterpret_cast<const char*>(testa.data()), static_cast<std::streamsize>(testa.size()));
+  fs::resize_file(f, kDimensione);
+}
+
+uint64_t Impronta(const fs::path& f) {
+  std::ifstream in(f, std::ios::binary);
+  std::vector<char> buf(1 << 20);
+  uint64_t h = 1469598103934665603ull;
+  while (in.read(buf.data(), static_cast<std::streamsize>(buf.size())) || in.gcount() > 0) {
+    for (std::streamsize i = 0; i < in.gcount(); ++i) h = (h ^ static_cast<uint8_t>(buf[i])) * 1099511628211ull;
+  }
+  return h;
+}
+
+bool Azzera_Picco() { return static_cast<bool>(std::ofstream("/proc/self/clear_refs") << "5" << std::flush); }
 
 }  // namespace qod::img::prova

@@ -40,4 +40,19 @@ void Scrivi_Byte(const std::filesystem::path& p, const std::vector<uint8_t>& dat
 // Output of a command (stdout and stderr), and its exit status.
 int Esegui(const std::string& comando, std::string* uscita);
 
+// An 8 x 8 8-bit page followed by another, in a file of 101 MB whose first
+// page carries `tag` private tags of 100 MB each, all on one region of
+// zeros (a sparse file).
+void Scrivi_Tiff_Tag_Enormi(const std::filesystem::path& f, int tag);
+
+// A digest of a file, read a piece at a time.
+uint64_t Impronta(const std::filesystem::path& f);
+
+// The process's resident memory in kB: "VmRSS:" now, "VmHWM:" its peak.
+long Memoria_Kb(const char* campo);
+// Sets the peak back to what is resident now (writing 5 to
+// /proc/self/clear_refs, since Linux 4.0); false where that cannot be done,
+// so that no peak can be measured from here on.
+bool Azzera_Picco();
+
 }  // namespace qod::img::prova

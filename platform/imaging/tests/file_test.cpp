@@ -5,11 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <tiffio.h>
+
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <random>
 #include <string>
 #include <thread>
@@ -150,9 +155,10 @@ TEST(Caricamento_Multiplo, UnFileApertoSegueIlDisco) {
 }
 
 // The block a TIFF file is read through holds the file's bytes wherever they
-// were made ready (directories for good, the rest until Rilascia) and zeros
-// elsewhere, whatever the order and overlap of the runs asked for; only
-// what is kept can be written over.
+// were made ready since the last Rilascia and zeros elsewhere, whatever the
+// order and overlap of the runs asked for; only what is made ready can be
+// written over. What it holds is counted in whole pages and runs of pages,
+// and kept within what Limita allows.
 TEST(Blocco, TieneCioCheEStatoPreparatoEBasta) {
   const size_t pagina = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
   const size_t pagine = 48, n = pagine * pagina - 100;  // the last page cut short
@@ -160,39 +166,58 @@ TEST(Blocco, TieneCioCheEStatoPreparatoEBasta) {
   for (size_t i = 0; i < n; ++i) d[i] = static_cast<uint8_t>(1 + (i * 7 + i / 4093) % 254);  // never 0 or 0xFF
   Sorgente_Copia s(d.data(), d.size());
   ASSERT_TRUE(s.Pronta());
-  enum Stato { Nulla, Dato, Tenuta };
-  std::vector<Stato> stato(pagine, Nulla);
+  std::vector<bool> pronta(pagine, false);
   const std::vector<uint8_t> zeri(pagina);
   std::mt19937 caso(7);
   for (int k = 0; k < 3000; ++k) {
     if (caso() % 8 == 0) {
       s.Rilascia();
-      for (Stato& p : stato)
-        if (p == Dato) p = Nulla;
+      pronta.assign(pagine, false);
     } else {
       const uint64_t off = caso() % n, quanti = 1 + caso() % std::min<uint64_t>(n - off, 6 * pagina);
-      const bool tieni = caso() % 3 == 0;
-      ASSERT_TRUE(s.Prepara(off, quanti, tieni));
-      for (uint64_t p = off / pagina; p <= (off + quanti - 1) / pagina; ++p)
-        stato[p] = tieni ? Tenuta : (stato[p] == Nulla ? Dato : stato[p]);
+      uint64_t nuove = 0;
+      for (uint64_t p = off / pagina; p <= (off + quanti - 1) / pagina; ++p) nuove += !pronta[p];
+      ASSERT_EQ(s.Costo(off, quanti), nuove ? nuove * pagina + Sorgente_Blocco::kCosto_Tratto : 0);
+      ASSERT_TRUE(s.Prepara(off, quanti));
+      for (uint64_t p = off / pagina; p <= (off + quanti - 1) / pagina; ++p) pronta[p] = true;
     }
+    uint64_t piene = 0, tratti = 0;
     for (size_t p = 0; p < pagine; ++p) {
+      piene += pronta[p];
+      tratti += pronta[p] && (p == 0 || !pronta[p - 1]);
       const size_t da = p * pagina, quanti = std::min(n, da + pagina) - da;
-      const uint8_t* atteso = stato[p] == Nulla ? zeri.data() : d.data() + da;
+      const uint8_t* atteso = pronta[p] ? d.data() + da : zeri.data();
       ASSERT_EQ(std::memcmp(s.Base() + da, atteso, quanti), 0) << "page " << p << " after step " << k;
     }
+    ASSERT_EQ(s.Tenuto(), piene * pagina + tratti * Sorgente_Blocco::kCosto_Tratto) << "after step " << k;
   }
-  EXPECT_FALSE(s.Prepara(n - 10, 11, false));  // past the end
-  // Written over: a page kept, not one read until Rilascia nor one not read.
+  EXPECT_FALSE(s.Prepara(n - 10, 11));  // past the end
+  EXPECT_FALSE(s.Oltre());
+
+  // Written over: a page made ready, not one let go nor one not read.
   Sorgente_Copia r(d.data(), d.size());
-  ASSERT_TRUE(r.Prepara(pagina + 5, 10, true));
-  ASSERT_TRUE(r.Prepara(3 * pagina, 10, false));
+  ASSERT_TRUE(r.Prepara(pagina + 5, 10));
   const uint8_t ff[4] = {0xFF, 0xFF, 0xFF, 0xFF};
   EXPECT_TRUE(r.Riscrivi(pagina + 8, ff, 4));
   EXPECT_EQ(r.Base()[pagina + 9], 0xFF);
   EXPECT_NE(d[pagina + 9], 0xFF);  // the data stays as it is
-  EXPECT_FALSE(r.Riscrivi(3 * pagina, ff, 4));
   EXPECT_FALSE(r.Riscrivi(5 * pagina, ff, 4));
+  r.Rilascia();
+  EXPECT_FALSE(r.Riscrivi(pagina + 8, ff, 4));
+  EXPECT_EQ(r.Base()[pagina + 9], 0);
+
+  // A byte costs its page: one page and a run allowed, a second refused
+  // without being read, a page already there still taken.
+  r.Limita(pagina + Sorgente_Blocco::kCosto_Tratto);
+  ASSERT_TRUE(r.Prepara(2 * pagina, 1));
+  EXPECT_FALSE(r.Prepara(10 * pagina, 1));
+  EXPECT_TRUE(r.Oltre());
+  EXPECT_EQ(r.Base()[10 * pagina], 0);
+  EXPECT_TRUE(r.Prepara(2 * pagina + 7, 100));
+  r.Rilascia();  // and the bound goes with it
+  EXPECT_FALSE(r.Oltre());
+  EXPECT_EQ(r.Tenuto(), 0u);
+  EXPECT_TRUE(r.Prepara(0, 20 * pagina));
 }
 
 // ---- Writing and reading back ---------------------------------------------------
@@ -420,6 +445,232 @@ TEST(Tiff_Pagine, SostituireUnaPaginaTieneLeAltre) {
   EXPECT_EQ(l.Dpi_X(), 204);
   EXPECT_FALSE(Sostituisci_Pagina_Tiff(nuova, f, 4, {0, false, ""}));
   EXPECT_EQ(Conta_Immagini(f), 3);
+}
+
+// The directories of a classic little-endian TIFF file as they are stored:
+// for each, its tags with their type, count and bytes.
+struct Voce_File {
+  uint16_t tipo = 0;
+  uint64_t conto = 0;
+  std::vector<uint8_t> byte;
+};
+using Directory_File = std::map<uint16_t, Voce_File>;
+
+std::vector<Directory_File> Directory_Del_File(const std::vector<uint8_t>& d) {
+  auto u16 = [&](uint64_t o) { return static_cast<uint16_t>(d.at(o) | d.at(o + 1) << 8); };
+  auto u32 = [&](uint64_t o) { return uint32_t{u16(o)} | uint32_t{u16(o + 2)} << 16; };
+  static constexpr int kDim[19] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8, 4, 0, 0, 8, 8, 8};
+  std::vector<Directory_File> v;
+  for (uint64_t off = u32(4); off != 0 && v.size() < 1000;) {
+    const uint16_t n = u16(off);
+    Directory_File dir;
+    for (uint16_t i = 0; i < n; ++i) {
+      const uint64_t e = off + 2 + 12 * uint64_t{i};
+      Voce_File voce{u16(e + 2), u32(e + 4), {}};
+      const uint64_t byte = voce.tipo < 19 ? voce.conto * kDim[voce.tipo] : 0;
+      const uint64_t dove = byte <= 4 ? e + 8 : u32(e + 8);
+      voce.byte.assign(d.begin() + static_cast<std::ptrdiff_t>(dove), d.begin() + static_cast<std::ptrdiff_t>(dove + byte));
+      dir[u16(e)] = std::move(voce);
+    }
+    v.push_back(std::move(dir));
+    off = u32(off + 2 + 12 * uint64_t{n});
+  }
+  return v;
+}
+
+// The image data of a directory: its strips, one after another.
+std::vector<uint8_t> Strisce(const std::vector<uint8_t>& d, const Directory_File& dir) {
+  std::vector<uint8_t> out;
+  const Voce_File &dove = dir.at(273), &conti = dir.at(279);
+  auto valore = [](const Voce_File& v, uint64_t k) {
+    uint64_t x = 0;
+    const int dim = v.tipo == 3 ? 2 : 4;
+    for (int i = 0; i < dim; ++i) x |= uint64_t{v.byte[k * dim + i]} << (8 * i);
+    return x;
+  };
+  for (uint64_t k = 0; k < dove.conto; ++k) {
+    const auto a = d.begin() + static_cast<std::ptrdiff_t>(valore(dove, k));
+    out.insert(out.end(), a, a + static_cast<std::ptrdiff_t>(valore(conti, k)));
+  }
+  return out;
+}
+
+// Two directories hold the same tags, of the same types, counts and values
+// (rationals by the value of each fraction, as libtiff keeps them), and the
+// same image data.
+void Stesse_Voci(const std::vector<uint8_t>& da, const Directory_File& a, const std::vector<uint8_t>& in,
+                 const Directory_File& b, const std::string& quale) {
+  for (const auto& [tag, va] : a) {
+    if (tag == 273 || tag == 279) continue;
+    ASSERT_TRUE(b.count(tag)) << quale << ": tag " << tag << " lost";
+    const Voce_File& vb = b.at(tag);
+    ASSERT_EQ(vb.tipo, va.tipo) << quale << ": tag " << tag;
+    ASSERT_EQ(vb.conto, va.conto) << quale << ": tag " << tag;
+    if (va.tipo == 5 || va.tipo == 10) {
+      for (uint64_t k = 0; k < va.conto; ++k) {
+        auto frazione = [k](const Voce_File& v) {
+          auto u = [&](uint64_t o) {
+            uint32_t x = 0;
+            for (int i = 0; i < 4; ++i) x |= uint32_t{v.byte[8 * k + o + i]} << (8 * i);
+            return static_cast<double>(x);
+          };
+          return u(0) / u(4);
+        };
+        EXPECT_FLOAT_EQ(frazione(vb), frazione(va)) << quale << ": tag " << tag << " value " << k;
+      }
+    } else {
+      ASSERT_TRUE(vb.byte == va.byte) << quale << ": tag " << tag << " changed";
+    }
+  }
+  // libtiff writes the planar configuration it takes when there is none.
+  for (const auto& [tag, vb] : b)
+    EXPECT_TRUE(a.count(tag) || (tag == 284 && vb.byte == std::vector<uint8_t>{1, 0})) << quale << ": tag " << tag << " added";
+  EXPECT_TRUE(Strisce(da, a) == Strisce(in, b)) << quale << ": image data changed";
+}
+
+// Private tags of every kind libtiff reads, made known to a file written.
+const TIFFFieldInfo kTag_Privati[] = {
+    {65000, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_LONG, FIELD_CUSTOM, 1, 1, const_cast<char*>("Lunghi")},
+    {65001, 1, 1, TIFF_SHORT, FIELD_CUSTOM, 1, 0, const_cast<char*>("Corto")},
+    {65002, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0, const_cast<char*>("Testo")},
+    {65003, 2, 2, TIFF_RATIONAL, FIELD_CUSTOM, 1, 0, const_cast<char*>("Frazioni")},
+    {65004, 1, 1, TIFF_DOUBLE, FIELD_CUSTOM, 1, 0, const_cast<char*>("Doppio")},
+    {65005, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_UNDEFINED, FIELD_CUSTOM, 1, 1, const_cast<char*>("Byte")},
+    {65006, 1, 1, TIFF_SSHORT, FIELD_CUSTOM, 1, 0, const_cast<char*>("Con_Segno")},
+};
+
+// A file of 50 pages of 16 x 16 pixels (8-bit uncompressed and 1-bit G4 in
+// turn), each with a colour profile of 2 MB of its own and tags of every
+// kind: the standard texts and values, and private ones. Replacing one
+// page keeps every other page as it was: every tag, and its image data.
+TEST(Tiff_Pagine, SostituireUnaPaginaTieneOgniTagDelleAltre) {
+  const qod::prova::Cartella_Prova cartella("sostituisci_tag");
+  const fs::path f = cartella.Dir() / "tag.tif";
+  constexpr int kPagine = 50;
+  {
+    TIFF* t = TIFFOpen(f.c_str(), "wl");
+    ASSERT_NE(t, nullptr);
+    ASSERT_EQ(TIFFMergeFieldInfo(t, kTag_Privati, std::size(kTag_Privati)), 0);
+    std::mt19937 caso(3);
+    for (int p = 1; p <= kPagine; ++p) {
+      const bool g4 = p % 2 == 0;
+      TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 16);
+      TIFFSetField(t, TIFFTAG_IMAGELENGTH, 16);
+      TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, g4 ? 1 : 8);
+      TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
+      TIFFSetField(t, TIFFTAG_COMPRESSION, g4 ? COMPRESSION_CCITTFAX4 : COMPRESSION_NONE);
+      TIFFSetField(t, TIFFTAG_PHOTOMETRIC, g4 ? PHOTOMETRIC_MINISWHITE : PHOTOMETRIC_MINISBLACK);
+      TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 8);
+      TIFFSetField(t, TIFFTAG_XRESOLUTION, 204.0);
+      TIFFSetField(t, TIFFTAG_YRESOLUTION, 98.0);
+      TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
+      TIFFSetField(t, TIFFTAG_PAGENUMBER, p - 1, kPagine);
+      TIFFSetField(t, TIFFTAG_SOFTWARE, "Prova");
+      TIFFSetField(t, TIFFTAG_COPYRIGHT, ("Pagina " + std::to_string(p)).c_str());
+      TIFFSetField(t, TIFFTAG_DATETIME, "2026:12:11 10:00:00");
+      TIFFSetField(t, TIFFTAG_HALFTONEHINTS, 1, 254);
+      if (!g4) {
+        TIFFSetField(t, TIFFTAG_MINSAMPLEVALUE, 3);
+        TIFFSetField(t, TIFFTAG_MAXSAMPLEVALUE, 250);
+      }
+      std::vector<uint8_t> profilo(2 << 20);
+      for (auto& b : profilo) b = static_cast<uint8_t>(caso());
+      TIFFSetField(t, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profilo.size()), profilo.data());
+      const std::string xmp = "<x:xmpmeta pagina=\"" + std::to_string(p) + "\"/>";
+      TIFFSetField(t, TIFFTAG_XMLPACKET, static_cast<uint32_t>(xmp.size()), xmp.data());
+      const uint32_t lunghi[3] = {static_cast<uint32_t>(p), 70000, 4000000000u};
+      TIFFSetField(t, 65000, 3u, lunghi);
+      TIFFSetField(t, 65001, 1000 + p);
+      TIFFSetField(t, 65002, "privato");
+      const float frazioni[2] = {0.5f, 2.25f};
+      TIFFSetField(t, 65003, frazioni);
+      TIFFSetField(t, 65004, 3.25 * p);
+      const uint8_t byte[5] = {1, 2, 3, 4, static_cast<uint8_t>(p)};
+      TIFFSetField(t, 65005, 5u, byte);
+      TIFFSetField(t, 65006, -p);
+      for (uint32_t y = 0; y < 16; ++y) {
+        uint8_t riga[16];
+        for (uint32_t x = 0; x < 16; ++x) riga[x] = static_cast<uint8_t>(g4 ? ((x + y + p) % 3 ? 0 : 0xFF) : x * 13 + y + p);
+        if (g4)
+          for (uint32_t x = 0; x < 2; ++x) riga[x] = static_cast<uint8_t>(0x5A ^ (y * 17 + p));
+        ASSERT_EQ(TIFFWriteScanline(t, riga, y, 0), 1);
+      }
+      ASSERT_TRUE(TIFFWriteDirectory(t));
+    }
+    TIFFClose(t);
+  }
+  const std::vector<uint8_t> prima = prova::Leggi_Byte(f);
+  const auto dir_prima = Directory_Del_File(prima);
+  ASSERT_EQ(dir_prima.size(), static_cast<size_t>(kPagine));
+  ASSERT_EQ(dir_prima[0].at(34675).conto, 2u << 20);  // the profile, as written
+  ASSERT_EQ(dir_prima[0].at(65000).tipo, TIFF_LONG);
+
+  Immagine nuova = Prova(1);
+  ASSERT_TRUE(Sostituisci_Pagina_Tiff(nuova, f, 25, {4, false, "EXTENSION = TIF\rTIFF_FILLORDER = 2"}));
+  const std::vector<uint8_t> dopo = prova::Leggi_Byte(f);
+  const auto dir_dopo = Directory_Del_File(dopo);
+  ASSERT_EQ(dir_dopo.size(), static_cast<size_t>(kPagine));
+  for (int p = 1; p <= kPagine; ++p) {
+    if (p == 25) continue;
+    Stesse_Voci(prima, dir_prima[p - 1], dopo, dir_dopo[p - 1], "page " + std::to_string(p));
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_FALSE(dir_dopo[24].count(34675));  // the new page is the image given
+  Immagine l;
+  ASSERT_TRUE(Carica(f, l, 25));
+  ASSERT_EQ(l.Larghezza(), nuova.Larghezza());
+  for (int y = 0; y < l.Altezza(); ++y)
+    for (int x = 0; x < l.Larghezza(); ++x) ASSERT_EQ(l.Pixel(x, y), nuova.Pixel(x, y));
+}
+
+// Replacing a page in a file whose other page carries tags of 100 MB: the
+// save reads each page it copies within the memory limit (256 MB), never the
+// whole file, and takes at most the file's size and the limit. A page whose
+// tags the limit cannot hold makes the save fail with a message naming the
+// file and the reason, the file as it was; a page whose tags fit is copied
+// with them.
+TEST(Tiff_Pagine, IlSalvataggioDiUnaPaginaStaNelLimite) {
+  struct Caso {
+    int tag, sostituita;
+    bool riesce;
+  };
+  for (const Caso c : {Caso{8, 2, false}, Caso{8, 1, true}, Caso{1, 2, true}}) {
+    SCOPED_TRACE("tags " + std::to_string(c.tag) + ", page " + std::to_string(c.sostituita));
+    const qod::prova::Cartella_Prova cartella("sostituisci_enormi");
+    const fs::path f = cartella.Dir() / "grande.tif";
+    prova::Scrivi_Tiff_Tag_Enormi(f, c.tag);
+    const uint64_t impronta = prova::Impronta(f), dimensione = fs::file_size(f);
+    Immagine altra;
+    ASSERT_TRUE(Carica(f, altra, 3 - c.sostituita));
+    Immagine nuova = Prova(8);
+    const bool picco = prova::Azzera_Picco();
+    const long prima = prova::Memoria_Kb("VmRSS:");
+    const Esito e = Sostituisci_Pagina_Tiff(nuova, f, c.sostituita, {0, false, "EXTENSION = TIF"});
+    const long memoria = prova::Memoria_Kb("VmHWM:") - prima;
+    if (picco) {
+      EXPECT_LT(memoria, static_cast<long>((dimensione + Limite_Memoria()) / 1024));
+    }
+    ASSERT_EQ(bool(e), c.riesce) << e.motivo;
+    if (!e) {
+      EXPECT_NE(e.motivo.find(f.string()), std::string::npos) << e.motivo;
+      EXPECT_NE(e.motivo.find("the tags of image 1 take more memory than the limit"), std::string::npos) << e.motivo;
+      EXPECT_EQ(prova::Impronta(f), impronta);
+      EXPECT_EQ(std::distance(fs::directory_iterator(cartella.Dir()), fs::directory_iterator()), 1);
+      continue;
+    }
+    ASSERT_EQ(Conta_Immagini(f), 2);
+    Immagine l;
+    ASSERT_TRUE(Carica(f, l, 3 - c.sostituita));
+    for (int i = 0; i < 64; ++i) ASSERT_EQ(l.Pixel(i % 8, i / 8), altra.Pixel(i % 8, i / 8));
+    if (c.sostituita == 2) {
+      // The tag of 100 MB came along, all of it.
+      const auto d = prova::Leggi_Byte(f);
+      const auto dir = Directory_Del_File(d);
+      ASSERT_TRUE(dir[0].count(65100));
+      EXPECT_EQ(dir[0].at(65100).conto, 100'000'000u);
+      EXPECT_TRUE(std::all_of(dir[0].at(65100).byte.begin(), dir[0].at(65100).byte.end(), [](uint8_t b) { return b == 0; }));
+    }
+  }
 }
 
 // ---- The temporary file of a save --------------------------------------------------
